@@ -1,0 +1,146 @@
+// The catalogue: the emulators the configuration names, every game of every emulator, the
+// games the screen shows and an index of games by name. Texts are owned by their records;
+// an empty text stands for "none" where a field may have no value.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+const int NameCodeCount = 34;
+
+// Which name codes an emulator shows; index i is row i of the name-code table.
+struct NameCodeFilter
+{
+    int Flags[NameCodeCount];
+};
+
+// Which name codes a file name carries.
+struct NameCodeFlags
+{
+    int Flags[NameCodeCount];
+};
+
+struct MameFilter
+{
+    int DisplayMissingRoms;
+    int DisplayVertical;
+    int DisplayHorizontal;
+    int DisplayClones;
+    int DisplayNeoGeo;
+    int DisplayNonNeoGeo;
+    int DisplayVector;
+    int DisplayRaster;
+    int16_t MinPlayers;
+    int16_t MaxPlayers;
+    int16_t MinButtons;
+    int16_t MaxButtons;
+    int16_t MinCoins;
+    int16_t MaxCoins;
+    uint16_t ControllerTypes;
+};
+
+struct Emulator
+{
+    int IsMame;
+    int UseGoodFilters;
+    int IncludeInAll;
+    std::string Name;
+    std::string Executable;
+    std::string ExecPath;
+    std::string Snaps;
+    std::string DefaultSnap;
+    std::string Marquees;
+    std::string DefaultMarquee;
+    std::string Flyers;
+    std::string DefaultFlyer;
+    std::string RomPath;
+    std::string CmdLine;
+    std::string SendKeys;
+    std::string RomFileExt;
+    std::unique_ptr<struct NameCodeFilter> NameCodeFilter; // exactly when UseGoodFilters
+    std::unique_ptr<struct MameFilter> MameFilter;         // exactly when IsMame
+};
+
+struct RomEntry
+{
+    std::string Name;
+    int32_t Size;
+    uint32_t Crc;
+};
+
+struct VideoInfo
+{
+    std::string Screen;   // "raster", "vector", ...
+    uint16_t Orientation; // 0 unknown, 1 vertical, 2 horizontal
+    uint16_t Width;
+    uint16_t Height;
+};
+
+struct InputInfo
+{
+    int16_t Players;
+    int16_t Buttons;
+    int16_t Coins;
+    uint16_t Control; // 1 for the seven named control types, else 8
+};
+
+struct Game
+{
+    int EmulatorIndex;
+    std::unique_ptr<struct NameCodeFlags> NameCodes; // scanned ROM files only
+    std::string RomDirectory; // empty for hand-listed and MAME games
+    std::string Name;
+    std::string Description;
+    int32_t Year;
+    std::string Manufacturer;
+    std::string CloneOf; // empty: not a clone
+    std::string RomOf;
+    std::vector<RomEntry> Roms;
+    std::unique_ptr<VideoInfo> Video;
+    std::unique_ptr<InputInfo> Input;
+    int NotRunnable;
+    int Available;
+    std::vector<std::string> InfoLines;
+    Game* Parent; // not owned
+};
+
+// Chained hash table of games by exact name; the first game inserted under a name is found.
+struct NameIndexEntry
+{
+    const char* Name; // the game's own Name
+    struct Game* Game;
+    NameIndexEntry* Next;
+};
+struct NameIndexRecord
+{
+    std::vector<NameIndexEntry*> Buckets;
+    std::vector<NameIndexEntry*> Tails;
+};
+
+// Filled by loadEmulators at start-up; lives until the program ends.
+extern std::vector<Emulator*> EmulatorTable;
+// Every game of every emulator; owns them. Filled while loading, sorted once, freed at exit.
+extern std::vector<Game*> AllGames;
+// The games the screen shows, in AllGames order; refers to games owned by AllGames.
+extern std::vector<Game*> VisibleGames;
+// Built over AllGames after the MAME list is read; null until then and after freeCatalogue.
+extern NameIndexRecord* NameIndex;
+
+// Null when bucketCount is 0.
+NameIndexRecord* createNameIndex(int bucketCount);
+// Does nothing when the index or the game is missing.
+void insertNameIndex(NameIndexRecord* index, const std::string& name, Game* game);
+// The first game inserted under name; null when none or no index.
+Game* findNameIndex(const NameIndexRecord* index, const std::string& name);
+void freeNameIndex(NameIndexRecord* index);
+// Sum of the name's bytes taken as signed 8-bit values, unsigned 32-bit, modulo bucketCount.
+uint32_t nameHash(const std::string& name, uint32_t bucketCount);
+
+Game* newGame(int emulatorIndex);
+void freeGame(Game* game);
+// Frees VisibleGames, NameIndex and every game; the emulators stay.
+void freeCatalogue();
+// Frees the emulators too (tests and a second start in one process).
+void freeEmulators();

@@ -1,0 +1,34 @@
+// Reading and writing keys of INI files, the way the configuration files of this kind of
+// program were written to be read: section and key names without regard to case, the first
+// occurrence wins, one pair of quotes around a value removed, the rest of the file kept on
+// writing. Every call reads the file; writes replace it atomically.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+const int IniValueLimit = 1023; // a value keeps at most this many characters
+
+// The value of key in section, or the default text when the key is missing.
+std::string iniReadString(const char* section, const char* key, const char* defaultText,
+                          const std::string& file);
+// The value when present and not empty; none otherwise.
+std::optional<std::string> iniReadOptionalString(const char* section, const char* key,
+                                                 const std::string& file);
+// The value (or the default text) read as a hexadecimal number: "0x0000FF" is 255 (red).
+uint32_t iniReadColor(const char* section, const char* key, const char* defaultText,
+                      const std::string& file);
+// 0 when the value is exactly "0", else 1; a missing key gives defaultFlag.
+int iniReadBool(const char* section, const char* key, int defaultFlag, const std::string& file);
+// The value (or the default text) read as a decimal number; no leading digits gives 0.
+int iniReadInt(const char* section, const char* key, const char* defaultText,
+               const std::string& file);
+// The decimal number at the start of the value; the default for a missing key or an empty
+// value.
+int iniReadNumber(const char* section, const char* key, int defaultValue, const std::string& file);
+// Stores text under key, creating the file, the section or the key as needed and keeping every
+// other byte of the file. Answers 0 (file untouched) when it cannot be written.
+int iniWriteString(const char* section, const char* key, const std::string& text,
+                   const std::string& file);
+void iniWriteInt(const char* section, const char* key, int value, const std::string& file);

@@ -1,0 +1,9 @@
+// Placeholder until the spine lands.
+#include "core/frontend.h"
+
+FrontendStateRecord FrontendState;
+
+int runFrontend(const std::string&)
+{
+    return 0;
+}

@@ -1,0 +1,41 @@
+// The program's spine: start-up, the catalogue loading sequence, the 100 ms main loop and
+// shutdown, with the run-time state every subsystem reads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Window;
+struct Surface;
+
+struct FrontendStateRecord
+{
+    Window* MainWindow;
+    int CurrentGame;     // index into VisibleGames
+    int CurrentEmulator; // index into EmulatorTable; -1 for all emulators ("All")
+    int ScreenSaverActive;
+    int ShutdownStage; // 0, 1 or 2 keys of the power-off sequence entered
+    int WindowHasFocus;
+    Surface* WindowDC;     // the main window's own surface
+    Surface* BackBufferDC; // the client-sized back buffer the main screen is drawn into
+    int JoystickPresent;
+    uint32_t JoystickXMin, JoystickXMax, JoystickYMin, JoystickYMax;
+};
+
+// Every field starts at 0; the entry point fills it.
+extern FrontendStateRecord FrontendState;
+
+const char* const ProgramTitle = "Torvanell v1.00";
+
+// The whole program: commandLine is the configuration path (empty: ./torvanell.ini).
+// Answers the exit code.
+int runFrontend(const std::string& commandLine);
+// Builds the catalogue; 1, or 0 after telling the user why.
+int loadCatalogue();
+// Answers the quit message's code, or -1 when there is no high-resolution counter.
+int runMainLoop();
+void releaseResources();
+void hideCursor();
+void showCursor();
+// Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
+int findGameByName(const std::string& name);

@@ -1,0 +1,25 @@
+// Starting a game: the command line built from the emulator's template, the process run in
+// the emulator's directory and waited for, the keys typed into it, and the launch log.
+#pragma once
+
+#include <string>
+
+struct Game;
+struct Emulator;
+
+// 1 when the emulator was started and has ended, 0 when it could not be started.
+int launchGame(const Game* game, int* exitCode);
+// The emulator's CmdLine template filled from the game.
+std::string expandCmdLine(const Emulator* emulator, const Game* game);
+// The text without an extension of at most three characters after the last dot.
+std::string stripExtension(const std::string& text);
+// Runs a game's command line in workingDirectory; keys may be empty.
+int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
+               const std::string& keys);
+// The general runner: outputPath, when not empty, receives standard output and standard
+// error. exitCode may be null. Logs the command line when DebugCmdLine is set, reports a
+// program that cannot be started in the "Error" box.
+int runProcess(const std::string& commandLine, const std::string& workingDirectory,
+               const std::string& outputPath, int* exitCode, const std::string& keys);
+// Appends prefix, text and a line feed to log.txt in the current directory.
+void appendToLog(const std::string& prefix, const std::string& text);

@@ -1,0 +1,27 @@
+// Files and directories as the front end needs them: wildcard listings, existence, full paths,
+// deletion, appending a line and replacing a file's contents atomically.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Lists the entries of a directory whose names match the pattern's last component ("*" and
+// "?", letter case not counted), directories included, in the order the file system gives.
+// Answers 0 when the directory cannot be read (missing, not a directory, no permission).
+int platformListDirectory(const std::string& pattern, std::vector<std::string>& names);
+int platformFileExists(const std::string& path); // a file or a directory
+int platformIsDirectory(const std::string& path);
+// Answers 0 when the current directory cannot be determined.
+int platformFullPath(const std::string& relative, std::string& full);
+int platformDeleteFile(const std::string& path);
+// Reads the whole file; 0 when it cannot be read (missing, a directory, no permission).
+int platformReadFile(const std::string& path, std::string& contents);
+// Appends text and one line feed in a single write, creating the file when missing, so
+// two writers never overwrite each other. 0 when the file cannot be opened or written.
+int platformAppendLine(const std::string& path, const std::string& text);
+// Writes a temporary file beside path, flushes it to disk and renames it over path: a crash
+// at any moment leaves the old file or the new one whole. 0 (old file untouched) on failure.
+int platformReplaceFile(const std::string& path, const std::string& contents);
+// The modification stamp (nanoseconds) and size; 0 when the file does not exist.
+int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size);

@@ -1,0 +1,30 @@
+// Starting programs, waiting for them, typing keys into them, and the system screen saver.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Process; // opaque; freed by platformWaitProcess
+
+// Splits a command line into arguments by the Windows rules: blanks separate, double quotes
+// group and are removed, backslashes are literal unless they come before a double quote, and
+// \" is a literal quote.
+std::vector<std::string> platformSplitCommandLine(const std::string& commandLine);
+// Starts the program named by the first argument directly (never through a shell) in
+// workingDirectory (empty: the current one). With outputPath set, standard output and standard
+// error go into that file (created or replaced). Null, with a line on standard error, when the
+// program cannot be started (missing, not executable, bad working directory).
+Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
+                              const std::string& outputPath);
+// Waits without a limit, pumping the window system's events meanwhile; fills the exit code
+// (128 + the signal number for a program killed by a signal) and frees the process.
+// Answers 0 when the exit code could not be read.
+int platformWaitProcess(Process* process, int* exitCode);
+
+// Sends a key-down event for a virtual-key code to the window that has the focus (XTest).
+// Without an X display nothing is typed and one line on standard error says so.
+void platformTypeKeyDown(int code);
+
+// Suspends the system screen saver while a game runs; resume puts back what was before.
+void platformSuspendScreenSaver();
+void platformResumeScreenSaver();

@@ -1,0 +1,35 @@
+// Seams for tests: a clock the test advances, keys and mouse buttons it presses, a virtual
+// joystick, message boxes and sounds recorded instead of shown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Starts the layer on SDL's dummy drivers with every seam switched on: message boxes are
+// recorded and do not block, the test clock replaces the counter and sleeping.
+void startTestPlatform();
+
+// Test clock: frequency 0 simulates a machine without a counter. platformSleep advances it.
+void testUseClock(int64_t frequency);
+void testAdvanceClock(int64_t counts);
+void testUseRealClock();
+
+void testPressKey(int code);
+void testReleaseKey(int code);
+void testTapKey(int code); // pressed and released before the next query
+
+// A virtual joystick with two axes and four buttons.
+void testAttachJoystick();
+void testDetachJoystick();
+void testMoveJoystick(int16_t x, int16_t y);
+void testJoystickButton(int button, int down); // button 1-4
+
+struct RecordedMessageBox
+{
+    std::string Text;
+    std::string Caption;
+    int HadOwner;
+};
+std::vector<RecordedMessageBox>& testMessageBoxes();
+std::vector<std::string>& testSoundsPlayed();

@@ -1,0 +1,169 @@
+// Windows, messages, timers, drawing surfaces, fonts, message boxes and the pointer: the
+// small window system the front end runs on. All windows are rectangles composited into one
+// full-screen SDL window; every one has a drawing surface of its own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Colours keep the layout 0x00BBGGRR (red in the low byte) everywhere outside this layer.
+typedef uint32_t Color;
+
+struct Window;  // opaque; owned by the layer from creation until platformDestroyWindow
+struct Surface; // opaque pixel buffer with its drawing state (colours, mode, font)
+struct Font;    // opaque; cached inside the layer, so creating one per draw is cheap
+
+struct Rect
+{
+    int Left, Top, Right, Bottom;
+};
+
+// The messages a window procedure receives, in the order Windows would deliver them.
+enum MessageKind
+{
+    MsgNone = 0,
+    MsgNcCreate, // during creation, before MsgCreate; Param1 = the create parameter
+    MsgCreate,   // during creation; Param1 = the create parameter
+    MsgSize,     // client size changed; Param1 = width, Param2 = height
+    MsgSetFocus,
+    MsgKillFocus,
+    MsgPaint,    // sent only to an invalid window, only when nothing else is queued
+    MsgTimer,    // Param1 = timer id
+    MsgDestroy,
+    MsgKeyDown,  // Param1 = virtual-key code
+    MsgKeyUp,    // Param1 = virtual-key code
+    MsgChar,     // made by platformTranslateMessage from MsgKeyDown; Param1 = character
+    MsgQuit,     // Param1 = exit code; never dispatched to a window
+    MsgUser = 0x400
+};
+
+struct Message
+{
+    Window* Target;
+    int Kind;
+    intptr_t Param1;
+    intptr_t Param2;
+};
+
+typedef intptr_t (*WindowProc)(Window* window, int kind, intptr_t param1, intptr_t param2);
+
+// Window styles.
+enum
+{
+    StylePopup = 0,       // borderless
+    StyleSizingFrame = 1, // a frame a few pixels wide drawn around the client area
+};
+
+// Show modes.
+enum
+{
+    ShowHide = 0,
+    ShowNormal = 1,
+    ShowMaximized = 3, // covers the whole screen
+};
+
+const int DefaultPosition = INT32_MIN; // CW_USEDEFAULT for position and size
+
+// Starts the layer: SDL, the one full-screen window (hidden until a window is shown), fonts
+// and sound. Answers 1, or 0 with a line on standard error. Safe to call twice.
+int platformStart();
+// Ends the layer; destroys every window that is left.
+void platformStop();
+
+// Window classes: registering a name twice fails (0).
+int platformRegisterClass(const char* name, WindowProc proc);
+int platformUnregisterClass(const char* name);
+
+// Creates a window (not shown) and delivers MsgNcCreate and MsgCreate to its procedure
+// before returning; null when the class is unknown or the creation handler answers -1.
+Window* platformCreateWindow(const char* className, const char* title, int style, Window* owner,
+                             int x, int y, int width, int height, intptr_t createParam);
+// Shows or hides; showing a window the first time sends MsgSize; a shown pop-up gets the focus.
+void platformShowWindow(Window* window, int mode);
+void platformMoveWindow(Window* window, int x, int y, int width, int height);
+// Sends MsgDestroy; the focus goes back to the owner. Answers 0 for an unknown window.
+int platformDestroyWindow(Window* window);
+int platformIsWindow(Window* window);
+Rect platformClientRect(Window* window);
+Rect platformScreenRect(); // the whole screen
+Window* platformFocusWindow();
+void platformSetFocus(Window* window);
+// Per-window data for the procedure's own use.
+void platformSetWindowData(Window* window, intptr_t data);
+intptr_t platformGetWindowData(Window* window);
+
+void platformInvalidate(Window* window, int erase);
+// Paints at once when the window is invalid.
+void platformUpdateWindow(Window* window);
+// The window's own surface; a paint handler draws into it. Valid until the next size change.
+Surface* platformWindowSurface(Window* window);
+
+// The message queue of the one thread.
+int platformPeekMessage(Message* message);     // 1 when a message is waiting; not removed
+int platformGetMessage(Message* message);      // waits; 0 when it took the quit message
+int platformTakeMessage(Message* message);     // 1 and removes it, 0 when none is waiting
+void platformTranslateMessage(const Message* message);
+intptr_t platformDispatchMessage(const Message* message);
+intptr_t platformSendMessage(Window* window, int kind, intptr_t param1, intptr_t param2);
+void platformPostMessage(Window* window, int kind, intptr_t param1, intptr_t param2);
+void platformPostQuit(int exitCode);
+intptr_t platformDefaultWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);
+// Pumps the window system's events without dispatching (keeps the display alive while a game
+// runs) and puts what was drawn on the physical screen.
+void platformPumpEvents();
+void platformPresent();
+
+// Window timers by window and id: starting a running id restarts it; stopping an id that is
+// not running is harmless.
+void platformSetTimer(Window* window, int id, int milliseconds);
+void platformKillTimer(Window* window, int id);
+
+// Surfaces: memory surfaces of any size.
+Surface* platformCreateSurface(int width, int height);
+void platformFreeSurface(Surface* surface);
+int platformSurfaceWidth(const Surface* surface);
+int platformSurfaceHeight(const Surface* surface);
+void platformFillRect(Surface* surface, Rect rect, Color color);
+void platformCopyRect(Surface* target, int x, int y, int width, int height, const Surface* source,
+                      int sourceX, int sourceY);
+// Stretches a decoded picture (32-bit BGRA rows, bottomUp as FreeImage keeps them) into rect,
+// nearest neighbour, clipped to the surface.
+void platformStretchPicture(Surface* target, Rect rect, const uint8_t* bits, int width, int height,
+                            int pitch, int bottomUp);
+// Filled with brush, outlined with a 1-pixel black pen; corners are ellipses of the given size.
+void platformRoundRect(Surface* surface, Rect rect, int ellipseWidth, int ellipseHeight,
+                       Color brush);
+Color platformGetPixel(const Surface* surface, int x, int y);
+
+// Text state of a surface.
+enum
+{
+    BackgroundTransparent = 1,
+    BackgroundOpaque = 2,
+};
+void platformSetTextColor(Surface* surface, Color color);
+Color platformGetTextColor(const Surface* surface);
+void platformSetBackgroundColor(Surface* surface, Color color);
+void platformSetBackgroundMode(Surface* surface, int mode);
+// Selects a font; answers the one selected before (null at first).
+Font* platformSelectFont(Surface* surface, Font* font);
+void platformTextOut(Surface* surface, int x, int y, const std::string& text);
+// Top-left, no wrap, clipped to rect; a line break starts a new line.
+void platformDrawText(Surface* surface, Rect rect, const std::string& text);
+
+// Fonts: the face is resolved through fontconfig, an unknown face falls back to the default
+// sans face. Pixel height is round(points * 96 / 72).
+Font* platformCreateFont(const char* face, int points, int bold, int italic);
+void platformFreeFont(Font* font);
+int platformFontHeight(const Font* font); // line height, without external leading
+int platformTextWidth(const Font* font, const std::string& text);
+// The full names of the installed TrueType fonts, sorted, without repeats.
+std::vector<std::string> platformListFonts();
+
+// A modal box with one OK button, closed by Enter, Escape or Space; owner may be null.
+// Also written to standard error as "caption: text".
+void platformMessageBox(Window* owner, const std::string& text, const std::string& caption);
+
+// The pointer's display counter, as ShowCursor: answers the new counter.
+int platformShowPointer(int show);

@@ -1,0 +1,63 @@
+// Directory listings, appending and atomic replacement.
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+static fs::path freshDirectory(const char* name)
+{
+    fs::path dir = fs::temp_directory_path() / ("torvanell-files-" + std::string(name));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+static void writeText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(Files, ListingMatchesWithoutLetterCaseAndIncludesDirectories)
+{
+    fs::path dir = freshDirectory("list");
+    writeText(dir / "Game.ZIP", "");
+    writeText(dir / "other.zip", "");
+    writeText(dir / "notes.txt", "");
+    fs::create_directory(dir / "sub.zip");
+    std::vector<std::string> names;
+    ASSERT_EQ(platformListDirectory((dir / "*.zip").string(), names), 1);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Game.ZIP", "other.zip", "sub.zip"}));
+
+    names.clear();
+    EXPECT_EQ(platformListDirectory((dir / "missing" / "*.zip").string(), names), 0);
+    EXPECT_EQ(platformListDirectory((dir / "notes.txt" / "*").string(), names), 0);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST(Files, AppendAddsWholeLinesAndReplaceKeepsOldFileOnFailure)
+{
+    fs::path dir = freshDirectory("write");
+    std::string log = (dir / "log.txt").string();
+    ASSERT_EQ(platformAppendLine(log, "one"), 1);
+    ASSERT_EQ(platformAppendLine(log, "two"), 1);
+    std::string text;
+    ASSERT_EQ(platformReadFile(log, text), 1);
+    EXPECT_EQ(text, "one\ntwo\n");
+
+    std::string ini = (dir / "a.ini").string();
+    writeText(ini, "old");
+    ASSERT_EQ(platformReplaceFile(ini, "new"), 1);
+    ASSERT_EQ(platformReadFile(ini, text), 1);
+    EXPECT_EQ(text, "new");
+    // A file in a directory that does not exist cannot be replaced, and nothing is left.
+    EXPECT_EQ(platformReplaceFile((dir / "no" / "a.ini").string(), "x"), 0);
+    EXPECT_EQ(platformReadFile(dir.string(), text), 0);
+    size_t entries = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+    EXPECT_EQ(entries, 2u);
+}
