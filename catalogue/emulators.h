@@ -1,0 +1,22 @@
+// The emulators the configuration file names, each with its paths, command-line template and
+// filter settings.
+#pragma once
+
+#include "catalogue/catalogue.h"
+
+#include <string>
+
+// Fills EmulatorTable from [Settings] Emulators and each emulator's own section.
+void loadEmulators();
+// A new record filled from the MAME filter keys of section.
+std::unique_ptr<MameFilter> readMameFilter(const std::string& section);
+// A new record filled from the name-code filter keys of section.
+std::unique_ptr<NameCodeFilter> readNameCodeFilter(const std::string& section);
+// Writes every emulator's filter keys back into its section (at exit).
+void saveEmulatorFilters();
+// Next item of text separated by any of separators; empty items are skipped, nothing is
+// trimmed. Call with the text first, then with null to go on from cursor. Cuts the text in
+// place. Null when no item is left.
+char* splitList(char* text, const char* separators, char** cursor);
+// The same as a list of copies.
+std::vector<std::string> splitListItems(const std::string& text, const char* separators);

@@ -1,0 +1,13 @@
+// The MAME game list: captured once from the emulator's -listxml output into mame.lst and
+// read from there into games, with clones linked to their parents.
+#pragma once
+
+#include <string>
+
+// Runs command with standard output and standard error written into path.
+int captureMameList(const std::string& command, const std::string& path);
+// Appends the games of the list at path to AllGames for the emulator at emulatorIndex,
+// rebuilds NameIndex and links clones; reads the game information when it is switched on.
+int loadMameList(const std::string& path, int emulatorIndex);
+// Removes white space at both ends, in place.
+void trimLine(std::string& text);

@@ -1,0 +1,12 @@
+// Games found as ROM files in an emulator's directories, or listed by hand in its section,
+// with the name codes their file names carry.
+#pragma once
+
+#include "catalogue/catalogue.h"
+
+#include <string>
+
+// Appends the emulator's games to AllGames (and to NameIndex when it exists).
+void discoverRoms(const Emulator* emulator, int emulatorIndex);
+// Flag i set exactly when the code of row i occurs in text.
+std::unique_ptr<NameCodeFlags> decodeNameCodes(const std::string& text);
