@@ -1,0 +1,347 @@
+// INI files read and written the way the profile functions of the configuration files' home
+// system do: a line-by-line view of the file text, searched afresh on every call, and writes
+// that splice one line into the text and replace the file whole.
+#include "config/ini.h"
+
+#include "platform/files.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+struct IniLine
+{
+    size_t Begin, End; // the line's text, without its line end
+    size_t Next;       // where the next line begins
+};
+
+enum
+{
+    LineOther,
+    LineSection,
+    LineKey
+};
+
+struct IniEntry
+{
+    int Kind;
+    size_t NameBegin, NameEnd;   // section or key name, trimmed
+    size_t ValueBegin, ValueEnd; // a key's value, trimmed
+};
+
+// Where a key is, or where it would go.
+struct IniPlace
+{
+    int SectionFound;
+    int KeyFound;
+    IniLine KeyLine;
+    IniEntry Key;
+    size_t InsertAt;      // after the section's last key (or its header)
+    int InsertNeedsBreak; // the line before InsertAt ends the file without a line end
+};
+
+static int isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+static void trimRange(const std::string& text, size_t& begin, size_t& end)
+{
+    while (begin < end && isBlank(text[begin])) begin++;
+    while (end > begin && isBlank(text[end - 1])) end--;
+}
+
+static size_t firstLineStart(const std::string& text)
+{
+    // A byte-order mark written by Windows editors is not part of the first line.
+    return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
+static int nextLine(const std::string& text, size_t& position, IniLine& line)
+{
+    if (position >= text.size()) return 0;
+    line.Begin = position;
+    size_t end = text.find_first_of("\r\n", position);
+    if (end == std::string::npos)
+    {
+        line.End = line.Next = text.size();
+    }
+    else
+    {
+        line.End = end;
+        int crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        line.Next = end + (crlf ? 2 : 1);
+    }
+    position = line.Next;
+    return 1;
+}
+
+static size_t findInLine(const std::string& text, size_t begin, size_t end, char c)
+{
+    const void* hit = memchr(text.data() + begin, c, end - begin);
+    return hit ? (size_t)((const char*)hit - text.data()) : std::string::npos;
+}
+
+static IniEntry parseLine(const std::string& text, const IniLine& line)
+{
+    IniEntry entry = {LineOther, 0, 0, 0, 0};
+    size_t begin = line.Begin, end = line.End;
+    trimRange(text, begin, end);
+    if (begin < end && text[begin] == '[')
+    {
+        // Without a closing bracket the line is no header and is read like any other line.
+        size_t close = findInLine(text, begin, end, ']');
+        if (close != std::string::npos)
+        {
+            entry.Kind = LineSection;
+            entry.NameBegin = begin + 1;
+            entry.NameEnd = close;
+            trimRange(text, entry.NameBegin, entry.NameEnd);
+            return entry;
+        }
+    }
+    size_t equals = findInLine(text, begin, end, '=');
+    if (equals == std::string::npos) return entry;
+    entry.Kind = LineKey;
+    entry.NameBegin = begin;
+    entry.NameEnd = equals;
+    trimRange(text, entry.NameBegin, entry.NameEnd);
+    entry.ValueBegin = equals + 1;
+    entry.ValueEnd = end;
+    trimRange(text, entry.ValueBegin, entry.ValueEnd);
+    return entry;
+}
+
+static int sameName(const std::string& text, size_t begin, size_t end, const char* name)
+{
+    size_t length = strlen(name);
+    if (end - begin != length) return 0;
+    for (size_t i = 0; i < length; i++)
+        if (tolower((unsigned char)text[begin + i]) != tolower((unsigned char)name[i])) return 0;
+    return 1;
+}
+
+static int isCommentLine(const std::string& text, const IniEntry& entry)
+{
+    if (entry.NameBegin >= entry.NameEnd) return 0;
+    char first = text[entry.NameBegin];
+    return first == ';' || first == '#';
+}
+
+// Only the first section of a name counts, and the first key of a name in it.
+static IniPlace locate(const std::string& text, const char* section, const char* key)
+{
+    IniPlace place = {};
+    size_t position = firstLineStart(text);
+    IniLine line;
+    while (nextLine(text, position, line))
+    {
+        IniEntry entry = parseLine(text, line);
+        if (entry.Kind == LineSection)
+        {
+            if (place.SectionFound) break;
+            if (!sameName(text, entry.NameBegin, entry.NameEnd, section)) continue;
+            place.SectionFound = 1;
+        }
+        else if (!place.SectionFound || entry.Kind != LineKey)
+        {
+            continue;
+        }
+        else if (sameName(text, entry.NameBegin, entry.NameEnd, key))
+        {
+            place.KeyFound = 1;
+            place.KeyLine = line;
+            place.Key = entry;
+            break;
+        }
+        else if (isCommentLine(text, entry))
+        {
+            continue; // a commented-out key at a section's end may belong to the next one
+        }
+        place.InsertAt = line.Next;
+        place.InsertNeedsBreak = line.Next == line.End;
+    }
+    return place;
+}
+
+static void removeQuotes(std::string& value)
+{
+    size_t length = value.size();
+    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0])
+        value = value.substr(1, length - 2);
+}
+
+// 1 and the value when the key is present; 0 when the file, section or key is missing.
+static int lookup(const char* section, const char* key, const std::string& file, std::string& value)
+{
+    std::string text;
+    if (!platformReadFile(file, text)) return 0;
+    IniPlace place = locate(text, section, key);
+    if (!place.KeyFound) return 0;
+    value = text.substr(place.Key.ValueBegin, place.Key.ValueEnd - place.Key.ValueBegin);
+    removeQuotes(value);
+    if (value.size() > (size_t)IniValueLimit) value.resize(IniValueLimit);
+    return 1;
+}
+
+static std::string readWithDefault(const char* section, const char* key, const char* defaultText,
+                                   const std::string& file)
+{
+    std::string value;
+    if (!lookup(section, key, file, value))
+    {
+        value = defaultText ? defaultText : "";
+        if (value.size() > (size_t)IniValueLimit) value.resize(IniValueLimit);
+    }
+    return value;
+}
+
+static int32_t toInt32(const std::string& text, int base)
+{
+    long long number = strtoll(text.c_str(), nullptr, base);
+    if (number > INT32_MAX) return INT32_MAX;
+    if (number < INT32_MIN) return INT32_MIN;
+    return (int32_t)number;
+}
+
+std::string iniReadString(const char* section, const char* key, const char* defaultText,
+                          const std::string& file)
+{
+    return readWithDefault(section, key, defaultText, file);
+}
+
+std::optional<std::string> iniReadOptionalString(const char* section, const char* key,
+                                                 const std::string& file)
+{
+    std::string value = readWithDefault(section, key, "", file);
+    if (value.empty()) return std::nullopt;
+    return value;
+}
+
+uint32_t iniReadColor(const char* section, const char* key, const char* defaultText,
+                      const std::string& file)
+{
+    return (uint32_t)toInt32(readWithDefault(section, key, defaultText, file), 16);
+}
+
+int iniReadBool(const char* section, const char* key, int defaultFlag, const std::string& file)
+{
+    return readWithDefault(section, key, defaultFlag ? "1" : "0", file) == "0" ? 0 : 1;
+}
+
+int iniReadInt(const char* section, const char* key, const char* defaultText,
+               const std::string& file)
+{
+    return toInt32(readWithDefault(section, key, defaultText, file), 10);
+}
+
+int iniReadNumber(const char* section, const char* key, int defaultValue, const std::string& file)
+{
+    std::string value;
+    if (!lookup(section, key, file, value) || value.empty()) return defaultValue;
+    return toInt32(value, 10);
+}
+
+static const char* lineEndOf(const std::string& text)
+{
+    size_t end = text.find_first_of("\r\n");
+    if (end == std::string::npos || text[end] == '\n') return "\n";
+    return end + 1 < text.size() && text[end + 1] == '\n' ? "\r\n" : "\r";
+}
+
+static int hasLineBreak(const std::string& text)
+{
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// Names and values that could not be found again after writing are refused.
+static int canStore(const char* section, const char* key, const std::string& value)
+{
+    std::string sectionText = section, keyText = key;
+    if (hasLineBreak(sectionText) || sectionText.find(']') != std::string::npos) return 0;
+    if (hasLineBreak(keyText) || keyText.find('=') != std::string::npos) return 0;
+    if (keyText.empty() || isBlank(keyText.front()) || isBlank(keyText.back())) return 0;
+    return !hasLineBreak(value);
+}
+
+// Blanks at the ends, or a pair of quotes around it, would be lost when the value is read
+// back; one pair of quotes keeps them.
+static std::string quoteIfNeeded(const std::string& value)
+{
+    if (value.empty()) return value;
+    char first = value.front(), last = value.back();
+    int quoted = value.size() >= 2 && (first == '"' || first == '\'') && last == first;
+    if (quoted || isBlank(first) || isBlank(last)) return "\"" + value + "\"";
+    return value;
+}
+
+static int endsWithBlankLine(const std::string& text)
+{
+    size_t content = text.find_last_not_of("\r\n");
+    std::string_view ends(text.data() + content + 1, text.size() - content - 1);
+    return ends != "\n" && ends != "\r" && ends != "\r\n";
+}
+
+static void appendSection(std::string& text, const char* section, const std::string& keyLine)
+{
+    const char* eol = lineEndOf(text);
+    if (text.size() > firstLineStart(text))
+    {
+        if (text.back() != '\n' && text.back() != '\r') text += eol;
+        if (!endsWithBlankLine(text)) text += eol; // a blank line between sections
+    }
+    text += "[" + std::string(section) + "]" + eol + keyLine + eol;
+}
+
+static void storeInText(std::string& text, const char* section, const char* key,
+                        const std::string& stored)
+{
+    IniPlace place = locate(text, section, key);
+    if (place.KeyFound)
+    {
+        size_t from = place.Key.NameEnd;
+        from = findInLine(text, from, place.KeyLine.End, '=') + 1;
+        while (from < place.KeyLine.End && isBlank(text[from])) from++;
+        text.replace(from, place.KeyLine.End - from, stored);
+        return;
+    }
+    std::string keyLine = std::string(key) + "=" + stored;
+    if (!place.SectionFound) return appendSection(text, section, keyLine);
+    const char* eol = lineEndOf(text);
+    std::string insert = place.InsertNeedsBreak ? eol + keyLine : keyLine + eol;
+    text.insert(place.InsertAt, insert);
+}
+
+int iniWriteString(const char* section, const char* key, const std::string& text,
+                   const std::string& file)
+{
+    if (!canStore(section, key, text))
+    {
+        fprintf(stderr, "Not written: [%s] %s holds a line break or a bracket\n", section, key);
+        return 0;
+    }
+    std::string contents;
+    // A file that exists but cannot be read must not be replaced by one holding only this key.
+    if (!platformReadFile(file, contents) && platformFileExists(file))
+    {
+        fprintf(stderr, "Error reading file: [%s]\n", file.c_str());
+        return 0;
+    }
+    std::string updated = contents;
+    storeInText(updated, section, key, quoteIfNeeded(text));
+    if (updated == contents && platformFileExists(file)) return 1;
+    if (!platformReplaceFile(file, updated))
+    {
+        fprintf(stderr, "Error writing file: [%s]\n", file.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+void iniWriteInt(const char* section, const char* key, int value, const std::string& file)
+{
+    iniWriteString(section, key, std::to_string(value), file);
+}
