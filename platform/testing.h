@@ -9,6 +9,10 @@
 // Starts the layer on SDL's dummy drivers with every seam switched on: message boxes are
 // recorded and do not block, the test clock replaces the counter and sleeping.
 void startTestPlatform();
+// Makes the next start's screen this size instead of the desktop's (before startTestPlatform).
+void testUseScreenSize(int width, int height);
+// As if another program took the real window's focus (0) or gave it back (1).
+void testScreenFocus(int gained);
 
 // Test clock: frequency 0 simulates a machine without a counter. platformSleep advances it.
 void testUseClock(int64_t frequency);

@@ -1,0 +1,58 @@
+// SDL's events turned into key state, key messages and focus changes.
+#include "platform/input.h"
+#include "platform/internal.h"
+#include "platform/window.h"
+
+static void handleWindowEvent(const SDL_WindowEvent& event)
+{
+    if (event.event == SDL_WINDOWEVENT_FOCUS_LOST)
+    {
+        // Keys released while another program has the focus never reach us.
+        releaseAllKeys();
+        screenFocusChanged(0);
+    }
+    else if (event.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+        screenFocusChanged(1);
+    else if (event.event == SDL_WINDOWEVENT_EXPOSED)
+        Layer.Dirty = 1;
+}
+
+static void handleEvent(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    {
+        int down = event.type == SDL_KEYDOWN;
+        if (down && event.key.repeat) break;
+        keyEvent(event.key.keysym.scancode, down);
+        int code = virtualKeyOfScancode(event.key.keysym.scancode);
+        if (code) postKeyMessage(down ? MsgKeyDown : MsgKeyUp, code);
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        mouseButtonEvent(event.button.button, event.type == SDL_MOUSEBUTTONDOWN);
+        break;
+    case SDL_WINDOWEVENT:
+        handleWindowEvent(event.window);
+        break;
+    case SDL_QUIT:
+        platformPostQuit(0);
+        break;
+    }
+}
+
+void pumpSdlEvents()
+{
+    if (!Layer.Started) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handleEvent(event);
+}
+
+void platformPumpEvents()
+{
+    pumpSdlEvents();
+    presentIfDirty();
+}

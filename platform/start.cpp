@@ -1,0 +1,144 @@
+// Starting and ending the layer: SDL, the one full-screen window, fonts, sound, joystick.
+#include "platform/internal.h"
+#include "platform/testing.h"
+#include "platform/window.h"
+
+#include <cstdio>
+#include <cstring>
+
+LayerRecord Layer;
+static int PointerCounter; // as the system's display counter: shown while >= 0
+
+static void setHints()
+{
+    // Software surfaces present ten times faster without the framebuffer texture.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The system's screen saver runs normally while the front end is idle; it is suspended
+    // only while a game runs.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // The cabinet's stick must work even when another program has the focus.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // SIGINT and SIGTERM keep their ordinary meaning.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
+
+static int isHeadlessDriver(const char* driver)
+{
+    return !driver || strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0;
+}
+
+// Without a window manager X leaves a window 800x600 and clipped unless it is created at
+// (0, 0) with the desktop's size and the desktop full-screen flag.
+static int createScreen()
+{
+    SDL_DisplayMode mode;
+    int width = 1024, height = 768;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
+    {
+        width = mode.w;
+        height = mode.h;
+    }
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (Layer.TestScreenWidth > 0 && Layer.TestScreenHeight > 0)
+    {
+        width = Layer.TestScreenWidth;
+        height = Layer.TestScreenHeight;
+        flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    }
+    Layer.Screen = SDL_CreateWindow("", 0, 0, width, height, flags);
+    if (!Layer.Screen)
+    {
+        fprintf(stderr, "Cannot create the screen window: %s\n", SDL_GetError());
+        return 0;
+    }
+    Layer.ScreenWidth = width;
+    Layer.ScreenHeight = height;
+    return 1;
+}
+
+int platformStart()
+{
+    if (Layer.Started) return 1;
+    setHints();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+    {
+        fprintf(stderr, "Cannot start SDL: %s\n", SDL_GetError());
+        return 0;
+    }
+    Layer.RealDisplay = !isHeadlessDriver(SDL_GetCurrentVideoDriver());
+    if (!createScreen())
+    {
+        SDL_Quit();
+        return 0;
+    }
+    Layer.Started = 1;
+    SDL_ShowCursor(PointerCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    startFonts();
+    startSound();
+    startJoystick();
+    startWindows();
+    return 1;
+}
+
+void platformStop()
+{
+    if (!Layer.Started) return;
+    stopWindows();
+    stopJoystick();
+    stopSound();
+    stopFonts();
+    SDL_DestroyWindow(Layer.Screen);
+    SDL_Quit();
+    int testSeams = Layer.TestSeams;
+    int testWidth = Layer.TestScreenWidth, testHeight = Layer.TestScreenHeight;
+    Layer = LayerRecord();
+    Layer.TestSeams = testSeams;
+    Layer.TestScreenWidth = testWidth;
+    Layer.TestScreenHeight = testHeight;
+}
+
+int platformShowPointer(int show)
+{
+    PointerCounter += show ? 1 : -1;
+    if (Layer.Started) SDL_ShowCursor(PointerCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return PointerCounter;
+}
+
+static std::vector<RecordedMessageBox> MessageBoxes;
+
+std::vector<RecordedMessageBox>& testMessageBoxes()
+{
+    return MessageBoxes;
+}
+
+void platformMessageBox(Window* owner, const std::string& text, const std::string& caption)
+{
+    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // Nobody could read or close a box without a display: it is kept for the tests instead.
+    if (Layer.TestSeams || !Layer.RealDisplay || !Layer.Started)
+    {
+        MessageBoxes.push_back({text, caption, owner != nullptr});
+        return;
+    }
+    runModalMessageBox(owner, text, caption);
+}
+
+void testUseScreenSize(int width, int height)
+{
+    Layer.TestScreenWidth = width;
+    Layer.TestScreenHeight = height;
+}
+
+void startTestPlatform()
+{
+    SDL_setenv("SDL_VIDEODRIVER", "dummy", 0);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
+    platformStop();
+    Layer.TestSeams = 1;
+    if (!platformStart()) fprintf(stderr, "The test platform did not start\n");
+    resetTestClock();
+    resetKeyTable();
+    resetTestRecords();
+    MessageBoxes.clear();
+    PointerCounter = 0;
+}
