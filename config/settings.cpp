@@ -1,0 +1,113 @@
+// The front-end settings: read once from the configuration file at start-up, and the few the
+// running front end can change written back at exit.
+#include "config/settings.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/emulators.h"
+#include "config/ini.h"
+#include "core/frontend.h"
+
+FrontendSettingsRecord FrontendSettings;
+
+// clang-format off
+const KeyBindingInfo KeyBindings[KeyBindingCount] = {
+    {"SelectUp",         "38", "8"},
+    {"SelectDown",       "40", "4"},
+    {"SelectPageUp",     "37", "2"},
+    {"SelectPageDown",   "39", "1"},
+    {"StartGame",        "49", "16"},
+    {"ShowMenu",         "50", "32"},
+    {"Exit",             "27", "128"},
+    {"GameInfo",         "17", "64"},
+    {"ConfigControls",   "51", nullptr},
+    {"Shutdown1",        "51", nullptr}, // the same digit as ConfigControls
+    {"Shutdown2",        "52", nullptr},
+    {"ChangeEmu",        "53", nullptr},
+    {"P2SelectUp",       "82", nullptr},
+    {"P2SelectDown",     "70", nullptr},
+    {"P2SelectPageUp",   "68", nullptr},
+    {"P2SelectPageDown", "71", nullptr},
+    {"P2StartGame",      "65", nullptr},
+    {"P2ShowMenu",       "83", nullptr},
+    {"P2Exit",           "87", nullptr},
+    {"P2GameInfo",       "81", nullptr},
+};
+// clang-format on
+
+static void loadBehaviour(const std::string& file)
+{
+    FrontendSettings.AllowMenu = iniReadBool("Settings", "AllowMenu", 1, file);
+    FrontendSettings.UseJoystick = iniReadBool("Settings", "UseJoystick", 1, file);
+    FrontendSettings.UseMameInfoDat = iniReadBool("Settings", "UseMameInfoDat", 0, file);
+    FrontendSettings.ScrollBorderPct = iniReadNumber("Settings", "ScrollBorderPct", 20, file);
+    FrontendSettings.MameinfoDat =
+        iniReadString("Settings", "Mameinfo.dat", "./mameinfo.dat", file);
+    FrontendSettings.SkinDir = iniReadString("Settings", "Skin.dir", "skins", file);
+    FrontendSettings.SkinName = iniReadString("Settings", "Skin", "DefaultSkin", file);
+    FrontendSettings.SendKeys = iniReadBool("Settings", "SendKeys", 0, file);
+    FrontendSettings.SendKeyWait = iniReadInt("Settings", "SendKeyWait", "6", file);
+    FrontendSettings.SendKeyInterval = iniReadInt("Settings", "SendKeyInterval", "500", file);
+    FrontendSettings.DebugCmdLine = iniReadOptionalString("Settings", "DebugCmdLine", file);
+}
+
+static void loadView(const std::string& file)
+{
+    std::string menuType = iniReadString("Settings", "MenuType", "ListView", file);
+    FrontendSettings.MenuType = menuType == "ImageBrowser" ? 2 : 1;
+    std::string preview = iniReadString("Settings", "PreviewPictures", "Screenshots", file);
+    FrontendSettings.PreviewPictures = preview == "Flyers" ? 2 : 1;
+    FrontendSettings.PreviewBackgroundcolor =
+        iniReadColor("Settings", "PreviewBackgroundcolor", "0xFFFFFF", file);
+    FrontendSettings.ScreenSaverStartInterval =
+        iniReadInt("Settings", "ScreenSaverStartInterval", "60", file);
+    FrontendSettings.ScreenSaverChangeInterval =
+        iniReadInt("Settings", "ScreenSaverChangeInterval", "20", file);
+    std::string saver = iniReadString("Settings", "ScreenSaverType", "Flyers", file);
+    FrontendSettings.ScreenSaverType = saver == "Marquees" ? 1 : saver == "Screenshots" ? 2 : 0;
+}
+
+static void loadBindings(const std::string& file)
+{
+    for (int i = 0; i < KeyBindingCount; i++)
+        FrontendSettings.Keys[i] =
+            iniReadInt("Keymappings", KeyBindings[i].Name, KeyBindings[i].DefaultKey, file);
+    for (int i = 0; i < JoystickBindingCount; i++)
+        FrontendSettings.Joystick[i] = iniReadInt("JoystickMappings", KeyBindings[i].Name,
+                                                  KeyBindings[i].DefaultJoystick, file);
+}
+
+void loadFrontendSettings()
+{
+    const std::string& file = FrontendSettings.ConfigFile;
+    loadBehaviour(file);
+    loadView(file);
+    loadBindings(file);
+    FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
+    // loadSkin() belongs here, once the skin settings exist: the skin is read last because
+    // its directory comes from SkinDir and SkinName above.
+}
+
+static void saveSelectedGame(const std::string& file)
+{
+    int current = FrontendState.CurrentGame;
+    // With an empty list there is no game to remember; the last one named stays.
+    if (current < 0 || current >= (int)VisibleGames.size() || !VisibleGames[current]) return;
+    iniWriteString("System", "SelectedGame", VisibleGames[current]->Name, file);
+}
+
+void saveFrontendSettings()
+{
+    const std::string& file = FrontendSettings.ConfigFile;
+    iniWriteString("Settings", "MenuType",
+                   FrontendSettings.MenuType == 2 ? "ImageBrowser" : "ListView", file);
+    iniWriteString("Settings", "PreviewPictures",
+                   FrontendSettings.PreviewPictures == 2 ? "Flyers" : "ScreenShots", file);
+    saveSelectedGame(file);
+    iniWriteInt("Settings", "SendKeys", FrontendSettings.SendKeys, file);
+    iniWriteInt("Settings", "SendKeyWait", FrontendSettings.SendKeyWait, file);
+    iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);
+    iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
+    saveEmulatorFilters();
+    // saveSkin() belongs here, once the skin settings exist, and only when SkinName is not
+    // empty: the skin's own file is written after the configuration file.
+}
