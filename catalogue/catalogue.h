@@ -10,6 +10,17 @@
 
 const int NameCodeCount = 34;
 
+// One row of the name-code table: the codes searched in a file name (a plain, case-sensitive
+// substring; OtherCode may be null) and the emulator-section key that shows such games. The
+// row number is the index into NameCodeFlags and NameCodeFilter; every key defaults to 0.
+struct NameCodeInfo
+{
+    const char* Code;
+    const char* OtherCode;
+    const char* Key;
+};
+extern const NameCodeInfo NameCodeTable[NameCodeCount];
+
 // Which name codes an emulator shows; index i is row i of the name-code table.
 struct NameCodeFilter
 {
@@ -90,7 +101,7 @@ struct Game
 {
     int EmulatorIndex;
     std::unique_ptr<struct NameCodeFlags> NameCodes; // scanned ROM files only
-    std::string RomDirectory; // empty for hand-listed and MAME games
+    std::string RomDirectory;                        // empty for hand-listed and MAME games
     std::string Name;
     std::string Description;
     int32_t Year;
@@ -109,7 +120,7 @@ struct Game
 // Chained hash table of games by exact name; the first game inserted under a name is found.
 struct NameIndexEntry
 {
-    const char* Name; // the game's own Name
+    std::string Name; // the name it was inserted under
     struct Game* Game;
     NameIndexEntry* Next;
 };
@@ -130,7 +141,8 @@ extern NameIndexRecord* NameIndex;
 
 // Null when bucketCount is 0.
 NameIndexRecord* createNameIndex(int bucketCount);
-// Does nothing when the index or the game is missing.
+// Appends the pair at the end of its chain; does nothing when the index, the game or the
+// name (empty) is missing.
 void insertNameIndex(NameIndexRecord* index, const std::string& name, Game* game);
 // The first game inserted under name; null when none or no index.
 Game* findNameIndex(const NameIndexRecord* index, const std::string& name);
@@ -138,6 +150,8 @@ void freeNameIndex(NameIndexRecord* index);
 // Sum of the name's bytes taken as signed 8-bit values, unsigned 32-bit, modulo bucketCount.
 uint32_t nameHash(const std::string& name, uint32_t bucketCount);
 
+// A game of that emulator with Available 1 and every other field zero or empty; the caller
+// owns it until it is appended to AllGames.
 Game* newGame(int emulatorIndex);
 void freeGame(Game* game);
 // Frees VisibleGames, NameIndex and every game; the emulators stay.

@@ -1,0 +1,210 @@
+// Reading the emulator list and each emulator's section, and writing the filters back.
+#include "catalogue/emulators.h"
+
+#include "config/ini.h"
+#include "config/settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+const MameFilterKey MameFilterKeys[MameFilterKeyCount] = {
+    {"DisplayMissingRoms", MameFilterFlag, offsetof(MameFilter, DisplayMissingRoms), 0},
+    {"DisplayVertical", MameFilterFlag, offsetof(MameFilter, DisplayVertical), 1},
+    {"DisplayHorizontal", MameFilterFlag, offsetof(MameFilter, DisplayHorizontal), 1},
+    {"DisplayClones", MameFilterFlag, offsetof(MameFilter, DisplayClones), 1},
+    {"DisplayNeoGeo", MameFilterFlag, offsetof(MameFilter, DisplayNeoGeo), 1},
+    {"DisplayNonNeoGeo", MameFilterFlag, offsetof(MameFilter, DisplayNonNeoGeo), 1},
+    {"DisplayVector", MameFilterFlag, offsetof(MameFilter, DisplayVector), 1},
+    {"DisplayRaster", MameFilterFlag, offsetof(MameFilter, DisplayRaster), 1},
+    {"MinPlayers", MameFilterNumber, offsetof(MameFilter, MinPlayers), 0},
+    {"MaxPlayers", MameFilterNumber, offsetof(MameFilter, MaxPlayers), 8},
+    {"MinButtons", MameFilterNumber, offsetof(MameFilter, MinButtons), 0},
+    {"MaxButtons", MameFilterNumber, offsetof(MameFilter, MaxButtons), 8},
+    {"MinCoins", MameFilterNumber, offsetof(MameFilter, MinCoins), 0},
+    {"MaxCoins", MameFilterNumber, offsetof(MameFilter, MaxCoins), 8},
+    {"ControllerTypes", MameFilterMask, offsetof(MameFilter, ControllerTypes), 127},
+};
+
+// The string keys of an emulator's section; a null default stands for the emulator's Name.
+struct EmulatorTextKey
+{
+    const char* Key;
+    std::string Emulator::*Field;
+    const char* Default;
+};
+static const EmulatorTextKey EmulatorTextKeys[] = {
+    {"Executable", &Emulator::Executable, nullptr},
+    {"ExecPath", &Emulator::ExecPath, ""},
+    {"CmdLine", &Emulator::CmdLine, ""},
+    {"RomPath", &Emulator::RomPath, ""},
+    {"Snaps", &Emulator::Snaps, ""},
+    {"DefaultSnap", &Emulator::DefaultSnap, ""},
+    {"Marquees", &Emulator::Marquees, ""},
+    {"DefaultMarquee", &Emulator::DefaultMarquee, ""},
+    {"Flyers", &Emulator::Flyers, ""},
+    {"DefaultFlyer", &Emulator::DefaultFlyer, ""},
+    {"SendKeys", &Emulator::SendKeys, ""},
+    {"RomFileExt", &Emulator::RomFileExt, "zip"},
+};
+
+int getMameFilterValue(const MameFilter& filter, const MameFilterKey& key)
+{
+    const char* field = (const char*)&filter + key.Offset;
+    if (key.Width == MameFilterFlag)
+    {
+        int flag;
+        memcpy(&flag, field, sizeof flag);
+        return flag;
+    }
+    if (key.Width == MameFilterNumber)
+    {
+        int16_t number;
+        memcpy(&number, field, sizeof number);
+        return number;
+    }
+    uint16_t mask;
+    memcpy(&mask, field, sizeof mask);
+    return mask;
+}
+
+void setMameFilterValue(MameFilter& filter, const MameFilterKey& key, int value)
+{
+    char* field = (char*)&filter + key.Offset;
+    // The record keeps numbers in 16 bits; larger values wrap, as the stored width dictates.
+    int16_t number = (int16_t)value;
+    uint16_t mask = (uint16_t)value;
+    if (key.Width == MameFilterFlag)
+        memcpy(field, &value, sizeof value);
+    else if (key.Width == MameFilterNumber)
+        memcpy(field, &number, sizeof number);
+    else
+        memcpy(field, &mask, sizeof mask);
+}
+
+std::unique_ptr<MameFilter> readMameFilter(const std::string& section)
+{
+    auto filter = std::make_unique<MameFilter>();
+    const std::string& file = FrontendSettings.ConfigFile;
+    for (const MameFilterKey& key : MameFilterKeys)
+    {
+        int value = key.Width == MameFilterFlag
+                        ? iniReadBool(section.c_str(), key.Key, key.Default, file)
+                        : iniReadNumber(section.c_str(), key.Key, key.Default, file);
+        setMameFilterValue(*filter, key, value);
+    }
+    return filter;
+}
+
+std::unique_ptr<NameCodeFilter> readNameCodeFilter(const std::string& section)
+{
+    auto filter = std::make_unique<NameCodeFilter>();
+    for (int i = 0; i < NameCodeCount; i++)
+        filter->Flags[i] =
+            iniReadBool(section.c_str(), NameCodeTable[i].Key, 0, FrontendSettings.ConfigFile);
+    return filter;
+}
+
+static int startsWithMame(const std::string& name)
+{
+    static const char Mame[] = "mame";
+    if (name.size() < 4) return 0;
+    for (int i = 0; i < 4; i++)
+        if (std::tolower((unsigned char)name[i]) != Mame[i]) return 0;
+    return 1;
+}
+
+static Emulator* readEmulator(const std::string& name)
+{
+    const std::string& file = FrontendSettings.ConfigFile;
+    const char* section = name.c_str();
+    Emulator* emulator = new Emulator{};
+    emulator->Name = name;
+    emulator->IsMame = startsWithMame(name);
+    for (const EmulatorTextKey& key : EmulatorTextKeys)
+        emulator->*key.Field =
+            iniReadString(section, key.Key, key.Default ? key.Default : section, file);
+    emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
+    emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
+    if (emulator->IsMame) emulator->MameFilter = readMameFilter(name);
+    if (emulator->UseGoodFilters) emulator->NameCodeFilter = readNameCodeFilter(name);
+    return emulator;
+}
+
+void loadEmulators()
+{
+    freeEmulators();
+    std::string list = iniReadString("Settings", "Emulators", "", FrontendSettings.ConfigFile);
+    for (const std::string& name : splitListItems(list, ","))
+        EmulatorTable.push_back(readEmulator(name));
+}
+
+static bool lessIgnoringCase(const char* a, const char* b)
+{
+    for (; *a && std::tolower((unsigned char)*a) == std::tolower((unsigned char)*b); a++, b++)
+    {
+    }
+    return std::tolower((unsigned char)*a) < std::tolower((unsigned char)*b);
+}
+
+// The name-code keys are written in alphabetical order (letter case not counted), the order
+// in which the configuration files of this program have always listed them.
+static std::vector<int> nameCodeWriteOrder()
+{
+    std::vector<int> order(NameCodeCount);
+    for (int i = 0; i < NameCodeCount; i++) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [](int a, int b)
+              { return lessIgnoringCase(NameCodeTable[a].Key, NameCodeTable[b].Key); });
+    return order;
+}
+
+static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& nameCodeOrder)
+{
+    const char* section = emulator.Name.c_str();
+    const std::string& file = FrontendSettings.ConfigFile;
+    if (emulator.UseGoodFilters && emulator.NameCodeFilter)
+        for (int i : nameCodeOrder)
+            iniWriteInt(section, NameCodeTable[i].Key, emulator.NameCodeFilter->Flags[i], file);
+    if (emulator.IsMame && emulator.MameFilter)
+        for (const MameFilterKey& key : MameFilterKeys)
+            iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MameFilter, key), file);
+}
+
+void saveEmulatorFilters()
+{
+    std::vector<int> order = nameCodeWriteOrder();
+    for (const Emulator* emulator : EmulatorTable) saveOneEmulator(*emulator, order);
+}
+
+char* splitList(char* text, const char* separators, char** cursor)
+{
+    char* start = text ? text : *cursor;
+    if (!start) return nullptr;
+    start += strspn(start, separators);
+    if (*start == '\0')
+    {
+        *cursor = start;
+        return nullptr;
+    }
+    char* end = start + strcspn(start, separators);
+    *cursor = *end ? end + 1 : end;
+    *end = '\0';
+    return start;
+}
+
+std::vector<std::string> splitListItems(const std::string& text, const char* separators)
+{
+    std::vector<std::string> items;
+    size_t position = 0;
+    for (;;)
+    {
+        size_t start = text.find_first_not_of(separators, position);
+        if (start == std::string::npos) break;
+        size_t end = text.find_first_of(separators, start);
+        if (end == std::string::npos) end = text.size();
+        items.push_back(text.substr(start, end - start));
+        position = end;
+    }
+    return items;
+}

@@ -1,0 +1,131 @@
+// Availability of MAME games, the order of AllGames and the list the screen shows.
+#include "catalogue/filters.h"
+
+#include "catalogue/emulators.h"
+#include "core/frontend.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+// A full ROM folder holds some 40,000 zip files against as many games, so each file is
+// looked up by name rather than searched for. Only the first game under a name goes into
+// the map: that is the one a zip file of that name makes available.
+static std::unordered_map<std::string_view, Game*> gamesByName(int emulatorIndex)
+{
+    std::unordered_map<std::string_view, Game*> byName;
+    for (Game* game : AllGames)
+        if (game->EmulatorIndex == emulatorIndex)
+        {
+            game->Available = 0;
+            byName.emplace(game->Name, game);
+        }
+    return byName;
+}
+
+static void markZipFilesIn(const std::string& directory,
+                           const std::unordered_map<std::string_view, Game*>& byName)
+{
+    std::vector<std::string> names;
+    if (!platformListDirectory(directory + "/*.zip", names)) return;
+    for (const std::string& name : names)
+    {
+        if (name.size() < 4) continue;
+        auto found = byName.find(std::string_view(name).substr(0, name.size() - 4));
+        if (found != byName.end()) found->second->Available = 1;
+    }
+}
+
+void markAvailableGames(int emulatorIndex)
+{
+    if (emulatorIndex < 0 || emulatorIndex >= (int)EmulatorTable.size()) return;
+    const Emulator* emulator = EmulatorTable[emulatorIndex];
+    auto byName = gamesByName(emulatorIndex);
+    // A MAME emulator's directories are separated by semicolons, not commas.
+    for (const std::string& directory : splitListItems(emulator->RomPath, ";"))
+        markZipFilesIn(directory, byName);
+}
+
+int compareDescriptions(const Game* a, const Game* b)
+{
+    // std::string compares its bytes as unsigned char, so "Zork" sorts before "alpha".
+    int order = a->Description.compare(b->Description);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+void sortAllGames()
+{
+    std::stable_sort(AllGames.begin(), AllGames.end(),
+                     [](const Game* a, const Game* b) { return compareDescriptions(a, b) < 0; });
+}
+
+static bool isChosenEmulator(const Game& game, const Emulator& emulator, int current)
+{
+    if (current >= 0) return game.EmulatorIndex == current;
+    return emulator.IncludeInAll != 0;
+}
+
+static bool passesNameCodes(const Game& game, const Emulator& emulator)
+{
+    if (!emulator.UseGoodFilters || !emulator.NameCodeFilter || !game.NameCodes) return true;
+    for (int i = 0; i < NameCodeCount; i++)
+        if (game.NameCodes->Flags[i] && !emulator.NameCodeFilter->Flags[i]) return false;
+    return true;
+}
+
+static bool missingRoms(const Game& game)
+{
+    if (!game.Available) return true;
+    return !game.CloneOf.empty() && (!game.Parent || !game.Parent->Available);
+}
+
+static bool outsideInputBounds(const Game& game, const MameFilter& filter)
+{
+    if (!game.Input) return false;
+    const InputInfo& input = *game.Input;
+    return input.Players < filter.MinPlayers || input.Players > filter.MaxPlayers ||
+           input.Buttons < filter.MinButtons || input.Buttons > filter.MaxButtons ||
+           input.Coins < filter.MinCoins || input.Coins > filter.MaxCoins ||
+           (filter.ControllerTypes & input.Control) == 0;
+}
+
+static bool hasOrientation(const Game& game, int orientation)
+{
+    return game.Video && game.Video->Orientation == orientation;
+}
+
+static bool hasScreen(const Game& game, const char* screen)
+{
+    return game.Video && game.Video->Screen == screen;
+}
+
+// The tests in the order the filter has always applied them; any one hides the game.
+static bool passesMameFilter(const Game& game, const Emulator& emulator)
+{
+    if (!emulator.IsMame || !emulator.MameFilter) return true;
+    const MameFilter& filter = *emulator.MameFilter;
+    bool neoGeo = game.RomOf == "neogeo";
+    bool clone = !game.CloneOf.empty();
+    return !(game.NotRunnable || (!filter.DisplayMissingRoms && missingRoms(game)) ||
+             (!filter.DisplayVertical && hasOrientation(game, 1)) ||
+             (!filter.DisplayHorizontal && hasOrientation(game, 2)) ||
+             (!filter.DisplayClones && clone) || outsideInputBounds(game, filter) ||
+             (!filter.DisplayNeoGeo && neoGeo) || (!filter.DisplayNonNeoGeo && !neoGeo) ||
+             (!filter.DisplayVector && hasScreen(game, "vector")) ||
+             (!filter.DisplayRaster && hasScreen(game, "raster")));
+}
+
+void rebuildVisibleGames()
+{
+    std::vector<Game*>().swap(VisibleGames);
+    int current = FrontendState.CurrentEmulator;
+    for (Game* game : AllGames)
+    {
+        if (game->EmulatorIndex < 0 || game->EmulatorIndex >= (int)EmulatorTable.size()) continue;
+        const Emulator& emulator = *EmulatorTable[game->EmulatorIndex];
+        if (isChosenEmulator(*game, emulator, current) && passesNameCodes(*game, emulator) &&
+            passesMameFilter(*game, emulator))
+            VisibleGames.push_back(game);
+    }
+}
