@@ -1,0 +1,525 @@
+// The MAME game list: capturing -listxml into mame.lst, and reading it with Expat into games.
+// One reader serves three generations of the list: old (game, video, input control=), the
+// intermediate one (display, control children with old names) and the new one (machine,
+// isbios/isdevice, control type= ways= buttons=), as well as DAT files (video type=).
+#include "catalogue/mamelist.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/mameinfo.h"
+#include "config/settings.h"
+#include "core/frontend.h"
+#include "launch/launch.h"
+#include "platform/window.h"
+
+#include <expat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+// Where the character data of the open element goes.
+enum TextTarget
+{
+    TextNone,
+    TextDescription,
+    TextYear,
+    TextManufacturer
+};
+
+// The state of one file's parse, handed to every handler.
+struct ListParse
+{
+    int EmulatorIndex;
+    Game* Current;   // the game whose start tag came last; null before the first one
+    int CurrentOpen; // its end tag has not come: it is not in AllGames yet
+    TextTarget Target;
+    std::string Text; // the element's text so far: entities split it into several pieces
+    // The open game's ROMs; moved into it at its end tag so that each game holds an exactly
+    // sized array (growing the game's own vector would leave up to half of it unused).
+    std::vector<RomEntry> Roms;
+    int InInput;         // inside the current game's input element
+    int InputHasButtons; // that input element gave buttons itself
+};
+
+// The lines handed to the parser, read in large blocks.
+struct ListFeed
+{
+    XML_Parser Parser;
+    int Started;         // a non-empty line has reached the parser
+    long LeadingEmpty;   // empty lines before it, added to the parser's line numbers
+    int ParseErrorShown; // reading stopped at an error already reported
+};
+
+static const size_t ReadBlockSize = 1 << 20;
+
+static void showError(const std::string& text)
+{
+    platformMessageBox(FrontendState.MainWindow, text, "Error");
+}
+
+static int isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+void trimLine(std::string& text)
+{
+    size_t end = text.size();
+    while (end > 0 && isBlank(text[end - 1])) end--;
+    size_t start = 0;
+    while (start < end && isBlank(text[start])) start++;
+    text.assign(text, start, end - start);
+}
+
+int captureMameList(const std::string& command, const std::string& path)
+{
+    // Creating the file here tells a place that cannot be written apart from an emulator
+    // that cannot be started; the runner then replaces it with the program's output.
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+    {
+        showError("Failed to create file [" + path + "]!");
+        return 0;
+    }
+    std::fclose(file);
+    return runProcess(command, "", path, nullptr, "");
+}
+
+// ---- Numbers in attribute values and texts
+
+// Optional white space, an optional sign, then decimal digits; 0 when there are none. A run of
+// digits too long for the type saturates instead of overflowing.
+static long long readDecimal(const char* text)
+{
+    while (isBlank(*text)) text++;
+    int negative = *text == '-';
+    if (*text == '-' || *text == '+') text++;
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; text++)
+        if (value < LLONG_MAX / 10 - 1) value = value * 10 + (*text - '0');
+    return negative ? -value : value;
+}
+
+// The same for an unsigned hexadecimal number with an optional 0x; the low 32 bits are kept.
+static uint32_t readHex(const char* text)
+{
+    while (isBlank(*text)) text++;
+    int negative = *text == '-';
+    if (*text == '-' || *text == '+') text++;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
+    uint32_t value = 0;
+    for (;; text++)
+    {
+        char c = *text;
+        int digit = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
+        if (digit < 0) break;
+        value = value * 16 + (uint32_t)digit;
+    }
+    return negative ? 0u - value : value;
+}
+
+static int32_t readInt32(const char* text)
+{
+    return (int32_t)std::clamp<long long>(readDecimal(text), INT32_MIN, INT32_MAX);
+}
+
+// The 16-bit fields keep the low 16 bits of the number.
+static uint16_t readLow16(const char* text)
+{
+    return (uint16_t)((unsigned long long)readDecimal(text) & 0xFFFF);
+}
+
+// ---- Element handlers
+
+static int isYes(const char* value)
+{
+    return std::strcmp(value, "yes") == 0;
+}
+
+// One of the seven control names that count as a "real" arcade control.
+static int isNamedControl(const char* name)
+{
+    static const char* const names[] = {"dial",  "doublejoy8way", "joy4way",  "joy8way",
+                                        "stick", "paddle",        "trackball"};
+    for (const char* known : names)
+        if (std::strcmp(name, known) == 0) return 1;
+    return 0;
+}
+
+static void startGame(ListParse* parse, const XML_Char** atts)
+{
+    if (parse->CurrentOpen) freeGame(parse->Current); // a game inside a game never ended
+    parse->Current = newGame(parse->EmulatorIndex);
+    parse->CurrentOpen = 1;
+    parse->InInput = 0;
+    parse->Roms.clear();
+    Game* game = parse->Current;
+    for (; atts[0]; atts += 2)
+    {
+        const char *name = atts[0], *value = atts[1];
+        if (std::strcmp(name, "name") == 0)
+            game->Name = value;
+        else if (std::strcmp(name, "cloneof") == 0)
+            game->CloneOf = value;
+        else if (std::strcmp(name, "romof") == 0)
+            game->RomOf = value;
+        else if (std::strcmp(name, "runnable") == 0)
+            game->NotRunnable |= std::strcmp(value, "no") == 0;
+        else if (std::strcmp(name, "isbios") == 0 || std::strcmp(name, "isdevice") == 0)
+            game->NotRunnable |= isYes(value);
+    }
+}
+
+static void endGame(ListParse* parse)
+{
+    if (!parse->CurrentOpen) return;
+    Game* game = parse->Current;
+    game->Roms.assign(std::make_move_iterator(parse->Roms.begin()),
+                      std::make_move_iterator(parse->Roms.end()));
+    parse->Roms.clear();
+    AllGames.push_back(game);
+    parse->CurrentOpen = 0;
+    parse->InInput = 0;
+}
+
+static void startText(ListParse* parse, TextTarget target)
+{
+    if (!parse->Current) return;
+    parse->Target = target;
+    parse->Text.clear();
+}
+
+// Called at the element's end tag, when the whole text has arrived.
+static void finishText(ListParse* parse)
+{
+    Game* game = parse->Current;
+    if (parse->Target == TextDescription)
+        game->Description = parse->Text;
+    else if (parse->Target == TextManufacturer)
+        game->Manufacturer = parse->Text;
+    else if (parse->Target == TextYear)
+        game->Year = readInt32(parse->Text.c_str());
+    parse->Target = TextNone;
+}
+
+static void addRom(ListParse* parse, const XML_Char** atts)
+{
+    if (!parse->Current) return;
+    std::vector<RomEntry>& roms = parse->CurrentOpen ? parse->Roms : parse->Current->Roms;
+    RomEntry& rom = roms.emplace_back();
+    for (; atts[0]; atts += 2)
+    {
+        const char *name = atts[0], *value = atts[1];
+        if (std::strcmp(name, "name") == 0)
+            rom.Name = value;
+        else if (std::strcmp(name, "size") == 0)
+            rom.Size = readInt32(value);
+        else if (std::strcmp(name, "crc") == 0)
+            rom.Crc = readHex(value);
+    }
+}
+
+// video: screen (or type, as DAT files write it), orientation, width, height.
+static void setVideo(ListParse* parse, const XML_Char** atts)
+{
+    if (!parse->Current) return;
+    auto video = std::make_unique<VideoInfo>();
+    const char* type = nullptr;
+    int hasScreen = 0;
+    for (; atts[0]; atts += 2)
+    {
+        const char *name = atts[0], *value = atts[1];
+        if (std::strcmp(name, "screen") == 0)
+            video->Screen = value, hasScreen = 1;
+        else if (std::strcmp(name, "type") == 0)
+            type = value;
+        else if (std::strcmp(name, "orientation") == 0)
+            video->Orientation = std::strcmp(value, "vertical") == 0 ? 1 : 2;
+        else if (std::strcmp(name, "width") == 0)
+            video->Width = readLow16(value);
+        else if (std::strcmp(name, "height") == 0)
+            video->Height = readLow16(value);
+    }
+    if (!hasScreen && type) video->Screen = type;
+    parse->Current->Video = std::move(video);
+}
+
+// display: the newer lists' screen, with the rotation in degrees.
+static void setDisplay(ListParse* parse, const XML_Char** atts)
+{
+    if (!parse->Current) return;
+    auto video = std::make_unique<VideoInfo>();
+    for (; atts[0]; atts += 2)
+    {
+        const char *name = atts[0], *value = atts[1];
+        if (std::strcmp(name, "type") == 0)
+            video->Screen = value;
+        else if (std::strcmp(name, "rotate") == 0)
+        {
+            long long degrees = readDecimal(value);
+            video->Orientation = degrees == 90 || degrees == 270 ? 1 : 2;
+        }
+        else if (std::strcmp(name, "width") == 0)
+            video->Width = readLow16(value);
+        else if (std::strcmp(name, "height") == 0)
+            video->Height = readLow16(value);
+    }
+    parse->Current->Video = std::move(video);
+}
+
+static void setInput(ListParse* parse, const XML_Char** atts)
+{
+    if (!parse->Current) return;
+    auto input = std::make_unique<InputInfo>();
+    input->Control = 8;
+    parse->InputHasButtons = 0;
+    for (; atts[0]; atts += 2)
+    {
+        const char *name = atts[0], *value = atts[1];
+        if (std::strcmp(name, "players") == 0)
+            input->Players = (int16_t)readLow16(value);
+        else if (std::strcmp(name, "buttons") == 0)
+            input->Buttons = (int16_t)readLow16(value), parse->InputHasButtons = 1;
+        else if (std::strcmp(name, "coins") == 0)
+            input->Coins = (int16_t)readLow16(value);
+        else if (std::strcmp(name, "control") == 0 && isNamedControl(value))
+            input->Control = 1;
+    }
+    parse->Current->Input = std::move(input);
+    parse->InInput = 1;
+}
+
+// A control child of input. The intermediate lists already write the old names ("joy8way");
+// the new ones split them into a type and the number of ways.
+static void addControl(ListParse* parse, const XML_Char** atts)
+{
+    if (!parse->Current || !parse->InInput || !parse->Current->Input) return;
+    InputInfo* input = parse->Current->Input.get();
+    std::string type;
+    const char* ways = nullptr;
+    long long buttons = 0;
+    for (; atts[0]; atts += 2)
+    {
+        const char *name = atts[0], *value = atts[1];
+        if (std::strcmp(name, "type") == 0)
+            type = value;
+        else if (std::strcmp(name, "ways") == 0)
+            ways = value;
+        else if (std::strcmp(name, "buttons") == 0)
+            buttons = readDecimal(value);
+    }
+    if ((type == "joy" || type == "doublejoy") && ways) type += std::string(ways) + "way";
+    if (isNamedControl(type.c_str())) input->Control = 1;
+    if (!parse->InputHasButtons && buttons > input->Buttons)
+        input->Buttons = (int16_t)(uint16_t)((unsigned long long)buttons & 0xFFFF);
+}
+
+// Element names are told apart by their first letter before any full comparison: most
+// elements of a list are rom, dipvalue, port and the like, which need one test to pass over.
+static void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** atts)
+{
+    ListParse* parse = (ListParse*)data;
+    parse->Target = TextNone;
+    switch (name[0])
+    {
+    case 'r':
+        if (std::strcmp(name, "rom") == 0) addRom(parse, atts);
+        break;
+    case 'g':
+        if (std::strcmp(name, "game") == 0) startGame(parse, atts);
+        break;
+    case 'm':
+        if (std::strcmp(name, "machine") == 0)
+            startGame(parse, atts);
+        else if (std::strcmp(name, "manufacturer") == 0)
+            startText(parse, TextManufacturer);
+        break;
+    case 'd':
+        if (std::strcmp(name, "description") == 0)
+            startText(parse, TextDescription);
+        else if (std::strcmp(name, "display") == 0)
+            setDisplay(parse, atts);
+        break;
+    case 'y':
+        if (std::strcmp(name, "year") == 0) startText(parse, TextYear);
+        break;
+    case 'v':
+        if (std::strcmp(name, "video") == 0) setVideo(parse, atts);
+        break;
+    case 'i':
+        if (std::strcmp(name, "input") == 0) setInput(parse, atts);
+        break;
+    case 'c':
+        if (std::strcmp(name, "control") == 0) addControl(parse, atts);
+        break;
+    }
+}
+
+static void XMLCALL endElement(void* data, const XML_Char* name)
+{
+    ListParse* parse = (ListParse*)data;
+    // A start tag clears the target, so only the text element's own end tag finds it set.
+    if (parse->Target != TextNone) finishText(parse);
+    if ((name[0] == 'g' && std::strcmp(name, "game") == 0) ||
+        (name[0] == 'm' && std::strcmp(name, "machine") == 0))
+        endGame(parse);
+    else if (name[0] == 'i' && std::strcmp(name, "input") == 0)
+        parse->InInput = 0;
+}
+
+static void XMLCALL characterData(void* data, const XML_Char* text, int length)
+{
+    ListParse* parse = (ListParse*)data;
+    if (parse->Target != TextNone) parse->Text.append(text, (size_t)length);
+}
+
+// ---- Reading the file
+
+static int parseChunk(ListFeed& feed, const char* text, size_t length, int isFinal)
+{
+    if (XML_Parse(feed.Parser, text, (int)length, isFinal) != XML_STATUS_ERROR) return 1;
+    long line = (long)XML_GetCurrentLineNumber(feed.Parser) + feed.LeadingEmpty;
+    char number[32];
+    std::snprintf(number, sizeof number, "%ld", line);
+    showError(std::string("Parse error at line ") + number + ":\n" +
+              XML_ErrorString(XML_GetErrorCode(feed.Parser)) + "\n");
+    feed.ParseErrorShown = 1;
+    return 0;
+}
+
+// Moves the trimmed lines of data[0, end) to the front, each ended by one line break, and
+// answers their length; *rest is where an unfinished last line begins (end when there is
+// none). An empty line becomes a bare line break, so that the parser's line numbers stay the
+// file's; empty lines before the first text are dropped, since the XML declaration must
+// come first, and counted instead.
+static size_t compactLines(ListFeed& feed, char* data, size_t end, int atEnd, size_t* rest)
+{
+    size_t out = 0, start = 0;
+    while (start < end)
+    {
+        char* newline = (char*)std::memchr(data + start, '\n', end - start);
+        if (!newline && !atEnd) break;
+        size_t stop = newline ? (size_t)(newline - data) : end;
+        size_t first = start, last = stop;
+        while (first < last && isBlank(data[first])) first++;
+        while (last > first && isBlank(data[last - 1])) last--;
+        if (last > first)
+        {
+            std::memmove(data + out, data + first, last - first);
+            out += last - first;
+            data[out++] = '\n';
+            feed.Started = 1;
+        }
+        else if (feed.Started)
+            data[out++] = '\n';
+        else
+            feed.LeadingEmpty++;
+        start = newline ? stop + 1 : end;
+    }
+    *rest = start;
+    return out;
+}
+
+// Hands the whole file to the parser; 0 on a read error. A parse error stops the reading
+// but is not a failure: the games completed before it stay.
+static int feedList(FILE* file, ListFeed& feed)
+{
+    std::vector<char> buffer(ReadBlockSize);
+    size_t held = 0; // an unfinished line carried over from the last block
+    for (;;)
+    {
+        if (held + 1 >= buffer.size()) buffer.resize(buffer.size() * 2); // a very long line
+        // One byte stays free for the line break after a last line that has none.
+        size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held - 1, file);
+        if (std::ferror(file))
+        {
+            std::fputs("Read error\n", stderr);
+            return 0;
+        }
+        int atEnd = std::feof(file);
+        size_t end = held + got, rest = 0;
+        size_t length = compactLines(feed, buffer.data(), end, atEnd, &rest);
+        if (length && !parseChunk(feed, buffer.data(), length, 0)) return 1;
+        held = end - rest;
+        std::memmove(buffer.data(), buffer.data() + rest, held);
+        if (atEnd) break;
+    }
+    // Telling the parser the input has ended reports a list cut off in the middle; an empty
+    // file has nothing to report.
+    if (feed.Started) parseChunk(feed, "", 0, 1);
+    return 1;
+}
+
+// ---- After the parse
+
+// The first game of that name loaded for the emulator: clones are linked within their own
+// emulator, so that each of two MAME emulators sharing mame.lst judges a parent by its own
+// ROM folders.
+static Game* findGameOfEmulator(const std::string& name, int emulatorIndex)
+{
+    if (!NameIndex || name.empty()) return nullptr;
+    uint32_t bucket = nameHash(name, (uint32_t)NameIndex->Buckets.size());
+    for (NameIndexEntry* entry = NameIndex->Buckets[bucket]; entry; entry = entry->Next)
+        if (entry->Game->EmulatorIndex == emulatorIndex && entry->Name == name) return entry->Game;
+    return nullptr;
+}
+
+static void rebuildNameIndex()
+{
+    freeNameIndex(NameIndex);
+    NameIndex = createNameIndex((int)AllGames.size());
+    for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
+}
+
+static void linkParents()
+{
+    for (Game* game : AllGames)
+        game->Parent = game->CloneOf.empty()
+                           ? nullptr
+                           : findGameOfEmulator(game->CloneOf, game->EmulatorIndex);
+}
+
+static int parseList(FILE* file, XML_Parser parser, int emulatorIndex)
+{
+    ListParse parse{};
+    parse.EmulatorIndex = emulatorIndex;
+    parse.Roms.reserve(1024);
+    XML_SetUserData(parser, &parse);
+    XML_SetElementHandler(parser, startElement, endElement);
+    XML_SetCharacterDataHandler(parser, characterData);
+    ListFeed feed{};
+    feed.Parser = parser;
+    int read = feedList(file, feed);
+    if (parse.CurrentOpen) freeGame(parse.Current); // its end tag never came
+    return read;
+}
+
+int loadMameList(const std::string& path, int emulatorIndex)
+{
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    if (!parser)
+    {
+        showError("Couldn't allocate memory for XML parser");
+        return 0;
+    }
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+    {
+        std::printf("Error opening file: [%s]\n", path.c_str());
+        XML_ParserFree(parser);
+        return 0;
+    }
+    int read = parseList(file, parser, emulatorIndex);
+    std::fclose(file);
+    XML_ParserFree(parser);
+    if (!read) return 0;
+    rebuildNameIndex();
+    linkParents();
+    if (FrontendSettings.UseMameInfoDat) return loadMameInfo(FrontendSettings.MameinfoDat);
+    return 1;
+}
