@@ -1,9 +1,260 @@
-// Placeholder until the spine lands.
+// The program's spine: start-up, the loading of the catalogue, the fixed 100 ms main loop
+// and the orderly exit.
 #include "core/frontend.h"
 
-FrontendStateRecord FrontendState;
+#include "catalogue/catalogue.h"
+#include "catalogue/emulators.h"
+#include "catalogue/filters.h"
+#include "catalogue/mamelist.h"
+#include "catalogue/romscan.h"
+#include "config/settings.h"
+#include "core/mainwindow.h"
+#include "core/tick.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "platform/window.h"
 
-int runFrontend(const std::string&)
+FrontendStateRecord FrontendState;
+void (*MainLoopTick)(Window* mainWindow) = processTick;
+
+static void showError(const std::string& text)
 {
-    return 0;
+    platformMessageBox(FrontendState.MainWindow, text, "Error");
+}
+
+int findGameByName(const std::string& name)
+{
+    for (size_t i = 0; i < VisibleGames.size(); i++)
+        if (VisibleGames[i]->Name == name) return (int)i;
+    return -1;
+}
+
+void hideCursor()
+{
+    while (platformShowPointer(0) >= 0)
+    {
+    }
+}
+
+void showCursor()
+{
+    while (platformShowPointer(1) < 0)
+    {
+    }
+}
+
+// The program path is quoted when it holds blanks, so that the command line splits into
+// the program and its one argument again.
+static std::string mameListCommand(const Emulator& emulator)
+{
+    std::string program = emulator.Executable;
+    if (!emulator.ExecPath.empty()) program = emulator.ExecPath + "/" + emulator.Executable;
+    int blanks = program.find_first_of(" \t") != std::string::npos;
+    if (blanks && program.find('"') == std::string::npos) program = "\"" + program + "\"";
+    return program + " -listxml";
+}
+
+// Every MAME emulator reads the one mame.lst of the current directory; it is captured only
+// when it is missing and deleted when it cannot be read, so the next start captures it anew.
+static int loadMameEmulator(const Emulator& emulator, int index)
+{
+    std::string path;
+    if (!platformFullPath("mame.lst", path))
+    {
+        // Without a path there is nothing to load, and nothing that could safely be deleted.
+        showError("Unable to get game list file path!");
+        showError("Error loading game list!");
+        return 0;
+    }
+    if (!platformFileExists(path))
+    {
+        // showMessage("Loading Game Information From Mame...") comes with the message window.
+        std::string command = mameListCommand(emulator);
+        if (!captureMameList(command, path))
+        {
+            showError("Error launching [" + command + "]!");
+            platformDeleteFile(path);
+            return 0;
+        }
+    }
+    // showMessage("Loading Mame Game List...") comes with the message window.
+    if (!loadMameList(path, index))
+    {
+        showError("Error loading game list!");
+        platformDeleteFile(path);
+        return 0;
+    }
+    markAvailableGames(index);
+    return 1;
+}
+
+static int loadEmulatorGames(int index)
+{
+    const Emulator& emulator = *EmulatorTable[index];
+    // Skin.ShownEmulator chooses CurrentEmulator here once the skin settings exist: the
+    // first emulator whose Name equals it exactly.
+    if (emulator.IsMame) return loadMameEmulator(emulator, index);
+    // showMessage("Discovering <Name> roms...") comes with the message window.
+    discoverRoms(&emulator, index);
+    return 1;
+}
+
+static int selectedGameIndex()
+{
+    const std::string& selected = FrontendSettings.SelectedGame;
+    int index = selected.empty() ? -1 : findGameByName(selected);
+    return index > 0 ? index : 0;
+}
+
+// Steps after the games are in: the selection, and the start of the running state.
+static int finishLoading()
+{
+    // showMessage("Filtering And Sorting Roms...") comes with the message window.
+    sortAllGames();
+    rebuildVisibleGames();
+    platformClearKeyPresses(); // keys pressed while loading must trigger nothing
+    // ListTop = 0 belongs here once the main screen exists.
+    FrontendState.CurrentGame = selectedGameIndex();
+    // loadBackgroundImage() comes with the artwork.
+    // closeMessageWindow() comes with the message window.
+    // initJoystick() comes with the joystick input.
+    // playSkinSound(Skin.Sounds.Startup, without waiting) comes with the sounds.
+    // restartIdleTimer() comes with the screensaver timers.
+    if (AllGames.empty())
+    {
+        // Only the total counts: filters that hide every game still give a usable screen.
+        showError("No games found!");
+        return 0;
+    }
+    return 1;
+}
+
+int loadCatalogue()
+{
+    FrontendState.CurrentEmulator = -1;
+    FrontendState.ScreenSaverActive = 0;
+    // showMessage("Building Emulator List...") comes with the message window.
+    loadEmulators();
+    for (int i = 0; i < (int)EmulatorTable.size(); i++)
+        if (!loadEmulatorGames(i)) return 0;
+    return finishLoading();
+}
+
+int runMainLoop()
+{
+    int64_t frequency = platformCounterFrequency();
+    if (frequency <= 0)
+    {
+        showError("Hardware doesn't support QueryPerformanceFrequency()!");
+        return -1;
+    }
+    const int64_t tick = frequency * 100 / 1000;
+    // The due time advances by exactly one tick per tick run, so ticks missed while one
+    // blocked (a game, the menu) are run back to back until the loop has caught up.
+    int64_t last = platformCounter();
+    for (;;)
+    {
+        Message message;
+        if (platformTakeMessage(&message))
+        {
+            if (message.Kind == MsgQuit) return (int)message.Param1;
+            platformTranslateMessage(&message);
+            platformDispatchMessage(&message);
+        }
+        if (platformCounter() - last >= tick)
+        {
+            MainLoopTick(FrontendState.MainWindow);
+            last += tick;
+            continue;
+        }
+        platformSleep(1);
+    }
+}
+
+void releaseResources()
+{
+    freeCatalogue();
+    // The skin's heap texts (Skin.Fontface, the sounds, Skin.StatusBarFontFace) are
+    // released here once the skin settings exist.
+    FrontendSettings.MameinfoDat.clear();
+    FrontendSettings.SelectedGame.clear();
+    if (FrontendState.BackBufferDC) platformFreeSurface(FrontendState.BackBufferDC);
+    FrontendState.BackBufferDC = nullptr;
+    FrontendState.WindowDC = nullptr; // the window's own surface goes with the window
+}
+
+// Steps 5 and 6: the window class and the hidden main window. 0 after telling the user.
+static int createMainWindow()
+{
+    if (!platformStart() || !platformRegisterClass(MainWindowClass, mainWindowProc))
+    {
+        platformMessageBox(nullptr, "Failed to register window class!", "Error");
+        return 0;
+    }
+    FrontendState.MainWindow =
+        platformCreateWindow(MainWindowClass, ProgramTitle, StylePopup, nullptr, DefaultPosition,
+                             DefaultPosition, DefaultPosition, DefaultPosition, 0);
+    if (!FrontendState.MainWindow)
+    {
+        platformMessageBox(nullptr, "Failed to create window!", "Error");
+        return 0;
+    }
+    return 1;
+}
+
+// Steps 9 to 11: the first screen.
+static void showMainWindow()
+{
+    if (FrontendState.CurrentGame >= (int)VisibleGames.size()) FrontendState.CurrentGame = 0;
+    platformShowWindow(FrontendState.MainWindow, ShowMaximized);
+    // drawMainScreen(BackBufferDC) comes with the main screen.
+    platformInvalidate(FrontendState.MainWindow, 0);
+    platformUpdateWindow(FrontendState.MainWindow);
+}
+
+// What is left of the window system once the program is done with it. Also on the failure
+// paths, so that a second start in the same process begins clean.
+static void closeWindowSystem()
+{
+    if (FrontendState.MainWindow) platformDestroyWindow(FrontendState.MainWindow);
+    FrontendState.MainWindow = nullptr;
+    platformUnregisterClass(MainWindowClass);
+    platformStop();
+}
+
+// Loading failed: nothing is saved, so the configuration keeps what the user wrote.
+static int failInitialization()
+{
+    showError("Initialization failed");
+    releaseResources();
+    showCursor();
+    closeWindowSystem();
+    return 1;
+}
+
+int runFrontend(const std::string& commandLine)
+{
+    FrontendState = FrontendStateRecord();
+    platformShowPointer(0);
+    FrontendSettings.ConfigFile = commandLine.empty() ? "./torvanell.ini" : commandLine;
+    if (!createMainWindow())
+    {
+        closeWindowSystem();
+        platformShowPointer(1);
+        return 0;
+    }
+    loadFrontendSettings();
+    if (!loadCatalogue()) return failInitialization();
+    showMainWindow();
+    hideCursor();
+    int code = runMainLoop();
+    saveFrontendSettings();
+    releaseResources();
+    showCursor();
+    platformStopSound();
+    platformShowPointer(1);
+    closeWindowSystem();
+    return code;
 }

@@ -25,10 +25,14 @@ struct FrontendStateRecord
 // Every field starts at 0; the entry point fills it.
 extern FrontendStateRecord FrontendState;
 
+// What the main loop runs every 100 ms: processTick. Tests put a tick of their own here.
+extern void (*MainLoopTick)(Window* mainWindow);
+
 const char* const ProgramTitle = "Torvanell v1.00";
 
-// The whole program: commandLine is the configuration path (empty: ./torvanell.ini).
-// Answers the exit code.
+// The whole program: commandLine is the configuration path (empty: ./torvanell.ini), taken
+// whole. Answers the exit code: 0 when the window cannot be made, 1 when loading fails, -1
+// without a high-resolution counter, else the quit message's code.
 int runFrontend(const std::string& commandLine);
 // Builds the catalogue; 1, or 0 after telling the user why.
 int loadCatalogue();
