@@ -61,3 +61,15 @@ void platformSleep(int milliseconds)
     }
     if (milliseconds > 0) SDL_Delay((Uint32)milliseconds);
 }
+
+int usingTestClock()
+{
+    return TestClock.InUse;
+}
+
+int64_t clockMilliseconds()
+{
+    int64_t frequency = platformCounterFrequency();
+    if (frequency <= 0) return (int64_t)SDL_GetTicks64();
+    return (int64_t)((__int128)platformCounter() * 1000 / frequency);
+}

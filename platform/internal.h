@@ -6,8 +6,23 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+typedef uint32_t Color;
 struct Window;
+struct Font;
+
+// A drawing surface: XRGB pixels (blending off) and the text state drawing uses.
+struct Surface
+{
+    SDL_Surface* Pixels; // at least 1x1 so that an empty window still has a buffer
+    int Width, Height;   // the size callers see; may be 0
+    Window* Owner;       // the window whose own surface this is; null for memory surfaces
+    Color TextColor;
+    Color BackColor;
+    int BackMode;
+    Font* Selected;
+};
 
 // The layer's own state, filled by platformStart and cleared by platformStop.
 struct LayerRecord
@@ -25,6 +40,9 @@ extern LayerRecord Layer;
 
 // clock.cpp
 void resetTestClock();
+int usingTestClock();
+// Milliseconds on the layer's clock (the test clock when one is in use).
+int64_t clockMilliseconds();
 
 // input.cpp: the key table, fed from SDL events.
 void keyEvent(int scancode, int down);
@@ -46,6 +64,30 @@ void presentIfDirty();
 void markDirty(Window* window);
 void startWindows();
 void stopWindows();
+void paintWindow(Window* window);
+Window* firstInvalidWindow();
+// Owners before the windows they own, each group in creation order.
+std::vector<Window*> windowsInStackOrder();
+// Draws every shown window into the screen's surface; null when there is none.
+SDL_Surface* composeScreen();
+
+// messages.cpp
+void forgetWindowMessages(Window* window); // its queued messages and its timers
+void stopMessages();
+
+// draw.cpp
+Surface* createSurfaceFor(Window* owner, int width, int height);
+void resizeSurface(Surface* surface, int width, int height);
+void freeSurfaceRecord(Surface* surface);
+// 0x00BBGGRR as an XRGB pixel.
+inline uint32_t pixelOf(Color color)
+{
+    return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+inline Color colorOf(uint32_t pixel)
+{
+    return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
+}
 
 // events.cpp
 void pumpSdlEvents();

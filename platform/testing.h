@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+typedef uint32_t Color;
+
 // Starts the layer on SDL's dummy drivers with every seam switched on: message boxes are
 // recorded and do not block, the test clock replaces the counter and sleeping.
 void startTestPlatform();
@@ -37,3 +39,5 @@ struct RecordedMessageBox
 };
 std::vector<RecordedMessageBox>& testMessageBoxes();
 std::vector<std::string>& testSoundsPlayed();
+// A pixel of the physical screen as the last present left it.
+Color testScreenPixel(int x, int y);

@@ -28,13 +28,13 @@ enum MessageKind
     MsgSize,     // client size changed; Param1 = width, Param2 = height
     MsgSetFocus,
     MsgKillFocus,
-    MsgPaint,    // sent only to an invalid window, only when nothing else is queued
-    MsgTimer,    // Param1 = timer id
+    MsgPaint, // sent only to an invalid window, only when nothing else is queued
+    MsgTimer, // Param1 = timer id
     MsgDestroy,
-    MsgKeyDown,  // Param1 = virtual-key code
-    MsgKeyUp,    // Param1 = virtual-key code
-    MsgChar,     // made by platformTranslateMessage from MsgKeyDown; Param1 = character
-    MsgQuit,     // Param1 = exit code; never dispatched to a window
+    MsgKeyDown, // Param1 = virtual-key code
+    MsgKeyUp,   // Param1 = virtual-key code
+    MsgChar,    // made by platformTranslateMessage from MsgKeyDown; Param1 = character
+    MsgQuit,    // Param1 = exit code; never dispatched to a window
     MsgUser = 0x400
 };
 
@@ -86,6 +86,8 @@ void platformMoveWindow(Window* window, int x, int y, int width, int height);
 int platformDestroyWindow(Window* window);
 int platformIsWindow(Window* window);
 Rect platformClientRect(Window* window);
+// The outer rectangle, sizing frame included, in screen pixels.
+Rect platformWindowRect(Window* window);
 Rect platformScreenRect(); // the whole screen
 Window* platformFocusWindow();
 void platformSetFocus(Window* window);
@@ -96,13 +98,14 @@ intptr_t platformGetWindowData(Window* window);
 void platformInvalidate(Window* window, int erase);
 // Paints at once when the window is invalid.
 void platformUpdateWindow(Window* window);
-// The window's own surface; a paint handler draws into it. Valid until the next size change.
+// The window's own surface; a paint handler draws into it. The same surface for the window's
+// whole life: a size change resizes it (its picture is then blank) but never replaces it.
 Surface* platformWindowSurface(Window* window);
 
 // The message queue of the one thread.
-int platformPeekMessage(Message* message);     // 1 when a message is waiting; not removed
-int platformGetMessage(Message* message);      // waits; 0 when it took the quit message
-int platformTakeMessage(Message* message);     // 1 and removes it, 0 when none is waiting
+int platformPeekMessage(Message* message); // 1 when a message is waiting; not removed
+int platformGetMessage(Message* message);  // waits; 0 when it took the quit message
+int platformTakeMessage(Message* message); // 1 and removes it, 0 when none is waiting
 void platformTranslateMessage(const Message* message);
 intptr_t platformDispatchMessage(const Message* message);
 intptr_t platformSendMessage(Window* window, int kind, intptr_t param1, intptr_t param2);

@@ -1,0 +1,346 @@
+// Fonts through fontconfig and SDL_ttf, and text drawn onto surfaces. The front end creates a
+// font for every use, so opened faces are kept for the life of the layer.
+#include "platform/internal.h"
+#include "platform/window.h"
+
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+struct Font
+{
+    TTF_Font* Face;  // null only when not even the default face could be opened
+    int PixelHeight; // the em height asked for
+    int LineHeight;  // cell height without external leading; never below 1
+};
+
+static std::map<std::string, Font*> Fonts;           // by face, points and emphasis
+static std::map<std::string, TTF_Font*> OpenFaces;   // by file, pixel height and style
+static std::map<std::string, std::string> FaceFiles; // by face and emphasis
+static Font* DefaultFont;
+static int FontsStarted;
+
+// Large enough for any screen; keeps a mistyped size from asking for giant glyphs.
+const int MaxPixelHeight = 2000;
+
+int startFonts()
+{
+    if (FontsStarted) return 1;
+    if (TTF_Init() != 0 || !FcInit())
+    {
+        fprintf(stderr, "Cannot start the font system: %s\n", TTF_GetError());
+        return 0;
+    }
+    FontsStarted = 1;
+    return 1;
+}
+
+void stopFonts()
+{
+    if (!FontsStarted) return;
+    for (auto& entry : Fonts) delete entry.second;
+    for (auto& entry : OpenFaces) TTF_CloseFont(entry.second);
+    Fonts.clear();
+    OpenFaces.clear();
+    FaceFiles.clear();
+    DefaultFont = nullptr;
+    TTF_Quit();
+    FontsStarted = 0;
+}
+
+static std::string fileOfPattern(FcPattern* pattern)
+{
+    FcChar8* file = nullptr;
+    if (pattern && FcPatternGetString(pattern, FC_FILE, 0, &file) == FcResultMatch && file)
+        return (const char*)file;
+    return "";
+}
+
+// A full name ("Liberation Sans Bold") names one file exactly; the options menu offers those.
+static std::string fileOfFullName(const std::string& face)
+{
+    FcPattern* pattern =
+        FcPatternBuild(nullptr, FC_FULLNAME, FcTypeString, face.c_str(), (char*)nullptr);
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, (char*)nullptr);
+    FcFontSet* set = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
+    std::string file = set && set->nfont > 0 ? fileOfPattern(set->fonts[0]) : "";
+    if (set) FcFontSetDestroy(set);
+    if (objects) FcObjectSetDestroy(objects);
+    if (pattern) FcPatternDestroy(pattern);
+    return file;
+}
+
+static int familyIs(FcPattern* match, const std::string& face)
+{
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; i++)
+        if (family && SDL_strcasecmp((const char*)family, face.c_str()) == 0) return 1;
+    return 0;
+}
+
+// fontconfig never fails a match: an unknown family gets the default sans face, a Windows
+// family its metric-compatible substitute. exact tells whether the face itself was found.
+static std::string fileOfFamily(const std::string& face, int bold, int italic, int* exact)
+{
+    *exact = 0;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return "";
+    if (!face.empty()) FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)face.c_str());
+    FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)"sans-serif");
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_EXTRABOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::string file = fileOfPattern(match);
+    if (match) *exact = familyIs(match, face);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return file;
+}
+
+// A family finds the file of the right weight; a full name ("Liberation Sans Bold", as the
+// options menu lists them) names one file; anything else gets fontconfig's substitute.
+static std::string faceFile(const std::string& face, int bold, int italic)
+{
+    std::string key = face + (bold ? "|b" : "|") + (italic ? "i" : "");
+    auto found = FaceFiles.find(key);
+    if (found != FaceFiles.end()) return found->second;
+    int exact = 0;
+    std::string file = fileOfFamily(face, bold, italic, &exact);
+    if (!exact && !face.empty())
+    {
+        std::string byFullName = fileOfFullName(face);
+        if (!byFullName.empty()) file = byFullName;
+    }
+    FaceFiles[key] = file;
+    return file;
+}
+
+// Emphasis the file does not have itself is made by SDL_ttf.
+static int missingStyle(TTF_Font* face, int bold, int italic)
+{
+    const char* style = TTF_FontFaceStyleName(face);
+    std::string name = style ? style : "";
+    for (char& c : name) c = (char)SDL_tolower((unsigned char)c);
+    int style_ = TTF_STYLE_NORMAL;
+    if (bold && name.find("bold") == std::string::npos && name.find("black") == std::string::npos)
+        style_ |= TTF_STYLE_BOLD;
+    if (italic && name.find("italic") == std::string::npos &&
+        name.find("oblique") == std::string::npos)
+        style_ |= TTF_STYLE_ITALIC;
+    return style_;
+}
+
+static TTF_Font* openFace(const std::string& file, int pixelHeight, int bold, int italic)
+{
+    if (file.empty()) return nullptr;
+    std::string key =
+        file + "|" + std::to_string(pixelHeight) + (bold ? "b" : "") + (italic ? "i" : "");
+    auto found = OpenFaces.find(key);
+    if (found != OpenFaces.end()) return found->second;
+    TTF_Font* face = TTF_OpenFont(file.c_str(), pixelHeight);
+    if (!face) return nullptr;
+    TTF_SetFontStyle(face, missingStyle(face, bold, italic));
+    OpenFaces[key] = face;
+    return face;
+}
+
+static Font* newFont(const std::string& face, int pixelHeight, int bold, int italic)
+{
+    Font* font = new Font();
+    font->PixelHeight = pixelHeight;
+    font->Face = openFace(faceFile(face, bold, italic), pixelHeight, bold, italic);
+    if (!font->Face) font->Face = openFace(faceFile("", bold, italic), pixelHeight, bold, italic);
+    if (!font->Face) fprintf(stderr, "No font could be opened for \"%s\"\n", face.c_str());
+    // The system's line height is the cell without external leading; SDL_ttf's line skip is
+    // the cell with it.
+    int lineHeight = pixelHeight;
+    if (font->Face) lineHeight = 2 * TTF_FontHeight(font->Face) - TTF_FontLineSkip(font->Face);
+    font->LineHeight = std::max(1, lineHeight);
+    return font;
+}
+
+Font* platformCreateFont(const char* face, int points, int bold, int italic)
+{
+    if (!FontsStarted && !startFonts()) return nullptr;
+    std::string name = face ? face : "";
+    std::string key = name + "|" + std::to_string(points) + (bold ? "b" : "") + (italic ? "i" : "");
+    auto found = Fonts.find(key);
+    if (found != Fonts.end()) return found->second;
+    // Points at 96 pixels per inch, rounded to the nearest pixel.
+    int64_t pixels = std::llabs((int64_t)points * 96);
+    int pixelHeight = (int)std::min<int64_t>((pixels + 36) / 72, MaxPixelHeight);
+    if (pixelHeight <= 0) pixelHeight = 16; // a size of 0 asks for the default size
+    Font* font = newFont(name, pixelHeight, bold, italic);
+    Fonts[key] = font;
+    return font;
+}
+
+// Fonts are shared through the cache and live until the layer stops.
+void platformFreeFont(Font*) {}
+
+int platformFontHeight(const Font* font)
+{
+    return font ? font->LineHeight : 16;
+}
+
+static void appendUtf8(std::string& out, uint32_t code)
+{
+    if (code < 0x80)
+        out += (char)code;
+    else if (code < 0x800)
+    {
+        out += (char)(0xC0 | (code >> 6));
+        out += (char)(0x80 | (code & 0x3F));
+    }
+    else
+    {
+        out += (char)(0xE0 | (code >> 12));
+        out += (char)(0x80 | ((code >> 6) & 0x3F));
+        out += (char)(0x80 | (code & 0x3F));
+    }
+}
+
+// The length of the valid UTF-8 sequence at text[i]; 0 when the bytes there are not one.
+static size_t validSequence(const std::string& text, size_t i)
+{
+    unsigned char c = (unsigned char)text[i];
+    size_t length = c < 0x80                 ? 1
+                    : c >= 0xC2 && c <= 0xDF ? 2
+                    : c >= 0xE0 && c <= 0xEF ? 3
+                    : c >= 0xF0 && c <= 0xF4 ? 4
+                                             : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (size_t k = 1; k < length; k++)
+        if (((unsigned char)text[i + k] & 0xC0) != 0x80) return 0;
+    unsigned char second = (unsigned char)text[i + 1 < text.size() ? i + 1 : i];
+    if (c == 0xE0 && second < 0xA0) return 0;  // overlong
+    if (c == 0xED && second >= 0xA0) return 0; // surrogates
+    if (c == 0xF0 && second < 0x90) return 0;  // overlong
+    if (c == 0xF4 && second >= 0x90) return 0; // beyond Unicode
+    return length;
+}
+
+// Windows-1252's characters for 0x80-0x9F; the bytes it leaves undefined are shown as is.
+static const uint16_t Windows1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Text fit for SDL_ttf: valid UTF-8 kept, other bytes read as Windows-1252, control
+// characters dropped.
+std::string displayableText(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();)
+    {
+        unsigned char c = (unsigned char)text[i];
+        size_t length = validSequence(text, i);
+        if (length > 0)
+        {
+            if (c >= 0x20 || length > 1) out.append(text, i, length);
+            i += length;
+            continue;
+        }
+        appendUtf8(out, c >= 0x80 && c < 0xA0 ? Windows1252[c - 0x80] : c);
+        i++;
+    }
+    return out;
+}
+
+int platformTextWidth(const Font* font, const std::string& text)
+{
+    if (!font || !font->Face || text.empty()) return 0;
+    int width = 0, height = 0;
+    if (TTF_SizeUTF8(font->Face, displayableText(text).c_str(), &width, &height) != 0) return 0;
+    return width;
+}
+
+static const Font* fontOf(const Surface* surface)
+{
+    if (surface->Selected) return surface->Selected;
+    if (!DefaultFont) DefaultFont = platformCreateFont("", 12, 0, 0);
+    return DefaultFont;
+}
+
+// One line at (x, y), clipped to clip (in surface coordinates).
+static void drawLine(Surface* surface, int x, int y, const std::string& line, const SDL_Rect& clip)
+{
+    const Font* font = fontOf(surface);
+    if (!font || !font->Face) return;
+    std::string text = displayableText(line);
+    if (text.empty()) return;
+    Color color = surface->TextColor;
+    SDL_Color ink = {(Uint8)(color & 0xFF), (Uint8)((color >> 8) & 0xFF),
+                     (Uint8)((color >> 16) & 0xFF), 255};
+    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font->Face, text.c_str(), ink);
+    if (!rendered) return;
+    SDL_SetClipRect(surface->Pixels, &clip);
+    if (surface->BackMode == BackgroundOpaque)
+    {
+        SDL_Rect cell = {x, y, rendered->w, font->LineHeight};
+        SDL_FillRect(surface->Pixels, &cell, pixelOf(surface->BackColor));
+    }
+    SDL_Rect target = {x, y, 0, 0};
+    SDL_SetSurfaceBlendMode(rendered, SDL_BLENDMODE_BLEND);
+    SDL_BlitSurface(rendered, nullptr, surface->Pixels, &target);
+    SDL_SetClipRect(surface->Pixels, nullptr);
+    SDL_FreeSurface(rendered);
+    markDirty(surface->Owner);
+}
+
+void platformTextOut(Surface* surface, int x, int y, const std::string& text)
+{
+    if (!surface) return;
+    SDL_Rect whole = {0, 0, surface->Width, surface->Height};
+    drawLine(surface, x, y, text, whole);
+}
+
+void platformDrawText(Surface* surface, Rect rect, const std::string& text)
+{
+    if (!surface || rect.Right <= rect.Left || rect.Bottom <= rect.Top) return;
+    SDL_Rect clip = {rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top};
+    SDL_Rect whole = {0, 0, surface->Width, surface->Height};
+    if (!SDL_IntersectRect(&clip, &whole, &clip)) return;
+    int lineHeight = platformFontHeight(fontOf(surface));
+    int y = rect.Top;
+    for (size_t start = 0; start <= text.size() && y < rect.Bottom; y += lineHeight)
+    {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        drawLine(surface, rect.Left, y, line, clip);
+        start = end + 1;
+    }
+}
+
+std::vector<std::string> platformListFonts()
+{
+    std::vector<std::string> names;
+    if (!FontsStarted && !startFonts()) return names;
+    FcPattern* pattern =
+        FcPatternBuild(nullptr, FC_FONTFORMAT, FcTypeString, "TrueType", (char*)nullptr);
+    FcObjectSet* objects = FcObjectSetBuild(FC_FULLNAME, (char*)nullptr);
+    FcFontSet* set = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
+    for (int i = 0; set && i < set->nfont; i++)
+    {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FULLNAME, 0, &name) == FcResultMatch && name)
+            names.push_back((const char*)name);
+    }
+    if (set) FcFontSetDestroy(set);
+    if (objects) FcObjectSetDestroy(objects);
+    if (pattern) FcPatternDestroy(pattern);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}

@@ -1,0 +1,345 @@
+// Windows, the message queue, timers, focus and compositing.
+#include "platform/clock.h"
+#include "platform/testing.h"
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+struct Seen
+{
+    Window* Target;
+    int Kind;
+    intptr_t Param1;
+};
+static std::vector<Seen> Log;
+static intptr_t CreateAnswer;
+
+static intptr_t recordingProc(Window* window, int kind, intptr_t param1, intptr_t param2)
+{
+    Log.push_back({window, kind, param1});
+    if (kind == MsgCreate) return CreateAnswer;
+    return platformDefaultWindowProc(window, kind, param1, param2);
+}
+
+static std::vector<int> kindsFor(Window* window)
+{
+    std::vector<int> kinds;
+    for (const Seen& seen : Log)
+        if (seen.Target == window) kinds.push_back(seen.Kind);
+    return kinds;
+}
+
+static void startWithClass()
+{
+    startTestPlatform();
+    Log.clear();
+    CreateAnswer = 0;
+    ASSERT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
+}
+
+// Dispatches everything waiting; answers the kinds taken.
+static std::vector<int> drain()
+{
+    std::vector<int> kinds;
+    Message message;
+    while (platformTakeMessage(&message))
+    {
+        kinds.push_back(message.Kind);
+        if (message.Kind != MsgQuit) platformDispatchMessage(&message);
+    }
+    return kinds;
+}
+
+TEST(WindowClass, RegisteringANameTwiceFailsUntilUnregistered)
+{
+    startWithClass();
+    EXPECT_FALSE(platformRegisterClass("TestWndClass", recordingProc));
+    EXPECT_FALSE(platformRegisterClass("testwndclass", recordingProc));
+    EXPECT_TRUE(platformUnregisterClass("TestWndClass"));
+    EXPECT_FALSE(platformUnregisterClass("TestWndClass"));
+    EXPECT_EQ(platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0),
+              nullptr);
+    EXPECT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
+}
+
+TEST(Window, CreationShowingAndDestructionArriveInOrder)
+{
+    startWithClass();
+    Window* window =
+        platformCreateWindow("TestWndClass", "Title", StylePopup, nullptr, DefaultPosition,
+                             DefaultPosition, DefaultPosition, DefaultPosition, 42);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(Log.size(), 2u);
+    EXPECT_EQ(Log[0].Kind, MsgNcCreate);
+    EXPECT_EQ(Log[0].Param1, 42);
+    EXPECT_EQ(Log[1].Kind, MsgCreate);
+    platformShowWindow(window, ShowMaximized);
+    EXPECT_EQ(kindsFor(window), (std::vector<int>{MsgNcCreate, MsgCreate, MsgSize, MsgSetFocus}));
+    Rect client = platformClientRect(window);
+    Rect screen = platformScreenRect();
+    EXPECT_EQ(client.Right, screen.Right);
+    EXPECT_EQ(client.Bottom, screen.Bottom);
+    EXPECT_EQ(platformSurfaceWidth(platformWindowSurface(window)), screen.Right);
+    // The newly shown window is invalid: one paint, then nothing.
+    EXPECT_EQ(drain(), std::vector<int>{MsgPaint});
+    EXPECT_TRUE(drain().empty());
+
+    Log.clear();
+    EXPECT_TRUE(platformDestroyWindow(window));
+    EXPECT_EQ(kindsFor(window), (std::vector<int>{MsgKillFocus, MsgDestroy}));
+    EXPECT_FALSE(platformIsWindow(window));
+    EXPECT_FALSE(platformDestroyWindow(window));
+}
+
+TEST(Window, CreationAnsweringMinusOneFails)
+{
+    startWithClass();
+    CreateAnswer = -1;
+    EXPECT_EQ(platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0),
+              nullptr);
+    EXPECT_EQ(Log.back().Kind, MsgDestroy);
+}
+
+TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
+{
+    startWithClass();
+    Window* a = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 50, 50, 0);
+    Window* b = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 60, 0, 50, 50, 0);
+    platformShowWindow(a, ShowNormal);
+    platformShowWindow(b, ShowNormal);
+    drain();
+    Log.clear();
+    platformInvalidate(a, 0);
+    platformPostMessage(b, MsgUser, 7, 0);
+    Message message;
+    ASSERT_TRUE(platformPeekMessage(&message));
+    EXPECT_EQ(message.Kind, MsgUser); // peeking leaves it waiting
+    ASSERT_TRUE(platformPeekMessage(&message));
+    EXPECT_EQ(message.Kind, MsgUser);
+    EXPECT_EQ(drain(), (std::vector<int>{MsgUser, MsgPaint}));
+    EXPECT_EQ(kindsFor(a), std::vector<int>{MsgPaint}); // b was never invalidated
+    // A hidden window is not painted; update paints at once.
+    platformShowWindow(b, ShowHide);
+    platformInvalidate(b, 1);
+    EXPECT_TRUE(drain().empty() || kindsFor(b) == std::vector<int>{MsgUser});
+    platformInvalidate(a, 0);
+    Log.clear();
+    platformUpdateWindow(a);
+    EXPECT_EQ(kindsFor(a), std::vector<int>{MsgPaint});
+    EXPECT_TRUE(drain().empty());
+}
+
+TEST(MessageQueue, QuitCarriesItsCodeAfterPostedMessages)
+{
+    startWithClass();
+    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    platformPostQuit(3);
+    platformPostMessage(window, MsgUser, 0, 0);
+    Message message;
+    ASSERT_TRUE(platformGetMessage(&message));
+    EXPECT_EQ(message.Kind, MsgUser);
+    EXPECT_FALSE(platformGetMessage(&message));
+    EXPECT_EQ(message.Kind, MsgQuit);
+    EXPECT_EQ(message.Param1, 3);
+    EXPECT_EQ(platformDispatchMessage(&message), 0);
+}
+
+TEST(MessageQueue, KeyMessagesGoToTheFocusWindowAndTranslateToCharacters)
+{
+    startWithClass();
+    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    platformShowWindow(window, ShowNormal);
+    drain();
+    testTapKey('A');
+    Message message;
+    ASSERT_TRUE(platformTakeMessage(&message));
+    EXPECT_EQ(message.Target, window);
+    EXPECT_EQ(message.Kind, MsgKeyDown);
+    EXPECT_EQ(message.Param1, 'A');
+    platformTranslateMessage(&message);
+    ASSERT_TRUE(platformTakeMessage(&message));
+    EXPECT_EQ(message.Kind, MsgKeyUp);
+    ASSERT_TRUE(platformTakeMessage(&message));
+    EXPECT_EQ(message.Kind, MsgChar);
+    EXPECT_EQ(message.Param1, 'a');
+}
+
+static int64_t countsFor(int milliseconds)
+{
+    return platformCounterFrequency() * milliseconds / 1000;
+}
+
+TEST(Timer, FiresAfterItsPeriodAndARestartStartsTheCountAgain)
+{
+    startWithClass();
+    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    drain();
+    platformSetTimer(window, 1, 1000);
+    testAdvanceClock(countsFor(999));
+    EXPECT_TRUE(drain().empty());
+    platformSetTimer(window, 1, 1000); // restarted before it fired
+    testAdvanceClock(countsFor(999));
+    EXPECT_TRUE(drain().empty());
+    testAdvanceClock(countsFor(1));
+    Log.clear();
+    EXPECT_EQ(drain(), std::vector<int>{MsgTimer}); // once, although two periods were asked
+    EXPECT_EQ(Log.back().Param1, 1);
+    // Several periods missed still give one message; the next comes a period after it.
+    testAdvanceClock(countsFor(5000));
+    EXPECT_EQ(drain(), std::vector<int>{MsgTimer});
+    testAdvanceClock(countsFor(999));
+    EXPECT_TRUE(drain().empty());
+    platformKillTimer(window, 1);
+    platformKillTimer(window, 1); // stopping a stopped timer is harmless
+    platformKillTimer(window, 9);
+    testAdvanceClock(countsFor(5000));
+    EXPECT_TRUE(drain().empty());
+}
+
+TEST(Timer, PaintComesBeforeATimerThatIsDue)
+{
+    startWithClass();
+    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    platformShowWindow(window, ShowNormal);
+    platformSetTimer(window, 2, 100);
+    testAdvanceClock(countsFor(100));
+    EXPECT_EQ(drain(), (std::vector<int>{MsgPaint, MsgTimer}));
+}
+
+// The menu window's loop: a window of its own, the owner's timers dispatched meanwhile.
+static Window* Owner;
+static int OwnerTimers;
+static intptr_t nestedProc(Window* window, int kind, intptr_t param1, intptr_t param2)
+{
+    if (kind == MsgTimer && window == Owner) OwnerTimers++;
+    return recordingProc(window, kind, param1, param2);
+}
+
+TEST(Timer, ANestedMessageLoopDispatchesTheOwnersTimers)
+{
+    startTestPlatform();
+    Log.clear();
+    OwnerTimers = 0;
+    ASSERT_TRUE(platformRegisterClass("MainWndClass", nestedProc));
+    ASSERT_TRUE(platformRegisterClass("MenuWndClass", nestedProc));
+    Owner = platformCreateWindow("MainWndClass", "", StylePopup, nullptr, 0, 0, 100, 100, 0);
+    platformShowWindow(Owner, ShowMaximized);
+    platformSetTimer(Owner, 1, 250);
+    Window* menu =
+        platformCreateWindow("MenuWndClass", "", StyleSizingFrame, Owner, 0, 0, 100, 100, 0);
+    platformShowWindow(menu, ShowNormal);
+    EXPECT_EQ(platformFocusWindow(), menu);
+    int64_t start = platformCounter();
+    while (platformCounter() - start <= countsFor(1000))
+    {
+        Message message;
+        if (platformPeekMessage(&message) && platformGetMessage(&message))
+        {
+            platformTranslateMessage(&message);
+            platformDispatchMessage(&message);
+        }
+        else
+            platformSleep(1);
+    }
+    EXPECT_EQ(OwnerTimers, 4);
+    platformDestroyWindow(menu);
+    EXPECT_EQ(platformFocusWindow(), Owner);
+}
+
+TEST(Focus, MovesToAShownPopupAndBackAndFollowsTheRealWindow)
+{
+    startWithClass();
+    Window* main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 100, 100, 0);
+    platformShowWindow(main, ShowMaximized);
+    Window* popup =
+        platformCreateWindow("TestWndClass", "", StyleSizingFrame, main, 10, 10, 50, 50, 0);
+    Log.clear();
+    platformShowWindow(popup, ShowNormal);
+    EXPECT_EQ(kindsFor(main), std::vector<int>{MsgKillFocus});
+    EXPECT_EQ(kindsFor(popup), (std::vector<int>{MsgSize, MsgSetFocus}));
+    Log.clear();
+    platformDestroyWindow(popup);
+    EXPECT_EQ(kindsFor(popup), (std::vector<int>{MsgKillFocus, MsgDestroy}));
+    EXPECT_EQ(kindsFor(main), std::vector<int>{MsgSetFocus});
+    EXPECT_EQ(platformFocusWindow(), main);
+
+    drain();
+    Log.clear();
+    testScreenFocus(0);
+    drain();
+    testScreenFocus(1);
+    drain();
+    EXPECT_EQ(kindsFor(main), (std::vector<int>{MsgKillFocus, MsgSetFocus}));
+}
+
+TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
+{
+    startWithClass();
+    Window* main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    Window* popup = platformCreateWindow("TestWndClass", "", StylePopup, main, 0, 0, 10, 10, 0);
+    platformSetTimer(popup, 1, 10);
+    platformPostMessage(popup, MsgUser, 0, 0);
+    Log.clear();
+    platformDestroyWindow(main);
+    ASSERT_EQ(Log.size(), 2u);
+    EXPECT_EQ(Log[0].Target, popup);
+    EXPECT_EQ(Log[1].Target, main);
+    EXPECT_FALSE(platformIsWindow(popup));
+    testAdvanceClock(countsFor(100));
+    EXPECT_TRUE(drain().empty()); // its timer and its posted message went with it
+}
+
+TEST(Window, MoveSendsSizeOnlyWhenTheClientSizeChanges)
+{
+    startWithClass();
+    Window* window =
+        platformCreateWindow("TestWndClass", "", StyleSizingFrame, nullptr, 0, 0, 100, 80, 0);
+    Rect client = platformClientRect(window);
+    Rect outer = platformWindowRect(window);
+    EXPECT_LT(client.Right, outer.Right - outer.Left); // the frame takes its share
+    Log.clear();
+    platformMoveWindow(window, 10, 10, 200, 100);
+    platformMoveWindow(window, 20, 20, 200, 100);
+    EXPECT_EQ(kindsFor(window), std::vector<int>{MsgSize});
+    EXPECT_EQ(Log[0].Param1, platformClientRect(window).Right);
+    EXPECT_EQ(platformWindowRect(window).Left, 20);
+}
+
+TEST(Surface, WindowSurfaceStaysTheSameThroughSizeChanges)
+{
+    startWithClass();
+    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    Surface* surface = platformWindowSurface(window);
+    platformShowWindow(window, ShowMaximized);
+    EXPECT_EQ(platformWindowSurface(window), surface);
+    EXPECT_EQ(platformSurfaceWidth(surface), platformScreenRect().Right);
+    platformFreeSurface(surface); // a window's own surface is not the caller's to free
+    platformFillRect(surface, {0, 0, 2, 2}, 0x0000FF);
+    EXPECT_EQ(platformGetPixel(surface, 1, 1), 0x0000FFu);
+}
+
+TEST(Screen, OwnedWindowsAreComposedAboveOwnersWithAFrame)
+{
+    startWithClass();
+    Window* main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 100, 100, 0);
+    Window* popup =
+        platformCreateWindow("TestWndClass", "", StyleSizingFrame, main, 20, 20, 40, 40, 0);
+    // Created later but owned: still above. A window created after it without an owner is
+    // above neither rule, so it is left out here.
+    platformShowWindow(popup, ShowNormal);
+    platformShowWindow(main, ShowMaximized);
+    platformFillRect(platformWindowSurface(main), platformClientRect(main), 0x00FF00);
+    platformFillRect(platformWindowSurface(popup), platformClientRect(popup), 0x0000FF);
+    platformPresent();
+    EXPECT_EQ(testScreenPixel(5, 5), 0x00FF00u);
+    EXPECT_EQ(testScreenPixel(40, 40), 0x0000FFu);
+    Color frame = testScreenPixel(21, 21);
+    EXPECT_NE(frame, 0x00FF00u);
+    EXPECT_NE(frame, 0x0000FFu);
+    platformShowWindow(popup, ShowHide);
+    platformPresent();
+    EXPECT_EQ(testScreenPixel(40, 40), 0x00FF00u);
+}
