@@ -1,0 +1,233 @@
+// The whole program run in-process on the test platform: the loading sequence, the MAME list
+// branch, the exit codes and what is (and is not) saved.
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "core/frontend.h"
+#include "core/mainwindow.h"
+#include "core/tick.h"
+#include "platform/input.h"
+#include "platform/testing.h"
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+static void writeText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+static std::string readText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+static std::vector<std::string> boxTexts()
+{
+    std::vector<std::string> texts;
+    for (const RecordedMessageBox& box : testMessageBoxes())
+    {
+        EXPECT_EQ(box.Caption, "Error");
+        texts.push_back(box.Text);
+    }
+    return texts;
+}
+
+const char* const HandListed = "[Settings]\n"
+                               "Emulators=Demo\n"
+                               "MenuType=imagebrowser\n"
+                               "[Demo]\n"
+                               "Game1=Zeta Blaster,zeta\n"
+                               "Game2=Alpha Quest,alpha\n"
+                               "Game3=Mid Runner,mid\n"
+                               "[System]\n"
+                               "SelectedGame=mid\n";
+
+class Startup : public testing::Test
+{
+protected:
+    fs::path Dir, PreviousDirectory;
+    void SetUp() override
+    {
+        startTestPlatform();
+        Dir = fs::temp_directory_path() /
+              ("torvanell-start-" + std::to_string(getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(Dir);
+        fs::create_directories(Dir / "emu dir");
+        PreviousDirectory = fs::current_path();
+        fs::current_path(Dir);
+        unsetenv("SPINE_FAKE_MAME_LOG");
+    }
+    void TearDown() override
+    {
+        fs::current_path(PreviousDirectory);
+        freeCatalogue();
+        freeEmulators();
+        platformStop();
+    }
+    // Runs the program the way main does; the Exit key is held from the start.
+    int run(const std::string& commandLine)
+    {
+        testPressKey(VkEscape);
+        return runFrontend(commandLine);
+    }
+};
+
+TEST_F(Startup, RunsAndSavesWithAPathThatHasBlanks)
+{
+    fs::path file = Dir / "my cabinet" / "torvanell config.ini";
+    fs::create_directories(file.parent_path());
+    writeText(file, HandListed);
+    EXPECT_EQ(run(file.string()), 0);
+    EXPECT_TRUE(boxTexts().empty());
+    // Sorted by description: Alpha Quest, Mid Runner, Zeta Blaster; "mid" was selected.
+    EXPECT_EQ(readText(file), "[Settings]\n"
+                              "Emulators=Demo\n"
+                              "MenuType=ListView\n"
+                              "PreviewPictures=ScreenShots\n"
+                              "SendKeys=0\n"
+                              "SendKeyWait=6\n"
+                              "SendKeyInterval=500\n"
+                              "Skin=DefaultSkin\n"
+                              "[Demo]\n"
+                              "Game1=Zeta Blaster,zeta\n"
+                              "Game2=Alpha Quest,alpha\n"
+                              "Game3=Mid Runner,mid\n"
+                              "[System]\n"
+                              "SelectedGame=mid\n");
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+    EXPECT_EQ(platformShowPointer(0), 0); // shown: the counter ended at 1
+}
+
+TEST_F(Startup, TheSelectedGameIsFoundAgainOrTheFirstIsTaken)
+{
+    fs::path file = Dir / "t.ini";
+    for (auto [selected, index] : {std::pair{"zeta", 2}, {"alpha", 0}, {"Zeta", 0}, {"", 0}})
+    {
+        std::string text = HandListed;
+        text.replace(text.find("SelectedGame=mid"), 16, std::string("SelectedGame=") + selected);
+        writeText(file, text);
+        FrontendSettings.ConfigFile = file.string();
+        loadFrontendSettings();
+        ASSERT_EQ(loadCatalogue(), 1);
+        EXPECT_EQ(FrontendState.CurrentGame, index) << selected;
+        EXPECT_EQ(FrontendState.CurrentEmulator, -1);
+        freeCatalogue();
+    }
+}
+
+TEST_F(Startup, AnEmptyCommandLineUsesTorvanellIniHere)
+{
+    writeText(Dir / "torvanell.ini", HandListed);
+    EXPECT_EQ(run(""), 0);
+    EXPECT_NE(readText(Dir / "torvanell.ini").find("MenuType=ListView"), std::string::npos);
+}
+
+TEST_F(Startup, NoGamesEndsWithCodeOneAndSavesNothing)
+{
+    std::string text = "[Settings]\nEmulators=Empty\nMenuType=imagebrowser\n[Empty]\nRomPath=" +
+                       (Dir / "no roms").string() + "\n";
+    writeText(Dir / "t.ini", text);
+    EXPECT_EQ(run((Dir / "t.ini").string()), 1);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{"No games found!", "Initialization failed"}));
+    for (const RecordedMessageBox& box : testMessageBoxes()) EXPECT_TRUE(box.HadOwner);
+    EXPECT_EQ(readText(Dir / "t.ini"), text);
+}
+
+TEST_F(Startup, WithoutACounterTheSettingsAreStillSaved)
+{
+    writeText(Dir / "t.ini", HandListed);
+    testUseClock(0);
+    EXPECT_EQ(run((Dir / "t.ini").string()), -1);
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"Hardware doesn't support QueryPerformanceFrequency()!"}));
+    EXPECT_NE(readText(Dir / "t.ini").find("MenuType=ListView"), std::string::npos);
+}
+
+TEST_F(Startup, AWindowClassThatCannotBeRegisteredEndsWithCodeZero)
+{
+    writeText(Dir / "t.ini", HandListed);
+    ASSERT_TRUE(platformRegisterClass(MainWindowClass, mainWindowProc));
+    EXPECT_EQ(run((Dir / "t.ini").string()), 0);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{"Failed to register window class!"}));
+    EXPECT_FALSE(testMessageBoxes()[0].HadOwner);
+    EXPECT_EQ(readText(Dir / "t.ini"), HandListed);
+}
+
+static std::string mameConfig(const std::string& execPath, const std::string& executable,
+                              const std::string& settings = "")
+{
+    return "[Settings]\nEmulators=MAME,mame plus\n" + settings + "[MAME]\nExecPath=" + execPath +
+           "\nExecutable=" + executable + "\n[mame plus]\nExecPath=" + execPath +
+           "\nExecutable=" + executable + "\n";
+}
+
+TEST_F(Startup, TheMameListIsCapturedOnceAndThenReused)
+{
+    // The emulator lives in a directory whose name has a blank.
+    fs::path helper = fs::path(TORVANELL_BINARY_DIR) / "tests" / "spine_fake_mame";
+    fs::copy_file(helper, Dir / "emu dir" / "fake mame");
+    fs::path log = Dir / "runs.txt";
+    setenv("SPINE_FAKE_MAME_LOG", log.c_str(), 1);
+    writeText(Dir / "t.ini", mameConfig((Dir / "emu dir").string(), "fake mame"));
+    EXPECT_EQ(run((Dir / "t.ini").string()), 0);
+    EXPECT_TRUE(boxTexts().empty());
+    EXPECT_EQ(readText(log), "run\n"); // the second MAME emulator reused the list
+    EXPECT_NE(readText(Dir / "mame.lst").find("pacman"), std::string::npos);
+
+    startTestPlatform();
+    EXPECT_EQ(run((Dir / "t.ini").string()), 0);
+    EXPECT_EQ(readText(log), "run\n"); // an existing list starts no process at all
+}
+
+TEST_F(Startup, AMameListThatFailsIsDeletedSoTheNextStartCapturesIt)
+{
+    std::string missing = (Dir / "emu dir").string();
+    writeText(Dir / "t.ini", mameConfig(missing, "no such mame"));
+    EXPECT_EQ(run((Dir / "t.ini").string()), 1);
+    std::vector<std::string> texts = boxTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2],
+              "Error launching [\"" + missing + "/no such mame\" -listxml]!");
+    EXPECT_EQ(texts.back(), "Initialization failed");
+    EXPECT_FALSE(fs::exists(Dir / "mame.lst"));
+
+    // A list that cannot be loaded: here because the game information it needs is missing.
+    startTestPlatform();
+    writeText(Dir / "mame.lst", "<?xml version=\"1.0\"?>\n<mame>\n<machine name=\"a\">\n"
+                                "<description>A</description>\n</machine>\n</mame>\n");
+    writeText(Dir / "t.ini",
+              mameConfig(missing, "no such mame",
+                         "UseMameInfoDat=1\nMameinfo.dat=" + (Dir / "none.dat").string() + "\n"));
+    EXPECT_EQ(run((Dir / "t.ini").string()), 1);
+    texts = boxTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2], "Error loading game list!");
+    EXPECT_EQ(texts.back(), "Initialization failed");
+    EXPECT_FALSE(fs::exists(Dir / "mame.lst"));
+}
+
+TEST_F(Startup, AListPathThatCannotBeDeterminedFailsLikeABadList)
+{
+    fs::path config = Dir / "t.ini";
+    writeText(config, mameConfig("", "no-such-mame"));
+    fs::create_directory(Dir / "gone");
+    fs::current_path(Dir / "gone");
+    fs::remove(Dir / "gone"); // the current directory no longer has a path
+    EXPECT_EQ(run(config.string()), 1);
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"Unable to get game list file path!",
+                                        "Error loading game list!", "Initialization failed"}));
+    EXPECT_EQ(readText(config), mameConfig("", "no-such-mame"));
+}
