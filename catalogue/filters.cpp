@@ -15,6 +15,7 @@
 static std::unordered_map<std::string_view, Game*> gamesByName(int emulatorIndex)
 {
     std::unordered_map<std::string_view, Game*> byName;
+    byName.reserve(AllGames.size());
     for (Game* game : AllGames)
         if (game->EmulatorIndex == emulatorIndex)
         {

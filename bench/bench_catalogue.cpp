@@ -1,0 +1,152 @@
+// The catalogue at the size of a full MAME set: availability against a ROM folder, the filter
+// pass, the sort and ROM discovery.
+#include "catalogue/emulators.h"
+#include "catalogue/filters.h"
+#include "catalogue/romscan.h"
+#include "config/settings.h"
+#include "core/frontend.h"
+#include "platform/files.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+static const int GameCount = 45000;
+static const int ZipCount = 40000;
+static const int RomFileCount = 20000;
+
+static fs::path folderWithFiles(const char* name, int count, const char* extension)
+{
+    fs::path dir = fs::temp_directory_path() / ("torvanell-bench-" + std::string(name));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    char file[64];
+    for (int i = 0; i < count; i++)
+    {
+        snprintf(file, sizeof file, "game%05d (U) [!].%s", i, extension);
+        std::ofstream(dir / file, std::ios::binary);
+    }
+    return dir;
+}
+
+static std::string randomText(std::mt19937& random)
+{
+    static const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz 0123456789";
+    std::string text(8 + random() % 30, ' ');
+    for (char& c : text) c = Letters[random() % (sizeof Letters - 1)];
+    return text;
+}
+
+// A MAME emulator with default filters and GameCount games of mixed kinds; zip names match
+// the first ZipCount games.
+static void buildMameCatalogue(const std::string& romPath)
+{
+    freeCatalogue();
+    freeEmulators();
+    Emulator* mame = new Emulator{};
+    mame->Name = "MAME";
+    mame->IsMame = 1;
+    mame->IncludeInAll = 1;
+    mame->RomPath = romPath;
+    mame->MameFilter =
+        std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
+    EmulatorTable.push_back(mame);
+    std::mt19937 random(7);
+    char name[64];
+    for (int i = 0; i < GameCount; i++)
+    {
+        Game* game = newGame(0);
+        snprintf(name, sizeof name, "game%05d (U) [!]", i);
+        game->Name = name;
+        game->Description = randomText(random);
+        game->Input = std::make_unique<InputInfo>(InputInfo{2, 4, 2, (uint16_t)(i % 3 ? 1 : 8)});
+        game->Video = std::make_unique<VideoInfo>(VideoInfo{i % 5 ? "raster" : "vector", 2, 0, 0});
+        if (i % 4 == 0) game->CloneOf = AllGames.empty() ? "" : AllGames.back()->Name;
+        if (!game->CloneOf.empty()) game->Parent = AllGames.back();
+        AllGames.push_back(game);
+    }
+}
+
+static void BM_MarkAvailableGames(benchmark::State& state)
+{
+    static fs::path zips = folderWithFiles("zips", ZipCount, "zip");
+    buildMameCatalogue(zips.string());
+    for (auto _ : state) markAvailableGames(0);
+    int available = (int)std::count_if(AllGames.begin(), AllGames.end(),
+                                       [](const Game* game) { return game->Available; });
+    state.counters["available"] = available;
+}
+BENCHMARK(BM_MarkAvailableGames)->Unit(benchmark::kMillisecond);
+
+// For comparison: the search of every zip name through the games, one by one.
+static void BM_MarkAvailableGamesBySearch(benchmark::State& state)
+{
+    static fs::path zips = folderWithFiles("zips", ZipCount, "zip");
+    buildMameCatalogue(zips.string());
+    for (auto _ : state)
+    {
+        std::vector<std::string> names;
+        platformListDirectory(zips.string() + "/*.zip", names);
+        for (const std::string& name : names)
+        {
+            std::string wanted = name.substr(0, name.size() - 4);
+            for (Game* game : AllGames)
+                if (game->EmulatorIndex == 0 && game->Name == wanted)
+                {
+                    game->Available = 1;
+                    break;
+                }
+        }
+    }
+}
+BENCHMARK(BM_MarkAvailableGamesBySearch)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+static void BM_RebuildVisibleGames(benchmark::State& state)
+{
+    buildMameCatalogue("");
+    FrontendState.CurrentEmulator = -1;
+    for (auto _ : state) rebuildVisibleGames();
+    state.counters["visible"] = (double)VisibleGames.size();
+}
+BENCHMARK(BM_RebuildVisibleGames)->Unit(benchmark::kMillisecond);
+
+static void BM_SortAllGames(benchmark::State& state)
+{
+    buildMameCatalogue("");
+    std::mt19937 random(11);
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        std::shuffle(AllGames.begin(), AllGames.end(), random);
+        state.ResumeTiming();
+        sortAllGames();
+    }
+}
+BENCHMARK(BM_SortAllGames)->Unit(benchmark::kMillisecond);
+
+static void BM_DiscoverRoms(benchmark::State& state)
+{
+    static fs::path roms = folderWithFiles("roms", RomFileCount, "bin");
+    FrontendSettings.ConfigFile = (roms / "absent.ini").string();
+    freeCatalogue();
+    freeEmulators();
+    Emulator* genesis = new Emulator{};
+    genesis->Name = "Genesis";
+    genesis->RomPath = roms.string();
+    genesis->RomFileExt = "bin";
+    EmulatorTable.push_back(genesis);
+    for (auto _ : state)
+    {
+        discoverRoms(genesis, 0);
+        state.PauseTiming();
+        freeCatalogue();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DiscoverRoms)->Unit(benchmark::kMillisecond);

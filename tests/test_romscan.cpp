@@ -1,0 +1,261 @@
+// Name codes of real ROM-collection file names, ROM discovery and hand-listed games.
+#include "catalogue/emulators.h"
+#include "catalogue/romscan.h"
+#include "config/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+static fs::path freshDirectory(const std::string& name)
+{
+    fs::path dir = fs::temp_directory_path() / ("torvanell-romscan-" + name);
+    std::error_code ignored;
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir, ignored);
+    fs::create_directories(dir);
+    return dir;
+}
+
+static void touch(const fs::path& path)
+{
+    std::ofstream(path, std::ios::binary);
+}
+
+static void useConfig(const fs::path& dir, const std::string& text)
+{
+    FrontendSettings.ConfigFile = (dir / "torvanell.ini").string();
+    std::ofstream(FrontendSettings.ConfigFile, std::ios::binary) << text;
+}
+
+static Emulator* addEmulator(const std::string& name, const std::string& romPath,
+                             const std::string& extension)
+{
+    Emulator* emulator = new Emulator{};
+    emulator->Name = name;
+    emulator->RomPath = romPath;
+    emulator->RomFileExt = extension;
+    EmulatorTable.push_back(emulator);
+    return emulator;
+}
+
+static std::vector<int> rowsOf(const NameCodeFlags& flags)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < NameCodeCount; i++)
+        if (flags.Flags[i]) rows.push_back(i);
+    return rows;
+}
+
+static std::vector<int> rowsOf(const std::string& text)
+{
+    return rowsOf(*decodeNameCodes(text));
+}
+
+static std::vector<std::string> readLines(const fs::path& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+    {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+static void resetCatalogue()
+{
+    freeCatalogue();
+    freeEmulators();
+}
+
+TEST(NameCodes, CodesDoNotOverlapAndBracketsMatchOpen)
+{
+    EXPECT_EQ(rowsOf("Puzzle (U) [!]"), (std::vector<int>{9, 30}));
+    EXPECT_EQ(rowsOf("Game (UK)"), (std::vector<int>{31}));
+    EXPECT_EQ(rowsOf("Game (Unl) (Unk)"), (std::vector<int>{11, 32}));
+    EXPECT_EQ(rowsOf("Game (FC) (FN) (GR) (HK) (NL) (SW)"),
+              (std::vector<int>{18, 19, 21, 22, 26, 29}));
+    EXPECT_EQ(rowsOf("Game (F) (G) (S) (1) (4) (A) (B) (C) (I) (K)"),
+              (std::vector<int>{12, 13, 14, 15, 17, 20, 23, 25, 28, 33}));
+    EXPECT_EQ(rowsOf("Game [f1] [p1] [o2] [t3] [T-Fre] [h2] [b1] [a3] (PD) (Beta)"),
+              (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 27}));
+    EXPECT_EQ(rowsOf("Game (u) (j) [T"), (std::vector<int>{8})); // letter case counts
+    EXPECT_EQ(rowsOf("Hacker's Tale"), (std::vector<int>{4}));   // "Hack" anywhere
+    EXPECT_TRUE(rowsOf("").empty());
+    EXPECT_TRUE(rowsOf("Sonic the Hedgehog (UE) (REV01)").empty());
+}
+
+// Every real name of three ROM collections, found as files, with name codes checked by hand.
+TEST(NameCodes, RealCollectionNamesFoundAsFiles)
+{
+    fs::path data = fs::path(TORVANELL_REALDATA) / "goodtools";
+    struct Set
+    {
+        const char* List;
+        const char* Extension;
+    } sets[] = {{"GoodGG 3.20.romnames.txt", "gg"},
+                {"GoodSMS 3.20.romnames.txt", "sms"}, // the files say ".SMS"
+                {"GoodGen 3.21.romnames.txt", "bin"}};
+    resetCatalogue();
+    NameIndex = createNameIndex(1000);
+    size_t expected = 0;
+    for (const Set& set : sets)
+    {
+        fs::path dir = freshDirectory(set.Extension);
+        for (const std::string& name : readLines(data / set.List))
+        {
+            touch(dir / name);
+            std::string tail = name.substr(name.size() - strlen(set.Extension));
+            std::transform(tail.begin(), tail.end(), tail.begin(), ::tolower);
+            if (tail == set.Extension && name[name.size() - tail.size() - 1] == '.') expected++;
+        }
+        addEmulator(set.Extension, dir.string(), set.Extension);
+        discoverRoms(EmulatorTable.back(), (int)EmulatorTable.size() - 1);
+    }
+    ASSERT_GT(expected, 10000u);
+    EXPECT_EQ(AllGames.size(), expected);
+    for (const Game* game : AllGames)
+    {
+        const std::string& extension = EmulatorTable[game->EmulatorIndex]->RomFileExt;
+        EXPECT_EQ(game->Description.size() + 1 + extension.size(), game->Name.size());
+        EXPECT_EQ(game->Name.compare(0, game->Description.size(), game->Description), 0);
+        ASSERT_TRUE(game->NameCodes);
+    }
+
+    struct Sample
+    {
+        const char* Name;
+        std::vector<int> Rows;
+    } samples[] = {
+        {"5 in 1 Funpak (U) [!].gg", {9, 30}},
+        {"Hang-On & Safari Hunt (UK) [!].SMS", {9, 31}},
+        {"Head Buster (J) [T+Eng.99_Chris Covell].gg", {8, 24}},
+        {"Pokemon Legends (Eternal Legend Hack).gg", {4}},
+        {"3 Ninjas Kick Back (U) [h1C].bin", {4, 30}},
+        {"12-in-1 (Unl) [!].bin", {9, 11}},
+        {"Ax Battler - A Legend of Golden Axe (UE) (V2.4) [T+Fre][a1].gg", {0, 8}},
+        {"Asterix and the Great Rescue (E) (M5) [!].gg", {9, 10, 16}},
+        {"Batman Returns (JUE) [b1][t1].gg", {2, 7}},
+        {"Chuck Rock (JUEB) [t1][o1].gg", {5, 7}},
+        {"Addams Family, The (Beta) [a1].bin", {0, 1}},
+        {"Hang-On & Safari Hunt (Prototype).SMS", {}},
+        {"SMS BIOS V3.4 (Hang-On) (F) [!].SMS", {9, 17}},
+        {"Hang-On (EB) [T-Bra_TMT][b1].SMS", {2, 8}},
+    };
+    for (const Sample& sample : samples)
+    {
+        const Game* game = findNameIndex(NameIndex, sample.Name);
+        ASSERT_TRUE(game) << sample.Name;
+        EXPECT_EQ(rowsOf(*game->NameCodes), sample.Rows) << sample.Name;
+    }
+    EXPECT_EQ(findNameIndex(NameIndex, "Hang-On & Safari Hunt (UK) [!].SMS")->Description,
+              "Hang-On & Safari Hunt (UK) [!]");
+    resetCatalogue();
+}
+
+TEST(Discovery, FoldersFilesAndOddNames)
+{
+    fs::path dir = freshDirectory("odd");
+    fs::path roms = dir / "roms";
+    fs::path locked = dir / "locked";
+    fs::create_directories(roms);
+    fs::create_directories(locked);
+    const char* names[] = {"Puzzle (U) [!].md", "Game.MD", "it's \"quoted\" $HOME; rm -rf.md",
+                           "line\nbreak.md", "bad \xff\xfe bytes.md"};
+    for (const char* name : names) touch(roms / name);
+    touch(roms / "notes.txt");
+    touch(roms / "Game.mdx");
+    fs::create_directory(roms / "folder.md"); // directories are listed too
+    touch(locked / "hidden.md");
+    fs::permissions(locked, fs::perms::none);
+    touch(dir / "plain-file");
+
+    useConfig(dir, "[Genesis]\nGame1=Pac Man,pacman\nGame2=OnlyOne\nGame3=Desc, spaced,extra\n"
+                   "Game4=,,,\nGame5=Last,last\nGame7=Never,never\n");
+    resetCatalogue();
+    std::string romPath = (dir / "missing").string() + ",," + (dir / "plain-file").string() + "," +
+                          roms.string() + "," + locked.string() + "," + roms.string() + "/";
+    addEmulator("Genesis", romPath, "md");
+    discoverRoms(EmulatorTable[0], 0);
+    fs::permissions(locked, fs::perms::owner_all);
+
+    std::vector<const Game*> fromRoms;
+    for (const Game* game : AllGames)
+        if (game->RomDirectory.rfind(roms.string(), 0) == 0) fromRoms.push_back(game);
+    ASSERT_EQ(fromRoms.size(), 12u); // six entries found through two items of RomPath
+    EXPECT_EQ(std::count_if(fromRoms.begin(), fromRoms.end(),
+                            [&](const Game* g) { return g->RomDirectory == roms.string(); }),
+              6);
+    auto described = [&](const std::string& description)
+    {
+        return std::count_if(fromRoms.begin(), fromRoms.end(),
+                             [&](const Game* game)
+                             {
+                                 return game->Description == description &&
+                                        game->Manufacturer == "Unknown" && game->Available == 1 &&
+                                        game->Year == 0 && game->EmulatorIndex == 0;
+                             });
+    };
+    EXPECT_EQ(described("Puzzle (U) [!]"), 2);
+    EXPECT_EQ(described("Game"), 2);
+    EXPECT_EQ(described("it's \"quoted\" $HOME; rm -rf"), 2);
+    EXPECT_EQ(described("line\nbreak"), 2);
+    EXPECT_EQ(described("bad \xff\xfe bytes"), 2);
+    EXPECT_EQ(described("folder"), 2);
+
+    // Hand-listed: a value of fewer than two items is passed over; the first empty value
+    // (Game6) ends the list.
+    std::vector<const Game*> listed;
+    for (const Game* game : AllGames)
+        if (game->RomDirectory.empty()) listed.push_back(game);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0]->Description, "Pac Man");
+    EXPECT_EQ(listed[0]->Name, "pacman");
+    EXPECT_EQ(listed[0]->Manufacturer, "Unknown");
+    EXPECT_FALSE(listed[0]->NameCodes);
+    EXPECT_EQ(listed[1]->Name, " spaced");
+    EXPECT_EQ(listed[2]->Name, "last");
+    EXPECT_LE(AllGames.size() - fromRoms.size() - listed.size(), 1u); // root reads "locked"
+    resetCatalogue();
+}
+
+TEST(Discovery, AddsToTheNameIndexWhenThereIsOne)
+{
+    fs::path dir = freshDirectory("index");
+    touch(dir / "Sonic (W) [!].zip");
+    useConfig(dir, "[Genesis]\nGame1=Hand,hand\n");
+    resetCatalogue();
+    addEmulator("Genesis", dir.string(), "zip");
+    discoverRoms(EmulatorTable[0], 0);
+    EXPECT_EQ(AllGames.size(), 2u);
+    EXPECT_EQ(NameIndex, nullptr);
+
+    NameIndex = createNameIndex(2);
+    discoverRoms(EmulatorTable[0], 0);
+    ASSERT_EQ(AllGames.size(), 4u);
+    EXPECT_EQ(findNameIndex(NameIndex, "Sonic (W) [!].zip"), AllGames[2]);
+    EXPECT_EQ(findNameIndex(NameIndex, "hand"), AllGames[3]);
+    resetCatalogue();
+}
+
+TEST(Discovery, AFolderOfAHundredThousandEntries)
+{
+    fs::path dir = freshDirectory("many");
+    for (int i = 0; i < 100000; i++)
+        touch(dir / ("g" + std::to_string(i) + (i % 10 ? ".zip" : ".txt")));
+    useConfig(dir, "");
+    resetCatalogue();
+    addEmulator("Many", dir.string(), "zip");
+    discoverRoms(EmulatorTable[0], 0);
+    EXPECT_EQ(AllGames.size(), 90000u);
+    resetCatalogue();
+    fs::remove_all(dir);
+}
