@@ -9,8 +9,15 @@ struct Emulator;
 
 // 1 when the emulator was started and has ended, 0 when it could not be started.
 int launchGame(const Game* game, int* exitCode);
-// The emulator's CmdLine template filled from the game.
+// The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
+// RomDirectory, %q a double quote, %r Name without extension, %x x, a last lone % dropped).
+// An empty template gives the Name. A double quote inside the game's texts is escaped so that
+// the text reaches the emulator unchanged.
 std::string expandCmdLine(const Emulator* emulator, const Game* game);
+// ExecPath/Executable (just Executable, looked up on the PATH, when execPath is empty), a blank
+// and the parameters. An existing program path with blanks is quoted.
+std::string buildCommandLine(const std::string& execPath, const std::string& executable,
+                             const std::string& parameters);
 // The text without an extension of at most three characters after the last dot.
 std::string stripExtension(const std::string& text);
 // Runs a game's command line in workingDirectory; keys may be empty.
@@ -21,5 +28,6 @@ int runProgram(const std::string& commandLine, const std::string& workingDirecto
 // program that cannot be started in the "Error" box.
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,
                const std::string& outputPath, int* exitCode, const std::string& keys);
-// Appends prefix, text and a line feed to log.txt in the current directory.
+// Appends prefix, text and a line feed to log.txt in the current directory, as one line (line
+// breaks inside the text are written as \n and \r); a log that cannot be written is skipped.
 void appendToLog(const std::string& prefix, const std::string& text);

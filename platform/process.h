@@ -20,11 +20,21 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
 // (128 + the signal number for a program killed by a signal) and frees the process.
 // Answers 0 when the exit code could not be read.
 int platformWaitProcess(Process* process, int* exitCode);
+// Asks a started program to end (SIGTERM); it must still be waited for.
+void platformTerminateProcess(Process* process);
 
-// Sends a key-down event for a virtual-key code to the window that has the focus (XTest).
-// Without an X display nothing is typed and one line on standard error says so.
+// Sends a key-down (key-up) event for a virtual-key code to the window that has the focus
+// (XTest). Without an X display nothing is typed and one line on standard error says so, once.
+// A code without a key on the display is skipped with a line on standard error.
 void platformTypeKeyDown(int code);
+void platformTypeKeyUp(int code);
 
-// Suspends the system screen saver while a game runs; resume puts back what was before.
+// Suspends the system screen saver while a game runs; resume puts back what was before (a
+// screen saver the user switched off stays off). Calls nest. Without X nothing happens.
 void platformSuspendScreenSaver();
 void platformResumeScreenSaver();
+
+// For tests and diagnostics: the X screen saver's state now (0 off, 1 on, 3 disabled), -1
+// without an X display; and its timeout set for the whole display (0 switches it off).
+int platformScreenSaverState();
+int platformSetScreenSaverTimeout(int seconds);

@@ -1,0 +1,219 @@
+// Starting programs and waiting for them on POSIX: posix_spawnp, never a shell.
+#include "platform/process.h"
+
+#include "platform/window.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+struct Process
+{
+    pid_t Pid;
+    int PidFd; // -1 when the kernel offers none; then the wait polls on a timer
+};
+
+// How often the window system is pumped while a program runs.
+static const int PumpIntervalMs = 50;
+
+static bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// A run of backslashes is literal unless a double quote follows it: then every pair gives one
+// backslash, and an odd one left over makes the quote literal. Answers the index after what
+// was consumed; a quote that still has to toggle grouping is left in place.
+static size_t takeBackslashes(const std::string& line, size_t i, std::string& argument)
+{
+    size_t count = 0;
+    while (i + count < line.size() && line[i + count] == '\\') count++;
+    if (i + count >= line.size() || line[i + count] != '"')
+    {
+        argument.append(count, '\\');
+        return i + count;
+    }
+    argument.append(count / 2, '\\');
+    if (count % 2 == 0) return i + count;
+    argument += '"';
+    return i + count + 1;
+}
+
+std::vector<std::string> platformSplitCommandLine(const std::string& commandLine)
+{
+    std::vector<std::string> arguments;
+    size_t i = 0;
+    for (;;)
+    {
+        while (i < commandLine.size() && isBlank(commandLine[i])) i++;
+        if (i >= commandLine.size()) return arguments;
+        std::string argument;
+        bool grouped = false;
+        while (i < commandLine.size() && (grouped || !isBlank(commandLine[i])))
+        {
+            char c = commandLine[i];
+            if (c == '\\')
+            {
+                i = takeBackslashes(commandLine, i, argument);
+                continue;
+            }
+            if (c == '"')
+                grouped = !grouped;
+            else
+                argument += c;
+            i++;
+        }
+        arguments.push_back(argument);
+    }
+}
+
+// The change of directory happens in the child before the program is looked for, so a
+// relative path naming the program must be made absolute against our own directory first.
+static std::string programPath(const std::string& program, const std::string& workingDirectory)
+{
+    if (workingDirectory.empty() || program.empty() || program[0] == '/' ||
+        program.find('/') == std::string::npos)
+        return program;
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(program, error);
+    return error ? program : absolute.string();
+}
+
+static int openOutput(const std::string& outputPath)
+{
+    if (outputPath.empty()) return -1;
+    int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        fprintf(stderr, "Cannot create output file [%s]: %s\n", outputPath.c_str(),
+                strerror(errno));
+    return fd;
+}
+
+static void prepareActions(posix_spawn_file_actions_t* actions, int outputFd,
+                           const std::string& workingDirectory)
+{
+    posix_spawn_file_actions_init(actions);
+    if (outputFd >= 0)
+    {
+        posix_spawn_file_actions_adddup2(actions, outputFd, 1);
+        posix_spawn_file_actions_adddup2(actions, outputFd, 2);
+    }
+    // The emulator must not hold the front end's X connection, log or list files.
+    posix_spawn_file_actions_addclosefrom_np(actions, 3);
+    if (!workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(actions, workingDirectory.c_str());
+}
+
+// Signals the front end ignores or blocks stay ignored across exec; an emulator starts clean.
+static void prepareAttributes(posix_spawnattr_t* attributes)
+{
+    posix_spawnattr_init(attributes);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(attributes, &all);
+    posix_spawnattr_setsigmask(attributes, &none);
+    posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+}
+
+static int spawn(std::vector<std::string>& arguments, const std::string& workingDirectory,
+                 int outputFd, pid_t* pid)
+{
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    prepareActions(&actions, outputFd, workingDirectory);
+    prepareAttributes(&attributes);
+    // glibc reports a failed change of directory or exec through the answer, so a program
+    // that cannot start is known here and never looks like an exit code.
+    int error = posix_spawnp(pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error;
+}
+
+Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
+                              const std::string& outputPath)
+{
+    std::vector<std::string> arguments = platformSplitCommandLine(commandLine);
+    if (arguments.empty())
+    {
+        fprintf(stderr, "Cannot start a program: the command line names none\n");
+        return nullptr;
+    }
+    arguments[0] = programPath(arguments[0], workingDirectory);
+    int outputFd = openOutput(outputPath);
+    if (!outputPath.empty() && outputFd < 0) return nullptr;
+    pid_t pid = 0;
+    int error = spawn(arguments, workingDirectory, outputFd, &pid);
+    if (outputFd >= 0) close(outputFd);
+    if (error != 0)
+    {
+        fprintf(stderr, "Cannot start [%s] in [%s]: %s\n", arguments[0].c_str(),
+                workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
+        return nullptr;
+    }
+    // Called through syscall: this glibc's header declares pidfd_open without C linkage.
+    return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0)};
+}
+
+// Sleeps until the program ends or the next pump is due, whichever comes first.
+static void pauseForProcess(const Process* process)
+{
+    if (process->PidFd >= 0)
+    {
+        pollfd entry = {process->PidFd, POLLIN, 0};
+        poll(&entry, 1, PumpIntervalMs);
+        return;
+    }
+    timespec interval = {0, PumpIntervalMs * 1000000L};
+    nanosleep(&interval, nullptr);
+}
+
+static int reap(const Process* process, int* status)
+{
+    for (;;)
+    {
+        pid_t answer = waitpid(process->Pid, status, WNOHANG);
+        if (answer == process->Pid) return 1;
+        if (answer < 0 && errno != EINTR)
+        {
+            fprintf(stderr, "Cannot wait for process %d: %s\n", (int)process->Pid, strerror(errno));
+            return 0;
+        }
+        // The display connection must be served while a game runs, or the window system
+        // may take the front end for hung.
+        platformPumpEvents();
+        pauseForProcess(process);
+    }
+}
+
+int platformWaitProcess(Process* process, int* exitCode)
+{
+    if (!process) return 0;
+    int status = 0;
+    int ok = reap(process, &status);
+    if (process->PidFd >= 0) close(process->PidFd);
+    delete process;
+    if (!ok) return 0;
+    int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    if (exitCode) *exitCode = code;
+    return 1;
+}
+
+void platformTerminateProcess(Process* process)
+{
+    if (process) kill(process->Pid, SIGTERM);
+}

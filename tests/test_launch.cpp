@@ -1,0 +1,278 @@
+// Launching a game: the template, the command line, the run, the failures and the log.
+#include "launch/launch.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "core/frontend.h"
+#include "platform/clock.h"
+#include "platform/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+static const std::string Recorder = TORVANELL_BINARY_DIR "/tests/argrecorder";
+
+static std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The recorder's "<kind> <length>\n<bytes>\n" entries; the working directory comes first.
+static std::vector<std::string> readRecord(const fs::path& path)
+{
+    std::string text = readAll(path);
+    std::vector<std::string> entries;
+    for (size_t at = 0; at < text.size();)
+    {
+        size_t blank = text.find(' ', at), end = text.find('\n', at);
+        size_t length = std::stoul(text.substr(blank + 1, end - blank - 1));
+        entries.push_back(text.substr(end + 1, length));
+        at = end + 1 + length + 1;
+    }
+    return entries;
+}
+
+class LaunchTest : public testing::Test
+{
+protected:
+    fs::path Dir, EmuDir, Record, OldDir;
+    Emulator Emu;
+    Game Entry;
+
+    void SetUp() override
+    {
+        startTestPlatform();
+        unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
+        OldDir = fs::current_path();
+        Dir = fs::temp_directory_path() /
+              ("torvanell-launch-" + std::to_string(std::random_device()()));
+        EmuDir = Dir / "emu";
+        fs::create_directories(EmuDir);
+        fs::copy_file(Recorder, EmuDir / "recorder");
+        fs::current_path(Dir);
+        Record = Dir / "record";
+        setenv("ARGRECORDER_OUT", Record.c_str(), 1);
+
+        FrontendSettings.SendKeys = 0;
+        FrontendSettings.SendKeyWait = 6;
+        FrontendSettings.SendKeyInterval = 500;
+        FrontendSettings.DebugCmdLine.reset();
+        Emu.ExecPath = EmuDir.string();
+        Emu.Executable = "recorder";
+        Emu.CmdLine = "%f";
+        EmulatorTable.assign(1, &Emu);
+        Entry.EmulatorIndex = 0;
+        Entry.Name = "game.zip";
+    }
+    void TearDown() override
+    {
+        EmulatorTable.clear();
+        for (const char* name :
+             {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH", "ARGRECORDER_MEGABYTES"})
+            unsetenv(name);
+        fs::current_path(OldDir);
+        fs::remove_all(Dir);
+    }
+    // The recorded working directory and arguments of the last run.
+    std::vector<std::string> launch(int expectedResult = 1, int* exitCode = nullptr)
+    {
+        int code = -1;
+        EXPECT_EQ(launchGame(&Entry, exitCode ? exitCode : &code), expectedResult);
+        std::vector<std::string> record = readRecord(Record);
+        fs::remove(Record);
+        return record;
+    }
+};
+
+TEST(StripExtension, ExtensionsOfUpToThreeCharacters)
+{
+    EXPECT_EQ(stripExtension("Puzzle (U) [!].zip"), "Puzzle (U) [!]");
+    EXPECT_EQ(stripExtension("game.tar.gz"), "game.tar");
+    EXPECT_EQ(stripExtension("photo.jpeg"), "photo.jpeg");
+    EXPECT_EQ(stripExtension("noext"), "noext");
+    EXPECT_EQ(stripExtension("a.b.c"), "a.b");
+    EXPECT_EQ(stripExtension("trailing."), "trailing");
+    EXPECT_EQ(stripExtension(""), "");
+}
+
+TEST_F(LaunchTest, TemplateTokens)
+{
+    Entry.Description = "Big Game";
+    Entry.RomDirectory = "/roms";
+    Entry.Name = "big.zip";
+    Emu.CmdLine = "%d|%f|%p|%q|%r|%%|%D|%x|%";
+    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "Big Game|big.zip|/roms|\"|big|%|D|x|");
+    Emu.CmdLine = "";
+    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "big.zip");
+    // What a token inserts is not expanded again.
+    Entry.Name = "100%f%q";
+    Emu.CmdLine = "-x %f";
+    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "-x 100%f%q");
+    Entry.RomDirectory = "";
+    Emu.CmdLine = "%p/%f";
+    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "/100%f%q");
+
+    EXPECT_EQ(buildCommandLine("/emu", "mame", "-x"), "/emu/mame -x");
+    EXPECT_EQ(buildCommandLine("", "mame", "-x"), "mame -x");
+    fs::create_directory(Dir / "My Emulators");
+    std::ofstream(Dir / "My Emulators" / "emu") << "";
+    EXPECT_EQ(buildCommandLine((Dir / "My Emulators").string(), "emu", "a"),
+              "\"" + (Dir / "My Emulators" / "emu").string() + "\" a");
+    EXPECT_EQ(buildCommandLine("/emu", "mame -rompath r", "a"), "/emu/mame -rompath r a");
+}
+
+TEST_F(LaunchTest, GamesReachTheEmulatorAsTheirArguments)
+{
+    // A ROM folder with blanks and a name with blanks, brackets and "!": one argument.
+    fs::create_directory(Dir / "my roms");
+    Entry.RomDirectory = (Dir / "my roms").string();
+    Entry.Name = "Puzzle (U) [!].zip";
+    Emu.CmdLine = "%q%p/%f%q";
+    setenv("ARGRECORDER_EXIT", "3", 1);
+    int code = -1;
+    EXPECT_EQ(launch(1, &code),
+              (std::vector<std::string>{EmuDir.string(), Entry.RomDirectory + "/" + Entry.Name}));
+    EXPECT_EQ(code, 3);
+
+    Entry.Name = "shooter";
+    Emu.CmdLine = "%r -x";
+    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "shooter", "-x"}));
+    Emu.CmdLine = "";
+    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "shooter"}));
+    // A template with an unbalanced quote groups to the end.
+    Entry.Name = "a b";
+    Emu.CmdLine = "%q%f -x";
+    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "a b -x"}));
+    Entry.Name = std::string(10000, 'n') + ".zip";
+    Emu.CmdLine = "%r %f%";
+    EXPECT_EQ(launch(),
+              (std::vector<std::string>{EmuDir.string(), std::string(10000, 'n'), Entry.Name}));
+    EXPECT_TRUE(testMessageBoxes().empty());
+}
+
+TEST_F(LaunchTest, ShellCharactersInNamesAreText)
+{
+    fs::create_directory(EmuDir / "x");
+    Entry.Name = "Evil \"; rm -rf x; \" $(touch pwned) `touch pwned2` | & * > out\nline2\\\".zip";
+    Entry.RomDirectory = Dir.string();
+    Emu.CmdLine = "%q%p/%f%q %q%r%q";
+    std::vector<std::string> record = launch();
+    EXPECT_EQ(record, (std::vector<std::string>{EmuDir.string(), Dir.string() + "/" + Entry.Name,
+                                                stripExtension(Entry.Name)}));
+    EXPECT_TRUE(fs::exists(EmuDir / "x"));
+    for (const char* made : {"pwned", "pwned2", "out"})
+    {
+        EXPECT_FALSE(fs::exists(EmuDir / made)) << made;
+        EXPECT_FALSE(fs::exists(Dir / made)) << made;
+    }
+}
+
+TEST_F(LaunchTest, ProgramsThatCannotStartGiveTheBoxAndResultZero)
+{
+    struct Case
+    {
+        std::string ExecPath, Executable;
+    };
+    std::ofstream(Dir / "afile") << "";
+    const Case cases[] = {
+        {EmuDir.string(), "missing"},
+        {(Dir / "no such dir").string(), "recorder"},
+        {(Dir / "afile").string(), "recorder"},
+        {"", "torvanell-no-such-emulator"},
+    };
+    for (const Case& c : cases)
+    {
+        Emu.ExecPath = c.ExecPath;
+        Emu.Executable = c.Executable;
+        testMessageBoxes().clear();
+        int code = 12345;
+        EXPECT_EQ(launchGame(&Entry, &code), 0);
+        EXPECT_EQ(code, 12345);
+        ASSERT_EQ(testMessageBoxes().size(), 1u);
+        std::string commandLine = buildCommandLine(c.ExecPath, c.Executable, "game.zip");
+        EXPECT_EQ(testMessageBoxes()[0].Text, "Failed to execute [" + commandLine + "]!");
+        EXPECT_EQ(testMessageBoxes()[0].Caption, "Error");
+    }
+    EXPECT_FALSE(fs::exists(Record));
+    EXPECT_FALSE(fs::exists(Dir / "log.txt")); // DebugCmdLine unset: no log
+    Entry.EmulatorIndex = 1;
+    EXPECT_EQ(launchGame(&Entry, nullptr), 0);
+}
+
+TEST_F(LaunchTest, CrashingOrTalkativeEmulatorsAndAnUnreadableExitCode)
+{
+    setenv("ARGRECORDER_CRASH", "1", 1);
+    int code = 0;
+    launch(1, &code);
+    EXPECT_EQ(code, 128 + SIGSEGV);
+    unsetenv("ARGRECORDER_CRASH");
+
+    setenv("ARGRECORDER_MEGABYTES", "4", 1);
+    EXPECT_EQ(runProcess(Recorder + " -listxml", "", "mame.lst", &code, ""), 1);
+    EXPECT_EQ(fs::file_size("mame.lst"), 6u * 1024 * 1024);
+    unsetenv("ARGRECORDER_MEGABYTES");
+
+    // With children reaped by the system the exit code cannot be read.
+    std::signal(SIGCHLD, SIG_IGN);
+    EXPECT_EQ(runProgram(Recorder, "", &code, ""), 1);
+    EXPECT_EQ(runProgram(Recorder, "", nullptr, ""), 1); // no code wanted: nothing to say
+    std::signal(SIGCHLD, SIG_DFL);
+    ASSERT_EQ(testMessageBoxes().size(), 1u);
+    EXPECT_EQ(testMessageBoxes()[0].Text, "GetExitCodeProcess failed!");
+    EXPECT_EQ(testMessageBoxes()[0].Caption, "Error");
+}
+
+TEST_F(LaunchTest, DebugCmdLineLogsEveryRunAsOneLine)
+{
+    FrontendSettings.DebugCmdLine = "1";
+    std::ofstream("log.txt", std::ios::binary) << "earlier\n";
+    launch();
+    Entry.Name = "two\nlines";
+    launch();
+    Emu.Executable = "missing"; // logged before the start fails
+    launchGame(&Entry, nullptr);
+    std::string prefix = "Executing command line: " + EmuDir.string();
+    EXPECT_EQ(readAll("log.txt"), "earlier\n" + prefix + "/recorder game.zip\n" + prefix +
+                                      "/recorder two\\nlines\n" + prefix +
+                                      "/missing two\\nlines\n");
+
+    // A log that cannot be opened does not stop the launch.
+    fs::remove("log.txt");
+    fs::create_directory("log.txt");
+    Emu.Executable = "recorder";
+    EXPECT_EQ(launch().size(), 2u);
+}
+
+TEST_F(LaunchTest, KeysWaitAndIntervalOnlyWhenSendKeysIsOn)
+{
+    testUseClock(1000); // counts are milliseconds; sleeping advances them
+    Emu.SendKeys = "51";
+    int64_t start = platformCounter();
+    launch();
+    EXPECT_EQ(platformCounter(), start); // flag off: the wait starts at once
+
+    FrontendSettings.SendKeys = 1;
+    testing::internal::CaptureStderr();
+    launch();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(platformCounter() - start, 6000 + 2 * 500);
+    EXPECT_NE(said.find("keys are not typed"), std::string::npos);
+
+    Emu.SendKeys = "";
+    start = platformCounter();
+    launch();
+    EXPECT_EQ(platformCounter(), start);
+    FrontendSettings.SendKeyWait = -5; // nonsense settings wait nothing rather than forever
+    FrontendSettings.SendKeyInterval = -1;
+    Emu.SendKeys = "1";
+    launch();
+    EXPECT_EQ(platformCounter(), start);
+}

@@ -1,0 +1,225 @@
+// Starting programs: splitting by the Windows rules, no shell, working directory, PATH,
+// failures to start, exit codes and captured output.
+#include "platform/process.h"
+#include "platform/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+static const std::string Recorder = TORVANELL_BINARY_DIR "/tests/argrecorder";
+
+struct Recorded
+{
+    std::string WorkingDirectory;
+    std::vector<std::string> Arguments;
+};
+
+static std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Reads the "<kind> <length>\n<bytes>\n" entries the recorder writes.
+static Recorded readRecord(const fs::path& path)
+{
+    std::string text = readAll(path);
+    Recorded record;
+    size_t at = 0;
+    while (at < text.size())
+    {
+        size_t blank = text.find(' ', at), end = text.find('\n', at);
+        std::string kind = text.substr(at, blank - at);
+        size_t length = std::stoul(text.substr(blank + 1, end - blank - 1));
+        std::string value = text.substr(end + 1, length);
+        at = end + 1 + length + 1;
+        if (kind == "cwd")
+            record.WorkingDirectory = value;
+        else
+            record.Arguments.push_back(value);
+    }
+    return record;
+}
+
+class ProcessTest : public testing::Test
+{
+protected:
+    fs::path Dir;
+    fs::path Record;
+    fs::path OldDir;
+
+    void SetUp() override
+    {
+        startTestPlatform();
+        OldDir = fs::current_path();
+        Dir = fs::temp_directory_path() /
+              ("torvanell-process-" + std::to_string(std::random_device()()));
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+        fs::current_path(Dir);
+        Record = Dir / "record";
+        setenv("ARGRECORDER_OUT", Record.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        for (const char* name : {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH",
+                                 "ARGRECORDER_MEGABYTES", "ARGRECORDER_SLEEP_MS"})
+            unsetenv(name);
+        fs::current_path(OldDir);
+        fs::remove_all(Dir);
+    }
+    // Starts and waits; answers the exit code, or -1 when the program did not start.
+    int run(const std::string& commandLine, const std::string& workingDirectory = "",
+            const std::string& output = "")
+    {
+        Process* process = platformStartProcess(commandLine, workingDirectory, output);
+        if (!process) return -1;
+        int code = -2;
+        EXPECT_EQ(platformWaitProcess(process, &code), 1);
+        return code;
+    }
+};
+
+TEST(SplitCommandLine, WindowsRules)
+{
+    struct Case
+    {
+        std::string Line;
+        std::vector<std::string> Arguments;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {" \t ", {}},
+        {"a b\tc", {"a", "b", "c"}},
+        {"  lead   trail  ", {"lead", "trail"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"a\"b c\"d", {"ab cd"}},
+        {"\"\" x", {"", "x"}},
+        {"C:\\emu\\mame.exe", {"C:\\emu\\mame.exe"}},
+        {"\\\"quoted\\\"", {"\"quoted\""}},
+        {"a\\\\\"b c\"", {"a\\b c"}},
+        {"a\\\\\\\"b", {"a\\\"b"}},
+        {"tail\\\\", {"tail\\\\"}},
+        {"\"unbalanced rest  of line", {"unbalanced rest  of line"}},
+        {"line\nbreak x", {"line\nbreak", "x"}},
+        {"$(id) ; `id` | & * > out", {"$(id)", ";", "`id`", "|", "&", "*", ">", "out"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(platformSplitCommandLine(c.Line), c.Arguments) << c.Line;
+
+    std::string huge(10000, 'y');
+    EXPECT_EQ(platformSplitCommandLine("prog \"" + huge), (std::vector<std::string>{"prog", huge}));
+}
+
+TEST_F(ProcessTest, RunsDirectlyInTheWorkingDirectoryWithTheExitCode)
+{
+    fs::create_directory(Dir / "emu dir");
+    setenv("ARGRECORDER_EXIT", "7", 1);
+    EXPECT_EQ(run(Recorder + " \"two words\" $(touch pwned) `touch pwned2`;x * >redirect",
+                  (Dir / "emu dir").string()),
+              7);
+    Recorded record = readRecord(Record);
+    EXPECT_EQ(record.WorkingDirectory, (Dir / "emu dir").string());
+    EXPECT_EQ(record.Arguments,
+              (std::vector<std::string>{"two words", "$(touch", "pwned)", "`touch", "pwned2`;x",
+                                        "*", ">redirect"}));
+    // Nothing ran through a shell: no files were made, no redirection happened.
+    EXPECT_FALSE(fs::exists(Dir / "emu dir" / "pwned"));
+    EXPECT_FALSE(fs::exists(Dir / "pwned2"));
+    EXPECT_FALSE(fs::exists(Dir / "emu dir" / "redirect"));
+
+    // Without a working directory the program runs in ours.
+    unsetenv("ARGRECORDER_EXIT");
+    EXPECT_EQ(run(Recorder), 0);
+    EXPECT_EQ(readRecord(Record).WorkingDirectory, Dir.string());
+}
+
+TEST_F(ProcessTest, RelativeProgramPathAndPathLookup)
+{
+    fs::create_directories(Dir / "emu" / "bin");
+    fs::copy_file(Recorder, Dir / "emu" / "recorder");
+    fs::copy_file(Recorder, Dir / "emu" / "bin" / "torvanell-recorder");
+
+    // Relative to our directory although the program runs in its own.
+    EXPECT_EQ(run("emu/recorder a", "emu"), 0);
+    EXPECT_EQ(readRecord(Record).WorkingDirectory, (Dir / "emu").string());
+
+    std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", ((Dir / "emu" / "bin").string() + ":" + oldPath).c_str(), 1);
+    EXPECT_EQ(run("torvanell-recorder b"), 0);
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_EQ(readRecord(Record).Arguments, (std::vector<std::string>{"b"}));
+    EXPECT_EQ(run("torvanell-recorder c"), -1);
+}
+
+TEST_F(ProcessTest, ProgramsThatCannotStartAreFailuresNotExitCodes)
+{
+    std::ofstream(Dir / "plain.txt") << "echo started > started\n";
+    fs::permissions(Dir / "plain.txt", fs::perms::owner_all);
+    std::ofstream(Dir / "notexec") << "#!/bin/sh\n";
+    fs::create_directory(Dir / "adir");
+
+    EXPECT_EQ(run((Dir / "missing").string()), -1);
+    EXPECT_EQ(run("torvanell-no-such-program-anywhere"), -1);
+    EXPECT_EQ(run((Dir / "adir").string()), -1);
+    EXPECT_EQ(run((Dir / "notexec").string()), -1);
+    // An executable text without "#!" would be a shell script; it is not run through one.
+    EXPECT_EQ(run((Dir / "plain.txt").string()), -1);
+    EXPECT_FALSE(fs::exists(Dir / "started"));
+    EXPECT_EQ(run(Recorder, (Dir / "no such dir").string()), -1);
+    EXPECT_EQ(run(Recorder, (Dir / "plain.txt").string()), -1);
+    EXPECT_EQ(run(""), -1);
+    EXPECT_EQ(run("   "), -1);
+    EXPECT_EQ(run(Recorder, "", (Dir / "no such dir" / "out.txt").string()), -1);
+    EXPECT_FALSE(fs::exists(Record)); // none of them ran the recorder
+    EXPECT_EQ(platformWaitProcess(nullptr, nullptr), 0);
+}
+
+TEST_F(ProcessTest, CrashAndMegabytesOfOutput)
+{
+    setenv("ARGRECORDER_CRASH", "1", 1);
+    EXPECT_EQ(run(Recorder), 128 + SIGSEGV);
+    unsetenv("ARGRECORDER_CRASH");
+
+    // Standard output and standard error both go into the file, replacing what was there.
+    std::ofstream(Dir / "out.txt") << std::string(10 * 1024 * 1024, 'o');
+    setenv("ARGRECORDER_MEGABYTES", "3", 1);
+    EXPECT_EQ(run(Recorder, "", "out.txt"), 0);
+    EXPECT_EQ(fs::file_size(Dir / "out.txt"), 3u * 1024 * 1024 * 3 / 2);
+
+    // A program killed from outside reports 128 + the signal.
+    setenv("ARGRECORDER_MEGABYTES", "0", 1);
+    setenv("ARGRECORDER_SLEEP_MS", "20000", 1);
+    Process* process = platformStartProcess(Recorder, "", "");
+    ASSERT_NE(process, nullptr);
+    platformTerminateProcess(process);
+    int code = 0;
+    EXPECT_EQ(platformWaitProcess(process, &code), 1);
+    EXPECT_EQ(code, 128 + SIGTERM);
+    unsetenv("ARGRECORDER_SLEEP_MS");
+}
+
+TEST(TypeKeys, WithoutADisplayNothingIsTypedAndOneLineSaysSo)
+{
+    unsetenv("DISPLAY");
+    testing::internal::CaptureStderr();
+    platformTypeKeyDown('5');
+    platformTypeKeyUp('5');
+    platformTypeKeyDown(0x70);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("keys are not typed"), std::string::npos);
+
+    // The screen saver calls are harmless without X.
+    platformSuspendScreenSaver();
+    platformResumeScreenSaver();
+    platformResumeScreenSaver();
+    EXPECT_EQ(platformScreenSaverState(), -1);
+}

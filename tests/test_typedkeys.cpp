@@ -1,0 +1,178 @@
+// Under a private Xvfb: keys typed into the focused window, and the system screen saver
+// suspended during a game and put back as it was.
+#include "launch/launch.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/process.h"
+#include "platform/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+static const std::string BinaryDir = TORVANELL_BINARY_DIR "/tests/";
+
+static std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+static void pause(int milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Waits up to ten seconds for the file to contain the text.
+static bool waitForText(const fs::path& path, const std::string& text)
+{
+    for (int i = 0; i < 200; i++, pause(50))
+        if (readAll(path).find(text) != std::string::npos) return true;
+    return false;
+}
+
+class XvfbTest : public testing::Test
+{
+protected:
+    static fs::path Dir;
+    static Process* Server;
+
+    // One server for the suite, on a display number nobody uses.
+    static void SetUpTestSuite()
+    {
+        Dir = fs::temp_directory_path() /
+              ("torvanell-xvfb-" + std::to_string(std::random_device()()));
+        fs::create_directories(Dir);
+        int first = 40 + (int)(std::random_device()() % 400);
+        for (int display = first; display < first + 20 && !Server; display++) startServer(display);
+    }
+    static void startServer(int display)
+    {
+        std::string name = ":" + std::to_string(display);
+        if (fs::exists("/tmp/.X11-unix/X" + std::to_string(display)) ||
+            fs::exists("/tmp/.X" + std::to_string(display) + "-lock"))
+            return;
+        Server =
+            platformStartProcess("Xvfb " + name + " -noreset -nolisten tcp -screen 0 640x480x24",
+                                 "", (Dir / "xvfb.log").string());
+        if (!Server) return;
+        setenv("DISPLAY", name.c_str(), 1);
+        for (int i = 0; i < 100; i++, pause(50))
+            if (platformScreenSaverState() >= 0) return;
+        platformTerminateProcess(Server);
+        platformWaitProcess(Server, nullptr);
+        Server = nullptr;
+    }
+    static void TearDownTestSuite()
+    {
+        if (Server)
+        {
+            platformTerminateProcess(Server);
+            platformWaitProcess(Server, nullptr);
+        }
+        Server = nullptr;
+        unsetenv("DISPLAY");
+        fs::remove_all(Dir);
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(Server, nullptr) << "Xvfb did not start";
+        startTestPlatform();
+        testUseRealClock();
+        FrontendSettings.SendKeys = 1;
+        FrontendSettings.SendKeyWait = 1;
+        FrontendSettings.SendKeyInterval = 100;
+        FrontendSettings.DebugCmdLine.reset();
+    }
+};
+fs::path XvfbTest::Dir;
+Process* XvfbTest::Server;
+
+// Starts the recorder window and gives it the focus, as a window manager would.
+static Process* startKeyRecorder(const fs::path& record)
+{
+    Process* recorder = platformStartProcess(BinaryDir + "keyrecorder " + record.string(), "", "");
+    if (!recorder || !waitForText(record, "ready")) return recorder;
+    Process* focus = platformStartProcess(
+        "xdotool search --sync --onlyvisible --name ^keyrecorder$ windowfocus", "", "");
+    if (focus) platformWaitProcess(focus, nullptr);
+    waitForText(record, "focus");
+    return recorder;
+}
+
+TEST_F(XvfbTest, KeysAreTypedIntoTheFocusedWindowAfterTheWait)
+{
+    fs::path record = Dir / "keys";
+    Process* recorder = startKeyRecorder(record);
+    ASSERT_NE(recorder, nullptr);
+    ASSERT_TRUE(waitForText(record, "focus")) << readAll(record);
+
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runProgram(BinaryDir + "argrecorder", "", nullptr, "51"), 1);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
+    ASSERT_TRUE(waitForText(record, "up 1\n"));
+    EXPECT_EQ(readAll(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n");
+
+    // Flag off: nothing typed, and no wait.
+    FrontendSettings.SendKeys = 0;
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runProgram(BinaryDir + "argrecorder", "", nullptr, "99"), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+
+    // Letters, arrows, function keys, Enter and the space bar by their virtual-key codes.
+    FrontendSettings.SendKeys = 1;
+    FrontendSettings.SendKeyWait = 0;
+    FrontendSettings.SendKeyInterval = 20;
+    EXPECT_EQ(runProgram(BinaryDir + "argrecorder", "", nullptr, "A\x25\x70\x0D "), 1);
+    platformTypeKeyDown(VkEscape);
+    platformTypeKeyUp(VkEscape);
+    int code = -1;
+    EXPECT_EQ(platformWaitProcess(recorder, &code), 1);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readAll(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n"
+                               "down A\nup A\ndown Left\nup Left\ndown F1\nup F1\n"
+                               "down Return\nup Return\ndown Space\nup Space\ndown Escape\n");
+}
+
+TEST_F(XvfbTest, ScreenSaverIsSuspendedDuringAGameAndPutBackAsItWas)
+{
+    // A one-second timeout makes the saver's activity visible within the test.
+    ASSERT_EQ(platformSetScreenSaverTimeout(1), 1);
+    platformSuspendScreenSaver();
+    pause(2000);
+    EXPECT_EQ(platformScreenSaverState(), 0);
+    platformResumeScreenSaver();
+    pause(2000);
+    EXPECT_EQ(platformScreenSaverState(), 1);
+
+    Emulator emu;
+    emu.Executable = "torvanell-no-such-emulator";
+    Game game;
+    game.EmulatorIndex = 0;
+    game.Name = "x";
+    EmulatorTable.assign(1, &emu);
+    EXPECT_EQ(launchGame(&game, nullptr), 0);
+    EXPECT_EQ(testMessageBoxes().size(), 1u);
+    platformSetScreenSaverTimeout(1);
+    pause(2000);
+    EXPECT_EQ(platformScreenSaverState(), 1); // back on after the failed start
+
+    // A screen saver the user switched off stays off after a game.
+    platformSetScreenSaverTimeout(0);
+    emu.ExecPath = BinaryDir.substr(0, BinaryDir.size() - 1);
+    emu.Executable = "argrecorder";
+    EXPECT_EQ(launchGame(&game, nullptr), 1);
+    pause(1500);
+    EXPECT_EQ(platformScreenSaverState(), 3);
+    EmulatorTable.clear();
+}
