@@ -371,11 +371,20 @@ static void composeWindow(SDL_Surface* screen, const Window* window)
     SDL_BlitSurface(window->Own->Pixels, &source, screen, &target);
 }
 
+static int coversScreen(const Window* window)
+{
+    return window->Visible && window->X <= 0 && window->Y <= 0 &&
+           window->X + window->Width >= Layer.ScreenWidth &&
+           window->Y + window->Height >= Layer.ScreenHeight;
+}
+
 SDL_Surface* composeScreen()
 {
     SDL_Surface* screen = SDL_GetWindowSurface(Layer.Screen);
     if (!screen) return nullptr;
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    // Under a full-screen window the black would be drawn over at once.
+    if (std::none_of(Windows.begin(), Windows.end(), coversScreen))
+        SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
     for (Window* window : windowsInStackOrder())
         if (window->Visible) composeWindow(screen, window);
     return screen;
