@@ -43,6 +43,17 @@ struct IniPlace
     int InsertNeedsBreak; // the line before InsertAt ends the file without a line end
 };
 
+// The writes being held for one file (iniHoldWrites until iniFlushWrites).
+struct HeldFileRecord
+{
+    int Active;
+    int Readable; // the file could be read (or did not exist) when holding began
+    int Changed;
+    std::string Path;
+    std::string Text;
+};
+static HeldFileRecord HeldFile;
+
 static int isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
@@ -178,7 +189,10 @@ static void removeQuotes(std::string& value)
 static int lookup(const char* section, const char* key, const std::string& file, std::string& value)
 {
     std::string text;
-    if (!platformReadFile(file, text)) return 0;
+    if (HeldFile.Active && HeldFile.Path == file)
+        text = HeldFile.Text;
+    else if (!platformReadFile(file, text))
+        return 0;
     IniPlace place = locate(text, section, key);
     if (!place.KeyFound) return 0;
     value = text.substr(place.Key.ValueBegin, place.Key.ValueEnd - place.Key.ValueBegin);
@@ -315,6 +329,14 @@ static void storeInText(std::string& text, const char* section, const char* key,
     text.insert(place.InsertAt, insert);
 }
 
+// A file that exists but cannot be read must not be replaced by one holding only new keys.
+static int readForWriting(const std::string& file, std::string& contents)
+{
+    if (platformReadFile(file, contents) || !platformFileExists(file)) return 1;
+    fprintf(stderr, "Error reading file: [%s]\n", file.c_str());
+    return 0;
+}
+
 int iniWriteString(const char* section, const char* key, const std::string& text,
                    const std::string& file)
 {
@@ -323,13 +345,15 @@ int iniWriteString(const char* section, const char* key, const std::string& text
         fprintf(stderr, "Not written: [%s] %s holds a line break or a bracket\n", section, key);
         return 0;
     }
-    std::string contents;
-    // A file that exists but cannot be read must not be replaced by one holding only this key.
-    if (!platformReadFile(file, contents) && platformFileExists(file))
+    if (HeldFile.Active && HeldFile.Path == file)
     {
-        fprintf(stderr, "Error reading file: [%s]\n", file.c_str());
-        return 0;
+        if (!HeldFile.Readable) return 0;
+        storeInText(HeldFile.Text, section, key, quoteIfNeeded(text));
+        HeldFile.Changed = 1;
+        return 1;
     }
+    std::string contents;
+    if (!readForWriting(file, contents)) return 0;
     std::string updated = contents;
     storeInText(updated, section, key, quoteIfNeeded(text));
     if (updated == contents && platformFileExists(file)) return 1;
@@ -344,4 +368,29 @@ int iniWriteString(const char* section, const char* key, const std::string& text
 void iniWriteInt(const char* section, const char* key, int value, const std::string& file)
 {
     iniWriteString(section, key, std::to_string(value), file);
+}
+
+void iniHoldWrites(const std::string& file)
+{
+    iniFlushWrites();
+    HeldFile.Active = 1;
+    HeldFile.Changed = 0;
+    HeldFile.Path = file;
+    HeldFile.Readable = readForWriting(file, HeldFile.Text);
+}
+
+int iniFlushWrites()
+{
+    if (!HeldFile.Active) return 1;
+    HeldFile.Active = 0;
+    std::string text;
+    text.swap(HeldFile.Text);
+    if (!HeldFile.Readable) return 0;
+    if (!HeldFile.Changed) return 1;
+    std::string current;
+    // Nothing to replace when every held write stored what the file already said.
+    if (platformReadFile(HeldFile.Path, current) && current == text) return 1;
+    if (platformReplaceFile(HeldFile.Path, text)) return 1;
+    fprintf(stderr, "Error writing file: [%s]\n", HeldFile.Path.c_str());
+    return 0;
 }

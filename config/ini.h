@@ -1,7 +1,7 @@
 // Reading and writing keys of INI files, the way the configuration files of this kind of
 // program were written to be read: section and key names without regard to case, the first
 // occurrence wins, one pair of quotes around a value removed, the rest of the file kept on
-// writing. Every call reads the file; writes replace it atomically.
+// writing. Every call reads the file (unless its writes are held); writes replace it atomically.
 #pragma once
 
 #include <cstdint>
@@ -32,3 +32,9 @@ int iniReadNumber(const char* section, const char* key, int defaultValue, const 
 int iniWriteString(const char* section, const char* key, const std::string& text,
                    const std::string& file);
 void iniWriteInt(const char* section, const char* key, int value, const std::string& file);
+// Holds the writes to file in memory until iniFlushWrites, so that a save of many keys
+// replaces the file once (and a kill during it leaves the file of before). Reads of that file
+// see the held text meanwhile.
+void iniHoldWrites(const std::string& file);
+// Writes what is held in one replacement and stops holding; 0 (file untouched) on failure.
+int iniFlushWrites();

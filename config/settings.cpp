@@ -98,6 +98,9 @@ static void saveSelectedGame(const std::string& file)
 void saveFrontendSettings()
 {
     const std::string& file = FrontendSettings.ConfigFile;
+    // One replacement of the file for the whole save: about fifty keys per emulator would
+    // otherwise each rewrite and flush it.
+    iniHoldWrites(file);
     iniWriteString("Settings", "MenuType",
                    FrontendSettings.MenuType == 2 ? "ImageBrowser" : "ListView", file);
     iniWriteString("Settings", "PreviewPictures",
@@ -108,6 +111,7 @@ void saveFrontendSettings()
     iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);
     iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
     saveEmulatorFilters();
+    iniFlushWrites();
     // saveSkin() belongs here, once the skin settings exist, and only when SkinName is not
     // empty: the skin's own file is written after the configuration file.
 }

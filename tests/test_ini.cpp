@@ -328,3 +328,35 @@ TEST(IniWrite, AKillDuringASaveLeavesTheOldOrTheNewFile)
         EXPECT_LE(leftovers, 1); // at most the temporary file of the interrupted save
     }
 }
+
+TEST(IniWrite, HeldWritesReplaceTheFileOnceAtTheFlush)
+{
+    fs::path dir = freshDirectory("hold");
+    std::string file = (dir / "h.ini").string();
+    writeText(file, "; keep\r\n[A]\r\nx=1\r\n");
+    iniHoldWrites(file);
+    ASSERT_EQ(iniWriteString("A", "x", "2", file), 1);
+    iniWriteInt("B", "y", 3, file);
+    EXPECT_EQ(readText(file), "; keep\r\n[A]\r\nx=1\r\n"); // nothing written yet
+    EXPECT_EQ(iniReadInt("A", "x", "0", file), 2);         // but reads see the held text
+    EXPECT_EQ(iniReadString("A", "x", "", (dir / "other.ini").string()), "");
+    ASSERT_EQ(iniFlushWrites(), 1);
+    EXPECT_EQ(readText(file), "; keep\r\n[A]\r\nx=2\r\n\r\n[B]\r\ny=3\r\n");
+    EXPECT_EQ(iniFlushWrites(), 1); // nothing held any more
+    iniWriteInt("A", "x", 4, file);
+    EXPECT_EQ(iniReadInt("A", "x", "0", file), 4);
+
+    // Holding a file that cannot be read refuses every write and changes nothing.
+    fs::create_directory(dir / "d.ini");
+    iniHoldWrites((dir / "d.ini").string());
+    EXPECT_EQ(iniWriteString("A", "x", "1", (dir / "d.ini").string()), 0);
+    EXPECT_EQ(iniFlushWrites(), 0);
+    EXPECT_TRUE(fs::is_directory(dir / "d.ini"));
+
+    // A held save that stores what the file already says leaves the file alone.
+    auto stamp = fs::last_write_time(file);
+    iniHoldWrites(file);
+    iniWriteInt("A", "x", 4, file);
+    ASSERT_EQ(iniFlushWrites(), 1);
+    EXPECT_EQ(fs::last_write_time(file), stamp);
+}
