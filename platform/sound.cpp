@@ -46,7 +46,11 @@ void stopSound()
 void platformPlayWave(const std::string& path, int wait)
 {
     if (!AudioOpen) return;
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    // The file is closed here: the mixer does not close it when the contents are not a sound.
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file) return;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
+    SDL_RWclose(file);
     if (!chunk) return; // missing or unreadable: silence, and no default sound either
     platformStopSound();
     Playing = chunk;

@@ -4,6 +4,7 @@
 #include "platform/window.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 LayerRecord Layer;
@@ -72,6 +73,10 @@ int platformStart()
         return 0;
     }
     Layer.Started = 1;
+    // Whatever a program leaves running is ended in order before the process's own
+    // variables are torn down.
+    static int stopAtExit = atexit(platformStop);
+    (void)stopAtExit;
     SDL_ShowCursor(PointerCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
     startFonts();
     startSound();
