@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -71,22 +72,35 @@ static size_t firstLineStart(const std::string& text)
     return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
 }
 
-static int nextLine(const std::string& text, size_t& position, IniLine& line)
+// Walks the lines of a text; the next line feed and carriage return are remembered, so a
+// file with only one kind of line end is still scanned once, not once per line.
+struct LineCursor
 {
+    size_t Position;
+    size_t NextFeed, NextReturn; // npos until searched
+};
+
+static size_t nextOf(const std::string& text, size_t from, char c)
+{
+    const void* hit = memchr(text.data() + from, c, text.size() - from);
+    return hit ? (size_t)((const char*)hit - text.data()) : text.size();
+}
+
+static int nextLine(const std::string& text, LineCursor& cursor, IniLine& line)
+{
+    size_t position = cursor.Position;
     if (position >= text.size()) return 0;
+    if (cursor.NextFeed == std::string::npos || cursor.NextFeed < position)
+        cursor.NextFeed = nextOf(text, position, '\n');
+    if (cursor.NextReturn == std::string::npos || cursor.NextReturn < position)
+        cursor.NextReturn = nextOf(text, position, '\r');
+    size_t end = std::min(cursor.NextFeed, cursor.NextReturn);
     line.Begin = position;
-    size_t end = text.find_first_of("\r\n", position);
-    if (end == std::string::npos)
-    {
-        line.End = line.Next = text.size();
-    }
-    else
-    {
-        line.End = end;
-        int crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-        line.Next = end + (crlf ? 2 : 1);
-    }
-    position = line.Next;
+    line.End = end;
+    line.Next = end;
+    if (end < text.size())
+        line.Next += text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
+    cursor.Position = line.Next;
     return 1;
 }
 
@@ -142,14 +156,23 @@ static int isCommentLine(const std::string& text, const IniEntry& entry)
     return first == ';' || first == '#';
 }
 
+// Lines outside the section asked for matter only when they could start a section.
+static int mayBeHeader(const std::string& text, const IniLine& line)
+{
+    size_t begin = line.Begin;
+    while (begin < line.End && isBlank(text[begin])) begin++;
+    return begin < line.End && text[begin] == '[';
+}
+
 // Only the first section of a name counts, and the first key of a name in it.
 static IniPlace locate(const std::string& text, const char* section, const char* key)
 {
     IniPlace place = {};
-    size_t position = firstLineStart(text);
+    LineCursor cursor = {firstLineStart(text), std::string::npos, std::string::npos};
     IniLine line;
-    while (nextLine(text, position, line))
+    while (nextLine(text, cursor, line))
     {
+        if (!place.SectionFound && !mayBeHeader(text, line)) continue;
         IniEntry entry = parseLine(text, line);
         if (entry.Kind == LineSection)
         {
