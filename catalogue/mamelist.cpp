@@ -47,9 +47,9 @@ struct ListParse
 struct ListFeed
 {
     XML_Parser Parser;
-    int Started;         // a non-empty line has reached the parser
-    long LeadingEmpty;   // empty lines before it, added to the parser's line numbers
-    int ParseErrorShown; // reading stopped at an error already reported
+    int Started;       // a non-empty line has reached the parser
+    long LeadingEmpty; // empty lines before it, added to the parser's line numbers
+    int InLine;        // the start of the current line has gone to the parser already
 };
 
 static const size_t ReadBlockSize = 1 << 20;
@@ -388,37 +388,72 @@ static int parseChunk(ListFeed& feed, const char* text, size_t length, int isFin
     std::snprintf(number, sizeof number, "%ld", line);
     showError(std::string("Parse error at line ") + number + ":\n" +
               XML_ErrorString(XML_GetErrorCode(feed.Parser)) + "\n");
-    feed.ParseErrorShown = 1;
     return 0;
 }
 
-// Moves the trimmed lines of data[0, end) to the front, each ended by one line break, and
-// answers their length; *rest is where an unfinished last line begins (end when there is
-// none). An empty line becomes a bare line break, so that the parser's line numbers stay the
-// file's; empty lines before the first text are dropped, since the XML declaration must
-// come first, and counted instead.
+// Moves text to data[out]; answers the new end.
+static size_t moveText(char* data, size_t out, size_t first, size_t last)
+{
+    std::memmove(data + out, data + first, last - first);
+    return out + (last - first);
+}
+
+// A line of data[start, stop) that has its line break: trimmed (its start only when the
+// start has not gone to the parser already) and ended by one line break. An empty line
+// becomes a bare line break, so that the parser's line numbers stay the file's; empty lines
+// before the first text are dropped, since the XML declaration must come first, and counted.
+static size_t emitLine(ListFeed& feed, char* data, size_t out, size_t start, size_t stop)
+{
+    size_t first = start, last = stop;
+    if (!feed.InLine)
+        while (first < last && isBlank(data[first])) first++;
+    while (last > first && isBlank(data[last - 1])) last--;
+    if (last == first && !feed.InLine && !feed.Started)
+    {
+        feed.LeadingEmpty++;
+        return out;
+    }
+    out = moveText(data, out, first, last);
+    data[out++] = '\n';
+    feed.Started = 1;
+    feed.InLine = 0;
+    return out;
+}
+
+// The start of a line too long to wait for: everything but its trailing blanks goes to the
+// parser now, which joins the pieces exactly as it would read the whole line. *rest is where
+// the part kept for later begins.
+static size_t emitLineStart(ListFeed& feed, char* data, size_t out, size_t start, size_t end,
+                            size_t* rest)
+{
+    size_t first = start, last = end;
+    if (!feed.InLine)
+        while (first < last && isBlank(data[first])) first++;
+    while (last > first && isBlank(data[last - 1])) last--;
+    if (last == first && feed.InLine) last = end; // only blanks so far: inner ones, pass them
+    *rest = last == first ? end : last;
+    if (last == first) return out;
+    feed.Started = 1;
+    feed.InLine = 1;
+    return moveText(data, out, first, last);
+}
+
+// Moves the lines of data[0, end) to the front as the parser gets them and answers their
+// length; *rest is where the part kept for the next block begins (end when there is none).
 static size_t compactLines(ListFeed& feed, char* data, size_t end, int atEnd, size_t* rest)
 {
     size_t out = 0, start = 0;
     while (start < end)
     {
         char* newline = (char*)std::memchr(data + start, '\n', end - start);
-        if (!newline && !atEnd) break;
-        size_t stop = newline ? (size_t)(newline - data) : end;
-        size_t first = start, last = stop;
-        while (first < last && isBlank(data[first])) first++;
-        while (last > first && isBlank(data[last - 1])) last--;
-        if (last > first)
+        if (!newline && !atEnd)
         {
-            std::memmove(data + out, data + first, last - first);
-            out += last - first;
-            data[out++] = '\n';
-            feed.Started = 1;
+            if (end - start < ReadBlockSize / 2) break; // wait for the rest of the line
+            out = emitLineStart(feed, data, out, start, end, &start);
+            break;
         }
-        else if (feed.Started)
-            data[out++] = '\n';
-        else
-            feed.LeadingEmpty++;
+        size_t stop = newline ? (size_t)(newline - data) : end;
+        out = emitLine(feed, data, out, start, stop);
         start = newline ? stop + 1 : end;
     }
     *rest = start;
@@ -430,10 +465,10 @@ static size_t compactLines(ListFeed& feed, char* data, size_t end, int atEnd, si
 static int feedList(FILE* file, ListFeed& feed)
 {
     std::vector<char> buffer(ReadBlockSize);
-    size_t held = 0; // an unfinished line carried over from the last block
+    size_t held = 0; // the unfinished end of the last block
     for (;;)
     {
-        if (held + 1 >= buffer.size()) buffer.resize(buffer.size() * 2); // a very long line
+        if (held + 1 >= buffer.size()) buffer.resize(buffer.size() * 2); // a run of blanks
         // One byte stays free for the line break after a last line that has none.
         size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held - 1, file);
         if (std::ferror(file))

@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "core/frontend.h"
 #include "platform/testing.h"
+#include "platform/window.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,10 @@ protected:
     {
         freeCatalogue();
         freeEmulators();
+    }
+    static void TearDownTestSuite()
+    {
+        platformStop(); // the fonts and windows the layer holds
     }
     // The texts of the message boxes shown so far.
     std::vector<std::string> messages()
@@ -218,7 +223,7 @@ TEST_F(MameList, EmptyCutOffBrokenAndMissingLists)
 
 TEST_F(MameList, LinesOfAnyLengthReachTheParserWhole)
 {
-    // A description of 3 MB (longer than a read block) and a rom line split at byte 511.
+    // A description of 3 MB and a rom line split at byte 511 by a 512-byte reader.
     std::string huge(3 << 20, 'x');
     std::string padding(511 - std::string("<rom name=\"").size(), 'r');
     std::string list = "<mame><game name=\"long\"><description>" + huge +
@@ -231,6 +236,20 @@ TEST_F(MameList, LinesOfAnyLengthReachTheParserWhole)
     ASSERT_EQ(AllGames[0]->Roms.size(), 1u);
     EXPECT_EQ(AllGames[0]->Roms[0].Name, padding);
     EXPECT_EQ(AllGames[0]->Roms[0].Size, 7);
+
+    // A whole list on one line of several megabytes, with runs of blanks between attributes
+    // long enough that the reader's blocks end inside them.
+    freeCatalogue();
+    list = "  <mame>";
+    for (int i = 0; i < 4000; i++)
+        list += "<game name=\"g" + std::to_string(i) + "\"" + std::string(1000, ' ') +
+                "cloneof=\"p\"><description> D </description></game>";
+    list += "</mame>  ";
+    ASSERT_EQ(loadMameList(writeList("oneline", list), 0), 1);
+    EXPECT_TRUE(messages().empty());
+    ASSERT_EQ(AllGames.size(), 4000u);
+    EXPECT_EQ(AllGames[3999]->CloneOf, "p");
+    EXPECT_EQ(AllGames[3999]->Description, " D ");
 }
 
 TEST_F(MameList, InformationFileSwitchedOnButMissingFailsTheList)
