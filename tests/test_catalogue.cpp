@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 static Game* gameNamed(const char* name)
 {
     Game* game = newGame(0);
@@ -84,16 +82,4 @@ TEST(Catalogue, FreeCatalogueFreesGamesAndIndexButKeepsEmulators)
     freeCatalogue(); // a second call finds nothing to free
     freeEmulators();
     EXPECT_TRUE(EmulatorTable.empty());
-}
-
-TEST(Catalogue, NameCodeTableHasEveryKeyOnce)
-{
-    for (int i = 0; i < NameCodeCount; i++)
-        for (int j = i + 1; j < NameCodeCount; j++)
-        {
-            EXPECT_STRNE(NameCodeTable[i].Key, NameCodeTable[j].Key);
-            EXPECT_STRNE(NameCodeTable[i].Code, NameCodeTable[j].Code);
-        }
-    EXPECT_STREQ(NameCodeTable[4].OtherCode, "Hack");
-    EXPECT_STREQ(NameCodeTable[33].Key, "ShowItaly");
 }

@@ -8,13 +8,25 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace fs = std::filesystem;
 
 static std::string useConfig(const char* name, const std::string& text)
 {
-    fs::path dir = fs::temp_directory_path() / "torvanell-emulators";
+    struct Parent
+    {
+        fs::path Path = fs::temp_directory_path() /
+                        ("torvanell-emulators-" + std::to_string(std::random_device()()));
+        ~Parent()
+        {
+            std::error_code ignored;
+            fs::remove_all(Path, ignored);
+        }
+    };
+    static Parent parent;
+    fs::path dir = parent.Path;
     fs::create_directories(dir);
     fs::path file = dir / name;
     std::ofstream(file, std::ios::binary | std::ios::trunc) << text;

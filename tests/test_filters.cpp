@@ -7,13 +7,32 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace fs = std::filesystem;
 
+// Every folder of this run lives under one parent, removed when the program ends.
+static fs::path runDirectory()
+{
+    struct Parent
+    {
+        fs::path Path = fs::temp_directory_path() /
+                        ("torvanell-filters-" + std::to_string(std::random_device()()));
+        ~Parent()
+        {
+            std::error_code ignored;
+            fs::remove_all(Path, ignored);
+        }
+    };
+    static Parent parent;
+    return parent.Path;
+}
+
 static fs::path freshDirectory(const std::string& name)
 {
-    fs::path dir = fs::temp_directory_path() / ("torvanell-filters-" + name);
-    fs::remove_all(dir);
+    fs::path dir = runDirectory() / name;
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
     fs::create_directories(dir);
     return dir;
 }

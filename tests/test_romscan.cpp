@@ -2,6 +2,8 @@
 #include "catalogue/emulators.h"
 #include "catalogue/romscan.h"
 #include "config/settings.h"
+#include "core/frontend.h"
+#include "platform/testing.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +12,31 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace fs = std::filesystem;
 
+// Every folder of this run lives under one parent, removed when the program ends.
+static fs::path runDirectory()
+{
+    struct Parent
+    {
+        fs::path Path = fs::temp_directory_path() /
+                        ("torvanell-romscan-" + std::to_string(std::random_device()()));
+        ~Parent()
+        {
+            std::error_code ignored;
+            fs::remove_all(Path, ignored);
+        }
+    };
+    static Parent parent;
+    return parent.Path;
+}
+
 static fs::path freshDirectory(const std::string& name)
 {
-    fs::path dir = fs::temp_directory_path() / ("torvanell-romscan-" + name);
+    fs::path dir = runDirectory() / name;
     std::error_code ignored;
-    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(dir, ignored);
     fs::create_directories(dir);
     return dir;
@@ -258,4 +277,43 @@ TEST(Discovery, AFolderOfAHundredThousandEntries)
     EXPECT_EQ(AllGames.size(), 90000u);
     resetCatalogue();
     fs::remove_all(dir);
+}
+
+// The whole road: two ROM-folder emulators and hand-listed games load, and the exit save
+// writes the selected game and each emulator's filter keys.
+TEST(Discovery, TwoRomFolderEmulatorsLoadAndSaveTheirFilters)
+{
+    startTestPlatform();
+    fs::path dir = freshDirectory("road");
+    fs::create_directories(dir / "gen");
+    fs::create_directories(dir / "sms");
+    touch(dir / "gen" / "Zany (U) [!].bin");
+    touch(dir / "gen" / "Bravo (J).bin");
+    touch(dir / "sms" / "Alpha (E).SMS");
+    useConfig(dir, "[Settings]\nEmulators=Genesis,Master System\n"
+                   "[Genesis]\nRomPath=" +
+                       (dir / "gen").string() +
+                       "\nRomFileExt=bin\nUseGoodFilters=1\nShowUSA=1\nShowVerified=1\n"
+                       "Game1=Hand Made,hand\n"
+                       "[Master System]\nRomPath=" +
+                       (dir / "sms").string() + "\nRomFileExt=sms\n");
+    resetCatalogue();
+    loadFrontendSettings();
+    ASSERT_EQ(loadCatalogue(), 1);
+    std::vector<std::string> shown;
+    for (const Game* game : VisibleGames) shown.push_back(game->Name);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Alpha (E).SMS", "hand", "Zany (U) [!].bin"}));
+
+    FrontendState.CurrentGame = 2;
+    EmulatorTable[0]->NameCodeFilter->Flags[24] = 1; // ShowJapan, as the menu would set it
+    saveFrontendSettings();
+    std::ifstream in(FrontendSettings.ConfigFile, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("SelectedGame=Zany (U) [!].bin"), std::string::npos);
+    size_t genesis = text.find("[Genesis]");
+    size_t master = text.find("[Master System]");
+    EXPECT_GT(text.find("ShowJapan=1"), genesis);
+    EXPECT_LT(text.find("ShowJapan=1"), master);
+    EXPECT_EQ(text.find("ShowJapan", master), std::string::npos); // no filter of its own
+    resetCatalogue();
 }
