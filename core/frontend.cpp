@@ -176,6 +176,7 @@ int runMainLoop()
 void releaseResources()
 {
     freeCatalogue();
+    freeEmulators(); // nothing reads them after the exit save
     // The skin's heap texts (Skin.Fontface, the sounds, Skin.StatusBarFontFace) are
     // released here once the skin settings exist.
     FrontendSettings.MameinfoDat.clear();
