@@ -42,7 +42,7 @@ enum
 // The state of a virtual-key code 0-254 (pumps pending events first).
 struct KeyState
 {
-    int Down;           // held now
+    int Down; // held now
     int PressedSinceLastQuery;
 };
 // Answers the state and clears PressedSinceLastQuery for that code. A tap shorter than a tick
@@ -53,7 +53,7 @@ void platformClearKeyPresses();
 
 struct JoystickPosition
 {
-    uint32_t X, Y;   // 0 ... 65535
+    uint32_t X, Y;    // 0 ... 65535
     uint32_t Buttons; // buttons 1-4 in bits 0-3
 };
 // 1 when the first joystick is attached; fills its axis ranges.

@@ -124,7 +124,7 @@ TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
     // A hidden window is not painted; update paints at once.
     platformShowWindow(b, ShowHide);
     platformInvalidate(b, 1);
-    EXPECT_TRUE(drain().empty() || kindsFor(b) == std::vector<int>{MsgUser});
+    EXPECT_TRUE(drain().empty());
     platformInvalidate(a, 0);
     Log.clear();
     platformUpdateWindow(a);
