@@ -37,8 +37,8 @@ const int JoystickBindingCount = 8;
 
 struct KeyBindingInfo
 {
-    const char* Name;       // the key in [Keymappings] and [JoystickMappings]
-    const char* DefaultKey; // virtual-key code, as text
+    const char* Name;            // the key in [Keymappings] and [JoystickMappings]
+    const char* DefaultKey;      // virtual-key code, as text
     const char* DefaultJoystick; // joystick input code; null for keys without one
 };
 extern const KeyBindingInfo KeyBindings[KeyBindingCount];
