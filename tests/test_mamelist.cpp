@@ -219,6 +219,9 @@ TEST_F(MameList, EmptyCutOffBrokenAndMissingLists)
     std::string missing = (freshDirectory("missing") / "mame.lst").string();
     EXPECT_EQ(loadMameList(missing, 0), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error opening file: [" + missing + "]\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadMameList(freshDirectory("directory").string(), 0), 0); // opens, cannot be read
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Read error\n");
 }
 
 TEST_F(MameList, LinesOfAnyLengthReachTheParserWhole)
