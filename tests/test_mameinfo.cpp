@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -47,10 +48,12 @@ protected:
     // Loads text as mameinfo.dat; answers what went to the standard output.
     std::string load(const std::string& text)
     {
-        fs::path path = fs::temp_directory_path() / "torvanell-mameinfo.dat";
+        static const std::string runTag = std::to_string(std::random_device{}());
+        fs::path path = fs::temp_directory_path() / ("torvanell-mameinfo-" + runTag + ".dat");
         std::ofstream(path, std::ios::binary) << text;
         testing::internal::CaptureStdout();
         EXPECT_EQ(loadMameInfo(path.string()), 1);
+        fs::remove(path);
         return testing::internal::GetCapturedStdout();
     }
 };

@@ -11,12 +11,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace fs = std::filesystem;
 
+// Unique to this run, so that test runs of several build directories at once keep apart.
+static const std::string RunTag = std::to_string(std::random_device{}());
+
 static fs::path freshDirectory(const std::string& name)
 {
-    fs::path dir = fs::temp_directory_path() / ("torvanell-mamelist-" + name);
+    fs::path dir = fs::temp_directory_path() / ("torvanell-mamelist-" + RunTag + "-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -56,6 +60,9 @@ protected:
     static void TearDownTestSuite()
     {
         platformStop(); // the fonts and windows the layer holds
+        std::string prefix = "torvanell-mamelist-" + RunTag + "-";
+        for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0) fs::remove_all(entry);
     }
     // The texts of the message boxes shown so far.
     std::vector<std::string> messages()
