@@ -244,7 +244,7 @@ int runFrontend(const std::string& commandLine)
     {
         closeWindowSystem();
         platformShowPointer(1);
-        return 0;
+        return 1; // a front end that never came up is a failure to whatever started it
     }
     loadFrontendSettings();
     if (!loadCatalogue()) return failInitialization();

@@ -31,7 +31,7 @@ extern void (*MainLoopTick)(Window* mainWindow);
 const char* const ProgramTitle = "Torvanell v1.00";
 
 // The whole program: commandLine is the configuration path (empty: ./torvanell.ini), taken
-// whole. Answers the exit code: 0 when the window cannot be made, 1 when loading fails, -1
+// whole. Answers the exit code: 1 when the window cannot be made or loading fails, -1
 // without a high-resolution counter, else the quit message's code.
 int runFrontend(const std::string& commandLine);
 // Builds the catalogue; 1, or 0 after telling the user why.

@@ -132,8 +132,21 @@ static std::string directoryOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-int platformReplaceFile(const std::string& path, const std::string& contents)
+// A configuration file kept elsewhere and linked in must stay linked: replace the target.
+static std::string resolveLink(const std::string& path)
 {
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char* target = realpath(path.c_str(), nullptr);
+    if (!target) return path;
+    std::string resolved = target;
+    free(target);
+    return resolved;
+}
+
+int platformReplaceFile(const std::string& linkOrPath, const std::string& contents)
+{
+    std::string path = resolveLink(linkOrPath);
     std::string temporary = path + ".tmp-XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) return 0;

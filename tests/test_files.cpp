@@ -61,3 +61,15 @@ TEST(Files, AppendAddsWholeLinesAndReplaceKeepsOldFileOnFailure)
     size_t entries = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
     EXPECT_EQ(entries, 2u);
 }
+
+TEST(Files, ReplacingALinkedFileKeepsTheLink)
+{
+    fs::path dir = freshDirectory("link");
+    writeText(dir / "real.ini", "old");
+    fs::create_symlink(dir / "real.ini", dir / "link.ini");
+    ASSERT_EQ(platformReplaceFile((dir / "link.ini").string(), "new"), 1);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    std::string text;
+    ASSERT_EQ(platformReadFile((dir / "real.ini").string(), text), 1);
+    EXPECT_EQ(text, "new");
+}

@@ -155,11 +155,11 @@ TEST_F(Startup, WithoutACounterTheSettingsAreStillSaved)
     EXPECT_NE(readText(Dir / "t.ini").find("MenuType=ListView"), std::string::npos);
 }
 
-TEST_F(Startup, AWindowClassThatCannotBeRegisteredEndsWithCodeZero)
+TEST_F(Startup, AWindowClassThatCannotBeRegisteredEndsWithCodeOne)
 {
     writeText(Dir / "t.ini", HandListed);
     ASSERT_TRUE(platformRegisterClass(MainWindowClass, mainWindowProc));
-    EXPECT_EQ(run((Dir / "t.ini").string()), 0);
+    EXPECT_EQ(run((Dir / "t.ini").string()), 1);
     EXPECT_EQ(boxTexts(), (std::vector<std::string>{"Failed to register window class!"}));
     EXPECT_FALSE(testMessageBoxes()[0].HadOwner);
     EXPECT_EQ(readText(Dir / "t.ini"), HandListed);
