@@ -37,6 +37,7 @@ protected:
             game->Name = name;
             AllGames.push_back(game);
         }
+        freeNameIndex(NameIndex);
         NameIndex = createNameIndex((int)AllGames.size());
         for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
     }
@@ -147,4 +148,10 @@ TEST_F(MameInfo, RealFileKeepsEveryListLine)
     EXPECT_EQ(m2[4], "Emulation: Preliminary"); // right after another text line
     EXPECT_GT(m2[2].size(), 1000u);             // long lines whole
     EXPECT_EQ(m2.back(), "1048576 bytes in 1 file / 664.88Kb packed");
+
+    // A history file of the older bracketed format holds no entries: passed over quietly.
+    std::ifstream old(TORVANELL_REALDATA "/infodat/history-mame035b8-1999.dat", std::ios::binary);
+    makeGames({"1942", "amidaru"});
+    EXPECT_EQ(load(std::string((std::istreambuf_iterator<char>(old)), {})), "");
+    EXPECT_EQ(linesOf("1942"), Lines{});
 }
