@@ -10,6 +10,7 @@
 #include "config/settings.h"
 #include "core/mainwindow.h"
 #include "core/tick.h"
+#include "launch/launch.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -45,15 +46,10 @@ void showCursor()
     }
 }
 
-// The program path is quoted when it holds blanks, so that the command line splits into
-// the program and its one argument again.
+// Built like a game's command line, so an emulator found by one is found by the other.
 static std::string mameListCommand(const Emulator& emulator)
 {
-    std::string program = emulator.Executable;
-    if (!emulator.ExecPath.empty()) program = emulator.ExecPath + "/" + emulator.Executable;
-    int blanks = program.find_first_of(" \t") != std::string::npos;
-    if (blanks && program.find('"') == std::string::npos) program = "\"" + program + "\"";
-    return program + " -listxml";
+    return buildCommandLine(emulator.ExecPath, emulator.Executable, "-listxml");
 }
 
 // Every MAME emulator reads the one mame.lst of the current directory; it is captured only

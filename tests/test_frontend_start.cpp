@@ -198,8 +198,7 @@ TEST_F(Startup, AMameListThatFailsIsDeletedSoTheNextStartCapturesIt)
     EXPECT_EQ(run((Dir / "t.ini").string()), 1);
     std::vector<std::string> texts = boxTexts();
     ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[texts.size() - 2],
-              "Error launching [\"" + missing + "/no such mame\" -listxml]!");
+    EXPECT_EQ(texts[texts.size() - 2], "Error launching [" + missing + "/no such mame -listxml]!");
     EXPECT_EQ(texts.back(), "Initialization failed");
     EXPECT_FALSE(fs::exists(Dir / "mame.lst"));
 
