@@ -16,9 +16,14 @@ static std::vector<std::string> SoundsPlayed;
 void startSound()
 {
     if (AudioOpen) return;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    {
+        fprintf(stderr, "No sound device, sounds are off: %s\n", SDL_GetError());
+        return;
+    }
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0)
     {
+        fprintf(stderr, "No sound device, sounds are off: %s\n", Mix_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
