@@ -1,7 +1,5 @@
 // The name hash, the name index and freeing the catalogue.
-#include "catalogue/catalogue.h"
-
-#include <gtest/gtest.h>
+#include "support.h"
 
 static Game* gameNamed(const char* name)
 {
@@ -52,27 +50,20 @@ TEST(NameIndex, FirstInsertedWinsAndCollisionsAreToldApart)
 
 TEST(Catalogue, FreeCatalogueFreesGamesAndIndexButKeepsEmulators)
 {
-    EmulatorTable.push_back(new Emulator{});
-    EmulatorTable[0]->Name = "Genesis";
+    addEmulator("Genesis");
     NameIndex = createNameIndex(4);
     for (int i = 0; i < 10; i++)
     {
-        Game* game = newGame(0);
-        EXPECT_EQ(game->Available, 1);
-        EXPECT_EQ(game->EmulatorIndex, 0);
-        EXPECT_EQ(game->Parent, nullptr);
-        game->Name = "game" + std::to_string(i);
+        Game* game = addGame("game" + std::to_string(i));
         game->NameCodes = std::make_unique<NameCodeFlags>();
         game->Roms.push_back({"a.rom", 1024, 0xdeadbeef});
         game->Video = std::make_unique<VideoInfo>();
         game->Input = std::make_unique<InputInfo>();
         game->InfoLines.push_back("line");
+        game->Parent = i % 2 ? AllGames[i - 1] : nullptr;
         insertNameIndex(NameIndex, game->Name, game);
-        AllGames.push_back(game);
         if (i % 2) VisibleGames.push_back(game);
     }
-    AllGames[3]->Parent = AllGames[2];
-
     freeCatalogue(); // the sanitizer build reports anything left behind
     EXPECT_TRUE(AllGames.empty());
     EXPECT_TRUE(VisibleGames.empty());

@@ -1,45 +1,15 @@
 // The emulator list, each emulator's section, the filter records and writing them back.
 #include "catalogue/emulators.h"
-#include "config/ini.h"
-#include "config/settings.h"
+#include "support.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-
-namespace fs = std::filesystem;
-
-static std::string useConfig(const char* name, const std::string& text)
+// The keys of a section in the order the file holds them, each followed by a blank.
+static std::string keysOf(const std::string& text, const std::string& section)
 {
-    struct Parent
-    {
-        fs::path Path = fs::temp_directory_path() /
-                        ("torvanell-emulators-" + std::to_string(std::random_device()()));
-        ~Parent()
-        {
-            std::error_code ignored;
-            fs::remove_all(Path, ignored);
-        }
-    };
-    static Parent parent;
-    fs::path dir = parent.Path;
-    fs::create_directories(dir);
-    fs::path file = dir / name;
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    FrontendSettings.ConfigFile = file.string();
-    return file.string();
-}
-
-static std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::istringstream lines(text.substr(text.find("[" + section + "]\n") + section.size() + 3));
+    std::string keys;
+    for (std::string line; std::getline(lines, line) && line[0] != '[';)
+        if (line.find('=') != std::string::npos) keys += line.substr(0, line.find('=')) + " ";
+    return keys;
 }
 
 static Emulator* findEmulator(const std::string& name)
@@ -74,22 +44,22 @@ TEST(SplitList, SkipsEmptyItemsKeepsSpacesAndRunsTwoSplitsAtOnce)
 
 TEST(Emulators, ListAndSectionsWithTheirDefaults)
 {
-    useConfig("list.ini", "[Settings]\r\n"
-                          "Emulators=,MAME,,Genesis, Spaced,mameplus,MAM,\r\n"
-                          "[MAME]\r\n"
-                          "DisplayClones=0\r\n"
-                          "MaxPlayers=2\r\n"
-                          "ControllerTypes=8\r\n"
-                          "UseGoodFilters=\r\n"
-                          "[Genesis]\r\n"
-                          "RomPath=/roms/a,/roms/b\r\n"
-                          "Executable=gens\r\n"
-                          "RomFileExt=bin\r\n"
-                          "IncludeInAll=0\r\n"
-                          "SendKeys={F1}\r\n"
-                          "UseGoodFilters=1\r\n"
-                          "ShowUSA=1\r\n"
-                          "ShowVerified=1\r\n");
+    useConfig(freshDirectory() / "list.ini", "[Settings]\r\n"
+                                             "Emulators=,MAME,,Genesis, Spaced,mameplus,MAM,\r\n"
+                                             "[MAME]\r\n"
+                                             "DisplayClones=0\r\n"
+                                             "MaxPlayers=2\r\n"
+                                             "ControllerTypes=8\r\n"
+                                             "UseGoodFilters=\r\n"
+                                             "[Genesis]\r\n"
+                                             "RomPath=/roms/a,/roms/b\r\n"
+                                             "Executable=gens\r\n"
+                                             "RomFileExt=bin\r\n"
+                                             "IncludeInAll=0\r\n"
+                                             "SendKeys={F1}\r\n"
+                                             "UseGoodFilters=1\r\n"
+                                             "ShowUSA=1\r\n"
+                                             "ShowVerified=1\r\n");
     loadEmulators();
     ASSERT_EQ(EmulatorTable.size(), 5u);
     EXPECT_EQ(EmulatorTable[2]->Name, " Spaced");
@@ -135,11 +105,10 @@ TEST(Emulators, ListAndSectionsWithTheirDefaults)
     EXPECT_TRUE(findEmulator("mameplus")->MameFilter);
     EXPECT_FALSE(findEmulator("MAM")->IsMame);
 
-    useConfig("list-empty.ini", "[Settings]\nEmulators=,,,\n");
+    useConfig(freshDirectory() / "list-empty.ini", "[Settings]\nEmulators=,,,\n");
     loadEmulators();
     EXPECT_TRUE(EmulatorTable.empty());
-    useConfig("list-missing.ini", "");
-    fs::remove(FrontendSettings.ConfigFile);
+    FrontendSettings.ConfigFile = (freshDirectory() / "missing.ini").string();
     loadEmulators();
     EXPECT_TRUE(EmulatorTable.empty());
     freeEmulators();
@@ -147,9 +116,10 @@ TEST(Emulators, ListAndSectionsWithTheirDefaults)
 
 TEST(Emulators, MameFilterNumbersAreKeptInSixteenBits)
 {
-    useConfig("numbers.ini", "[Settings]\nEmulators=MAME\n"
-                             "[MAME]\nMinPlayers=3x\nMaxPlayers=65537\nMinButtons=\n"
-                             "ControllerTypes=65536\nMaxCoins=abc\n");
+    useConfig(freshDirectory() / "numbers.ini",
+              "[Settings]\nEmulators=MAME\n"
+              "[MAME]\nMinPlayers=3x\nMaxPlayers=65537\nMinButtons=\n"
+              "ControllerTypes=65536\nMaxCoins=abc\n");
     std::unique_ptr<MameFilter> filter = readMameFilter("MAME");
     EXPECT_EQ(filter->MinPlayers, 3);
     EXPECT_EQ(filter->MaxPlayers, 1);
@@ -164,10 +134,11 @@ TEST(Emulators, MameFilterNumbersAreKeptInSixteenBits)
 
 TEST(Emulators, FiltersAreWrittenBackInTheirOrderAndReadAgain)
 {
-    std::string file = useConfig("save.ini", "; kept comment\n"
-                                             "[Settings]\nEmulators=MAME,Genesis,Plain\n"
-                                             "[Genesis]\nUseGoodFilters=1\n"
-                                             "[Plain]\nRomPath=/x\n");
+    std::string file =
+        useConfig(freshDirectory() / "save.ini", "; kept comment\n"
+                                                 "[Settings]\nEmulators=MAME,Genesis,Plain\n"
+                                                 "[Genesis]\nUseGoodFilters=1\n"
+                                                 "[Plain]\nRomPath=/x\n");
     loadEmulators();
     ASSERT_EQ(EmulatorTable.size(), 3u);
     EmulatorTable[0]->MameFilter->MinPlayers = -2;
@@ -177,69 +148,22 @@ TEST(Emulators, FiltersAreWrittenBackInTheirOrderAndReadAgain)
     EmulatorTable[1]->NameCodeFilter->Flags[30] = 1; // ShowUSA
     saveEmulatorFilters();
 
+    // Keys new to a section are appended as written, so the file shows the order: name codes
+    // alphabetically without regard to letter case, then the MAME filters.
     std::string text = readText(file);
-    const char* nameCodeOrder[] = {"ShowAlternates",
-                                   "ShowAustralia",
-                                   "ShowBadDumps",
-                                   "ShowBetas",
-                                   "ShowChina",
-                                   "ShowEngland",
-                                   "ShowEurope",
-                                   "ShowFinland",
-                                   "ShowFixed",
-                                   "ShowFrance",
-                                   "ShowFrenchCanadian",
-                                   "ShowGermany",
-                                   "ShowGreece",
-                                   "ShowHacks",
-                                   "ShowHongKong",
-                                   "ShowItaly",
-                                   "ShowJapan",
-                                   "ShowJapanAndKorea",
-                                   "ShowKorea",
-                                   "ShowMultiLanguage",
-                                   "ShowNetherlands",
-                                   "ShowNonUSAGenesis",
-                                   "ShowOverDumps",
-                                   "ShowPirate",
-                                   "ShowPublicDomain",
-                                   "ShowSpain",
-                                   "ShowSweden",
-                                   "ShowTrainers",
-                                   "ShowTranslations",
-                                   "ShowUnknownCountry",
-                                   "ShowUnlicensed",
-                                   "ShowUSA",
-                                   "ShowUSAAndBrazilNTSC",
-                                   "ShowVerified"};
-    // Keys new to the section are appended as written, so the file shows the order.
-    size_t at = text.find("[Genesis]");
-    ASSERT_NE(at, std::string::npos);
-    for (const char* key : nameCodeOrder)
-    {
-        size_t next = text.find(std::string("\n") + key + "=", at);
-        ASSERT_NE(next, std::string::npos) << key;
-        EXPECT_GT(next, at) << key;
-        at = next;
-    }
-    const char* mameOrder[] = {"DisplayMissingRoms", "DisplayVertical", "DisplayHorizontal",
-                               "DisplayClones",      "DisplayNeoGeo",   "DisplayNonNeoGeo",
-                               "DisplayVector",      "DisplayRaster",   "MinPlayers",
-                               "MaxPlayers",         "MinButtons",      "MaxButtons",
-                               "MinCoins",           "MaxCoins",        "ControllerTypes"};
-    at = text.find("[MAME]");
-    for (const char* key : mameOrder)
-    {
-        size_t next = text.find(std::string("\n") + key + "=", at);
-        ASSERT_NE(next, std::string::npos) << key;
-        EXPECT_GT(next, at) << key;
-        at = next;
-    }
-    EXPECT_NE(text.find("; kept comment"), std::string::npos);
-    size_t plain = text.find("[Plain]\nRomPath=/x\n"); // an emulator without filters
-    ASSERT_NE(plain, std::string::npos);
-    size_t after = text.find_first_not_of("\r\n", plain + strlen("[Plain]\nRomPath=/x\n"));
-    EXPECT_TRUE(after == std::string::npos || text[after] == '[');
+    EXPECT_EQ(keysOf(text, "Genesis"),
+              "UseGoodFilters ShowAlternates ShowAustralia ShowBadDumps ShowBetas ShowChina "
+              "ShowEngland ShowEurope ShowFinland ShowFixed ShowFrance ShowFrenchCanadian "
+              "ShowGermany ShowGreece ShowHacks ShowHongKong ShowItaly ShowJapan ShowJapanAndKorea "
+              "ShowKorea ShowMultiLanguage ShowNetherlands ShowNonUSAGenesis ShowOverDumps "
+              "ShowPirate ShowPublicDomain ShowSpain ShowSweden ShowTrainers ShowTranslations "
+              "ShowUnknownCountry ShowUnlicensed ShowUSA ShowUSAAndBrazilNTSC ShowVerified ");
+    EXPECT_EQ(keysOf(text, "MAME"), "DisplayMissingRoms DisplayVertical DisplayHorizontal "
+                                    "DisplayClones DisplayNeoGeo DisplayNonNeoGeo DisplayVector "
+                                    "DisplayRaster MinPlayers MaxPlayers MinButtons MaxButtons "
+                                    "MinCoins MaxCoins ControllerTypes ");
+    EXPECT_EQ(keysOf(text, "Plain"), "RomPath "); // an emulator without filters
+    EXPECT_EQ(text.rfind("; kept comment\n", 0), 0u);
     EXPECT_NE(text.find("ControllerTypes=65535"), std::string::npos);
 
     loadEmulators();
@@ -256,7 +180,7 @@ TEST(Emulators, HostileListsDoNotCrash)
 {
     std::string names =
         std::string(10000, ',') + "A\"b$c;d" + std::string(5000, ',') + "\xff\xfe" + ",ok";
-    useConfig("hostile.ini", "[Settings]\nEmulators=" + names + "\n");
+    useConfig(freshDirectory() / "hostile.ini", "[Settings]\nEmulators=" + names + "\n");
     loadEmulators();
     // The value is cut at the INI layer's limit; whatever items are left are emulators.
     for (const Emulator* emulator : EmulatorTable) EXPECT_FALSE(emulator->Name.empty());

@@ -1,33 +1,13 @@
 // Directory listings, appending and atomic replacement.
 #include "platform/files.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
-
-static fs::path freshDirectory(const char* name)
-{
-    fs::path dir = fs::temp_directory_path() / ("torvanell-files-" + std::string(name));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-static void writeText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+#include "support.h"
 
 TEST(Files, ListingMatchesWithoutLetterCaseAndIncludesDirectories)
 {
-    fs::path dir = freshDirectory("list");
-    writeText(dir / "Game.ZIP", "");
-    writeText(dir / "other.zip", "");
-    writeText(dir / "notes.txt", "");
+    fs::path dir = freshDirectory();
+    touch(dir / "Game.ZIP");
+    touch(dir / "other.zip");
+    touch(dir / "notes.txt");
     fs::create_directory(dir / "sub.zip");
     std::vector<std::string> names;
     ASSERT_EQ(platformListDirectory((dir / "*.zip").string(), names), 1);
@@ -42,7 +22,7 @@ TEST(Files, ListingMatchesWithoutLetterCaseAndIncludesDirectories)
 
 TEST(Files, AppendAddsWholeLinesAndReplaceKeepsOldFileOnFailure)
 {
-    fs::path dir = freshDirectory("write");
+    fs::path dir = freshDirectory();
     std::string log = (dir / "log.txt").string();
     ASSERT_EQ(platformAppendLine(log, "one"), 1);
     ASSERT_EQ(platformAppendLine(log, "two"), 1);
@@ -64,7 +44,7 @@ TEST(Files, AppendAddsWholeLinesAndReplaceKeepsOldFileOnFailure)
 
 TEST(Files, ReplacingALinkedFileKeepsTheLink)
 {
-    fs::path dir = freshDirectory("link");
+    fs::path dir = freshDirectory();
     writeText(dir / "real.ini", "old");
     fs::create_symlink(dir / "real.ini", dir / "link.ini");
     ASSERT_EQ(platformReplaceFile((dir / "link.ini").string(), "new"), 1);

@@ -2,78 +2,7 @@
 #include "catalogue/filters.h"
 #include "catalogue/romscan.h"
 #include "core/frontend.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <random>
-
-namespace fs = std::filesystem;
-
-// Every folder of this run lives under one parent, removed when the program ends.
-static fs::path runDirectory()
-{
-    struct Parent
-    {
-        fs::path Path = fs::temp_directory_path() /
-                        ("torvanell-filters-" + std::to_string(std::random_device()()));
-        ~Parent()
-        {
-            std::error_code ignored;
-            fs::remove_all(Path, ignored);
-        }
-    };
-    static Parent parent;
-    return parent.Path;
-}
-
-static fs::path freshDirectory(const std::string& name)
-{
-    fs::path dir = runDirectory() / name;
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-    fs::create_directories(dir);
-    return dir;
-}
-
-static void touch(const fs::path& path)
-{
-    std::ofstream(path, std::ios::binary);
-}
-
-static Emulator* addMame(const std::string& romPath)
-{
-    Emulator* emulator = new Emulator{};
-    emulator->Name = "MAME";
-    emulator->IsMame = 1;
-    emulator->IncludeInAll = 1;
-    emulator->RomPath = romPath;
-    emulator->MameFilter =
-        std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
-    EmulatorTable.push_back(emulator);
-    return emulator;
-}
-
-static Emulator* addScanned(const std::string& name, int includeInAll, int useGoodFilters)
-{
-    Emulator* emulator = new Emulator{};
-    emulator->Name = name;
-    emulator->IncludeInAll = includeInAll;
-    emulator->UseGoodFilters = useGoodFilters;
-    if (useGoodFilters) emulator->NameCodeFilter = std::make_unique<NameCodeFilter>();
-    EmulatorTable.push_back(emulator);
-    return emulator;
-}
-
-static Game* addGame(int emulatorIndex, const std::string& name)
-{
-    Game* game = newGame(emulatorIndex);
-    game->Name = name;
-    game->Description = name;
-    AllGames.push_back(game);
-    return game;
-}
+#include "support.h"
 
 static Game* addInput(Game* game, int players, int buttons, int coins, int control)
 {
@@ -107,8 +36,7 @@ protected:
     }
     void TearDown() override
     {
-        freeCatalogue();
-        freeEmulators();
+        resetCatalogue();
     }
 };
 
@@ -121,17 +49,17 @@ TEST_F(Filters, ZipFilesMarkTheFirstGameOfThatExactName)
     touch(two / "mspacman.zip");
     fs::create_directory(two / "1942.zip");
     addMame("/nowhere;;" + one.string() + ";" + two.string() + ";" + (one / "a.zip").string());
-    addScanned("Other", 1, 0);
-    Game* first = addGame(0, "pacman");
-    Game* second = addGame(0, "pacman");
-    Game* otherEmulator = addGame(1, "pacman");
+    addEmulator("Other");
+    Game* first = addGame("pacman");
+    Game* second = addGame("pacman");
+    Game* otherEmulator = addGame("pacman", 1);
     otherEmulator->Available = 0;
-    Game* dkong = addGame(0, "dkong");
-    Game* galaga = addGame(0, "galaga");
-    Game* mspacman = addGame(0, "mspacman");
-    Game* folder = addGame(0, "1942");
-    Game* prefix = addGame(0, "pac");
-    Game* single = addGame(0, "a");
+    Game* dkong = addGame("dkong");
+    Game* galaga = addGame("galaga");
+    Game* mspacman = addGame("mspacman");
+    Game* folder = addGame("1942");
+    Game* prefix = addGame("pac");
+    Game* single = addGame("a");
 
     markAvailableGames(0);
     EXPECT_EQ(first->Available, 1);
@@ -152,9 +80,9 @@ TEST_F(Filters, ZipFilesMarkTheFirstGameOfThatExactName)
 
 TEST_F(Filters, SortIsByUnsignedBytesWithoutCaseFolding)
 {
-    addScanned("Any", 1, 0);
+    addEmulator("Any");
     for (const char* name : {"alpha", "\xe9t\xe9", "Zork", "abcd", "abc", "", "zebra", "Zork"})
-        addGame(0, name);
+        addGame(name);
     sortAllGames();
     Names order;
     for (const Game* game : AllGames) order.push_back(game->Description);
@@ -167,16 +95,16 @@ TEST_F(Filters, SortIsByUnsignedBytesWithoutCaseFolding)
 
 TEST_F(Filters, MameDefaultsNeedTheZipAndTheParentsZip)
 {
-    addMame("");
-    Game* ok = addGame(0, "a-ok");
-    Game* missing = addGame(0, "b-missing");
+    addMame();
+    Game* ok = addGame("a-ok");
+    Game* missing = addGame("b-missing");
     missing->Available = 0;
-    addGame(0, "c-clone")->CloneOf = "a-ok";
+    addGame("c-clone")->CloneOf = "a-ok";
     AllGames.back()->Parent = ok;
-    addGame(0, "d-orphan")->CloneOf = "gone";
-    addGame(0, "e-clone-of-missing")->CloneOf = "b-missing";
+    addGame("d-orphan")->CloneOf = "gone";
+    addGame("e-clone-of-missing")->CloneOf = "b-missing";
     AllGames.back()->Parent = missing;
-    addGame(0, "f-bios")->NotRunnable = 1;
+    addGame("f-bios")->NotRunnable = 1;
     MameFilter& filter = *EmulatorTable[0]->MameFilter;
 
     EXPECT_EQ(visible(), (Names{"a-ok", "c-clone"}));
@@ -193,10 +121,10 @@ TEST_F(Filters, MameDefaultsNeedTheZipAndTheParentsZip)
 
 TEST_F(Filters, PlayersButtonsCoinsAndControls)
 {
-    addMame("");
-    addInput(addGame(0, "two-players"), 2, 4, 2, 1);
-    addInput(addGame(0, "one-player"), 1, 0, 1, 8);
-    addGame(0, "no-input");
+    addMame();
+    addInput(addGame("two-players"), 2, 4, 2, 1);
+    addInput(addGame("one-player"), 1, 0, 1, 8);
+    addGame("no-input");
     MameFilter& filter = *EmulatorTable[0]->MameFilter;
     EXPECT_EQ(visible(), (Names{"two-players", "one-player", "no-input"}));
 
@@ -228,13 +156,13 @@ TEST_F(Filters, PlayersButtonsCoinsAndControls)
 
 TEST_F(Filters, NeoGeoAndScreens)
 {
-    addMame("");
-    addGame(0, "neo")->RomOf = "neogeo";
-    addGame(0, "neo-case")->RomOf = "NeoGeo";
-    addGame(0, "plain");
-    addVideo(addGame(0, "vertical-raster"), "raster", 1);
-    addVideo(addGame(0, "horizontal-vector"), "vector", 2);
-    addVideo(addGame(0, "unknown"), "lcd", 0);
+    addMame();
+    addGame("neo")->RomOf = "neogeo";
+    addGame("neo-case")->RomOf = "NeoGeo";
+    addGame("plain");
+    addVideo(addGame("vertical-raster"), "raster", 1);
+    addVideo(addGame("horizontal-vector"), "vector", 2);
+    addVideo(addGame("unknown"), "lcd", 0);
     MameFilter& filter = *EmulatorTable[0]->MameFilter;
     Names all = {"neo", "neo-case", "plain", "vertical-raster", "horizontal-vector", "unknown"};
     EXPECT_EQ(visible(), all);
@@ -260,18 +188,20 @@ TEST_F(Filters, NeoGeoAndScreens)
 
 TEST_F(Filters, NameCodesAndTheChosenEmulator)
 {
-    addScanned("Genesis", 1, 1);
-    addScanned("Hidden", 0, 0);
-    addScanned("CodesIgnored", 1, 0); // codes count only with UseGoodFilters
+    Emulator* genesis = addEmulator("Genesis");
+    genesis->UseGoodFilters = 1;
+    genesis->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    addEmulator("Hidden")->IncludeInAll = 0;
+    addEmulator("CodesIgnored"); // codes count only with UseGoodFilters
     const char* descriptions[] = {"Clean", "Puzzle (U)", "Puzzle (U) [!]"};
     for (const char* description : descriptions)
     {
-        addGame(0, description)->NameCodes = decodeNameCodes(description);
-        addGame(2, std::string("other ") + description)->NameCodes = decodeNameCodes(description);
+        addGame(description)->NameCodes = decodeNameCodes(description);
+        addGame(std::string("other ") + description, 2)->NameCodes = decodeNameCodes(description);
     }
-    addGame(0, "hand-listed"); // no name codes at all
-    addGame(1, "hidden-game");
-    NameCodeFilter& codes = *EmulatorTable[0]->NameCodeFilter;
+    addGame("hand-listed"); // no name codes at all
+    addGame("hidden-game", 1);
+    NameCodeFilter& codes = *genesis->NameCodeFilter;
     Names others = {"other Clean", "other Puzzle (U)", "other Puzzle (U) [!]"};
 
     FrontendState.CurrentEmulator = 0;

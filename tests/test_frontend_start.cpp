@@ -1,47 +1,12 @@
 // The whole program run in-process on the test platform: the loading sequence, the MAME list
 // branch, the exit codes and what is (and is not) saved.
-#include "catalogue/catalogue.h"
-#include "config/settings.h"
 #include "core/frontend.h"
 #include "core/mainwindow.h"
-#include "core/tick.h"
 #include "platform/input.h"
-#include "platform/testing.h"
 #include "platform/window.h"
-
-#include <gtest/gtest.h>
+#include "support.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
-
-static void writeText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-static std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-static std::vector<std::string> boxTexts()
-{
-    std::vector<std::string> texts;
-    for (const RecordedMessageBox& box : testMessageBoxes())
-    {
-        EXPECT_EQ(box.Caption, "Error");
-        texts.push_back(box.Text);
-    }
-    return texts;
-}
 
 const char* const HandListed = "[Settings]\n"
                                "Emulators=Demo\n"
@@ -53,27 +18,20 @@ const char* const HandListed = "[Settings]\n"
                                "[System]\n"
                                "SelectedGame=mid\n";
 
-class Startup : public testing::Test
+class Startup : public InFreshDirectory
 {
 protected:
-    fs::path Dir, PreviousDirectory;
     void SetUp() override
     {
+        InFreshDirectory::SetUp();
         startTestPlatform();
-        Dir = fs::temp_directory_path() /
-              ("torvanell-start-" + std::to_string(getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Dir);
         fs::create_directories(Dir / "emu dir");
-        PreviousDirectory = fs::current_path();
-        fs::current_path(Dir);
-        unsetenv("SPINE_FAKE_MAME_LOG");
+        unsetenv("FAKEMAME_LOG");
     }
     void TearDown() override
     {
-        fs::current_path(PreviousDirectory);
-        freeCatalogue();
-        freeEmulators();
+        InFreshDirectory::TearDown();
+        resetCatalogue();
         platformStop();
     }
     // Runs the program the way main does; the Exit key is held from the start.
@@ -84,7 +42,7 @@ protected:
     }
 };
 
-TEST_F(Startup, RunsAndSavesWithAPathThatHasBlanks)
+TEST_F(Startup, RunsAndSavesWithAPathThatHasBlanksOrWithNone)
 {
     fs::path file = Dir / "my cabinet" / "torvanell config.ini";
     fs::create_directories(file.parent_path());
@@ -108,6 +66,12 @@ TEST_F(Startup, RunsAndSavesWithAPathThatHasBlanks)
                               "SelectedGame=mid\n");
     EXPECT_EQ(FrontendState.CurrentGame, 1);
     EXPECT_EQ(platformShowPointer(0), 0); // shown: the counter ended at 1
+
+    // An empty command line reads torvanell.ini in the current directory.
+    startTestPlatform();
+    writeText(Dir / "torvanell.ini", HandListed);
+    EXPECT_EQ(run(""), 0);
+    EXPECT_NE(readText(Dir / "torvanell.ini").find("MenuType=ListView"), std::string::npos);
 }
 
 TEST_F(Startup, TheSelectedGameIsFoundAgainOrTheFirstIsTaken)
@@ -125,13 +89,6 @@ TEST_F(Startup, TheSelectedGameIsFoundAgainOrTheFirstIsTaken)
         EXPECT_EQ(FrontendState.CurrentEmulator, -1);
         freeCatalogue();
     }
-}
-
-TEST_F(Startup, AnEmptyCommandLineUsesTorvanellIniHere)
-{
-    writeText(Dir / "torvanell.ini", HandListed);
-    EXPECT_EQ(run(""), 0);
-    EXPECT_NE(readText(Dir / "torvanell.ini").find("MenuType=ListView"), std::string::npos);
 }
 
 TEST_F(Startup, NoGamesEndsWithCodeOneAndSavesNothing)
@@ -176,15 +133,14 @@ static std::string mameConfig(const std::string& execPath, const std::string& ex
 TEST_F(Startup, TheMameListIsCapturedOnceAndThenReused)
 {
     // The emulator lives in a directory whose name has a blank.
-    fs::path helper = fs::path(TORVANELL_BINARY_DIR) / "tests" / "spine_fake_mame";
-    fs::copy_file(helper, Dir / "emu dir" / "fake mame");
+    fs::copy_file(TestPrograms + "fakemame", Dir / "emu dir" / "fake mame");
     fs::path log = Dir / "runs.txt";
-    setenv("SPINE_FAKE_MAME_LOG", log.c_str(), 1);
+    setenv("FAKEMAME_LOG", log.c_str(), 1);
     writeText(Dir / "t.ini", mameConfig((Dir / "emu dir").string(), "fake mame"));
     EXPECT_EQ(run((Dir / "t.ini").string()), 0);
     EXPECT_TRUE(boxTexts().empty());
     EXPECT_EQ(readText(log), "run\n"); // the second MAME emulator reused the list
-    EXPECT_NE(readText(Dir / "mame.lst").find("pacman"), std::string::npos);
+    EXPECT_NE(readText(Dir / "mame.lst").find("fakepac"), std::string::npos);
 
     startTestPlatform();
     EXPECT_EQ(run((Dir / "t.ini").string()), 0);

@@ -1,45 +1,15 @@
 // INI access: reading like the profile functions, writing that keeps every other byte, and
 // replacement that survives a kill at any moment.
 #include "config/ini.h"
-
-#include <gtest/gtest.h>
+#include "support.h"
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
-static fs::path freshDirectory(const char* name)
-{
-    fs::path dir = fs::temp_directory_path() /
-                   ("torvanell-ini-" + std::to_string(getpid()) + "-" + std::string(name));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-static void writeText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-static std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
 TEST(IniRead, FollowsTheProfileFunctionRules)
 {
-    fs::path dir = freshDirectory("read");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "t.ini").string();
     writeText(file, "\xEF\xBB\xBF"
                     "top=outside any section\r\n"
@@ -90,7 +60,7 @@ TEST(IniRead, FollowsTheProfileFunctionRules)
 
 TEST(IniRead, LineEndsOfEveryKindAndLongValues)
 {
-    fs::path dir = freshDirectory("ends");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "t.ini").string();
     std::string longValue(2000, 'v');
     longValue[1022] = 'L';
@@ -107,7 +77,7 @@ TEST(IniRead, LineEndsOfEveryKindAndLongValues)
 
 TEST(IniRead, NumbersColoursAndFlags)
 {
-    fs::path dir = freshDirectory("numbers");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "t.ini").string();
     writeText(file, "[n]\nred=0x0000FF\nff=FF\nzz=zz\nneg=-0x10\nhuge=0x1FFFFFFFF\n"
                     "zero=0\nzeros=00\nno=no\nmixed=12abc\nsigned=-35x\nplus=+8\n"
@@ -137,7 +107,7 @@ TEST(IniRead, NumbersColoursAndFlags)
 
 TEST(IniWrite, KeepsEveryOtherByteAndTheLineEndStyle)
 {
-    fs::path dir = freshDirectory("write");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "t.ini").string();
     std::string original = "; my cabinet\r\n"
                            "[Settings]\r\n"
@@ -176,7 +146,7 @@ TEST(IniWrite, KeepsEveryOtherByteAndTheLineEndStyle)
 
 TEST(IniWrite, CreatesFilesAndKeepsValuesThatNeedQuotes)
 {
-    fs::path dir = freshDirectory("create");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "new.ini").string();
     ASSERT_EQ(iniWriteString("A", "k", "plain", file), 1);
     EXPECT_EQ(readText(file), "[A]\nk=plain\n");
@@ -203,7 +173,7 @@ TEST(IniWrite, CreatesFilesAndKeepsValuesThatNeedQuotes)
 
 TEST(IniWrite, AFileThatCannotBeReadOrWrittenIsLeftUntouched)
 {
-    fs::path dir = freshDirectory("bad");
+    fs::path dir = freshDirectory();
     fs::create_directory(dir / "dir.ini");
     std::string asDirectory = (dir / "dir.ini").string();
     EXPECT_EQ(iniReadString("S", "k", "d", asDirectory), "d");
@@ -230,7 +200,7 @@ TEST(IniWrite, AFileThatCannotBeReadOrWrittenIsLeftUntouched)
 
 TEST(IniBadInput, GarbageHugeFilesAndLongLines)
 {
-    fs::path dir = freshDirectory("garbage");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "g.ini").string();
     std::mt19937 random(7);
     std::string garbage(1 << 16, '\0');
@@ -295,7 +265,7 @@ static std::vector<int> valuesIn(const std::string& text)
 
 TEST(IniWrite, AKillDuringASaveLeavesTheOldOrTheNewFile)
 {
-    fs::path dir = freshDirectory("kill");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "k.ini").string();
     std::mt19937 random(11);
     for (int round = 0; round < 60; round++)
@@ -331,7 +301,7 @@ TEST(IniWrite, AKillDuringASaveLeavesTheOldOrTheNewFile)
 
 TEST(IniWrite, HeldWritesReplaceTheFileOnceAtTheFlush)
 {
-    fs::path dir = freshDirectory("hold");
+    fs::path dir = freshDirectory();
     std::string file = (dir / "h.ini").string();
     writeText(file, "; keep\r\n[A]\r\nx=1\r\n");
     iniHoldWrites(file);

@@ -1,63 +1,30 @@
 // Launching a game: the template, the command line, the run, the failures and the log.
 #include "launch/launch.h"
 
-#include "catalogue/catalogue.h"
-#include "config/settings.h"
 #include "core/frontend.h"
 #include "platform/clock.h"
-#include "platform/testing.h"
-
-#include <gtest/gtest.h>
+#include "support.h"
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 
-namespace fs = std::filesystem;
+static const std::string Recorder = TestPrograms + "argrecorder";
 
-static const std::string Recorder = TORVANELL_BINARY_DIR "/tests/argrecorder";
-
-static std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The recorder's "<kind> <length>\n<bytes>\n" entries; the working directory comes first.
-static std::vector<std::string> readRecord(const fs::path& path)
-{
-    std::string text = readAll(path);
-    std::vector<std::string> entries;
-    for (size_t at = 0; at < text.size();)
-    {
-        size_t blank = text.find(' ', at), end = text.find('\n', at);
-        size_t length = std::stoul(text.substr(blank + 1, end - blank - 1));
-        entries.push_back(text.substr(end + 1, length));
-        at = end + 1 + length + 1;
-    }
-    return entries;
-}
-
-class LaunchTest : public testing::Test
+class LaunchTest : public InFreshDirectory
 {
 protected:
-    fs::path Dir, EmuDir, Record, OldDir;
+    fs::path EmuDir, Record;
     Emulator Emu;
     Game Entry;
 
     void SetUp() override
     {
+        InFreshDirectory::SetUp();
         startTestPlatform();
         unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
-        OldDir = fs::current_path();
-        Dir = fs::temp_directory_path() /
-              ("torvanell-launch-" + std::to_string(std::random_device()()));
         EmuDir = Dir / "emu";
         fs::create_directories(EmuDir);
         fs::copy_file(Recorder, EmuDir / "recorder");
-        fs::current_path(Dir);
         Record = Dir / "record";
         setenv("ARGRECORDER_OUT", Record.c_str(), 1);
 
@@ -78,8 +45,7 @@ protected:
         for (const char* name :
              {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH", "ARGRECORDER_MEGABYTES"})
             unsetenv(name);
-        fs::current_path(OldDir);
-        fs::remove_all(Dir);
+        InFreshDirectory::TearDown();
     }
     // The recorded working directory and arguments of the last run.
     std::vector<std::string> launch(int expectedResult = 1, int* exitCode = nullptr)
@@ -123,7 +89,7 @@ TEST_F(LaunchTest, TemplateTokens)
     EXPECT_EQ(buildCommandLine("/emu", "mame", "-x"), "/emu/mame -x");
     EXPECT_EQ(buildCommandLine("", "mame", "-x"), "mame -x");
     fs::create_directory(Dir / "My Emulators");
-    std::ofstream(Dir / "My Emulators" / "emu") << "";
+    touch(Dir / "My Emulators" / "emu");
     EXPECT_EQ(buildCommandLine((Dir / "My Emulators").string(), "emu", "a"),
               "\"" + (Dir / "My Emulators" / "emu").string() + "\" a");
     EXPECT_EQ(buildCommandLine("/emu", "mame -rompath r", "a"), "/emu/mame -rompath r a");
@@ -181,7 +147,7 @@ TEST_F(LaunchTest, ProgramsThatCannotStartGiveTheBoxAndResultZero)
     {
         std::string ExecPath, Executable;
     };
-    std::ofstream(Dir / "afile") << "";
+    touch(Dir / "afile");
     const Case cases[] = {
         {EmuDir.string(), "missing"},
         {(Dir / "no such dir").string(), "recorder"},
@@ -196,10 +162,8 @@ TEST_F(LaunchTest, ProgramsThatCannotStartGiveTheBoxAndResultZero)
         int code = 12345;
         EXPECT_EQ(launchGame(&Entry, &code), 0);
         EXPECT_EQ(code, 12345);
-        ASSERT_EQ(testMessageBoxes().size(), 1u);
         std::string commandLine = buildCommandLine(c.ExecPath, c.Executable, "game.zip");
-        EXPECT_EQ(testMessageBoxes()[0].Text, "Failed to execute [" + commandLine + "]!");
-        EXPECT_EQ(testMessageBoxes()[0].Caption, "Error");
+        EXPECT_EQ(boxTexts(), std::vector<std::string>{"Failed to execute [" + commandLine + "]!"});
     }
     EXPECT_FALSE(fs::exists(Record));
     EXPECT_FALSE(fs::exists(Dir / "log.txt")); // DebugCmdLine unset: no log
@@ -207,7 +171,7 @@ TEST_F(LaunchTest, ProgramsThatCannotStartGiveTheBoxAndResultZero)
     EXPECT_EQ(launchGame(&Entry, nullptr), 0);
 }
 
-TEST_F(LaunchTest, CrashingOrTalkativeEmulatorsAndAnUnreadableExitCode)
+TEST_F(LaunchTest, ACrashingEmulatorAndAnUnreadableExitCode)
 {
     setenv("ARGRECORDER_CRASH", "1", 1);
     int code = 0;
@@ -215,34 +179,27 @@ TEST_F(LaunchTest, CrashingOrTalkativeEmulatorsAndAnUnreadableExitCode)
     EXPECT_EQ(code, 128 + SIGSEGV);
     unsetenv("ARGRECORDER_CRASH");
 
-    setenv("ARGRECORDER_MEGABYTES", "4", 1);
-    EXPECT_EQ(runProcess(Recorder + " -listxml", "", "mame.lst", &code, ""), 1);
-    EXPECT_EQ(fs::file_size("mame.lst"), 6u * 1024 * 1024);
-    unsetenv("ARGRECORDER_MEGABYTES");
-
     // With children reaped by the system the exit code cannot be read.
     std::signal(SIGCHLD, SIG_IGN);
     EXPECT_EQ(runProgram(Recorder, "", &code, ""), 1);
     EXPECT_EQ(runProgram(Recorder, "", nullptr, ""), 1); // no code wanted: nothing to say
     std::signal(SIGCHLD, SIG_DFL);
-    ASSERT_EQ(testMessageBoxes().size(), 1u);
-    EXPECT_EQ(testMessageBoxes()[0].Text, "GetExitCodeProcess failed!");
-    EXPECT_EQ(testMessageBoxes()[0].Caption, "Error");
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{"GetExitCodeProcess failed!"});
 }
 
 TEST_F(LaunchTest, DebugCmdLineLogsEveryRunAsOneLine)
 {
     FrontendSettings.DebugCmdLine = "1";
-    std::ofstream("log.txt", std::ios::binary) << "earlier\n";
+    writeText("log.txt", "earlier\n");
     launch();
     Entry.Name = "two\nlines";
     launch();
     Emu.Executable = "missing"; // logged before the start fails
     launchGame(&Entry, nullptr);
     std::string prefix = "Executing command line: " + EmuDir.string();
-    EXPECT_EQ(readAll("log.txt"), "earlier\n" + prefix + "/recorder game.zip\n" + prefix +
-                                      "/recorder two\\nlines\n" + prefix +
-                                      "/missing two\\nlines\n");
+    EXPECT_EQ(readText("log.txt"), "earlier\n" + prefix + "/recorder game.zip\n" + prefix +
+                                       "/recorder two\\nlines\n" + prefix +
+                                       "/missing two\\nlines\n");
 
     // A log that cannot be opened does not stop the launch.
     fs::remove("log.txt");

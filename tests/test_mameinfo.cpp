@@ -1,17 +1,9 @@
 // The game-information file: entries, the skip after a text line, keywords out of place,
 // line ends, byte-order mark, long lines, several sets per entry and a real file.
-#include "catalogue/catalogue.h"
 #include "catalogue/mameinfo.h"
-#include "config/settings.h"
+#include "support.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <set>
-
-namespace fs = std::filesystem;
 
 using Lines = std::vector<std::string>;
 
@@ -31,12 +23,7 @@ protected:
     // Games of those names, indexed as the MAME list leaves them.
     void makeGames(const std::vector<std::string>& names)
     {
-        for (const std::string& name : names)
-        {
-            Game* game = newGame(0);
-            game->Name = name;
-            AllGames.push_back(game);
-        }
+        for (const std::string& name : names) addGame(name);
         freeNameIndex(NameIndex);
         NameIndex = createNameIndex((int)AllGames.size());
         for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
@@ -49,12 +36,10 @@ protected:
     // Loads text as mameinfo.dat; answers what went to the standard output.
     std::string load(const std::string& text)
     {
-        static const std::string runTag = std::to_string(std::random_device{}());
-        fs::path path = fs::temp_directory_path() / ("torvanell-mameinfo-" + runTag + ".dat");
-        std::ofstream(path, std::ios::binary) << text;
+        fs::path path = freshDirectory() / "mameinfo.dat";
+        writeText(path, text);
         testing::internal::CaptureStdout();
         EXPECT_EQ(loadMameInfo(path.string()), 1);
-        fs::remove(path);
         return testing::internal::GetCapturedStdout();
     }
 };
@@ -132,9 +117,7 @@ TEST_F(MameInfo, RealFileKeepsEveryListLine)
     ASSERT_EQ(names.size(), 364u); // two sets have two entries each
     makeGames(std::vector<std::string>(names.begin(), names.end()));
 
-    std::ifstream file(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(file)), {});
-    EXPECT_EQ(load(text), "");
+    EXPECT_EQ(load(readText(path)), "");
     size_t withLines = 0;
     for (Game* game : AllGames) withLines += !game->InfoLines.empty();
     EXPECT_EQ(withLines, 314u); // the $mame sets; the 50 $drv entries give none
@@ -150,8 +133,7 @@ TEST_F(MameInfo, RealFileKeepsEveryListLine)
     EXPECT_EQ(m2.back(), "1048576 bytes in 1 file / 664.88Kb packed");
 
     // A history file of the older bracketed format holds no entries: passed over quietly.
-    std::ifstream old(TORVANELL_REALDATA "/infodat/history-mame035b8-1999.dat", std::ios::binary);
     makeGames({"1942", "amidaru"});
-    EXPECT_EQ(load(std::string((std::istreambuf_iterator<char>(old)), {})), "");
+    EXPECT_EQ(load(readText(TORVANELL_REALDATA "/infodat/history-mame035b8-1999.dat")), "");
     EXPECT_EQ(linesOf("1942"), Lines{});
 }

@@ -2,42 +2,15 @@
 // cut-off and broken lists, and what the filters make of the games.
 #include "catalogue/filters.h"
 #include "catalogue/mamelist.h"
-#include "config/settings.h"
 #include "core/frontend.h"
-#include "platform/testing.h"
 #include "platform/window.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <random>
-
-namespace fs = std::filesystem;
-
-// Unique to this run, so that test runs of several build directories at once keep apart.
-static const std::string RunTag = std::to_string(std::random_device{}());
-
-static fs::path freshDirectory(const std::string& name)
-{
-    fs::path dir = fs::temp_directory_path() / ("torvanell-mamelist-" + RunTag + "-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+#include "support.h"
 
 static std::string writeList(const std::string& name, const std::string& text)
 {
     fs::path path = freshDirectory(name) / "mame.lst";
-    std::ofstream(path, std::ios::binary) << text;
+    writeText(path, text);
     return path.string();
-}
-
-static Game* findGame(const std::string& name, int emulatorIndex = 0)
-{
-    for (Game* game : AllGames)
-        if (game->Name == name && game->EmulatorIndex == emulatorIndex) return game;
-    return nullptr;
 }
 
 class MameList : public testing::Test
@@ -46,34 +19,17 @@ protected:
     void SetUp() override
     {
         startTestPlatform();
-        testMessageBoxes().clear();
-        freeCatalogue();
-        freeEmulators();
+        resetCatalogue();
         FrontendSettings.UseMameInfoDat = 0;
         FrontendState.CurrentEmulator = 0;
     }
     void TearDown() override
     {
-        freeCatalogue();
-        freeEmulators();
+        resetCatalogue();
     }
     static void TearDownTestSuite()
     {
         platformStop(); // the fonts and windows the layer holds
-        std::string prefix = "torvanell-mamelist-" + RunTag + "-";
-        for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
-            if (entry.path().filename().string().rfind(prefix, 0) == 0) fs::remove_all(entry);
-    }
-    // The texts of the message boxes shown so far.
-    std::vector<std::string> messages()
-    {
-        std::vector<std::string> texts;
-        for (const RecordedMessageBox& box : testMessageBoxes())
-        {
-            EXPECT_EQ(box.Caption, "Error");
-            texts.push_back(box.Text);
-        }
-        return texts;
     }
 };
 
@@ -115,7 +71,7 @@ static const char* const OldList = R"(<?xml version="1.0"?>
 TEST_F(MameList, OldFormatFieldsWholeTextsAndTwoLineAttributes)
 {
     ASSERT_EQ(loadMameList(writeList("old", OldList), 0), 1);
-    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(boxTexts().empty());
     ASSERT_EQ(AllGames.size(), 4u);
     EXPECT_EQ(findGame("bios")->NotRunnable, 1);
     Game* puckman = findGame("puckman");
@@ -203,7 +159,7 @@ TEST_F(MameList, EmptyCutOffBrokenAndMissingLists)
     ASSERT_EQ(loadMameList(writeList("blank", "\n  \r\n\t\n"), 0), 1);
     EXPECT_TRUE(AllGames.empty());
     EXPECT_EQ(NameIndex, nullptr);
-    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(boxTexts().empty());
 
     // Cut off inside the third game: the two completed games stay and the cut is reported.
     std::string list = "\n\n<mame>\n<game name=\"a\"><description>A</description></game>\n"
@@ -211,16 +167,16 @@ TEST_F(MameList, EmptyCutOffBrokenAndMissingLists)
                        "<game name=\"c\"><description>C</desc";
     ASSERT_EQ(loadMameList(writeList("cut", list), 0), 1);
     EXPECT_EQ(AllGames.size(), 2u);
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0], "Parse error at line 6:\nunclosed token\n");
+    ASSERT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(boxTexts()[0], "Parse error at line 6:\nunclosed token\n");
 
     // A broken tag in the middle reports the file's own line, empty lines counted.
     testMessageBoxes().clear();
     list = "<mame>\n\n<game name=\"d\"></game>\n\n\n<game name=\"e\" <>\n<game name=\"f\"/>\n";
     ASSERT_EQ(loadMameList(writeList("broken", list), 0), 1);
     EXPECT_EQ(AllGames.size(), 3u);
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].rfind("Parse error at line 6:\n", 0), 0u);
+    ASSERT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(boxTexts()[0].rfind("Parse error at line 6:\n", 0), 0u);
 
     testing::internal::CaptureStdout();
     std::string missing = (freshDirectory("missing") / "mame.lst").string();
@@ -240,7 +196,7 @@ TEST_F(MameList, LinesOfAnyLengthReachTheParserWhole)
                        "</description>\n<rom name=\"" + padding +
                        "\" size=\"7\"/>\n</game></mame>\n";
     ASSERT_EQ(loadMameList(writeList("long", list), 0), 1);
-    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(boxTexts().empty());
     ASSERT_EQ(AllGames.size(), 1u);
     EXPECT_EQ(AllGames[0]->Description, huge);
     ASSERT_EQ(AllGames[0]->Roms.size(), 1u);
@@ -256,7 +212,7 @@ TEST_F(MameList, LinesOfAnyLengthReachTheParserWhole)
                 "cloneof=\"p\"><description> D </description></game>";
     list += "</mame>  ";
     ASSERT_EQ(loadMameList(writeList("oneline", list), 0), 1);
-    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(boxTexts().empty());
     ASSERT_EQ(AllGames.size(), 4000u);
     EXPECT_EQ(AllGames[3999]->CloneOf, "p");
     EXPECT_EQ(AllGames[3999]->Description, " D ");
@@ -304,12 +260,12 @@ TEST_F(MameList, RealListsAndDatFiles)
         EXPECT_EQ(AllGames.size(), list.Games);
         if (list.ErrorLine)
         {
-            ASSERT_EQ(messages().size(), 1u);
+            ASSERT_EQ(boxTexts().size(), 1u);
             std::string start = "Parse error at line " + std::to_string(list.ErrorLine) + ":\n";
-            EXPECT_EQ(messages()[0].rfind(start, 0), 0u) << messages()[0];
+            EXPECT_EQ(boxTexts()[0].rfind(start, 0), 0u) << boxTexts()[0];
         }
         else
-            EXPECT_TRUE(messages().empty());
+            EXPECT_TRUE(boxTexts().empty());
     }
     // Every other real file loads without harm.
     for (const char* folder : {"listxml", "logiqx"})
@@ -340,12 +296,8 @@ TEST_F(MameList, RealFieldsBiosClonesAndFilters)
         1);
 
     // The filters: vertical games (rotate 270) and vector games hidden on request.
-    Emulator* mame = new Emulator{};
-    mame->IsMame = 1;
-    mame->IncludeInAll = 1;
-    mame->MameFilter =
-        std::make_unique<MameFilter>(MameFilter{1, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
-    EmulatorTable.push_back(mame);
+    Emulator* mame = addMame();
+    mame->MameFilter->DisplayMissingRoms = 1;
     auto count = [](auto test)
     {
         size_t n = 0;
@@ -380,9 +332,7 @@ TEST_F(MameList, CaptureOnceAndTwoMameEmulatorsShareTheList)
     ASSERT_EQ(loadMameList(path, 0), 1);
     ASSERT_EQ(loadMameList(path, 1), 1); // the second emulator reads the same file
     EXPECT_EQ(AllGames.size(), 10u);
-    std::ifstream runs(log);
-    std::string text((std::istreambuf_iterator<char>(runs)), {});
-    EXPECT_EQ(text, "run\n");
+    EXPECT_EQ(readText(log), "run\n");
     for (int emulator = 0; emulator < 2; emulator++)
     {
         Game* clone = findGame("fakepacb", emulator);
@@ -398,16 +348,10 @@ TEST_F(MameList, CaptureOnceAndTwoMameEmulatorsShareTheList)
     // With both ROM folders holding fakepac.zip and fakepacb.zip, both emulators show the pair.
     for (int emulator = 0; emulator < 2; emulator++)
     {
-        Emulator* mame = new Emulator{};
-        mame->IsMame = 1;
-        mame->IncludeInAll = 1;
         fs::path roms = freshDirectory("roms" + std::to_string(emulator));
-        std::ofstream(roms / "fakepac.zip");
-        std::ofstream(roms / "fakepacb.zip");
-        mame->RomPath = roms.string();
-        mame->MameFilter =
-            std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
-        EmulatorTable.push_back(mame);
+        touch(roms / "fakepac.zip");
+        touch(roms / "fakepacb.zip");
+        addMame(roms.string());
         markAvailableGames(emulator);
     }
     FrontendState.CurrentEmulator = -1;
@@ -418,8 +362,8 @@ TEST_F(MameList, CaptureOnceAndTwoMameEmulatorsShareTheList)
     testMessageBoxes().clear();
     std::string unwritable = (dir / "no" / "such" / "mame.lst").string();
     EXPECT_EQ(captureMameList(fakemame + " -listxml", unwritable), 0);
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0], "Failed to create file [" + unwritable + "]!");
+    ASSERT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(boxTexts()[0], "Failed to create file [" + unwritable + "]!");
     EXPECT_EQ(captureMameList((dir / "nothere").string() + " -listxml", path), 0);
     unsetenv("FAKEMAME_LOG");
 }

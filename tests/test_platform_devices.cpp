@@ -1,12 +1,7 @@
 // The first joystick through SDL's virtual joystick, and wave sounds.
 #include "platform/input.h"
 #include "platform/sound.h"
-#include "platform/testing.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <fstream>
+#include "support.h"
 
 TEST(Joystick, AxesMapToTheFullRangeAndButtonsToTheLowBits)
 {
@@ -39,37 +34,31 @@ TEST(Joystick, AxesMapToTheFullRangeAndButtonsToTheLowBits)
     EXPECT_FALSE(platformJoystickRead(&position));
 }
 
-// A short mono 16-bit wave of silence.
-static std::string writeWave(const char* name, int milliseconds)
+// Little-endian bytes of a number.
+static std::string bytesOf(uint32_t value, int count)
 {
-    std::string path = std::string(TORVANELL_BINARY_DIR) + "/tests/" + name;
-    uint32_t rate = 22050, samples = rate * (uint32_t)milliseconds / 1000, bytes = samples * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write((const char*)&v, 4); };
-    auto u16 = [&](uint16_t v) { out.write((const char*)&v, 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    std::string silence(bytes, '\0');
-    out.write(silence.data(), bytes);
-    return path;
+    std::string bytes;
+    for (int i = 0; i < count; i++) bytes += (char)(value >> (8 * i));
+    return bytes;
+}
+
+// A mono 16-bit wave of 100 ms of silence.
+static std::string writeWave(const fs::path& path)
+{
+    uint32_t size = 4410;
+    writeText(path, "RIFF" + bytesOf(36 + size, 4) + "WAVEfmt " + bytesOf(16, 4) + bytesOf(1, 2) +
+                        bytesOf(1, 2) + bytesOf(22050, 4) + bytesOf(44100, 4) + bytesOf(2, 2) +
+                        bytesOf(16, 2) + "data" + bytesOf(size, 4) + std::string(size, '\0'));
+    return path.string();
 }
 
 TEST(Sound, PlaysWavesAndIgnoresFilesThatCannotBePlayed)
 {
     startTestPlatform();
-    std::string wave = writeWave("platform_sound.wav", 100);
-    std::string broken = std::string(TORVANELL_BINARY_DIR) + "/tests/platform_broken.wav";
-    std::ofstream(broken) << "not a wave";
+    fs::path dir = freshDirectory();
+    std::string wave = writeWave(dir / "sound.wav");
+    std::string broken = (dir / "broken.wav").string();
+    writeText(broken, "not a wave");
     platformPlayWave(wave, 0);
     platformPlayWave(wave, 1); // cuts the first off and waits for its own end
     platformPlayWave("/no/such/file.wav", 0);
@@ -78,6 +67,4 @@ TEST(Sound, PlaysWavesAndIgnoresFilesThatCannotBePlayed)
     platformStopSound();
     std::vector<std::string> played = testSoundsPlayed();
     EXPECT_EQ(played, (std::vector<std::string>{wave, wave}));
-    std::remove(wave.c_str());
-    std::remove(broken.c_str());
 }

@@ -1,68 +1,12 @@
 // Name codes of real ROM-collection file names, ROM discovery and hand-listed games.
 #include "catalogue/emulators.h"
 #include "catalogue/romscan.h"
-#include "config/settings.h"
 #include "core/frontend.h"
-#include "platform/testing.h"
-
-#include <gtest/gtest.h>
+#include "support.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
-
-namespace fs = std::filesystem;
-
-// Every folder of this run lives under one parent, removed when the program ends.
-static fs::path runDirectory()
-{
-    struct Parent
-    {
-        fs::path Path = fs::temp_directory_path() /
-                        ("torvanell-romscan-" + std::to_string(std::random_device()()));
-        ~Parent()
-        {
-            std::error_code ignored;
-            fs::remove_all(Path, ignored);
-        }
-    };
-    static Parent parent;
-    return parent.Path;
-}
-
-static fs::path freshDirectory(const std::string& name)
-{
-    fs::path dir = runDirectory() / name;
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-    fs::create_directories(dir);
-    return dir;
-}
-
-static void touch(const fs::path& path)
-{
-    std::ofstream(path, std::ios::binary);
-}
-
-static void useConfig(const fs::path& dir, const std::string& text)
-{
-    FrontendSettings.ConfigFile = (dir / "torvanell.ini").string();
-    std::ofstream(FrontendSettings.ConfigFile, std::ios::binary) << text;
-}
-
-static Emulator* addEmulator(const std::string& name, const std::string& romPath,
-                             const std::string& extension)
-{
-    Emulator* emulator = new Emulator{};
-    emulator->Name = name;
-    emulator->RomPath = romPath;
-    emulator->RomFileExt = extension;
-    EmulatorTable.push_back(emulator);
-    return emulator;
-}
 
 static std::vector<int> rowsOf(const NameCodeFlags& flags)
 {
@@ -87,12 +31,6 @@ static std::vector<std::string> readLines(const fs::path& path)
         if (!line.empty()) lines.push_back(line);
     }
     return lines;
-}
-
-static void resetCatalogue()
-{
-    freeCatalogue();
-    freeEmulators();
 }
 
 TEST(NameCodes, CodesDoNotOverlapAndBracketsMatchOpen)
@@ -182,7 +120,7 @@ TEST(NameCodes, RealCollectionNamesFoundAsFiles)
 
 TEST(Discovery, FoldersFilesAndOddNames)
 {
-    fs::path dir = freshDirectory("odd");
+    fs::path dir = freshDirectory();
     fs::path roms = dir / "roms";
     fs::path locked = dir / "locked";
     fs::create_directories(roms);
@@ -197,8 +135,9 @@ TEST(Discovery, FoldersFilesAndOddNames)
     fs::permissions(locked, fs::perms::none);
     touch(dir / "plain-file");
 
-    useConfig(dir, "[Genesis]\nGame1=Pac Man,pacman\nGame2=OnlyOne\nGame3=Desc, spaced,extra\n"
-                   "Game4=,,,\nGame5=Last,last\nGame7=Never,never\n");
+    useConfig(dir / "torvanell.ini",
+              "[Genesis]\nGame1=Pac Man,pacman\nGame2=OnlyOne\nGame3=Desc, spaced,extra\n"
+              "Game4=,,,\nGame5=Last,last\nGame7=Never,never\n");
     resetCatalogue();
     std::string romPath = (dir / "missing").string() + ",," + (dir / "plain-file").string() + "," +
                           roms.string() + "," + locked.string() + "," + roms.string() + "/";
@@ -248,9 +187,9 @@ TEST(Discovery, FoldersFilesAndOddNames)
 
 TEST(Discovery, AddsToTheNameIndexWhenThereIsOne)
 {
-    fs::path dir = freshDirectory("index");
+    fs::path dir = freshDirectory();
     touch(dir / "Sonic (W) [!].zip");
-    useConfig(dir, "[Genesis]\nGame1=Hand,hand\n");
+    useConfig(dir / "torvanell.ini", "[Genesis]\nGame1=Hand,hand\n");
     resetCatalogue();
     addEmulator("Genesis", dir.string(), "zip");
     discoverRoms(EmulatorTable[0], 0);
@@ -267,10 +206,10 @@ TEST(Discovery, AddsToTheNameIndexWhenThereIsOne)
 
 TEST(Discovery, AFolderOfAHundredThousandEntries)
 {
-    fs::path dir = freshDirectory("many");
+    fs::path dir = freshDirectory();
     for (int i = 0; i < 100000; i++)
         touch(dir / ("g" + std::to_string(i) + (i % 10 ? ".zip" : ".txt")));
-    useConfig(dir, "");
+    useConfig(dir / "torvanell.ini", "");
     resetCatalogue();
     addEmulator("Many", dir.string(), "zip");
     discoverRoms(EmulatorTable[0], 0);
@@ -284,19 +223,20 @@ TEST(Discovery, AFolderOfAHundredThousandEntries)
 TEST(Discovery, TwoRomFolderEmulatorsLoadAndSaveTheirFilters)
 {
     startTestPlatform();
-    fs::path dir = freshDirectory("road");
+    fs::path dir = freshDirectory();
     fs::create_directories(dir / "gen");
     fs::create_directories(dir / "sms");
     touch(dir / "gen" / "Zany (U) [!].bin");
     touch(dir / "gen" / "Bravo (J).bin");
     touch(dir / "sms" / "Alpha (E).SMS");
-    useConfig(dir, "[Settings]\nEmulators=Genesis,Master System\n"
-                   "[Genesis]\nRomPath=" +
-                       (dir / "gen").string() +
-                       "\nRomFileExt=bin\nUseGoodFilters=1\nShowUSA=1\nShowVerified=1\n"
-                       "Game1=Hand Made,hand\n"
-                       "[Master System]\nRomPath=" +
-                       (dir / "sms").string() + "\nRomFileExt=sms\n");
+    useConfig(dir / "torvanell.ini",
+              "[Settings]\nEmulators=Genesis,Master System\n"
+              "[Genesis]\nRomPath=" +
+                  (dir / "gen").string() +
+                  "\nRomFileExt=bin\nUseGoodFilters=1\nShowUSA=1\nShowVerified=1\n"
+                  "Game1=Hand Made,hand\n"
+                  "[Master System]\nRomPath=" +
+                  (dir / "sms").string() + "\nRomFileExt=sms\n");
     resetCatalogue();
     loadFrontendSettings();
     ASSERT_EQ(loadCatalogue(), 1);
@@ -307,8 +247,7 @@ TEST(Discovery, TwoRomFolderEmulatorsLoadAndSaveTheirFilters)
     FrontendState.CurrentGame = 2;
     EmulatorTable[0]->NameCodeFilter->Flags[24] = 1; // ShowJapan, as the menu would set it
     saveFrontendSettings();
-    std::ifstream in(FrontendSettings.ConfigFile, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = readText(FrontendSettings.ConfigFile);
     EXPECT_NE(text.find("SelectedGame=Zany (U) [!].bin"), std::string::npos);
     size_t genesis = text.find("[Genesis]");
     size_t master = text.find("[Master System]");

@@ -1,51 +1,13 @@
 // Front-end settings: defaults, conversions, a hand-written configuration read as the
 // profile functions read it, and the exit save that changes only its own keys.
-#include "catalogue/catalogue.h"
-#include "config/settings.h"
 #include "core/frontend.h"
+#include "support.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
-
-static fs::path freshDirectory(const char* name)
-{
-    fs::path dir = fs::temp_directory_path() /
-                   ("torvanell-settings-" + std::to_string(getpid()) + "-" + std::string(name));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-static void writeText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-static std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
+// The visible list holds games of those names.
 static void useGames(const std::vector<std::string>& names)
 {
-    freeCatalogue();
-    freeEmulators();
-    for (const std::string& name : names)
-    {
-        Game* game = newGame(0);
-        game->Name = name;
-        AllGames.push_back(game);
-        VisibleGames.push_back(game);
-    }
+    resetCatalogue();
+    for (const std::string& name : names) VisibleGames.push_back(addGame(name));
 }
 
 static void expectDefaults()
@@ -78,11 +40,10 @@ static void expectDefaults()
 
 TEST(Settings, DefaultsWithoutAFileOrWithAnUnreadableOne)
 {
-    fs::path dir = freshDirectory("defaults");
+    fs::path dir = freshDirectory();
     FrontendSettings.ConfigFile = (dir / "missing.ini").string();
     loadFrontendSettings();
     expectDefaults();
-    EXPECT_EQ(FrontendSettings.Keys[KeyShutdown1], FrontendSettings.Keys[KeyConfigControls]);
 
     fs::create_directory(dir / "adir.ini");
     FrontendSettings.ConfigFile = (dir / "adir.ini").string();
@@ -128,10 +89,7 @@ static const char* const HandWritten = "; Torvanell configuration\r\n"
 
 TEST(Settings, AHandWrittenFileReadsAsTheProfileFunctionsReadIt)
 {
-    fs::path dir = freshDirectory("hand");
-    fs::path file = dir / "my config.ini";
-    writeText(file, HandWritten);
-    FrontendSettings.ConfigFile = file.string();
+    fs::path file = useConfig(freshDirectory() / "my config.ini", HandWritten);
     loadFrontendSettings();
     const FrontendSettingsRecord& s = FrontendSettings;
     EXPECT_EQ(s.AllowMenu, 0);
@@ -170,10 +128,8 @@ TEST(Settings, AHandWrittenFileReadsAsTheProfileFunctionsReadIt)
 
 TEST(Settings, TheExitSaveChangesOnlyItsOwnKeys)
 {
-    fs::path dir = freshDirectory("save");
-    fs::path file = dir / "my config.ini";
-    writeText(file, HandWritten);
-    FrontendSettings.ConfigFile = file.string();
+    fs::path dir = freshDirectory();
+    fs::path file = useConfig(dir / "my config.ini", HandWritten);
     loadFrontendSettings();
     useGames({"galaga", "pacman", "xevious"});
     FrontendState.CurrentGame = 2;
@@ -210,48 +166,17 @@ TEST(Settings, TheExitSaveChangesOnlyItsOwnKeys)
                                "SendKeys=1\nSendKeyWait=3\nSendKeyInterval=-250\nSkin=Plain\n");
 }
 
-TEST(Settings, TheEmulatorsFiltersAreSavedWithTheRest)
-{
-    fs::path dir = freshDirectory("filters");
-    fs::path file = dir / "t.ini";
-    writeText(file, "[Settings]\nEmulators=MAME\n[MAME]\nDisplayClones=0\n");
-    FrontendSettings.ConfigFile = file.string();
-    useGames({});
-    auto* mame = new Emulator{};
-    mame->Name = "MAME";
-    mame->IsMame = 1;
-    mame->MameFilter = std::make_unique<MameFilter>();
-    mame->MameFilter->DisplayClones = 1;
-    mame->MameFilter->MaxPlayers = 4;
-    EmulatorTable.push_back(mame);
-    saveFrontendSettings();
-    std::string text = readText(file);
-    EXPECT_NE(text.find("[MAME]\nDisplayClones=1\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("MaxPlayers=4\n"), std::string::npos) << text;
-    freeEmulators();
-}
-
 TEST(Settings, BadFilesGiveTheValuesThatCanBeRead)
 {
-    fs::path dir = freshDirectory("bad");
-    fs::path file = dir / "bad.ini";
     std::string garbage;
     for (int i = 0; i < 200000; i++) garbage += (char)((i * 7919) % 251);
     std::string longLine(100000, 'k');
-    writeText(file, garbage + "\n[Settings]\n" + longLine + "\nSkin=" + longLine +
-                        "\nSendKeyWait=9\n[Keymappings]\nExit=" + longLine + "\n");
-    FrontendSettings.ConfigFile = file.string();
+    useConfig(freshDirectory() / "bad.ini",
+              garbage + "\n[Settings]\n" + longLine + "\nSkin=" + longLine +
+                  "\nSendKeyWait=9\n[Keymappings]\nExit=" + longLine + "\n");
     loadFrontendSettings();
     EXPECT_EQ(FrontendSettings.SkinName, std::string(1023, 'k'));
     EXPECT_EQ(FrontendSettings.SendKeyWait, 9);
     EXPECT_EQ(FrontendSettings.Keys[KeyExit], 0);
     EXPECT_EQ(FrontendSettings.Keys[KeySelectUp], 38);
-
-    std::string big = "[Settings]\nSendKeyWait=4\n[Filler]\n";
-    while (big.size() < (50u << 20)) big += "Padding=0123456789012345678901234567890123456789\n";
-    writeText(file, big + "[System]\nSelectedGame=dkong\n");
-    loadFrontendSettings();
-    EXPECT_EQ(FrontendSettings.SendKeyWait, 4);
-    EXPECT_EQ(FrontendSettings.SelectedGame, "dkong");
-    EXPECT_EQ(FrontendSettings.SkinName, "DefaultSkin");
 }

@@ -2,31 +2,13 @@
 // suspended during a game and put back as it was.
 #include "launch/launch.h"
 
-#include "catalogue/catalogue.h"
-#include "config/settings.h"
-#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/process.h"
-#include "platform/testing.h"
-
-#include <gtest/gtest.h>
+#include "support.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <thread>
-
-namespace fs = std::filesystem;
-
-static const std::string BinaryDir = TORVANELL_BINARY_DIR "/tests/";
-
-static std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 static void pause(int milliseconds)
 {
@@ -37,7 +19,7 @@ static void pause(int milliseconds)
 static bool waitForText(const fs::path& path, const std::string& text)
 {
     for (int i = 0; i < 200; i++, pause(50))
-        if (readAll(path).find(text) != std::string::npos) return true;
+        if (readText(path).find(text) != std::string::npos) return true;
     return false;
 }
 
@@ -50,9 +32,7 @@ protected:
     // One server for the suite, on a display number nobody uses.
     static void SetUpTestSuite()
     {
-        Dir = fs::temp_directory_path() /
-              ("torvanell-xvfb-" + std::to_string(std::random_device()()));
-        fs::create_directories(Dir);
+        Dir = freshDirectory();
         int first = 40 + (int)(std::random_device()() % 400);
         for (int display = first; display < first + 20 && !Server; display++) startServer(display);
     }
@@ -82,7 +62,6 @@ protected:
         }
         Server = nullptr;
         unsetenv("DISPLAY");
-        fs::remove_all(Dir);
     }
     void SetUp() override
     {
@@ -106,7 +85,8 @@ Process* XvfbTest::Server;
 // Starts the recorder window and gives it the focus, as a window manager would.
 static Process* startKeyRecorder(const fs::path& record)
 {
-    Process* recorder = platformStartProcess(BinaryDir + "keyrecorder " + record.string(), "", "");
+    Process* recorder =
+        platformStartProcess(TestPrograms + "keyrecorder " + record.string(), "", "");
     if (!recorder || !waitForText(record, "ready")) return recorder;
     Process* focus = platformStartProcess(
         "xdotool search --sync --onlyvisible --name ^keyrecorder$ windowfocus", "", "");
@@ -120,33 +100,33 @@ TEST_F(XvfbTest, KeysAreTypedIntoTheFocusedWindowAfterTheWait)
     fs::path record = Dir / "keys";
     Process* recorder = startKeyRecorder(record);
     ASSERT_NE(recorder, nullptr);
-    ASSERT_TRUE(waitForText(record, "focus")) << readAll(record);
+    ASSERT_TRUE(waitForText(record, "focus")) << readText(record);
 
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runProgram(BinaryDir + "argrecorder", "", nullptr, "51"), 1);
+    EXPECT_EQ(runProgram(TestPrograms + "argrecorder", "", nullptr, "51"), 1);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
     ASSERT_TRUE(waitForText(record, "up 1\n"));
-    EXPECT_EQ(readAll(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n");
+    EXPECT_EQ(readText(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n");
 
     // Flag off: nothing typed, and no wait.
     FrontendSettings.SendKeys = 0;
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runProgram(BinaryDir + "argrecorder", "", nullptr, "99"), 1);
+    EXPECT_EQ(runProgram(TestPrograms + "argrecorder", "", nullptr, "99"), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
 
     // Letters, arrows, function keys, Enter and the space bar by their virtual-key codes.
     FrontendSettings.SendKeys = 1;
     FrontendSettings.SendKeyWait = 0;
     FrontendSettings.SendKeyInterval = 20;
-    EXPECT_EQ(runProgram(BinaryDir + "argrecorder", "", nullptr, "A\x25\x70\x0D "), 1);
+    EXPECT_EQ(runProgram(TestPrograms + "argrecorder", "", nullptr, "A\x25\x70\x0D "), 1);
     platformTypeKeyDown(VkEscape);
     platformTypeKeyUp(VkEscape);
     int code = -1;
     EXPECT_EQ(platformWaitProcess(recorder, &code), 1);
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(readAll(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n"
-                               "down A\nup A\ndown Left\nup Left\ndown F1\nup F1\n"
-                               "down Return\nup Return\ndown Space\nup Space\ndown Escape\n");
+    EXPECT_EQ(readText(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n"
+                                "down A\nup A\ndown Left\nup Left\ndown F1\nup F1\n"
+                                "down Return\nup Return\ndown Space\nup Space\ndown Escape\n");
 }
 
 TEST_F(XvfbTest, ScreenSaverIsSuspendedDuringAGameAndPutBackAsItWas)
@@ -174,7 +154,7 @@ TEST_F(XvfbTest, ScreenSaverIsSuspendedDuringAGameAndPutBackAsItWas)
 
     // A screen saver the user switched off stays off after a game.
     platformSetScreenSaverTimeout(0);
-    emu.ExecPath = BinaryDir.substr(0, BinaryDir.size() - 1);
+    emu.ExecPath = TestPrograms.substr(0, TestPrograms.size() - 1);
     emu.Executable = "argrecorder";
     EXPECT_EQ(launchGame(&game, nullptr), 1);
     pause(1500);

@@ -1,0 +1,167 @@
+// What the test programs share: folders of their own, whole files, the recorded message boxes,
+// the helper programs' records and the set-up of emulators and games.
+#pragma once
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "platform/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// The helper programs built with the tests (tests/helpers).
+inline const std::string TestPrograms = TORVANELL_BINARY_DIR "/tests/";
+
+// The parent of every folder of this run: unique, so that test programs of several build
+// directories can run at once, and removed when the program ends.
+inline const fs::path& runDirectory()
+{
+    struct Parent
+    {
+        fs::path Path = fs::temp_directory_path() /
+                        ("torvanell-test-" + std::to_string(std::random_device()()));
+        ~Parent()
+        {
+            std::error_code ignored;
+            fs::remove_all(Path, ignored);
+        }
+    };
+    static Parent parent;
+    return parent.Path;
+}
+
+// An empty folder named after the running test and the given suffix.
+inline fs::path freshDirectory(const std::string& suffix = "")
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "suite";
+    fs::path dir = runDirectory() / (suffix.empty() ? name : name + "-" + suffix);
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+    fs::create_directories(dir);
+    return dir;
+}
+
+inline void writeText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+inline void touch(const fs::path& path)
+{
+    writeText(path, "");
+}
+
+inline std::string readText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// The texts of the message boxes shown so far; every one of them must be an "Error" box.
+inline std::vector<std::string> boxTexts()
+{
+    std::vector<std::string> texts;
+    for (const RecordedMessageBox& box : testMessageBoxes())
+    {
+        EXPECT_EQ(box.Caption, "Error") << box.Text;
+        texts.push_back(box.Text);
+    }
+    return texts;
+}
+
+// What argrecorder wrote: its working directory, then its arguments. Its entries are
+// "<kind> <length>\n<bytes>\n", so that any byte survives.
+inline std::vector<std::string> readRecord(const fs::path& path)
+{
+    std::string text = readText(path);
+    std::vector<std::string> entries;
+    for (size_t at = 0; at < text.size();)
+    {
+        size_t blank = text.find(' ', at), end = text.find('\n', at);
+        size_t length = std::stoul(text.substr(blank + 1, end - blank - 1));
+        entries.push_back(text.substr(end + 1, length));
+        at = end + 1 + length + 1;
+    }
+    return entries;
+}
+
+// A test run with a fresh folder of its own as the current directory.
+class InFreshDirectory : public testing::Test
+{
+protected:
+    fs::path Dir, PreviousDirectory;
+    void SetUp() override
+    {
+        Dir = freshDirectory();
+        PreviousDirectory = fs::current_path();
+        fs::current_path(Dir);
+    }
+    void TearDown() override
+    {
+        fs::current_path(PreviousDirectory);
+    }
+};
+
+// Writes the configuration file and makes it the one the front end reads.
+inline std::string useConfig(const fs::path& file, const std::string& text)
+{
+    writeText(file, text);
+    FrontendSettings.ConfigFile = file.string();
+    return file.string();
+}
+
+inline void resetCatalogue()
+{
+    freeCatalogue();
+    freeEmulators();
+}
+
+inline Emulator* addEmulator(const std::string& name, const std::string& romPath = "",
+                             const std::string& extension = "")
+{
+    Emulator* emulator = new Emulator{};
+    emulator->Name = name;
+    emulator->IncludeInAll = 1;
+    emulator->RomPath = romPath;
+    emulator->RomFileExt = extension;
+    EmulatorTable.push_back(emulator);
+    return emulator;
+}
+
+// A MAME emulator with the filters a fresh configuration gives.
+inline Emulator* addMame(const std::string& romPath = "")
+{
+    Emulator* emulator = addEmulator("MAME", romPath, "zip");
+    emulator->IsMame = 1;
+    emulator->MameFilter =
+        std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
+    return emulator;
+}
+
+// A game in AllGames, described by its name.
+inline Game* addGame(const std::string& name, int emulatorIndex = 0)
+{
+    Game* game = newGame(emulatorIndex);
+    game->Name = name;
+    game->Description = name;
+    AllGames.push_back(game);
+    return game;
+}
+
+inline Game* findGame(const std::string& name, int emulatorIndex = 0)
+{
+    for (Game* game : AllGames)
+        if (game->Name == name && game->EmulatorIndex == emulatorIndex) return game;
+    return nullptr;
+}
