@@ -35,15 +35,14 @@ protected:
 
 TEST_F(MameList, TrimLineRemovesEveryKindOfWhiteSpaceAtBothEnds)
 {
-    std::string text = " \t\v\f<game name=\"a\">\r\n";
-    trimLine(text);
-    EXPECT_EQ(text, "<game name=\"a\">");
-    text = " \t\r\n ";
-    trimLine(text);
-    EXPECT_EQ(text, "");
-    text = "a b";
-    trimLine(text);
-    EXPECT_EQ(text, "a b");
+    for (auto [line, trimmed] : {std::pair{" \t\v\f<game name=\"a\">\r\n", "<game name=\"a\">"},
+                                 {" \t\r\n ", ""},
+                                 {"a b", "a b"}})
+    {
+        std::string text = line;
+        trimLine(text);
+        EXPECT_EQ(text, trimmed);
+    }
 }
 
 static const char* const OldList = R"(<?xml version="1.0"?>

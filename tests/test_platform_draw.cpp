@@ -105,7 +105,7 @@ static int inkColumns(Surface* surface, Color background)
     return columns;
 }
 
-TEST(Font, SizesMetricsAndAStableWidth)
+TEST(Font, SizesMetricsAStableWidthAndWindows1252Bytes)
 {
     startTestPlatform();
     Font* font = platformCreateFont("Liberation Sans", 18, 0, 0);
@@ -128,6 +128,12 @@ TEST(Font, SizesMetricsAndAStableWidth)
     EXPECT_LT(platformFontHeight(platformCreateFont("Liberation Sans", 8, 0, 0)), lineHeight);
     EXPECT_GT(platformFontHeight(platformCreateFont("Liberation Sans", 0, 0, 0)), 0);
     EXPECT_GT(platformFontHeight(platformCreateFont("Liberation Sans", 1000000, 0, 0)), 0);
+
+    // Bytes that are not UTF-8 are Windows-1252: "Pok\xe9mon" of an old program is "Pokémon".
+    EXPECT_EQ(platformTextWidth(font, "Pok\xe9mon"), platformTextWidth(font, "Pok\xc3\xa9mon"));
+    EXPECT_EQ(platformTextWidth(font, "\x80"), platformTextWidth(font, "\xe2\x82\xac")); // euro
+    EXPECT_EQ(platformTextWidth(font, "\xc2\xa9 2024"), platformTextWidth(font, "\xa9 2024"));
+    EXPECT_GT(platformTextWidth(font, "\xff\xfe\xc3"), 0); // truncated and stray bytes
 }
 
 TEST(Font, AnUnknownFaceStillDrawsText)
@@ -168,17 +174,6 @@ TEST(Font, TextIsClippedBrokenAtLineFeedsAndTakesTheBackgroundMode)
     platformTextOut(surface, 100, 0, "i");
     EXPECT_EQ(platformGetPixel(surface, 100, lineHeight - 1), 0x00FF00u);
     platformFreeSurface(surface);
-}
-
-TEST(Font, BytesThatAreNotUtf8AreReadAsWindows1252)
-{
-    startTestPlatform();
-    Font* font = platformCreateFont("Liberation Sans", 18, 0, 0);
-    // "Pok\xe9mon" written by an old Windows program is "Pokémon".
-    EXPECT_EQ(platformTextWidth(font, "Pok\xe9mon"), platformTextWidth(font, "Pok\xc3\xa9mon"));
-    EXPECT_EQ(platformTextWidth(font, "\x80"), platformTextWidth(font, "\xe2\x82\xac")); // euro
-    EXPECT_EQ(platformTextWidth(font, "\xc2\xa9 2024"), platformTextWidth(font, "\xa9 2024"));
-    EXPECT_GT(platformTextWidth(font, "\xff\xfe\xc3"), 0); // truncated and stray bytes
 }
 
 TEST(Font, InstalledTrueTypeFontsAreListedByFullNameSortedOnce)

@@ -53,21 +53,12 @@ TEST(KeyState, GenericAndSpecificCodesShareOneKey)
 TEST(KeyState, LettersDigitsFunctionKeysKeypadAndMouseButtons)
 {
     startTestPlatform();
-    const int codes[] = {'A',        'Z',
-                         '0',        '9',
-                         VkF1,       0x87 /* F24 */,
-                         VkNumpad0,  0x6B /* add */,
-                         VkReturn,   VkEscape,
-                         VkSpace,    VkTab,
-                         VkBack,     VkInsert,
-                         VkDelete,   VkHome,
-                         VkEnd,      VkPrior,
-                         VkNext,     VkLeft,
-                         VkRight,    VkUp,
-                         VkDown,     VkLMenu,
-                         VkRMenu,    VkLButton,
-                         VkRButton,  VkMButton,
-                         VkXButton1, VkXButton2};
+    // 0x87 is F24 and 0x6B the keypad's add key.
+    const int codes[] = {'A',       'Z',       '0',       '9',       VkF1,       0x87,
+                         VkNumpad0, 0x6B,      VkReturn,  VkEscape,  VkSpace,    VkTab,
+                         VkBack,    VkInsert,  VkDelete,  VkHome,    VkEnd,      VkPrior,
+                         VkNext,    VkLeft,    VkRight,   VkUp,      VkDown,     VkLMenu,
+                         VkRMenu,   VkLButton, VkRButton, VkMButton, VkXButton1, VkXButton2};
     for (int code : codes)
     {
         testPressKey(code);

@@ -40,6 +40,11 @@ static void startWithClass()
     ASSERT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
 }
 
+static Window* create(int style, Window* owner, int x, int y, int width, int height)
+{
+    return platformCreateWindow("TestWndClass", "", style, owner, x, y, width, height, 0);
+}
+
 // Dispatches everything waiting; answers the kinds taken.
 static std::vector<int> drain()
 {
@@ -53,16 +58,19 @@ static std::vector<int> drain()
     return kinds;
 }
 
-TEST(WindowClass, RegisteringANameTwiceFailsUntilUnregistered)
+TEST(WindowClass, RegisteringANameTwiceFailsAndCreationCanRefuse)
 {
     startWithClass();
     EXPECT_FALSE(platformRegisterClass("TestWndClass", recordingProc));
     EXPECT_FALSE(platformRegisterClass("testwndclass", recordingProc));
     EXPECT_TRUE(platformUnregisterClass("TestWndClass"));
     EXPECT_FALSE(platformUnregisterClass("TestWndClass"));
-    EXPECT_EQ(platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0),
-              nullptr);
+    EXPECT_EQ(create(StylePopup, nullptr, 0, 0, 10, 10), nullptr);
     EXPECT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
+    // A window whose creation answers -1 is not made.
+    CreateAnswer = -1;
+    EXPECT_EQ(create(StylePopup, nullptr, 0, 0, 10, 10), nullptr);
+    EXPECT_EQ(Log.back().Kind, MsgDestroy);
 }
 
 TEST(Window, CreationShowingAndDestructionArriveInOrder)
@@ -94,20 +102,11 @@ TEST(Window, CreationShowingAndDestructionArriveInOrder)
     EXPECT_FALSE(platformDestroyWindow(window));
 }
 
-TEST(Window, CreationAnsweringMinusOneFails)
-{
-    startWithClass();
-    CreateAnswer = -1;
-    EXPECT_EQ(platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0),
-              nullptr);
-    EXPECT_EQ(Log.back().Kind, MsgDestroy);
-}
-
 TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
 {
     startWithClass();
-    Window* a = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 50, 50, 0);
-    Window* b = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 60, 0, 50, 50, 0);
+    Window* a = create(StylePopup, nullptr, 0, 0, 50, 50);
+    Window* b = create(StylePopup, nullptr, 60, 0, 50, 50);
     platformShowWindow(a, ShowNormal);
     platformShowWindow(b, ShowNormal);
     drain();
@@ -135,7 +134,7 @@ TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
 TEST(MessageQueue, QuitCarriesItsCodeAfterPostedMessages)
 {
     startWithClass();
-    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
     platformPostQuit(3);
     platformPostMessage(window, MsgUser, 0, 0);
     Message message;
@@ -150,7 +149,7 @@ TEST(MessageQueue, QuitCarriesItsCodeAfterPostedMessages)
 TEST(MessageQueue, KeyMessagesGoToTheFocusWindowAndTranslateToCharacters)
 {
     startWithClass();
-    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
     platformShowWindow(window, ShowNormal);
     drain();
     testTapKey('A');
@@ -172,10 +171,10 @@ static int64_t countsFor(int milliseconds)
     return platformCounterFrequency() * milliseconds / 1000;
 }
 
-TEST(Timer, FiresAfterItsPeriodAndARestartStartsTheCountAgain)
+TEST(Timer, FiresAfterItsPeriodARestartStartsTheCountAgainAndPaintComesFirst)
 {
     startWithClass();
-    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
     drain();
     platformSetTimer(window, 1, 1000);
     testAdvanceClock(countsFor(999));
@@ -197,12 +196,8 @@ TEST(Timer, FiresAfterItsPeriodAndARestartStartsTheCountAgain)
     platformKillTimer(window, 9);
     testAdvanceClock(countsFor(5000));
     EXPECT_TRUE(drain().empty());
-}
 
-TEST(Timer, PaintComesBeforeATimerThatIsDue)
-{
-    startWithClass();
-    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    // An invalid window is painted before its timer that is due.
     platformShowWindow(window, ShowNormal);
     platformSetTimer(window, 2, 100);
     testAdvanceClock(countsFor(100));
@@ -252,10 +247,9 @@ TEST(Timer, ANestedMessageLoopDispatchesTheOwnersTimers)
 TEST(Focus, MovesToAShownPopupAndBackAndFollowsTheRealWindow)
 {
     startWithClass();
-    Window* main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 100, 100, 0);
+    Window* main = create(StylePopup, nullptr, 0, 0, 100, 100);
     platformShowWindow(main, ShowMaximized);
-    Window* popup =
-        platformCreateWindow("TestWndClass", "", StyleSizingFrame, main, 10, 10, 50, 50, 0);
+    Window* popup = create(StyleSizingFrame, main, 10, 10, 50, 50);
     Log.clear();
     platformShowWindow(popup, ShowNormal);
     EXPECT_EQ(kindsFor(main), std::vector<int>{MsgKillFocus});
@@ -278,8 +272,8 @@ TEST(Focus, MovesToAShownPopupAndBackAndFollowsTheRealWindow)
 TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
 {
     startWithClass();
-    Window* main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
-    Window* popup = platformCreateWindow("TestWndClass", "", StylePopup, main, 0, 0, 10, 10, 0);
+    Window* main = create(StylePopup, nullptr, 0, 0, 10, 10);
+    Window* popup = create(StylePopup, main, 0, 0, 10, 10);
     platformSetTimer(popup, 1, 10);
     platformPostMessage(popup, MsgUser, 0, 0);
     Log.clear();
@@ -292,11 +286,10 @@ TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
     EXPECT_TRUE(drain().empty()); // its timer and its posted message went with it
 }
 
-TEST(Window, MoveSendsSizeOnlyWhenTheClientSizeChanges)
+TEST(Window, MoveSendsSizeOnlyWhenTheClientSizeChangesAndTheSurfaceFollows)
 {
     startWithClass();
-    Window* window =
-        platformCreateWindow("TestWndClass", "", StyleSizingFrame, nullptr, 0, 0, 100, 80, 0);
+    Window* window = create(StyleSizingFrame, nullptr, 0, 0, 100, 80);
     Rect client = platformClientRect(window);
     Rect outer = platformWindowRect(window);
     EXPECT_LT(client.Right, outer.Right - outer.Left); // the frame takes its share
@@ -306,17 +299,14 @@ TEST(Window, MoveSendsSizeOnlyWhenTheClientSizeChanges)
     EXPECT_EQ(kindsFor(window), std::vector<int>{MsgSize});
     EXPECT_EQ(Log[0].Param1, platformClientRect(window).Right);
     EXPECT_EQ(platformWindowRect(window).Left, 20);
-}
 
-TEST(Surface, WindowSurfaceStaysTheSameThroughSizeChanges)
-{
-    startWithClass();
-    Window* window = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 10, 10, 0);
+    // The window's own surface follows the size and is not the caller's to free.
     Surface* surface = platformWindowSurface(window);
     platformShowWindow(window, ShowMaximized);
     EXPECT_EQ(platformWindowSurface(window), surface);
-    EXPECT_EQ(platformSurfaceWidth(surface), platformScreenRect().Right);
-    platformFreeSurface(surface); // a window's own surface is not the caller's to free
+    EXPECT_EQ(platformSurfaceWidth(surface), platformClientRect(window).Right);
+    EXPECT_GT(platformClientRect(window).Right, 200);
+    platformFreeSurface(surface);
     platformFillRect(surface, {0, 0, 2, 2}, 0x0000FF);
     EXPECT_EQ(platformGetPixel(surface, 1, 1), 0x0000FFu);
 }
@@ -324,9 +314,8 @@ TEST(Surface, WindowSurfaceStaysTheSameThroughSizeChanges)
 TEST(Screen, OwnedWindowsAreComposedAboveOwnersWithAFrame)
 {
     startWithClass();
-    Window* main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 100, 100, 0);
-    Window* popup =
-        platformCreateWindow("TestWndClass", "", StyleSizingFrame, main, 20, 20, 40, 40, 0);
+    Window* main = create(StylePopup, nullptr, 0, 0, 100, 100);
+    Window* popup = create(StyleSizingFrame, main, 20, 20, 40, 40);
     // Created later but owned: still above. A window created after it without an owner is
     // above neither rule, so it is left out here.
     platformShowWindow(popup, ShowNormal);

@@ -82,28 +82,26 @@ check_saved() {
     return $failed
 }
 
-status=0
-write_config
-run_and_escape "$config"
-code=$?
-if [[ $code -ne 0 ]]; then
-    echo "exit code $code, expected 0 (path given as one argument)" >&2
-    cat "$work/out.log" >&2
-    status=1
-fi
-check_saved || status=1
+# Runs one start from a freshly written configuration; how names the way the path is given.
+check_start() {
+    local how=$1 code
+    shift
+    write_config
+    run_and_escape "$@"
+    code=$?
+    if [[ $code -ne 0 ]]; then
+        echo "exit code $code, expected 0 (path $how)" >&2
+        cat "$work/out.log" >&2
+        return 1
+    fi
+    check_saved
+}
 
+status=0
+check_start "given as one argument" "$config" || status=1
 # The same path given as separate words: they are joined by single blanks.
-write_config
 # shellcheck disable=SC2086
-run_and_escape $config
-code=$?
-if [[ $code -ne 0 ]]; then
-    echo "exit code $code, expected 0 (path split into words)" >&2
-    cat "$work/out.log" >&2
-    status=1
-fi
-check_saved || status=1
+check_start "split into words" $config || status=1
 
 [[ $status -eq 0 ]] && echo "e2e_spine: passed"
 exit $status
