@@ -42,8 +42,7 @@ protected:
     void TearDown() override
     {
         EmulatorTable.clear();
-        for (const char* name :
-             {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH", "ARGRECORDER_MEGABYTES"})
+        for (const char* name : {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH"})
             unsetenv(name);
         InFreshDirectory::TearDown();
     }
