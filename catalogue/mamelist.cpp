@@ -9,7 +9,6 @@
 #include "config/settings.h"
 #include "core/frontend.h"
 #include "launch/launch.h"
-#include "platform/window.h"
 
 #include <expat.h>
 
@@ -53,11 +52,6 @@ struct ListFeed
 };
 
 static const size_t ReadBlockSize = 1 << 20;
-
-static void showError(const std::string& text)
-{
-    platformMessageBox(FrontendState.MainWindow, text, "Error");
-}
 
 static int isBlank(char c)
 {

@@ -20,7 +20,7 @@
 FrontendStateRecord FrontendState;
 void (*MainLoopTick)(Window* mainWindow) = processTick;
 
-static void showError(const std::string& text)
+void showError(const std::string& text)
 {
     platformMessageBox(FrontendState.MainWindow, text, "Error");
 }

@@ -41,5 +41,7 @@ int runMainLoop();
 void releaseResources();
 void hideCursor();
 void showCursor();
+// The modal "Error" box the player sees, owned by the main window once it exists.
+void showError(const std::string& text);
 // Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
 int findGameByName(const std::string& name);

@@ -8,7 +8,6 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"
-#include "platform/window.h"
 
 #include <climits>
 #include <cstdio>
@@ -140,8 +139,7 @@ int runProcess(const std::string& commandLine, const std::string& workingDirecto
     Process* process = platformStartProcess(commandLine, workingDirectory, outputPath);
     if (!process)
     {
-        platformMessageBox(FrontendState.MainWindow, "Failed to execute [" + commandLine + "]!",
-                           "Error");
+        showError("Failed to execute [" + commandLine + "]!");
         return 0;
     }
     if (FrontendSettings.SendKeys && !keys.empty()) typeKeys(keys);
@@ -152,7 +150,7 @@ int runProcess(const std::string& commandLine, const std::string& workingDirecto
         if (waited)
             *exitCode = code;
         else
-            platformMessageBox(FrontendState.MainWindow, "GetExitCodeProcess failed!", "Error");
+            showError("GetExitCodeProcess failed!");
     }
     return 1;
 }
