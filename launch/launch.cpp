@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <vector>
 
 static const char* const LogPrefix = "Executing command line: ";
 static const char* const LogFile = "log.txt";
@@ -44,60 +45,78 @@ std::string buildCommandLine(const std::string& execPath, const std::string& exe
     return program + " " + parameters;
 }
 
-// A game's text goes into the command line so that splitting gives it back unchanged: a double
-// quote in a file name is escaped (with the backslashes before it doubled) instead of ending
-// the template's grouping.
-static std::string protectQuotes(const std::string& text)
+// The template filled in, with a mark on every byte that a game's text put there: the game's
+// bytes are the ones that must reach the emulator unchanged.
+struct Expansion
 {
-    if (text.find('"') == std::string::npos) return text;
-    std::string protectedText;
-    size_t backslashes = 0;
-    for (char c : text)
-    {
-        if (c == '"')
-        {
-            protectedText.append(backslashes + 1, '\\');
-            protectedText += '"';
-        }
-        else
-            protectedText += c;
-        backslashes = c == '\\' ? backslashes + 1 : 0;
-    }
-    return protectedText;
+    std::string Text;
+    std::vector<bool> FromGame;
+};
+
+static void append(Expansion& expansion, const std::string& text, bool fromGame)
+{
+    expansion.Text += text;
+    expansion.FromGame.insert(expansion.FromGame.end(), text.size(), fromGame);
 }
 
-static std::string tokenText(char token, const Game* game)
+static void appendToken(Expansion& expansion, char token, const Game* game)
 {
     switch (token)
     {
     case 'd':
-        return protectQuotes(game->Description);
+        return append(expansion, game->Description, true);
     case 'f':
-        return protectQuotes(game->Name);
+        return append(expansion, game->Name, true);
     case 'p':
-        return protectQuotes(game->RomDirectory);
+        return append(expansion, game->RomDirectory, true);
     case 'q':
-        return "\"";
+        return append(expansion, "\"", false);
     case 'r':
-        return protectQuotes(stripExtension(game->Name));
+        return append(expansion, stripExtension(game->Name), true);
     default:
-        return std::string(1, token);
+        return append(expansion, std::string(1, token), false);
     }
+}
+
+// The command line is split by the rule that backslashes before a double quote escape it, so
+// a game's text could otherwise end or open the template's quoting: a file name ending in a
+// backslash would swallow the closing quote and let the rest of the name become options. A
+// game's double quote becomes an escaped one; a game's backslashes before a template quote
+// are doubled; before a game's quote every backslash is doubled, since the template cannot
+// have meant to escape a quote it never wrote. Backslashes elsewhere stay single.
+static std::string protectGameTexts(const Expansion& expansion)
+{
+    const std::string& text = expansion.Text;
+    std::string line;
+    for (size_t i = 0; i < text.size();)
+    {
+        size_t end = text.find_first_not_of('\\', i);
+        if (end == std::string::npos) end = text.size();
+        bool beforeQuote = end < text.size() && text[end] == '"';
+        bool beforeGameQuote = beforeQuote && expansion.FromGame[end];
+        for (size_t k = i; k < end; k++)
+            line.append(beforeGameQuote || (beforeQuote && expansion.FromGame[k]) ? 2 : 1, '\\');
+        if (end == text.size()) break;
+        if (beforeGameQuote) line += '\\';
+        line += text[end];
+        i = end + 1;
+    }
+    return line;
 }
 
 std::string expandCmdLine(const Emulator* emulator, const Game* game)
 {
     const std::string& pattern = emulator->CmdLine;
-    if (pattern.empty()) return protectQuotes(game->Name);
-    std::string expanded;
+    Expansion expansion;
+    if (pattern.empty()) append(expansion, game->Name, true);
     for (size_t i = 0; i < pattern.size(); i++)
     {
         if (pattern[i] != '%')
-            expanded += pattern[i];
+            append(expansion, std::string(1, pattern[i]), false);
         else if (i + 1 < pattern.size())
-            expanded += tokenText(pattern[++i], game);
+            appendToken(expansion, pattern[++i], game);
     }
-    return expanded;
+    return protectGameTexts(expansion);
 }
 
 std::string stripExtension(const std::string& text)

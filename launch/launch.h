@@ -11,8 +11,9 @@ struct Emulator;
 int launchGame(const Game* game, int* exitCode);
 // The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
 // RomDirectory, %q a double quote, %r Name without extension, %x x, a last lone % dropped).
-// An empty template gives the Name. A double quote inside the game's texts is escaped so that
-// the text reaches the emulator unchanged.
+// An empty template gives the Name. Double quotes in the game's texts, and backslashes that
+// come to stand before a double quote, are escaped so that each text reaches the emulator
+// byte for byte as the argument the template's quoting makes.
 std::string expandCmdLine(const Emulator* emulator, const Game* game);
 // ExecPath/Executable (just Executable, looked up on the PATH, when execPath is empty), a blank
 // and the parameters. An existing program path with blanks is quoted.

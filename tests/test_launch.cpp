@@ -3,6 +3,7 @@
 
 #include "core/frontend.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 #include "support.h"
 
 #include <csignal>
@@ -137,6 +138,70 @@ TEST_F(LaunchTest, ShellCharactersInNamesAreText)
     {
         EXPECT_FALSE(fs::exists(EmuDir / made)) << made;
         EXPECT_FALSE(fs::exists(Dir / made)) << made;
+    }
+}
+
+// Backslashes before a quote escape it when the command line is split: a name ending in one
+// must not swallow the closing quote and turn the rest of the line into options.
+TEST_F(LaunchTest, BackslashesInNamesCannotRegroupTheArguments)
+{
+    const std::string names[] = {
+        "pack -autoboot_script evil.lua \\",
+        "name\\.zip",
+        "trail\\",
+        "back\\slash\\.zip",
+        "\\\\\\\\",
+        "a\\\\\"b",
+        "ends in \\\"",
+        "\"\\ \" \\\\\" -x \\",
+    };
+    Emu.CmdLine = "%q%f%q --desc %q%d%q %q%r%q %q%p%q";
+    for (const std::string& name : names)
+    {
+        Entry.Name = name;
+        Entry.Description = "Desc of " + name;
+        Entry.RomDirectory = "/roms\\" + name + "\\";
+        EXPECT_EQ(launch(),
+                  (std::vector<std::string>{EmuDir.string(), name, "--desc", Entry.Description,
+                                            stripExtension(name), Entry.RomDirectory}))
+            << name;
+    }
+    // Outside quotes a name splits at its blanks as before; a backslash the template puts
+    // before a name's quote stays a backslash.
+    Entry.Name = "trail\\ x\\";
+    Emu.CmdLine = "%f";
+    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "trail\\", "x\\"}));
+    Entry.Name = "\"q";
+    Emu.CmdLine = "%q\\%f%q";
+    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "\\\"q"}));
+}
+
+TEST_F(LaunchTest, AnyTextBetweenQuotesComesBackAsOneArgument)
+{
+    std::mt19937 random(20261206);
+    auto generate = [&random]()
+    {
+        std::string text(random() % 24, ' ');
+        for (char& c : text)
+        {
+            unsigned pick = random() % 8;
+            c = pick < 3 ? '\\' : pick < 5 ? '"' : (char)(1 + random() % 255);
+        }
+        return text;
+    };
+    for (int i = 0; i < 20000; i++)
+    {
+        Entry.Name = generate();
+        Entry.Description = generate();
+        Emu.CmdLine = "%q%f%q";
+        ASSERT_EQ(platformSplitCommandLine(expandCmdLine(&Emu, &Entry)),
+                  std::vector<std::string>{Entry.Name});
+        Emu.CmdLine = "x%q%d%q y";
+        ASSERT_EQ(platformSplitCommandLine(expandCmdLine(&Emu, &Entry)),
+                  (std::vector<std::string>{"x" + Entry.Description, "y"}));
+        Emu.CmdLine = "%q%r%q";
+        ASSERT_EQ(platformSplitCommandLine(expandCmdLine(&Emu, &Entry)),
+                  std::vector<std::string>{stripExtension(Entry.Name)});
     }
 }
 
