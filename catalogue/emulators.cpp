@@ -105,12 +105,15 @@ std::unique_ptr<NameCodeFilter> readNameCodeFilter(const std::string& section)
     return filter;
 }
 
+// The blank after the comma in "Emulators=Hand, MAME" is how lists are written by hand; the
+// emulator keeps it in its name but is a MAME emulator all the same.
 static int startsWithMame(const std::string& name)
 {
     static const char Mame[] = "mame";
-    if (name.size() < 4) return 0;
+    size_t start = name.find_first_not_of(" \t");
+    if (start == std::string::npos || name.size() - start < 4) return 0;
     for (int i = 0; i < 4; i++)
-        if (std::tolower((unsigned char)name[i]) != Mame[i]) return 0;
+        if (std::tolower((unsigned char)name[start + i]) != Mame[i]) return 0;
     return 1;
 }
 

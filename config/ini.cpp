@@ -140,9 +140,19 @@ static IniEntry parseLine(const std::string& text, const IniLine& line)
     return entry;
 }
 
-static int sameName(const std::string& text, size_t begin, size_t end, const char* name)
+// The names in a file are read without their surrounding blanks, so the names a caller passes
+// are compared the same way: "[NES]" is the section of an emulator listed as " NES".
+static std::string trimmedName(const char* name)
 {
-    size_t length = strlen(name);
+    std::string text = name ? name : "";
+    size_t begin = 0, end = text.size();
+    trimRange(text, begin, end);
+    return text.substr(begin, end - begin);
+}
+
+static int sameName(const std::string& text, size_t begin, size_t end, const std::string& name)
+{
+    size_t length = name.size();
     if (end - begin != length) return 0;
     for (size_t i = 0; i < length; i++)
         if (tolower((unsigned char)text[begin + i]) != tolower((unsigned char)name[i])) return 0;
@@ -165,7 +175,7 @@ static int mayBeHeader(const std::string& text, const IniLine& line)
 }
 
 // Only the first section of a name counts, and the first key of a name in it.
-static IniPlace locate(const std::string& text, const char* section, const char* key)
+static IniPlace locate(const std::string& text, const std::string& section, const std::string& key)
 {
     IniPlace place = {};
     LineCursor cursor = {firstLineStart(text), std::string::npos, std::string::npos};
@@ -216,7 +226,7 @@ static int lookup(const char* section, const char* key, const std::string& file,
         text = HeldFile.Text;
     else if (!platformReadFile(file, text))
         return 0;
-    IniPlace place = locate(text, section, key);
+    IniPlace place = locate(text, trimmedName(section), trimmedName(key));
     if (!place.KeyFound) return 0;
     value = text.substr(place.Key.ValueBegin, place.Key.ValueEnd - place.Key.ValueBegin);
     removeQuotes(value);
@@ -294,14 +304,15 @@ static int hasLineBreak(const std::string& text)
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-// Names and values that could not be found again after writing are refused.
-static int canStore(const char* section, const char* key, const std::string& value)
+// Names and values that could not be found again after writing are refused: a key starting
+// with "[" would read back as a section header, and a value beyond the read limit would come
+// back cut.
+static int canStore(const std::string& section, const std::string& key, const std::string& value)
 {
-    std::string sectionText = section, keyText = key;
-    if (hasLineBreak(sectionText) || sectionText.find(']') != std::string::npos) return 0;
-    if (hasLineBreak(keyText) || keyText.find('=') != std::string::npos) return 0;
-    if (keyText.empty() || isBlank(keyText.front()) || isBlank(keyText.back())) return 0;
-    return !hasLineBreak(value);
+    if (hasLineBreak(section) || section.find(']') != std::string::npos) return 0;
+    if (hasLineBreak(key) || key.find('=') != std::string::npos) return 0;
+    if (key.empty() || key.front() == '[') return 0;
+    return !hasLineBreak(value) && value.size() <= (size_t)IniValueLimit;
 }
 
 // Blanks at the ends, or a pair of quotes around it, would be lost when the value is read
@@ -318,11 +329,12 @@ static std::string quoteIfNeeded(const std::string& value)
 static int endsWithBlankLine(const std::string& text)
 {
     size_t content = text.find_last_not_of("\r\n");
-    std::string_view ends(text.data() + content + 1, text.size() - content - 1);
+    size_t endsAt = content == std::string::npos ? 0 : content + 1;
+    std::string_view ends(text.data() + endsAt, text.size() - endsAt);
     return ends != "\n" && ends != "\r" && ends != "\r\n";
 }
 
-static void appendSection(std::string& text, const char* section, const std::string& keyLine)
+static void appendSection(std::string& text, const std::string& section, const std::string& keyLine)
 {
     const char* eol = lineEndOf(text);
     if (text.size() > firstLineStart(text))
@@ -330,10 +342,10 @@ static void appendSection(std::string& text, const char* section, const std::str
         if (text.back() != '\n' && text.back() != '\r') text += eol;
         if (!endsWithBlankLine(text)) text += eol; // a blank line between sections
     }
-    text += "[" + std::string(section) + "]" + eol + keyLine + eol;
+    text += "[" + section + "]" + eol + keyLine + eol;
 }
 
-static void storeInText(std::string& text, const char* section, const char* key,
+static void storeInText(std::string& text, const std::string& section, const std::string& key,
                         const std::string& stored)
 {
     IniPlace place = locate(text, section, key);
@@ -345,7 +357,7 @@ static void storeInText(std::string& text, const char* section, const char* key,
         text.replace(from, place.KeyLine.End - from, stored);
         return;
     }
-    std::string keyLine = std::string(key) + "=" + stored;
+    std::string keyLine = key + "=" + stored;
     if (!place.SectionFound) return appendSection(text, section, keyLine);
     const char* eol = lineEndOf(text);
     std::string insert = place.InsertNeedsBreak ? eol + keyLine : keyLine + eol;
@@ -360,12 +372,16 @@ static int readForWriting(const std::string& file, std::string& contents)
     return 0;
 }
 
-int iniWriteString(const char* section, const char* key, const std::string& text,
+int iniWriteString(const char* sectionName, const char* keyName, const std::string& text,
                    const std::string& file)
 {
+    std::string section = trimmedName(sectionName), key = trimmedName(keyName);
     if (!canStore(section, key, text))
     {
-        fprintf(stderr, "Not written: [%s] %s holds a line break or a bracket\n", section, key);
+        fprintf(stderr,
+                "Not written to %s: [%s] %s would not read back (an empty key, a line break, a "
+                "bracket, an equals sign or a value over %d characters)\n",
+                file.c_str(), section.c_str(), key.c_str(), IniValueLimit);
         return 0;
     }
     if (HeldFile.Active && HeldFile.Path == file)

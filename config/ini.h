@@ -1,5 +1,6 @@
 // Reading and writing keys of INI files, the way the configuration files of this kind of
-// program were written to be read: section and key names without regard to case, the first
+// program were written to be read: section and key names without regard to case or to the
+// blanks around them (the caller's as well as the file's), the first
 // occurrence wins, one pair of quotes around a value removed, the rest of the file kept on
 // writing. Every call reads the file (unless its writes are held); writes replace it atomically.
 #pragma once
@@ -28,7 +29,9 @@ int iniReadInt(const char* section, const char* key, const char* defaultText,
 // value.
 int iniReadNumber(const char* section, const char* key, int defaultValue, const std::string& file);
 // Stores text under key, creating the file, the section or the key as needed and keeping every
-// other byte of the file. Answers 0 (file untouched) when it cannot be written.
+// other byte of the file. Answers 0 (file untouched) when it cannot be written or would not
+// read back: a line break anywhere, "]" in the section, "=" in the key, a key that is empty or
+// starts with "[", a value over IniValueLimit characters.
 int iniWriteString(const char* section, const char* key, const std::string& text,
                    const std::string& file);
 void iniWriteInt(const char* section, const char* key, int value, const std::string& file);

@@ -44,24 +44,25 @@ TEST(SplitList, SkipsEmptyItemsKeepsSpacesAndRunsTwoSplitsAtOnce)
 
 TEST(Emulators, ListAndSectionsWithTheirDefaults)
 {
-    useConfig(freshDirectory() / "list.ini", "[Settings]\r\n"
-                                             "Emulators=,MAME,,Genesis, Spaced,mameplus,MAM,\r\n"
-                                             "[MAME]\r\n"
-                                             "DisplayClones=0\r\n"
-                                             "MaxPlayers=2\r\n"
-                                             "ControllerTypes=8\r\n"
-                                             "UseGoodFilters=\r\n"
-                                             "[Genesis]\r\n"
-                                             "RomPath=/roms/a,/roms/b\r\n"
-                                             "Executable=gens\r\n"
-                                             "RomFileExt=bin\r\n"
-                                             "IncludeInAll=0\r\n"
-                                             "SendKeys={F1}\r\n"
-                                             "UseGoodFilters=1\r\n"
-                                             "ShowUSA=1\r\n"
-                                             "ShowVerified=1\r\n");
+    useConfig(freshDirectory() / "list.ini",
+              "[Settings]\r\n"
+              "Emulators=,MAME,,Genesis, Spaced,mameplus,MAM, Mame2,\r\n"
+              "[MAME]\r\n"
+              "DisplayClones=0\r\n"
+              "MaxPlayers=2\r\n"
+              "ControllerTypes=8\r\n"
+              "UseGoodFilters=\r\n"
+              "[Genesis]\r\n"
+              "RomPath=/roms/a,/roms/b\r\n"
+              "Executable=gens\r\n"
+              "RomFileExt=bin\r\n"
+              "IncludeInAll=0\r\n"
+              "SendKeys={F1}\r\n"
+              "UseGoodFilters=1\r\n"
+              "ShowUSA=1\r\n"
+              "ShowVerified=1\r\n");
     loadEmulators();
-    ASSERT_EQ(EmulatorTable.size(), 5u);
+    ASSERT_EQ(EmulatorTable.size(), 6u);
     EXPECT_EQ(EmulatorTable[2]->Name, " Spaced");
 
     const Emulator* mame = findEmulator("MAME");
@@ -104,6 +105,7 @@ TEST(Emulators, ListAndSectionsWithTheirDefaults)
     EXPECT_TRUE(findEmulator("mameplus")->IsMame);
     EXPECT_TRUE(findEmulator("mameplus")->MameFilter);
     EXPECT_FALSE(findEmulator("MAM")->IsMame);
+    EXPECT_TRUE(findEmulator(" Mame2")->IsMame);
 
     useConfig(freshDirectory() / "list-empty.ini", "[Settings]\nEmulators=,,,\n");
     loadEmulators();

@@ -122,6 +122,31 @@ TEST_F(Startup, AWindowClassThatCannotBeRegisteredEndsWithCodeOne)
     EXPECT_EQ(readText(Dir / "t.ini"), HandListed);
 }
 
+// "Emulators=Hand, NES" is how a list is written by hand: " NES" must find [NES].
+TEST_F(Startup, AListedNameWithABlankFindsItsSection)
+{
+    fs::create_directories(Dir / "nes");
+    touch(Dir / "nes" / "Kid (U).nes");
+    std::string text = "[Settings]\nEmulators=Hand, NES\n[Hand]\nGame1=Zeta,zeta\n[NES]\nRomPath=" +
+                       (Dir / "nes").string() + "\nRomFileExt=nes\nUseGoodFilters=1\nShowUSA=1\n";
+    useConfig(Dir / "t.ini", text);
+    loadFrontendSettings();
+    ASSERT_EQ(loadCatalogue(), 1);
+    ASSERT_EQ(EmulatorTable.size(), 2u);
+    EXPECT_EQ(EmulatorTable[1]->Name, " NES");
+    EXPECT_EQ(EmulatorTable[1]->RomFileExt, "nes");
+    ASSERT_EQ(AllGames.size(), 2u);
+    EXPECT_TRUE(findGame("Kid (U).nes", 1));
+    resetCatalogue();
+
+    // The filters saved at exit go back into [NES], not into a new "[ NES]".
+    EXPECT_EQ(run((Dir / "t.ini").string()), 0);
+    std::string saved = readText(Dir / "t.ini");
+    EXPECT_EQ(saved.find("[ NES]"), std::string::npos);
+    EXPECT_EQ(saved.find("ShowUSA=1"), saved.rfind("ShowUSA="));
+    EXPECT_NE(saved.find("ShowVerified=0"), std::string::npos);
+}
+
 static std::string mameConfig(const std::string& execPath, const std::string& executable,
                               const std::string& settings = "")
 {

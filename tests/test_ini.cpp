@@ -171,6 +171,60 @@ TEST(IniWrite, CreatesFilesAndKeepsValuesThatNeedQuotes)
     EXPECT_EQ(readText(file), "[S]\nk=1\nj=2");
 }
 
+TEST(IniWrite, NamesWithBlanksAndOddKeysReadBackOrAreRefused)
+{
+    fs::path dir = freshDirectory();
+    std::string file = (dir / "n.ini").string();
+    // " NES" is how "Emulators=Hand, NES" names the emulator of [NES].
+    writeText(file, "[NES]\nRomPath=/roms\n");
+    EXPECT_EQ(iniReadString(" NES", "\tRomPath ", "d", file), "/roms");
+    ASSERT_EQ(iniWriteString("NES ", " Ext", "nes", file), 1);
+    ASSERT_EQ(iniWriteString(" NES", "Ext", "nes2", file), 1);
+    EXPECT_EQ(readText(file), "[NES]\nRomPath=/roms\nExt=nes2\n");
+
+    // A key that would read back as a section header, an empty key, and a value that would
+    // read back cut are refused and leave the file alone.
+    for (const char* key : {"[x]", " [x", "  "})
+        EXPECT_EQ(iniWriteString("NES", key, "1", file), 0) << key;
+    EXPECT_EQ(iniWriteString("NES", "Long", std::string(1024, 'v'), file), 0);
+    EXPECT_EQ(readText(file), "[NES]\nRomPath=/roms\nExt=nes2\n");
+    ASSERT_EQ(iniWriteString("NES", "Long", std::string(1023, 'v'), file), 1);
+
+    for (const char* breaks : {"\n", "\n\n\n", "\r\n\r\n", "\r"})
+    {
+        writeText(file, breaks);
+        ASSERT_EQ(iniWriteString("S", "k", "1", file), 1);
+        EXPECT_EQ(iniReadString("S", "k", "d", file), "1");
+    }
+}
+
+// Any write that answers 1 must read back what it wrote; any refused one must change nothing.
+TEST(IniWrite, EveryAcceptedWriteReadsBack)
+{
+    fs::path dir = freshDirectory();
+    std::string file = (dir / "f.ini").string();
+    std::mt19937 random(91);
+    const std::string alphabet = "ab[]= \t\"';#\r\n\v";
+    auto generate = [&](size_t maxLength)
+    {
+        std::string text(random() % (maxLength + 1), ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    writeText(file, generate(200));
+    for (int i = 0; i < 3000; i++)
+    {
+        std::string section = generate(4), key = generate(4), value = generate(6);
+        std::string before = readText(file);
+        if (iniWriteString(section.c_str(), key.c_str(), value, file))
+            ASSERT_EQ(iniReadString(section.c_str(), key.c_str(), "\x01", file), value)
+                << "[" << section << "] " << key << " in:\n"
+                << before;
+        else
+            ASSERT_EQ(readText(file), before) << "[" << section << "] " << key;
+    }
+}
+
 TEST(IniWrite, AFileThatCannotBeReadOrWrittenIsLeftUntouched)
 {
     fs::path dir = freshDirectory();
