@@ -1,8 +1,8 @@
 // Reading and writing keys of INI files, the way the configuration files of this kind of
 // program were written to be read: section and key names without regard to case or to the
-// blanks around them (the caller's as well as the file's), the first
-// occurrence wins, one pair of quotes around a value removed, the rest of the file kept on
-// writing. Every call reads the file (unless its writes are held); writes replace it atomically.
+// blanks around them (the caller's as well as the file's), the first occurrence wins, one pair
+// of quotes around a value removed, the rest of the file kept on writing. Every call reads the
+// file (unless its writes are held); writes replace it atomically.
 #pragma once
 
 #include <cstdint>
