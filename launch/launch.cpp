@@ -88,6 +88,7 @@ static std::string protectGameTexts(const Expansion& expansion)
 {
     const std::string& text = expansion.Text;
     std::string line;
+    line.reserve(text.size());
     for (size_t i = 0; i < text.size();)
     {
         size_t end = text.find_first_not_of('\\', i);
