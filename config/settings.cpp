@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/emulators.h"
 #include "config/ini.h"
+#include "config/skin.h"
 #include "core/frontend.h"
 
 FrontendSettingsRecord FrontendSettings;
@@ -83,8 +84,7 @@ void loadFrontendSettings()
     loadView(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
-    // loadSkin() belongs here, once the skin settings exist: the skin is read last because
-    // its directory comes from SkinDir and SkinName above.
+    loadSkin(); // last: its folder comes from SkinDir and SkinName above
 }
 
 static void saveSelectedGame(const std::string& file)
@@ -112,6 +112,5 @@ void saveFrontendSettings()
     iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
     saveEmulatorFilters();
     iniFlushWrites();
-    // saveSkin() belongs here, once the skin settings exist, and only when SkinName is not
-    // empty: the skin's own file is written after the configuration file.
+    if (!FrontendSettings.SkinName.empty()) saveSkin();
 }

@@ -8,8 +8,11 @@
 #include "catalogue/mamelist.h"
 #include "catalogue/romscan.h"
 #include "config/settings.h"
+#include "config/skin.h"
 #include "core/mainwindow.h"
 #include "core/tick.h"
+#include "display/artwork.h"
+#include "display/mainscreen.h"
 #include "launch/launch.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -89,8 +92,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
 static int loadEmulatorGames(int index)
 {
     const Emulator& emulator = *EmulatorTable[index];
-    // Skin.ShownEmulator chooses CurrentEmulator here once the skin settings exist: the
-    // first emulator whose Name equals it exactly.
+    if (emulator.Name == Skin.ShownEmulator) FrontendState.CurrentEmulator = index;
     if (emulator.IsMame) return loadMameEmulator(emulator, index);
     // showMessage("Discovering <Name> roms...") comes with the message window.
     discoverRoms(&emulator, index);
@@ -111,9 +113,9 @@ static int finishLoading()
     sortAllGames();
     rebuildVisibleGames();
     platformClearKeyPresses(); // keys pressed while loading must trigger nothing
-    // ListTop = 0 belongs here once the main screen exists.
+    ListTop = 0;
     FrontendState.CurrentGame = selectedGameIndex();
-    // loadBackgroundImage() comes with the artwork.
+    loadBackgroundImage();
     // closeMessageWindow() comes with the message window.
     // initJoystick() comes with the joystick input.
     // playSkinSound(Skin.Sounds.Startup, without waiting) comes with the sounds.
@@ -173,8 +175,8 @@ void releaseResources()
 {
     freeCatalogue();
     freeEmulators(); // nothing reads them after the exit save
-    // The skin's heap texts (Skin.Fontface, the sounds, Skin.StatusBarFontFace) are
-    // released here once the skin settings exist.
+    freeSkin();
+    freeArtwork();
     FrontendSettings.MameinfoDat.clear();
     FrontendSettings.SelectedGame.clear();
     if (FrontendState.BackBufferDC) platformFreeSurface(FrontendState.BackBufferDC);
@@ -206,7 +208,7 @@ static void showMainWindow()
 {
     if (FrontendState.CurrentGame >= (int)VisibleGames.size()) FrontendState.CurrentGame = 0;
     platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-    // drawMainScreen(BackBufferDC) comes with the main screen.
+    drawMainScreen(FrontendState.BackBufferDC);
     platformInvalidate(FrontendState.MainWindow, 0);
     platformUpdateWindow(FrontendState.MainWindow);
 }

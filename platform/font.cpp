@@ -211,6 +211,11 @@ int platformFontHeight(const Font* font)
     return font ? font->LineHeight : 16;
 }
 
+int platformFontUsable(const Font* font)
+{
+    return font && font->Face;
+}
+
 static void appendUtf8(std::string& out, uint32_t code)
 {
     if (code < 0x80)
@@ -284,19 +289,33 @@ int platformTextWidth(const Font* font, const std::string& text)
     return width;
 }
 
-static const Font* fontOf(const Surface* surface)
+const Font* platformSurfaceFont(const Surface* surface)
 {
-    if (surface->Selected) return surface->Selected;
+    if (surface && surface->Selected) return surface->Selected;
     if (!DefaultFont) DefaultFont = platformCreateFont("", 12, 0, 0);
     return DefaultFont;
+}
+
+// The characters that can show in width pixels, and one more that the clip cuts: a name of
+// thousands of characters in a narrow list is not rendered whole only to be cut.
+static std::string visiblePart(TTF_Font* face, const std::string& text, int width)
+{
+    int extent = 0, count = 0;
+    if (TTF_MeasureUTF8(face, text.c_str(), width, &extent, &count) != 0) return text;
+    size_t end = 0;
+    for (int shown = 0; end < text.size() && shown <= count; shown++) do
+            end++;
+        while (end < text.size() && ((unsigned char)text[end] & 0xC0) == 0x80);
+    return text.substr(0, end);
 }
 
 // One line at (x, y), clipped to clip (in surface coordinates).
 static void drawLine(Surface* surface, int x, int y, const std::string& line, const SDL_Rect& clip)
 {
-    const Font* font = fontOf(surface);
+    const Font* font = platformSurfaceFont(surface);
     if (!font || !font->Face) return;
-    std::string text = displayableText(line);
+    if (x >= clip.x + clip.w) return;
+    std::string text = visiblePart(font->Face, displayableText(line), clip.x + clip.w - x);
     if (text.empty()) return;
     Color color = surface->TextColor;
     SDL_Color ink = {(Uint8)(color & 0xFF), (Uint8)((color >> 8) & 0xFF),
@@ -330,7 +349,7 @@ void platformDrawText(Surface* surface, Rect rect, const std::string& text)
     SDL_Rect clip = {rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top};
     SDL_Rect whole = {0, 0, surface->Width, surface->Height};
     if (!SDL_IntersectRect(&clip, &whole, &clip)) return;
-    int lineHeight = platformFontHeight(fontOf(surface));
+    int lineHeight = platformFontHeight(platformSurfaceFont(surface));
     int y = rect.Top;
     for (size_t start = 0; start <= text.size() && y < rect.Bottom; y += lineHeight)
     {

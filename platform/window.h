@@ -160,6 +160,11 @@ void platformDrawText(Surface* surface, Rect rect, const std::string& text);
 Font* platformCreateFont(const char* face, int points, int bold, int italic);
 void platformFreeFont(Font* font);
 int platformFontHeight(const Font* font); // line height, without external leading
+// 0 when not even the default face could be opened for the font: nothing it draws is seen and
+// its measurements mean nothing.
+int platformFontUsable(const Font* font);
+// The font text on the surface is drawn with: the selected one, or the layer's default.
+const Font* platformSurfaceFont(const Surface* surface);
 int platformTextWidth(const Font* font, const std::string& text);
 // The full names of the installed TrueType fonts, sorted, without repeats.
 std::vector<std::string> platformListFonts();

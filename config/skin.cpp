@@ -1,0 +1,124 @@
+// The skin settings: read key by key from skin.ini at every skin or view change, the editable
+// ones written back at exit and before another skin is chosen.
+#include "config/skin.h"
+
+#include "config/ini.h"
+#include "config/settings.h"
+#include "display/artwork.h"
+
+SkinRecord Skin;
+
+std::string skinFilePath()
+{
+    return FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName + "/skin.ini";
+}
+
+const char* layoutSection()
+{
+    return FrontendSettings.MenuType == 2 ? "Image" : "List";
+}
+
+static void loadFonts(const std::string& file)
+{
+    Skin.ShownEmulator = iniReadString("Settings", "Emulator", "All", file);
+    Skin.Fontface = iniReadString("Settings", "Fontface", "Arial", file);
+    Skin.Fontsize = iniReadNumber("Settings", "Fontsize", 18, file);
+    Skin.Fontcolor = iniReadColor("Settings", "Fontcolor", "0x0000FF", file);
+    Skin.MenuFontSize = iniReadNumber("Settings", "MenuFontSize", 12, file);
+    Skin.TextShadow = iniReadBool("Settings", "TextShadow", 0, file);
+}
+
+static void loadColours(const char* layout, const std::string& file)
+{
+    Skin.Backgroundcolor = iniReadColor(layout, "Backgroundcolor", "0x000000", file);
+    Skin.HighlightForecolor = iniReadColor(layout, "HighlightForecolor", "0x000000", file);
+    Skin.HighlightBackcolor = iniReadColor(layout, "HighlightBackcolor", "0xFFFFFF", file);
+    Skin.ShowStatusBar = iniReadBool(layout, "ShowStatusBar", 1, file);
+    Skin.StatusBarFontSize = iniReadNumber(layout, "StatusBarFontSize", 12, file);
+    Skin.StatusBarFontFace = iniReadString(layout, "StatusBarFontFace", "Arial", file);
+    Skin.StatusBarForeColor = iniReadColor(layout, "StatusBarForeColor", "0x000000", file);
+    Skin.StatusBarBackColor = iniReadColor(layout, "StatusBarBackColor", "0xFFFFFF", file);
+    Skin.ShowHighlightBar = iniReadBool(layout, "ShowHighlightBar", 1, file);
+}
+
+struct LayoutKey
+{
+    const char* Name;
+    int SkinRecord::*Field;
+};
+
+// The layout numbers in the order they are read; the first 16 of the saved ones are written
+// in the same order.
+static const LayoutKey ListKeys[] = {
+    {"ListStartX", &SkinRecord::ListStartX}, {"ListStartY", &SkinRecord::ListStartY},
+    {"ListWidth", &SkinRecord::ListWidth},   {"ListHeight", &SkinRecord::ListHeight},
+    {"ListRows", &SkinRecord::ListRows},     {"ListColumns", &SkinRecord::ListColumns},
+};
+static const LayoutKey BoxKeys[] = {
+    {"MarqueeStartX", &SkinRecord::MarqueeStartX},
+    {"MarqueeStartY", &SkinRecord::MarqueeStartY},
+    {"MarqueeWidth", &SkinRecord::MarqueeWidth},
+    {"MarqueeHeight", &SkinRecord::MarqueeHeight},
+    {"ScreenshotStartX", &SkinRecord::ScreenshotStartX},
+    {"ScreenshotStartY", &SkinRecord::ScreenshotStartY},
+    {"ScreenshotWidth", &SkinRecord::ScreenshotWidth},
+    {"ScreenshotHeight", &SkinRecord::ScreenshotHeight},
+    {"FlyerStartX", &SkinRecord::FlyerStartX},
+    {"FlyerStartY", &SkinRecord::FlyerStartY},
+    {"FlyerWidth", &SkinRecord::FlyerWidth},
+    {"FlyerHeight", &SkinRecord::FlyerHeight},
+};
+
+static void loadLayout(const char* layout, const std::string& file)
+{
+    for (const LayoutKey& key : ListKeys)
+        Skin.*key.Field = iniReadNumber(layout, key.Name, 0, file);
+    for (const LayoutKey& key : BoxKeys) Skin.*key.Field = iniReadNumber(layout, key.Name, 0, file);
+    Skin.PreviewSpacer = iniReadNumber(layout, "PreviewSpacer", 0, file);
+}
+
+static void loadSounds(const std::string& file)
+{
+    Skin.Sounds.Startup = iniReadOptionalString("Sounds", "Startup", file);
+    Skin.Sounds.Shutdown = iniReadOptionalString("Sounds", "Shutdown", file);
+    Skin.Sounds.StartGame = iniReadOptionalString("Sounds", "StartGame", file);
+    Skin.Sounds.Error = iniReadOptionalString("Sounds", "Error", file);
+    Skin.Sounds.ChangeGame = iniReadOptionalString("Sounds", "ChangeGame", file);
+}
+
+void loadSkin()
+{
+    std::string file = skinFilePath();
+    const char* layout = layoutSection();
+    loadFonts(file);
+    loadColours(layout, file);
+    loadLayout(layout, file);
+    loadSounds(file);
+    loadBackgroundImage();
+}
+
+void saveSkin()
+{
+    std::string file = skinFilePath();
+    const char* layout = layoutSection();
+    // One replacement for the whole save, so a kill during it leaves the old file or the new.
+    iniHoldWrites(file);
+    iniWriteString("Settings", "Fontface", Skin.Fontface, file);
+    iniWriteInt("Settings", "Fontsize", Skin.Fontsize, file);
+    iniWriteInt("Settings", "MenuFontSize", Skin.MenuFontSize, file);
+    iniWriteInt("Settings", "TextShadow", Skin.TextShadow, file);
+    iniWriteInt(layout, "ShowHighlightBar", Skin.ShowHighlightBar, file);
+    iniWriteInt(layout, "ShowStatusBar", Skin.ShowStatusBar, file);
+    iniWriteString("Settings", "Emulator", Skin.ShownEmulator, file);
+    iniWriteString(layout, "StatusBarFontFace", Skin.StatusBarFontFace, file);
+    iniWriteInt(layout, "StatusBarFontSize", Skin.StatusBarFontSize, file);
+    for (int i = 0; i < 4; i++)
+        iniWriteInt(layout, ListKeys[i].Name, Skin.*ListKeys[i].Field, file);
+    for (const LayoutKey& key : BoxKeys) iniWriteInt(layout, key.Name, Skin.*key.Field, file);
+    iniFlushWrites();
+}
+
+void freeSkin()
+{
+    Skin = SkinRecord();
+}

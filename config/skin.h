@@ -1,0 +1,65 @@
+// The skin: the emulator shown, fonts, colours, where the list and the three pictures sit,
+// and the sounds, read from skin.ini of the current skin. One skin.ini holds a layout for the
+// list view ([List]) and one for the image browser ([Image]).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Wave files inside the skin's folder; none when the key is missing or empty.
+struct SkinSounds
+{
+    std::optional<std::string> Startup;
+    std::optional<std::string> Shutdown;
+    std::optional<std::string> StartGame;
+    std::optional<std::string> Error;
+    std::optional<std::string> ChangeGame;
+};
+
+// Colours are 0x00BBGGRR, as read from the file; sizes in points, places in pixels.
+struct SkinRecord
+{
+    std::string ShownEmulator; // an emulator's Name, or "All"
+    std::string Fontface;
+    int Fontsize;
+    uint32_t Fontcolor;
+    int MenuFontSize;
+    int TextShadow;
+    uint32_t Backgroundcolor;
+    uint32_t HighlightForecolor;
+    uint32_t HighlightBackcolor;
+    int ShowStatusBar;
+    int StatusBarFontSize;
+    std::string StatusBarFontFace;
+    uint32_t StatusBarForeColor;
+    uint32_t StatusBarBackColor;
+    int ShowHighlightBar;
+    // List view: the list's left, top, right and bottom edges (0: the screen's edge). Image
+    // browser: the first cell's corner and the size of one cell.
+    int ListStartX, ListStartY, ListWidth, ListHeight;
+    int ListRows, ListColumns; // the image browser's grid
+    // A negative start counts from the right or bottom edge; a picture is shown only when its
+    // width and height are both above 0.
+    int MarqueeStartX, MarqueeStartY, MarqueeWidth, MarqueeHeight;
+    int ScreenshotStartX, ScreenshotStartY, ScreenshotWidth, ScreenshotHeight;
+    int FlyerStartX, FlyerStartY, FlyerWidth, FlyerHeight;
+    int PreviewSpacer; // margin between an image-browser cell and its marquee
+    SkinSounds Sounds;
+};
+
+// Filled by loadSkin at start-up and whenever the skin or the view changes; its texts are
+// freed by freeSkin at exit.
+extern SkinRecord Skin;
+
+// "<SkinDir>/<SkinName>/skin.ini".
+std::string skinFilePath();
+// "Image" in the image browser, "List" otherwise.
+const char* layoutSection();
+// Reads skin.ini of the current skin into Skin (a missing file gives every default), then
+// loads the skin's background picture.
+void loadSkin();
+// Writes what the options menu can change back into skin.ini in one replacement; the
+// colours, the grid, PreviewSpacer and the sounds are never written.
+void saveSkin();
+void freeSkin();

@@ -1,0 +1,187 @@
+// Artwork: the candidate file names of a game's picture, its place in the skin's box, and the
+// background. Pictures come from the picture cache, so a redraw only decodes what changed.
+#include "display/artwork.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "config/skin.h"
+#include "core/frontend.h"
+#include "display/mainscreen.h"
+#include "display/picture.h"
+#include "display/picturecache.h"
+#include "launch/launch.h"
+#include "platform/files.h"
+#include "platform/window.h"
+
+#include <algorithm>
+#include <cstdio>
+
+Picture* BackgroundImage;
+
+// Where a kind of picture is found and placed.
+struct ArtworkKind
+{
+    std::string Emulator::*Directory;
+    std::string Emulator::*DefaultName;
+    int SkinRecord::*StartX;
+    int SkinRecord::*StartY;
+    int SkinRecord::*Width;
+    int SkinRecord::*Height;
+    int KeepsOwnSize; // a screenshot is never enlarged
+};
+
+static const ArtworkKind Screenshot = {&Emulator::Snaps,
+                                       &Emulator::DefaultSnap,
+                                       &SkinRecord::ScreenshotStartX,
+                                       &SkinRecord::ScreenshotStartY,
+                                       &SkinRecord::ScreenshotWidth,
+                                       &SkinRecord::ScreenshotHeight,
+                                       1};
+static const ArtworkKind Flyer = {&Emulator::Flyers,
+                                  &Emulator::DefaultFlyer,
+                                  &SkinRecord::FlyerStartX,
+                                  &SkinRecord::FlyerStartY,
+                                  &SkinRecord::FlyerWidth,
+                                  &SkinRecord::FlyerHeight,
+                                  0};
+static const ArtworkKind Marquee = {&Emulator::Marquees,
+                                    &Emulator::DefaultMarquee,
+                                    &SkinRecord::MarqueeStartX,
+                                    &SkinRecord::MarqueeStartY,
+                                    &SkinRecord::MarqueeWidth,
+                                    &SkinRecord::MarqueeHeight,
+                                    0};
+
+int fileExists(const std::string& path)
+{
+    return platformFileExists(path);
+}
+
+static int endsInJpg(const std::string& path)
+{
+    if (path.size() < 3) return 0;
+    std::string last = path.substr(path.size() - 3);
+    for (char& c : last) c = (char)tolower((unsigned char)c);
+    return last == "jpg";
+}
+
+// The first candidate that exists in the folder; the search stops there even when that file
+// turns out to be no picture.
+static int findArtworkFile(const Game* game, const std::string& directory,
+                           const std::string& defaultName, std::string& path)
+{
+    if (directory.empty()) return 0;
+    if (findFolderEntry(directory, stripExtension(game->Name) + ".png", path)) return 1;
+    if (findFolderEntry(directory, game->Name + ".jpg", path)) return 1;
+    if (!game->CloneOf.empty())
+    {
+        if (findFolderEntry(directory, game->CloneOf + ".png", path)) return 1;
+        if (findFolderEntry(directory, game->CloneOf + ".jpg", path)) return 1;
+    }
+    if (defaultName.empty()) return 0;
+    // The owner may name a default in a sub-folder; game names never reach this path.
+    if (defaultName.find('/') == std::string::npos)
+        return findFolderEntry(directory, defaultName, path);
+    path = directory + "/" + defaultName;
+    return fileExists(path);
+}
+
+const Picture* loadArtwork(const Game* game, const std::string& directory,
+                           const std::string& defaultName)
+{
+    std::string path;
+    if (!game || !findArtworkFile(game, directory, defaultName, path)) return nullptr;
+    return findPicture(path, endsInJpg(path));
+}
+
+static const Picture* loadKind(const Game* game, const ArtworkKind& kind)
+{
+    if (!game || game->EmulatorIndex < 0 || game->EmulatorIndex >= (int)EmulatorTable.size())
+        return nullptr;
+    const Emulator& emulator = *EmulatorTable[game->EmulatorIndex];
+    return loadArtwork(game, emulator.*kind.Directory, emulator.*kind.DefaultName);
+}
+
+// Far enough outside any screen to be harmless, near enough that sums cannot overflow.
+static int clampCoordinate(int64_t value)
+{
+    const int64_t limit = 1 << 24;
+    return (int)std::clamp(value, -limit, limit);
+}
+
+static Rect placeInBox(Surface* dc, const ArtworkKind& kind, const Picture* picture)
+{
+    int64_t x = Skin.*kind.StartX, y = Skin.*kind.StartY;
+    int64_t width = Skin.*kind.Width, height = Skin.*kind.Height;
+    if (x < 0) x += platformSurfaceWidth(dc);
+    if (y < 0)
+    {
+        y += platformSurfaceHeight(dc);
+        if (Skin.ShowStatusBar) y -= StatusBarHeight; // stays above the status bar
+    }
+    if (kind.KeepsOwnSize && picture->Width < width)
+    {
+        x += (width - picture->Width) / 2;
+        width = picture->Width;
+    }
+    if (kind.KeepsOwnSize && picture->Height < height) height = picture->Height;
+    return Rect{clampCoordinate(x), clampCoordinate(y), clampCoordinate(x + width),
+                clampCoordinate(y + height)};
+}
+
+static void drawKind(Surface* dc, const Game* game, Rect area, const ArtworkKind& kind)
+{
+    if (FrontendState.ScreenSaverActive)
+    {
+        stretchPicture(dc, area, loadKind(game, kind));
+        return;
+    }
+    if (Skin.*kind.Width <= 0 || Skin.*kind.Height <= 0) return;
+    const Picture* picture = loadKind(game, kind);
+    if (picture) stretchPicture(dc, placeInBox(dc, kind, picture), picture);
+}
+
+void drawScreenshot(Surface* dc, const Game* game, Rect area)
+{
+    drawKind(dc, game, area, Screenshot);
+}
+
+void drawFlyer(Surface* dc, const Game* game, Rect area)
+{
+    drawKind(dc, game, area, Flyer);
+}
+
+void drawMarquee(Surface* dc, const Game* game, Rect area)
+{
+    drawKind(dc, game, area, Marquee);
+}
+
+void loadBackgroundImage()
+{
+    std::string path = FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName + "/back.png";
+    freePicture(BackgroundImage);
+    BackgroundImage = nullptr;
+    if (!fileExists(path)) return;
+    std::string bytes, why = "the file cannot be read";
+    if (platformReadFile(path, bytes))
+        BackgroundImage = decodePicture(bytes, 0, PictureCache.Budget, why);
+    if (!BackgroundImage)
+        fprintf(stderr, "Background not shown: [%s]: %s\n", path.c_str(), why.c_str());
+}
+
+void drawBackground(Surface* dc, Rect area)
+{
+    if (BackgroundImage)
+        stretchPicture(dc, area, BackgroundImage);
+    else
+        platformFillRect(dc, area,
+                         FrontendSettings.MenuType == 2 ? FrontendSettings.PreviewBackgroundcolor
+                                                        : Skin.Backgroundcolor);
+}
+
+void freeArtwork()
+{
+    freePicture(BackgroundImage);
+    BackgroundImage = nullptr;
+    forgetPictures();
+}

@@ -1,0 +1,35 @@
+// A game's screenshot, flyer and marquee: found in its emulator's artwork folders, drawn into
+// the boxes the skin places (or over the whole screen while the screensaver runs); and the
+// skin's background picture.
+#pragma once
+
+#include <string>
+
+struct Game;
+struct Picture;
+struct Surface;
+struct Rect;
+
+// The current skin's back.png; null when it is missing or cannot be decoded. Replaced by
+// loadBackgroundImage, freed by freeArtwork.
+extern Picture* BackgroundImage;
+
+// Reloads BackgroundImage from "<SkinDir>/<SkinName>/back.png".
+void loadBackgroundImage();
+// back.png stretched over area; without it the background colour of the view.
+void drawBackground(Surface* dc, Rect area);
+// A file or a folder of that name exists.
+int fileExists(const std::string& path);
+// The first picture that exists of: <directory>/<Name without extension>.png,
+// <directory>/<Name>.jpg, the parent's .png and .jpg (for a clone), <directory>/<defaultName>.
+// Null when none exists or the one found cannot be decoded. Owned by the picture cache; valid
+// until the next picture is asked for.
+const Picture* loadArtwork(const Game* game, const std::string& directory,
+                           const std::string& defaultName);
+// Each draws its kind of picture of game into the skin's box for it, or over area while the
+// screensaver runs.
+void drawScreenshot(Surface* dc, const Game* game, Rect area);
+void drawFlyer(Surface* dc, const Game* game, Rect area);
+void drawMarquee(Surface* dc, const Game* game, Rect area);
+// Frees the background picture and every picture and listing kept between redraws.
+void freeArtwork();

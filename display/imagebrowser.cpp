@@ -1,0 +1,69 @@
+// The image browser. The skin's list keys mean the grid here: the first cell's corner, the
+// size of one cell, and the rows and columns of a page.
+#include "display/imagebrowser.h"
+
+#include "catalogue/catalogue.h"
+#include "config/skin.h"
+#include "core/frontend.h"
+#include "display/artwork.h"
+#include "display/mainscreen.h"
+#include "display/picture.h"
+#include "platform/window.h"
+
+#include <algorithm>
+#include <cstdint>
+
+// Cells far off the screen are clamped so that sums of corner and size cannot overflow.
+static int clampCell(int64_t value)
+{
+    const int64_t limit = 1 << 24;
+    return (int)std::clamp(value, -limit, limit);
+}
+
+static Rect cellRect(int64_t row, int64_t column)
+{
+    int64_t left = Skin.ListStartX + column * Skin.ListWidth;
+    int64_t top = Skin.ListStartY + row * Skin.ListHeight;
+    return Rect{clampCell(left), clampCell(top), clampCell(left + Skin.ListWidth),
+                clampCell(top + Skin.ListHeight)};
+}
+
+static int onSurface(Surface* dc, Rect cell)
+{
+    return cell.Right > 0 && cell.Bottom > 0 && cell.Left < platformSurfaceWidth(dc) &&
+           cell.Top < platformSurfaceHeight(dc);
+}
+
+static void drawCell(Surface* dc, int game, Rect cell)
+{
+    if (game == FrontendState.CurrentGame)
+        platformRoundRect(dc, cell, HighlightCorner, HighlightCorner, Skin.HighlightForecolor);
+    const Game* shown = VisibleGames[game];
+    const Emulator& emulator = *EmulatorTable[shown->EmulatorIndex];
+    const Picture* marquee = loadArtwork(shown, emulator.Marquees, emulator.DefaultMarquee);
+    int spacer = Skin.PreviewSpacer;
+    Rect inner = {cell.Left + spacer, cell.Top + spacer, cell.Right - spacer, cell.Bottom - spacer};
+    stretchPicture(dc, inner, marquee);
+}
+
+void drawImageBrowser(Surface* dc, Rect area)
+{
+    const Game* current = VisibleGames[FrontendState.CurrentGame];
+    drawScreenshot(dc, current, area);
+    drawFlyer(dc, current, area);
+    drawMarquee(dc, current, area);
+    // A grid without cells has no page; the page rule could never settle then.
+    if (Skin.ListRows < 1 || Skin.ListColumns < 1) return;
+    int64_t page = (int64_t)Skin.ListRows * Skin.ListColumns;
+    int count = (int)VisibleGames.size();
+    ListTop =
+        pageTop(ListTop, FrontendState.CurrentGame, count, (int)std::min<int64_t>(page, count));
+    for (int64_t row = 0; row < Skin.ListRows; row++)
+        for (int64_t column = 0; column < Skin.ListColumns; column++)
+        {
+            int64_t game = ListTop + row * Skin.ListColumns + column;
+            if (game >= count) return; // the rest of the page stays empty
+            Rect cell = cellRect(row, column);
+            if (onSurface(dc, cell)) drawCell(dc, (int)game, cell);
+        }
+}

@@ -1,0 +1,182 @@
+// The main screen and the list view.
+#include "display/mainscreen.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "config/skin.h"
+#include "core/frontend.h"
+#include "display/artwork.h"
+#include "display/imagebrowser.h"
+#include "display/text.h"
+#include "platform/window.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+int ListTop;
+int StatusBarHeight;
+
+const int NameIndent = 6;
+const Color ShadowColor = 0x000000;
+
+int pageTop(int top, int current, int count, int page)
+{
+    int64_t start = std::max(top, 0);
+    while (current < start) start = std::max<int64_t>(start - page, 0);
+    while (current > start + page - 1)
+        start = std::min<int64_t>(start + page, (int64_t)count - page);
+    return (int)start;
+}
+
+static Rect listRect(Rect area)
+{
+    return Rect{Skin.ListStartX, Skin.ListStartY, Skin.ListWidth ? Skin.ListWidth : area.Right,
+                Skin.ListHeight ? Skin.ListHeight : area.Bottom};
+}
+
+void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int)
+{
+    int64_t top = list.Top + (int64_t)(current - ListTop) * lineHeight;
+    platformFillRect(dc, Rect{list.Left, (int)top, list.Right, (int)(top + lineHeight)},
+                     Skin.HighlightBackcolor);
+}
+
+static void drawName(Surface* dc, Rect rect, const std::string& name)
+{
+    if (Skin.TextShadow)
+    {
+        Color color = platformGetTextColor(dc);
+        platformSetTextColor(dc, ShadowColor);
+        drawTextInRect(dc, Rect{rect.Left + 1, rect.Top + 1, rect.Right + 1, rect.Bottom + 1},
+                       name);
+        platformSetTextColor(dc, color);
+    }
+    drawTextInRect(dc, rect, name);
+}
+
+void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows)
+{
+    int count = (int)VisibleGames.size();
+    int bottom = std::min(list.Bottom, platformSurfaceHeight(dc));
+    for (int i = 0; i < rows && ListTop + i < count; i++)
+    {
+        int64_t top = list.Top + (int64_t)i * lineHeight;
+        if (top >= bottom) break; // below the screen: nothing more can show
+        int game = ListTop + i;
+        if (game == current)
+        {
+            createFont(dc, Skin.Fontface, Skin.Fontsize, 1);
+            platformSetTextColor(dc, Skin.HighlightForecolor);
+        }
+        drawName(dc, Rect{list.Left + NameIndent, (int)top, list.Right, list.Bottom},
+                 VisibleGames[game]->Description);
+        if (game == current)
+        {
+            createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+            platformSetTextColor(dc, Skin.Fontcolor);
+        }
+    }
+}
+
+void drawGameList(Surface* dc, Rect area)
+{
+    Rect list = listRect(area);
+    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+    platformSetTextColor(dc, Skin.Fontcolor);
+    platformSetBackgroundMode(dc, BackgroundTransparent);
+    int lineHeight = getTextHeight(dc);
+    int rows = countVisibleRows(dc, list.Right - list.Left, list.Bottom - list.Top, 0);
+    // A list too low for one line holds no rows; the page rule could never settle then.
+    if (rows < 1) return;
+    int current = FrontendState.CurrentGame;
+    ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
+    if (Skin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
+    const Game* game = VisibleGames[current];
+    drawScreenshot(dc, game, area);
+    drawFlyer(dc, game, area);
+    drawMarquee(dc, game, area);
+    drawGameNames(dc, current, list, lineHeight, rows);
+}
+
+static std::string shownEmulatorName()
+{
+    int index = FrontendState.CurrentEmulator;
+    if (index < 0 || index >= (int)EmulatorTable.size()) return "All";
+    return EmulatorTable[index]->Name;
+}
+
+// Only a game whose list entry gave a screen, a year and a maker has this text.
+static std::string gameDetails(const Game& game)
+{
+    if (!game.Video || game.Video->Orientation == 0 || game.Year == 0 || game.Manufacturer.empty())
+        return "";
+    std::string screen = game.Video->Screen == "raster" ? "Raster" : "Vector";
+    std::string orientation = game.Video->Orientation == 1 ? "Vertical" : "Horizontal";
+    return "Name: " + game.Description + "  Screen: " + screen + "  Orientation: " + orientation +
+           "  \xC2\xA9" + std::to_string(game.Year) + ", " + game.Manufacturer;
+}
+
+void drawStatusBar(Surface* dc, int current, int width, int height)
+{
+    createFont(dc, Skin.StatusBarFontFace, Skin.StatusBarFontSize, 0);
+    platformSetTextColor(dc, Skin.StatusBarForeColor);
+    platformSetBackgroundColor(dc, Skin.StatusBarBackColor);
+    platformSetBackgroundMode(dc, BackgroundOpaque);
+    StatusBarHeight = getTextHeight(dc);
+    std::string position = " (" + shownEmulatorName() + ") " + std::to_string(current + 1) + "/" +
+                           std::to_string(VisibleGames.size());
+    int positionWidth = getTextWidth(dc, position);
+    int top = height - StatusBarHeight;
+    platformFillRect(dc, Rect{0, top, width, height}, Skin.StatusBarBackColor);
+    std::string details = gameDetails(*VisibleGames[current]);
+    if (!details.empty()) drawTextInRect(dc, Rect{NameIndent, top, width, height}, details);
+    // Drawn last on an opaque background, so the position wins where the two meet.
+    drawTextInRect(dc, Rect{width - positionWidth - NameIndent, top, width, height}, position);
+}
+
+// The screensaver moves the selection on and shows only that game's picture, over whatever
+// the screen showed before.
+static void drawScreenSaver(Surface* dc, Rect area)
+{
+    int count = (int)VisibleGames.size();
+    if (count < 1) return;
+    FrontendState.CurrentGame = (FrontendState.CurrentGame + 1) % count;
+    const Game* game = VisibleGames[FrontendState.CurrentGame];
+    if (FrontendSettings.ScreenSaverType == 1)
+        drawMarquee(dc, game, area);
+    else if (FrontendSettings.ScreenSaverType == 2)
+        drawScreenshot(dc, game, area);
+    else
+        drawFlyer(dc, game, area);
+}
+
+int drawMainScreen(Surface* dc)
+{
+    if (!dc) return 1;
+    Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
+    if (FrontendState.ScreenSaverActive)
+    {
+        drawScreenSaver(dc, area);
+        return 1;
+    }
+    drawBackground(dc, area);
+    if (VisibleGames.empty()) return 1;
+    if (Skin.ShowStatusBar)
+    {
+        drawStatusBar(dc, FrontendState.CurrentGame, area.Right, area.Bottom);
+        area.Bottom -= StatusBarHeight;
+    }
+    if (FrontendSettings.MenuType == 2)
+        drawImageBrowser(dc, area);
+    else
+        drawGameList(dc, area);
+    return 1;
+}
+
+void blankScreen()
+{
+    Rect screen = platformScreenRect();
+    if (FrontendState.WindowDC) platformFillRect(FrontendState.WindowDC, screen, 0x000000);
+    if (FrontendState.MainWindow) platformInvalidate(FrontendState.MainWindow, 1);
+}

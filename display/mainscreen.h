@@ -1,0 +1,29 @@
+// The main screen, drawn whole into the back buffer at every change: the screensaver's
+// picture, or the background, the status bar and either the list of names with the current
+// game's pictures or the image browser.
+#pragma once
+
+struct Surface;
+struct Rect;
+
+// Index in VisibleGames of the first game on the shown page; kept between redraws and moved
+// only by the page rule, a whole page at a time.
+extern int ListTop;
+// The status bar's text height, set whenever the bar is drawn; artwork anchored to the bottom
+// and the page moves keep clear of it.
+extern int StatusBarHeight;
+
+// Redraws everything into dc (the back buffer). While the screensaver runs, the selection
+// moves on by one game and only that game's picture is drawn.
+int drawMainScreen(Surface* dc);
+// The list view into area: the names, the highlight bar and the current game's pictures.
+void drawGameList(Surface* dc, Rect area);
+// The bar along the bottom of a width x height area, for the game at index current.
+void drawStatusBar(Surface* dc, int current, int width, int height);
+void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int rows);
+void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows);
+// The first index of the page that holds current, moved from top by whole pages of size page
+// (at least 1); the last page is full when count allows it.
+int pageTop(int top, int current, int count, int page);
+// Paints the whole screen black before a game starts.
+void blankScreen();

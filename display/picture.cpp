@@ -1,0 +1,121 @@
+// Pictures through FreeImage. Every picture is converted once to 32 bits, so whatever the file
+// held (a palette, grey levels, 24 or 32 bits, 16 bits a channel, an alpha channel) the
+// drawing sees one layout.
+#include "display/picture.h"
+
+#include "platform/window.h"
+
+#include <FreeImage.h>
+
+static std::string LastDecoderMessage;
+
+static void keepDecoderMessage(FREE_IMAGE_FORMAT, const char* message)
+{
+    LastDecoderMessage = message ? message : "";
+}
+
+static void listenToDecoder()
+{
+    static int listening;
+    if (listening) return;
+    FreeImage_SetOutputMessage(keepDecoderMessage);
+    listening = 1;
+}
+
+static std::string decoderSays(const char* fallback)
+{
+    std::string message = LastDecoderMessage.empty() ? fallback : LastDecoderMessage;
+    LastDecoderMessage.clear();
+    return message;
+}
+
+// The size the header announces, read without decoding a pixel.
+static int readHeader(FIMEMORY* memory, FREE_IMAGE_FORMAT format, int flags, int64_t& width,
+                      int64_t& height)
+{
+    FIBITMAP* header = FreeImage_LoadFromMemory(format, memory, flags | FIF_LOAD_NOPIXELS);
+    if (!header) return 0;
+    width = FreeImage_GetWidth(header);
+    height = FreeImage_GetHeight(header);
+    FreeImage_Unload(header);
+    FreeImage_SeekMemory(memory, 0, SEEK_SET);
+    return width > 0 && height > 0;
+}
+
+static FIBITMAP* to32Bits(FIBITMAP* decoded)
+{
+    FIBITMAP* converted = FreeImage_ConvertTo32Bits(decoded);
+    if (!converted)
+    {
+        // Grey levels of 16 bits and the floating-point types come down to 8 bits first.
+        FIBITMAP* standard = FreeImage_ConvertToStandardType(decoded, TRUE);
+        if (standard) converted = FreeImage_ConvertTo32Bits(standard);
+        if (standard) FreeImage_Unload(standard);
+    }
+    FreeImage_Unload(decoded);
+    return converted;
+}
+
+static FIBITMAP* decodeBitmap(FIMEMORY* memory, int jpeg, int64_t byteLimit, std::string& why)
+{
+    FREE_IMAGE_FORMAT format = jpeg ? FIF_JPEG : FIF_PNG;
+    int flags = jpeg ? JPEG_FAST : 0;
+    int64_t width = 0, height = 0;
+    if (!readHeader(memory, format, flags, width, height))
+    {
+        why = decoderSays(jpeg ? "not a JPEG picture" : "not a PNG picture");
+        return nullptr;
+    }
+    if (width * height * 4 > byteLimit)
+    {
+        why = std::to_string(width) + "x" + std::to_string(height) +
+              " pixels are more than the memory kept for pictures";
+        return nullptr;
+    }
+    FIBITMAP* decoded = FreeImage_LoadFromMemory(format, memory, flags);
+    FIBITMAP* converted = decoded ? to32Bits(decoded) : nullptr;
+    if (!converted) why = decoderSays("the picture could not be decoded");
+    return converted;
+}
+
+Picture* decodePicture(const std::string& bytes, int jpeg, int64_t byteLimit, std::string& why)
+{
+    listenToDecoder();
+    LastDecoderMessage.clear();
+    if (bytes.empty())
+    {
+        why = "the file is empty";
+        return nullptr;
+    }
+    FIMEMORY* memory = FreeImage_OpenMemory((BYTE*)bytes.data(), (DWORD)bytes.size());
+    if (!memory) return nullptr;
+    FIBITMAP* bitmap = decodeBitmap(memory, jpeg, byteLimit, why);
+    FreeImage_CloseMemory(memory);
+    if (!bitmap) return nullptr;
+    Picture* picture = new Picture();
+    picture->Width = (int)FreeImage_GetWidth(bitmap);
+    picture->Height = (int)FreeImage_GetHeight(bitmap);
+    picture->Pitch = (int)FreeImage_GetPitch(bitmap);
+    picture->Bits = FreeImage_GetBits(bitmap);
+    picture->Bitmap = bitmap;
+    return picture;
+}
+
+void freePicture(Picture* picture)
+{
+    if (!picture) return;
+    FreeImage_Unload((FIBITMAP*)picture->Bitmap);
+    delete picture;
+}
+
+int64_t pictureBytes(const Picture* picture)
+{
+    return picture ? (int64_t)picture->Pitch * picture->Height : 0;
+}
+
+void stretchPicture(Surface* dc, Rect rect, const Picture* picture)
+{
+    if (!picture) return;
+    platformStretchPicture(dc, rect, picture->Bits, picture->Width, picture->Height, picture->Pitch,
+                           1);
+}

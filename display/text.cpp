@@ -1,0 +1,64 @@
+// Text drawing over the platform's fonts. Fonts are created for every use; the layer keeps
+// the faces it opened, so that costs a lookup.
+#include "display/text.h"
+
+#include "core/frontend.h"
+#include "platform/window.h"
+
+#include <cstdio>
+
+// A surface whose font cannot be measured stays so for every later redraw: one box tells the
+// player, where one at every redraw would stop the front end at every key.
+static void reportOnce(int& reported, const char* text)
+{
+    if (reported) return;
+    reported = 1;
+    fprintf(stderr, "No usable font is installed: %s\n", text);
+    showError(text);
+}
+
+int createFont(Surface* dc, const std::string& face, int points, int emphasised)
+{
+    std::string name = face.substr(0, FaceNameLimit);
+    Font* font = platformCreateFont(name.c_str(), points, emphasised ? 1 : 0, emphasised ? 1 : 0);
+    if (!font) return 0;
+    Font* previous = platformSelectFont(dc, font);
+    if (previous && previous != font) platformFreeFont(previous);
+    return 1;
+}
+
+int getTextHeight(Surface* dc)
+{
+    static int reported;
+    const Font* font = platformSurfaceFont(dc);
+    if (!platformFontUsable(font))
+    {
+        reportOnce(reported, "GetTextMetrics failed!");
+        return FallbackLineHeight;
+    }
+    int height = platformFontHeight(font);
+    return height > 0 ? height : FallbackLineHeight;
+}
+
+int getTextWidth(Surface* dc, const std::string& text)
+{
+    static int reported;
+    if (text.empty()) return 0;
+    const Font* font = platformSurfaceFont(dc);
+    if (!platformFontUsable(font))
+    {
+        reportOnce(reported, "GetTextExtentPoint32 failed!");
+        return 0;
+    }
+    return platformTextWidth(font, text);
+}
+
+int countVisibleRows(Surface* dc, int, int height, int reserve)
+{
+    return (height - reserve) / getTextHeight(dc);
+}
+
+void drawTextInRect(Surface* dc, Rect rect, const std::string& text)
+{
+    platformDrawText(dc, rect, text);
+}
