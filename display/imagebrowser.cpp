@@ -56,8 +56,7 @@ void drawImageBrowser(Surface* dc, Rect area)
     if (Skin.ListRows < 1 || Skin.ListColumns < 1) return;
     int64_t page = (int64_t)Skin.ListRows * Skin.ListColumns;
     int count = (int)VisibleGames.size();
-    ListTop =
-        pageTop(ListTop, FrontendState.CurrentGame, count, (int)std::min<int64_t>(page, count));
+    ListTop = pageTop(ListTop, FrontendState.CurrentGame, count, page);
     for (int64_t row = 0; row < Skin.ListRows; row++)
         for (int64_t column = 0; column < Skin.ListColumns; column++)
         {

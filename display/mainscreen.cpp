@@ -20,7 +20,7 @@ int StatusBarHeight;
 const int NameIndent = 6;
 const Color ShadowColor = 0x000000;
 
-int pageTop(int top, int current, int count, int page)
+int pageTop(int top, int current, int count, int64_t page)
 {
     int64_t start = std::max(top, 0);
     while (current < start) start = std::max<int64_t>(start - page, 0);
@@ -106,8 +106,7 @@ static std::string shownEmulatorName()
     return EmulatorTable[index]->Name;
 }
 
-// Only a game whose list entry gave a screen, a year and a maker has this text.
-static std::string gameDetails(const Game& game)
+std::string statusBarDetails(const Game& game)
 {
     if (!game.Video || game.Video->Orientation == 0 || game.Year == 0 || game.Manufacturer.empty())
         return "";
@@ -117,6 +116,12 @@ static std::string gameDetails(const Game& game)
            "  \xC2\xA9" + std::to_string(game.Year) + ", " + game.Manufacturer;
 }
 
+std::string statusBarPosition(int current)
+{
+    return " (" + shownEmulatorName() + ") " + std::to_string(current + 1) + "/" +
+           std::to_string(VisibleGames.size());
+}
+
 void drawStatusBar(Surface* dc, int current, int width, int height)
 {
     createFont(dc, Skin.StatusBarFontFace, Skin.StatusBarFontSize, 0);
@@ -124,12 +129,11 @@ void drawStatusBar(Surface* dc, int current, int width, int height)
     platformSetBackgroundColor(dc, Skin.StatusBarBackColor);
     platformSetBackgroundMode(dc, BackgroundOpaque);
     StatusBarHeight = getTextHeight(dc);
-    std::string position = " (" + shownEmulatorName() + ") " + std::to_string(current + 1) + "/" +
-                           std::to_string(VisibleGames.size());
+    std::string position = statusBarPosition(current);
     int positionWidth = getTextWidth(dc, position);
     int top = height - StatusBarHeight;
     platformFillRect(dc, Rect{0, top, width, height}, Skin.StatusBarBackColor);
-    std::string details = gameDetails(*VisibleGames[current]);
+    std::string details = statusBarDetails(*VisibleGames[current]);
     if (!details.empty()) drawTextInRect(dc, Rect{NameIndent, top, width, height}, details);
     // Drawn last on an opaque background, so the position wins where the two meet.
     drawTextInRect(dc, Rect{width - positionWidth - NameIndent, top, width, height}, position);

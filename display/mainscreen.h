@@ -3,6 +3,10 @@
 // game's pictures or the image browser.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+struct Game;
 struct Surface;
 struct Rect;
 
@@ -20,10 +24,15 @@ int drawMainScreen(Surface* dc);
 void drawGameList(Surface* dc, Rect area);
 // The bar along the bottom of a width x height area, for the game at index current.
 void drawStatusBar(Surface* dc, int current, int width, int height);
+// The status bar's right-hand text: " (<emulator or All>) <current + 1>/<count>".
+std::string statusBarPosition(int current);
+// The left-hand text naming the game's screen, orientation, year and maker; empty unless the
+// game has all of them.
+std::string statusBarDetails(const Game& game);
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int rows);
 void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows);
 // The first index of the page that holds current, moved from top by whole pages of size page
 // (at least 1); the last page is full when count allows it.
-int pageTop(int top, int current, int count, int page);
+int pageTop(int top, int current, int count, int64_t page);
 // Paints the whole screen black before a game starts.
 void blankScreen();

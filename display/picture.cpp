@@ -44,14 +44,15 @@ static int readHeader(FIMEMORY* memory, FREE_IMAGE_FORMAT format, int flags, int
 
 static FIBITMAP* to32Bits(FIBITMAP* decoded)
 {
-    FIBITMAP* converted = FreeImage_ConvertTo32Bits(decoded);
-    if (!converted)
+    // Grey levels of 16 bits keep their high byte; the generic conversion would stretch them.
+    if (FreeImage_GetImageType(decoded) == FIT_UINT16)
     {
-        // Grey levels of 16 bits and the floating-point types come down to 8 bits first.
-        FIBITMAP* standard = FreeImage_ConvertToStandardType(decoded, TRUE);
-        if (standard) converted = FreeImage_ConvertTo32Bits(standard);
-        if (standard) FreeImage_Unload(standard);
+        FIBITMAP* grey = FreeImage_ConvertTo8Bits(decoded);
+        FreeImage_Unload(decoded);
+        if (!grey) return nullptr;
+        decoded = grey;
     }
+    FIBITMAP* converted = FreeImage_ConvertTo32Bits(decoded);
     FreeImage_Unload(decoded);
     return converted;
 }

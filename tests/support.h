@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "platform/testing.h"
 
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -164,4 +165,17 @@ inline Game* findGame(const std::string& name, int emulatorIndex = 0)
     for (Game* game : AllGames)
         if (game->Name == name && game->EmulatorIndex == emulatorIndex) return game;
     return nullptr;
+}
+
+// A picture of one colour (0x00BBGGRR) saved as PNG, or as JPEG when the path ends in ".jpg".
+inline void writePicture(const fs::path& path, int width, int height, uint32_t color)
+{
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
+    RGBQUAD pixel = {(BYTE)((color >> 16) & 0xFF), (BYTE)((color >> 8) & 0xFF),
+                     (BYTE)(color & 0xFF), 0};
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) FreeImage_SetPixelColor(bitmap, x, y, &pixel);
+    int jpeg = path.extension() == ".jpg";
+    FreeImage_Save(jpeg ? FIF_JPEG : FIF_PNG, bitmap, path.c_str(), jpeg ? JPEG_QUALITYSUPERB : 0);
+    FreeImage_Unload(bitmap);
 }

@@ -2,6 +2,7 @@
 // branch, the exit codes and what is (and is not) saved.
 #include "core/frontend.h"
 #include "core/mainwindow.h"
+#include "core/tick.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "support.h"
@@ -145,6 +146,32 @@ TEST_F(Startup, AListedNameWithABlankFindsItsSection)
     EXPECT_EQ(saved.find("[ NES]"), std::string::npos);
     EXPECT_EQ(saved.find("ShowUSA=1"), saved.rfind("ShowUSA="));
     EXPECT_NE(saved.find("ShowVerified=0"), std::string::npos);
+}
+
+TEST_F(Startup, TheSkinChoosesTheEmulatorTheFirstScreenShowsAndTheSkinIsSaved)
+{
+    fs::create_directories(Dir / "skins" / "Green");
+    writeText(Dir / "skins" / "Green" / "skin.ini",
+              "[Settings]\nEmulator=Other\n[List]\nBackgroundcolor=0x00FF00\nShowStatusBar=0\n");
+    useConfig(Dir / "t.ini", "[Settings]\nEmulators=Hand,Other\nSkin=Green\n"
+                             "[Hand]\nGame1=Zeta,zeta\n[Other]\nGame1=Omega,omega\n");
+    // The first tick looks at the screen and leaves.
+    static Color corners[2];
+    MainLoopTick = [](Window*)
+    {
+        corners[0] = testScreenPixel(5, 400); // below the one name
+        corners[1] = testScreenPixel(5, 767);
+        platformPostQuit(0);
+    };
+    EXPECT_EQ(runFrontend((Dir / "t.ini").string()), 0);
+    MainLoopTick = processTick;
+    EXPECT_EQ(FrontendState.CurrentEmulator, 1);
+    EXPECT_EQ(corners[0], 0x00FF00u);
+    EXPECT_EQ(corners[1], 0x00FF00u) << "no status bar";
+    EXPECT_NE(readText(Dir / "t.ini").find("SelectedGame=omega"), std::string::npos);
+    std::string skin = readText(Dir / "skins" / "Green" / "skin.ini");
+    EXPECT_NE(skin.find("Emulator=Other"), std::string::npos);
+    EXPECT_GT(skin.find("ShowStatusBar=0"), skin.find("[List]")) << skin;
 }
 
 static std::string mameConfig(const std::string& execPath, const std::string& executable,

@@ -1,0 +1,199 @@
+// The main screen's redraw at 1920x1080 with a 1920x1080 back.png and 640x480 artwork (PNG
+// screenshots and marquees, JPEG flyers): the list view and a 3x4 image browser, cold (every
+// game visited the first time, nothing decoded yet) and warm (a held key over games already
+// seen). Each redraw is timed on its own; the counters give the median, the 99th percentile
+// and the picture cache's memory. BM_BareFrame is a fill of the back buffer plus the copy
+// to the window and the present: the floor under any redraw.
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "config/skin.h"
+#include "core/frontend.h"
+#include "display/artwork.h"
+#include "display/mainscreen.h"
+#include "display/picturecache.h"
+#include "platform/testing.h"
+#include "platform/window.h"
+
+#include <FreeImage.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+const int GameCount = 120;
+const int WarmGames = 24; // their 72 pictures fit the default budget
+const fs::path Data = fs::temp_directory_path() / "torvanell-bench-display";
+
+// A picture with detail in it, so that it compresses and decodes like real artwork.
+static void savePicture(const fs::path& path, int width, int height, int seed, int jpeg)
+{
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
+    for (int y = 0; y < height; y++)
+    {
+        BYTE* row = FreeImage_GetScanLine(bitmap, y);
+        for (int x = 0; x < width; x++)
+        {
+            uint32_t noise = (uint32_t)(x * 2654435761u ^ y * 40503u ^ seed * 97u);
+            row[x * 3 + 0] = (BYTE)((x + seed * 7) ^ (noise >> 28));
+            row[x * 3 + 1] = (BYTE)((y * 2 + seed) ^ (noise >> 29));
+            row[x * 3 + 2] = (BYTE)(((x ^ y) + seed * 13) & 0xFF);
+        }
+    }
+    FreeImage_Save(jpeg ? FIF_JPEG : FIF_PNG, bitmap, path.c_str(), jpeg ? JPEG_QUALITYGOOD : 0);
+    FreeImage_Unload(bitmap);
+}
+
+static std::string gameName(int i)
+{
+    return "game" + std::to_string(1000 + i);
+}
+
+// Written once; the folders' times then settle, as they would on a cabinet.
+static void writeArtwork()
+{
+    if (fs::exists(Data / "done")) return;
+    for (const char* folder : {"snap", "flyers", "marquees", "skins/Bench"})
+        fs::create_directories(Data / folder);
+    savePicture(Data / "skins/Bench/back.png", 1920, 1080, 0, 0);
+    for (int i = 0; i < GameCount; i++)
+    {
+        savePicture(Data / "snap" / (gameName(i) + ".png"), 640, 480, i, 0);
+        savePicture(Data / "flyers" / (gameName(i) + ".jpg"), 640, 480, i + 1, 1);
+        savePicture(Data / "marquees" / (gameName(i) + ".png"), 640, 480, i + 2, 0);
+    }
+    fs::create_directories(Data / "done");
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+}
+
+static void setUp(int menuType)
+{
+    testUseScreenSize(1920, 1080);
+    startTestPlatform();
+    writeArtwork();
+    fs::current_path(Data);
+    freeCatalogue();
+    freeEmulators();
+    Emulator* emulator = new Emulator{};
+    emulator->Name = "MAME";
+    emulator->Snaps = "snap";
+    emulator->Flyers = "flyers";
+    emulator->Marquees = "marquees";
+    EmulatorTable.push_back(emulator);
+    for (int i = 0; i < GameCount; i++)
+    {
+        Game* game = newGame(0);
+        game->Name = gameName(i);
+        game->Description = "Street Fighter II' - Champion Edition (World 920513) #" + game->Name;
+        AllGames.push_back(game);
+        VisibleGames.push_back(game);
+    }
+    FrontendSettings.SkinDir = "skins";
+    FrontendSettings.SkinName = "Bench";
+    FrontendSettings.MenuType = menuType;
+    FrontendState.CurrentEmulator = -1;
+    loadSkin();
+    Skin.Fontface = "Arial";
+    Skin.ScreenshotStartX = 1000, Skin.ScreenshotStartY = 40;
+    Skin.ScreenshotWidth = 640, Skin.ScreenshotHeight = 480;
+    Skin.FlyerStartX = 1000, Skin.FlyerStartY = 560, Skin.FlyerWidth = 300, Skin.FlyerHeight = 420;
+    Skin.MarqueeStartX = 1340, Skin.MarqueeStartY = 560;
+    Skin.MarqueeWidth = 540, Skin.MarqueeHeight = 180;
+    Skin.ListStartX = 40, Skin.ListStartY = 40;
+    Skin.ListWidth = menuType == 2 ? 230 : 950, Skin.ListHeight = menuType == 2 ? 170 : 1000;
+    Skin.ListRows = 4, Skin.ListColumns = 3, Skin.PreviewSpacer = 8;
+    ListTop = 0;
+    forgetPictures();
+}
+
+static double percentile(std::vector<double> times, double fraction)
+{
+    std::sort(times.begin(), times.end());
+    return times[std::min(times.size() - 1, (size_t)(fraction * (double)times.size()))];
+}
+
+static double timeRedraw(Surface* backBuffer, int game)
+{
+    FrontendState.CurrentGame = game;
+    auto start = std::chrono::steady_clock::now();
+    drawMainScreen(backBuffer);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Cold: one pass over every game from an empty cache. Warm: passes over the first games,
+// as a key held down over a part of the list already seen.
+static void redraws(benchmark::State& state, int menuType, int warm)
+{
+    setUp(menuType);
+    Surface* backBuffer = platformCreateSurface(1920, 1080);
+    std::vector<double> times;
+    for (auto _ : state)
+    {
+        forgetPictures();
+        for (int i = 0; i < (warm ? WarmGames : GameCount); i++)
+        {
+            double time = timeRedraw(backBuffer, i);
+            if (!warm) times.push_back(time);
+        }
+        for (int pass = 0; warm && pass < 10; pass++)
+            for (int i = 0; i < WarmGames; i++) times.push_back(timeRedraw(backBuffer, i));
+    }
+    state.counters["median_ms"] = percentile(times, 0.5);
+    state.counters["p99_ms"] = percentile(times, 0.99);
+    state.counters["cache_MB"] = (double)PictureCache.Bytes / (1024.0 * 1024.0);
+    state.counters["pictures"] = PictureCache.Pictures;
+    platformFreeSurface(backBuffer);
+    freeArtwork();
+}
+
+static void BM_ListViewCold(benchmark::State& state)
+{
+    redraws(state, 1, 0);
+}
+static void BM_ListViewWarm(benchmark::State& state)
+{
+    redraws(state, 1, 1);
+}
+static void BM_ImageBrowserCold(benchmark::State& state)
+{
+    redraws(state, 2, 0);
+}
+static void BM_ImageBrowserWarm(benchmark::State& state)
+{
+    redraws(state, 2, 1);
+}
+BENCHMARK(BM_ListViewCold)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ListViewWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImageBrowserCold)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImageBrowserWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+static intptr_t plainProc(Window* window, int kind, intptr_t param1, intptr_t param2)
+{
+    return platformDefaultWindowProc(window, kind, param1, param2);
+}
+
+static void BM_BareFrame(benchmark::State& state)
+{
+    setUp(1);
+    platformRegisterClass("BenchDisplayWndClass", plainProc);
+    Window* window =
+        platformCreateWindow("BenchDisplayWndClass", "", StylePopup, nullptr, DefaultPosition,
+                             DefaultPosition, DefaultPosition, DefaultPosition, 0);
+    platformShowWindow(window, ShowMaximized);
+    Surface* backBuffer = platformCreateSurface(1920, 1080);
+    Color color = 0;
+    for (auto _ : state)
+    {
+        platformFillRect(backBuffer, {0, 0, 1920, 1080}, color++);
+        platformCopyRect(platformWindowSurface(window), 0, 0, 1920, 1080, backBuffer, 0, 0);
+        platformPresent();
+    }
+    platformFreeSurface(backBuffer);
+    platformDestroyWindow(window);
+}
+BENCHMARK(BM_BareFrame)->Unit(benchmark::kMillisecond);
