@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "platform/window.h"
 
-#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 Picture* BackgroundImage;
@@ -30,27 +30,27 @@ struct ArtworkKind
     int KeepsOwnSize; // a screenshot is never enlarged
 };
 
-static const ArtworkKind Screenshot = {&Emulator::Snaps,
-                                       &Emulator::DefaultSnap,
-                                       &SkinRecord::ScreenshotStartX,
-                                       &SkinRecord::ScreenshotStartY,
-                                       &SkinRecord::ScreenshotWidth,
-                                       &SkinRecord::ScreenshotHeight,
-                                       1};
-static const ArtworkKind Flyer = {&Emulator::Flyers,
-                                  &Emulator::DefaultFlyer,
-                                  &SkinRecord::FlyerStartX,
-                                  &SkinRecord::FlyerStartY,
-                                  &SkinRecord::FlyerWidth,
-                                  &SkinRecord::FlyerHeight,
-                                  0};
-static const ArtworkKind Marquee = {&Emulator::Marquees,
-                                    &Emulator::DefaultMarquee,
-                                    &SkinRecord::MarqueeStartX,
-                                    &SkinRecord::MarqueeStartY,
-                                    &SkinRecord::MarqueeWidth,
-                                    &SkinRecord::MarqueeHeight,
-                                    0};
+static const ArtworkKind Screenshot = {.Directory = &Emulator::Snaps,
+                                       .DefaultName = &Emulator::DefaultSnap,
+                                       .StartX = &SkinRecord::ScreenshotStartX,
+                                       .StartY = &SkinRecord::ScreenshotStartY,
+                                       .Width = &SkinRecord::ScreenshotWidth,
+                                       .Height = &SkinRecord::ScreenshotHeight,
+                                       .KeepsOwnSize = 1};
+static const ArtworkKind Flyer = {.Directory = &Emulator::Flyers,
+                                  .DefaultName = &Emulator::DefaultFlyer,
+                                  .StartX = &SkinRecord::FlyerStartX,
+                                  .StartY = &SkinRecord::FlyerStartY,
+                                  .Width = &SkinRecord::FlyerWidth,
+                                  .Height = &SkinRecord::FlyerHeight,
+                                  .KeepsOwnSize = 0};
+static const ArtworkKind Marquee = {.Directory = &Emulator::Marquees,
+                                    .DefaultName = &Emulator::DefaultMarquee,
+                                    .StartX = &SkinRecord::MarqueeStartX,
+                                    .StartY = &SkinRecord::MarqueeStartY,
+                                    .Width = &SkinRecord::MarqueeWidth,
+                                    .Height = &SkinRecord::MarqueeHeight,
+                                    .KeepsOwnSize = 0};
 
 int fileExists(const std::string& path)
 {
@@ -102,11 +102,9 @@ static const Picture* loadKind(const Game* game, const ArtworkKind& kind)
     return loadArtwork(game, emulator.*kind.Directory, emulator.*kind.DefaultName);
 }
 
-// Far enough outside any screen to be harmless, near enough that sums cannot overflow.
-static int clampCoordinate(int64_t value)
+const Picture* loadMarquee(const Game* game)
 {
-    const int64_t limit = 1 << 24;
-    return (int)std::clamp(value, -limit, limit);
+    return loadKind(game, Marquee);
 }
 
 static Rect placeInBox(Surface* dc, const ArtworkKind& kind, const Picture* picture)
@@ -162,9 +160,8 @@ void loadBackgroundImage()
     freePicture(BackgroundImage);
     BackgroundImage = nullptr;
     if (!fileExists(path)) return;
-    std::string bytes, why = "the file cannot be read";
-    if (platformReadFile(path, bytes))
-        BackgroundImage = decodePicture(bytes, 0, PictureCache.Budget, why);
+    std::string why;
+    BackgroundImage = loadPictureFile(path, 0, PictureCache.Budget, why);
     if (!BackgroundImage)
         fprintf(stderr, "Background not shown: [%s]: %s\n", path.c_str(), why.c_str());
 }

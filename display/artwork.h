@@ -26,6 +26,8 @@ int fileExists(const std::string& path);
 // until the next picture is asked for.
 const Picture* loadArtwork(const Game* game, const std::string& directory,
                            const std::string& defaultName);
+// The game's marquee, found as loadArtwork finds it in its emulator's marquee folder.
+const Picture* loadMarquee(const Game* game);
 // Each draws its kind of picture of game into the skin's box for it, or over area while the
 // screensaver runs.
 void drawScreenshot(Surface* dc, const Game* game, Rect area);

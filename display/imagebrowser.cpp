@@ -13,19 +13,12 @@
 #include <algorithm>
 #include <cstdint>
 
-// Cells far off the screen are clamped so that sums of corner and size cannot overflow.
-static int clampCell(int64_t value)
-{
-    const int64_t limit = 1 << 24;
-    return (int)std::clamp(value, -limit, limit);
-}
-
 static Rect cellRect(int64_t row, int64_t column)
 {
     int64_t left = Skin.ListStartX + column * Skin.ListWidth;
     int64_t top = Skin.ListStartY + row * Skin.ListHeight;
-    return Rect{clampCell(left), clampCell(top), clampCell(left + Skin.ListWidth),
-                clampCell(top + Skin.ListHeight)};
+    return Rect{clampCoordinate(left), clampCoordinate(top), clampCoordinate(left + Skin.ListWidth),
+                clampCoordinate(top + Skin.ListHeight)};
 }
 
 static int onSurface(Surface* dc, Rect cell)
@@ -38,12 +31,10 @@ static void drawCell(Surface* dc, int game, Rect cell)
 {
     if (game == FrontendState.CurrentGame)
         platformRoundRect(dc, cell, HighlightCorner, HighlightCorner, Skin.HighlightForecolor);
-    const Game* shown = VisibleGames[game];
-    const Emulator& emulator = *EmulatorTable[shown->EmulatorIndex];
-    const Picture* marquee = loadArtwork(shown, emulator.Marquees, emulator.DefaultMarquee);
-    int spacer = Skin.PreviewSpacer;
-    Rect inner = {cell.Left + spacer, cell.Top + spacer, cell.Right - spacer, cell.Bottom - spacer};
-    stretchPicture(dc, inner, marquee);
+    int64_t spacer = Skin.PreviewSpacer;
+    Rect inner = {clampCoordinate(cell.Left + spacer), clampCoordinate(cell.Top + spacer),
+                  clampCoordinate(cell.Right - spacer), clampCoordinate(cell.Bottom - spacer)};
+    stretchPicture(dc, inner, loadMarquee(VisibleGames[game]));
 }
 
 void drawImageBrowser(Surface* dc, Rect area)

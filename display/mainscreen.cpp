@@ -29,10 +29,12 @@ int pageTop(int top, int current, int count, int64_t page)
     return (int)start;
 }
 
+// The skin gives the list's right and bottom edges, not its size; 0 is the area's edge.
 static Rect listRect(Rect area)
 {
-    return Rect{Skin.ListStartX, Skin.ListStartY, Skin.ListWidth ? Skin.ListWidth : area.Right,
-                Skin.ListHeight ? Skin.ListHeight : area.Bottom};
+    return Rect{clampCoordinate(Skin.ListStartX), clampCoordinate(Skin.ListStartY),
+                Skin.ListWidth ? clampCoordinate(Skin.ListWidth) : area.Right,
+                Skin.ListHeight ? clampCoordinate(Skin.ListHeight) : area.Bottom};
 }
 
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int)

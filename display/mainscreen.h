@@ -31,6 +31,14 @@ std::string statusBarPosition(int current);
 std::string statusBarDetails(const Game& game);
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int rows);
 void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows);
+// Far outside any screen, yet near enough that sums of a place and a size cannot overflow:
+// the skin's numbers may be anything.
+inline int clampCoordinate(int64_t value)
+{
+    const int64_t limit = 1 << 24;
+    return (int)(value < -limit ? -limit : value > limit ? limit : value);
+}
+
 // The first index of the page that holds current, moved from top by whole pages of size page
 // (at least 1); the last page is full when count allows it.
 int pageTop(int top, int current, int count, int64_t page);

@@ -3,6 +3,7 @@
 // drawing sees one layout.
 #include "display/picture.h"
 
+#include "platform/files.h"
 #include "platform/window.h"
 
 #include <FreeImage.h>
@@ -100,6 +101,20 @@ Picture* decodePicture(const std::string& bytes, int jpeg, int64_t byteLimit, st
     picture->Bits = FreeImage_GetBits(bitmap);
     picture->Bitmap = bitmap;
     return picture;
+}
+
+Picture* loadPictureFile(const std::string& path, int jpeg, int64_t byteLimit, std::string& why)
+{
+    int64_t stamp = 0, size = 0;
+    std::string bytes;
+    // A file larger than the pixels allowed cannot hold a picture that fits them.
+    if (platformFileStamp(path, &stamp, &size) && size > byteLimit)
+        why = "the file is larger than the memory kept for pictures";
+    else if (!platformReadFile(path, bytes))
+        why = "the file cannot be read";
+    else
+        return decodePicture(bytes, jpeg, byteLimit, why);
+    return nullptr;
 }
 
 void freePicture(Picture* picture)

@@ -20,6 +20,8 @@ struct Picture
 // Decodes bytes as a JPEG (jpeg set) or a PNG. Null when they are not such a picture, or when
 // its pixels would take more than byteLimit bytes; why then says what was wrong.
 Picture* decodePicture(const std::string& bytes, int jpeg, int64_t byteLimit, std::string& why);
+// Reads and decodes the file; a file larger than byteLimit is not read at all.
+Picture* loadPictureFile(const std::string& path, int jpeg, int64_t byteLimit, std::string& why);
 void freePicture(Picture* picture);
 // Bytes the picture's pixels take.
 int64_t pictureBytes(const Picture* picture);

@@ -64,17 +64,10 @@ static void keepWithinBudget(const KeptPicture* keep)
     }
 }
 
-static Picture* readPicture(const std::string& path, int jpeg, int64_t size)
+static Picture* readPicture(const std::string& path, int jpeg)
 {
-    std::string bytes, why;
-    Picture* picture = nullptr;
-    // A file larger than the budget cannot hold a picture the budget takes.
-    if (size > PictureCache.Budget)
-        why = "the file is larger than the memory kept for pictures";
-    else if (!platformReadFile(path, bytes))
-        why = "the file cannot be read";
-    else
-        picture = decodePicture(bytes, jpeg, PictureCache.Budget, why);
+    std::string why;
+    Picture* picture = loadPictureFile(path, jpeg, PictureCache.Budget, why);
     if (!picture) fprintf(stderr, "Picture not shown: [%s]: %s\n", path.c_str(), why.c_str());
     return picture;
 }
@@ -94,7 +87,7 @@ const Picture* findPicture(const std::string& path, int jpeg)
     PictureCache.Misses++;
     KeptPicture& kept = Kept[path];
     dropPicture(kept);
-    kept = KeptPicture{stamp, size, jpeg, readPicture(path, jpeg, size), ++UseCounter};
+    kept = KeptPicture{stamp, size, jpeg, readPicture(path, jpeg), ++UseCounter};
     if (kept.Decoded)
     {
         PictureCache.Bytes += pictureBytes(kept.Decoded);

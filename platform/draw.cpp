@@ -183,7 +183,9 @@ void platformRoundRect(Surface* surface, Rect rect, int ellipseWidth, int ellips
     double rx = std::min(std::max(ellipseWidth, 0), width) / 2.0;
     double ry = std::min(std::max(ellipseHeight, 0), height) / 2.0;
     const uint32_t fill = pixelOf(brush), pen = 0;
-    for (int i = 0; i < height; i++)
+    // Only the rows on the surface are visited, however tall the shape.
+    int first = std::max(0, -rect.Top), last = std::min(height, surface->Height - rect.Top);
+    for (int i = first; i < last; i++)
     {
         int y = rect.Top + i, inset = cornerInset(i, height, rx, ry);
         int left = rect.Left + inset, right = rect.Right - inset;

@@ -28,8 +28,9 @@ static std::map<std::string, std::string> FaceFiles; // by face and emphasis
 static Font* DefaultFont;
 static int FontsStarted;
 
-// Large enough for any screen; keeps a mistyped size from asking for giant glyphs.
-const int MaxPixelHeight = 2000;
+// A quarter of a 4K screen: more than any list or bar can use, and it keeps a mistyped size
+// (a skin's 100000 points) from rasterising glyphs of millions of pixels at every redraw.
+const int MaxPixelHeight = 540;
 
 // fontconfig loses a block while it parses its configuration files, once per process; the
 // leak checker of the sanitizer build is told to look away from that one load.

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "platform/testing.h"
+#include "platform/window.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
@@ -178,4 +179,13 @@ inline void writePicture(const fs::path& path, int width, int height, uint32_t c
     int jpeg = path.extension() == ".jpg";
     FreeImage_Save(jpeg ? FIF_JPEG : FIF_PNG, bitmap, path.c_str(), jpeg ? JPEG_QUALITYSUPERB : 0);
     FreeImage_Unload(bitmap);
+}
+
+inline int countColour(Surface* surface, Rect rect, Color color)
+{
+    int count = 0;
+    for (int y = rect.Top; y < rect.Bottom; y++)
+        for (int x = rect.Left; x < rect.Right; x++)
+            count += platformGetPixel(surface, x, y) == color;
+    return count;
 }

@@ -36,15 +36,6 @@ TEST(PageRule, MovesByWholePagesFromWhereThePageStood)
 
 const Color Red = 0x0000FF, Green = 0x00FF00, White = 0xFFFFFF, Black = 0x000000;
 
-static int countColour(Surface* surface, Rect rect, Color color)
-{
-    int count = 0;
-    for (int y = rect.Top; y < rect.Bottom; y++)
-        for (int x = rect.Left; x < rect.Right; x++)
-            count += platformGetPixel(surface, x, y) == color;
-    return count;
-}
-
 class MainScreen : public InFreshDirectory
 {
 protected:
@@ -255,5 +246,16 @@ TEST_F(MainScreen, OddSizesAndNamesDrawWithoutHarm)
         }
         EXPECT_EQ(countColour(Screen, Rect{310, 0, 800, 300}, Red), 0) << size;
     }
+    // Places and sizes at the ends of the number range, in both views.
+    const int far = 2147483647;
+    for (int menuType : {1, 2})
+        for (int value : {far, -far})
+        {
+            FrontendSettings.MenuType = menuType;
+            Skin.ListStartX = Skin.ListStartY = value;
+            Skin.ListWidth = Skin.ListHeight = -value;
+            Skin.ListRows = Skin.ListColumns = Skin.PreviewSpacer = far;
+            drawMainScreen(Screen);
+        }
     EXPECT_TRUE(boxTexts().empty());
 }
