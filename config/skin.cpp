@@ -5,6 +5,9 @@
 #include "config/ini.h"
 #include "config/settings.h"
 #include "display/artwork.h"
+#include "platform/files.h"
+
+#include <cstdio>
 
 SkinRecord Skin;
 
@@ -88,6 +91,9 @@ static void loadSounds(const std::string& file)
 
 void loadSkin()
 {
+    std::string folder = FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName;
+    if (!platformIsDirectory(folder))
+        fprintf(stderr, "Skin folder not found: [%s]; the default look is used\n", folder.c_str());
     std::string file = skinFilePath();
     const char* layout = layoutSection();
     loadFonts(file);

@@ -89,16 +89,19 @@ void drawGameList(Surface* dc, Rect area)
     platformSetBackgroundMode(dc, BackgroundTransparent);
     int lineHeight = getTextHeight(dc);
     int rows = countVisibleRows(dc, list.Right - list.Left, list.Bottom - list.Top, 0);
-    // A list too low for one line holds no rows; the page rule could never settle then.
-    if (rows < 1) return;
     int current = FrontendState.CurrentGame;
-    ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
-    if (Skin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
+    // A list too low for one line holds no rows and shows no names, only the pictures: the
+    // page rule could never settle without a row.
+    if (rows >= 1)
+    {
+        ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
+        if (Skin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
+    }
     const Game* game = VisibleGames[current];
     drawScreenshot(dc, game, area);
     drawFlyer(dc, game, area);
     drawMarquee(dc, game, area);
-    drawGameNames(dc, current, list, lineHeight, rows);
+    if (rows >= 1) drawGameNames(dc, current, list, lineHeight, rows);
 }
 
 static std::string shownEmulatorName()
