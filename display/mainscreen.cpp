@@ -138,10 +138,12 @@ void drawStatusBar(Surface* dc, int current, int width, int height)
     int positionWidth = getTextWidth(dc, position);
     int top = height - StatusBarHeight;
     platformFillRect(dc, Rect{0, top, width, height}, Skin.StatusBarBackColor);
+    int positionLeft = width - positionWidth - NameIndent;
+    // The position wins where the two meet; the details stop where it starts, so no piece of
+    // them shows again in the margin after it.
     std::string details = statusBarDetails(*VisibleGames[current]);
-    if (!details.empty()) drawTextInRect(dc, Rect{NameIndent, top, width, height}, details);
-    // Drawn last on an opaque background, so the position wins where the two meet.
-    drawTextInRect(dc, Rect{width - positionWidth - NameIndent, top, width, height}, position);
+    if (!details.empty()) drawTextInRect(dc, Rect{NameIndent, top, positionLeft, height}, details);
+    drawTextInRect(dc, Rect{positionLeft, top, width, height}, position);
 }
 
 // The screensaver moves the selection on and shows only that game's picture, over whatever

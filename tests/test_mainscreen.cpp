@@ -186,6 +186,11 @@ TEST_F(MainScreen, TheStatusBarNamesTheEmulatorThePlaceAndTheGame)
         game->Manufacturer = c.Maker;
         EXPECT_EQ(statusBarDetails(*game), c.Expected);
     }
+    // Details longer than the bar stop where the position starts, leaving its margin clear.
+    game->Manufacturer = std::string(300, 'M');
+    drawStatusBar(Screen, 11, 800, 600);
+    EXPECT_EQ(countColour(Screen, Rect{794, 600 - StatusBarHeight, 800, 600}, Black), 0);
+    EXPECT_GT(countColour(Screen, Rect{700, 600 - StatusBarHeight, 794, 600}, Black), 10);
 }
 
 TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
