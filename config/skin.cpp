@@ -11,9 +11,14 @@
 
 SkinRecord Skin;
 
+std::string skinFolder()
+{
+    return FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName;
+}
+
 std::string skinFilePath()
 {
-    return FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName + "/skin.ini";
+    return skinFolder() + "/skin.ini";
 }
 
 const char* layoutSection()
@@ -91,7 +96,7 @@ static void loadSounds(const std::string& file)
 
 void loadSkin()
 {
-    std::string folder = FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName;
+    std::string folder = skinFolder();
     if (!platformIsDirectory(folder))
         fprintf(stderr, "Skin folder not found: [%s]; the default look is used\n", folder.c_str());
     std::string file = skinFilePath();

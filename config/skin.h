@@ -52,6 +52,8 @@ struct SkinRecord
 // freed by freeSkin at exit.
 extern SkinRecord Skin;
 
+// "<SkinDir>/<SkinName>": the skin.ini, back.png and sounds of the current skin.
+std::string skinFolder();
 // "<SkinDir>/<SkinName>/skin.ini".
 std::string skinFilePath();
 // "Image" in the image browser, "List" otherwise.

@@ -13,7 +13,6 @@
 #include "platform/files.h"
 #include "platform/window.h"
 
-#include <cctype>
 #include <cstdio>
 
 Picture* BackgroundImage;
@@ -59,10 +58,7 @@ int fileExists(const std::string& path)
 
 static int endsInJpg(const std::string& path)
 {
-    if (path.size() < 3) return 0;
-    std::string last = path.substr(path.size() - 3);
-    for (char& c : last) c = (char)tolower((unsigned char)c);
-    return last == "jpg";
+    return path.size() >= 3 && foldedName(path.substr(path.size() - 3)) == "jpg";
 }
 
 // The first candidate that exists in the folder; the search stops there even when that file
@@ -154,9 +150,24 @@ void drawMarquee(Surface* dc, const Game* game, Rect area)
     drawKind(dc, game, area, Marquee);
 }
 
+// The file the background was last read from, so that asking again for an unchanged file
+// (the start-up asks right after the skin did) neither decodes it nor reports it twice.
+struct BackgroundSource
+{
+    std::string Path;
+    int64_t Stamp, Size;
+};
+static BackgroundSource LastBackground;
+
 void loadBackgroundImage()
 {
-    std::string path = FrontendSettings.SkinDir + "/" + FrontendSettings.SkinName + "/back.png";
+    BackgroundSource source = {skinFolder() + "/back.png", -1, -1};
+    platformFileStamp(source.Path, &source.Stamp, &source.Size);
+    if (source.Path == LastBackground.Path && source.Stamp == LastBackground.Stamp &&
+        source.Size == LastBackground.Size)
+        return;
+    LastBackground = source;
+    const std::string& path = source.Path;
     freePicture(BackgroundImage);
     BackgroundImage = nullptr;
     if (!fileExists(path)) return;
@@ -180,5 +191,6 @@ void freeArtwork()
 {
     freePicture(BackgroundImage);
     BackgroundImage = nullptr;
+    LastBackground = BackgroundSource();
     forgetPictures();
 }

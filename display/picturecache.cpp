@@ -97,7 +97,7 @@ const Picture* findPicture(const std::string& path, int jpeg)
     return kept.Decoded;
 }
 
-static std::string folded(const std::string& name)
+std::string foldedName(const std::string& name)
 {
     std::string result = name;
     for (char& c : result)
@@ -113,7 +113,7 @@ static void listFolder(const std::string& directory, FolderListing& listing)
     listing.Readable = platformListDirectory(directory + "/*", names);
     for (std::string& name : names)
     {
-        listing.ByFoldedName.emplace(folded(name), name);
+        listing.ByFoldedName.emplace(foldedName(name), name);
         listing.Names.insert(std::move(name));
     }
 }
@@ -156,7 +156,7 @@ int findFolderEntry(const std::string& directory, const std::string& fileName, s
         path = directory + "/" + fileName;
         return 1;
     }
-    auto found = listing.ByFoldedName.find(folded(fileName));
+    auto found = listing.ByFoldedName.find(foldedName(fileName));
     if (found == listing.ByFoldedName.end()) return 0;
     path = directory + "/" + found->second;
     return 1;

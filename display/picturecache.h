@@ -28,5 +28,7 @@ const Picture* findPicture(const std::string& path, int jpeg);
 // The name of the entry of directory whose name is fileName, compared without regard to ASCII
 // letter case (an exact match first): 1 and its path in path, or 0 when there is none.
 int findFolderEntry(const std::string& directory, const std::string& fileName, std::string& path);
+// The name with ASCII capitals made small, as file names are compared here.
+std::string foldedName(const std::string& name);
 // Drops every picture and folder listing and clears the counters; the budget stays.
 void forgetPictures();
