@@ -2,8 +2,8 @@
 // screenshots and marquees, JPEG flyers): the list view and a 3x4 image browser, cold (every
 // game visited the first time, nothing decoded yet) and warm (a held key over games already
 // seen). Each redraw is timed on its own; the counters give the median, the 99th percentile
-// and the picture cache's memory. BM_BareFrame is a fill of the back buffer plus the copy
-// to the window and the present: the floor under any redraw.
+// and the picture cache's memory. bench_platform's BM_FillComposeAndPresentFrame is the
+// floor under any redraw.
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
@@ -171,29 +171,3 @@ BENCHMARK(BM_ListViewCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ListViewWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImageBrowserCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImageBrowserWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-static intptr_t plainProc(Window* window, int kind, intptr_t param1, intptr_t param2)
-{
-    return platformDefaultWindowProc(window, kind, param1, param2);
-}
-
-static void BM_BareFrame(benchmark::State& state)
-{
-    setUp(1);
-    platformRegisterClass("BenchDisplayWndClass", plainProc);
-    Window* window =
-        platformCreateWindow("BenchDisplayWndClass", "", StylePopup, nullptr, DefaultPosition,
-                             DefaultPosition, DefaultPosition, DefaultPosition, 0);
-    platformShowWindow(window, ShowMaximized);
-    Surface* backBuffer = platformCreateSurface(1920, 1080);
-    Color color = 0;
-    for (auto _ : state)
-    {
-        platformFillRect(backBuffer, {0, 0, 1920, 1080}, color++);
-        platformCopyRect(platformWindowSurface(window), 0, 0, 1920, 1080, backBuffer, 0, 0);
-        platformPresent();
-    }
-    platformFreeSurface(backBuffer);
-    platformDestroyWindow(window);
-}
-BENCHMARK(BM_BareFrame)->Unit(benchmark::kMillisecond);
