@@ -10,7 +10,6 @@
 #include "display/picture.h"
 #include "platform/window.h"
 
-#include <algorithm>
 #include <cstdint>
 
 static Rect cellRect(int64_t row, int64_t column)

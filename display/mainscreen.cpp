@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
 int ListTop;
 int StatusBarHeight;
