@@ -9,6 +9,7 @@
 #include "catalogue/romscan.h"
 #include "config/settings.h"
 #include "config/skin.h"
+#include "core/controls.h"
 #include "core/mainwindow.h"
 #include "core/tick.h"
 #include "display/artwork.h"
@@ -19,6 +20,7 @@
 #include "platform/input.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "popups/message.h"
 
 FrontendStateRecord FrontendState;
 void (*MainLoopTick)(Window* mainWindow) = processTick;
@@ -69,7 +71,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
     }
     if (!platformFileExists(path))
     {
-        // showMessage("Loading Game Information From Mame...") comes with the message window.
+        showMessage("Loading Game Information From Mame...");
         std::string command = mameListCommand(emulator);
         if (!captureMameList(command, path))
         {
@@ -78,7 +80,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
             return 0;
         }
     }
-    // showMessage("Loading Mame Game List...") comes with the message window.
+    showMessage("Loading Mame Game List...");
     if (!loadMameList(path, index))
     {
         showError("Error loading game list!");
@@ -94,7 +96,7 @@ static int loadEmulatorGames(int index)
     const Emulator& emulator = *EmulatorTable[index];
     if (emulator.Name == Skin.ShownEmulator) FrontendState.CurrentEmulator = index;
     if (emulator.IsMame) return loadMameEmulator(emulator, index);
-    // showMessage("Discovering <Name> roms...") comes with the message window.
+    showMessage("Discovering " + emulator.Name + " roms...");
     discoverRoms(&emulator, index);
     return 1;
 }
@@ -109,17 +111,17 @@ static int selectedGameIndex()
 // Steps after the games are in: the selection, and the start of the running state.
 static int finishLoading()
 {
-    // showMessage("Filtering And Sorting Roms...") comes with the message window.
+    showMessage("Filtering And Sorting Roms...");
     sortAllGames();
     rebuildVisibleGames();
-    platformClearKeyPresses(); // keys pressed while loading must trigger nothing
+    flushKeyboard(); // keys pressed while loading must trigger nothing
     ListTop = 0;
     FrontendState.CurrentGame = selectedGameIndex();
     loadBackgroundImage();
-    // closeMessageWindow() comes with the message window.
-    // initJoystick() comes with the joystick input.
-    // playSkinSound(Skin.Sounds.Startup, without waiting) comes with the sounds.
-    // restartIdleTimer() comes with the screensaver timers.
+    closeMessageWindow();
+    initJoystick();
+    playSkinSound(Skin.Sounds.Startup, 1);
+    restartIdleTimer();
     if (AllGames.empty())
     {
         // Only the total counts: filters that hide every game still give a usable screen.
@@ -133,7 +135,7 @@ int loadCatalogue()
 {
     FrontendState.CurrentEmulator = -1;
     FrontendState.ScreenSaverActive = 0;
-    // showMessage("Building Emulator List...") comes with the message window.
+    showMessage("Building Emulator List...");
     loadEmulators();
     for (int i = 0; i < (int)EmulatorTable.size(); i++)
         if (!loadEmulatorGames(i)) return 0;
@@ -217,6 +219,7 @@ static void showMainWindow()
 // paths, so that a second start in the same process begins clean.
 static void closeWindowSystem()
 {
+    closeMessageWindow();
     if (FrontendState.MainWindow) platformDestroyWindow(FrontendState.MainWindow);
     FrontendState.MainWindow = nullptr;
     platformUnregisterClass(MainWindowClass);

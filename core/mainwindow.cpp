@@ -2,8 +2,14 @@
 // only copies it, so a paint never has to know what the screen shows.
 #include "core/mainwindow.h"
 
+#include "config/settings.h"
+#include "config/skin.h"
 #include "core/frontend.h"
+#include "display/mainscreen.h"
+#include "platform/sound.h"
 #include "platform/window.h"
+
+#include <climits>
 
 static void onCreate(Window* window)
 {
@@ -32,6 +38,14 @@ static void onPaint(Window* window)
                      client.Bottom - client.Top, FrontendState.BackBufferDC, 0, 0);
 }
 
+static void onTimer(intptr_t id)
+{
+    if (id == IdleTimer)
+        startScreenSaver();
+    else if (id == ScreenSaverTimer)
+        nextScreenSaverPicture();
+}
+
 intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
     switch (kind)
@@ -54,8 +68,72 @@ intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
     case MsgPaint:
         onPaint(window);
         return 0;
-    // MsgTimer (the idle and screensaver timers) is handled here once the screensaver exists.
+    case MsgTimer:
+        onTimer(param1);
+        return 0;
     default:
         return platformDefaultWindowProc(window, kind, param1, param2);
     }
+}
+
+// A period of 0 seconds or less turns the timer off: a screensaver that started or changed
+// its picture every few milliseconds would only flicker. A huge one waits as long as a timer
+// can, about 24 days.
+int timerPeriod(int seconds)
+{
+    if (seconds <= 0) return 0;
+    int64_t milliseconds = (int64_t)seconds * 1000;
+    return milliseconds > INT_MAX ? INT_MAX : (int)milliseconds;
+}
+
+static void startTimer(int id, int seconds)
+{
+    int period = timerPeriod(seconds);
+    if (period > 0)
+        platformSetTimer(FrontendState.MainWindow, id, period);
+    else
+        platformKillTimer(FrontendState.MainWindow, id);
+}
+
+static void redrawMainWindow()
+{
+    drawMainScreen(FrontendState.BackBufferDC);
+    platformInvalidate(FrontendState.MainWindow, 0);
+}
+
+void startScreenSaver()
+{
+    FrontendState.ScreenSaverActive = 1;
+    redrawMainWindow(); // moves on to the next game and shows its picture alone
+    platformKillTimer(FrontendState.MainWindow, IdleTimer);
+    startTimer(ScreenSaverTimer, FrontendSettings.ScreenSaverChangeInterval);
+}
+
+void nextScreenSaverPicture()
+{
+    redrawMainWindow();
+}
+
+void stopScreenSaver()
+{
+    FrontendState.ScreenSaverActive = 0;
+    platformKillTimer(FrontendState.MainWindow, ScreenSaverTimer);
+    restartIdleTimer();
+}
+
+void restartIdleTimer()
+{
+    startTimer(IdleTimer, FrontendSettings.ScreenSaverStartInterval);
+}
+
+void stopAllTimers()
+{
+    stopScreenSaver();
+    platformKillTimer(FrontendState.MainWindow, IdleTimer);
+}
+
+void playSkinSound(const std::optional<std::string>& fileName, int withoutWaiting)
+{
+    if (!fileName || fileName->empty()) return;
+    platformPlayWave(skinFolder() + "/" + *fileName, !withoutWaiting);
 }

@@ -1,12 +1,39 @@
 // The main window: its procedure keeps the window's surface, the back buffer the main screen
-// is drawn into, and the focus flag; painting copies the back buffer.
+// is drawn into and the focus flag, and runs the idle and screensaver timers. Every sound of
+// the front end is played from here too.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 struct Window;
 
 const char* const MainWindowClass = "MainWndClass";
 
-// The main window's procedure: creation, size change, focus, paint and destruction.
+// The main window's timers.
+enum
+{
+    IdleTimer = 1,        // starts the screensaver after a quiet period
+    ScreenSaverTimer = 2, // shows the screensaver's next picture
+};
+
+// The main window's procedure: creation, size change, focus, paint, timers and destruction.
 intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);
+
+// IdleTimer's handler: the screensaver shows the next game's picture over the whole screen.
+void startScreenSaver();
+// ScreenSaverTimer's handler: the picture of the game after.
+void nextScreenSaverPicture();
+// Back to the idle countdown; the screensaver's picture stays until the next redraw.
+void stopScreenSaver();
+// Starts the idle countdown from the beginning.
+void restartIdleTimer();
+// No timer runs (while a game runs).
+void stopAllTimers();
+// The period of a timer set in seconds; 0 when the timer is off (a period of 0 or less).
+int timerPeriod(int seconds);
+
+// Plays a file of the current skin's folder; none plays nothing, and so does a missing file
+// (no default sound). Without withoutWaiting, returns when the sound has played.
+void playSkinSound(const std::optional<std::string>& fileName, int withoutWaiting);

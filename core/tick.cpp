@@ -1,23 +1,286 @@
-// The tick as far as the spine needs it: leaving the program. The actions and navigation
-// replace this file's body.
+// The heart of the interaction. No event queue, no key repeat: a control held down acts in
+// every tick, ten times a second, and the actions that block (a game, the menu, the game
+// information, the controls set-up) pause briefly and forget the keys pressed meanwhile.
 #include "core/tick.h"
 
+#include "catalogue/catalogue.h"
+#include "catalogue/filters.h"
 #include "config/settings.h"
+#include "config/skin.h"
+#include "core/controls.h"
 #include "core/frontend.h"
-#include "platform/input.h"
+#include "core/mainwindow.h"
+#include "display/mainscreen.h"
+#include "display/text.h"
+#include "launch/launch.h"
+#include "platform/clock.h"
+#include "platform/power.h"
 #include "platform/window.h"
+#include "popups/gameinfo.h"
+#include "popups/message.h"
+#include "popups/optionsmenu.h"
 
-static int exitKeyPressed(int code)
+#include <algorithm>
+
+static int gameCount()
 {
-    KeyState state = platformKeyState(code);
-    return state.Down || state.PressedSinceLastQuery;
+    return (int)VisibleGames.size();
 }
 
-void processTick(Window*)
+static int& current()
 {
-    // Keys typed into another program's window are not meant for the front end.
-    if (!FrontendState.WindowHasFocus) return;
-    if (exitKeyPressed(FrontendSettings.Keys[KeyExit]) ||
-        exitKeyPressed(FrontendSettings.Keys[KeyP2Exit]))
-        platformPostQuit(0);
+    return FrontendState.CurrentGame;
+}
+
+static int imageBrowser()
+{
+    return FrontendSettings.MenuType == 2;
+}
+
+// While the screensaver runs, the first action that wakes it does nothing else: the tick ends
+// (0). Otherwise the idle countdown starts again.
+static int wakeUp()
+{
+    if (FrontendState.ScreenSaverActive)
+    {
+        stopScreenSaver();
+        return 0;
+    }
+    restartIdleTimer();
+    return 1;
+}
+
+static void showMove(Window* window)
+{
+    drawMainScreen(FrontendState.BackBufferDC);
+    platformInvalidate(window, 0);
+    platformUpdateWindow(window);
+    playSkinSound(Skin.Sounds.ChangeGame, 1);
+}
+
+// The names on one page of the list view, as it was last drawn. At least one, so that a list
+// lower than a line still pages forward and back.
+static int pageRows(Window* window, int reserve)
+{
+    Rect client = platformClientRect(window);
+    int64_t width = (int64_t)(Skin.ListWidth ? Skin.ListWidth : client.Right) - Skin.ListStartX;
+    int64_t height = (int64_t)(Skin.ListHeight ? Skin.ListHeight : client.Bottom) - Skin.ListStartY;
+    int rows = countVisibleRows(FrontendState.BackBufferDC, clampCoordinate(width),
+                                clampCoordinate(height), reserve);
+    return rows > 0 ? rows : 1;
+}
+
+static int selectUp(Window* window)
+{
+    if (!wakeUp()) return 0;
+    int columns = Skin.ListColumns;
+    if (!imageBrowser())
+        current() = current() > 0 ? current() - 1 : std::max(gameCount() - 1, 0);
+    else if (columns > 0 && current() >= columns)
+        current() -= columns;
+    showMove(window);
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+static int selectDown(Window* window)
+{
+    if (!wakeUp()) return 0;
+    int columns = Skin.ListColumns;
+    if (!imageBrowser())
+        current() = current() < gameCount() - 1 ? current() + 1 : 0;
+    else if (columns > 0 && current() < gameCount() - columns)
+        current() += columns;
+    showMove(window);
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+// Pages stop at the ends of the list; pressing on against an end plays the Error sound.
+static int selectPageUp(Window* window)
+{
+    if (!wakeUp()) return 0;
+    if (current() > 0)
+    {
+        int step = imageBrowser() ? 1 : pageRows(window, StatusBarHeight);
+        current() = std::max(current() - step, 0);
+        showMove(window);
+    }
+    else
+        playSkinSound(Skin.Sounds.Error, 1);
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+static int selectPageDown(Window* window)
+{
+    if (!wakeUp()) return 0;
+    int last = gameCount() - 1;
+    if (current() < last)
+    {
+        int reserve = Skin.ShowStatusBar ? StatusBarHeight : 0;
+        int64_t step = imageBrowser() ? 1 : pageRows(window, reserve);
+        current() = (int)std::min<int64_t>(current() + step, last);
+        showMove(window);
+    }
+    else
+        playSkinSound(Skin.Sounds.Error, 1);
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+// The loop ends when it takes the quit message; the tick goes on meanwhile.
+static int exitFrontend(Window*)
+{
+    playSkinSound(Skin.Sounds.Shutdown, 0);
+    platformPostQuit(0);
+    return 1;
+}
+
+// The third step of the power-off sequence. A refusal ends the tick and keeps the stage, so
+// the next StartGame asks again.
+static int powerOff()
+{
+    if (!platformPowerOff()) return 0;
+    playSkinSound(Skin.Sounds.Shutdown, 0);
+    platformPostQuit(0);
+    return 1;
+}
+
+static void runGame(Window* window)
+{
+    playSkinSound(Skin.Sounds.StartGame, 0);
+    blankScreen();
+    int exitCode;
+    launchGame(VisibleGames[current()], &exitCode); // a game that failed was reported
+    platformSleep(500);
+    flushKeyboard(); // what was pressed during the game was meant for the game
+    closeMessageWindow();
+    // The back buffer still holds the screen of before the game.
+    platformInvalidate(window, 0);
+    restartIdleTimer();
+    FrontendState.ShutdownStage = 0;
+}
+
+static int startGame(Window* window)
+{
+    if (FrontendState.ShutdownStage == 2) return powerOff();
+    if (gameCount() == 0) return wakeUp(); // nothing to start; the countdown goes on
+    if (FrontendState.ScreenSaverActive)
+    {
+        stopScreenSaver();
+        return 0;
+    }
+    stopAllTimers(); // no timer runs while the game does
+    runGame(window);
+    return 1;
+}
+
+// A clone without information of its own shows its parent's, when the parent is listed.
+static const std::vector<std::string>* informationLines(const Game& game)
+{
+    if (!game.InfoLines.empty() || game.CloneOf.empty()) return &game.InfoLines;
+    int parent = findGameByName(game.CloneOf);
+    return parent >= 0 ? &VisibleGames[parent]->InfoLines : nullptr;
+}
+
+static int isMameGame(const Game& game)
+{
+    int index = game.EmulatorIndex;
+    return index >= 0 && index < (int)EmulatorTable.size() && EmulatorTable[index]->IsMame;
+}
+
+static int gameInfo(Window*)
+{
+    if (!wakeUp()) return 0;
+    if (gameCount() == 0) return 1;
+    const Game& game = *VisibleGames[current()];
+    if (FrontendSettings.UseMameInfoDat && isMameGame(game))
+    {
+        const std::vector<std::string>* lines = informationLines(game);
+        if (lines && !lines->empty())
+        {
+            showGameInfo(*lines, (int)lines->size());
+            platformSleep(300);
+            flushKeyboard();
+        }
+    }
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+// After the menu: the filters or the emulator may have changed, so the list is rebuilt and
+// the game selected before is found again by name (the first game when it is gone).
+static void applyMenuChoices(Window* window)
+{
+    platformSleep(200);
+    std::string selected = gameCount() > 0 ? VisibleGames[current()]->Name : "";
+    rebuildVisibleGames();
+    int found = selected.empty() ? -1 : findGameByName(selected);
+    current() = found >= 0 && found < gameCount() ? found : 0;
+    drawMainScreen(FrontendState.BackBufferDC);
+    platformInvalidate(window, 0);
+}
+
+static int showMenu(Window* window)
+{
+    if (!wakeUp()) return 0;
+    if (runOptionsMenu()) applyMenuChoices(window);
+    platformSleep(300);
+    flushKeyboard();
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+static int configControls(Window*)
+{
+    if (!FrontendSettings.AllowMenu) return 1;
+    configureControls();
+    FrontendState.ShutdownStage = 0;
+    return 1;
+}
+
+static int shutdown1(Window*)
+{
+    FrontendState.ShutdownStage = 1;
+    return 1;
+}
+
+static int shutdown2(Window*)
+{
+    if (FrontendState.ShutdownStage == 1) FrontendState.ShutdownStage = 2;
+    return 1;
+}
+
+// Emulator 0, 1, ..., the last, then all of them, then emulator 0 again.
+static int changeEmulator(Window* window)
+{
+    int& shown = FrontendState.CurrentEmulator;
+    shown++;
+    if (shown > (int)EmulatorTable.size() - 1)
+    {
+        shown = -1;
+        Skin.ShownEmulator = "All";
+    }
+    else
+        Skin.ShownEmulator = EmulatorTable[shown]->Name;
+    rebuildVisibleGames();
+    current() = 0;
+    drawMainScreen(FrontendState.BackBufferDC);
+    platformInvalidate(window, 0);
+    return 1;
+}
+
+// In the order of the Action enumeration; each answers 0 to end the tick.
+static int (*const ActionHandlers[ActionCount])(Window*) = {
+    selectUp, selectDown, selectPageUp,   selectPageDown, exitFrontend, startGame,
+    gameInfo, showMenu,   configControls, shutdown1,      shutdown2,    changeEmulator,
+};
+
+void processTick(Window* mainWindow)
+{
+    int active[ActionCount];
+    sampleActions(active);
+    for (int action = 0; action < ActionCount; action++)
+        if (active[action] && !ActionHandlers[action](mainWindow)) return;
 }

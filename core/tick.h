@@ -3,6 +3,7 @@
 
 struct Window;
 
-// Samples the controls once and carries out what they ask for. For now only the Exit keys
-// act: they post the quit message.
+// Samples every control once, then carries out the actions asked for in their fixed order:
+// moves, Exit, StartGame, GameInfo, ShowMenu, ConfigControls, the power-off steps, ChangeEmu.
+// mainWindow is invalidated and painted as the screen changes.
 void processTick(Window* mainWindow);

@@ -9,6 +9,7 @@ struct TestClockRecord
     int InUse;
     int64_t Frequency;
     int64_t Now;
+    void (*OnSleep)(int milliseconds);
 };
 static TestClockRecord TestClock;
 
@@ -20,6 +21,12 @@ void resetTestClock()
     TestClock.InUse = 1;
     TestClock.Frequency = DefaultTestFrequency;
     TestClock.Now = 0;
+    TestClock.OnSleep = nullptr;
+}
+
+void testOnSleep(void (*hook)(int milliseconds))
+{
+    TestClock.OnSleep = hook;
 }
 
 void testUseClock(int64_t frequency)
@@ -57,6 +64,7 @@ void platformSleep(int milliseconds)
     if (TestClock.InUse)
     {
         if (milliseconds > 0) TestClock.Now += TestClock.Frequency * milliseconds / 1000;
+        if (TestClock.OnSleep) TestClock.OnSleep(milliseconds);
         return;
     }
     if (milliseconds > 0) SDL_Delay((Uint32)milliseconds);

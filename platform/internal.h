@@ -101,3 +101,5 @@ void stopFonts();
 void startSound();
 void stopSound();
 void resetTestRecords();
+// power.cpp
+void resetPowerOffRecords();

@@ -7,6 +7,11 @@
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <set>
+
+// A skin's sounds are seconds long; a bigger file is a mistake, and the mixer would decode
+// all of it into memory (several times its size) before playing a note.
+const Sint64 SoundFileLimit = 16 << 20;
 
 static int AudioOpen;
 static Mix_Chunk* Playing;
@@ -48,15 +53,28 @@ void stopSound()
     AudioOpen = 0;
 }
 
+// The decoded sound; null for a missing file (silently) or one that cannot be played (told
+// once per path on standard error, as the same sound is asked for at every key).
+static Mix_Chunk* loadSound(const std::string& path)
+{
+    static std::set<std::string> reported;
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file) return nullptr;
+    Sint64 size = SDL_RWsize(file);
+    // The file is closed here: the mixer does not close it when the contents are not a sound.
+    Mix_Chunk* chunk = size >= 0 && size <= SoundFileLimit ? Mix_LoadWAV_RW(file, 0) : nullptr;
+    SDL_RWclose(file);
+    if (!chunk && reported.insert(path).second)
+        fprintf(stderr, "Sound not played: %s %s\n", path.c_str(),
+                size > SoundFileLimit ? "is larger than 16 MB" : "is not a readable wave file");
+    return chunk;
+}
+
 void platformPlayWave(const std::string& path, int wait)
 {
     if (!AudioOpen) return;
-    // The file is closed here: the mixer does not close it when the contents are not a sound.
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    if (!file) return;
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
-    SDL_RWclose(file);
-    if (!chunk) return; // missing or unreadable: silence, and no default sound either
+    Mix_Chunk* chunk = loadSound(path);
+    if (!chunk) return; // silence, and no default sound either
     platformStopSound();
     Playing = chunk;
     if (Mix_PlayChannel(0, chunk, 0) < 0) return;
@@ -69,6 +87,11 @@ void platformPlayWave(const std::string& path, int wait)
         pumpSdlEvents();
         SDL_Delay(5);
     }
+}
+
+int testSoundPlaying()
+{
+    return AudioOpen && Mix_Playing(0);
 }
 
 std::vector<std::string>& testSoundsPlayed()

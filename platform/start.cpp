@@ -144,6 +144,7 @@ void startTestPlatform()
     resetTestClock();
     resetKeyTable();
     resetTestRecords();
+    resetPowerOffRecords();
     MessageBoxes.clear();
     PointerCounter = 0;
 }

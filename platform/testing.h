@@ -39,5 +39,14 @@ struct RecordedMessageBox
 };
 std::vector<RecordedMessageBox>& testMessageBoxes();
 std::vector<std::string>& testSoundsPlayed();
+// 1 while a sound is still playing.
+int testSoundPlaying();
+// Called with the milliseconds of every sleep on the test clock, after the clock advanced: a
+// test can act "meanwhile" (press a key while a game runs). Null for none.
+void testOnSleep(void (*hook)(int milliseconds));
+
+// Power-off requests made so far, and whether the next ones are accepted (at first they are).
+int& testPowerOffRequests();
+void testAnswerPowerOff(int accepted);
 // A pixel of the physical screen as the last present left it.
 Color testScreenPixel(int x, int y);

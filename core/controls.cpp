@@ -1,0 +1,176 @@
+// Keys and the joystick are polled, never waited for: the tick samples them ten times a second.
+#include "core/controls.h"
+
+#include "config/ini.h"
+#include "config/settings.h"
+#include "core/frontend.h"
+#include "display/mainscreen.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/window.h"
+#include "popups/message.h"
+
+#include <cstdio>
+
+struct ActionSample
+{
+    Action Target;
+    KeyBinding Key;
+    int WithJoystick; // the joystick binding of the same name is tested when the key is not
+};
+
+// The Player 2 page keys are crossed: seated on the other side of the cabinet, that player's
+// "page down" key pages back.
+static const ActionSample SampleOrder[] = {
+    {ActionSelectUp, KeySelectUp, 1},
+    {ActionSelectDown, KeySelectDown, 1},
+    {ActionSelectPageDown, KeySelectPageDown, 1},
+    {ActionSelectPageUp, KeySelectPageUp, 1},
+    {ActionExit, KeyExit, 1},
+    {ActionStartGame, KeyStartGame, 1},
+    {ActionGameInfo, KeyGameInfo, 1},
+    {ActionShowMenu, KeyShowMenu, 1},
+    {ActionConfigControls, KeyConfigControls, 0},
+    {ActionShutdown1, KeyShutdown1, 0},
+    {ActionShutdown2, KeyShutdown2, 0},
+    {ActionChangeEmu, KeyChangeEmu, 0},
+    {ActionSelectUp, KeyP2SelectUp, 0},
+    {ActionSelectDown, KeyP2SelectDown, 0},
+    {ActionSelectPageUp, KeyP2SelectPageDown, 0},
+    {ActionSelectPageDown, KeyP2SelectPageUp, 0},
+    {ActionExit, KeyP2Exit, 0},
+    {ActionStartGame, KeyP2StartGame, 0},
+    {ActionGameInfo, KeyP2GameInfo, 0},
+    {ActionShowMenu, KeyP2ShowMenu, 0},
+};
+
+void sampleActions(int active[ActionCount])
+{
+    for (int i = 0; i < ActionCount; i++) active[i] = 0;
+    for (const ActionSample& sample : SampleOrder)
+    {
+        int on = isKeyActive(FrontendSettings.Keys[sample.Key]);
+        if (!on && sample.WithJoystick)
+            on = isJoystickActive(FrontendSettings.Joystick[sample.Key]);
+        if (on) active[sample.Target] = 1;
+    }
+}
+
+int isKeyActive(int key)
+{
+    // Keys typed into another program are not meant for the front end.
+    if (!FrontendState.WindowHasFocus) return 0;
+    KeyState state = platformKeyState(key);
+    return state.Down || state.PressedSinceLastQuery;
+}
+
+// An unplugged joystick fails every read, up to eight times a tick: one line a second tells
+// the technician without filling the log.
+static void reportJoystickFailure()
+{
+    static int64_t lastReport = -1;
+    int64_t frequency = platformCounterFrequency();
+    int64_t now = frequency > 0 ? platformCounter() / frequency : 0;
+    if (lastReport >= 0 && now - lastReport < 1) return;
+    lastReport = now;
+    printf("Error reading joystick!\n");
+    fflush(stdout);
+}
+
+int isJoystickActive(int code)
+{
+    if (!FrontendSettings.UseJoystick || !FrontendState.JoystickPresent) return 0;
+    JoystickPosition position;
+    if (!platformJoystickRead(&position))
+    {
+        reportJoystickFailure();
+        return 0;
+    }
+    // Each zone is a fifth of the axis maximum wide, measured from the end it lies at.
+    const FrontendStateRecord& s = FrontendState;
+    double x = position.X, y = position.Y;
+    switch (code)
+    {
+    case 1:
+        return x >= s.JoystickXMax - 0.2 * s.JoystickXMax;
+    case 2:
+        return x <= s.JoystickXMin + 0.2 * s.JoystickXMax;
+    case 4:
+        return y >= s.JoystickYMax - 0.2 * s.JoystickYMax;
+    case 8:
+        return y <= s.JoystickYMin + 0.2 * s.JoystickYMax;
+    case 16:
+    case 32:
+    case 64:
+    case 128:
+        return (int)(position.Buttons & (uint32_t)(code / 16));
+    default:
+        return 0;
+    }
+}
+
+void flushKeyboard()
+{
+    platformClearKeyPresses();
+}
+
+void initJoystick()
+{
+    FrontendStateRecord& s = FrontendState;
+    s.JoystickPresent =
+        platformJoystickPresent(&s.JoystickXMin, &s.JoystickXMax, &s.JoystickYMin, &s.JoystickYMax);
+}
+
+static int firstKeyActive()
+{
+    for (int code = 0; code < 255; code++)
+    {
+        KeyState state = platformKeyState(code);
+        if (state.Down || state.PressedSinceLastQuery) return code;
+    }
+    return -1;
+}
+
+int waitForAnyKey(const std::string& prompt)
+{
+    platformSleep(700);
+    flushKeyboard();
+    showMessage(prompt);
+    int key;
+    // Key state changes only as events are pumped; a short sleep between scans keeps a core
+    // from spinning for as long as nobody presses anything.
+    while ((key = firstKeyActive()) < 0) platformSleep(1);
+    flushKeyboard();
+    return key;
+}
+
+struct ControlStep
+{
+    const char* Prompt;
+    KeyBinding Key;
+};
+
+static const ControlStep ControlSteps[] = {
+    {"Press Player 1 UP", KeySelectUp},          {"Press Player 1 DOWN", KeySelectDown},
+    {"Press Player 1 PAGE UP", KeySelectPageUp}, {"Press Player 1 PAGE DOWN", KeySelectPageDown},
+    {"Press Player 1 START", KeyStartGame},
+};
+
+void configureControls()
+{
+    const int count = sizeof ControlSteps / sizeof ControlSteps[0];
+    for (int i = 0; i < count; i++)
+    {
+        int key = waitForAnyKey(ControlSteps[i].Prompt);
+        FrontendSettings.Keys[ControlSteps[i].Key] = key;
+        // Written at once: a player who walks away halfway keeps what was recorded.
+        iniWriteInt("Keymappings", KeyBindings[ControlSteps[i].Key].Name, key,
+                    FrontendSettings.ConfigFile);
+        platformSleep(700);
+        if (i == count - 1) break;
+        drawMainScreen(FrontendState.BackBufferDC);
+        platformInvalidate(FrontendState.MainWindow, 0);
+    }
+    closeMessageWindow();
+    flushKeyboard();
+}

@@ -1,0 +1,44 @@
+// The controls: what a key or the joystick asks for, how each is tested, the joystick found at
+// start-up, and the set-up in which a player records the five Player 1 keys.
+#pragma once
+
+#include <string>
+
+// What a control can ask for, in the order a tick carries the actions out.
+enum Action
+{
+    ActionSelectUp,
+    ActionSelectDown,
+    ActionSelectPageUp,
+    ActionSelectPageDown,
+    ActionExit,
+    ActionStartGame,
+    ActionGameInfo,
+    ActionShowMenu,
+    ActionConfigControls,
+    ActionShutdown1,
+    ActionShutdown2,
+    ActionChangeEmu,
+    ActionCount
+};
+
+// Tests every binding once, in the fixed sampling order, and marks the actions asked for.
+// A key test clears the key's "pressed since" fact, so a tap is seen by the first binding
+// tested only.
+void sampleActions(int active[ActionCount]);
+
+// The key is down or was pressed since its last test; never while another program has the
+// focus.
+int isKeyActive(int key);
+// Non-zero when the joystick direction (1 right, 2 left, 4 down, 8 up) or button (16, 32, 64,
+// 128) is held. Every call reads the joystick afresh.
+int isJoystickActive(int code);
+// Forgets every key press made so far.
+void flushKeyboard();
+// Finds the first joystick and its axis ranges; run once, at the end of loading.
+void initJoystick();
+// Shows prompt and waits for any key or mouse button; answers its virtual-key code.
+int waitForAnyKey(const std::string& prompt);
+// Records the Player 1 up, down, page up, page down and start keys, each written to the
+// configuration file as soon as it is pressed.
+void configureControls();
