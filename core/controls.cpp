@@ -10,6 +10,7 @@
 #include "platform/window.h"
 #include "popups/message.h"
 
+#include <cstdint>
 #include <cstdio>
 
 struct ActionSample
@@ -68,10 +69,10 @@ int isKeyActive(int key)
 // the technician without filling the log.
 static void reportJoystickFailure()
 {
-    static int64_t lastReport = -1;
+    static int64_t lastReport = INT64_MIN;
     int64_t frequency = platformCounterFrequency();
-    int64_t now = frequency > 0 ? platformCounter() / frequency : 0;
-    if (lastReport >= 0 && now - lastReport < 1) return;
+    int64_t now = frequency > 0 ? (int64_t)((__int128)platformCounter() * 1000 / frequency) : 0;
+    if (lastReport != INT64_MIN && now - lastReport < 1000) return;
     lastReport = now;
     printf("Error reading joystick!\n");
     fflush(stdout);

@@ -186,8 +186,7 @@ void releaseResources()
     FrontendState.WindowDC = nullptr; // the window's own surface goes with the window
 }
 
-// Steps 5 and 6: the window class and the hidden main window. 0 after telling the user.
-static int createMainWindow()
+int createMainWindow()
 {
     if (!platformStart() || !platformRegisterClass(MainWindowClass, mainWindowProc))
     {

@@ -34,6 +34,8 @@ const char* const ProgramTitle = "Torvanell v1.00";
 // whole. Answers the exit code: 1 when the window cannot be made or loading fails, -1
 // without a high-resolution counter, else the quit message's code.
 int runFrontend(const std::string& commandLine);
+// Starts the window system and creates the main window, hidden; 0 after telling the user.
+int createMainWindow();
 // Builds the catalogue; 1, or 0 after telling the user why.
 int loadCatalogue();
 // Answers the quit message's code, or -1 when there is no high-resolution counter.

@@ -32,6 +32,13 @@ static int& current()
     return FrontendState.CurrentGame;
 }
 
+// The game the selection is on; null with an empty list.
+static Game* selectedGame()
+{
+    int index = current();
+    return index >= 0 && index < gameCount() ? VisibleGames[index] : nullptr;
+}
+
 static int imageBrowser()
 {
     return FrontendSettings.MenuType == 2;
@@ -152,7 +159,7 @@ static void runGame(Window* window)
     playSkinSound(Skin.Sounds.StartGame, 0);
     blankScreen();
     int exitCode;
-    launchGame(VisibleGames[current()], &exitCode); // a game that failed was reported
+    launchGame(selectedGame(), &exitCode); // a game that failed was reported
     platformSleep(500);
     flushKeyboard(); // what was pressed during the game was meant for the game
     closeMessageWindow();
@@ -165,7 +172,7 @@ static void runGame(Window* window)
 static int startGame(Window* window)
 {
     if (FrontendState.ShutdownStage == 2) return powerOff();
-    if (gameCount() == 0) return wakeUp(); // nothing to start; the countdown goes on
+    if (!selectedGame()) return wakeUp(); // nothing to start; the countdown goes on
     if (FrontendState.ScreenSaverActive)
     {
         stopScreenSaver();
@@ -193,8 +200,8 @@ static int isMameGame(const Game& game)
 static int gameInfo(Window*)
 {
     if (!wakeUp()) return 0;
-    if (gameCount() == 0) return 1;
-    const Game& game = *VisibleGames[current()];
+    if (!selectedGame()) return 1;
+    const Game& game = *selectedGame();
     if (FrontendSettings.UseMameInfoDat && isMameGame(game))
     {
         const std::vector<std::string>* lines = informationLines(game);
@@ -214,7 +221,7 @@ static int gameInfo(Window*)
 static void applyMenuChoices(Window* window)
 {
     platformSleep(200);
-    std::string selected = gameCount() > 0 ? VisibleGames[current()]->Name : "";
+    std::string selected = selectedGame() ? selectedGame()->Name : "";
     rebuildVisibleGames();
     int found = selected.empty() ? -1 : findGameByName(selected);
     current() = found >= 0 && found < gameCount() ? found : 0;

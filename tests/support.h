@@ -189,3 +189,21 @@ inline int countColour(Surface* surface, Rect rect, Color color)
             count += platformGetPixel(surface, x, y) == color;
     return count;
 }
+
+// Little-endian bytes of a number.
+inline std::string bytesOf(uint32_t value, int count)
+{
+    std::string bytes;
+    for (int i = 0; i < count; i++) bytes += (char)(value >> (8 * i));
+    return bytes;
+}
+
+// A mono 16-bit wave of silence lasting the given time.
+inline std::string writeWave(const fs::path& path, int milliseconds)
+{
+    uint32_t size = (uint32_t)(44100LL * milliseconds / 1000) & ~1u;
+    writeText(path, "RIFF" + bytesOf(36 + size, 4) + "WAVEfmt " + bytesOf(16, 4) + bytesOf(1, 2) +
+                        bytesOf(1, 2) + bytesOf(22050, 4) + bytesOf(44100, 4) + bytesOf(2, 2) +
+                        bytesOf(16, 2) + "data" + bytesOf(size, 4) + std::string(size, '\0'));
+    return path.string();
+}

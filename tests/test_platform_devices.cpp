@@ -34,35 +34,20 @@ TEST(Joystick, AxesMapToTheFullRangeAndButtonsToTheLowBits)
     EXPECT_FALSE(platformJoystickRead(&position));
 }
 
-// Little-endian bytes of a number.
-static std::string bytesOf(uint32_t value, int count)
-{
-    std::string bytes;
-    for (int i = 0; i < count; i++) bytes += (char)(value >> (8 * i));
-    return bytes;
-}
-
-// A mono 16-bit wave of 100 ms of silence.
-static std::string writeWave(const fs::path& path)
-{
-    uint32_t size = 4410;
-    writeText(path, "RIFF" + bytesOf(36 + size, 4) + "WAVEfmt " + bytesOf(16, 4) + bytesOf(1, 2) +
-                        bytesOf(1, 2) + bytesOf(22050, 4) + bytesOf(44100, 4) + bytesOf(2, 2) +
-                        bytesOf(16, 2) + "data" + bytesOf(size, 4) + std::string(size, '\0'));
-    return path.string();
-}
-
 TEST(Sound, PlaysWavesAndIgnoresFilesThatCannotBePlayed)
 {
     startTestPlatform();
     fs::path dir = freshDirectory();
-    std::string wave = writeWave(dir / "sound.wav");
+    std::string wave = writeWave(dir / "sound.wav", 100);
     std::string broken = (dir / "broken.wav").string();
     writeText(broken, "not a wave");
+    // A good wave, but far longer than a skin's sound can sensibly be: never read.
+    std::string huge = writeWave(dir / "huge.wav", 400000);
     platformPlayWave(wave, 0);
     platformPlayWave(wave, 1); // cuts the first off and waits for its own end
     platformPlayWave("/no/such/file.wav", 0);
     platformPlayWave(broken, 1);
+    platformPlayWave(huge, 0);
     platformStopSound();
     platformStopSound();
     std::vector<std::string> played = testSoundsPlayed();

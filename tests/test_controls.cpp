@@ -1,0 +1,430 @@
+// The tick driven with pressed keys, a virtual joystick and the test clock: moves, pages, the
+// power-off sequence, the controls set-up, the screensaver, sounds and a game.
+#include "catalogue/filters.h"
+#include "config/ini.h"
+#include "config/skin.h"
+#include "core/controls.h"
+#include "core/frontend.h"
+#include "core/mainwindow.h"
+#include "core/tick.h"
+#include "display/mainscreen.h"
+#include "display/text.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "popups/message.h"
+#include "support.h"
+
+class Controls : public InFreshDirectory
+{
+protected:
+    void SetUp() override
+    {
+        InFreshDirectory::SetUp();
+        startTestPlatform();
+        useConfig(Dir / "t.ini", "[Settings]\nSkin.dir=" + Dir.string() + "\nSkin=skin\n");
+        fs::create_directories(Dir / "skin");
+        loadFrontendSettings();
+        FrontendState = FrontendStateRecord();
+        FrontendState.CurrentEmulator = -1;
+        createMainWindow();
+        platformShowWindow(FrontendState.MainWindow, ShowMaximized);
+        resetCatalogue();
+    }
+    void TearDown() override
+    {
+        releaseResources();
+        platformStop();
+        InFreshDirectory::TearDown();
+    }
+    // count games of a new emulator; every game is shown.
+    void addGames(int count, const std::string& emulator = "A")
+    {
+        addEmulator(emulator);
+        for (int i = 0; i < count; i++)
+            addGame(emulator + std::to_string(100 + i), (int)EmulatorTable.size() - 1);
+        rebuildVisibleGames();
+    }
+    // One tick with these keys held through it.
+    void tick(std::initializer_list<int> keys)
+    {
+        for (int key : keys) testPressKey(key);
+        processTick(FrontendState.MainWindow);
+        for (int key : keys) testReleaseKey(key);
+    }
+    // What the main loop would do between ticks: timers and paints.
+    void dispatchMessages()
+    {
+        Message message;
+        while (platformPeekMessage(&message) && message.Kind != MsgQuit)
+        {
+            platformTakeMessage(&message);
+            platformDispatchMessage(&message);
+        }
+    }
+    // Empties the queue; 1 when the quit message was in it.
+    int quitPosted()
+    {
+        Message message;
+        int quit = 0;
+        while (platformTakeMessage(&message))
+        {
+            quit |= message.Kind == MsgQuit;
+            platformDispatchMessage(&message); // a paint stays queued until it is done
+        }
+        return quit;
+    }
+    std::string lastSound()
+    {
+        return testSoundsPlayed().empty() ? "" : fs::path(testSoundsPlayed().back()).stem();
+    }
+};
+
+TEST_F(Controls, MovesAndPagesInBothViews)
+{
+    for (const char* name : {"move", "error"})
+        writeWave(Dir / "skin" / (name + std::string(".wav")), 50);
+    Skin.Sounds.ChangeGame = "move.wav";
+    Skin.Sounds.Error = "error.wav";
+    Skin.ShowStatusBar = 0;
+    StatusBarHeight = 0;
+    Skin.ListStartY = 0;
+    addGames(1);
+    drawMainScreen(FrontendState.BackBufferDC);                           // selects the list's font
+    Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBufferDC) + 3; // ten names a page
+    struct Case
+    {
+        int MenuType, Columns, Games, From, Key, To;
+        const char* Sound;
+    };
+    const Case cases[] = {
+        {1, 0, 25, 0, VkUp, 24, "move"},     {1, 0, 25, 24, VkDown, 0, "move"},
+        {1, 0, 25, 23, VkRight, 24, "move"}, {1, 0, 25, 24, VkRight, 24, "error"},
+        {1, 0, 25, 3, VkRight, 13, "move"},  {1, 0, 25, 5, VkLeft, 0, "move"},
+        {1, 0, 25, 0, VkLeft, 0, "error"},   {1, 0, 25, 5, 'D', 15, "move"}, // P2 keys crossed
+        {1, 0, 25, 15, 'G', 5, "move"},      {1, 0, 0, 0, VkUp, 0, "move"},
+        {1, 0, 0, 0, VkDown, 0, "move"},     {1, 0, 0, 0, VkRight, 0, "error"},
+        {2, 4, 10, 2, VkUp, 2, "move"},      {2, 4, 10, 2, VkDown, 6, "move"},
+        {2, 4, 10, 6, VkDown, 6, "move"},    {2, 4, 10, 6, VkRight, 7, "move"},
+        {2, 4, 10, 6, VkLeft, 5, "move"},    {2, 0, 10, 6, VkDown, 6, "move"},
+        {2, 0, 10, 6, VkUp, 6, "move"},
+    };
+    for (const Case& c : cases)
+    {
+        resetCatalogue();
+        addGames(c.Games);
+        FrontendSettings.MenuType = c.MenuType;
+        Skin.ListColumns = c.Columns;
+        drawMainScreen(FrontendState.BackBufferDC); // the list font, as after any redraw
+        FrontendState.CurrentGame = c.From;
+        FrontendState.ShutdownStage = 1;
+        testSoundsPlayed().clear();
+        tick({c.Key});
+        EXPECT_EQ(FrontendState.CurrentGame, c.To) << c.From << " key " << c.Key;
+        EXPECT_EQ(lastSound(), c.Sound) << c.From << " key " << c.Key;
+        EXPECT_EQ(FrontendState.ShutdownStage, 0);
+    }
+}
+
+static int TappedKey;
+static void tapDuringTheGame(int milliseconds)
+{
+    if (milliseconds != 500) return;
+    testAdvanceClock(platformCounterFrequency() * 60); // the game ran for a minute
+    testTapKey(TappedKey);
+}
+
+TEST_F(Controls, ThePowerOffSequenceOrAGame)
+{
+    addGames(3);
+    EmulatorTable[0]->ExecPath = TestPrograms;
+    EmulatorTable[0]->Executable = "argrecorder";
+    fs::path record = Dir / "record";
+    setenv("ARGRECORDER_OUT", record.c_str(), 1);
+    FrontendSettings.AllowMenu = 0; // key 3 is also the controls set-up's
+    struct Case
+    {
+        std::vector<std::vector<int>> Ticks;
+        int Accept, Requests, Quit, Game;
+    };
+    const Case cases[] = {
+        {{{'3'}, {'4'}, {'1'}}, 1, 1, 1, 0},           {{{'3', '4'}, {'1'}}, 1, 1, 1, 0},
+        {{{'3'}, {VkDown}, {'4'}, {'1'}}, 1, 0, 0, 1}, {{{'4'}, {'3'}, {'1'}}, 1, 0, 0, 1},
+        {{{'3'}, {'4'}, {'1'}, {'1'}}, 0, 2, 0, 0}, // refused: asked again at the next start
+    };
+    for (const Case& c : cases)
+    {
+        FrontendState.ShutdownStage = 0;
+        testPowerOffRequests() = 0;
+        testAnswerPowerOff(c.Accept);
+        fs::remove(record);
+        for (const std::vector<int>& keys : c.Ticks)
+        {
+            for (int key : keys) testPressKey(key);
+            processTick(FrontendState.MainWindow);
+            for (int key : keys) testReleaseKey(key);
+        }
+        int quit = quitPosted();
+        EXPECT_EQ(testPowerOffRequests(), c.Requests) << c.Ticks.size();
+        EXPECT_EQ(quit, c.Quit) << c.Ticks.size();
+        EXPECT_EQ(fs::exists(record), (bool)c.Game) << c.Ticks.size();
+        EXPECT_EQ(FrontendState.ShutdownStage, c.Game ? 0 : 2) << c.Ticks.size();
+    }
+
+    // A minute's game: the ticks that fell due meanwhile run back to back afterwards and see
+    // nothing of what was pressed during the game.
+    fs::remove(record);
+    FrontendState.CurrentGame = 1;
+    FrontendState.ShutdownStage = 0;
+    TappedKey = VkDown;
+    testOnSleep(tapDuringTheGame);
+    static int ticks;
+    ticks = 0;
+    MainLoopTick = [](Window* window)
+    {
+        processTick(window);
+        if (++ticks == 602) platformPostQuit(0);
+    };
+    testTapKey('1');
+    EXPECT_EQ(runMainLoop(), 0);
+    MainLoopTick = processTick;
+    EXPECT_EQ(readRecord(record),
+              (std::vector<std::string>{TORVANELL_BINARY_DIR "/tests", "A101"}));
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+    unsetenv("ARGRECORDER_OUT");
+}
+
+// Each step of the set-up sleeps 700 ms before its prompt (the player's key goes down then)
+// and 700 ms after the key was taken (the prompt is still up; the key goes up).
+static std::vector<int> SetUpKeys;
+static std::vector<std::string> Prompts;
+static int SetUpSleeps;
+static void playerAtTheControls(int milliseconds)
+{
+    if (milliseconds != 700) return;
+    int step = SetUpSleeps / 2;
+    if (SetUpSleeps++ % 2 == 0)
+    {
+        testReleaseKey('3');
+        testPressKey(SetUpKeys[step]);
+        return;
+    }
+    Prompts.push_back(MessageText);
+    testReleaseKey(SetUpKeys[step]);
+}
+
+TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
+{
+    addGames(3);
+    SetUpKeys = {'W', 'S', VkLButton, 'D', VkReturn};
+    testOnSleep(playerAtTheControls);
+    tick({'3'});
+    EXPECT_EQ(Prompts, (std::vector<std::string>{
+                           "Press Player 1 UP", "Press Player 1 DOWN", "Press Player 1 PAGE UP",
+                           "Press Player 1 PAGE DOWN", "Press Player 1 START"}));
+    EXPECT_EQ(MessageWindow, nullptr);
+    EXPECT_EQ(FrontendState.ShutdownStage, 1);
+    const KeyBinding bound[] = {KeySelectUp, KeySelectDown, KeySelectPageUp, KeySelectPageDown,
+                                KeyStartGame};
+    for (int i = 0; i < 5; i++)
+    {
+        EXPECT_EQ(FrontendSettings.Keys[bound[i]], SetUpKeys[i]);
+        EXPECT_EQ(
+            iniReadInt("Keymappings", KeyBindings[bound[i]].Name, "0", FrontendSettings.ConfigFile),
+            SetUpKeys[i]);
+    }
+    // The new keys act at the next tick.
+    tick({'S'});
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+}
+
+TEST_F(Controls, ATapIsSeenByTheFirstActionTestedAHeldKeyByAll)
+{
+    addGames(2);
+    addGames(2, "B");
+    FrontendSettings.Keys[KeyShutdown2] = FrontendSettings.Keys[KeyChangeEmu] = 'Z';
+    FrontendState.ShutdownStage = 1;
+    testTapKey('Z');
+    processTick(FrontendState.MainWindow);
+    EXPECT_EQ(FrontendState.ShutdownStage, 2);
+    EXPECT_EQ(FrontendState.CurrentEmulator, -1);
+    FrontendState.ShutdownStage = 1;
+    tick({'Z'});
+    EXPECT_EQ(FrontendState.ShutdownStage, 2);
+    EXPECT_EQ(FrontendState.CurrentEmulator, 0);
+    // Bindings nobody can press never act.
+    for (int bad : {0, 255, -1, 100000})
+    {
+        for (int& key : FrontendSettings.Keys) key = bad;
+        tick({0, 255});
+        EXPECT_EQ(FrontendState.CurrentEmulator, 0);
+    }
+}
+
+TEST_F(Controls, ChangeEmuCyclesThroughEveryEmulatorAndAll)
+{
+    for (const char* name : {"A", "B", "C"}) addGames(2, name);
+    for (const char* shown : {"A", "B", "C", "All", "A"})
+    {
+        FrontendState.CurrentGame = 1;
+        tick({'5'});
+        EXPECT_EQ(Skin.ShownEmulator, shown);
+        EXPECT_EQ(FrontendState.CurrentGame, 0);
+        EXPECT_EQ(VisibleGames.size(), shown == std::string("All") ? 6u : 2u);
+    }
+}
+
+TEST_F(Controls, JoystickZonesButtonsAndFocus)
+{
+    addGames(5);
+    testAttachJoystick();
+    initJoystick();
+    ASSERT_EQ(FrontendState.JoystickPresent, 1);
+    EXPECT_EQ(FrontendState.JoystickXMax, 65535u);
+    struct Case
+    {
+        uint32_t Min;
+        int Position, Right, Left;
+    };
+    // Each zone is 0.2 x 65535 = 13107 wide, counted from the end of the axis it lies at.
+    const Case cases[] = {{0, 52428, 1, 0}, {0, 52427, 0, 0},    {0, 13107, 0, 1},
+                          {0, 13108, 0, 0}, {1000, 14107, 0, 1}, {1000, 14108, 0, 0}};
+    for (const Case& c : cases)
+    {
+        FrontendState.JoystickXMin = FrontendState.JoystickYMin = c.Min;
+        testMoveJoystick((int16_t)(c.Position - 32768), (int16_t)(c.Position - 32768));
+        EXPECT_EQ(isJoystickActive(1), c.Right) << c.Min << " " << c.Position;
+        EXPECT_EQ(isJoystickActive(2), c.Left) << c.Min << " " << c.Position;
+        EXPECT_EQ(isJoystickActive(4), c.Right) << c.Min << " " << c.Position;
+        EXPECT_EQ(isJoystickActive(8), c.Left) << c.Min << " " << c.Position;
+    }
+    testMoveJoystick(0, 0);
+    testJoystickButton(2, 1);
+    for (int code : {16, 32, 64, 128, 0, 3, 255})
+        EXPECT_EQ(isJoystickActive(code) != 0, code == 32);
+
+    // Another program has the focus: its keys are not for us, but the stick still acts.
+    FrontendState.WindowHasFocus = 0;
+    testJoystickButton(2, 0);
+    testMoveJoystick(0, 32767);
+    tick({VkUp});
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+    FrontendSettings.UseJoystick = 0;
+    tick({});
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+
+    // Unplugged: every read fails, and the log hears of it once a second.
+    FrontendSettings.UseJoystick = 1;
+    testDetachJoystick();
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 3; i++)
+    {
+        for (int read = 0; read < 8; read++) EXPECT_EQ(isJoystickActive(4), 0);
+        testAdvanceClock(platformCounterFrequency() / 2);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error reading joystick!\nError reading joystick!\n");
+}
+
+TEST_F(Controls, TheScreensaverStepsThroughGamesAndTheFirstMoveOnlyWakesIt)
+{
+    addGames(5);
+    FrontendState.CurrentGame = 3;
+    const int64_t second = platformCounterFrequency();
+    restartIdleTimer();
+    std::vector<int> shown;
+    for (int seconds : {59, 1, 20, 20})
+    {
+        testAdvanceClock(seconds * second);
+        dispatchMessages();
+        if (FrontendState.ScreenSaverActive) shown.push_back(FrontendState.CurrentGame);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{4, 0, 1}));
+    tick({VkDown});
+    EXPECT_EQ(FrontendState.ScreenSaverActive, 0);
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+    tick({VkDown});
+    EXPECT_EQ(FrontendState.CurrentGame, 2);
+
+    // Only the actions that wake it restart the countdown.
+    testAdvanceClock(50 * second);
+    tick({'4', '5'}); // Shutdown2, ChangeEmu
+    testAdvanceClock(10 * second);
+    dispatchMessages();
+    EXPECT_EQ(FrontendState.ScreenSaverActive, 1);
+
+    // An interval of 0 or less is off; a huge one does not overflow into a short one.
+    for (int interval : {0, -5, 2147483647})
+    {
+        stopAllTimers();
+        FrontendSettings.ScreenSaverStartInterval = interval;
+        restartIdleTimer();
+        testAdvanceClock(24 * 3600 * second);
+        dispatchMessages();
+        EXPECT_EQ(FrontendState.ScreenSaverActive, 0) << interval;
+    }
+}
+
+TEST_F(Controls, ExitPlaysTheWholeShutdownSoundAMoveDoesNotWait)
+{
+    addGames(3);
+    writeWave(Dir / "skin" / "bye.wav", 150);
+    writeWave(Dir / "skin" / "move.wav", 2000);
+    Skin.Sounds.Shutdown = "bye.wav";
+    Skin.Sounds.ChangeGame = "move.wav";
+    tick({VkDown});
+    EXPECT_TRUE(testSoundPlaying());
+    tick({VkEscape});
+    EXPECT_EQ(lastSound(), "bye");
+    EXPECT_FALSE(testSoundPlaying());
+    EXPECT_TRUE(quitPosted());
+}
+
+TEST_F(Controls, GameInfoShowsAParentsInformationAndTheMenuPausesEvenWhenNotShown)
+{
+    addMame()->MameFilter->DisplayMissingRoms = 1;
+    Game* parent = addGame("pac");
+    parent->InfoLines = {"A maze game."};
+    addGame("pacx")->CloneOf = "pac";
+    addGames(1, "Other");
+    AllGames.back()->InfoLines = {"Not MAME."};
+    rebuildVisibleGames();
+    FrontendSettings.UseMameInfoDat = 1;
+    // The pause after the window has closed tells whether it was opened.
+    auto pause = [this](int current, int key)
+    {
+        FrontendState.CurrentGame = current;
+        int64_t before = platformCounter();
+        tick({key});
+        return (int)((platformCounter() - before) * 1000 / platformCounterFrequency());
+    };
+    EXPECT_EQ(pause(1, VkControl), 300); // the clone, with its parent's lines
+    EXPECT_EQ(pause(2, VkControl), 0);   // not a MAME game
+    EXPECT_EQ(pause(1, '2'), 300);       // the menu is not shown yet: only the pause
+    AllGames.erase(AllGames.begin());    // the parent hidden: nothing to show
+    VisibleGames.erase(VisibleGames.begin());
+    EXPECT_EQ(pause(0, VkControl), 0);
+    delete parent;
+}
+
+TEST_F(Controls, TheMessageWindowIsCentredAndKeptOnTheScreen)
+{
+    Rect screen = platformScreenRect();
+    for (const std::string& text : {std::string("Loading"), std::string(400, 'W')})
+    {
+        showMessage(text);
+        ASSERT_NE(MessageWindow, nullptr);
+        Rect outer = platformWindowRect(MessageWindow);
+        int width = outer.Right - outer.Left;
+        EXPECT_GE(outer.Left, 15);
+        EXPECT_LE(width, screen.Right - 30);
+        EXPECT_NEAR(outer.Left + width / 2, screen.Right / 2, 1);
+        EXPECT_NEAR((outer.Top + outer.Bottom) / 2, screen.Bottom / 2, 1);
+        int red = 0; // the default skin's text colour, on black
+        for (int y = outer.Top; y < outer.Bottom; y++)
+            for (int x = outer.Left; x < outer.Right; x++) red += testScreenPixel(x, y) == 0x0000FF;
+        EXPECT_GT(red, 20) << text;
+        closeMessageWindow();
+        EXPECT_EQ(MessageWindow, nullptr);
+        closeMessageWindow();
+    }
+}
