@@ -6,31 +6,9 @@
 set -uo pipefail
 torvanell=$1
 
-display=""
-for n in $(seq 91 199); do
-    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
-done
-[[ -n $display ]] || { echo "no free display number" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/torvanell-e2e-spine.XXXXXX)
-Xvfb ":$display" -noreset -screen 0 800x600x24 >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-cleanup() {
-    kill "$xvfb" 2>/dev/null
-    wait "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY=":$display"
-for _ in $(seq 100); do
-    [[ -e /tmp/.X11-unix/X$display ]] && xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-
-# In a sanitizer build: the session bus library keeps one buffer for the life of the process.
-printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb spine
+trap stop_xvfb EXIT
 
 cabinet="$work/my cabinet"
 mkdir -p "$cabinet"

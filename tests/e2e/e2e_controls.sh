@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The real program under Xvfb, driven by real key presses: moving through the list, paging,
+# changing the shown emulator, starting a game and coming back to a responsive list; then the
+# controls set-up, whose five prompts must show one after another, whose keys must reach the
+# configuration file and act at once in place of the old ones.
+# Usage: e2e_controls.sh <path-to-torvanell> <build/tests dir>
+set -uo pipefail
+torvanell=$1
+helpers=$(cd "$2" && pwd -P)
+
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb controls
+pid=""
+cleanup() {
+    [[ -n $pid ]] && kill "$pid" 2>/dev/null
+    stop_xvfb
+}
+trap cleanup EXIT
+export ARGRECORDER_OUT="$work/record"
+config="$work/torvanell.ini"
+status=0
+fail() { echo "FAIL: $*" >&2; status=1; }
+
+# Enough games in First that one page does not hold them all.
+{
+    printf '%s\n' "[Settings]" "Emulators=First,Second" "[First]" "ExecPath=$helpers" \
+        "Executable=argrecorder"
+    i=1
+    for word in Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel India Juliet Kilo Lima Mike \
+        November Oscar Papa Quebec Romeo Sierra Tango Uniform Victor Whiskey Xray Yankee Zulu; do
+        printf 'Game%d=%s Quest,%s\n' $i "$word" "${word,,}"
+        i=$((i + 1))
+    done
+    printf '%s\n' "[Second]" "ExecPath=$helpers" "Executable=argrecorder" \
+        "Game1=Omega Strike,omega" "Game2=Sigma Drive,sigma" "[System]" "SelectedGame=alpha"
+} >"$config"
+
+setting() { tr -d '\r' <"$config" | grep -m1 "^$1=" | cut -d= -f2-; }
+
+# Polls a command for up to about five seconds.
+eventually() {
+    for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+
+pixels_apart() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}'; }
+differ() { [[ $(pixels_apart "$1" "$2") != 0 ]]; }
+same() { [[ $(pixels_apart "$1" "$2") == 0 ]]; }
+
+# A screenshot once the screen has stopped changing, so a half-drawn frame is never kept.
+shot() {
+    import -window root "$1"
+    for _ in $(seq 20); do
+        sleep 0.2
+        import -window root "$work/again.png"
+        same "$1" "$work/again.png" && return 0
+        mv "$work/again.png" "$1"
+    done
+    fail "the screen did not settle for $1"
+}
+
+start() {
+    (cd "$work" && exec "$torvanell" "$config") >"$work/out.log" 2>&1 &
+    pid=$! window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --pid "$pid" 2>/dev/null | head -n 1)
+        [[ -n $window ]] && break
+        sleep 0.1
+    done
+    [[ -n $window ]] || { echo "no window of the program was found" >&2; exit 1; }
+    sleep 0.5 # the loading messages close before the list is drawn
+}
+
+# The program polls keys ten times a second: a tap needs time to be seen once.
+press() {
+    xdotool windowfocus "$window" 2>/dev/null
+    xdotool key "$1"
+    sleep 0.3
+}
+
+# Escape, then the exit code and the saved selection.
+finish() {
+    press Escape
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then fail "torvanell did not leave on Escape"; kill "$pid"; fi
+    wait "$pid"
+    local code=$?
+    pid=""
+    [[ $code -eq 0 ]] || { fail "exit code $code, expected 0"; cat "$work/out.log" >&2; }
+    [[ $(setting SelectedGame) == "$1" ]] || fail "saved SelectedGame=$(setting SelectedGame), expected $1"
+}
+
+# --- Moving, paging, changing the emulator and starting a game.
+start
+shot "$work/top.png"
+press Left
+shot "$work/still.png"
+same "$work/top.png" "$work/still.png" || fail "paging back from the first game changed the screen"
+press Down
+press Down
+shot "$work/down.png"
+differ "$work/top.png" "$work/down.png" || fail "Down did not change the screen"
+press Right
+shot "$work/page.png"
+differ "$work/down.png" "$work/page.png" || fail "Right (page) did not change the screen"
+press 5 # First
+press 5 # Second: Omega Strike first
+press Down
+press 1
+recorded() { [[ -s $ARGRECORDER_OUT ]] && grep -qx sigma "$ARGRECORDER_OUT"; }
+eventually recorded || fail "the game sigma was not started"
+expected=$(printf 'cwd %d\n%s\narg 5\nsigma\n' ${#helpers} "$helpers")
+[[ $(cat "$ARGRECORDER_OUT" 2>/dev/null) == "$expected" ]] ||
+    fail "the game was started as: $(cat "$ARGRECORDER_OUT" 2>/dev/null)"
+# Gone at once, so that a second start would leave a new record behind.
+rm -f "$ARGRECORDER_OUT"
+sleep 1 # keys pressed in the half second after a game are forgotten
+press Up
+finish omega
+[[ -e $ARGRECORDER_OUT ]] && fail "the game was started more than once"
+
+# --- The controls set-up. Keys no default binding uses, so each can act only as recorded.
+start
+shot "$work/before.png"
+press 3
+previous="$work/before.png"
+keys=(i j u n k)
+codes=(73 74 85 78 75)
+names=(SelectUp SelectDown SelectPageUp SelectPageDown StartGame)
+prompt_shown() {
+    shot "$work/prompt$1.png"
+    differ "$work/before.png" "$work/prompt$1.png" && differ "$previous" "$work/prompt$1.png"
+}
+written() { [[ $(setting "${names[$step]}") == "${codes[$step]}" ]]; }
+for step in 0 1 2 3 4; do
+    eventually prompt_shown "$step" || fail "prompt $((step + 1)) was not shown"
+    previous="$work/prompt$step.png"
+    press "${keys[$step]}"
+    eventually written || fail "${names[$step]}=$(setting "${names[$step]}"), expected ${codes[$step]}"
+    # The next prompt comes after two waits of 0.7 s; a shot before that would show the last one.
+    [[ $step -lt 4 ]] && sleep 1.2
+done
+box_closed() { shot "$work/after.png"; same "$work/before.png" "$work/after.png"; }
+eventually box_closed || fail "the screen after the set-up differs from the one before"
+press Down
+shot "$work/unbound.png"
+same "$work/before.png" "$work/unbound.png" || fail "Down still acts after SelectDown was set to J"
+press j # Omega Strike -> Oscar Quest
+finish oscar
+for step in 0 1 2 3 4; do
+    [[ $(setting "${names[$step]}") == "${codes[$step]}" ]] || fail "${names[$step]} lost at exit"
+done
+
+[[ $status -eq 0 ]] && echo "e2e_controls: passed"
+exit $status
