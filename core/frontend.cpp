@@ -17,7 +17,6 @@
 #include "launch/launch.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/input.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "popups/message.h"

@@ -79,7 +79,7 @@ intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
 // A period of 0 seconds or less turns the timer off: a screensaver that started or changed
 // its picture every few milliseconds would only flicker. A huge one waits as long as a timer
 // can, about 24 days.
-int timerPeriod(int seconds)
+static int timerPeriod(int seconds)
 {
     if (seconds <= 0) return 0;
     int64_t milliseconds = (int64_t)seconds * 1000;

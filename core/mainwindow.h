@@ -31,8 +31,6 @@ void stopScreenSaver();
 void restartIdleTimer();
 // No timer runs (while a game runs).
 void stopAllTimers();
-// The period of a timer set in seconds; 0 when the timer is off (a period of 0 or less).
-int timerPeriod(int seconds);
 
 // Plays a file of the current skin's folder; none plays nothing, and so does a missing file
 // (no default sound). Without withoutWaiting, returns when the sound has played.
