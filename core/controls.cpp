@@ -4,7 +4,7 @@
 #include "config/ini.h"
 #include "config/settings.h"
 #include "core/frontend.h"
-#include "display/mainscreen.h"
+#include "core/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
@@ -169,8 +169,7 @@ void configureControls()
                     FrontendSettings.ConfigFile);
         platformSleep(700);
         if (i == count - 1) break;
-        drawMainScreen(FrontendState.BackBufferDC);
-        platformInvalidate(FrontendState.MainWindow, 0);
+        redrawMainWindow();
     }
     closeMessageWindow();
     flushKeyboard();

@@ -95,7 +95,7 @@ static void startTimer(int id, int seconds)
         platformKillTimer(FrontendState.MainWindow, id);
 }
 
-static void redrawMainWindow()
+void redrawMainWindow()
 {
     drawMainScreen(FrontendState.BackBufferDC);
     platformInvalidate(FrontendState.MainWindow, 0);

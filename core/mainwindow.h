@@ -21,6 +21,9 @@ enum
 // The main window's procedure: creation, size change, focus, paint, timers and destruction.
 intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);
 
+// Draws the main screen into the back buffer and invalidates the window; painted when the
+// loop next dispatches (or at once by an update).
+void redrawMainWindow();
 // IdleTimer's handler: the screensaver shows the next game's picture over the whole screen.
 void startScreenSaver();
 // ScreenSaverTimer's handler: the picture of the game after.

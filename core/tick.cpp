@@ -59,8 +59,7 @@ static int wakeUp()
 
 static void showMove(Window* window)
 {
-    drawMainScreen(FrontendState.BackBufferDC);
-    platformInvalidate(window, 0);
+    redrawMainWindow();
     platformUpdateWindow(window);
     playSkinSound(Skin.Sounds.ChangeGame, 1);
 }
@@ -218,21 +217,20 @@ static int gameInfo(Window*)
 
 // After the menu: the filters or the emulator may have changed, so the list is rebuilt and
 // the game selected before is found again by name (the first game when it is gone).
-static void applyMenuChoices(Window* window)
+static void applyMenuChoices()
 {
     platformSleep(200);
     std::string selected = selectedGame() ? selectedGame()->Name : "";
     rebuildVisibleGames();
     int found = selected.empty() ? -1 : findGameByName(selected);
     current() = found >= 0 && found < gameCount() ? found : 0;
-    drawMainScreen(FrontendState.BackBufferDC);
-    platformInvalidate(window, 0);
+    redrawMainWindow();
 }
 
-static int showMenu(Window* window)
+static int showMenu(Window*)
 {
     if (!wakeUp()) return 0;
-    if (runOptionsMenu()) applyMenuChoices(window);
+    if (runOptionsMenu()) applyMenuChoices();
     platformSleep(300);
     flushKeyboard();
     FrontendState.ShutdownStage = 0;
@@ -260,7 +258,7 @@ static int shutdown2(Window*)
 }
 
 // Emulator 0, 1, ..., the last, then all of them, then emulator 0 again.
-static int changeEmulator(Window* window)
+static int changeEmulator(Window*)
 {
     int& shown = FrontendState.CurrentEmulator;
     shown++;
@@ -273,8 +271,7 @@ static int changeEmulator(Window* window)
         Skin.ShownEmulator = EmulatorTable[shown]->Name;
     rebuildVisibleGames();
     current() = 0;
-    drawMainScreen(FrontendState.BackBufferDC);
-    platformInvalidate(window, 0);
+    redrawMainWindow();
     return 1;
 }
 
