@@ -122,25 +122,15 @@ void initJoystick()
         platformJoystickPresent(&s.JoystickXMin, &s.JoystickXMax, &s.JoystickYMin, &s.JoystickYMax);
 }
 
-static int firstKeyActive()
-{
-    for (int code = 0; code < 255; code++)
-    {
-        KeyState state = platformKeyState(code);
-        if (state.Down || state.PressedSinceLastQuery) return code;
-    }
-    return -1;
-}
-
 int waitForAnyKey(const std::string& prompt)
 {
     platformSleep(700);
     flushKeyboard();
     showMessage(prompt);
     int key;
-    // Key state changes only as events are pumped; a short sleep between scans keeps a core
-    // from spinning for as long as nobody presses anything.
-    while ((key = firstKeyActive()) < 0) platformSleep(1);
+    // Key state changes only as events are pumped, once a scan; a short sleep between scans
+    // keeps a core from spinning for as long as nobody presses anything.
+    while ((key = platformFirstActiveKey()) < 0) platformSleep(1);
     flushKeyboard();
     return key;
 }

@@ -256,15 +256,31 @@ void resetKeyTable()
     for (int i = 0; i < KeyCodeCount; i++) Keys[i].Pressed = 0;
 }
 
-KeyState platformKeyState(int code)
+static KeyState queryKey(int code)
 {
-    pumpSdlEvents();
     KeyState state = {0, 0};
     if (code < 0 || code >= KeyCodeCount) return state;
     state.Down = Keys[code].DownCount > 0;
     state.PressedSinceLastQuery = Keys[code].Pressed;
     Keys[code].Pressed = 0;
     return state;
+}
+
+KeyState platformKeyState(int code)
+{
+    pumpSdlEvents();
+    return queryKey(code);
+}
+
+int platformFirstActiveKey()
+{
+    pumpSdlEvents();
+    for (int code = 0; code < KeyCodeCount; code++)
+    {
+        KeyState state = queryKey(code);
+        if (state.Down || state.PressedSinceLastQuery) return code;
+    }
+    return -1;
 }
 
 void platformClearKeyPresses()

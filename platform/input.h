@@ -48,6 +48,9 @@ struct KeyState
 // Answers the state and clears PressedSinceLastQuery for that code. A tap shorter than a tick
 // is reported once. Codes outside 0-254 are never down.
 KeyState platformKeyState(int code);
+// The lowest code 0-254 that is down or was pressed since its last query, querying each code
+// up to it as platformKeyState does; -1 when none. Events are pumped once for the whole scan.
+int platformFirstActiveKey();
 // Forgets every PressedSinceLastQuery.
 void platformClearKeyPresses();
 
