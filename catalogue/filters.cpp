@@ -2,7 +2,7 @@
 #include "catalogue/filters.h"
 
 #include "catalogue/emulators.h"
-#include "core/frontend.h"
+#include "config/state.h"
 #include "platform/files.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/mameinfo.h"
 #include "config/settings.h"
-#include "core/frontend.h"
+#include "config/state.h"
 #include "launch/launch.h"
 
 #include <expat.h>

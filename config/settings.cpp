@@ -6,7 +6,7 @@
 #include "catalogue/emulators.h"
 #include "config/ini.h"
 #include "config/skin.h"
-#include "core/frontend.h"
+#include "config/state.h"
 
 FrontendSettingsRecord FrontendSettings;
 

@@ -21,13 +21,7 @@
 #include "platform/window.h"
 #include "popups/message.h"
 
-FrontendStateRecord FrontendState;
 void (*MainLoopTick)(Window* mainWindow) = processTick;
-
-void showError(const std::string& text)
-{
-    platformMessageBox(FrontendState.MainWindow, text, "Error");
-}
 
 int findGameByName(const std::string& name)
 {

@@ -1,29 +1,12 @@
 // The program's spine: start-up, the catalogue loading sequence, the 100 ms main loop and
-// shutdown, with the run-time state every subsystem reads.
+// shutdown.
 #pragma once
 
-#include <cstdint>
+#include "config/state.h"
+
 #include <string>
 
 struct Window;
-struct Surface;
-
-struct FrontendStateRecord
-{
-    Window* MainWindow;
-    int CurrentGame;     // index into VisibleGames
-    int CurrentEmulator; // index into EmulatorTable; -1 for all emulators ("All")
-    int ScreenSaverActive;
-    int ShutdownStage; // 0, 1 or 2 keys of the power-off sequence entered
-    int WindowHasFocus;
-    Surface* WindowDC;     // the main window's own surface
-    Surface* BackBufferDC; // the client-sized back buffer the main screen is drawn into
-    int JoystickPresent;
-    uint32_t JoystickXMin, JoystickXMax, JoystickYMin, JoystickYMax;
-};
-
-// Every field starts at 0; the entry point fills it.
-extern FrontendStateRecord FrontendState;
 
 // What the main loop runs every 100 ms: processTick. Tests put a tick of their own here.
 extern void (*MainLoopTick)(Window* mainWindow);
@@ -43,7 +26,5 @@ int runMainLoop();
 void releaseResources();
 void hideCursor();
 void showCursor();
-// The modal "Error" box the player sees, owned by the main window once it exists.
-void showError(const std::string& text);
 // Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
 int findGameByName(const std::string& name);

@@ -4,7 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "config/skin.h"
-#include "core/frontend.h"
+#include "config/state.h"
 #include "display/artwork.h"
 #include "display/mainscreen.h"
 #include "display/picture.h"

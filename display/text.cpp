@@ -2,7 +2,7 @@
 // the faces it opened, so that costs a lookup.
 #include "display/text.h"
 
-#include "core/frontend.h"
+#include "config/state.h"
 #include "platform/window.h"
 
 #include <cstdio>

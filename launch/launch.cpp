@@ -4,7 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
-#include "core/frontend.h"
+#include "config/state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"

@@ -254,6 +254,13 @@ static size_t validSequence(const std::string& text, size_t i)
     return length;
 }
 
+int platformCharacterLength(const std::string& text, size_t at)
+{
+    if (at >= text.size()) return 0;
+    size_t length = validSequence(text, at);
+    return length > 0 ? (int)length : 1;
+}
+
 // Windows-1252's characters for 0x80-0x9F; the bytes it leaves undefined are shown as is.
 static const uint16_t Windows1252[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -381,6 +388,5 @@ std::vector<std::string> platformListFonts()
     if (objects) FcObjectSetDestroy(objects);
     if (pattern) FcPatternDestroy(pattern);
     std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }

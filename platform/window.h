@@ -166,7 +166,11 @@ int platformFontUsable(const Font* font);
 // The font text on the surface is drawn with: the selected one, or the layer's default.
 const Font* platformSurfaceFont(const Surface* surface);
 int platformTextWidth(const Font* font, const std::string& text);
-// The full names of the installed TrueType fonts, sorted, without repeats.
+// The bytes of the character that starts at text[at], as text is shown: a valid UTF-8
+// sequence, else one byte read as Windows-1252. Measuring a text cut at these steps measures
+// a prefix of what the whole text shows.
+int platformCharacterLength(const std::string& text, size_t at);
+// The full names of the installed TrueType fonts, sorted; a name installed twice comes twice.
 std::vector<std::string> platformListFonts();
 
 // A modal box with one OK button, closed by Enter, Escape or Space; owner may be null.

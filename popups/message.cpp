@@ -3,7 +3,7 @@
 #include "popups/message.h"
 
 #include "config/skin.h"
-#include "core/frontend.h"
+#include "config/state.h"
 #include "display/text.h"
 #include "platform/window.h"
 

@@ -1,0 +1,10 @@
+#include "config/state.h"
+
+#include "platform/window.h"
+
+FrontendStateRecord FrontendState;
+
+void showError(const std::string& text)
+{
+    platformMessageBox(FrontendState.MainWindow, text, "Error");
+}

@@ -1,0 +1,29 @@
+// The run-time state every part of the front end reads (the main window, the selection, the
+// shown emulator, focus and joystick), and the "Error" box the player sees.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Window;
+struct Surface;
+
+struct FrontendStateRecord
+{
+    Window* MainWindow;
+    int CurrentGame;     // index into VisibleGames
+    int CurrentEmulator; // index into EmulatorTable; -1 for all emulators ("All")
+    int ScreenSaverActive;
+    int ShutdownStage; // 0, 1 or 2 keys of the power-off sequence entered
+    int WindowHasFocus;
+    Surface* WindowDC;     // the main window's own surface
+    Surface* BackBufferDC; // the client-sized back buffer the main screen is drawn into
+    int JoystickPresent;
+    uint32_t JoystickXMin, JoystickXMax, JoystickYMin, JoystickYMax;
+};
+
+// Every field starts at 0; the entry point fills it.
+extern FrontendStateRecord FrontendState;
+
+// The modal "Error" box the player sees, owned by the main window once it exists.
+void showError(const std::string& text);
