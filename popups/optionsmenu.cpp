@@ -1,7 +1,422 @@
-// The menu window is not built yet: the menu is never shown.
+// Nothing is applied while the menu is open: the nodes hold every choice until it closes, and
+// there is no cancel. Choosing another skin or view reloads the skin, whose file then wins
+// over the fonts chosen in the same visit.
 #include "popups/optionsmenu.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "config/skin.h"
+#include "config/state.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "popups/menuwindow.h"
+
+#include <algorithm>
+#include <cstring>
+
+std::vector<std::string> FontNames;
+
+MenuNode newMenuNode(const std::string& label, int choiceCount)
+{
+    MenuNode node{};
+    node.label = label;
+    node.choices.resize(std::max(choiceCount, 0));
+    node.choiceCount = (int)node.choices.size();
+    return node;
+}
+
+static MenuNode withChoices(const std::string& label, const std::vector<std::string>& choices)
+{
+    MenuNode node = newMenuNode(label, 0);
+    node.choices = choices;
+    node.choiceCount = (int)choices.size();
+    return node;
+}
+
+MenuNode newToggleItem(const std::string& label, int flag)
+{
+    MenuNode node = withChoices(label, {"Yes", "No"});
+    node.selected = flag ? 0 : 1;
+    return node;
+}
+
+MenuNode newFontItem(const std::string& label, const std::string& face)
+{
+    // Without any TrueType font the current face stays choosable, so closing the menu keeps it.
+    MenuNode node = withChoices(label, FontNames.empty() ? std::vector{face} : FontNames);
+    for (int i = 0; i < node.choiceCount; i++)
+        if (node.choices[i] == face) node.selected = i;
+    return node;
+}
+
+MenuNode newCountItem(const std::string& label, int n)
+{
+    MenuNode node = withChoices(label, {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
+    node.selected = std::clamp(n, 0, 8);
+    return node;
+}
+
+MenuNode newFontSizeItem(const std::string& label, int size)
+{
+    MenuNode node = newMenuNode(label, 15);
+    for (int i = 0; i < node.choiceCount; i++) node.choices[i] = std::to_string(i * 2 + 8);
+    // A size below 8 keeps its negative index, so an untouched item gives an even size back.
+    node.selected = std::min(size / 2 - 4, node.choiceCount - 1);
+    return node;
+}
+
+int toggleValue(const MenuNode& node)
+{
+    return node.selected == 0 ? 1 : 0;
+}
+
+int fontSizeValue(const MenuNode& node)
+{
+    return node.selected * 2 + 8;
+}
+
+std::string choiceValue(const MenuNode& node)
+{
+    if (node.choiceCount <= 0) return "";
+    return node.choices[std::clamp(node.selected, 0, node.choiceCount - 1)];
+}
+
+// The name-code rows the menu offers, by the configuration key of their flag.
+struct FilterRow
+{
+    const char* Label;
+    const char* Key;
+};
+
+static const FilterRow RomTypeRows[] = {
+    {"Display Alternate Versions", "ShowAlternates"},
+    {"Display Bad Dumps", "ShowBadDumps"},
+    {"Display Fixed Roms", "ShowFixed"},
+    {"Display Hacks", "ShowHacks"},
+    {"Display OverDumps", "ShowOverDumps"},
+    {"Display Pirate Roms", "ShowPirate"},
+    {"Display Trainers", "ShowTrainers"},
+    {"Display Translations", "ShowTranslations"},
+    {"Display Verified Good Roms", "ShowVerified"},
+    {"Display Multiple Language Roms", "ShowMultiLanguage"},
+    {"Display Unlicensed Roms", "ShowUnlicensed"},
+};
+
+static const FilterRow CountryRows[] = {
+    {"Display Australian Roms", "ShowAustralia"},
+    {"Display Non-USA (Genesis) Roms", "ShowNonUSAGenesis"},
+    {"Display Chinese Roms", "ShowChina"},
+    {"Display European Roms", "ShowEurope"},
+    {"Display French Roms", "ShowFrance"},
+    {"Display French Canadian Roms", "ShowFrenchCanadian"},
+    {"Display Finnish Roms", "ShowFinland"},
+    {"Display German Roms", "ShowGermany"},
+    {"Display Greek Roms", "ShowGreece"},
+    {"Display Hong Kong Roms", "ShowHongKong"},
+    {"Display USA / Brazil NTSC Roms", "ShowUSAAndBrazilNTSC"},
+    {"Display Japanese Roms", "ShowJapan"},
+    {"Display Korean Roms", "ShowKorea"},
+    {"Display Netherlands Roms", "ShowNetherlands"},
+    {"Display Public Domain Roms", "ShowPublicDomain"},
+    {"Display Swedish Roms", "ShowSweden"},
+    {"Display USA Roms", "ShowUSA"},
+    {"Display England Roms", "ShowEngland"},
+    {"Display Unknown Country Roms", "ShowUnknownCountry"},
+    {"Display Italian Roms", "ShowItaly"},
+};
+
+static int nameCodeRow(const char* key)
+{
+    for (int i = 0; i < NameCodeCount; i++)
+        if (strcmp(NameCodeTable[i].Key, key) == 0) return i;
+    return -1; // the tables above name only keys of the name-code table
+}
+
+template <size_t N>
+static MenuNode buildNameCodeMenu(const char* label, const FilterRow (&rows)[N],
+                                  const NameCodeFilter& filter)
+{
+    MenuNode menu = newMenuNode(label, 0);
+    for (const FilterRow& row : rows)
+        menu.children.push_back(newToggleItem(row.Label, filter.Flags[nameCodeRow(row.Key)]));
+    menu.childCount = (int)menu.children.size();
+    return menu;
+}
+
+template <size_t N>
+static void readNameCodeMenu(const MenuNode& menu, const FilterRow (&rows)[N],
+                             NameCodeFilter& filter)
+{
+    for (size_t i = 0; i < N && i < menu.children.size(); i++)
+        filter.Flags[nameCodeRow(rows[i].Key)] = toggleValue(menu.children[i]);
+}
+
+MenuNode buildRomTypeFilterMenu(const NameCodeFilter& filter)
+{
+    return buildNameCodeMenu("Choose Rom Type Filters", RomTypeRows, filter);
+}
+
+MenuNode buildCountryFilterMenu(const NameCodeFilter& filter)
+{
+    return buildNameCodeMenu("Choose Country Filters", CountryRows, filter);
+}
+
+void readRomTypeFilterMenu(const MenuNode& menu, NameCodeFilter& filter)
+{
+    readNameCodeMenu(menu, RomTypeRows, filter);
+}
+
+void readCountryFilterMenu(const MenuNode& menu, NameCodeFilter& filter)
+{
+    readNameCodeMenu(menu, CountryRows, filter);
+}
+
+static const struct
+{
+    const char* Label;
+    int MameFilter::*Flag;
+} MameToggleRows[] = {
+    {"Display Missing Games", &MameFilter::DisplayMissingRoms},
+    {"Display Vertical Games", &MameFilter::DisplayVertical},
+    {"Display Horizontal Games", &MameFilter::DisplayHorizontal},
+    {"Display Clones", &MameFilter::DisplayClones},
+    {"Display NeoGeo Games", &MameFilter::DisplayNeoGeo},
+    {"Display Non-NeoGeo Games", &MameFilter::DisplayNonNeoGeo},
+    {"Display Vector Games", &MameFilter::DisplayVector},
+    {"Display Raster Games", &MameFilter::DisplayRaster},
+};
+
+static const struct
+{
+    const char* Label;
+    int16_t MameFilter::*Count;
+} MameCountRows[] = {
+    {"Display Minimum Players", &MameFilter::MinPlayers},
+    {"Display Maximum Players", &MameFilter::MaxPlayers},
+    {"Display Minimum Buttons", &MameFilter::MinButtons},
+    {"Display Maximum Buttons", &MameFilter::MaxButtons},
+    {"Display Minimum Coin Slots", &MameFilter::MinCoins},
+    {"Display Maximum Coin Slots", &MameFilter::MaxCoins},
+};
+
+const int MameToggleCount = sizeof MameToggleRows / sizeof MameToggleRows[0];
+
+MenuNode buildMameFilterMenu(const MameFilter& filter)
+{
+    MenuNode menu = newMenuNode("Choose MAME Filters", 0);
+    for (const auto& row : MameToggleRows)
+        menu.children.push_back(newToggleItem(row.Label, filter.*row.Flag));
+    for (const auto& row : MameCountRows)
+        menu.children.push_back(newCountItem(row.Label, filter.*row.Count));
+    menu.childCount = (int)menu.children.size();
+    return menu;
+}
+
+void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
+{
+    int row = 0;
+    for (const auto& toggle : MameToggleRows)
+        filter.*toggle.Flag = toggleValue(menu.children.at(row++));
+    for (const auto& count : MameCountRows)
+        filter.*count.Count = (int16_t)menu.children.at(row++).selected;
+}
+
+void enumerateFonts()
+{
+    FontNames = platformListFonts();
+    std::sort(FontNames.begin(), FontNames.end()); // byte-wise: std::string compares unsigned
+}
+
+static int lowerAscii(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+// Letter case ignored, as the listings of the systems skins come from are ordered; names that
+// differ only in case keep a fixed order.
+static bool skinOrder(const std::string& a, const std::string& b)
+{
+    auto lower = [](unsigned char x, unsigned char y) { return lowerAscii(x) < lowerAscii(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lower)) return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lower)) return false;
+    return a < b;
+}
+
+std::vector<std::string> listSkins()
+{
+    std::vector<std::string> names, skins;
+    if (!platformListDirectory(FrontendSettings.SkinDir + "/*", names)) return skins;
+    for (const std::string& name : names)
+        if (!name.empty() && name[0] != '.' &&
+            platformIsDirectory(FrontendSettings.SkinDir + "/" + name))
+            skins.push_back(name);
+    std::sort(skins.begin(), skins.end(), skinOrder);
+    return skins;
+}
+
+// The top level: eight fixed rows, the shown emulator's filter sub-menus, then the skin and the
+// emulator. The positions of the rows that vary are kept for reading them back.
+enum FixedRow
+{
+    MenuTypeRow,
+    MainFontRow,
+    MainFontSizeRow,
+    StatusFontRow,
+    StatusFontSizeRow,
+    MenuFontSizeRow,
+    StatusBarRow,
+    PreviewRow
+};
+
+struct OptionsMenu
+{
+    std::vector<MenuNode> items;
+    Emulator* emulator; // the single emulator shown; null with all of them
+    int romTypeAt, countryAt, mameAt, skinAt, emulatorAt;
+};
+
+static Emulator* shownEmulator()
+{
+    int index = FrontendState.CurrentEmulator;
+    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
+}
+
+// The index of the last emulator named name; -1 when none is.
+static int emulatorNamed(const std::string& name)
+{
+    int found = -1;
+    for (int i = 0; i < (int)EmulatorTable.size(); i++)
+        if (EmulatorTable[i]->Name == name) found = i;
+    return found;
+}
+
+static void addFixedRows(std::vector<MenuNode>& items)
+{
+    MenuNode menuType = withChoices("Menu Type", {"List View", "Image Preview"});
+    menuType.selected = FrontendSettings.MenuType == 1 ? 0 : 1;
+    items.push_back(menuType);
+    items.push_back(newFontItem("Main Window Font", Skin.Fontface));
+    items.push_back(newFontSizeItem("Main Window Font Size", Skin.Fontsize));
+    items.push_back(newFontItem("Status Bar Font", Skin.StatusBarFontFace));
+    items.push_back(newFontSizeItem("Status Bar Font Size", Skin.StatusBarFontSize));
+    items.push_back(newFontSizeItem("Menu Font Size", Skin.MenuFontSize));
+    items.push_back(newToggleItem("Show Status Bar", Skin.ShowStatusBar));
+    MenuNode preview = withChoices("Preview Pictures", {"Screen Shots", "Flyers"});
+    preview.selected = FrontendSettings.PreviewPictures == 1 ? 0 : 1;
+    items.push_back(preview);
+}
+
+static int addRow(OptionsMenu& menu, MenuNode node)
+{
+    menu.items.push_back(std::move(node));
+    return (int)menu.items.size() - 1;
+}
+
+static void addFilterMenus(OptionsMenu& menu)
+{
+    Emulator* emulator = menu.emulator;
+    if (!emulator) return;
+    if (emulator->UseGoodFilters && emulator->NameCodeFilter)
+    {
+        menu.romTypeAt = addRow(menu, buildRomTypeFilterMenu(*emulator->NameCodeFilter));
+        menu.countryAt = addRow(menu, buildCountryFilterMenu(*emulator->NameCodeFilter));
+    }
+    if (emulator->IsMame && emulator->MameFilter)
+        menu.mameAt = addRow(menu, buildMameFilterMenu(*emulator->MameFilter));
+}
+
+static MenuNode skinItem()
+{
+    MenuNode node = withChoices("Skin", listSkins());
+    for (int i = 0; i < node.choiceCount; i++)
+        if (node.choices[i] == FrontendSettings.SkinName) node.selected = i;
+    return node;
+}
+
+static MenuNode emulatorItem()
+{
+    std::vector<std::string> names = {"All"};
+    for (const Emulator* emulator : EmulatorTable) names.push_back(emulator->Name);
+    MenuNode node = withChoices("Emulator", names);
+    node.selected = emulatorNamed(Skin.ShownEmulator) + 1; // "All" when none is named so
+    return node;
+}
+
+static OptionsMenu buildOptionsMenu()
+{
+    OptionsMenu menu{};
+    menu.emulator = shownEmulator();
+    menu.romTypeAt = menu.countryAt = menu.mameAt = -1;
+    addFixedRows(menu.items);
+    addFilterMenus(menu);
+    menu.skinAt = addRow(menu, skinItem());
+    menu.emulatorAt = addRow(menu, emulatorItem());
+    return menu;
+}
+
+static void applyFilters(const OptionsMenu& menu)
+{
+    if (menu.romTypeAt >= 0)
+    {
+        readRomTypeFilterMenu(menu.items[menu.romTypeAt], *menu.emulator->NameCodeFilter);
+        readCountryFilterMenu(menu.items[menu.countryAt], *menu.emulator->NameCodeFilter);
+    }
+    if (menu.mameAt >= 0) readMameFilterMenu(menu.items[menu.mameAt], *menu.emulator->MameFilter);
+}
+
+// Another skin: the old one keeps what was set while it was shown, and the new one's values
+// stand in place of the fonts and the emulator chosen in this visit. Answers 0 when the skin
+// stays.
+static int applySkin(const OptionsMenu& menu)
+{
+    const MenuNode& item = menu.items[menu.skinAt];
+    if (item.choiceCount == 0 || item.selected < 0 || item.selected >= item.choiceCount) return 0;
+    const std::string& chosen = item.choices[item.selected];
+    if (chosen == FrontendSettings.SkinName) return 0;
+    saveSkin();
+    FrontendSettings.SkinName = chosen;
+    loadSkin();
+    return 1;
+}
+
+static void applyFontsAndEmulator(const OptionsMenu& menu)
+{
+    Skin.Fontface = choiceValue(menu.items[MainFontRow]);
+    Skin.Fontsize = fontSizeValue(menu.items[MainFontSizeRow]);
+    Skin.MenuFontSize = fontSizeValue(menu.items[MenuFontSizeRow]);
+    Skin.StatusBarFontFace = choiceValue(menu.items[StatusFontRow]);
+    Skin.StatusBarFontSize = fontSizeValue(menu.items[StatusFontSizeRow]);
+    Skin.ShownEmulator = choiceValue(menu.items[menu.emulatorAt]);
+    FrontendState.CurrentEmulator =
+        Skin.ShownEmulator == "All" ? -1 : emulatorNamed(Skin.ShownEmulator);
+}
+
+// The other view has its own layout in skin.ini: switching reloads the whole skin, so what
+// this visit set in it gives way to the file's values (the shown emulator stays shown).
+static void applyView(const OptionsMenu& menu)
+{
+    int previous = FrontendSettings.MenuType;
+    FrontendSettings.MenuType = menu.items[MenuTypeRow].selected == 0 ? 1 : 2;
+    if (FrontendSettings.MenuType != previous) loadSkin();
+}
+
+static void applyOptionsMenu(const OptionsMenu& menu)
+{
+    applyFilters(menu);
+    if (!applySkin(menu)) applyFontsAndEmulator(menu);
+    applyView(menu);
+    Skin.ShowStatusBar = toggleValue(menu.items[StatusBarRow]);
+    FrontendSettings.PreviewPictures = menu.items[PreviewRow].selected == 0 ? 1 : 2;
+}
 
 int runOptionsMenu()
 {
-    return 0;
+    if (!FrontendSettings.AllowMenu) return 0;
+    enumerateFonts();
+    OptionsMenu menu = buildOptionsMenu();
+    int shown = showMenuWindow(menu.items.data(), (int)menu.items.size());
+    if (shown) applyOptionsMenu(menu);
+    destroyMenuWindows();
+    FontNames.clear();
+    return shown;
 }

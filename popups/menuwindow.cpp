@@ -1,0 +1,335 @@
+// Each menu window draws into a picture of its own that painting copies, as the main window
+// does. A window's record outlives the window until the whole menu is over, so a nested window
+// that has closed is never looked up again: its record forgets the window when it goes.
+#include "popups/menuwindow.h"
+
+#include "config/settings.h"
+#include "config/skin.h"
+#include "config/state.h"
+#include "core/controls.h"
+#include "display/text.h"
+#include "platform/clock.h"
+#include "platform/window.h"
+#include "popups/optionsmenu.h"
+
+#include <algorithm>
+#include <cstdio>
+
+std::vector<MenuView*> OpenMenus;
+
+const int MenuMargin = 6;      // left of a label and right of a value
+const int MenuGap = 112;       // the room between the widest label and the widest value
+const int MaxMenuSide = 16384; // a picture larger than this is never asked for
+const int CloseSettleMs = 500; // after closing, so the close key is let go
+
+static MenuView* viewOf(Window* window)
+{
+    for (MenuView* view : OpenMenus)
+        if (view && view->window == window) return view;
+    return nullptr;
+}
+
+static void useMenuFont(Surface* dc, int emphasised)
+{
+    createFont(dc, Skin.Fontface, Skin.MenuFontSize, emphasised);
+}
+
+// When the selected row is off the page, the page is moved to show it in its middle, within
+// the rows there are.
+static void scrollToSelection(MenuView* view, int visibleRows)
+{
+    if (view->selectedRow >= view->firstRow && view->selectedRow < view->firstRow + visibleRows)
+        return;
+    int first = view->selectedRow - visibleRows / 2;
+    if (first < 0) first = 0;
+    if (first > view->itemCount - visibleRows) first = view->itemCount - visibleRows;
+    view->firstRow = std::max(first, 0);
+}
+
+static void paintRow(MenuView* view, int index, int y, int clientWidth)
+{
+    Surface* dc = view->memoryDC;
+    const MenuNode& node = view->items[index];
+    int selected = index == view->selectedRow;
+    if (selected) useMenuFont(dc, 1); // no bar: only the font shows the selection
+    platformTextOut(dc, MenuMargin, y, node.label);
+    if (node.choiceCount > 0 || node.childCount > 0)
+    {
+        std::string value = node.childCount > 0 ? "[...]" : choiceValue(node);
+        platformTextOut(dc, clientWidth - getTextWidth(dc, value) - MenuMargin, y, value);
+    }
+    if (selected) useMenuFont(dc, 0);
+}
+
+void paintMenu(MenuView* view)
+{
+    Surface* dc = view->memoryDC;
+    if (!dc || !view->window) return;
+    Rect client = platformClientRect(view->window);
+    useMenuFont(dc, 0);
+    platformSetTextColor(dc, Skin.Fontcolor);
+    platformSetBackgroundMode(dc, BackgroundTransparent);
+    platformFillRect(dc, client, Skin.Backgroundcolor);
+    int visibleRows = countVisibleRows(dc, client.Right, client.Bottom, 0);
+    int lineHeight = getTextHeight(dc);
+    scrollToSelection(view, visibleRows);
+    for (int r = 0; r < visibleRows && view->firstRow + r < view->itemCount; r++)
+        paintRow(view, view->firstRow + r, r * lineHeight, client.Right);
+}
+
+static void repaint(MenuView* view)
+{
+    paintMenu(view);
+    platformInvalidate(view->window, 0);
+}
+
+// The window's outer size follows from the client size wanted; it is centred on the main
+// window. It is moved only when that changes something, so a platform that keeps windows
+// within the screen cannot make the size changes go on for ever.
+static void placeMenuWindow(Window* window, int wantedWidth, int wantedHeight)
+{
+    Rect outer = platformWindowRect(window), client = platformClientRect(window);
+    int width = wantedWidth + (outer.Right - outer.Left) - client.Right;
+    int height = wantedHeight + (outer.Bottom - outer.Top) - client.Bottom;
+    Rect main = platformClientRect(FrontendState.MainWindow);
+    int x = std::max((main.Right - wantedWidth) / 2, 0);
+    int y = std::max((main.Bottom - wantedHeight) / 2, 0);
+    if (x == outer.Left && y == outer.Top && width == outer.Right - outer.Left &&
+        height == outer.Bottom - outer.Top)
+        return;
+    platformMoveWindow(window, x, y, width, height);
+}
+
+// The sub-menu marker is not measured: a value column as wide as the widest choice holds it.
+static void wantedClientSize(MenuView* view, int* width, int* height)
+{
+    Surface* dc = view->memoryDC;
+    int widestLabel = 0, widestChoice = 0;
+    for (int i = 0; i < view->itemCount; i++)
+    {
+        const MenuNode& node = view->items[i];
+        widestLabel = std::max(widestLabel, getTextWidth(dc, node.label));
+        for (const std::string& choice : node.choices)
+            widestChoice = std::max(widestChoice, getTextWidth(dc, choice));
+    }
+    int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap;
+    int64_t wantedHeight = (int64_t)getTextHeight(dc) * view->itemCount;
+    *width = (int)std::min<int64_t>(wantedWidth, MaxMenuSide);
+    *height = (int)std::min<int64_t>(wantedHeight, MaxMenuSide);
+}
+
+static void layoutMenu(MenuView* view)
+{
+    Window* window = view->window;
+    Rect client = platformClientRect(window);
+    Surface* previous = view->memoryDC;
+    view->memoryDC = platformCreateSurface(client.Right, client.Bottom);
+    if (previous) platformFreeSurface(previous);
+    useMenuFont(view->memoryDC, 0);
+    int width, height;
+    wantedClientSize(view, &width, &height);
+    if (client.Right != width || client.Bottom != height) placeMenuWindow(window, width, height);
+    repaint(view);
+}
+
+static void onPaint(MenuView* view)
+{
+    Rect client = platformClientRect(view->window);
+    if (view->memoryDC && view->windowDC)
+        platformCopyRect(view->windowDC, 0, 0, client.Right, client.Bottom, view->memoryDC, 0, 0);
+}
+
+static void onCreate(MenuView* view)
+{
+    Rect client = platformClientRect(view->window);
+    view->windowDC = platformWindowSurface(view->window);
+    view->memoryDC = platformCreateSurface(client.Right, client.Bottom);
+}
+
+static void onDestroy(MenuView* view)
+{
+    if (view->memoryDC) platformFreeSurface(view->memoryDC);
+    view->memoryDC = nullptr;
+    view->windowDC = nullptr;
+    view->window = nullptr;
+}
+
+intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
+{
+    if (kind == MsgNcCreate)
+    {
+        if (!OpenMenus.empty() && OpenMenus.back()) OpenMenus.back()->window = window;
+        return platformDefaultWindowProc(window, kind, param1, param2);
+    }
+    MenuView* view = viewOf(window);
+    if (!view) return 0;
+    switch (kind)
+    {
+    case MsgCreate:
+        onCreate(view);
+        return 0;
+    case MsgDestroy:
+        onDestroy(view);
+        return 0;
+    case MsgSize:
+        layoutMenu(view);
+        return 0;
+    case MsgSetFocus:
+        FrontendState.WindowHasFocus = 1;
+        return 0;
+    case MsgKillFocus:
+        FrontendState.WindowHasFocus = 0;
+        return 0;
+    case MsgPaint:
+        onPaint(view);
+        return 0;
+    default:
+        return platformDefaultWindowProc(window, kind, param1, param2);
+    }
+}
+
+// A binding's key, else its joystick input (the first players' bindings that have one).
+static int boundActive(KeyBinding binding)
+{
+    if (isKeyActive(FrontendSettings.Keys[binding])) return 1;
+    return binding < JoystickBindingCount && isJoystickActive(FrontendSettings.Joystick[binding]);
+}
+
+static int keyActive(KeyBinding binding)
+{
+    return isKeyActive(FrontendSettings.Keys[binding]);
+}
+
+// Right steps forward and wraps to the first choice; left steps back and wraps to the last. A
+// row without choices (a sub-menu) has nothing to step through.
+static void stepChoice(MenuNode& node, int forward)
+{
+    int count = node.choiceCount;
+    if (count <= 0) return;
+    if (forward)
+        node.selected = node.selected < 0 || node.selected >= count - 1 ? 0 : node.selected + 1;
+    else
+        node.selected =
+            node.selected <= 0 || node.selected > count - 1 ? count - 1 : node.selected - 1;
+}
+
+static void openOrStep(MenuView* view)
+{
+    MenuNode& node = view->items[view->selectedRow];
+    if (node.childCount > 0)
+    {
+        showMenuWindow(node.children.data(), node.childCount);
+        flushKeyboard(); // the keys that closed the sub-menu are not for this one
+        return;
+    }
+    stepChoice(node, 1);
+    repaint(view);
+}
+
+void menuTick(MenuView* view)
+{
+    // Every key is tested in every tick, so a press is never left over for a later tick.
+    int up = boundActive(KeySelectUp);
+    up |= keyActive(KeyP2SelectUp);
+    int down = boundActive(KeySelectDown);
+    down |= keyActive(KeyP2SelectDown);
+    int right = boundActive(KeySelectPageDown);
+    right |= keyActive(KeyP2SelectPageDown);
+    int left = boundActive(KeySelectPageUp);
+    left |= keyActive(KeyP2SelectPageUp);
+    int close = boundActive(KeyExit);
+    close |= boundActive(KeyShowMenu);
+    close |= keyActive(KeyP2Exit);
+    close |= keyActive(KeyP2ShowMenu);
+    int rows = view->itemCount;
+    if (up && rows > 0)
+    {
+        view->selectedRow = view->selectedRow > 0 ? view->selectedRow - 1 : rows - 1;
+        repaint(view);
+    }
+    if (down && rows > 0)
+    {
+        view->selectedRow = view->selectedRow < rows - 1 ? view->selectedRow + 1 : 0;
+        repaint(view);
+    }
+    if (right && rows > 0) openOrStep(view);
+    if (left && rows > 0)
+    {
+        stepChoice(view->items[view->selectedRow], 0);
+        repaint(view);
+    }
+    if (close)
+    {
+        view->closing = 1;
+        platformSleep(CloseSettleMs);
+    }
+}
+
+// The main window's messages, its timers included, are dispatched here while the menu is
+// open. Closing ends the loop before anything more is taken, so no message is lost and the
+// loop never waits for one; the quit message ends it too, and the front end runs on.
+static void runMenuLoop(MenuView* view)
+{
+    int64_t frequency = platformCounterFrequency();
+    if (frequency <= 0)
+    {
+        platformMessageBox(nullptr, "Hardware doesn't support QueryPerformanceFrequency()!",
+                           "Error");
+        return;
+    }
+    const int64_t tick = frequency * 100 / 1000;
+    int64_t last = platformCounter();
+    while (!view->closing)
+    {
+        Message message;
+        if (platformTakeMessage(&message))
+        {
+            if (message.Kind == MsgQuit) return;
+            platformTranslateMessage(&message);
+            platformDispatchMessage(&message);
+        }
+        if (platformCounter() - last >= tick)
+        {
+            menuTick(view);
+            last += tick;
+            continue;
+        }
+        platformSleep(1);
+    }
+}
+
+int showMenuWindow(MenuNode* items, int itemCount)
+{
+    MenuView* view = new MenuView{};
+    view->items = items;
+    view->itemCount = itemCount;
+    OpenMenus.push_back(view);
+    size_t slot = OpenMenus.size() - 1;
+    platformRegisterClass(MenuWindowClass, menuWindowProc); // fails only when registered
+    Window* window = platformCreateWindow(MenuWindowClass, "", StyleSizingFrame,
+                                          FrontendState.MainWindow, 0, 0, 100, 100, 0);
+    if (!window)
+    {
+        platformMessageBox(nullptr, "Failed to create message window!", "Error!");
+        delete view;
+        OpenMenus[slot] = nullptr;
+        return 0;
+    }
+    platformShowWindow(window, ShowNormal);
+    platformUpdateWindow(window);
+    flushKeyboard();
+    runMenuLoop(view);
+    if (view->window) platformDestroyWindow(view->window); // not when it went with its owner
+    return 1;
+}
+
+void destroyMenuWindows()
+{
+    for (MenuView* view : OpenMenus)
+    {
+        if (view && view->window) platformDestroyWindow(view->window);
+        delete view;
+    }
+    OpenMenus.clear();
+    platformUnregisterClass(MenuWindowClass);
+}

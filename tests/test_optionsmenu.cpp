@@ -1,0 +1,313 @@
+// The options menu driven with tapped keys on the test clock: its rows, what closing it
+// applies, the menu window's moves and scrolling, and the failures.
+#include "catalogue/filters.h"
+#include "config/skin.h"
+#include "core/controls.h"
+#include "core/frontend.h"
+#include "core/tick.h"
+#include "display/text.h"
+#include "platform/input.h"
+#include "popups/menuwindow.h"
+#include "popups/optionsmenu.h"
+#include "support.h"
+
+#include <functional>
+
+// What the player does while menu windows are open, one key a step: u, d, l, r for up, down,
+// left and right, x for Exit. Each is tapped once the open window has waited longer than a tick for it; the
+// first step may look at the windows first.
+static std::string Script;
+static size_t NextStep;
+static int IdleMs;
+static std::function<void()> BeforeFirstStep;
+
+static void playScript(int milliseconds)
+{
+    if (milliseconds != 1 || ++IdleMs < 150) return; // only a waiting menu's own sleeps
+    IdleMs = 0;
+    if (NextStep == 0 && BeforeFirstStep) BeforeFirstStep();
+    if (NextStep == Script.size())
+    {
+        testTapKey(VkEscape); // a script that does not close the menu cannot hang the test
+        return;
+    }
+    const std::string keys = "udlrx";
+    const int codes[] = {VkUp, VkDown, VkLeft, VkRight, VkEscape};
+    testTapKey(codes[keys.find(Script[NextStep++])]);
+}
+
+static std::vector<std::string> labels(const MenuView* view)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < view->itemCount; i++) texts.push_back(view->items[i].label);
+    return texts;
+}
+
+class OptionsMenuTest : public InFreshDirectory
+{
+protected:
+    std::string FirstFont;
+    void SetUp() override
+    {
+        InFreshDirectory::SetUp();
+        startTestPlatform();
+        for (const char* skin : {"skin", "Other", "zeta", ".hidden"})
+            fs::create_directories(Dir / "skins" / skin);
+        touch(Dir / "skins" / "plain.txt");
+        useConfig(Dir / "t.ini", "[Settings]\nSkin.dir=" + (Dir / "skins").string() +
+                                     "\nSkin=skin\nMenuType=ListView\n");
+        loadFrontendSettings();
+        FrontendState = FrontendStateRecord();
+        FrontendState.CurrentEmulator = -1;
+        createMainWindow();
+        platformShowWindow(FrontendState.MainWindow, ShowMaximized);
+        resetCatalogue();
+        FirstFont = platformListFonts().at(0);
+        Skin.Fontface = Skin.StatusBarFontFace = FirstFont;
+        testOnSleep(playScript);
+    }
+    void TearDown() override
+    {
+        testOnSleep(nullptr);
+        releaseResources();
+        platformStop();
+        InFreshDirectory::TearDown();
+    }
+    int run(const std::string& steps, std::function<void()> before = nullptr)
+    {
+        Script = steps;
+        std::erase(Script, ' ');
+        NextStep = 0;
+        IdleMs = 0;
+        BeforeFirstStep = before;
+        int shown = runOptionsMenu();
+        EXPECT_EQ(NextStep, Script.size()) << "steps left unplayed";
+        EXPECT_TRUE(OpenMenus.empty());
+        return shown;
+    }
+};
+
+TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
+{
+    Emulator* good = addEmulator("Good");
+    good->UseGoodFilters = 1;
+    good->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    addMame();
+    Emulator* both = addMame();
+    both->Name = "Both";
+    both->UseGoodFilters = 1;
+    both->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    const std::vector<std::string> fixed = {
+        "Menu Type",       "Main Window Font",     "Main Window Font Size",
+        "Status Bar Font", "Status Bar Font Size", "Menu Font Size",
+        "Show Status Bar", "Preview Pictures"};
+    const std::vector<std::string> rom = {"Choose Rom Type Filters", "Choose Country Filters"};
+    const std::vector<std::string> mame = {"Choose MAME Filters"}, tail = {"Skin", "Emulator"};
+    struct Case
+    {
+        int Shown;
+        std::vector<std::string> Rows;
+    };
+    const Case cases[] = {{-1, fixed}, {0, fixed}, {1, fixed}, {2, fixed}};
+    std::vector<std::vector<std::string>> filters = {{}, rom, mame, rom};
+    filters[3].insert(filters[3].end(), mame.begin(), mame.end());
+    for (int c = 0; c < 4; c++)
+    {
+        FrontendState.CurrentEmulator = cases[c].Shown;
+        std::vector<std::string> expected = cases[c].Rows, seen, skins;
+        expected.insert(expected.end(), filters[c].begin(), filters[c].end());
+        expected.insert(expected.end(), tail.begin(), tail.end());
+        EXPECT_EQ(run("x",
+                      [&]
+                      {
+                          seen = labels(OpenMenus.at(0));
+                          skins = OpenMenus[0]->items[seen.size() - 2].choices;
+                      }),
+                  1);
+        EXPECT_EQ(seen, expected) << cases[c].Shown;
+        EXPECT_EQ(skins, (std::vector<std::string>{"Other", "skin", "zeta"}));
+    }
+    FrontendSettings.AllowMenu = 0;
+    EXPECT_EQ(run(""), 0);
+}
+
+TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
+{
+    addEmulator("A");
+    addEmulator("B");
+    Skin.Fontsize = 19;
+    Skin.StatusBarFontSize = 6; // below the list: kept
+    Skin.MenuFontSize = 40;     // above it: the largest
+    Skin.ShowStatusBar = 1;
+    EXPECT_EQ(run("x"), 1);
+    EXPECT_EQ(Skin.Fontsize, 18);
+    EXPECT_EQ(Skin.StatusBarFontSize, 6);
+    EXPECT_EQ(Skin.MenuFontSize, 36);
+    EXPECT_EQ(Skin.Fontface, FirstFont);
+    EXPECT_EQ(FrontendState.CurrentEmulator, -1);
+
+    // Status bar off, flyers, 12-point menu font (right from 36 wraps to 8, then 10, 12),
+    // emulator B (left from the first choice is the last).
+    EXPECT_EQ(run("dddddd rdr uu rrr dddd lx"), 1);
+    EXPECT_EQ(Skin.ShowStatusBar, 0);
+    EXPECT_EQ(FrontendSettings.PreviewPictures, 2);
+    EXPECT_EQ(Skin.MenuFontSize, 12);
+    EXPECT_EQ(Skin.ShownEmulator, "B");
+    EXPECT_EQ(FrontendState.CurrentEmulator, 1);
+}
+
+TEST_F(OptionsMenuTest, FilterSubMenusReadBackIntoTheirOwnRecords)
+{
+    Emulator* both = addMame();
+    both->UseGoodFilters = 1;
+    both->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    both->MameFilter->MaxPlayers = 12;
+    both->MameFilter->MinButtons = -3;
+    FrontendState.CurrentEmulator = 0;
+    // Rom types: the first toggle; countries: the second; MAME: clones off, one more coin slot.
+    EXPECT_EQ(run("dddddddd rrx drdlx dr ddd r ddddddddd r xx"), 1);
+    const NameCodeFilter& codes = *both->NameCodeFilter;
+    for (int i = 0; i < NameCodeCount; i++)
+    {
+        std::string key = NameCodeTable[i].Key;
+        EXPECT_EQ(codes.Flags[i], key == "ShowAlternates" || key == "ShowNonUSAGenesis") << key;
+    }
+    const MameFilter& mame = *both->MameFilter;
+    EXPECT_EQ(mame.DisplayClones, 0);
+    EXPECT_EQ(mame.DisplayVector, 1);
+    EXPECT_EQ(mame.MaxPlayers, 8);
+    EXPECT_EQ(mame.MinButtons, 0);
+    EXPECT_EQ(mame.MinCoins, 1);
+}
+
+TEST_F(OptionsMenuTest, AnotherSkinOrViewReloadsTheSkin)
+{
+    addEmulator("A");
+    writeText(Dir / "skins" / "Other" / "skin.ini",
+              "[Settings]\nFontsize=30\nEmulator=A\n[Image]\nStatusBarFontSize=22\n");
+    writeText(Dir / "skins" / "skin" / "skin.ini", "[Image]\nStatusBarFontSize=24\n");
+    Skin.Fontsize = 20;
+    // Another skin and a larger font: the new skin's font wins; the old skin keeps its values.
+    EXPECT_EQ(run("ddr dddddd lx"), 1);
+    EXPECT_EQ(FrontendSettings.SkinName, "Other");
+    EXPECT_EQ(Skin.Fontsize, 30);
+    EXPECT_EQ(Skin.ShownEmulator, "A");
+    EXPECT_EQ(FrontendState.CurrentEmulator, -1);
+    EXPECT_NE(readText(Dir / "skins" / "skin" / "skin.ini").find("Fontsize=20"), std::string::npos);
+
+    // The other view: the sizes chosen give way to the file, the emulator chosen is shown.
+    EXPECT_EQ(run("r ddr uuu lx"), 1);
+    EXPECT_EQ(FrontendSettings.MenuType, 2);
+    EXPECT_EQ(Skin.Fontsize, 30);
+    EXPECT_EQ(Skin.StatusBarFontSize, 22);
+    EXPECT_EQ(Skin.ShownEmulator, "A");
+    EXPECT_EQ(FrontendState.CurrentEmulator, -1); // "All" was chosen
+
+    // A skin that is not listed: the first listed one, after the old one was saved.
+    FrontendSettings.SkinName = ".hidden";
+    EXPECT_EQ(run("x"), 1);
+    EXPECT_EQ(FrontendSettings.SkinName, "Other");
+    EXPECT_TRUE(fs::exists(Dir / "skins" / ".hidden" / "skin.ini"));
+}
+
+static intptr_t refuseCreation(Window* window, int kind, intptr_t param1, intptr_t param2)
+{
+    return kind == MsgCreate ? -1 : platformDefaultWindowProc(window, kind, param1, param2);
+}
+
+TEST_F(OptionsMenuTest, AWindowThatCannotBeMadeAppliesNothing)
+{
+    Skin.Fontsize = 19;
+    platformRegisterClass(MenuWindowClass, refuseCreation);
+    EXPECT_EQ(run(""), 0);
+    EXPECT_EQ(Skin.Fontsize, 19);
+    ASSERT_EQ(testMessageBoxes().size(), 1u);
+    EXPECT_EQ(testMessageBoxes()[0].Text, "Failed to create message window!");
+    EXPECT_EQ(testMessageBoxes()[0].Caption, "Error!");
+}
+
+// A window of its own class and a fixed height, for the scrolling and the moves.
+static MenuView* fixedView(std::vector<MenuNode>& rows, int visibleRows)
+{
+    platformRegisterClass("FixedMenu", platformDefaultWindowProc);
+    Surface* probe = platformCreateSurface(1, 1);
+    createFont(probe, Skin.Fontface, Skin.MenuFontSize, 0);
+    int height = visibleRows * getTextHeight(probe);
+    platformFreeSurface(probe);
+    MenuView* view = new MenuView{};
+    view->items = rows.data();
+    view->itemCount = (int)rows.size();
+    view->window = platformCreateWindow("FixedMenu", "", StylePopup, FrontendState.MainWindow, 0, 0,
+                                        300, height, 0);
+    view->memoryDC = platformCreateSurface(300, height);
+    OpenMenus.push_back(view);
+    return view;
+}
+
+TEST_F(OptionsMenuTest, MovesAndScrolling)
+{
+    std::vector<MenuNode> rows;
+    for (int i = 0; i < 20; i++) rows.push_back(newCountItem("Row " + std::to_string(i), 8));
+    rows[3] = newMenuNode("No choices", 0);
+    MenuView* view = fixedView(rows, 10);
+    struct Case
+    {
+        int Select, FirstRow;
+    };
+    for (const Case& c : {Case{19, 10}, Case{0, 0}, Case{9, 0}, Case{12, 7}, Case{15, 7}})
+    {
+        view->selectedRow = c.Select;
+        paintMenu(view);
+        EXPECT_EQ(view->firstRow, c.FirstRow) << c.Select;
+    }
+    struct Move
+    {
+        int Row;
+        std::vector<int> Keys;
+        int RowAfter, SelectedAfter, Closing;
+    };
+    const Move moves[] = {
+        {0, {VkUp}, 19, 8, 0},          {19, {VkDown}, 0, 8, 0}, {0, {VkRight}, 0, 0, 0},
+        {0, {VkLeft}, 0, 7, 0},         {3, {VkRight}, 3, 0, 0}, {3, {VkLeft}, 3, 0, 0},
+        {5, {VkUp, VkEscape}, 4, 8, 1}, {5, {'S'}, 5, 8, 1}, // Player 2's menu key closes too
+    };
+    for (const Move& m : moves)
+    {
+        for (MenuNode& row : rows) row.selected = row.choiceCount ? 8 : 0;
+        view->selectedRow = m.Row;
+        view->closing = 0;
+        for (int key : m.Keys) testTapKey(key);
+        menuTick(view);
+        EXPECT_EQ(view->selectedRow, m.RowAfter) << m.Row;
+        EXPECT_EQ(rows[view->selectedRow].selected, m.SelectedAfter) << m.Row;
+        EXPECT_EQ(view->closing, m.Closing) << m.Row;
+    }
+    platformFreeSurface(view->memoryDC);
+    destroyMenuWindows();
+}
+
+// Exit and the menu key in one tick: the menu's loop takes the quit message and the front end
+// runs on with the menu's choices applied.
+TEST_F(OptionsMenuTest, ExitTogetherWithTheMenuKeepsTheFrontEndRunning)
+{
+    addEmulator("A");
+    addGame("a1");
+    rebuildVisibleGames();
+    Skin.Fontsize = 19;
+    Script = {{{VkEscape}}};
+    NextStep = IdleMs = 0;
+    testPressKey(VkEscape);
+    testPressKey('2');
+    processTick(FrontendState.MainWindow);
+    testReleaseKey(VkEscape);
+    testReleaseKey('2');
+    EXPECT_EQ(Skin.Fontsize, 18);
+    Message message;
+    int quit = 0;
+    while (platformTakeMessage(&message))
+    {
+        quit |= message.Kind == MsgQuit;
+        platformDispatchMessage(&message); // a paint stays queued until it is done
+    }
+    EXPECT_EQ(quit, 0);
+}
