@@ -19,7 +19,6 @@ std::vector<MenuView*> OpenMenus;
 
 const int MenuMargin = 6;      // left of a label and right of a value
 const int MenuGap = 112;       // the room between the widest label and the widest value
-const int MaxMenuSide = 16384; // a picture larger than this is never asked for
 const int CloseSettleMs = 500; // after closing, so the close key is let go
 
 static MenuView* viewOf(Window* window)
@@ -101,6 +100,8 @@ static void placeMenuWindow(Window* window, int wantedWidth, int wantedHeight)
 }
 
 // The sub-menu marker is not measured: a value column as wide as the widest choice holds it.
+// A menu larger than the screen is kept within it, as a window system would, and its rows
+// scroll.
 static void wantedClientSize(MenuView* view, int* width, int* height)
 {
     Surface* dc = view->memoryDC;
@@ -114,8 +115,9 @@ static void wantedClientSize(MenuView* view, int* width, int* height)
     }
     int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap;
     int64_t wantedHeight = (int64_t)getTextHeight(dc) * view->itemCount;
-    *width = (int)std::min<int64_t>(wantedWidth, MaxMenuSide);
-    *height = (int)std::min<int64_t>(wantedHeight, MaxMenuSide);
+    Rect screen = platformClientRect(FrontendState.MainWindow);
+    *width = (int)std::min<int64_t>(wantedWidth, screen.Right);
+    *height = (int)std::min<int64_t>(wantedHeight, screen.Bottom);
 }
 
 static void layoutMenu(MenuView* view)

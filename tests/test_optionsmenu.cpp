@@ -14,8 +14,8 @@
 #include <functional>
 
 // What the player does while menu windows are open, one key a step: u, d, l, r for up, down,
-// left and right, x for Exit. Each is tapped once the open window has waited longer than a tick for it; the
-// first step may look at the windows first.
+// left and right, x for Exit. Each is tapped once the open window has waited longer than a tick for
+// it; the first step may look at the windows first.
 static std::string Script;
 static size_t NextStep;
 static int IdleMs;
@@ -208,6 +208,28 @@ TEST_F(OptionsMenuTest, AnotherSkinOrViewReloadsTheSkin)
     EXPECT_EQ(run("x"), 1);
     EXPECT_EQ(FrontendSettings.SkinName, "Other");
     EXPECT_TRUE(fs::exists(Dir / "skins" / ".hidden" / "skin.ini"));
+}
+
+// A thousand skins, a name that is not UTF-8 and files among them; menu fonts too large for
+// the screen and of no size at all.
+TEST_F(OptionsMenuTest, StrangeSkinsAndSizes)
+{
+    for (int i = 0; i < 1000; i++)
+        fs::create_directories(Dir / "skins" / ("s" + std::to_string(i)));
+    fs::create_directories(Dir / "skins" / "\xff\xfeskin");
+    touch(Dir / "skins" / "s5" / "skin.ini");
+    touch(Dir / "skins" / "noext");
+    std::vector<std::string> skins;
+    for (int size : {500, 0})
+    {
+        Skin.MenuFontSize = size;
+        EXPECT_EQ(run("x", [&] { skins = OpenMenus.at(0)->items[8].choices; }), 1);
+        EXPECT_EQ(Skin.MenuFontSize, size ? 36 : 0);
+        EXPECT_EQ(FrontendSettings.SkinName, "skin");
+    }
+    EXPECT_EQ(skins.size(), 1004u);
+    EXPECT_EQ(std::count(skins.begin(), skins.end(), "\xff\xfeskin"), 1);
+    EXPECT_EQ(std::count(skins.begin(), skins.end(), "noext"), 0);
 }
 
 static intptr_t refuseCreation(Window* window, int kind, intptr_t param1, intptr_t param2)

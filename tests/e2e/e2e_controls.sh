@@ -10,7 +10,6 @@ helpers=$(cd "$2" && pwd -P)
 
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb controls
-pid=""
 cleanup() {
     [[ -n $pid ]] && kill "$pid" 2>/dev/null
     stop_xvfb
@@ -18,8 +17,7 @@ cleanup() {
 trap cleanup EXIT
 export ARGRECORDER_OUT="$work/record"
 config="$work/torvanell.ini"
-status=0
-fail() { echo "FAIL: $*" >&2; status=1; }
+source "$(dirname "$0")/drive.sh"
 
 # Enough games in First that one page does not hold them all.
 {
@@ -34,61 +32,6 @@ fail() { echo "FAIL: $*" >&2; status=1; }
     printf '%s\n' "[Second]" "ExecPath=$helpers" "Executable=argrecorder" \
         "Game1=Omega Strike,omega" "Game2=Sigma Drive,sigma" "[System]" "SelectedGame=alpha"
 } >"$config"
-
-setting() { tr -d '\r' <"$config" | grep -m1 "^$1=" | cut -d= -f2-; }
-
-# Polls a command for up to about five seconds.
-eventually() {
-    for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-
-pixels_apart() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}'; }
-differ() { [[ $(pixels_apart "$1" "$2") != 0 ]]; }
-same() { [[ $(pixels_apart "$1" "$2") == 0 ]]; }
-
-# A screenshot once the screen has stopped changing, so a half-drawn frame is never kept.
-shot() {
-    import -window root "$1"
-    for _ in $(seq 20); do
-        sleep 0.2
-        import -window root "$work/again.png"
-        same "$1" "$work/again.png" && return 0
-        mv "$work/again.png" "$1"
-    done
-    fail "the screen did not settle for $1"
-}
-
-start() {
-    (cd "$work" && exec "$torvanell" "$config") >"$work/out.log" 2>&1 &
-    pid=$! window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --pid "$pid" 2>/dev/null | head -n 1)
-        [[ -n $window ]] && break
-        sleep 0.1
-    done
-    [[ -n $window ]] || { echo "no window of the program was found" >&2; exit 1; }
-    sleep 0.5 # the loading messages close before the list is drawn
-}
-
-# The program polls keys ten times a second: a tap needs time to be seen once.
-press() {
-    xdotool windowfocus "$window" 2>/dev/null
-    xdotool key "$1"
-    sleep 0.3
-}
-
-# Escape, then the exit code and the saved selection.
-finish() {
-    press Escape
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then fail "torvanell did not leave on Escape"; kill "$pid"; fi
-    wait "$pid"
-    local code=$?
-    pid=""
-    [[ $code -eq 0 ]] || { fail "exit code $code, expected 0"; cat "$work/out.log" >&2; }
-    [[ $(setting SelectedGame) == "$1" ]] || fail "saved SelectedGame=$(setting SelectedGame), expected $1"
-}
 
 # --- Moving, paging, changing the emulator and starting a game.
 start
