@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
+#include "core/frontend.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
@@ -207,3 +208,33 @@ inline std::string writeWave(const fs::path& path, int milliseconds)
                         bytesOf(16, 2) + "data" + bytesOf(size, 4) + std::string(size, '\0'));
     return path.string();
 }
+
+// A front end without games, started on the test platform: settings read from a configuration
+// of the test's own (by default a skin folder "skin" beside it), the main window full screen.
+class WithMainWindow : public InFreshDirectory
+{
+protected:
+    void SetUp() override
+    {
+        InFreshDirectory::SetUp();
+        fs::create_directories(Dir / "skin");
+        startFrontend("[Settings]\nSkin.dir=" + Dir.string() + "\nSkin=skin\n");
+    }
+    void TearDown() override
+    {
+        releaseResources();
+        platformStop();
+        InFreshDirectory::TearDown();
+    }
+    void startFrontend(const std::string& configText)
+    {
+        startTestPlatform();
+        useConfig(Dir / "t.ini", configText);
+        loadFrontendSettings();
+        FrontendState = FrontendStateRecord();
+        FrontendState.CurrentEmulator = -1;
+        createMainWindow();
+        platformShowWindow(FrontendState.MainWindow, ShowMaximized);
+        resetCatalogue();
+    }
+};

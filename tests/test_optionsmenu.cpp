@@ -43,25 +43,18 @@ static std::vector<std::string> labels(const MenuView* view)
     return texts;
 }
 
-class OptionsMenuTest : public InFreshDirectory
+class OptionsMenuTest : public WithMainWindow
 {
 protected:
     std::string FirstFont;
     void SetUp() override
     {
         InFreshDirectory::SetUp();
-        startTestPlatform();
         for (const char* skin : {"skin", "Other", "zeta", ".hidden"})
             fs::create_directories(Dir / "skins" / skin);
         touch(Dir / "skins" / "plain.txt");
-        useConfig(Dir / "t.ini", "[Settings]\nSkin.dir=" + (Dir / "skins").string() +
-                                     "\nSkin=skin\nMenuType=ListView\n");
-        loadFrontendSettings();
-        FrontendState = FrontendStateRecord();
-        FrontendState.CurrentEmulator = -1;
-        createMainWindow();
-        platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-        resetCatalogue();
+        startFrontend("[Settings]\nSkin.dir=" + (Dir / "skins").string() +
+                      "\nSkin=skin\nMenuType=ListView\n");
         FirstFont = platformListFonts().at(0);
         Skin.Fontface = Skin.StatusBarFontFace = FirstFont;
         testOnSleep(playScript);
@@ -69,9 +62,7 @@ protected:
     void TearDown() override
     {
         testOnSleep(nullptr);
-        releaseResources();
-        platformStop();
-        InFreshDirectory::TearDown();
+        WithMainWindow::TearDown();
     }
     int run(const std::string& steps, std::function<void()> before = nullptr)
     {

@@ -1,10 +1,18 @@
-# Sourced by the end-to-end tests after xvfb.sh: starting the program on $config in $work,
-# pressing keys, screenshots that have settled, and the settings it saved.
-# Needs torvanell, work and config set; fail() reports a failed check.
+# Sourced by the end-to-end tests after start_xvfb (xvfb.sh): starting the program on $config
+# in $work, pressing keys, screenshots that have settled, and the settings it saved. At exit the
+# program is ended, the screenshots are copied to $TORVANELL_E2E_SHOTS when that is set, and
+# Xvfb is stopped. Needs torvanell, work and config set; fail() reports a failed check.
 
 status=0
 pid=""
 fail() { echo "FAIL: $*" >&2; status=1; }
+
+cleanup() {
+    [[ -n $pid ]] && kill "$pid" 2>/dev/null
+    [[ -n ${TORVANELL_E2E_SHOTS:-} ]] && cp "$work"/*.png "$TORVANELL_E2E_SHOTS"/ 2>/dev/null
+    stop_xvfb
+}
+trap cleanup EXIT
 
 setting() { tr -d '\r' <"$config" | grep -m1 "^$1=" | cut -d= -f2-; }
 

@@ -10,11 +10,6 @@ helpers=$(cd "$2" && pwd -P)
 
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb controls
-cleanup() {
-    [[ -n $pid ]] && kill "$pid" 2>/dev/null
-    stop_xvfb
-}
-trap cleanup EXIT
 export ARGRECORDER_OUT="$work/record"
 config="$work/torvanell.ini"
 source "$(dirname "$0")/drive.sh"

@@ -2,20 +2,21 @@
 # start_xvfb <name> sets work, xvfb and DISPLAY; stop_xvfb ends the server and removes work.
 
 start_xvfb() {
-    local n display=""
-    for n in $(seq 91 199); do
-        if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
-    done
-    [[ -n $display ]] || { echo "no free display number" >&2; exit 1; }
     work=$(mktemp -d "/tmp/torvanell-e2e-$1.XXXXXX")
-    Xvfb ":$display" -noreset -screen 0 800x600x24 >"$work/xvfb.log" 2>&1 &
+    # Xvfb picks a free display number itself and writes it once it accepts clients: tests
+    # started at the same moment can never share a screen (and each other's key presses).
+    local fd display=""
+    exec {fd}>"$work/display"
+    Xvfb -displayfd "$fd" -noreset -screen 0 800x600x24 >"$work/xvfb.log" 2>&1 &
     xvfb=$!
-    export DISPLAY=":$display"
+    exec {fd}>&-
     for _ in $(seq 100); do
-        [[ -e /tmp/.X11-unix/X$display ]] && xdpyinfo >/dev/null 2>&1 && break
+        display=$(head -n 1 "$work/display")
+        [[ -n $display ]] && break
         sleep 0.1
     done
-    if ! xdpyinfo >/dev/null 2>&1; then
+    export DISPLAY=":$display"
+    if [[ -z $display ]] || ! xdpyinfo >/dev/null 2>&1; then
         echo "Xvfb did not start" >&2
         cat "$work/xvfb.log" >&2
         stop_xvfb
