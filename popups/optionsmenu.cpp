@@ -12,6 +12,7 @@
 #include "popups/menuwindow.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 std::vector<std::string> FontNames;
@@ -60,8 +61,9 @@ MenuNode newFontSizeItem(const std::string& label, int size)
 {
     MenuNode node = newMenuNode(label, 15);
     for (int i = 0; i < node.choiceCount; i++) node.choices[i] = std::to_string(i * 2 + 8);
-    // A size below 8 keeps its negative index, so an untouched item gives an even size back.
-    node.selected = std::min(size / 2 - 4, node.choiceCount - 1);
+    // A size below 8 keeps its negative index, so an untouched item gives an even size back;
+    // one so far below that doubling the index would overflow is raised first.
+    node.selected = std::clamp(size / 2 - 4, INT_MIN / 4, node.choiceCount - 1);
     return node;
 }
 

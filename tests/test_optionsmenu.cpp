@@ -11,6 +11,7 @@
 #include "popups/optionsmenu.h"
 #include "support.h"
 
+#include <climits>
 #include <functional>
 
 // What the player does while menu windows are open, one key a step: u, d, l, r for up, down,
@@ -211,11 +212,11 @@ TEST_F(OptionsMenuTest, StrangeSkinsAndSizes)
     touch(Dir / "skins" / "s5" / "skin.ini");
     touch(Dir / "skins" / "noext");
     std::vector<std::string> skins;
-    for (int size : {500, 0})
+    for (int size : {500, 0, INT_MIN})
     {
         Skin.MenuFontSize = size;
         EXPECT_EQ(run("x", [&] { skins = OpenMenus.at(0)->items[8].choices; }), 1);
-        EXPECT_EQ(Skin.MenuFontSize, size ? 36 : 0);
+        EXPECT_EQ(Skin.MenuFontSize, size == 500 ? 36 : size == 0 ? 0 : INT_MIN / 2 + 8);
         EXPECT_EQ(FrontendSettings.SkinName, "skin");
     }
     EXPECT_EQ(skins.size(), 1004u);
