@@ -13,7 +13,6 @@
 #include "popups/optionsmenu.h"
 
 #include <algorithm>
-#include <cstdio>
 
 std::vector<MenuView*> OpenMenus;
 
