@@ -57,6 +57,15 @@ void sampleActions(int active[ActionCount])
     }
 }
 
+int isControlActive(KeyBinding key, KeyBinding playerTwoKey)
+{
+    int active = isKeyActive(FrontendSettings.Keys[key]);
+    if (!active && key < JoystickBindingCount)
+        active = isJoystickActive(FrontendSettings.Joystick[key]);
+    if (isKeyActive(FrontendSettings.Keys[playerTwoKey])) active = 1;
+    return active;
+}
+
 int isKeyActive(int key)
 {
     // Keys typed into another program are not meant for the front end.

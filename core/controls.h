@@ -2,6 +2,8 @@
 // start-up, and the set-up in which a player records the five Player 1 keys.
 #pragma once
 
+#include "config/settings.h"
+
 #include <string>
 
 // What a control can ask for, in the order a tick carries the actions out.
@@ -33,6 +35,10 @@ int isKeyActive(int key);
 // Non-zero when the joystick direction (1 right, 2 left, 4 down, 8 up) or button (16, 32, 64,
 // 128) is held. Every call reads the joystick afresh.
 int isJoystickActive(int code);
+// A control of the pop-up windows: the first player's key, else its joystick input when the
+// binding has one, or the second player's key. Both keys are tested, so neither press is left
+// over for a later tick.
+int isControlActive(KeyBinding key, KeyBinding playerTwoKey);
 // Forgets every key press made so far.
 void flushKeyboard();
 // Finds the first joystick and its axis ranges; run once, at the end of loading.

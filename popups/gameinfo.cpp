@@ -319,26 +319,16 @@ static void scrollTo(Window* window, int top)
     platformInvalidate(window, 0);
 }
 
-// Every binding is queried at every tick: a tap left unqueried because another binding of the
-// same control was held would act again at the next tick.
-static int controlActive(KeyBinding key, KeyBinding playerTwoKey, int withJoystick)
-{
-    int active = isKeyActive(FrontendSettings.Keys[key]);
-    if (withJoystick && isJoystickActive(FrontendSettings.Joystick[key])) active = 1;
-    if (isKeyActive(FrontendSettings.Keys[playerTwoKey])) active = 1;
-    return active;
-}
-
 void pollScrollInput(Window* window, int* done)
 {
-    if (controlActive(KeySelectUp, KeyP2SelectUp, 1))
+    if (isControlActive(KeySelectUp, KeyP2SelectUp))
         scrollTo(window, std::max(ScrollTopLine - 1, 0));
     // The text scrolls until only its last line is shown.
     int lastTop = std::max((int)WrappedLines.size() - 1, 0);
-    if (controlActive(KeySelectDown, KeyP2SelectDown, 1))
+    if (isControlActive(KeySelectDown, KeyP2SelectDown))
         scrollTo(window, std::min(ScrollTopLine + 1, lastTop));
-    int close = controlActive(KeyExit, KeyP2Exit, 1);
-    if (controlActive(KeyGameInfo, KeyP2GameInfo, 1)) close = 1;
+    int close = isControlActive(KeyExit, KeyP2Exit);
+    if (isControlActive(KeyGameInfo, KeyP2GameInfo)) close = 1;
     if (close) *done = 1;
 }
 

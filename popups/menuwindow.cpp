@@ -189,18 +189,6 @@ intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
     }
 }
 
-// A binding's key, else its joystick input (the first players' bindings that have one).
-static int boundActive(KeyBinding binding)
-{
-    if (isKeyActive(FrontendSettings.Keys[binding])) return 1;
-    return binding < JoystickBindingCount && isJoystickActive(FrontendSettings.Joystick[binding]);
-}
-
-static int keyActive(KeyBinding binding)
-{
-    return isKeyActive(FrontendSettings.Keys[binding]);
-}
-
 // Right steps forward and wraps to the first choice; left steps back and wraps to the last. A
 // row without choices (a sub-menu) has nothing to step through.
 static void stepChoice(MenuNode& node, int forward)
@@ -229,19 +217,12 @@ static void openOrStep(MenuView* view)
 
 void menuTick(MenuView* view)
 {
-    // Every key is tested in every tick, so a press is never left over for a later tick.
-    int up = boundActive(KeySelectUp);
-    up |= keyActive(KeyP2SelectUp);
-    int down = boundActive(KeySelectDown);
-    down |= keyActive(KeyP2SelectDown);
-    int right = boundActive(KeySelectPageDown);
-    right |= keyActive(KeyP2SelectPageDown);
-    int left = boundActive(KeySelectPageUp);
-    left |= keyActive(KeyP2SelectPageUp);
-    int close = boundActive(KeyExit);
-    close |= boundActive(KeyShowMenu);
-    close |= keyActive(KeyP2Exit);
-    close |= keyActive(KeyP2ShowMenu);
+    int up = isControlActive(KeySelectUp, KeyP2SelectUp);
+    int down = isControlActive(KeySelectDown, KeyP2SelectDown);
+    int right = isControlActive(KeySelectPageDown, KeyP2SelectPageDown);
+    int left = isControlActive(KeySelectPageUp, KeyP2SelectPageUp);
+    int close = isControlActive(KeyExit, KeyP2Exit);
+    close |= isControlActive(KeyShowMenu, KeyP2ShowMenu); // both tested, every tick
     int rows = view->itemCount;
     if (up && rows > 0)
     {
