@@ -28,6 +28,14 @@ static int isHeadlessDriver(const char* driver)
     return !driver || strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0;
 }
 
+// Without any display SDL quietly draws off screen; a front end nobody can see would only
+// look hung. Off-screen drawing is kept for those who ask for it (the tests do).
+static int headlessWanted()
+{
+    const char* driver = getenv("SDL_VIDEODRIVER");
+    return driver && *driver;
+}
+
 // Without a window manager X leaves a window 800x600 and clipped unless it is created at
 // (0, 0) with the desktop's size and the desktop full-screen flag.
 static int createScreen()
@@ -67,6 +75,13 @@ int platformStart()
         return 0;
     }
     Layer.RealDisplay = !isHeadlessDriver(SDL_GetCurrentVideoDriver());
+    if (!Layer.RealDisplay && !headlessWanted())
+    {
+        fprintf(stderr, "No display: Torvanell needs an X display. Set DISPLAY (for example "
+                        "DISPLAY=:0), or start one with 'Xvfb :1 &' and use DISPLAY=:1.\n");
+        SDL_Quit();
+        return 0;
+    }
     if (!createScreen())
     {
         SDL_Quit();
