@@ -116,9 +116,13 @@ void nextScreenSaverPicture()
 
 void stopScreenSaver()
 {
+    int wasActive = FrontendState.ScreenSaverActive;
     FrontendState.ScreenSaverActive = 0;
     platformKillTimer(FrontendState.MainWindow, ScreenSaverTimer);
     restartIdleTimer();
+    // The key that wakes the screen does nothing else, so nothing else would draw the list
+    // over the screensaver's last picture.
+    if (wasActive) redrawMainWindow();
 }
 
 void restartIdleTimer()
