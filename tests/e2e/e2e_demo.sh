@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The bundled demo, as a newcomer meets it: the real program on a copy of demo/ under Xvfb,
+# driven by real key presses. The first start captures mame.lst from the demo emulator and
+# shows the list where the skin puts it; moving and leaving saves the selection; a game is
+# started with its expanded command line and the list comes back responsive; the shown
+# emulator cycles; the menu switches to the image browser and back; the game information
+# opens and scrolls; the screensaver starts and stops; the power-off sequence reaches the
+# power-off request; a second start never runs the emulator for its list again.
+# Usage: e2e_demo.sh <path-to-torvanell> <build/tests dir>
+set -uo pipefail
+torvanell=$1
+demomame=$(dirname "$torvanell")/demo/emulator/demomame
+demo=$(cd "$(dirname "$0")/../../demo" && pwd -P)
+
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb demo
+config="$work/torvanell.ini"
+source "$(dirname "$0")/drive.sh"
+
+for entry in "$demo"/*; do
+    [[ $(basename "$entry") == tools ]] || cp -R "$entry" "$work"/
+done
+mkdir -p "$work/emulator"
+cp "$demomame" "$work/emulator/"
+export DEMOMAME_RECORD="$work/emulator.log"
+export TORVANELL_POWEROFF_RECORD="$work/poweroff.log"
+# Key 3 also starts the controls set-up by default; unbound here, it only begins the power-off.
+printf '%s\n' "[Keymappings]" "ConfigControls=0" >>"$config"
+
+# Pixels of one colour (#RRGGBB) inside a region (WxH+X+Y) of a screenshot.
+count_colour() {
+    convert "$1" -crop "$2" +repage txt:- | grep -ci "$3"
+}
+# The rows of one column where a colour shows, as "first last".
+rows_of_colour() {
+    convert "$1" -crop "1x600+$2+0" +repage txt:- | grep -i "$3" | cut -d, -f2 | cut -d: -f1 |
+        sed -n '1p;$p' | tr '\n' ' '
+}
+emulator_runs() { grep -c '^run$' "$DEMOMAME_RECORD" 2>/dev/null; }
+set_setting() { sed -i "s/^$1=.*/$1=$2/" "$config"; }
+
+bar=FFC000         # the Arcade skin's highlight bar, 0x00C0FF
+third_below=gemmine # three games below Galactic Defender, the selection the demo starts on
+status_back=102850 # its status bar, 0x502810
+
+# Without a display the program and the demo script say so in one line and fail at once.
+no_display=$(env -u DISPLAY -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY "$torvanell" "$config" 2>&1 >/dev/null)
+[[ $? -ne 0 && $no_display == *"No display"* ]] || fail "without a display: $no_display"
+no_display=$(env -u DISPLAY "$demo/../scripts/run-demo" 2>&1)
+[[ $? -ne 0 && $(wc -l <<<"$no_display") == 1 && $no_display == *"No X display"* ]] ||
+    fail "run-demo without a display said: $no_display"
+
+# --- First start: the list is captured, drawn where the skin says, and the selection saved.
+start
+[[ $(emulator_runs) == 1 ]] && grep -qx 'arg -listxml' "$DEMOMAME_RECORD" ||
+    fail "the first start did not run the demo emulator for its list once"
+[[ -s $work/mame.lst ]] || fail "mame.lst was not captured"
+shot "$work/list.png"
+read -r top bottom <<<"$(rows_of_colour "$work/list.png" 31 "#$bar")"
+[[ -n ${top:-} && $top -ge 70 && $((bottom - top)) -lt 40 ]] ||
+    fail "no highlight bar below the list's top (rows ${top:-none}..${bottom:-none})"
+[[ $(count_colour "$work/list.png" "1x600+29+0" "#$bar") == 0 ]] ||
+    fail "the highlight bar starts left of the list"
+[[ $(count_colour "$work/list.png" "800x12+0+588" "#$status_back") -gt 1000 &&
+    $(count_colour "$work/list.png" "800x12+0+588" "#FFFFFF") -gt 10 ]] ||
+    fail "the status bar is missing or empty"
+
+# The game information of the selected game opens and scrolls.
+press ctrl
+shot "$work/info.png"
+differ "$work/list.png" "$work/info.png" || fail "the game information did not open"
+for key in Down Down Down Down; do press "$key"; done
+shot "$work/info-scrolled.png"
+differ "$work/info.png" "$work/info-scrolled.png" || fail "the game information did not scroll"
+press ctrl
+sleep 0.5
+
+for key in Down Down Down; do press "$key"; done
+finish "$third_below"
+
+# --- Second start: mame.lst is reused; a game is played and the list comes back.
+start
+[[ $(emulator_runs) == 1 ]] || fail "the second start ran the emulator again"
+shot "$work/before-game.png"
+press 1
+started() { [[ $(emulator_runs) == 2 ]]; }
+eventually started || fail "the demo emulator was not started"
+game_window=""
+for _ in $(seq 50); do
+    game_window=$(xdotool search --pid "$(pgrep -n demomame)" 2>/dev/null | head -n 1)
+    [[ -n $game_window ]] && break
+    sleep 0.1
+done
+expected=$(printf 'run\ncwd %s\narg %s\narg -skip_gameinfo\n' "$work/emulator" "$third_below")
+[[ $(sed -n '/^run$/h;/^run$/!H;${x;p}' "$DEMOMAME_RECORD") == "$expected" ]] ||
+    fail "the game was started as: $(tail -n 4 "$DEMOMAME_RECORD")"
+[[ -n $game_window ]] || fail "the demo emulator showed no window"
+shot "$work/game.png"
+differ "$work/before-game.png" "$work/game.png" || fail "the game's window was not shown"
+xdotool windowfocus "$game_window" 2>/dev/null
+xdotool key Escape
+back() { shot "$work/after-game.png"; same "$work/before-game.png" "$work/after-game.png"; }
+eventually back || fail "the list did not come back after the game"
+sleep 0.6 # keys pressed in the half second after a game are forgotten
+press Down
+shot "$work/moved.png"
+differ "$work/before-game.png" "$work/moved.png" || fail "the list does not answer after a game"
+press Up
+shot "$work/moved-back.png"
+
+# The options menu: the image browser and back.
+press 2
+press Right
+press Escape
+sleep 1
+shot "$work/browser.png"
+differ "$work/moved-back.png" "$work/browser.png" || fail "the image browser was not shown"
+press 2
+press Right
+press Escape
+sleep 1
+shot "$work/list-again.png"
+# The list may scroll to another top row; the highlight bar shows where it was.
+differ "$work/browser.png" "$work/list-again.png" && [[ -n $(rows_of_colour "$work/list-again.png" 31 "#$bar") ]] ||
+    fail "the list view did not come back"
+
+# ChangeEmu: MAME, Demo Console, Demo Classics, then All again; the right end of the status
+# bar names the emulator shown.
+status_end() { convert "$1" -crop 220x12+580+588 +repage "$2"; }
+shot "$work/emulator0.png"
+status_end "$work/emulator0.png" "$work/status0.png"
+for i in 1 2 3 4; do
+    press 5
+    shot "$work/emulator$i.png"
+    status_end "$work/emulator$i.png" "$work/status$i.png"
+    differ "$work/status$((i - 1)).png" "$work/status$i.png" ||
+        fail "ChangeEmu press $i did not change the status bar"
+done
+[[ $(count_colour "$work/status4.png" 220x12+0+0 "#FFFFFF") -gt 10 ]] ||
+    fail "the status bar is empty after the emulator came back to All"
+
+# Back on All, the list starts again at its first game.
+finish "Alpha Squadron (E) [!].dcx"
+[[ $(setting MenuType) == ListView ]] || fail "MenuType=$(setting MenuType) after switching back"
+
+# --- Third start: the screensaver after a short idle time, then the power-off sequence.
+set_setting ScreenSaverStartInterval 2
+start
+sleep 3
+shot "$work/saver.png"
+differ "$work/emulator4.png" "$work/saver.png" || fail "the screensaver did not start"
+press Down # only wakes the screen
+shot "$work/woken.png"
+differ "$work/saver.png" "$work/woken.png" || fail "a key did not stop the screensaver"
+[[ -n $(rows_of_colour "$work/woken.png" 31 "#$bar") ]] || fail "no list after the screensaver"
+for key in 3 4 1; do press "$key"; done
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then fail "torvanell did not leave after the power-off request"; kill "$pid"; fi
+wait "$pid"
+pid=""
+[[ $(cat "$TORVANELL_POWEROFF_RECORD" 2>/dev/null) == "power-off requested" ]] ||
+    fail "the power-off was not requested once"
+[[ $(emulator_runs) == 2 ]] || fail "the emulator ran $(emulator_runs) times, expected 2"
+
+[[ $status -eq 0 ]] && echo "e2e_demo: passed"
+exit $status
