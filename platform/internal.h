@@ -59,6 +59,9 @@ void stopJoystick();
 
 // window.cpp: the windows' side of events and presenting.
 void screenFocusChanged(int gained);
+// Raises the shown screen and gives it the keyboard, as after a game: without a window
+// manager nobody else hands the focus back when another program's window goes away.
+void takeScreenFocus();
 void postKeyMessage(int kind, int code);
 void presentIfDirty();
 void markDirty(Window* window);

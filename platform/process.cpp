@@ -1,6 +1,7 @@
 // Starting programs and waiting for them on POSIX: posix_spawnp, never a shell.
 #include "platform/process.h"
 
+#include "platform/internal.h"
 #include "platform/window.h"
 
 #include <cerrno>
@@ -207,6 +208,7 @@ int platformWaitProcess(Process* process, int* exitCode)
     int ok = reap(process, &status);
     if (process->PidFd >= 0) close(process->PidFd);
     delete process;
+    takeScreenFocus(); // the keys of an arcade encoder must reach the front end again
     if (!ok) return 0;
     int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
     if (exitCode) *exitCode = code;

@@ -235,6 +235,13 @@ static void showScreen()
     SDL_RaiseWindow(Layer.Screen);
 }
 
+void takeScreenFocus()
+{
+    if (!Layer.ScreenShown || !Layer.RealDisplay) return;
+    SDL_RaiseWindow(Layer.Screen);
+    SDL_SetWindowInputFocus(Layer.Screen);
+}
+
 void platformShowWindow(Window* window, int mode)
 {
     if (!platformIsWindow(window)) return;
