@@ -38,14 +38,21 @@ shot() {
     fail "the screen did not settle for $1"
 }
 
-start() {
-    (cd "$work" && exec "$torvanell" "$config") >"$work/out.log" 2>&1 &
-    pid=$! window=""
+# The first window of a process, waiting up to ten seconds for it; empty when none came.
+window_of() {
+    local found=""
     for _ in $(seq 100); do
-        window=$(xdotool search --pid "$pid" 2>/dev/null | head -n 1)
-        [[ -n $window ]] && break
+        found=$(xdotool search --pid "$1" 2>/dev/null | head -n 1)
+        [[ -n $found ]] && break
         sleep 0.1
     done
+    echo "$found"
+}
+
+start() {
+    (cd "$work" && exec "$torvanell" "$config") >"$work/out.log" 2>&1 &
+    pid=$!
+    window=$(window_of "$pid")
     [[ -n $window ]] || { echo "no window of the program was found" >&2; exit 1; }
     sleep 0.5 # the loading messages close before the list is drawn
 }

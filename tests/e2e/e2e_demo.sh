@@ -85,12 +85,7 @@ shot "$work/before-game.png"
 press 1
 started() { [[ $(emulator_runs) == 2 ]]; }
 eventually started || fail "the demo emulator was not started"
-game_window=""
-for _ in $(seq 50); do
-    game_window=$(xdotool search --pid "$(pgrep -n demomame)" 2>/dev/null | head -n 1)
-    [[ -n $game_window ]] && break
-    sleep 0.1
-done
+game_window=$(window_of "$(pgrep -n demomame)")
 expected=$(printf 'run\ncwd %s\narg %s\narg -skip_gameinfo\n' "$work/emulator" "$third_below")
 [[ $(sed -n '/^run$/h;/^run$/!H;${x;p}' "$DEMOMAME_RECORD") == "$expected" ]] ||
     fail "the game was started as: $(tail -n 4 "$DEMOMAME_RECORD")"
