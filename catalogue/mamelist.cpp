@@ -49,6 +49,8 @@ struct ListFeed
     int Started;       // a non-empty line has reached the parser
     long LeadingEmpty; // empty lines before it, added to the parser's line numbers
     int InLine;        // the start of the current line has gone to the parser already
+    long SkippedLines; // lines of text before the list
+    int Skipping;      // the rest of a skipped line is still to come
 };
 
 static const size_t ReadBlockSize = 1 << 20;
@@ -434,19 +436,43 @@ static size_t emitLineStart(ListFeed& feed, char* data, size_t out, size_t start
 
 // Moves the lines of data[0, end) to the front as the parser gets them and answers their
 // length; *rest is where the part kept for the next block begins (end when there is none).
+// An emulator's warnings are captured with its list, so text can come before the first line
+// that starts with '<'. Such lines are skipped, and counted so that the parser's line
+// numbers stay the file's.
+static int skipsText(ListFeed& feed, const char* data, size_t start, size_t stop, int complete)
+{
+    if (feed.Started || feed.InLine) return 0;
+    if (!feed.Skipping)
+    {
+        size_t first = start;
+        while (first < stop && isBlank(data[first])) first++;
+        if (first == stop || data[first] == '<') return 0;
+        feed.SkippedLines++;
+    }
+    feed.Skipping = !complete;
+    if (complete) feed.LeadingEmpty++;
+    return 1;
+}
+
 static size_t compactLines(ListFeed& feed, char* data, size_t end, int atEnd, size_t* rest)
 {
     size_t out = 0, start = 0;
     while (start < end)
     {
         char* newline = (char*)std::memchr(data + start, '\n', end - start);
+        int waits = !newline && !atEnd && end - start < ReadBlockSize / 2 && !feed.Skipping;
+        if (waits) break; // wait for the rest of the line
+        size_t stop = newline ? (size_t)(newline - data) : end;
+        if (skipsText(feed, data, start, stop, newline != nullptr))
+        {
+            start = newline ? stop + 1 : end;
+            continue;
+        }
         if (!newline && !atEnd)
         {
-            if (end - start < ReadBlockSize / 2) break; // wait for the rest of the line
             out = emitLineStart(feed, data, out, start, end, &start);
             break;
         }
-        size_t stop = newline ? (size_t)(newline - data) : end;
         out = emitLine(feed, data, out, start, stop);
         start = newline ? stop + 1 : end;
     }
@@ -513,7 +539,7 @@ static void linkParents()
                            : findGameOfEmulator(game->CloneOf, game->EmulatorIndex);
 }
 
-static int parseList(FILE* file, XML_Parser parser, int emulatorIndex)
+static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std::string& path)
 {
     ListParse parse{};
     parse.EmulatorIndex = emulatorIndex;
@@ -524,6 +550,9 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex)
     ListFeed feed{};
     feed.Parser = parser;
     int read = feedList(file, feed);
+    if (feed.SkippedLines)
+        std::fprintf(stderr, "%s: skipped %ld line(s) of text before the list\n", path.c_str(),
+                     feed.SkippedLines);
     if (parse.CurrentOpen) freeGame(parse.Current); // its end tag never came
     return read;
 }
@@ -543,7 +572,7 @@ int loadMameList(const std::string& path, int emulatorIndex)
         XML_ParserFree(parser);
         return 0;
     }
-    int read = parseList(file, parser, emulatorIndex);
+    int read = parseList(file, parser, emulatorIndex, path);
     std::fclose(file);
     XML_ParserFree(parser);
     if (!read) return 0;

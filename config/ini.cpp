@@ -241,6 +241,8 @@ static std::string readWithDefault(const char* section, const char* key, const c
     if (!lookup(section, key, file, value))
     {
         value = defaultText ? defaultText : "";
+        // The profile functions return a default without its trailing blanks.
+        value.erase(value.find_last_not_of(" \t") + 1);
         if (value.size() > (size_t)IniValueLimit) value.resize(IniValueLimit);
     }
     return value;

@@ -46,6 +46,8 @@ TEST(IniRead, FollowsTheProfileFunctionRules)
     EXPECT_EQ(iniReadString("Settings", "top", "d", file), "d");
     EXPECT_EQ(iniReadString("other", "K", "d", file), "from other");
     EXPECT_EQ(iniReadString("Missing", "k", "dflt", file), "dflt");
+    EXPECT_EQ(iniReadString("Missing", "k", "dflt \t ", file), "dflt");
+    EXPECT_EQ(iniReadString("Missing", "k", "  ", file), "");
     EXPECT_EQ(iniReadString("Settings", "k", "dflt", (dir / "none.ini").string()), "dflt");
 
     EXPECT_EQ(iniReadOptionalString("Settings", "empty", file), std::nullopt);
