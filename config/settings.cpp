@@ -7,6 +7,9 @@
 #include "config/ini.h"
 #include "config/skin.h"
 #include "config/state.h"
+#include "platform/files.h"
+
+#include <cstdio>
 
 FrontendSettingsRecord FrontendSettings;
 
@@ -77,9 +80,24 @@ static void loadBindings(const std::string& file)
                                                   KeyBindings[i].DefaultJoystick, file);
 }
 
+// The player sees "No games found!" when the configuration is missing or unreadable; the
+// technician needs to know which file was looked for.
+static void reportConfigFile(const std::string& file)
+{
+    std::string text;
+    if (!platformFileExists(file))
+        fprintf(stderr, "Configuration file not found: [%s]; the defaults are used\n",
+                file.c_str());
+    else if (!platformReadFile(file, text))
+        fprintf(stderr, "Configuration file cannot be read: [%s]; the defaults are used\n",
+                file.c_str());
+}
+
 void loadFrontendSettings()
 {
     const std::string& file = FrontendSettings.ConfigFile;
+    reportConfigFile(file);
+    platformRemoveTemporaries(file);
     loadBehaviour(file);
     loadView(file);
     loadBindings(file);
@@ -95,7 +113,7 @@ static void saveSelectedGame(const std::string& file)
     iniWriteString("System", "SelectedGame", VisibleGames[current]->Name, file);
 }
 
-void saveFrontendSettings()
+int saveFrontendSettings()
 {
     const std::string& file = FrontendSettings.ConfigFile;
     // One replacement of the file for the whole save: about fifty keys per emulator would
@@ -111,6 +129,7 @@ void saveFrontendSettings()
     iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);
     iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
     saveEmulatorFilters();
-    iniFlushWrites();
-    if (!FrontendSettings.SkinName.empty()) saveSkin();
+    int saved = iniFlushWrites();
+    if (!FrontendSettings.SkinName.empty()) saved = saveSkin() && saved;
+    return saved;
 }

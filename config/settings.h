@@ -74,5 +74,6 @@ extern FrontendSettingsRecord FrontendSettings;
 
 // Reads every setting from FrontendSettings.ConfigFile, then loads the skin.
 void loadFrontendSettings();
-// Writes back what the running front end can change, the emulators' filters included.
-void saveFrontendSettings();
+// Writes back what the running front end can change, the emulators' filters included; 0
+// when the configuration or skin.ini could not be replaced (each file is then left whole).
+int saveFrontendSettings();

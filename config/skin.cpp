@@ -101,6 +101,7 @@ void loadSkin()
         fprintf(stderr, "Skin folder not found: [%s]; the default look is used\n", folder.c_str());
     std::string file = skinFilePath();
     const char* layout = layoutSection();
+    platformRemoveTemporaries(file);
     loadFonts(file);
     loadColours(layout, file);
     loadLayout(layout, file);
@@ -108,8 +109,10 @@ void loadSkin()
     loadBackgroundImage();
 }
 
-void saveSkin()
+int saveSkin()
 {
+    // The default look stands in for a missing skin: there is no folder to save it into.
+    if (!platformIsDirectory(skinFolder())) return 1;
     std::string file = skinFilePath();
     const char* layout = layoutSection();
     // One replacement for the whole save, so a kill during it leaves the old file or the new.
@@ -126,7 +129,7 @@ void saveSkin()
     for (int i = 0; i < 4; i++)
         iniWriteInt(layout, ListKeys[i].Name, Skin.*ListKeys[i].Field, file);
     for (const LayoutKey& key : BoxKeys) iniWriteInt(layout, key.Name, Skin.*key.Field, file);
-    iniFlushWrites();
+    return iniFlushWrites();
 }
 
 void freeSkin()

@@ -62,6 +62,7 @@ const char* layoutSection();
 // loads the skin's background picture.
 void loadSkin();
 // Writes what the options menu can change back into skin.ini in one replacement; the
-// colours, the grid, PreviewSpacer and the sounds are never written.
-void saveSkin();
+// colours, the grid, PreviewSpacer and the sounds are never written. Without the skin's
+// folder nothing is written. 0 when skin.ini could not be replaced.
+int saveSkin();
 void freeSkin();

@@ -21,6 +21,8 @@
 #include "platform/window.h"
 #include "popups/message.h"
 
+#include <cstdio>
+
 void (*MainLoopTick)(Window* mainWindow) = processTick;
 
 int findGameByName(const std::string& name)
@@ -48,6 +50,13 @@ void showCursor()
 static std::string mameListCommand(const Emulator& emulator)
 {
     return buildCommandLine(emulator.ExecPath, emulator.Executable, "-listxml");
+}
+
+static int hasGamesOf(int emulatorIndex)
+{
+    for (const Game* game : AllGames)
+        if (game->EmulatorIndex == emulatorIndex) return 1;
+    return 0;
 }
 
 // Every MAME emulator reads the one mame.lst of the current directory; it is captured only
@@ -79,6 +88,16 @@ static int loadMameEmulator(const Emulator& emulator, int index)
         showError("Error loading game list!");
         platformDeleteFile(path);
         return 0;
+    }
+    if (!hasGamesOf(index))
+    {
+        // An emulator that crashed or printed something else than its list: kept, the same
+        // empty list would come back at every start.
+        fprintf(stderr,
+                "%s holds no games; it is deleted, so the next start captures the list "
+                "again\n",
+                path.c_str());
+        platformDeleteFile(path);
     }
     markAvailableGames(index);
     return 1;
@@ -244,7 +263,10 @@ int runFrontend(const std::string& commandLine)
     showMainWindow();
     hideCursor();
     int code = runMainLoop();
-    saveFrontendSettings();
+    // Told once, whichever files failed; standard error names each of them.
+    if (!saveFrontendSettings())
+        showError("Your settings could not be saved: the disk may be full or the file "
+                  "read-only. The settings saved before are kept.");
     releaseResources();
     showCursor();
     platformStopSound();

@@ -147,12 +147,15 @@ static std::string resolveLink(const std::string& path)
 int platformReplaceFile(const std::string& linkOrPath, const std::string& contents)
 {
     std::string path = resolveLink(linkOrPath);
+    struct stat old;
+    int exists = stat(path.c_str(), &old) == 0;
+    // A file the owner made read-only stays as it is, also for a program run as root.
+    if (exists && (old.st_mode & 0222) == 0) return 0;
     std::string temporary = path + ".tmp-XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) return 0;
-    struct stat old;
     // Keep the permissions the user gave the file; mkstemp makes it private.
-    fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
     int ok = writeAll(fd, contents) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok) ok = rename(temporary.c_str(), path.c_str()) == 0;
@@ -169,6 +172,30 @@ int platformReplaceFile(const std::string& linkOrPath, const std::string& conten
         close(dir);
     }
     return 1;
+}
+
+// mkstemp's six characters after the ".tmp-" that platformReplaceFile adds.
+static int isTemporaryOf(const std::string& name, const std::string& base)
+{
+    const std::string suffix = ".tmp-";
+    return name.size() == base.size() + suffix.size() + 6 &&
+           name.compare(0, base.size(), base) == 0 &&
+           name.compare(base.size(), suffix.size(), suffix) == 0;
+}
+
+void platformRemoveTemporaries(const std::string& linkOrPath)
+{
+    std::string path = resolveLink(linkOrPath);
+    std::string folder = directoryOf(path);
+    size_t slash = path.rfind('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (struct dirent* entry = readdir(dir))
+        if (isTemporaryOf(entry->d_name, base) &&
+            unlink((folder + "/" + entry->d_name).c_str()) == 0)
+            fprintf(stderr, "Removed an unfinished save: [%s/%s]\n", folder.c_str(), entry->d_name);
+    closedir(dir);
 }
 
 int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size)

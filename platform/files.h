@@ -21,7 +21,11 @@ int platformReadFile(const std::string& path, std::string& contents);
 // two writers never overwrite each other. 0 when the file cannot be opened or written.
 int platformAppendLine(const std::string& path, const std::string& text);
 // Writes a temporary file beside path, flushes it to disk and renames it over path: a crash
-// at any moment leaves the old file or the new one whole. 0 (old file untouched) on failure.
+// at any moment leaves the old file or the new one whole. 0 (old file untouched) on failure,
+// also for an existing file without any write permission (a read-only file).
 int platformReplaceFile(const std::string& path, const std::string& contents);
+// Deletes what a save killed before its rename left beside path (its temporary files), with
+// a line on standard error for each.
+void platformRemoveTemporaries(const std::string& path);
 // The modification stamp (nanoseconds) and size; 0 when the file does not exist.
 int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size);

@@ -6,6 +6,9 @@
 
 #include <SDL_mixer.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <set>
 
@@ -17,19 +20,55 @@ static int AudioOpen;
 static Mix_Chunk* Playing;
 static std::vector<std::string> SoundsPlayed;
 
+// The sound libraries print their own lines while they look for a device (ALSA prints eight
+// without a sound card); standard error is sent to /dev/null meanwhile, and our one line says
+// what matters. Answers the saved standard error, -1 when it could not be saved.
+static int silenceStandardError()
+{
+    fflush(stderr);
+    int saved = dup(STDERR_FILENO);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+    return saved;
+}
+
+static void restoreStandardError(int saved)
+{
+    if (saved < 0) return;
+    fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+}
+
+// 0 with the reason in why when there is no device to play on.
+static int openAudio(std::string& why)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    {
+        why = SDL_GetError();
+        return 0;
+    }
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0)
+    {
+        why = Mix_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
+    return 1;
+}
+
 // A machine without a sound device runs silent: that is not an error.
 void startSound()
 {
     if (AudioOpen) return;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    std::string why;
+    int saved = silenceStandardError();
+    int opened = openAudio(why);
+    restoreStandardError(saved);
+    if (!opened)
     {
-        fprintf(stderr, "No sound device, sounds are off: %s\n", SDL_GetError());
-        return;
-    }
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0)
-    {
-        fprintf(stderr, "No sound device, sounds are off: %s\n", Mix_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        fprintf(stderr, "No sound device, sounds are off: %s\n", why.c_str());
         return;
     }
     Mix_AllocateChannels(1);

@@ -3,6 +3,7 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,6 +89,8 @@ int platformStart()
         return 0;
     }
     Layer.Started = 1;
+    // A file-size limit must fail a write, as a full disk does, not end the front end.
+    signal(SIGXFSZ, SIG_IGN);
     // Whatever a program leaves running is ended in order before the process's own
     // variables are torn down.
     static int stopAtExit = atexit(platformStop);
