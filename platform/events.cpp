@@ -44,9 +44,16 @@ static void handleEvent(const SDL_Event& event)
     }
 }
 
+// The loop asks for about twenty keys every tick, and each pump costs tens of microseconds
+// of system calls; reading the queue once a millisecond is as good for the player.
 void pumpSdlEvents()
 {
+    static Uint64 lastPump = ~(Uint64)0;
     if (!Layer.Started) return;
+    Uint64 now = SDL_GetTicks64();
+    if (now == lastPump && !Layer.PumpWanted) return;
+    lastPump = now;
+    Layer.PumpWanted = 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) handleEvent(event);
 }

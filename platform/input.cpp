@@ -309,6 +309,7 @@ static void pushKeyEvent(int code, int down)
         event.key.keysym.sym = SDL_GetKeyFromScancode((SDL_Scancode)scancode);
     }
     if (event.type == 0 || SDL_PushEvent(&event) != 1) setKeyDirect(code, down);
+    Layer.PumpWanted = 1;
 }
 
 void testPressKey(int code)
@@ -334,4 +335,5 @@ void testScreenFocus(int gained)
     event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
     event.window.windowID = Layer.Screen ? SDL_GetWindowID(Layer.Screen) : 0;
     SDL_PushEvent(&event);
+    Layer.PumpWanted = 1;
 }

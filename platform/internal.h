@@ -33,7 +33,8 @@ struct LayerRecord
     SDL_Window* Screen; // the one full-screen window everything is composited into
     int ScreenWidth, ScreenHeight;
     int ScreenShown;
-    int Dirty; // something was drawn on a shown window since the last present
+    int Dirty;      // something was drawn on a shown window since the last present
+    int PumpWanted; // an event was pushed: the next pump must not be skipped
     int TestScreenWidth, TestScreenHeight; // a screen size asked for by a test; 0 for none
 };
 extern LayerRecord Layer;
