@@ -49,8 +49,9 @@ window_of() {
     echo "$found"
 }
 
+# The program's arguments are the configuration's path unless others are given.
 start() {
-    (cd "$work" && exec "$torvanell" "$config") >"$work/out.log" 2>&1 &
+    (cd "$work" && exec "$torvanell" "${@:-$config}") >"$work/out.log" 2>&1 &
     pid=$!
     window=$(window_of "$pid")
     [[ -n $window ]] || { echo "no window of the program was found" >&2; exit 1; }
