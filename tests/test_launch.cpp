@@ -60,13 +60,14 @@ protected:
 
 TEST(StripExtension, ExtensionsOfUpToThreeCharacters)
 {
-    EXPECT_EQ(stripExtension("Puzzle (U) [!].zip"), "Puzzle (U) [!]");
-    EXPECT_EQ(stripExtension("game.tar.gz"), "game.tar");
-    EXPECT_EQ(stripExtension("photo.jpeg"), "photo.jpeg");
-    EXPECT_EQ(stripExtension("noext"), "noext");
-    EXPECT_EQ(stripExtension("a.b.c"), "a.b");
-    EXPECT_EQ(stripExtension("trailing."), "trailing");
-    EXPECT_EQ(stripExtension(""), "");
+    const std::pair<const char*, const char*> cases[] = {{"Puzzle (U) [!].zip", "Puzzle (U) [!]"},
+                                                         {"game.tar.gz", "game.tar"},
+                                                         {"photo.jpeg", "photo.jpeg"},
+                                                         {"noext", "noext"},
+                                                         {"a.b.c", "a.b"},
+                                                         {"trailing.", "trailing"},
+                                                         {"", ""}};
+    for (auto [name, stripped] : cases) EXPECT_EQ(stripExtension(name), stripped) << name;
 }
 
 TEST_F(LaunchTest, TemplateTokens)
@@ -113,32 +114,11 @@ TEST_F(LaunchTest, GamesReachTheEmulatorAsTheirArguments)
     EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "shooter", "-x"}));
     Emu.CmdLine = "";
     EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "shooter"}));
-    // A template with an unbalanced quote groups to the end.
-    Entry.Name = "a b";
-    Emu.CmdLine = "%q%f -x";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "a b -x"}));
     Entry.Name = std::string(10000, 'n') + ".zip";
     Emu.CmdLine = "%r %f%";
     EXPECT_EQ(launch(),
               (std::vector<std::string>{EmuDir.string(), std::string(10000, 'n'), Entry.Name}));
     EXPECT_TRUE(testMessageBoxes().empty());
-}
-
-TEST_F(LaunchTest, ShellCharactersInNamesAreText)
-{
-    fs::create_directory(EmuDir / "x");
-    Entry.Name = "Evil \"; rm -rf x; \" $(touch pwned) `touch pwned2` | & * > out\nline2\\\".zip";
-    Entry.RomDirectory = Dir.string();
-    Emu.CmdLine = "%q%p/%f%q %q%r%q";
-    std::vector<std::string> record = launch();
-    EXPECT_EQ(record, (std::vector<std::string>{EmuDir.string(), Dir.string() + "/" + Entry.Name,
-                                                stripExtension(Entry.Name)}));
-    EXPECT_TRUE(fs::exists(EmuDir / "x"));
-    for (const char* made : {"pwned", "pwned2", "out"})
-    {
-        EXPECT_FALSE(fs::exists(EmuDir / made)) << made;
-        EXPECT_FALSE(fs::exists(Dir / made)) << made;
-    }
 }
 
 // Backslashes before a quote escape it when the command line is split: a name ending in one
@@ -154,6 +134,7 @@ TEST_F(LaunchTest, BackslashesInNamesCannotRegroupTheArguments)
         "a\\\\\"b",
         "ends in \\\"",
         "\"\\ \" \\\\\" -x \\",
+        "Evil \"; rm -rf x; \" $(touch pwned) `touch pwned2` | & * > out\nline2\\\".zip",
     };
     Emu.CmdLine = "%q%f%q --desc %q%d%q %q%r%q %q%p%q";
     for (const std::string& name : names)
