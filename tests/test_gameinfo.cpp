@@ -158,49 +158,6 @@ TEST_F(GameInfo, WrapsAsOneMoreCharacterAtATimeWould)
     }
 }
 
-TEST_F(GameInfo, PaintsWholeLinesFromTheTopLine)
-{
-    Skin.Backgroundcolor = 0x000000;
-    Skin.Fontcolor = 0xFFFFFF;
-    int lineHeight = getTextHeight(Dc);
-    struct Case
-    {
-        int Height, Top, Lines;
-        std::vector<int> Inked; // which line cells have text in them
-    } cases[] = {
-        {12 + 3 * lineHeight, 0, 4, {1, 1, 1, 0}}, {12 + 3 * lineHeight - 1, 0, 4, {1, 1, 0, 0}},
-        {12 + 3 * lineHeight, 2, 4, {1, 1, 0, 0}}, {12 + 3 * lineHeight, 4, 4, {0, 0, 0, 0}},
-        {12 + 3 * lineHeight, 0, 0, {0, 0, 0, 0}},
-    };
-    for (const Case& c : cases)
-    {
-        Window* window = textWindow(300, c.Height);
-        ScrollBackBuffer = platformCreateSurface(300 + 2 * ScrollTextMargin, c.Height);
-        createFont(ScrollBackBuffer, Skin.Fontface, Skin.Fontsize, 0);
-        platformSetTextColor(ScrollBackBuffer, Skin.Fontcolor);
-        platformSetBackgroundMode(ScrollBackBuffer, BackgroundTransparent);
-        WrappedLines.assign(c.Lines, "Hello");
-        ScrollTopLine = c.Top;
-        paintScrollText(window);
-        std::vector<int> inked;
-        for (int i = 0; i < 4; i++)
-        {
-            int top = ScrollTextMargin + i * lineHeight;
-            int bottom = std::min(top + lineHeight, c.Height); // the last cell is cut
-            inked.push_back(300 * (bottom - top) >
-                            countColour(ScrollBackBuffer, {0, top, 300, bottom}, 0));
-        }
-        EXPECT_EQ(inked, c.Inked) << c.Height << " " << c.Top << " " << c.Lines;
-        EXPECT_EQ(countColour(ScrollBackBuffer, {0, 0, ScrollTextMargin, c.Height}, 0),
-                  ScrollTextMargin * c.Height); // nothing in the left margin
-        platformFreeSurface(ScrollBackBuffer);
-        ScrollBackBuffer = nullptr;
-        platformDestroyWindow(window);
-    }
-    freeWrappedLines();
-    ScrollTopLine = 0;
-}
-
 TEST_F(GameInfo, ScrollsBetweenFirstAndLastLineAndClosesOnGameInfo)
 {
     std::vector<std::string> lines;

@@ -193,31 +193,6 @@ TEST(Timer, FiresAfterItsPeriodARestartStartsTheCountAgainAndPaintComesFirst)
     EXPECT_EQ(drain(), (std::vector<int>{MsgPaint, MsgTimer}));
 }
 
-TEST(Focus, MovesToAShownPopupAndBackAndFollowsTheRealWindow)
-{
-    startWithClass();
-    Window* main = create(StylePopup, nullptr, 0, 0, 100, 100);
-    platformShowWindow(main, ShowMaximized);
-    Window* popup = create(StyleSizingFrame, main, 10, 10, 50, 50);
-    Log.clear();
-    platformShowWindow(popup, ShowNormal);
-    EXPECT_EQ(kindsFor(main), std::vector<int>{MsgKillFocus});
-    EXPECT_EQ(kindsFor(popup), (std::vector<int>{MsgSize, MsgSetFocus}));
-    Log.clear();
-    platformDestroyWindow(popup);
-    EXPECT_EQ(kindsFor(popup), (std::vector<int>{MsgKillFocus, MsgDestroy}));
-    EXPECT_EQ(kindsFor(main), std::vector<int>{MsgSetFocus});
-    EXPECT_EQ(platformFocusWindow(), main);
-
-    drain();
-    Log.clear();
-    testScreenFocus(0);
-    drain();
-    testScreenFocus(1);
-    drain();
-    EXPECT_EQ(kindsFor(main), (std::vector<int>{MsgKillFocus, MsgSetFocus}));
-}
-
 TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
 {
     startWithClass();
@@ -233,29 +208,6 @@ TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
     EXPECT_FALSE(platformIsWindow(popup));
     testAdvanceClock(countsFor(100));
     EXPECT_TRUE(drain().empty()); // its timer and its posted message went with it
-}
-
-TEST(Window, MoveSendsSizeOnlyWhenTheClientSizeChangesAndTheSurfaceFollows)
-{
-    startWithClass();
-    Window* window = create(StyleSizingFrame, nullptr, 0, 0, 100, 80);
-    Rect client = platformClientRect(window);
-    Rect outer = platformWindowRect(window);
-    EXPECT_LT(client.Right, outer.Right - outer.Left); // the frame takes its share
-    Log.clear();
-    platformMoveWindow(window, 10, 10, 200, 100);
-    platformMoveWindow(window, 20, 20, 200, 100);
-    EXPECT_EQ(kindsFor(window), std::vector<int>{MsgSize});
-    EXPECT_EQ(Log[0].Param1, platformClientRect(window).Right);
-    EXPECT_EQ(platformWindowRect(window).Left, 20);
-
-    // The window's own surface follows the size and is not the caller's to free.
-    Surface* surface = platformWindowSurface(window);
-    platformShowWindow(window, ShowMaximized);
-    EXPECT_EQ(platformWindowSurface(window), surface);
-    EXPECT_EQ(platformSurfaceWidth(surface), platformClientRect(window).Right);
-    platformFreeSurface(surface);
-    platformFillRect(surface, {0, 0, 2, 2}, 0x0000FF);
 }
 
 TEST(Screen, OwnedWindowsAreComposedAboveOwnersWithAFrame)
