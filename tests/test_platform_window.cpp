@@ -138,25 +138,6 @@ TEST(MessageQueue, QuitCarriesItsCodeAfterPostedMessages)
     EXPECT_EQ(platformDispatchMessage(&message), 0);
 }
 
-TEST(MessageQueue, KeyMessagesGoToTheFocusWindowAndTranslateToCharacters)
-{
-    startWithClass();
-    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
-    platformShowWindow(window, ShowNormal);
-    drain();
-    testTapKey('A');
-    Message message;
-    std::vector<std::pair<int, intptr_t>> seen;
-    for (int first = 1; platformTakeMessage(&message); first = 0)
-    {
-        EXPECT_EQ(message.Target, window);
-        seen.push_back({message.Kind, message.Param1});
-        if (first) platformTranslateMessage(&message);
-    }
-    EXPECT_EQ(seen, (std::vector<std::pair<int, intptr_t>>{
-                        {MsgKeyDown, 'A'}, {MsgKeyUp, 'A'}, {MsgChar, 'a'}}));
-}
-
 static int64_t countsFor(int milliseconds)
 {
     return platformCounterFrequency() * milliseconds / 1000;
