@@ -153,10 +153,6 @@ TEST_F(Artwork, BoxesPlaceAndSizeThePicture)
     drawFlyer(Screen, game, Whole);
     EXPECT_EQ(platformGetPixel(Screen, 800, 460), Backdrop);
     EXPECT_EQ(PictureCache.Misses + PictureCache.Hits, looks);
-    // The screensaver stretches the picture over the whole area.
-    FrontendState.ScreenSaverActive = 1;
-    drawFlyer(Screen, game, Whole);
-    EXPECT_EQ(countColour(Screen, Whole, 0xFF0000), 1024 * 768);
 }
 
 TEST_F(Artwork, EveryKindOfPictureKeepsItsColoursAndTheRightWayUp)

@@ -212,10 +212,9 @@ TEST_F(Controls, JoystickZonesButtonsAndFocus)
         SCOPED_TRACE(testing::Message() << c.Min << " " << c.Position);
         FrontendState.JoystickXMin = FrontendState.JoystickYMin = c.Min;
         testMoveJoystick((int16_t)(c.Position - 32768), (int16_t)(c.Position - 32768));
-        EXPECT_EQ(isJoystickActive(1), c.Right);
-        EXPECT_EQ(isJoystickActive(2), c.Left);
-        EXPECT_EQ(isJoystickActive(4), c.Right);
-        EXPECT_EQ(isJoystickActive(8), c.Left);
+        EXPECT_EQ(std::vector<int>({isJoystickActive(1), isJoystickActive(2), isJoystickActive(4),
+                                    isJoystickActive(8)}),
+                  std::vector<int>({c.Right, c.Left, c.Right, c.Left}));
     }
     testMoveJoystick(0, 0);
     testJoystickButton(2, 1);

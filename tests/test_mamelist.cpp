@@ -1,6 +1,5 @@
 // The MAME game list: capturing it, reading the three generations of -listxml and DAT files,
 // and cut-off, broken and long-lined lists.
-#include "catalogue/filters.h"
 #include "catalogue/mamelist.h"
 #include "support.h"
 
@@ -258,20 +257,6 @@ TEST_F(MameList, CaptureOnceAndTwoMameEmulatorsShareTheList)
         EXPECT_EQ(findGame("fakepacb", emulator)->Parent, findGame("fakepac", emulator));
     EXPECT_EQ(fieldsOf("fakevert", 1), "Vertical Fake|0||-|runs|raster 1 0"); // rotate="90"
     EXPECT_EQ(fieldsOf("fakedev", 1), "Fake Device|0||-|bios");
-
-    // With both ROM folders holding fakepac.zip and fakepacb.zip, both emulators show the pair.
-    for (int emulator = 0; emulator < 2; emulator++)
-    {
-        fs::path roms = freshDirectory("roms" + std::to_string(emulator));
-        touch(roms / "fakepac.zip");
-        touch(roms / "fakepacb.zip");
-        addMame(roms.string());
-        markAvailableGames(emulator);
-    }
-    FrontendState.CurrentEmulator = -1;
-    sortAllGames();
-    rebuildVisibleGames();
-    EXPECT_EQ(VisibleGames.size(), 4u);
 
     std::string unwritable = (dir / "no" / "such" / "mame.lst").string();
     EXPECT_EQ(captureMameList(fakemame + " -listxml", unwritable), 0);
