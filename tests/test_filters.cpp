@@ -87,9 +87,6 @@ TEST_F(Filters, SortIsByUnsignedBytesWithoutCaseFolding)
     Names order;
     for (const Game* game : AllGames) order.push_back(game->Description);
     EXPECT_EQ(order, (Names{"", "Zork", "Zork", "abc", "abcd", "alpha", "zebra", "\xe9t\xe9"}));
-    EXPECT_LT(compareDescriptions(AllGames[1], AllGames[5]), 0);
-    EXPECT_GT(compareDescriptions(AllGames[7], AllGames[6]), 0);
-    EXPECT_EQ(compareDescriptions(AllGames[1], AllGames[2]), 0);
     EXPECT_EQ(visible(), (Names{"", "Zork", "Zork", "abc", "abcd", "alpha", "zebra", "\xe9t\xe9"}));
 }
 

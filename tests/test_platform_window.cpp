@@ -58,44 +58,6 @@ static std::vector<int> drain()
     return kinds;
 }
 
-TEST(WindowClass, RegisteringANameTwiceFailsAndCreationCanRefuse)
-{
-    startWithClass();
-    EXPECT_FALSE(platformRegisterClass("TestWndClass", recordingProc));
-    EXPECT_FALSE(platformRegisterClass("testwndclass", recordingProc));
-    EXPECT_TRUE(platformUnregisterClass("TestWndClass"));
-    EXPECT_FALSE(platformUnregisterClass("TestWndClass"));
-    EXPECT_EQ(create(StylePopup, nullptr, 0, 0, 10, 10), nullptr);
-    EXPECT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
-    // A window whose creation answers -1 is not made.
-    CreateAnswer = -1;
-    EXPECT_EQ(create(StylePopup, nullptr, 0, 0, 10, 10), nullptr);
-    EXPECT_EQ(Log.back().Kind, MsgDestroy);
-}
-
-TEST(Window, CreationShowingAndDestructionArriveInOrder)
-{
-    startWithClass();
-    Window* window =
-        platformCreateWindow("TestWndClass", "Title", StylePopup, nullptr, DefaultPosition,
-                             DefaultPosition, DefaultPosition, DefaultPosition, 42);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(Log.at(0).Param1, 42);
-    platformShowWindow(window, ShowMaximized);
-    EXPECT_EQ(kindsFor(window), (std::vector<int>{MsgNcCreate, MsgCreate, MsgSize, MsgSetFocus}));
-    EXPECT_EQ(platformClientRect(window).Bottom, platformScreenRect().Bottom);
-    EXPECT_EQ(platformSurfaceWidth(platformWindowSurface(window)), platformScreenRect().Right);
-    // The newly shown window is invalid: one paint, then nothing.
-    EXPECT_EQ(drain(), std::vector<int>{MsgPaint});
-    EXPECT_TRUE(drain().empty());
-
-    Log.clear();
-    EXPECT_TRUE(platformDestroyWindow(window));
-    EXPECT_EQ(kindsFor(window), (std::vector<int>{MsgKillFocus, MsgDestroy}));
-    EXPECT_FALSE(platformIsWindow(window));
-    EXPECT_FALSE(platformDestroyWindow(window));
-}
-
 TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
 {
     startWithClass();
