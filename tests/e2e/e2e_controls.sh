@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real program under Xvfb, driven by real key presses: changing the shown emulator,
-# starting a game and coming back to a responsive list (the moves and pages themselves are
-# test_controls' part); then the controls set-up, whose five prompts must show one after
-# another, whose keys must reach the configuration file and act at once in place of the old.
+# starting a game and coming back to a responsive list (test_controls checks the moves and
+# pages themselves); then the controls set-up, whose five prompts must show one after another,
+# whose keys must reach the configuration file and act at once in place of the old ones.
 # Usage: e2e_controls.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1

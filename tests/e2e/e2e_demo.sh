@@ -5,7 +5,7 @@
 # started with its expanded command line and the list comes back responsive; the shown
 # emulator cycles; the screensaver starts and stops; the power-off sequence reaches the
 # power-off request; a second start never runs the emulator for its list again. The menu and
-# the game information are e2e_popups' part.
+# the game information are left to e2e_popups.
 # Usage: e2e_demo.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
