@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "core/frontend.h"
+#include "core/tick.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
@@ -69,6 +70,43 @@ inline std::string readText(const fs::path& path)
     std::stringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
+}
+
+// What a call wrote to standard output, or to standard error.
+template <class Call>
+std::string stdoutOf(Call call)
+{
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
+}
+template <class Call>
+std::string stderrOf(Call call)
+{
+    testing::internal::CaptureStderr();
+    call();
+    return testing::internal::GetCapturedStderr();
+}
+
+// One tick of the main window with these keys held through it.
+inline void tick(const std::vector<int>& keys)
+{
+    for (int key : keys) testPressKey(key);
+    processTick(FrontendState.MainWindow);
+    for (int key : keys) testReleaseKey(key);
+}
+
+// Dispatches everything waiting; 1 when the quit message was among it.
+inline int quitPosted()
+{
+    Message message;
+    int quit = 0;
+    while (platformTakeMessage(&message))
+    {
+        quit |= message.Kind == MsgQuit;
+        platformDispatchMessage(&message); // a paint stays queued until it is done
+    }
+    return quit;
 }
 
 // The texts of the message boxes shown so far; every one of them must be an "Error" box.

@@ -15,12 +15,10 @@ struct Seen
     intptr_t Param1;
 };
 static std::vector<Seen> Log;
-static intptr_t CreateAnswer;
 
 static intptr_t recordingProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
     Log.push_back({window, kind, param1});
-    if (kind == MsgCreate) return CreateAnswer;
     return platformDefaultWindowProc(window, kind, param1, param2);
 }
 
@@ -36,7 +34,6 @@ static void startWithClass()
 {
     startTestPlatform();
     Log.clear();
-    CreateAnswer = 0;
     ASSERT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
 }
 
@@ -58,50 +55,6 @@ static std::vector<int> drain()
     return kinds;
 }
 
-TEST(WindowClass, RegisteringANameTwiceFailsAndCreationCanRefuse)
-{
-    startWithClass();
-    EXPECT_FALSE(platformRegisterClass("TestWndClass", recordingProc));
-    EXPECT_FALSE(platformRegisterClass("testwndclass", recordingProc));
-    EXPECT_TRUE(platformUnregisterClass("TestWndClass"));
-    EXPECT_FALSE(platformUnregisterClass("TestWndClass"));
-    EXPECT_EQ(create(StylePopup, nullptr, 0, 0, 10, 10), nullptr);
-    EXPECT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
-    // A window whose creation answers -1 is not made.
-    CreateAnswer = -1;
-    EXPECT_EQ(create(StylePopup, nullptr, 0, 0, 10, 10), nullptr);
-    EXPECT_EQ(Log.back().Kind, MsgDestroy);
-}
-
-TEST(Window, CreationShowingAndDestructionArriveInOrder)
-{
-    startWithClass();
-    Window* window =
-        platformCreateWindow("TestWndClass", "Title", StylePopup, nullptr, DefaultPosition,
-                             DefaultPosition, DefaultPosition, DefaultPosition, 42);
-    ASSERT_NE(window, nullptr);
-    ASSERT_EQ(Log.size(), 2u);
-    EXPECT_EQ(Log[0].Kind, MsgNcCreate);
-    EXPECT_EQ(Log[0].Param1, 42);
-    EXPECT_EQ(Log[1].Kind, MsgCreate);
-    platformShowWindow(window, ShowMaximized);
-    EXPECT_EQ(kindsFor(window), (std::vector<int>{MsgNcCreate, MsgCreate, MsgSize, MsgSetFocus}));
-    Rect client = platformClientRect(window);
-    Rect screen = platformScreenRect();
-    EXPECT_EQ(client.Right, screen.Right);
-    EXPECT_EQ(client.Bottom, screen.Bottom);
-    EXPECT_EQ(platformSurfaceWidth(platformWindowSurface(window)), screen.Right);
-    // The newly shown window is invalid: one paint, then nothing.
-    EXPECT_EQ(drain(), std::vector<int>{MsgPaint});
-    EXPECT_TRUE(drain().empty());
-
-    Log.clear();
-    EXPECT_TRUE(platformDestroyWindow(window));
-    EXPECT_EQ(kindsFor(window), (std::vector<int>{MsgKillFocus, MsgDestroy}));
-    EXPECT_FALSE(platformIsWindow(window));
-    EXPECT_FALSE(platformDestroyWindow(window));
-}
-
 TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
 {
     startWithClass();
@@ -114,10 +67,8 @@ TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
     platformInvalidate(a, 0);
     platformPostMessage(b, MsgUser, 7, 0);
     Message message;
-    ASSERT_TRUE(platformPeekMessage(&message));
-    EXPECT_EQ(message.Kind, MsgUser); // peeking leaves it waiting
-    ASSERT_TRUE(platformPeekMessage(&message));
-    EXPECT_EQ(message.Kind, MsgUser);
+    for (int peek = 0; peek < 2; peek++) // peeking leaves it waiting
+        EXPECT_TRUE(platformPeekMessage(&message) && message.Kind == MsgUser);
     EXPECT_EQ(drain(), (std::vector<int>{MsgUser, MsgPaint}));
     EXPECT_EQ(kindsFor(a), std::vector<int>{MsgPaint}); // b was never invalidated
     // A hidden window is not painted; update paints at once.
@@ -146,26 +97,6 @@ TEST(MessageQueue, QuitCarriesItsCodeAfterPostedMessages)
     EXPECT_EQ(platformDispatchMessage(&message), 0);
 }
 
-TEST(MessageQueue, KeyMessagesGoToTheFocusWindowAndTranslateToCharacters)
-{
-    startWithClass();
-    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
-    platformShowWindow(window, ShowNormal);
-    drain();
-    testTapKey('A');
-    Message message;
-    ASSERT_TRUE(platformTakeMessage(&message));
-    EXPECT_EQ(message.Target, window);
-    EXPECT_EQ(message.Kind, MsgKeyDown);
-    EXPECT_EQ(message.Param1, 'A');
-    platformTranslateMessage(&message);
-    ASSERT_TRUE(platformTakeMessage(&message));
-    EXPECT_EQ(message.Kind, MsgKeyUp);
-    ASSERT_TRUE(platformTakeMessage(&message));
-    EXPECT_EQ(message.Kind, MsgChar);
-    EXPECT_EQ(message.Param1, 'a');
-}
-
 static int64_t countsFor(int milliseconds)
 {
     return platformCounterFrequency() * milliseconds / 1000;
@@ -191,9 +122,7 @@ TEST(Timer, FiresAfterItsPeriodARestartStartsTheCountAgainAndPaintComesFirst)
     EXPECT_EQ(drain(), std::vector<int>{MsgTimer});
     testAdvanceClock(countsFor(999));
     EXPECT_TRUE(drain().empty());
-    platformKillTimer(window, 1);
-    platformKillTimer(window, 1); // stopping a stopped timer is harmless
-    platformKillTimer(window, 9);
+    for (int timer : {1, 1, 9}) platformKillTimer(window, timer); // a stopped one is harmless
     testAdvanceClock(countsFor(5000));
     EXPECT_TRUE(drain().empty());
 
@@ -202,71 +131,6 @@ TEST(Timer, FiresAfterItsPeriodARestartStartsTheCountAgainAndPaintComesFirst)
     platformSetTimer(window, 2, 100);
     testAdvanceClock(countsFor(100));
     EXPECT_EQ(drain(), (std::vector<int>{MsgPaint, MsgTimer}));
-}
-
-// The menu window's loop: a window of its own, the owner's timers dispatched meanwhile.
-static Window* Owner;
-static int OwnerTimers;
-static intptr_t nestedProc(Window* window, int kind, intptr_t param1, intptr_t param2)
-{
-    if (kind == MsgTimer && window == Owner) OwnerTimers++;
-    return recordingProc(window, kind, param1, param2);
-}
-
-TEST(Timer, ANestedMessageLoopDispatchesTheOwnersTimers)
-{
-    startTestPlatform();
-    Log.clear();
-    OwnerTimers = 0;
-    ASSERT_TRUE(platformRegisterClass("MainWndClass", nestedProc));
-    ASSERT_TRUE(platformRegisterClass("MenuWndClass", nestedProc));
-    Owner = platformCreateWindow("MainWndClass", "", StylePopup, nullptr, 0, 0, 100, 100, 0);
-    platformShowWindow(Owner, ShowMaximized);
-    platformSetTimer(Owner, 1, 250);
-    Window* menu =
-        platformCreateWindow("MenuWndClass", "", StyleSizingFrame, Owner, 0, 0, 100, 100, 0);
-    platformShowWindow(menu, ShowNormal);
-    EXPECT_EQ(platformFocusWindow(), menu);
-    int64_t start = platformCounter();
-    while (platformCounter() - start <= countsFor(1000))
-    {
-        Message message;
-        if (platformPeekMessage(&message) && platformGetMessage(&message))
-        {
-            platformTranslateMessage(&message);
-            platformDispatchMessage(&message);
-        }
-        else
-            platformSleep(1);
-    }
-    EXPECT_EQ(OwnerTimers, 4);
-    platformDestroyWindow(menu);
-    EXPECT_EQ(platformFocusWindow(), Owner);
-}
-
-TEST(Focus, MovesToAShownPopupAndBackAndFollowsTheRealWindow)
-{
-    startWithClass();
-    Window* main = create(StylePopup, nullptr, 0, 0, 100, 100);
-    platformShowWindow(main, ShowMaximized);
-    Window* popup = create(StyleSizingFrame, main, 10, 10, 50, 50);
-    Log.clear();
-    platformShowWindow(popup, ShowNormal);
-    EXPECT_EQ(kindsFor(main), std::vector<int>{MsgKillFocus});
-    EXPECT_EQ(kindsFor(popup), (std::vector<int>{MsgSize, MsgSetFocus}));
-    Log.clear();
-    platformDestroyWindow(popup);
-    EXPECT_EQ(kindsFor(popup), (std::vector<int>{MsgKillFocus, MsgDestroy}));
-    EXPECT_EQ(kindsFor(main), std::vector<int>{MsgSetFocus});
-    EXPECT_EQ(platformFocusWindow(), main);
-
-    drain();
-    Log.clear();
-    testScreenFocus(0);
-    drain();
-    testScreenFocus(1);
-    drain();
-    EXPECT_EQ(kindsFor(main), (std::vector<int>{MsgKillFocus, MsgSetFocus}));
 }
 
 TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
@@ -286,31 +150,6 @@ TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
     EXPECT_TRUE(drain().empty()); // its timer and its posted message went with it
 }
 
-TEST(Window, MoveSendsSizeOnlyWhenTheClientSizeChangesAndTheSurfaceFollows)
-{
-    startWithClass();
-    Window* window = create(StyleSizingFrame, nullptr, 0, 0, 100, 80);
-    Rect client = platformClientRect(window);
-    Rect outer = platformWindowRect(window);
-    EXPECT_LT(client.Right, outer.Right - outer.Left); // the frame takes its share
-    Log.clear();
-    platformMoveWindow(window, 10, 10, 200, 100);
-    platformMoveWindow(window, 20, 20, 200, 100);
-    EXPECT_EQ(kindsFor(window), std::vector<int>{MsgSize});
-    EXPECT_EQ(Log[0].Param1, platformClientRect(window).Right);
-    EXPECT_EQ(platformWindowRect(window).Left, 20);
-
-    // The window's own surface follows the size and is not the caller's to free.
-    Surface* surface = platformWindowSurface(window);
-    platformShowWindow(window, ShowMaximized);
-    EXPECT_EQ(platformWindowSurface(window), surface);
-    EXPECT_EQ(platformSurfaceWidth(surface), platformClientRect(window).Right);
-    EXPECT_GT(platformClientRect(window).Right, 200);
-    platformFreeSurface(surface);
-    platformFillRect(surface, {0, 0, 2, 2}, 0x0000FF);
-    EXPECT_EQ(platformGetPixel(surface, 1, 1), 0x0000FFu);
-}
-
 TEST(Screen, OwnedWindowsAreComposedAboveOwnersWithAFrame)
 {
     startWithClass();
@@ -325,9 +164,7 @@ TEST(Screen, OwnedWindowsAreComposedAboveOwnersWithAFrame)
     platformPresent();
     EXPECT_EQ(testScreenPixel(5, 5), 0x00FF00u);
     EXPECT_EQ(testScreenPixel(40, 40), 0x0000FFu);
-    Color frame = testScreenPixel(21, 21);
-    EXPECT_NE(frame, 0x00FF00u);
-    EXPECT_NE(frame, 0x0000FFu);
+    EXPECT_TRUE(testScreenPixel(21, 21) != 0x00FF00u && testScreenPixel(21, 21) != 0x0000FFu);
     platformShowWindow(popup, ShowHide);
     platformPresent();
     EXPECT_EQ(testScreenPixel(40, 40), 0x00FF00u);

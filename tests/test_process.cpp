@@ -42,12 +42,7 @@ protected:
 
 TEST(SplitCommandLine, WindowsRules)
 {
-    struct Case
-    {
-        std::string Line;
-        std::vector<std::string> Arguments;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"", {}},
         {" \t ", {}},
         {"a b\tc", {"a", "b", "c"}},
@@ -64,7 +59,8 @@ TEST(SplitCommandLine, WindowsRules)
         {"line\nbreak x", {"line\nbreak", "x"}},
         {"$(id) ; `id` | & * > out", {"$(id)", ";", "`id`", "|", "&", "*", ">", "out"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(platformSplitCommandLine(c.Line), c.Arguments) << c.Line;
+    for (const auto& [line, arguments] : cases)
+        EXPECT_EQ(platformSplitCommandLine(line), arguments) << line;
 
     std::string huge(10000, 'y');
     EXPECT_EQ(platformSplitCommandLine("prog \"" + huge), (std::vector<std::string>{"prog", huge}));
@@ -81,9 +77,8 @@ TEST_F(ProcessTest, RunsDirectlyInTheWorkingDirectoryWithTheExitCode)
               (std::vector<std::string>{(Dir / "emu dir").string(), "two words", "$(touch",
                                         "pwned)", "`touch", "pwned2`;x", "*", ">redirect"}));
     // Nothing ran through a shell: no files were made, no redirection happened.
-    EXPECT_FALSE(fs::exists(Dir / "emu dir" / "pwned"));
-    EXPECT_FALSE(fs::exists(Dir / "pwned2"));
-    EXPECT_FALSE(fs::exists(Dir / "emu dir" / "redirect"));
+    for (const char* made : {"pwned", "pwned2", "redirect"})
+        EXPECT_FALSE(fs::exists(Dir / "emu dir" / made) || fs::exists(Dir / made)) << made;
 
     // Without a working directory the program runs in ours.
     unsetenv("ARGRECORDER_EXIT");
@@ -116,18 +111,22 @@ TEST_F(ProcessTest, ProgramsThatCannotStartAreFailuresNotExitCodes)
     writeText(Dir / "notexec", "#!/bin/sh\n");
     fs::create_directory(Dir / "adir");
 
-    EXPECT_EQ(run((Dir / "missing").string()), -1);
-    EXPECT_EQ(run("torvanell-no-such-program-anywhere"), -1);
-    EXPECT_EQ(run((Dir / "adir").string()), -1);
-    EXPECT_EQ(run((Dir / "notexec").string()), -1);
     // An executable text without "#!" would be a shell script; it is not run through one.
-    EXPECT_EQ(run((Dir / "plain.txt").string()), -1);
-    EXPECT_FALSE(fs::exists(Dir / "started"));
-    EXPECT_EQ(run(Recorder, (Dir / "no such dir").string()), -1);
-    EXPECT_EQ(run(Recorder, (Dir / "plain.txt").string()), -1);
-    EXPECT_EQ(run(""), -1);
-    EXPECT_EQ(run("   "), -1);
+    const std::pair<std::string, std::string> cases[] = {
+        {(Dir / "missing").string(), ""},
+        {"torvanell-no-such-program-anywhere", ""},
+        {(Dir / "adir").string(), ""},
+        {(Dir / "notexec").string(), ""},
+        {(Dir / "plain.txt").string(), ""},
+        {Recorder, (Dir / "no such dir").string()},
+        {Recorder, (Dir / "plain.txt").string()},
+        {"", ""},
+        {"   ", ""},
+    };
+    for (const auto& [commandLine, directory] : cases)
+        EXPECT_EQ(run(commandLine, directory), -1) << commandLine << " in " << directory;
     EXPECT_EQ(run(Recorder, "", (Dir / "no such dir" / "out.txt").string()), -1);
+    EXPECT_FALSE(fs::exists(Dir / "started"));
     EXPECT_FALSE(fs::exists(Record)); // none of them ran the recorder
     EXPECT_EQ(platformWaitProcess(nullptr, nullptr), 0);
 }

@@ -49,8 +49,9 @@ window_of() {
     echo "$found"
 }
 
+# The program's arguments are the configuration's path unless others are given.
 start() {
-    (cd "$work" && exec "$torvanell" "$config") >"$work/out.log" 2>&1 &
+    (cd "$work" && exec "$torvanell" "${@:-$config}") >"$work/out.log" 2>&1 &
     pid=$!
     window=$(window_of "$pid")
     [[ -n $window ]] || { echo "no window of the program was found" >&2; exit 1; }
@@ -64,10 +65,13 @@ press() {
     sleep 0.3
 }
 
-# Escape, then the exit code and the saved selection.
+# Escape, then the exit code and the saved selection. A loaded machine (a sanitizer build
+# beside other tests) can still be loading at the first press, so it is pressed up to thrice.
 finish() {
-    press Escape
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in 1 2 3; do
+        press Escape
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break 2; sleep 0.1; done
+    done
     if kill -0 "$pid" 2>/dev/null; then fail "torvanell did not leave on Escape"; kill "$pid"; fi
     wait "$pid"
     local code=$?

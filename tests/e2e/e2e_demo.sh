@@ -3,9 +3,9 @@
 # driven by real key presses. The first start captures mame.lst from the demo emulator and
 # shows the list where the skin puts it; moving and leaving saves the selection; a game is
 # started with its expanded command line and the list comes back responsive; the shown
-# emulator cycles; the menu switches to the image browser and back; the game information
-# opens and scrolls; the screensaver starts and stops; the power-off sequence reaches the
-# power-off request; a second start never runs the emulator for its list again.
+# emulator cycles; the screensaver starts and stops; the power-off sequence reaches the
+# power-off request; a second start never runs the emulator for its list again. The menu and
+# the game information are left to e2e_popups.
 # Usage: e2e_demo.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
@@ -52,9 +52,9 @@ no_display=$(env -u DISPLAY "$demo/../scripts/run-demo" 2>&1)
 
 # --- First start: the list is captured, drawn where the skin says, and the selection saved.
 start
-[[ $(emulator_runs) == 1 ]] && grep -qx 'arg -listxml' "$DEMOMAME_RECORD" ||
-    fail "the first start did not run the demo emulator for its list once"
-[[ -s $work/mame.lst ]] || fail "mame.lst was not captured"
+# The loading message's window comes first: the capture may still be running under load.
+listed() { [[ $(emulator_runs) == 1 && -s $work/mame.lst ]] && grep -qx 'arg -listxml' "$DEMOMAME_RECORD"; }
+eventually listed || fail "the first start did not capture mame.lst by running the demo emulator once"
 shot "$work/list.png"
 read -r top bottom <<<"$(rows_of_colour "$work/list.png" 31 "#$bar")"
 [[ -n ${top:-} && $top -ge 70 && $((bottom - top)) -lt 40 ]] ||
@@ -64,16 +64,6 @@ read -r top bottom <<<"$(rows_of_colour "$work/list.png" 31 "#$bar")"
 [[ $(count_colour "$work/list.png" "800x12+0+588" "#$status_back") -gt 1000 &&
     $(count_colour "$work/list.png" "800x12+0+588" "#FFFFFF") -gt 10 ]] ||
     fail "the status bar is missing or empty"
-
-# The game information of the selected game opens and scrolls.
-press ctrl
-shot "$work/info.png"
-differ "$work/list.png" "$work/info.png" || fail "the game information did not open"
-for key in Down Down Down Down; do press "$key"; done
-shot "$work/info-scrolled.png"
-differ "$work/info.png" "$work/info-scrolled.png" || fail "the game information did not scroll"
-press ctrl
-sleep 0.5
 
 for key in Down Down Down; do press "$key"; done
 finish "$third_below"
@@ -103,23 +93,6 @@ sleep 0.3
 shot "$work/moved.png"
 differ "$work/before-game.png" "$work/moved.png" || fail "the list does not answer after a game"
 press Up
-shot "$work/moved-back.png"
-
-# The options menu: the image browser and back.
-press 2
-press Right
-press Escape
-sleep 1
-shot "$work/browser.png"
-differ "$work/moved-back.png" "$work/browser.png" || fail "the image browser was not shown"
-press 2
-press Right
-press Escape
-sleep 1
-shot "$work/list-again.png"
-# The list may scroll to another top row; the highlight bar shows where it was.
-differ "$work/browser.png" "$work/list-again.png" && [[ -n $(rows_of_colour "$work/list-again.png" 31 "#$bar") ]] ||
-    fail "the list view did not come back"
 
 # ChangeEmu: MAME, Demo Console, Demo Classics, then All again; the right end of the status
 # bar names the emulator shown.
@@ -138,7 +111,6 @@ done
 
 # Back on All, the list starts again at its first game.
 finish "Alpha Squadron (E) [!].dcx"
-[[ $(setting MenuType) == ListView ]] || fail "MenuType=$(setting MenuType) after switching back"
 
 # --- Third start: the screensaver after a short idle time, then the power-off sequence.
 set_setting ScreenSaverStartInterval 2
