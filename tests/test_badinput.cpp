@@ -11,8 +11,6 @@
 #include <thread>
 #include <unistd.h>
 
-static const std::string Recorder = TestPrograms + "argrecorder";
-
 // A working hand-listed set-up whose skin folder is "skin" beside it; demo goes into the
 // emulator's section.
 static std::string config(const fs::path& dir, const std::string& demo = "Game1=Alpha,alpha\n")
@@ -30,20 +28,12 @@ static std::string mameConfig(const fs::path& dir, const std::string& extra = ""
            "DisplayMissingRoms=1\n";
 }
 
-static const char* const Machine = "<machine name=\"%s\"><description>%s</description>"
-                                   "<input players=\"1\"><control type=\"joy\" ways=\"8\"/>"
-                                   "</input></machine>\n";
-
-static std::string machines(std::initializer_list<const char*> names)
+static std::string machines(std::initializer_list<std::string> names)
 {
     std::string list = "<?xml version=\"1.0\"?>\n<mame>\n";
-    for (const char* name : names)
-    {
-        std::string line = Machine;
-        line.replace(line.find("%s"), 2, name);
-        line.replace(line.find("%s"), 2, name);
-        list += line;
-    }
+    for (const std::string& name : names)
+        list += "<machine name=\"" + name + "\"><description>" + name + "</description><input " +
+                "players=\"1\"><control type=\"joy\" ways=\"8\"/></input></machine>\n";
     return list + "</mame>\n";
 }
 
@@ -84,41 +74,19 @@ static void limitFileSize(rlim_t bytes)
 static Seen* Watching;
 static const BadInput* Running;
 static int KeysLeft, TicksRun;
-// The children of this process, read from /proc.
-static std::vector<pid_t> children()
-{
-    std::vector<pid_t> found;
-    std::string me = std::to_string(getpid());
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc"))
-    {
-        std::string stat = readText(entry.path() / "stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream fields(stat.substr(close + 2));
-        std::string state, parent;
-        fields >> state >> parent;
-        if (parent == me) found.push_back(std::stoi(entry.path().filename()));
-    }
-    return found;
-}
 
-// Kills the first child that appears, a moment after it started: an emulator that hangs
-// until someone ends it.
+// An emulator that hangs until someone ends it: killed a moment after it wrote its number.
 static std::thread Killer;
-static void killFirstChild()
+static void killWhenStarted(const fs::path& pidFile)
 {
     Killer = std::thread(
-        []
+        [pidFile]
         {
-            for (int tries = 0; tries < 200; tries++)
-            {
+            for (int tries = 0; tries < 200 && readText(pidFile).empty(); tries++)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                std::vector<pid_t> found = children();
-                if (found.empty()) continue;
-                std::this_thread::sleep_for(std::chrono::milliseconds(200));
-                for (pid_t child : found) kill(child, SIGKILL);
-                return;
-            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            pid_t pid = std::atoi(readText(pidFile).c_str());
+            if (pid > 0) kill(pid, SIGKILL); // 0 would be this whole process group
         });
 }
 
@@ -511,9 +479,12 @@ TEST_F(BadInputs, Emulators)
         {"hangs until killed",
          [&](const fs::path& d)
          {
-             emulator("argrecorder")(d);
-             setenv("ARGRECORDER_SLEEP_MS", "600000", 1);
-             killFirstChild();
+             writeText(d / "hang", "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 600\n");
+             fs::permissions(d / "hang", fs::perms::owner_all);
+             std::string text = config(d);
+             text.replace(text.find(TestPrograms), TestPrograms.size(), d.string());
+             writeConfig(d, text.replace(text.find("argrecorder"), 11, "hang"));
+             killWhenStarted(d / "hang.pid");
          },
          0,
          {},
@@ -554,4 +525,17 @@ TEST_F(BadInputs, SavingAtExit)
     };
     full.AtExit = [&] { limitFileSize(before.size()); };
     runTable({full});
+}
+
+// A cabinet without a sound card: the sound libraries' own complaints stay off standard error.
+TEST(NoSoundCard, OnlyOurOwnLine)
+{
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    testing::internal::CaptureStderr();
+    startTestPlatform();
+    platformStop();
+    std::istringstream told(testing::internal::GetCapturedStderr());
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (std::string line; std::getline(told, line);)
+        EXPECT_EQ(line.rfind("No sound device, sounds are off: ", 0), 0u) << line;
 }
