@@ -14,7 +14,6 @@
 class Controls : public WithMainWindow
 {
 protected:
-    // count games of a new emulator; every game is shown.
     void addGames(int count, const std::string& emulator = "A")
     {
         addEmulator(emulator);
@@ -43,17 +42,14 @@ TEST_F(Controls, MovesAndPagesInBothViews)
         int MenuType, Columns, Games, From, Key, To;
         const char* Sound;
     } cases[] = {
-        {1, 0, 25, 0, VkUp, 24, "move"},     {1, 0, 25, 24, VkDown, 0, "move"},
-        {1, 0, 25, 23, VkRight, 24, "move"}, {1, 0, 25, 24, VkRight, 24, "error"},
-        {1, 0, 25, 3, VkRight, 13, "move"},  {1, 0, 25, 5, VkLeft, 0, "move"},
-        {1, 0, 25, 0, VkLeft, 0, "error"},   {1, 0, 25, 5, 'D', 15, "move"}, // P2 keys crossed
-        {1, 0, 0, 0, VkRight, 0, "error"},   {2, 4, 10, 2, VkDown, 6, "move"},
-        {2, 4, 10, 6, VkDown, 6, "move"},    {2, 4, 10, 6, VkRight, 7, "move"},
-        {2, 0, 10, 6, VkDown, 6, "move"},
+        {1, 0, 25, 0, VkUp, 24, "move"},    {1, 0, 25, 24, VkDown, 0, "move"},
+        {1, 0, 25, 3, VkRight, 13, "move"}, {1, 0, 25, 24, VkRight, 24, "error"},
+        {1, 0, 25, 5, VkLeft, 0, "move"},   {1, 0, 25, 5, 'D', 15, "move"}, // P2 keys crossed
+        {1, 0, 0, 0, VkRight, 0, "error"},  {2, 4, 10, 2, VkDown, 6, "move"},
+        {2, 4, 10, 6, VkDown, 6, "move"},   {2, 0, 10, 6, VkDown, 6, "move"},
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(testing::Message() << c.MenuType << ": " << c.From << " key " << c.Key);
         resetCatalogue();
         addGames(c.Games);
         FrontendSettings.MenuType = c.MenuType;
@@ -63,18 +59,15 @@ TEST_F(Controls, MovesAndPagesInBothViews)
         FrontendState.ShutdownStage = 1;
         testSoundsPlayed().clear();
         tick({c.Key});
-        EXPECT_EQ(FrontendState.CurrentGame, c.To);
-        EXPECT_EQ(lastSound(), c.Sound);
-        EXPECT_EQ(FrontendState.ShutdownStage, 0);
+        EXPECT_EQ(FrontendState.CurrentGame, c.To) << c.MenuType << " " << c.From;
+        EXPECT_EQ(lastSound(), c.Sound) << c.MenuType << " " << c.From;
+        EXPECT_EQ(FrontendState.ShutdownStage, 0); // any move breaks the power-off sequence
     }
 }
 
-static int TappedKey;
-static void tapDuringTheGame(int milliseconds)
+static void tapDownDuringTheGame(int milliseconds)
 {
-    if (milliseconds != 500) return;
-    testAdvanceClock(platformCounterFrequency() * 60); // the game ran for a minute
-    testTapKey(TappedKey);
+    if (milliseconds == 500) testTapKey(VkDown);
 }
 
 TEST_F(Controls, ThePowerOffSequenceOrAGame)
@@ -90,48 +83,36 @@ TEST_F(Controls, ThePowerOffSequenceOrAGame)
         std::vector<std::vector<int>> Ticks;
         int Accept, Requests, Quit, Game;
     } cases[] = {
-        {{{'3'}, {'4'}, {'1'}}, 1, 1, 1, 0},           {{{'3', '4'}, {'1'}}, 1, 1, 1, 0},
-        {{{'3'}, {VkDown}, {'4'}, {'1'}}, 1, 0, 0, 1}, {{{'4'}, {'3'}, {'1'}}, 1, 0, 0, 1},
+        {{{'3', '4'}, {'1'}}, 1, 1, 1, 0},
+        {{{'3'}, {VkDown}, {'4'}, {'1'}}, 1, 0, 0, 1},
         {{{'3'}, {'4'}, {'1'}, {'1'}}, 0, 2, 0, 0}, // refused: asked again at the next start
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(&c - cases);
         FrontendState.ShutdownStage = testPowerOffRequests() = 0;
         testAnswerPowerOff(c.Accept);
         fs::remove(record);
         for (const std::vector<int>& keys : c.Ticks) tick(keys);
-        EXPECT_EQ(quitPosted(), c.Quit);
-        EXPECT_EQ(testPowerOffRequests(), c.Requests);
-        EXPECT_EQ(fs::exists(record), (bool)c.Game);
-        EXPECT_EQ(FrontendState.ShutdownStage, c.Game ? 0 : 2);
+        EXPECT_EQ(quitPosted(), c.Quit) << &c - cases;
+        EXPECT_EQ(testPowerOffRequests(), c.Requests) << &c - cases;
+        EXPECT_EQ(fs::exists(record), (bool)c.Game) << &c - cases;
     }
-
-    // A minute's game: the ticks that fell due meanwhile run back to back afterwards and see
-    // nothing of what was pressed during the game.
+    // What was pressed while the game ran was meant for the game.
     fs::remove(record);
     FrontendState.CurrentGame = 1;
     FrontendState.ShutdownStage = 0;
-    TappedKey = VkDown;
-    testOnSleep(tapDuringTheGame);
-    static int ticks;
-    ticks = 0;
-    MainLoopTick = [](Window* window)
-    {
-        processTick(window);
-        if (++ticks == 602) platformPostQuit(0);
-    };
-    testTapKey('1');
-    EXPECT_EQ(runMainLoop(), 0);
-    MainLoopTick = processTick;
+    testOnSleep(tapDownDuringTheGame);
+    tick({'1'});
+    quitPosted(); // the game starts from the message the tick posted
+    tick({});
     EXPECT_EQ(readRecord(record),
               (std::vector<std::string>{TORVANELL_BINARY_DIR "/tests", "A101"}));
     EXPECT_EQ(FrontendState.CurrentGame, 1);
     unsetenv("ARGRECORDER_OUT");
 }
 
-// Each step of the set-up sleeps 700 ms before its prompt (the player's key goes down then)
-// and 700 ms after the key was taken (the prompt is still up; the key goes up).
+// The set-up sleeps 700 ms before each prompt (the player's key goes down) and after the key
+// was taken (the key goes up).
 static std::vector<int> SetUpKeys;
 static std::vector<std::string> Prompts;
 static int SetUpSleeps;
@@ -162,11 +143,9 @@ TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
     const KeyBinding bound[] = {KeySelectUp, KeySelectDown, KeySelectPageUp, KeySelectPageDown,
                                 KeyStartGame};
     for (int i = 0; i < 5; i++)
-    {
-        const char* name = KeyBindings[bound[i]].Name;
-        EXPECT_EQ(FrontendSettings.Keys[bound[i]], SetUpKeys[i]) << name;
-        EXPECT_EQ(iniReadInt("Keymappings", name, "0", FrontendSettings.ConfigFile), SetUpKeys[i]);
-    }
+        EXPECT_EQ(
+            iniReadInt("Keymappings", KeyBindings[bound[i]].Name, "0", FrontendSettings.ConfigFile),
+            SetUpKeys[i]);
     tick({'S'}); // the new keys act at the next tick
     EXPECT_EQ(FrontendState.CurrentGame, 1);
 }
@@ -185,13 +164,6 @@ TEST_F(Controls, ATapIsSeenByTheFirstActionTestedAHeldKeyByAll)
     tick({'Z'});
     EXPECT_EQ(FrontendState.ShutdownStage, 2);
     EXPECT_EQ(FrontendState.CurrentEmulator, 0);
-    // Bindings nobody can press never act.
-    for (int bad : {0, 255, -1, 100000})
-    {
-        for (int& key : FrontendSettings.Keys) key = bad;
-        tick({0, 255});
-        EXPECT_EQ(FrontendState.CurrentEmulator, 0);
-    }
 }
 
 TEST_F(Controls, JoystickZonesButtonsAndFocus)
@@ -205,25 +177,22 @@ TEST_F(Controls, JoystickZonesButtonsAndFocus)
     {
         uint32_t Min;
         int Position, Right, Left;
-    } cases[] = {{0, 52428, 1, 0}, {0, 52427, 0, 0},    {0, 13107, 0, 1},
-                 {0, 13108, 0, 0}, {1000, 14107, 0, 1}, {1000, 14108, 0, 0}};
+    } cases[] = {{0, 52428, 1, 0}, {0, 52427, 0, 0}, {1000, 14107, 0, 1}, {1000, 14108, 0, 0}};
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(testing::Message() << c.Min << " " << c.Position);
         FrontendState.JoystickXMin = FrontendState.JoystickYMin = c.Min;
         testMoveJoystick((int16_t)(c.Position - 32768), (int16_t)(c.Position - 32768));
         EXPECT_EQ(std::vector<int>({isJoystickActive(1), isJoystickActive(2), isJoystickActive(4),
                                     isJoystickActive(8)}),
-                  std::vector<int>({c.Right, c.Left, c.Right, c.Left}));
+                  std::vector<int>({c.Right, c.Left, c.Right, c.Left}))
+            << c.Position;
     }
     testMoveJoystick(0, 0);
     testJoystickButton(2, 1);
-    for (int code : {16, 32, 64, 128, 0, 3, 255})
-        EXPECT_EQ(isJoystickActive(code) != 0, code == 32) << code;
-
+    for (int code : {16, 32, 64}) EXPECT_EQ(isJoystickActive(code) != 0, code == 32) << code;
+    testJoystickButton(2, 0);
     // Another program has the focus: its keys are not for us, but the stick still acts.
     FrontendState.WindowHasFocus = 0;
-    testJoystickButton(2, 0);
     testMoveJoystick(0, 32767);
     tick({VkUp});
     EXPECT_EQ(FrontendState.CurrentGame, 1);
@@ -239,45 +208,6 @@ TEST_F(Controls, JoystickZonesButtonsAndFocus)
         for (int read = 0; read < 8; read++) EXPECT_EQ(isJoystickActive(4), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Error reading joystick!\nError reading joystick!\n");
-}
-
-TEST_F(Controls, TheScreensaverStepsThroughGamesAndTheFirstMoveOnlyWakesIt)
-{
-    addGames(5);
-    FrontendState.CurrentGame = 3;
-    const int64_t second = platformCounterFrequency();
-    restartIdleTimer();
-    std::vector<int> shown;
-    for (int seconds : {59, 1, 20, 20})
-    {
-        testAdvanceClock(seconds * second);
-        quitPosted();
-        if (FrontendState.ScreenSaverActive) shown.push_back(FrontendState.CurrentGame);
-    }
-    EXPECT_EQ(shown, (std::vector<int>{4, 0, 1}));
-    tick({VkDown});
-    EXPECT_EQ(FrontendState.ScreenSaverActive, 0);
-    EXPECT_EQ(FrontendState.CurrentGame, 1);
-    tick({VkDown});
-    EXPECT_EQ(FrontendState.CurrentGame, 2);
-
-    // Only the actions that wake it restart the countdown.
-    testAdvanceClock(50 * second);
-    tick({'4', '5'}); // Shutdown2, ChangeEmu
-    testAdvanceClock(10 * second);
-    quitPosted();
-    EXPECT_EQ(FrontendState.ScreenSaverActive, 1);
-
-    // An interval of 0 or less is off; a huge one does not overflow into a short one.
-    for (int interval : {0, -5, 2147483647})
-    {
-        stopAllTimers();
-        FrontendSettings.ScreenSaverStartInterval = interval;
-        restartIdleTimer();
-        testAdvanceClock(24 * 3600 * second);
-        quitPosted();
-        EXPECT_EQ(FrontendState.ScreenSaverActive, 0) << interval;
-    }
 }
 
 TEST_F(Controls, ExitPlaysTheWholeShutdownSoundAMoveDoesNotWait)
