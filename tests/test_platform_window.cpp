@@ -1,162 +1,105 @@
-// Windows, the message queue, timers, focus and compositing.
+// Windows, the message queue, timers and compositing.
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
-struct Seen
-{
-    Window* Target;
-    int Kind;
-    intptr_t Param1;
-};
-static std::vector<Seen> Log;
+static std::vector<std::pair<Window*, int>> Log; // every window's messages, in order
 
 static intptr_t recordingProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
-    Log.push_back({window, kind, param1});
+    Log.push_back({window, kind});
     return platformDefaultWindowProc(window, kind, param1, param2);
 }
 
-static std::vector<int> kindsFor(Window* window)
+class Windows : public testing::Test
 {
-    std::vector<int> kinds;
-    for (const Seen& seen : Log)
-        if (seen.Target == window) kinds.push_back(seen.Kind);
-    return kinds;
-}
-
-static void startWithClass()
-{
-    startTestPlatform();
-    Log.clear();
-    ASSERT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
-}
-
-static Window* create(int style, Window* owner, int x, int y, int width, int height)
-{
-    return platformCreateWindow("TestWndClass", "", style, owner, x, y, width, height, 0);
-}
-
-// Dispatches everything waiting; answers the kinds taken.
-static std::vector<int> drain()
-{
-    std::vector<int> kinds;
-    Message message;
-    while (platformTakeMessage(&message))
+protected:
+    void SetUp() override
     {
-        kinds.push_back(message.Kind);
-        if (message.Kind != MsgQuit) platformDispatchMessage(&message);
+        startTestPlatform();
+        Log.clear();
+        ASSERT_TRUE(platformRegisterClass("TestWndClass", recordingProc));
     }
-    return kinds;
-}
+    Window* create(Window* owner = nullptr, int style = StylePopup, int x = 0, int size = 40)
+    {
+        return platformCreateWindow("TestWndClass", "", style, owner, x, x, size, size, 0);
+    }
+    // Dispatches everything waiting; the kinds taken.
+    std::vector<int> drain()
+    {
+        std::vector<int> kinds;
+        Message message;
+        while (platformTakeMessage(&message))
+            if (kinds.push_back(message.Kind), message.Kind != MsgQuit)
+                platformDispatchMessage(&message);
+        return kinds;
+    }
+    void after(int milliseconds)
+    {
+        testAdvanceClock(platformCounterFrequency() * milliseconds / 1000);
+    }
+};
 
-TEST(MessageQueue, PaintOnlyForInvalidWindowsAndOnlyWhenNothingElseWaits)
+TEST_F(Windows, PaintOnlyForVisibleInvalidWindowsWhenNothingElseWaitsAndQuitComesLast)
 {
-    startWithClass();
-    Window* a = create(StylePopup, nullptr, 0, 0, 50, 50);
-    Window* b = create(StylePopup, nullptr, 60, 0, 50, 50);
+    Window* a = create();
+    Window* b = create();
     platformShowWindow(a, ShowNormal);
-    platformShowWindow(b, ShowNormal);
     drain();
-    Log.clear();
     platformInvalidate(a, 0);
+    platformInvalidate(b, 0); // hidden: never painted
+    platformPostQuit(3);
     platformPostMessage(b, MsgUser, 7, 0);
     Message message;
-    for (int peek = 0; peek < 2; peek++) // peeking leaves it waiting
-        EXPECT_TRUE(platformPeekMessage(&message) && message.Kind == MsgUser);
-    EXPECT_EQ(drain(), (std::vector<int>{MsgUser, MsgPaint}));
-    EXPECT_EQ(kindsFor(a), std::vector<int>{MsgPaint}); // b was never invalidated
-    // A hidden window is not painted; update paints at once.
-    platformShowWindow(b, ShowHide);
-    platformInvalidate(b, 1);
-    EXPECT_TRUE(drain().empty());
-    platformInvalidate(a, 0);
-    Log.clear();
-    platformUpdateWindow(a);
-    EXPECT_EQ(kindsFor(a), std::vector<int>{MsgPaint});
-    EXPECT_TRUE(drain().empty());
-}
-
-TEST(MessageQueue, QuitCarriesItsCodeAfterPostedMessages)
-{
-    startWithClass();
-    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
-    platformPostQuit(3);
-    platformPostMessage(window, MsgUser, 0, 0);
-    Message message;
-    ASSERT_TRUE(platformGetMessage(&message));
+    EXPECT_TRUE(platformPeekMessage(&message) && message.Kind == MsgUser);
+    ASSERT_TRUE(platformGetMessage(&message)); // peeking left it waiting
     EXPECT_EQ(message.Kind, MsgUser);
     EXPECT_FALSE(platformGetMessage(&message));
-    EXPECT_EQ(message.Kind, MsgQuit);
-    EXPECT_EQ(message.Param1, 3);
-    EXPECT_EQ(platformDispatchMessage(&message), 0);
+    EXPECT_EQ(message.Kind * 10 + message.Param1, MsgQuit * 10 + 3);
+    EXPECT_EQ(drain(), std::vector<int>{MsgPaint});
 }
 
-static int64_t countsFor(int milliseconds)
+TEST_F(Windows, ATimerFiresOnceAPeriodAfterItWasLastSetAndAfterThePaint)
 {
-    return platformCounterFrequency() * milliseconds / 1000;
-}
-
-TEST(Timer, FiresAfterItsPeriodARestartStartsTheCountAgainAndPaintComesFirst)
-{
-    startWithClass();
-    Window* window = create(StylePopup, nullptr, 0, 0, 10, 10);
-    drain();
+    Window* window = create();
     platformSetTimer(window, 1, 1000);
-    testAdvanceClock(countsFor(999));
-    EXPECT_TRUE(drain().empty());
+    after(999);
     platformSetTimer(window, 1, 1000); // restarted before it fired
-    testAdvanceClock(countsFor(999));
+    after(999);
     EXPECT_TRUE(drain().empty());
-    testAdvanceClock(countsFor(1));
-    Log.clear();
-    EXPECT_EQ(drain(), std::vector<int>{MsgTimer}); // once, although two periods were asked
-    EXPECT_EQ(Log.back().Param1, 1);
-    // Several periods missed still give one message; the next comes a period after it.
-    testAdvanceClock(countsFor(5000));
+    after(5000); // several periods missed: one message, the next a period after it
     EXPECT_EQ(drain(), std::vector<int>{MsgTimer});
-    testAdvanceClock(countsFor(999));
+    after(999);
     EXPECT_TRUE(drain().empty());
-    for (int timer : {1, 1, 9}) platformKillTimer(window, timer); // a stopped one is harmless
-    testAdvanceClock(countsFor(5000));
-    EXPECT_TRUE(drain().empty());
-
-    // An invalid window is painted before its timer that is due.
+    platformKillTimer(window, 1);
     platformShowWindow(window, ShowNormal);
     platformSetTimer(window, 2, 100);
-    testAdvanceClock(countsFor(100));
+    after(5000);
     EXPECT_EQ(drain(), (std::vector<int>{MsgPaint, MsgTimer}));
 }
 
-TEST(Window, DestroyingAnOwnerDestroysWhatItOwnsFirst)
+TEST_F(Windows, DestroyingAnOwnerDestroysWhatItOwnsFirstWithItsTimersAndMessages)
 {
-    startWithClass();
-    Window* main = create(StylePopup, nullptr, 0, 0, 10, 10);
-    Window* popup = create(StylePopup, main, 0, 0, 10, 10);
+    Window* main = create();
+    Window* popup = create(main);
     platformSetTimer(popup, 1, 10);
     platformPostMessage(popup, MsgUser, 0, 0);
     Log.clear();
     platformDestroyWindow(main);
-    ASSERT_EQ(Log.size(), 2u);
-    EXPECT_EQ(Log[0].Target, popup);
-    EXPECT_EQ(Log[1].Target, main);
+    EXPECT_EQ(Log, (std::vector<std::pair<Window*, int>>{{popup, MsgDestroy}, {main, MsgDestroy}}));
     EXPECT_FALSE(platformIsWindow(popup));
-    testAdvanceClock(countsFor(100));
-    EXPECT_TRUE(drain().empty()); // its timer and its posted message went with it
+    after(100);
+    EXPECT_TRUE(drain().empty());
 }
 
-TEST(Screen, OwnedWindowsAreComposedAboveOwnersWithAFrame)
+TEST_F(Windows, OwnedWindowsAreComposedAboveOwnersWithAFrame)
 {
-    startWithClass();
-    Window* main = create(StylePopup, nullptr, 0, 0, 100, 100);
-    Window* popup = create(StyleSizingFrame, main, 20, 20, 40, 40);
-    // Created later but owned: still above. A window created after it without an owner is
-    // above neither rule, so it is left out here.
+    Window* main = create(nullptr, StylePopup, 0, 100);
+    Window* popup = create(main, StyleSizingFrame, 20, 40); // created later but owned: above
     platformShowWindow(popup, ShowNormal);
     platformShowWindow(main, ShowMaximized);
     platformFillRect(platformWindowSurface(main), platformClientRect(main), 0x00FF00);
