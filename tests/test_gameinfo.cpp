@@ -2,7 +2,6 @@
 // pressed while it runs.
 #include "config/skin.h"
 #include "core/controls.h"
-#include "core/frontend.h"
 #include "core/mainwindow.h"
 #include "display/text.h"
 #include "popups/gameinfo.h"

@@ -1,13 +1,11 @@
 // The main screen read back from the back buffer's pixels: the page rule, the list view, the
 // status bar and the image browser.
 #include "config/skin.h"
-#include "core/frontend.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
 #include "display/mainscreen.h"
 #include "display/picturecache.h"
 #include "display/text.h"
-#include "platform/window.h"
 #include "support.h"
 
 TEST(PageRule, MovesByWholePagesFromWhereThePageStood)
