@@ -15,6 +15,8 @@ static intptr_t recordingProc(Window* window, int kind, intptr_t param1, intptr_
     return platformDefaultWindowProc(window, kind, param1, param2);
 }
 
+static auto after = [](int ms) { testAdvanceClock(platformCounterFrequency() * ms / 1000); };
+
 class Windows : public testing::Test
 {
 protected:
@@ -28,19 +30,12 @@ protected:
     {
         return platformCreateWindow("TestWndClass", "", style, owner, x, x, size, size, 0);
     }
-    // Dispatches everything waiting; the kinds taken.
-    std::vector<int> drain()
+    std::vector<int> drain() // the kinds dispatched
     {
         std::vector<int> kinds;
-        Message message;
-        while (platformTakeMessage(&message))
-            if (kinds.push_back(message.Kind), message.Kind != MsgQuit)
-                platformDispatchMessage(&message);
+        for (Message m; platformTakeMessage(&m);)
+            kinds.push_back(m.Kind), platformDispatchMessage(&m);
         return kinds;
-    }
-    void after(int milliseconds)
-    {
-        testAdvanceClock(platformCounterFrequency() * milliseconds / 1000);
     }
 };
 
