@@ -134,23 +134,10 @@ TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
     EXPECT_EQ(FrontendState.CurrentGame, 1);
 }
 
-TEST_F(Controls, JoystickZonesAndAnUnpluggedStickToldOnceASecond)
+TEST_F(Controls, AnUnpluggedJoystickIsToldOnceASecond)
 {
-    addGames(5);
     testAttachJoystick();
     initJoystick();
-    // Each zone is 0.2 x 65535 = 13107 wide, counted from the end of the axis it lies at.
-    const std::tuple<uint32_t, int, int, int> cases[] = {
-        {0, 52428, 1, 0}, {0, 52427, 0, 0}, {1000, 14107, 0, 1}, {1000, 14108, 0, 0}};
-    for (auto [min, position, right, left] : cases)
-    {
-        FrontendState.JoystickXMin = FrontendState.JoystickYMin = min;
-        testMoveJoystick((int16_t)(position - 32768), (int16_t)(position - 32768));
-        EXPECT_EQ(std::vector<int>({isJoystickActive(1), isJoystickActive(2), isJoystickActive(4),
-                                    isJoystickActive(8)}),
-                  std::vector<int>({right, left, right, left}))
-            << position;
-    }
     testDetachJoystick();
     testing::internal::CaptureStdout();
     for (int i = 0; i < 3; i++, testAdvanceClock(platformCounterFrequency() / 2))
