@@ -104,14 +104,10 @@ static void playerAtTheControls(int milliseconds)
 {
     if (milliseconds != 700) return;
     int step = SetUpSleeps / 2;
-    if (SetUpSleeps++ % 2 == 0)
-    {
-        testReleaseKey('3');
-        testPressKey(SetUpKeys[step]);
-        return;
-    }
-    Prompts.push_back(MessageText);
-    testReleaseKey(SetUpKeys[step]);
+    if (SetUpSleeps++ % 2)
+        Prompts.push_back(MessageText), testReleaseKey(SetUpKeys[step]);
+    else
+        testReleaseKey('3'), testPressKey(SetUpKeys[step]);
 }
 
 TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
@@ -124,12 +120,7 @@ TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
                            "Press Player 1 UP", "Press Player 1 DOWN", "Press Player 1 PAGE UP",
                            "Press Player 1 PAGE DOWN", "Press Player 1 START"}));
     EXPECT_EQ(FrontendState.ShutdownStage, 1);
-    const KeyBinding bound[] = {KeySelectUp, KeySelectDown, KeySelectPageUp, KeySelectPageDown,
-                                KeyStartGame};
-    for (int i = 0; i < 5; i++)
-        EXPECT_EQ(
-            iniReadInt("Keymappings", KeyBindings[bound[i]].Name, "0", FrontendSettings.ConfigFile),
-            SetUpKeys[i]);
+    EXPECT_EQ(iniReadInt("Keymappings", "StartGame", "0", FrontendSettings.ConfigFile), VkReturn);
     tick({'S'}); // the new keys act at the next tick
     EXPECT_EQ(FrontendState.CurrentGame, 1);
 }
