@@ -1,9 +1,10 @@
 // The main screen read back from the back buffer's pixels: the page rule, the list view, the
-// status bar and the image browser.
+// status bar, the image browser; which file a game's picture comes from and where it goes.
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
 #include "display/mainscreen.h"
+#include "display/picture.h"
 #include "display/picturecache.h"
 #include "display/text.h"
 #include "support.h"
@@ -18,6 +19,7 @@ TEST(PageRule, MovesByWholePagesFromWhereThePageStood)
 }
 
 const Color Red = 0x0000FF, Green = 0x00FF00, White = 0xFFFFFF, Black = 0x000000;
+const Rect Whole = {0, 0, 800, 600};
 
 class MainScreen : public InFreshDirectory
 {
@@ -36,8 +38,12 @@ protected:
         FrontendSettings.MenuType = 1;
         loadSkin(); // every default
         ListTop = 0;
-        addEmulator("Arcade")->Marquees = "marquees";
+        PictureCache.Budget = DefaultPictureBudget;
+        Emulator* emulator = addEmulator("Arcade");
+        emulator->Marquees = "marquees";
+        emulator->Snaps = "snap";
         fs::create_directories("marquees");
+        fs::create_directories("snap");
         Screen = platformCreateSurface(800, 600);
     }
     void TearDown() override
@@ -148,4 +154,75 @@ TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
         drawMainScreen(Screen);
     }
     EXPECT_TRUE(boxTexts().empty());
+}
+
+TEST_F(MainScreen, ArtworkTheFirstCandidateThatExistsIsTaken)
+{
+    // Each file's width is 11 + its place here, so the width tells which one was taken.
+    const std::string names[] = {"Puzzle (U).png", "Puzzle (U).zip.jpg", "mother.png",
+                                 "mother.jpg",     "nosnap.png",         "PUZZLE (u).PNG"};
+    const std::pair<std::vector<int>, int> cases[] = {
+        {{0, 1, 2, 4}, 11}, {{1, 2, 3}, 12}, {{3, 4}, 14}, {{4}, 15}, {{5}, 16}};
+    Game* game = addGame("Puzzle (U).zip");
+    game->CloneOf = "mother";
+    for (const auto& [files, width] : cases)
+    {
+        fs::remove_all("snap");
+        fs::create_directories("snap");
+        for (int file : files)
+        {
+            std::string made = names[file].ends_with("jpg") ? "snap/x.jpg" : "snap/x.png";
+            writePicture(made, 11 + file, 10, 0x0000FF);
+            fs::rename(made, "snap/" + names[file]); // the last: folders that ignore case
+        }
+        const Picture* picture = loadArtwork(game, "snap", "nosnap.png");
+        EXPECT_EQ(picture ? picture->Width : 0, width) << names[files[0]];
+    }
+}
+
+TEST_F(MainScreen, ArtworkBoxesPlaceAndSizeThePicture)
+{
+    // Never enlarged: narrower ones centred, lower ones at the top; a box at the end of the
+    // number range draws nothing rather than overflow.
+    const int far = 2147483647;
+    const std::tuple<int, int, int, Rect> cases[] = {{100, 320, 240, {140, 50, 460, 290}},
+                                                     {100, 640, 480, {100, 50, 500, 350}},
+                                                     {100, 320, 480, {140, 50, 460, 350}},
+                                                     {far - 647, 64, 64, {}}};
+    Game* game = addGame("shot");
+    Skin.ScreenshotStartY = 50;
+    Skin.ScreenshotWidth = 400;
+    Skin.ScreenshotHeight = 300;
+    for (const auto& [x, width, height, drawn] : cases)
+    {
+        writePicture("snap/shot.png", width, height, 0x00FF00 + width);
+        Skin.ScreenshotStartX = x;
+        platformFillRect(Screen, Whole, 0);
+        drawScreenshot(Screen, game, Whole);
+        int area = (drawn.Right - drawn.Left) * (drawn.Bottom - drawn.Top); // exactly there
+        EXPECT_EQ(countColour(Screen, drawn, 0x00FF00 + width), area) << x;
+        EXPECT_EQ(countColour(Screen, Whole, 0x00FF00 + width), area) << x;
+    }
+}
+
+TEST_F(MainScreen, ArtworkABadPictureDrawsNothingAndIsToldOnceAndTheBudgetIsKept)
+{
+    writePicture("good.png", 40, 40, 0x00FF00);
+    writeText("snap/bad.png", readText("good.png").substr(0, 100));
+    Game* bad = addGame("bad");
+    Skin.ScreenshotWidth = Skin.ScreenshotHeight = 100;
+    std::string told = stderrOf(
+        [&]
+        {
+            for (int redraw = 0; redraw < 3; redraw++) drawScreenshot(Screen, bad, Whole);
+        });
+    EXPECT_EQ(countColour(Screen, Whole, 0), 800 * 600);
+    EXPECT_NE(told.find("[snap/bad.png]"), std::string::npos) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+    // A picture whose pixels would pass the memory budget is refused the same way.
+    PictureCache.Budget = 40 * 40 * 4 - 1;
+    Game* good = addGame("good");
+    fs::rename("good.png", "snap/good.png");
+    EXPECT_NE(stderrOf([&] { EXPECT_EQ(loadArtwork(good, "snap", ""), nullptr); }).find("memory"),
+              std::string::npos);
 }

@@ -1,10 +1,12 @@
-// The options menu driven with tapped keys on the test clock: its rows, what closing it
-// applies, and a window that cannot be made.
+// The pop-ups on the test clock: the options menu's rows, what closing it applies and a window
+// that cannot be made; the game information's word wrapping, scrolling and closing.
 #include "catalogue/filters.h"
 #include "config/skin.h"
 #include "core/controls.h"
+#include "core/mainwindow.h"
 #include "display/text.h"
 #include "platform/input.h"
+#include "popups/gameinfo.h"
 #include "popups/menuwindow.h"
 #include "popups/optionsmenu.h"
 #include "support.h"
@@ -27,6 +29,16 @@ static void playScript(int milliseconds)
     const int codes[] = {VkUp, VkDown, VkLeft, VkRight, VkEscape};
     if (NextStep == Script.size()) return testTapKey(VkEscape); // a script cannot hang the test
     testTapKey(codes[std::string("udlrx").find(Script[NextStep++])]);
+}
+
+// The information window's loop: acts at the milliseconds passed since it opened.
+static std::function<void(int elapsed)> Meanwhile;
+static int Elapsed;
+static void runMeanwhile(int milliseconds)
+{
+    Elapsed += milliseconds;
+    if (Meanwhile) Meanwhile(Elapsed);
+    if (Elapsed == 60000) platformPostQuit(0); // a window that never closes must not hang
 }
 
 class OptionsMenuTest : public WithMainWindow
@@ -143,4 +155,63 @@ TEST_F(OptionsMenuTest, AWindowThatCannotBeMadeAppliesNothing)
     ASSERT_EQ(testMessageBoxes().size(), 1u);
     EXPECT_EQ(testMessageBoxes()[0].Caption, "Error!");
     EXPECT_EQ(testMessageBoxes()[0].Text, "Failed to create message window!");
+}
+
+TEST_F(OptionsMenuTest, GameInfoWrapsAtWhiteSpaceAndBreaksLongWords)
+{
+    // The line, the text just fitting the window (one pixel less when marked) and the lines.
+    const std::tuple<std::string, std::string, bool, std::vector<std::string>> cases[] = {
+        {"abc abc abc", "abc abc", 0, {"abc abc", "abc"}},
+        {"abc abc x", "abc abc", 1, {"abc", "abc x"}}, // the blank before is too late
+        {"abc  abc", "abc", 0, {"abc", " abc"}},       // only one blank goes at a break
+        {"abcdefgh", "abcd", 0, {"abcd", "efgh"}},
+        {"\xC3\xA9\xC3\xA9 \xE2\x82\xAC",
+         "\xC3\xA9\xC3\xA9",
+         0,
+         {"\xC3\xA9\xC3\xA9", "\xE2\x82\xAC"}},
+        {"W", "", 0, {}}, // one character wider than the window is dropped
+    };
+    platformRegisterClass("TextWndClass", platformDefaultWindowProc);
+    Surface* dc = platformCreateSurface(400, 400);
+    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+    for (const auto& [line, fits, less, expected] : cases)
+    {
+        Window* window =
+            platformCreateWindow("TextWndClass", "", StylePopup, nullptr, 0, 0,
+                                 getTextWidth(dc, fits) - less + 2 * ScrollTextMargin, 100, 0);
+        EXPECT_EQ(wordWrapText(window, dc, {line}, 1), expected) << line;
+        platformDestroyWindow(window);
+    }
+    platformFreeSurface(dc);
+}
+
+TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsControlsOnly)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 10; i++) lines.push_back("Line " + std::to_string(i));
+    platformSetTimer(FrontendState.MainWindow, IdleTimer, 1000); // dispatched by this loop too
+    std::vector<int> tops = {0};
+    int focusWhileOpen = 0;
+    const int* keys = FrontendSettings.Keys;
+    testTapKey(keys[KeyExit]); // pressed before it opened: not for it
+    Elapsed = 0;
+    testOnSleep(runMeanwhile);
+    Meanwhile = [&](int t)
+    {
+        if (ScrollTopLine != tops.back()) tops.push_back(ScrollTopLine);
+        if (t == 1000) focusWhileOpen = platformFocusWindow() == ScrollWindow;
+        if (t == 50) testPressKey(keys[KeySelectDown]);
+        if (t == 2000) testReleaseKey(keys[KeySelectDown]);
+        if (t == 2100) testPressKey(keys[KeyP2SelectUp]);
+        if (t == 4000) testReleaseKey(keys[KeyP2SelectUp]);
+        if (t == 4100) testTapKey(keys[KeyP2Exit]);
+    };
+    EXPECT_EQ(showGameInfo(lines, 10), 1);
+    Meanwhile = nullptr;
+    EXPECT_EQ(tops, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+    EXPECT_LE(Elapsed, 4200);
+    EXPECT_TRUE(focusWhileOpen);
+    EXPECT_EQ(platformFocusWindow(), FrontendState.MainWindow);
+    EXPECT_EQ(FrontendState.ScreenSaverActive, 1);            // the idle timer fired meanwhile
+    EXPECT_EQ(platformUnregisterClass(ScrollWindowClass), 0); // unregistered when it closed
 }
