@@ -63,24 +63,19 @@ TEST_F(Controls, ThePowerOffSequenceOrAGame)
     fs::path record = Dir / "record";
     setenv("ARGRECORDER_OUT", record.c_str(), 1);
     FrontendSettings.AllowMenu = 0; // key 3 is also the controls set-up's
-    struct
-    {
-        std::vector<std::vector<int>> Ticks;
-        int Accept, Requests, Quit, Game;
-    } cases[] = {
+    // Ticks of held keys; the answer; power-off requests, quit, game started.
+    const std::tuple<std::vector<std::vector<int>>, int, int, int, int> cases[] = {
         {{{'3', '4'}, {'1'}}, 1, 1, 1, 0},
         {{{'3'}, {VkDown}, {'4'}, {'1'}}, 1, 0, 0, 1},
-        {{{'3'}, {'4'}, {'1'}, {'1'}}, 0, 2, 0, 0}, // refused: asked again at the next start
-    };
-    for (const auto& c : cases)
+        {{{'3'}, {'4'}, {'1'}, {'1'}}, 0, 2, 0, 0}}; // refused: asked again at the next start
+    for (const auto& [ticks, accept, requests, quit, game] : cases)
     {
         FrontendState.ShutdownStage = testPowerOffRequests() = 0;
-        testAnswerPowerOff(c.Accept);
+        testAnswerPowerOff(accept);
         fs::remove(record);
-        for (const std::vector<int>& keys : c.Ticks) tick(keys);
-        EXPECT_EQ(quitPosted(), c.Quit) << &c - cases;
-        EXPECT_EQ(testPowerOffRequests(), c.Requests) << &c - cases;
-        EXPECT_EQ(fs::exists(record), (bool)c.Game) << &c - cases;
+        for (const std::vector<int>& keys : ticks) tick(keys);
+        EXPECT_EQ(std::vector<int>({quitPosted(), testPowerOffRequests(), (int)fs::exists(record)}),
+                  std::vector<int>({quit, requests, game}));
     }
     // What was pressed while the game ran was meant for the game.
     fs::remove(record);

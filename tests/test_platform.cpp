@@ -1,5 +1,5 @@
 // The platform layer: windows, the message queue and timers; drawing and fonts; key state,
-// message boxes, the joystick and sounds.
+// message boxes and sounds.
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/sound.h"
@@ -91,7 +91,7 @@ TEST_F(Windows, DestroyingAnOwnerDestroysWhatItOwnsFirstWithItsTimersAndMessages
     EXPECT_TRUE(drain().empty());
 }
 
-TEST(Draw, FillCopyAndRoundRectAreClippedToTheSurfaces)
+TEST(Draw, FillAndCopyAreClippedToTheSurfaces)
 {
     startTestPlatform();
     Surface* source = platformCreateSurface(4, 4);
@@ -106,13 +106,6 @@ TEST(Draw, FillCopyAndRoundRectAreClippedToTheSurfaces)
     EXPECT_EQ(platformGetPixel(source, 1, 1), 0x112233u);
     platformFreeSurface(source);
     platformFreeSurface(target);
-    Surface* surface = platformCreateSurface(40, 30);
-    platformFillRect(surface, {0, 0, 40, 30}, 0xFFFFFF);
-    platformRoundRect(surface, {0, 0, 40, 30}, 16, 16, 0x00FF00);
-    EXPECT_EQ(platformGetPixel(surface, 20, 15), 0x00FF00u);
-    EXPECT_EQ(platformGetPixel(surface, 20, 0), 0u);       // the pen on the edges
-    EXPECT_EQ(platformGetPixel(surface, 0, 0), 0xFFFFFFu); // the corners left alone
-    platformFreeSurface(surface);
 }
 
 TEST(Font, FacesWindows1252BytesClippingAndTheBackground)
@@ -153,25 +146,6 @@ TEST(Font, FacesWindows1252BytesClippingAndTheBackground)
     platformTextOut(surface, 100, 0, "i");
     EXPECT_EQ(platformGetPixel(surface, 100, lineHeight - 1), 0x00FF00u);
     platformFreeSurface(surface);
-}
-
-TEST(Joystick, AxesMapToTheFullRangeAndButtonsToTheLowBits)
-{
-    startTestPlatform();
-    uint32_t range[4] = {1, 1, 1, 1};
-    JoystickPosition at;
-    EXPECT_FALSE(platformJoystickPresent(&range[0], &range[1], &range[2], &range[3]));
-    testAttachJoystick();
-    ASSERT_TRUE(platformJoystickPresent(&range[0], &range[1], &range[2], &range[3]));
-    EXPECT_EQ(std::vector<uint32_t>(range, range + 4), std::vector<uint32_t>({0, 65535, 0, 65535}));
-    testMoveJoystick(32767, -32768);
-    testJoystickButton(1, 1);
-    testJoystickButton(4, 1);
-    ASSERT_TRUE(platformJoystickRead(&at));
-    EXPECT_EQ(std::vector<uint32_t>({at.X, at.Y, at.Buttons}),
-              std::vector<uint32_t>({65535, 0, 9}));
-    testDetachJoystick();
-    EXPECT_FALSE(platformJoystickRead(&at));
 }
 
 TEST(Sound, PlaysWavesAndIgnoresFilesThatCannotBePlayed)

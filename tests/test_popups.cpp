@@ -128,19 +128,6 @@ TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
     EXPECT_EQ(Skin.MenuFontSize, INT_MIN / 2 + 8);
 }
 
-TEST_F(OptionsMenuTest, AnotherSkinIsLoadedAfterTheOldOneIsSaved)
-{
-    addEmulator("A");
-    writeText(Dir / "skins" / "Other" / "skin.ini", "[Settings]\nFontsize=30\nEmulator=A\n");
-    writeText(Dir / "skins" / "skin" / "skin.ini", "[Image]\nStatusBarFontSize=24\n");
-    Skin.Fontsize = 20;
-    // Another skin and a larger font: the new skin's font wins; the old skin keeps its values.
-    EXPECT_EQ(run("ddr dddddd lx"), 1);
-    EXPECT_EQ(FrontendSettings.SkinName, "Other");
-    EXPECT_EQ(Skin.Fontsize, 30);
-    EXPECT_NE(readText(Dir / "skins" / "skin" / "skin.ini").find("Fontsize=20"), std::string::npos);
-}
-
 static intptr_t refuseCreation(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
     return kind == MsgCreate ? -1 : platformDefaultWindowProc(window, kind, param1, param2);

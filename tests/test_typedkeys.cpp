@@ -1,7 +1,5 @@
-// Under a private Xvfb: keys typed into the focused window, and the system screen saver
-// suspended during a game and put back as it was.
+// Under a private Xvfb: keys typed into the focused window after the wait.
 #include "launch/launch.h"
-
 #include "platform/input.h"
 #include "platform/process.h"
 #include "support.h"
@@ -91,29 +89,4 @@ TEST_F(XvfbTest, KeysAreTypedIntoTheFocusedWindowAfterTheWait)
     EXPECT_EQ(readText(record), "ready\nfocus\ndown 5\nup 5\ndown 1\nup 1\n"
                                 "down A\nup A\ndown Left\nup Left\ndown F1\nup F1\n"
                                 "down Return\nup Return\ndown Space\nup Space\ndown Escape\n");
-}
-
-TEST_F(XvfbTest, ScreenSaverIsSuspendedDuringAGameAndPutBackAsItWas)
-{
-    // A one-second timeout makes the saver's activity visible within the test.
-    ASSERT_EQ(platformSetScreenSaverTimeout(1), 1);
-    platformSuspendScreenSaver();
-    pause(2000);
-    EXPECT_EQ(platformScreenSaverState(), 0);
-    platformResumeScreenSaver();
-    pause(2000);
-    EXPECT_EQ(platformScreenSaverState(), 1);
-    // A screen saver the user switched off stays off after a game.
-    Emulator emu;
-    emu.ExecPath = TestPrograms.substr(0, TestPrograms.size() - 1);
-    emu.Executable = "argrecorder";
-    Game game;
-    game.EmulatorIndex = 0;
-    game.Name = "x";
-    EmulatorTable.assign(1, &emu);
-    platformSetScreenSaverTimeout(0);
-    EXPECT_EQ(launchGame(&game, nullptr), 1);
-    pause(1500);
-    EXPECT_EQ(platformScreenSaverState(), 3);
-    EmulatorTable.clear();
 }

@@ -15,7 +15,6 @@ trap cleanup EXIT
 
 setting() { tr -d '\r' <"$config" | grep -m1 "^$1=" | cut -d= -f2-; }
 
-# Polls a command for up to about five seconds.
 eventually() {
     for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
     return 1
@@ -53,7 +52,7 @@ start() {
     sleep 0.5 # the loading messages close before the list is drawn
 }
 
-# The program polls keys ten times a second: a tap needs time to be seen once.
+# Keys are polled ten times a second: a tap needs time to be seen once.
 press() {
     for key; do
         xdotool windowfocus "$window" 2>/dev/null
