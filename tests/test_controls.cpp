@@ -1,5 +1,5 @@
 // The tick driven with pressed keys on the test clock, and the main loop that runs it: the
-// fixed 100 ms tick, catch-up ticks after a blocked one, the quit paths.
+// fixed 100 ms tick, catch-up ticks after a blocked one, the Exit keys.
 #include "catalogue/filters.h"
 #include "config/ini.h"
 #include "config/skin.h"
@@ -147,19 +147,6 @@ TEST(MainLoop, CatchesUpAfterABlockedTickAndEndsOnEveryQuitPath)
     EXPECT_EQ(Ticks[602], after);
     EXPECT_EQ(Ticks[603], after + tick);
 
-    // The main window destroyed while the loop runs.
-    ASSERT_TRUE(platformRegisterClass(MainWindowClass, mainWindowProc));
-    FrontendState.MainWindow =
-        platformCreateWindow(MainWindowClass, ProgramTitle, StylePopup, nullptr, DefaultPosition,
-                             DefaultPosition, DefaultPosition, DefaultPosition, 0);
-    platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-    platformDestroyWindow(FrontendState.MainWindow);
-    Ticks.clear();
-    EXPECT_EQ(runMainLoop(), 0);
-    EXPECT_TRUE(Ticks.empty());
-    platformFreeSurface(FrontendState.BackBufferDC);
-    platformUnregisterClass(MainWindowClass);
-
     // The Exit keys of both players, only while the window has the focus.
     MainLoopTick = processTick;
     FrontendSettings.Keys[KeyExit] = VkEscape;
@@ -176,14 +163,4 @@ TEST(MainLoop, CatchesUpAfterABlockedTickAndEndsOnEveryQuitPath)
         EXPECT_EQ(runMainLoop(), 0);
     }
     platformStop();
-}
-
-TEST(Spine, FindGameByNameIsExactAndTakesTheFirst)
-{
-    freeCatalogue();
-    for (const char* name : {"galaga", "pacman", "PacMan", "pacman"})
-        VisibleGames.push_back(addGame(name));
-    for (auto [name, index] : {std::pair{"pacman", 1}, {"PacMan", 2}, {"PACMAN", -1}, {"", -1}})
-        EXPECT_EQ(findGameByName(name), index) << name;
-    freeCatalogue();
 }

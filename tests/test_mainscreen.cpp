@@ -1,5 +1,5 @@
-// The main screen read back from the back buffer's pixels: the page rule, the list view, the
-// status bar, the image browser; which file a game's picture comes from and where it goes.
+// The main screen read back from the back buffer's pixels: the list view, the status bar, the
+// image browser; which file a game's picture comes from and where it goes.
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
@@ -8,15 +8,6 @@
 #include "display/picturecache.h"
 #include "display/text.h"
 #include "support.h"
-
-TEST(PageRule, MovesByWholePagesFromWhereThePageStood)
-{
-    // Top, current, count, page: the new top.
-    const int cases[][5] = {{0, 7, 20, 8, 0},   {8, 16, 20, 8, 12},
-                            {12, 11, 20, 8, 4}, {7, 3, 20, 5, 2},
-                            {50, 5, 10, 20, 0}, {2147483000, 3, 10, 2147483647, 0}};
-    for (const auto& c : cases) EXPECT_EQ(pageTop(c[0], c[1], c[2], c[3]), c[4]) << c[0] << c[1];
-}
 
 const Color Red = 0x0000FF, Green = 0x00FF00, White = 0xFFFFFF, Black = 0x000000;
 const Rect Whole = {0, 0, 800, 600};

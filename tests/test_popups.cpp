@@ -79,9 +79,8 @@ TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
     const std::string fixed =
         "Menu Type|Main Window Font|Main Window Font Size|Status Bar Font|"
         "Status Bar Font Size|Menu Font Size|Show Status Bar|Preview Pictures|";
-    const std::string rom = "Choose Rom Type Filters|Choose Country Filters|";
-    const std::string mame = "Choose MAME Filters|";
-    const std::pair<int, std::string> cases[] = {{-1, ""}, {0, rom + mame}};
+    const std::pair<int, std::string> cases[] = {
+        {-1, ""}, {0, "Choose Rom Type Filters|Choose Country Filters|Choose MAME Filters|"}};
     for (const auto& [shown, filters] : cases)
     {
         FrontendState.CurrentEmulator = shown;

@@ -1,6 +1,5 @@
-# Sourced after start_xvfb (xvfb.sh), with torvanell, work and config set: starting the program,
-# pressing keys, settled screenshots, the saved settings; fail() reports a failed check. At exit
-# the program is ended, the shots copied to $TORVANELL_E2E_SHOTS when set, and Xvfb stopped.
+# Sourced after start_xvfb (xvfb.sh), with torvanell, work and config set. At exit the program
+# is ended, the shots copied to $TORVANELL_E2E_SHOTS when set, and Xvfb stopped.
 
 status=0
 pid=""
@@ -23,7 +22,7 @@ eventually() {
 differ() { [[ $(compare -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}') != 0 ]]; }
 same() { ! differ "$1" "$2"; }
 
-# A screenshot once the screen has stopped changing, so a half-drawn frame is never kept.
+# A screenshot once the screen has stopped changing: never a half-drawn frame.
 shot() {
     import -window root "$1"
     for _ in $(seq 20); do
@@ -61,7 +60,7 @@ press() {
     done
 }
 
-# Waits up to five seconds for the program to end; its exit code, or fails and ends it.
+# The program's exit code after up to five seconds, else a failure and the program ended.
 ended() {
     eventually eval '! kill -0 "$pid" 2>/dev/null'
     if kill -0 "$pid" 2>/dev/null; then fail "torvanell did not leave"; kill "$pid"; fi

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The real program under Xvfb, driven by real key presses, on a hand-written CRLF configuration
-# whose path holds blanks (given once as one argument, once split into words it joins again):
-# changing the shown emulator, a game started and the list answering after it; the controls
-# set-up, whose five prompts show one after another and whose keys reach the file and act at
-# once in place of the old ones; the exit save keeps the file's CRLF line ends.
+# The real program under Xvfb with real key presses, on a hand-written CRLF configuration whose
+# path holds blanks (one argument, then split into words it joins again): changing emulator and
+# starting a game; the controls set-up's five prompts one after another, its keys written and
+# acting at once; the exit save keeps the CRLF line ends.
 # Usage: e2e_controls.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1

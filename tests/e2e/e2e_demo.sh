@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The bundled demo as a newcomer meets it, under Xvfb with real key presses: the first start
-# captures mame.lst and shows the list where the skin puts it; the selection is saved; a game
-# starts with its expanded command line and the list comes back answering keys; the
-# screensaver starts and stops; the power-off sequence is requested; a
-# second start never runs the emulator for its list again. Menus are e2e_popups'.
+# The bundled demo under Xvfb with real key presses: the first start captures mame.lst and
+# shows the list where the skin puts it; the selection is saved; a second start reuses the
+# list, starts a game with its expanded command line and answers keys after it; the
+# screensaver starts and stops; the power-off sequence is requested.
 # Usage: e2e_demo.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
@@ -15,17 +14,14 @@ start_xvfb demo
 config="$work/torvanell.ini"
 source "$(dirname "$0")/drive.sh"
 
-for entry in "$demo"/*; do
-    [[ $(basename "$entry") == tools ]] || cp -R "$entry" "$work"/
-done
-mkdir -p "$work/emulator"
-cp "$demomame" "$work/emulator/"
+for entry in "$demo"/*; do [[ $(basename "$entry") == tools ]] || cp -R "$entry" "$work"/; done
+mkdir -p "$work/emulator" && cp "$demomame" "$work/emulator/"
 export DEMOMAME_RECORD="$work/emulator.log"
 export TORVANELL_POWEROFF_RECORD="$work/poweroff.log"
 # Key 3 also starts the controls set-up by default; unbound here, it only begins the power-off.
 printf '%s\n' "[Keymappings]" "ConfigControls=0" >>"$config"
 
-# Pixels of one colour (#RRGGBB) inside a region (WxH+X+Y); the first and last row of a colour.
+# Pixels of one colour (#RRGGBB) in a region (WxH+X+Y); the first and last row of a colour.
 count_colour() { convert "$1" -crop "$2" +repage txt:- | grep -ci "$3"; }
 rows_of_colour() {
     convert "$1" -crop "1x600+$2+0" +repage txt:- | grep -i "$3" | cut -d, -f2 | cut -d: -f1 |
