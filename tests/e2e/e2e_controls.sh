@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The real program under Xvfb, driven by real key presses: changing the shown emulator,
-# starting a game and coming back to a responsive list (test_controls checks the moves and
-# pages themselves); then the controls set-up, whose five prompts must show one after another,
-# whose keys must reach the configuration file and act at once in place of the old ones.
+# The real program under Xvfb with real key presses, on a hand-written CRLF configuration whose
+# path holds blanks (one argument, then split into words it joins again): changing emulator and
+# starting a game; the controls set-up's five prompts one after another, its keys written and
+# acting at once; the exit save keeps the CRLF line ends.
 # Usage: e2e_controls.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
@@ -11,43 +11,41 @@ helpers=$(cd "$2" && pwd -P)
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb controls
 export ARGRECORDER_OUT="$work/record"
-config="$work/torvanell.ini"
+mkdir -p "$work/my cabinet"
+config="$work/my cabinet/torvanell config.ini"
 source "$(dirname "$0")/drive.sh"
 
 # First and Second sort together in All, where Oscar Quest follows Omega Strike.
 {
-    printf '%s\n' "[Settings]" "Emulators=First,Second" "[First]" "ExecPath=$helpers" \
-        "Executable=argrecorder"
+    printf '%s\n' "; written by hand" "[settings]" "Emulators=First,Second" "MenuType=imagebrowser" \
+        "[First]" "ExecPath=$helpers" "Executable=argrecorder"
     i=1
     for word in Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel India Juliet Kilo Lima Mike \
         November Oscar Papa Quebec Romeo Sierra Tango Uniform Victor Whiskey Xray Yankee Zulu; do
-        printf 'Game%d=%s Quest,%s\n' $i "$word" "${word,,}"
-        i=$((i + 1))
+        printf 'Game%d=%s Quest,%s\n' $((i++)) "$word" "${word,,}"
     done
     printf '%s\n' "[Second]" "ExecPath=$helpers" "Executable=argrecorder" \
         "Game1=Omega Strike,omega" "Game2=Sigma Drive,sigma" "[System]" "SelectedGame=alpha"
-} >"$config"
+} | sed 's/$/\r/' >"$config"
 
-# --- Changing the emulator and starting a game.
-start
-press 5 # First
-press 5 # Second: Omega Strike first
-press Down
-press 1
+# --- Changing the emulator (First, then Second: Omega Strike first) and starting a game.
+start "$config"
+press 5 5 Down 1
 recorded() { [[ -s $ARGRECORDER_OUT ]] && grep -qx sigma "$ARGRECORDER_OUT"; }
 eventually recorded || fail "the game sigma was not started"
 expected=$(printf 'cwd %d\n%s\narg 5\nsigma\n' ${#helpers} "$helpers")
 [[ $(cat "$ARGRECORDER_OUT" 2>/dev/null) == "$expected" ]] ||
     fail "the game was started as: $(cat "$ARGRECORDER_OUT" 2>/dev/null)"
-# Gone at once, so that a second start would leave a new record behind.
-rm -f "$ARGRECORDER_OUT"
-sleep 1 # keys pressed in the half second after a game are forgotten
+rm -f "$ARGRECORDER_OUT" # so that a second start would leave a new record
+sleep 1                  # keys pressed in the half second after a game are forgotten
 press Up
 finish omega
 [[ -e $ARGRECORDER_OUT ]] && fail "the game was started more than once"
+[[ $(setting MenuType) == ListView ]] || fail "the exit save did not write MenuType"
 
-# --- The controls set-up. Keys no default binding uses, so each can act only as recorded.
-start
+# --- The controls set-up, keys no default binding uses; the path split into words.
+# shellcheck disable=SC2086
+start $config
 shot "$work/before.png"
 press 3
 previous="$work/before.png"
@@ -64,8 +62,7 @@ for step in 0 1 2 3 4; do
     previous="$work/prompt$step.png"
     press "${keys[$step]}"
     eventually written || fail "${names[$step]}=$(setting "${names[$step]}"), expected ${codes[$step]}"
-    # The next prompt comes after two waits of 0.7 s; a shot before that would show the last one.
-    [[ $step -lt 4 ]] && sleep 1.2
+    [[ $step -lt 4 ]] && sleep 1.2 # the next prompt comes after two waits of 0.7 s
 done
 box_closed() { shot "$work/after.png"; same "$work/before.png" "$work/after.png"; }
 eventually box_closed || fail "the screen after the set-up differs from the one before"
@@ -74,9 +71,8 @@ shot "$work/unbound.png"
 same "$work/before.png" "$work/unbound.png" || fail "Down still acts after SelectDown was set to J"
 press j # Omega Strike -> Oscar Quest
 finish oscar
-for step in 0 1 2 3 4; do
-    [[ $(setting "${names[$step]}") == "${codes[$step]}" ]] || fail "${names[$step]} lost at exit"
-done
+for step in 0 1 2 3 4; do written || fail "${names[$step]} lost at exit"; done
+[[ $(grep -c $'\r$' "$config") -eq $(wc -l <"$config") ]] || fail "line ends were changed"
 
 [[ $status -eq 0 ]] && echo "e2e_controls: passed"
 exit $status

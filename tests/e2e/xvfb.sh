@@ -1,27 +1,21 @@
-# Sourced by the end-to-end tests: a private Xvfb screen of 800x600 and a work folder.
-# start_xvfb <name> sets work, xvfb and DISPLAY; stop_xvfb ends the server and removes work.
+# Sourced by the end-to-end tests: start_xvfb <name> makes a work folder and a private 800x600
+# Xvfb (it picks a free display itself, so tests started at once never share a screen) and
+# sets DISPLAY; stop_xvfb ends it and removes the folder.
 
 start_xvfb() {
     work=$(mktemp -d "/tmp/torvanell-e2e-$1.XXXXXX")
-    # Xvfb picks a free display number itself and writes it once it accepts clients: tests
-    # started at the same moment can never share a screen (and each other's key presses).
     local fd display=""
     exec {fd}>"$work/display"
     Xvfb -displayfd "$fd" -noreset -screen 0 800x600x24 >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     exec {fd}>&-
     for _ in $(seq 100); do
-        display=$(head -n 1 "$work/display")
-        [[ -n $display ]] && break
+        display=$(head -n 1 "$work/display") && [[ -n $display ]] && break
         sleep 0.1
     done
     export DISPLAY=":$display"
-    if [[ -z $display ]] || ! xdpyinfo >/dev/null 2>&1; then
-        echo "Xvfb did not start" >&2
-        cat "$work/xvfb.log" >&2
-        stop_xvfb
-        exit 1
-    fi
+    [[ -n $display ]] && xdpyinfo >/dev/null 2>&1 ||
+        { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; stop_xvfb; exit 1; }
     # In a sanitizer build: the session bus library keeps one buffer for the life of the process.
     printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
     export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"

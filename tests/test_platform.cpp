@@ -1,0 +1,163 @@
+// The platform layer: windows, the message queue and timers; drawing and fonts; key state,
+// message boxes and sounds.
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "support.h"
+
+#include <algorithm>
+
+static auto after = [](int ms) { testAdvanceClock(platformCounterFrequency() * ms / 1000); };
+
+class Windows : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        startTestPlatform();
+        ASSERT_TRUE(platformRegisterClass("TestWndClass", platformDefaultWindowProc));
+    }
+    Window* create(Window* owner = nullptr)
+    {
+        return platformCreateWindow("TestWndClass", "", StylePopup, owner, 0, 0, 40, 40, 0);
+    }
+    std::vector<int> drain() // the kinds dispatched
+    {
+        std::vector<int> kinds;
+        for (Message m; platformTakeMessage(&m);)
+            kinds.push_back(m.Kind), platformDispatchMessage(&m);
+        return kinds;
+    }
+};
+
+TEST_F(Windows, PaintOnlyForVisibleInvalidWindowsWhenNothingElseWaitsAndQuitComesLast)
+{
+    Window* a = create();
+    Window* b = create();
+    platformShowWindow(a, ShowNormal);
+    drain();
+    platformInvalidate(a, 0);
+    platformInvalidate(b, 0); // hidden: never painted
+    platformPostQuit(3);
+    platformPostMessage(b, MsgUser, 7, 0);
+    Message message;
+    EXPECT_TRUE(platformPeekMessage(&message) && message.Kind == MsgUser);
+    ASSERT_TRUE(platformGetMessage(&message)); // peeking left it waiting
+    EXPECT_EQ(message.Kind, MsgUser);
+    EXPECT_FALSE(platformGetMessage(&message));
+    EXPECT_EQ(message.Kind * 10 + message.Param1, MsgQuit * 10 + 3);
+    EXPECT_EQ(drain(), std::vector<int>{MsgPaint});
+}
+
+TEST_F(Windows, ATimerFiresOnceAPeriodAfterItWasLastSetAndAfterThePaint)
+{
+    Window* window = create();
+    platformSetTimer(window, 1, 1000);
+    after(999);
+    platformSetTimer(window, 1, 1000); // restarted before it fired
+    after(999);
+    EXPECT_TRUE(drain().empty());
+    after(5000); // several periods missed: one message, the next a period after it
+    EXPECT_EQ(drain(), std::vector<int>{MsgTimer});
+    after(999);
+    EXPECT_TRUE(drain().empty());
+    platformKillTimer(window, 1);
+    platformShowWindow(window, ShowNormal);
+    platformSetTimer(window, 2, 100);
+    after(5000);
+    EXPECT_EQ(drain(), (std::vector<int>{MsgPaint, MsgTimer}));
+}
+
+TEST(Draw, FillAndCopyAreClippedToTheSurfaces)
+{
+    startTestPlatform();
+    Surface* source = platformCreateSurface(4, 4);
+    Surface* target = platformCreateSurface(4, 4);
+    platformFillRect(source, {-10, -10, 4, 4}, 0x112233);
+    platformFillRect(source, {3, 3, 4, 4}, 0x445566);
+    platformCopyRect(target, -1, -1, 4, 4, source, 0, 0);
+    EXPECT_EQ(platformGetPixel(target, 2, 2), 0x445566u); // source (3, 3)
+    // Within one surface the overlap is copied as it was before the copy.
+    platformCopyRect(source, 0, 0, 4, 4, source, 1, 1);
+    EXPECT_EQ(platformGetPixel(source, 2, 2), 0x445566u);
+    EXPECT_EQ(platformGetPixel(source, 1, 1), 0x112233u);
+    platformFreeSurface(source);
+    platformFreeSurface(target);
+}
+
+TEST(Font, FacesWindows1252BytesAndClipping)
+{
+    startTestPlatform();
+    Font* font = platformCreateFont("Liberation Sans", 18, 0, 0);
+    ASSERT_NE(font, nullptr);
+    auto width = [](Font* f, const char* text) { return platformTextWidth(f, text); };
+    // Arial is the same metrics under another name; a full name selects its own file.
+    EXPECT_EQ(width(platformCreateFont("Arial", 18, 0, 0), "Street"), width(font, "Street"));
+    EXPECT_EQ(width(platformCreateFont("Liberation Sans Bold", 18, 0, 0), "Street"),
+              width(platformCreateFont("Liberation Sans", 18, 1, 0), "Street"));
+    // Bytes that are not UTF-8 are Windows-1252: "Pok\xe9mon" of an old program is "Pokémon".
+    EXPECT_EQ(width(font, "Pok\xe9mon"), width(font, "Pok\xc3\xa9mon"));
+    EXPECT_EQ(width(font, "\x80"), width(font, "\xe2\x82\xac")); // euro
+    // Installed fonts are listed by full name, sorted, each once.
+    std::vector<std::string> names = platformListFonts();
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Liberation Sans Bold"), 1);
+
+    int lineHeight = platformFontHeight(font);
+    Surface* surface = platformCreateSurface(300, 100);
+    platformSelectFont(surface, font);
+    platformSetTextColor(surface, 0xFFFFFF);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
+    platformDrawText(surface, {10, 10, 60, 100}, "WWWWWWWWWWWW\nWW");
+    int outside = 0, secondLine = 0;
+    for (int y = 0; y < 100; y++)
+        for (int x : {9, 60}) outside |= platformGetPixel(surface, x, y) != 0;
+    for (int x = 10; x < 60; x++)
+        secondLine |= platformGetPixel(surface, x, 10 + lineHeight + lineHeight / 2) != 0;
+    EXPECT_FALSE(outside);
+    EXPECT_TRUE(secondLine);
+    platformFreeSurface(surface);
+}
+
+TEST(Sound, PlaysWavesAndIgnoresFilesThatCannotBePlayed)
+{
+    startTestPlatform();
+    fs::path dir = freshDirectory();
+    std::string wave = writeWave(dir / "sound.wav", 100), broken = (dir / "broken.wav").string();
+    writeText(broken, "not a wave");
+    std::string huge = writeWave(dir / "huge.wav", 400000); // far beyond a skin's sound: not read
+    platformPlayWave(wave, 0);
+    platformPlayWave(wave, 1); // cuts the first off and waits for its own end
+    for (const std::string& bad : {std::string("/no/such/file.wav"), broken, huge})
+        platformPlayWave(bad, 0);
+    EXPECT_EQ(testSoundsPlayed(), (std::vector<std::string>{wave, wave}));
+}
+
+TEST(KeyState, PressesLastUntilQueriedOrCleared)
+{
+    startTestPlatform();
+    testTapKey(VkDown);
+    testTapKey(VkUp);
+    EXPECT_TRUE(platformKeyState(VkDown).PressedSinceLastQuery);
+    EXPECT_FALSE(platformKeyState(VkDown).PressedSinceLastQuery);
+    EXPECT_TRUE(platformKeyState(VkUp).PressedSinceLastQuery); // another code's query left it
+    // Clearing forgets presses but not held keys; keys let go while another program has the
+    // focus never send their release.
+    testTapKey(VkEscape);
+    testPressKey(VkRControl);
+    platformClearKeyPresses();
+    EXPECT_FALSE(platformKeyState(VkEscape).PressedSinceLastQuery);
+    EXPECT_TRUE(platformKeyState(VkRControl).Down);
+    testScreenFocus(0);
+    EXPECT_FALSE(platformKeyState(VkRControl).Down);
+}
+
+TEST(MessageBox, IsRecordedWithoutBlockingAndWrittenToStandardError)
+{
+    startTestPlatform();
+    testing::internal::CaptureStderr();
+    platformMessageBox(nullptr, "No games found!", "Error");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No games found!\n");
+    EXPECT_EQ(testMessageBoxes().size(), 1u);
+}

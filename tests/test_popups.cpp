@@ -1,0 +1,203 @@
+// The pop-ups on the test clock: the options menu's rows, what closing it applies and a window
+// that cannot be made; the game information's word wrapping, scrolling and closing.
+#include "catalogue/filters.h"
+#include "config/skin.h"
+#include "core/controls.h"
+#include "core/mainwindow.h"
+#include "display/text.h"
+#include "platform/input.h"
+#include "popups/gameinfo.h"
+#include "popups/menuwindow.h"
+#include "popups/optionsmenu.h"
+#include "support.h"
+
+#include <climits>
+#include <functional>
+
+// The player's keys, one a step once the open window has waited longer than a tick: u, d, l, r
+// for the arrows, x for Exit. The first step may look at the windows first.
+static std::string Script;
+static size_t NextStep;
+static int IdleMs;
+static std::function<void()> BeforeFirstStep;
+
+static void playScript(int milliseconds)
+{
+    if (milliseconds != 1 || ++IdleMs < 150) return; // only a waiting menu's own sleeps
+    IdleMs = 0;
+    if (NextStep == 0 && BeforeFirstStep) BeforeFirstStep();
+    const int codes[] = {VkUp, VkDown, VkLeft, VkRight, VkEscape};
+    if (NextStep == Script.size()) return testTapKey(VkEscape); // a script cannot hang the test
+    testTapKey(codes[std::string("udlrx").find(Script[NextStep++])]);
+}
+
+// The information window's loop: acts at the milliseconds passed since it opened.
+static std::function<void(int elapsed)> Meanwhile;
+static int Elapsed;
+static void runMeanwhile(int milliseconds)
+{
+    Elapsed += milliseconds;
+    if (Meanwhile) Meanwhile(Elapsed);
+    if (Elapsed == 60000) platformPostQuit(0); // a window that never closes must not hang
+}
+
+class OptionsMenuTest : public WithMainWindow
+{
+protected:
+    void SetUp() override
+    {
+        InFreshDirectory::SetUp();
+        for (const char* skin : {"skin", "Other", "zeta", ".hidden"})
+            fs::create_directories(Dir / "skins" / skin);
+        touch(Dir / "skins" / "plain.txt");
+        startFrontend("[Settings]\nSkin.dir=" + (Dir / "skins").string() +
+                      "\nSkin=skin\nMenuType=ListView\n");
+        Skin.Fontface = Skin.StatusBarFontFace = platformListFonts().at(0);
+        testOnSleep(playScript);
+    }
+    void TearDown() override
+    {
+        testOnSleep(nullptr), WithMainWindow::TearDown();
+    }
+    int run(const std::string& steps, std::function<void()> before = nullptr)
+    {
+        std::erase(Script = steps, ' ');
+        NextStep = IdleMs = 0;
+        BeforeFirstStep = before;
+        int shown = runOptionsMenu();
+        EXPECT_EQ(NextStep, Script.size()) << "steps left unplayed";
+        EXPECT_TRUE(OpenMenus.empty());
+        return shown;
+    }
+};
+
+TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
+{
+    Emulator* both = addMame();
+    both->UseGoodFilters = 1;
+    both->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    const std::string fixed =
+        "Menu Type|Main Window Font|Main Window Font Size|Status Bar Font|"
+        "Status Bar Font Size|Menu Font Size|Show Status Bar|Preview Pictures|";
+    const std::pair<int, std::string> cases[] = {
+        {-1, ""}, {0, "Choose Rom Type Filters|Choose Country Filters|Choose MAME Filters|"}};
+    for (const auto& [shown, filters] : cases)
+    {
+        FrontendState.CurrentEmulator = shown;
+        std::string seen;
+        std::vector<std::string> skins;
+        EXPECT_EQ(run("x",
+                      [&]
+                      {
+                          for (int i = 0; i < OpenMenus.at(0)->itemCount; i++)
+                              seen += OpenMenus[0]->items[i].label + "|";
+                          skins = OpenMenus[0]->items[OpenMenus[0]->itemCount - 2].choices;
+                      }),
+                  1);
+        EXPECT_EQ(seen, fixed + filters + "Skin|Emulator|") << shown;
+        EXPECT_EQ(skins, (std::vector<std::string>{"Other", "skin", "zeta"}));
+    }
+    FrontendSettings.AllowMenu = 0;
+    EXPECT_EQ(run(""), 0);
+}
+
+TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
+{
+    addEmulator("A");
+    addEmulator("B");
+    Skin.Fontsize = 19;
+    Skin.StatusBarFontSize = 6; // below the list: kept
+    Skin.MenuFontSize = 40;     // above it: the largest
+    Skin.ShowStatusBar = 1;
+    EXPECT_EQ(run("x"), 1);
+    EXPECT_EQ(Skin.Fontsize, 18);
+    EXPECT_EQ(Skin.StatusBarFontSize, 6);
+    EXPECT_EQ(Skin.MenuFontSize, 36);
+
+    // Status bar off, flyers, 12-point menu font (right from 36 wraps to 8, then 10, 12),
+    // emulator B (left from the first choice is the last).
+    EXPECT_EQ(run("dddddd rdr uu rrr dddd lx"), 1);
+    EXPECT_EQ(Skin.ShowStatusBar, 0);
+    EXPECT_EQ(FrontendSettings.PreviewPictures, 2);
+    EXPECT_EQ(Skin.MenuFontSize, 12);
+    EXPECT_EQ(FrontendState.CurrentEmulator, 1);
+    // So far below the list that doubling its place would overflow: raised first.
+    Skin.MenuFontSize = INT_MIN;
+    EXPECT_EQ(run("x"), 1);
+    EXPECT_EQ(Skin.MenuFontSize, INT_MIN / 2 + 8);
+}
+
+static intptr_t refuseCreation(Window* window, int kind, intptr_t param1, intptr_t param2)
+{
+    return kind == MsgCreate ? -1 : platformDefaultWindowProc(window, kind, param1, param2);
+}
+
+TEST_F(OptionsMenuTest, AWindowThatCannotBeMadeAppliesNothing)
+{
+    Skin.Fontsize = 19;
+    platformRegisterClass(MenuWindowClass, refuseCreation);
+    EXPECT_EQ(run(""), 0);
+    EXPECT_EQ(Skin.Fontsize, 19);
+    ASSERT_EQ(testMessageBoxes().size(), 1u);
+    EXPECT_EQ(testMessageBoxes()[0].Caption, "Error!");
+    EXPECT_EQ(testMessageBoxes()[0].Text, "Failed to create message window!");
+}
+
+TEST_F(OptionsMenuTest, GameInfoWrapsAtWhiteSpaceAndBreaksLongWords)
+{
+    // The line, the text just fitting the window (one pixel less when marked) and the lines.
+    const std::tuple<std::string, std::string, bool, std::vector<std::string>> cases[] = {
+        {"abc abc abc", "abc abc", 0, {"abc abc", "abc"}},
+        {"abc abc x", "abc abc", 1, {"abc", "abc x"}}, // the blank before is too late
+        {"abc  abc", "abc", 0, {"abc", " abc"}},       // only one blank goes at a break
+        {"abcdefgh", "abcd", 0, {"abcd", "efgh"}},
+        {"\xC3\xA9\xC3\xA9 \xE2\x82\xAC",
+         "\xC3\xA9\xC3\xA9",
+         0,
+         {"\xC3\xA9\xC3\xA9", "\xE2\x82\xAC"}},
+        {"W", "", 0, {}}, // one character wider than the window is dropped
+    };
+    platformRegisterClass("TextWndClass", platformDefaultWindowProc);
+    Surface* dc = platformCreateSurface(400, 400);
+    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+    for (const auto& [line, fits, less, expected] : cases)
+    {
+        Window* window =
+            platformCreateWindow("TextWndClass", "", StylePopup, nullptr, 0, 0,
+                                 getTextWidth(dc, fits) - less + 2 * ScrollTextMargin, 100, 0);
+        EXPECT_EQ(wordWrapText(window, dc, {line}, 1), expected) << line;
+        platformDestroyWindow(window);
+    }
+    platformFreeSurface(dc);
+}
+
+TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsControlsOnly)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 10; i++) lines.push_back("Line " + std::to_string(i));
+    platformSetTimer(FrontendState.MainWindow, IdleTimer, 1000); // dispatched by this loop too
+    std::vector<int> tops = {0};
+    int focusWhileOpen = 0;
+    const int* keys = FrontendSettings.Keys;
+    testTapKey(keys[KeyExit]); // pressed before it opened: not for it
+    Elapsed = 0;
+    testOnSleep(runMeanwhile);
+    Meanwhile = [&](int t)
+    {
+        if (ScrollTopLine != tops.back()) tops.push_back(ScrollTopLine);
+        if (t == 1000) focusWhileOpen = platformFocusWindow() == ScrollWindow;
+        if (t == 50) testPressKey(keys[KeySelectDown]);
+        if (t == 2000) testReleaseKey(keys[KeySelectDown]);
+        if (t == 2100) testPressKey(keys[KeyP2SelectUp]);
+        if (t == 4000) testReleaseKey(keys[KeyP2SelectUp]);
+        if (t == 4100) testTapKey(keys[KeyP2Exit]);
+    };
+    EXPECT_EQ(showGameInfo(lines, 10), 1);
+    Meanwhile = nullptr;
+    EXPECT_EQ(tops, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+    EXPECT_LE(Elapsed, 4200);
+    EXPECT_TRUE(focusWhileOpen);
+    EXPECT_EQ(platformFocusWindow(), FrontendState.MainWindow);
+    EXPECT_EQ(FrontendState.ScreenSaverActive, 1);            // the idle timer fired meanwhile
+    EXPECT_EQ(platformUnregisterClass(ScrollWindowClass), 0); // unregistered when it closed
+}
