@@ -12,6 +12,8 @@
 #include "popups/message.h"
 #include "support.h"
 
+#include <gmock/gmock.h>
+
 class Controls : public WithMainWindow
 {
 protected:
@@ -130,6 +132,40 @@ static void recordingTick(Window*)
     Ticks.push_back(platformCounter());
     if (Ticks.size() == 3) testAdvanceClock(platformCounterFrequency() * 60);
     if ((int)Ticks.size() == QuitAfterTicks) platformPostQuit(0);
+}
+
+// Each zone is 0.2 x the axis's range wide, counted from the end it lies at; an unplugged
+// stick fails every read and the log hears of it once a second.
+TEST_F(Controls, JoystickZonesButtonsAndUnplugging)
+{
+    addGames(5);
+    testAttachJoystick();
+    initJoystick();
+    ASSERT_EQ(FrontendState.JoystickPresent, 1);
+    struct
+    {
+        uint32_t Min;
+        int Position, Right, Left;
+    } cases[] = {{0, 52428, 1, 0}, {0, 52427, 0, 0},    {0, 13107, 0, 1},
+                 {0, 13108, 0, 0}, {1000, 14107, 0, 1}, {1000, 14108, 0, 0}};
+    for (const auto& c : cases)
+    {
+        FrontendState.JoystickXMin = FrontendState.JoystickYMin = c.Min;
+        testMoveJoystick((int16_t)(c.Position - 32768), (int16_t)(c.Position - 32768));
+        int seen[] = {isJoystickActive(1), isJoystickActive(2), isJoystickActive(4),
+                      isJoystickActive(8)};
+        EXPECT_THAT(seen, testing::ElementsAre(c.Right, c.Left, c.Right, c.Left)) << c.Position;
+    }
+    testMoveJoystick(0, 0);
+    testJoystickButton(2, 1);
+    for (int code : {16, 32, 64, 128, 0, 3, 255})
+        EXPECT_EQ(isJoystickActive(code) != 0, code == 32) << code;
+    testDetachJoystick();
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 3; i++, testAdvanceClock(platformCounterFrequency() / 2))
+        for (int read = 0; read < 8; read++) EXPECT_EQ(isJoystickActive(4), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error reading joystick!\nError reading joystick!\n");
 }
 
 TEST(MainLoop, CatchesUpAfterABlockedTickAndEndsOnEveryQuitPath)

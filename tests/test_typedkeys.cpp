@@ -88,3 +88,28 @@ TEST_F(XvfbTest, KeysAreTypedIntoTheFocusedWindowAfterTheWait)
                                 "down A\nup A\ndown Left\nup Left\ndown F1\nup F1\n"
                                 "down Return\nup Return\ndown Space\nup Space\ndown Escape\n");
 }
+
+// A game keeps the system screen saver away, and afterwards it is as the owner left it.
+TEST_F(XvfbTest, ScreenSaverIsSuspendedDuringAGameAndPutBackAsItWas)
+{
+    ASSERT_EQ(platformSetScreenSaverTimeout(1), 1); // its activity shows within the test
+    platformSuspendScreenSaver();
+    pause(2000);
+    EXPECT_EQ(platformScreenSaverState(), 0);
+    platformResumeScreenSaver();
+    pause(2000);
+    EXPECT_EQ(platformScreenSaverState(), 1);
+    // Switched off by the owner: still off after a game.
+    platformSetScreenSaverTimeout(0);
+    Emulator emu;
+    emu.ExecPath = TestPrograms.substr(0, TestPrograms.size() - 1);
+    emu.Executable = "argrecorder";
+    Game game;
+    game.Name = "x";
+    game.EmulatorIndex = 0;
+    EmulatorTable.assign(1, &emu);
+    EXPECT_EQ(launchGame(&game, nullptr), 1);
+    pause(1500);
+    EXPECT_EQ(platformScreenSaverState(), 3);
+    EmulatorTable.clear();
+}
