@@ -208,3 +208,29 @@ TEST_F(MainScreen, ArtworkABadPictureDrawsNothingAndIsToldOnceAndTheBudgetIsKept
     EXPECT_NE(stderrOf([&] { EXPECT_EQ(loadArtwork(good, "snap", ""), nullptr); }).find("memory"),
               std::string::npos);
 }
+
+// The owner changes artwork while the front end runs: the next draw shows what is on disk now,
+// and the cache gives up the least recently used picture first.
+TEST_F(MainScreen, ArtworkChangedOnDiskAndTheCacheOrder)
+{
+    Game* game = addGame("game");
+    auto width = [&] { return loadArtwork(game, "snap", "default.png")->Width; };
+    writePicture("snap/default.png", 8, 8, 0x0000FF);
+    EXPECT_EQ(width(), 8);
+    writePicture("snap/game.png", 9, 9, 0x00FF00);
+    EXPECT_EQ(width(), 9) << "added";
+    writePicture("snap/game.png", 10, 10, 0xFF0000);
+    EXPECT_EQ(width(), 10) << "replaced";
+    fs::remove("snap/game.png");
+    EXPECT_EQ(width(), 8) << "removed";
+
+    for (const char* name : {"a", "b", "c"})
+        writePicture(std::string("snap/") + name + ".png", 100, 100, 0);
+    PictureCache.Budget = 2 * 100 * 100 * 4 + 8 * 8 * 4; // two of them and the default
+    for (const char* name : {"a", "b", "a", "c"}) loadArtwork(addGame(name), "snap", "");
+    int64_t misses = PictureCache.Misses;
+    loadArtwork(findGame("a"), "snap", "");
+    EXPECT_EQ(PictureCache.Misses, misses); // b went, a stayed
+    loadArtwork(findGame("b"), "snap", "");
+    EXPECT_EQ(PictureCache.Misses, misses + 1);
+}
