@@ -8,9 +8,10 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-// Pieces of a template: the game's texts and plain words. Quotes and backslashes of the
-// template's own are left out, since those are the template's to mean as it likes.
-static const char* const Pieces[] = {"%d", "%f", "%p", "%r", "-x", "a", "%%", "%a", ".", "/"};
+// Pieces of a template: the game's texts, plain words and a backslash. Quotes of the template's
+// own are left out, and so is a backslash written right before its closing quote: those are
+// the template's to mean as it likes.
+static const char* const Pieces[] = {"%d", "%f", "%p", "%r", "-x", "a", "%%", "%a", "/", "\\"};
 const size_t PieceCount = sizeof(Pieces) / sizeof(Pieces[0]);
 
 // What a piece puts into the argument once the line is split.
@@ -51,8 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string prefix = "emu " + pickPieces(input, nullptr, game) + " ";
     emulator.CmdLine = prefix;
     size_t before = platformSplitCommandLine(expandCmdLine(&emulator, &game)).size();
-    emulator.CmdLine +=
-        "%q" + pickPieces(input, &meant, game) + "%q " + pickPieces(input, nullptr, game);
+    std::string quoted = pickPieces(input, &meant, game);
+    if (!quoted.empty() && quoted.back() == '\\') quoted += "/", meant += "/";
+    emulator.CmdLine += "%q" + quoted + "%q " + pickPieces(input, nullptr, game);
     std::vector<std::string> arguments = platformSplitCommandLine(expandCmdLine(&emulator, &game));
     require(arguments.size() > before && arguments[before] == meant,
             "the quoted part of \"" + emulator.CmdLine + "\" did not come back whole");
