@@ -385,3 +385,10 @@ TEST_F(Artwork, TheBackgroundIsBackPngOrTheViewsColour)
     EXPECT_EQ(platformGetPixel(Screen, 1023, 767), 0xABCDEFu);
     freeArtwork();
 }
+
+TEST_F(Artwork, ProgressiveJpegTooLargeIsRefusedFromItsFrameHeader)
+{
+    std::string why, header("\xFF\xD8\xFF\xC2\x00\x0B\x08\xEA\x60\xEA\x60\x01\x01\x11\x00", 15);
+    EXPECT_EQ(decodePicture(header, 1, DefaultPictureBudget, why), nullptr);
+    EXPECT_EQ(why, "60000x60000 pixels are more than the memory kept for pictures");
+}
