@@ -66,9 +66,16 @@ static int fitsLimit(int64_t width, int64_t height, int64_t byteLimit, std::stri
     return 0;
 }
 
+// Markers followed by a length. FreeImage lets the decoder go on after a marker it does not
+// know, from the byte after it, so every other marker stands alone.
+static int hasLength(int64_t marker)
+{
+    return (marker >= 0xC0 && marker <= 0xCF) || (marker >= 0xDA && marker <= 0xDD) ||
+           (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE;
+}
+
 // The size in a JPEG's frame header, found the way the decoder walks the markers: bytes before
-// a 0xFF and 0xFF fill bytes are passed over; RSTn, SOI, EOI and TEM have no length. 0 when
-// the bytes end before a frame header.
+// a 0xFF and 0xFF fill bytes are passed over. 0 when the bytes end before a frame header.
 static int readJpegFrame(const std::string& bytes, int64_t& width, int64_t& height)
 {
     auto at = [&](size_t i) { return (int64_t)(uint8_t)bytes[i]; };
@@ -81,8 +88,8 @@ static int readJpegFrame(const std::string& bytes, int64_t& width, int64_t& heig
             continue;
         }
         i += 2;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) continue;
-        int frame = (marker & 0xF0) == 0xC0 && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (!hasLength(marker)) continue;
+        int frame = marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame && i + 7 > bytes.size()) return 0;
         if (frame)
         {
