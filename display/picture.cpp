@@ -58,6 +58,51 @@ static FIBITMAP* to32Bits(FIBITMAP* decoded)
     return converted;
 }
 
+static int fitsLimit(int64_t width, int64_t height, int64_t byteLimit, std::string& why)
+{
+    if (width * height * 4 <= byteLimit) return 1;
+    why = std::to_string(width) + "x" + std::to_string(height) +
+          " pixels are more than the memory kept for pictures";
+    return 0;
+}
+
+// Markers followed by a length. FreeImage lets the decoder go on after a marker it does not
+// know, from the byte after it, so every other marker stands alone.
+static int hasLength(int64_t marker)
+{
+    return (marker >= 0xC0 && marker <= 0xCF) || (marker >= 0xDA && marker <= 0xDD) ||
+           (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE;
+}
+
+// The size in a JPEG's frame header, found the way the decoder walks the markers: bytes before
+// a 0xFF and 0xFF fill bytes are passed over. 0 when the bytes end before a frame header.
+static int readJpegFrame(const std::string& bytes, int64_t& width, int64_t& height)
+{
+    auto at = [&](size_t i) { return (int64_t)(uint8_t)bytes[i]; };
+    for (size_t i = 2; i + 1 < bytes.size();)
+    {
+        int64_t marker = at(i + 1);
+        if (at(i) != 0xFF || marker == 0xFF || marker == 0)
+        {
+            i++;
+            continue;
+        }
+        i += 2;
+        if (!hasLength(marker)) continue;
+        int frame = marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && i + 7 > bytes.size()) return 0;
+        if (frame)
+        {
+            height = at(i + 3) << 8 | at(i + 4);
+            width = at(i + 5) << 8 | at(i + 6);
+            return 1;
+        }
+        if (i + 2 > bytes.size()) return 0;
+        i += (size_t)(at(i) << 8 | at(i + 1));
+    }
+    return 0;
+}
+
 static FIBITMAP* decodeBitmap(FIMEMORY* memory, int jpeg, int64_t byteLimit, std::string& why)
 {
     FREE_IMAGE_FORMAT format = jpeg ? FIF_JPEG : FIF_PNG;
@@ -68,12 +113,7 @@ static FIBITMAP* decodeBitmap(FIMEMORY* memory, int jpeg, int64_t byteLimit, std
         why = decoderSays(jpeg ? "not a JPEG picture" : "not a PNG picture");
         return nullptr;
     }
-    if (width * height * 4 > byteLimit)
-    {
-        why = std::to_string(width) + "x" + std::to_string(height) +
-              " pixels are more than the memory kept for pictures";
-        return nullptr;
-    }
+    if (!fitsLimit(width, height, byteLimit, why)) return nullptr;
     FIBITMAP* decoded = FreeImage_LoadFromMemory(format, memory, flags);
     FIBITMAP* converted = decoded ? to32Bits(decoded) : nullptr;
     if (!converted) why = decoderSays("the picture could not be decoded");
@@ -89,6 +129,12 @@ Picture* decodePicture(const std::string& bytes, int jpeg, int64_t byteLimit, st
         why = "the file is empty";
         return nullptr;
     }
+    // FreeImage starts the decoder even to read a header, and for a progressive JPEG the decoder
+    // then takes memory for every coefficient of the picture: gigabytes for a file of a few
+    // bytes that claims 60000x60000 pixels. Such a picture is refused before that.
+    int64_t width = 0, height = 0;
+    if (jpeg && readJpegFrame(bytes, width, height) && !fitsLimit(width, height, byteLimit, why))
+        return nullptr;
     FIMEMORY* memory = FreeImage_OpenMemory((BYTE*)bytes.data(), (DWORD)bytes.size());
     if (!memory) return nullptr;
     FIBITMAP* bitmap = decodeBitmap(memory, jpeg, byteLimit, why);

@@ -46,7 +46,8 @@ std::string buildCommandLine(const std::string& execPath, const std::string& exe
 }
 
 // The template filled in, with a mark on every byte that a game's text put there: the game's
-// bytes are the ones that must reach the emulator unchanged.
+// bytes are the ones that must reach the emulator unchanged. The template's backslashes that a
+// game's text follows are marked too (see append).
 struct Expansion
 {
     std::string Text;
@@ -55,6 +56,12 @@ struct Expansion
 
 static void append(Expansion& expansion, const std::string& text, bool fromGame)
 {
+    // Backslashes the template wrote before a game's text were not written before a quote;
+    // a text that is empty or all backslashes brings them before one, where they must stay
+    // literal like the game's own (%q\%p%q with an empty folder).
+    if (fromGame)
+        for (size_t k = expansion.Text.size(); k > 0 && expansion.Text[k - 1] == '\\'; k--)
+            expansion.FromGame[k - 1] = true;
     expansion.Text += text;
     expansion.FromGame.insert(expansion.FromGame.end(), text.size(), fromGame);
 }
@@ -82,8 +89,9 @@ static void appendToken(Expansion& expansion, char token, const Game* game)
 // a game's text could otherwise end or open the template's quoting: a file name ending in a
 // backslash would swallow the closing quote and let the rest of the name become options. A
 // game's double quote becomes an escaped one; a game's backslashes before a template quote
-// are doubled; before a game's quote every backslash is doubled, since the template cannot
-// have meant to escape a quote it never wrote. Backslashes elsewhere stay single.
+// are doubled, and so are the template's own that a game's text followed; before a game's quote
+// every backslash is doubled, since the template cannot have meant to escape a quote it never
+// wrote. Backslashes elsewhere stay single.
 static std::string protectGameTexts(const Expansion& expansion)
 {
     const std::string& text = expansion.Text;

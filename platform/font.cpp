@@ -6,7 +6,16 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+// GCC tells of AddressSanitizer by a macro, clang only by a feature test.
 #if defined(__SANITIZE_ADDRESS__)
+#define TORVANELL_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TORVANELL_LEAK_CHECKED 1
+#endif
+#endif
+
+#if defined(TORVANELL_LEAK_CHECKED)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -36,11 +45,11 @@ const int MaxPixelHeight = 540;
 // leak checker of the sanitizer build is told to look away from that one load.
 static int startFontconfig()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TORVANELL_LEAK_CHECKED)
     __lsan_disable();
 #endif
     int started = FcInit();
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TORVANELL_LEAK_CHECKED)
     __lsan_enable();
 #endif
     return started;

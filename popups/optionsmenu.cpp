@@ -201,8 +201,6 @@ static const struct
     {"Display Maximum Coin Slots", &MameFilter::MaxCoins},
 };
 
-const int MameToggleCount = sizeof MameToggleRows / sizeof MameToggleRows[0];
-
 MenuNode buildMameFilterMenu(const MameFilter& filter)
 {
     MenuNode menu = newMenuNode("Choose MAME Filters", 0);

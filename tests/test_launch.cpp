@@ -144,6 +144,9 @@ TEST_F(LaunchTest, BackslashesInNamesCannotRegroupTheArguments)
     Entry.Name = "\"q";
     Emu.CmdLine = "%q\\%f%q";
     EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "\\\"q"}));
+    Emu.CmdLine = "%q\\%p%q -x"; // an empty folder brings the template's backslash to the quote
+    Entry.RomDirectory = "";
+    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "\\", "-x"}));
 }
 
 TEST_F(LaunchTest, AnyTextBetweenQuotesComesBackAsOneArgument)

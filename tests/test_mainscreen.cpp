@@ -234,3 +234,17 @@ TEST_F(MainScreen, ArtworkChangedOnDiskAndTheCacheOrder)
     loadArtwork(findGame("b"), "snap", "");
     EXPECT_EQ(PictureCache.Misses, misses + 1);
 }
+
+// The decoder would take memory for every pixel before our limit is checked; the second has a
+// marker the decoder does not know before its frame.
+TEST(Pictures, ProgressiveJpegTooLargeIsRefusedFromItsFrameHeader)
+{
+    for (std::string start :
+         {std::string("\xFF\xD8\xFF\xC2"), std::string("\xFF\xD8\xFF\x63\xFF\xC2")})
+    {
+        std::string why,
+            header = start + std::string("\x00\x0B\x08\xEA\x60\xEA\x60\x01\x01\x11\x00", 11);
+        EXPECT_EQ(decodePicture(header, 1, DefaultPictureBudget, why), nullptr);
+        EXPECT_EQ(why, "60000x60000 pixels are more than the memory kept for pictures");
+    }
+}
