@@ -14,37 +14,21 @@ static Names visible()
     return names;
 }
 
-class Filters : public testing::Test
+TEST(Filters, ZipFilesMarkTheFirstGameOfThatExactNameAndTheOrderIsByBytes)
 {
-protected:
-    void SetUp() override
-    {
-        FrontendState.CurrentEmulator = -1;
-    }
-    void TearDown() override
-    {
-        resetCatalogue();
-    }
-};
-
-TEST_F(Filters, ZipFilesMarkTheFirstGameOfThatExactNameAndTheOrderIsByBytes)
-{
+    FrontendState.CurrentEmulator = -1;
     fs::path one = freshDirectory("zips1"), two = freshDirectory("zips2");
     for (const char* zip : {"pacman.zip", "DKONG.zip", "galaga.ZIP", "a.zip"}) touch(one / zip);
     fs::create_directory(two / "1942.zip");
     addMame("/nowhere;;" + one.string() + ";" + two.string() + ";" + (one / "a.zip").string());
     addEmulator("Other");
-    // Names, then whether each is found; the second pacman and the other emulator's are not.
     for (const char* name : {"pacman", "pacman", "dkong", "galaga", "1942", "pac", "a"})
         addGame(name);
-    addGame("pacman", 1)->Available = 0;
+    addGame("pacman", 1)->Available = 0; // other emulators are left alone
     markAvailableGames(0);
     std::string available;
     for (const Game* game : AllGames) available += std::to_string(game->Available);
     EXPECT_EQ(available, "10011010");
-    EmulatorTable[0]->RomPath = "";
-    markAvailableGames(0);
-    EXPECT_EQ(AllGames[0]->Available, 0);
 
     resetCatalogue();
     addEmulator("Any");
@@ -52,75 +36,60 @@ TEST_F(Filters, ZipFilesMarkTheFirstGameOfThatExactNameAndTheOrderIsByBytes)
         addGame(name);
     sortAllGames();
     EXPECT_EQ(visible(), (Names{"", "Zork", "Zork", "abc", "abcd", "alpha", "\xe9t\xe9"}));
+    resetCatalogue();
 }
 
-// Rows: missing, vertical, horizontal, clones, Neo-Geo, not Neo-Geo, vector, raster, then the
-// least and most players, buttons and coins, and the controller types.
-TEST_F(Filters, MameFiltersAsTheMenuSetsThem)
+// Filter fields: missing, vertical, horizontal, clones, Neo-Geo, other, vector, raster, then
+// the least and most players, buttons and coins, and the controller types. Games: 2 and 1
+// players, Neo-Geo and NeoGeo, vertical raster, horizontal vector, missing, a clone, a clone of
+// the missing game, an orphan and a BIOS.
+TEST(Filters, MameFiltersAsTheMenuSetsThem)
 {
+    FrontendState.CurrentEmulator = -1;
     addMame();
-    auto input = [](Game* game, int players, int buttons, int coins, int control)
+    for (const char* name : {"2", "1", "n", "N", "v", "h", "m", "c", "cm", "o", "b"}) addGame(name);
+    AllGames[0]->Input = std::make_unique<InputInfo>(InputInfo{2, 4, 2, 1});
+    AllGames[1]->Input = std::make_unique<InputInfo>(InputInfo{1, 0, 1, 8});
+    AllGames[2]->RomOf = "neogeo";
+    AllGames[3]->RomOf = "NeoGeo";
+    AllGames[4]->Video = std::make_unique<VideoInfo>(VideoInfo{"raster", 1, 0, 0});
+    AllGames[5]->Video = std::make_unique<VideoInfo>(VideoInfo{"vector", 2, 0, 0});
+    AllGames[6]->Available = 0;
+    for (auto [clone, parent] : {std::pair{7, 0}, {8, 6}})
     {
-        game->Input = std::make_unique<InputInfo>(
-            InputInfo{(int16_t)players, (int16_t)buttons, (int16_t)coins, (uint16_t)control});
-    };
-    auto video = [](Game* game, const char* screen, int orientation) {
-        game->Video = std::make_unique<VideoInfo>(VideoInfo{screen, (uint16_t)orientation, 0, 0});
-    };
-    input(addGame("two"), 2, 4, 2, 1);
-    input(addGame("one"), 1, 0, 1, 8);
-    addGame("neo")->RomOf = "neogeo";
-    addGame("neo-case")->RomOf = "NeoGeo";
-    video(addGame("vert-raster"), "raster", 1);
-    video(addGame("horiz-vector"), "vector", 2);
-    addGame("missing")->Available = 0;
-    for (auto [name, parent] : {std::pair{"clone", 0}, {"clone-of-missing", 6}})
-    {
-        addGame(name)->Parent = AllGames[parent];
-        AllGames.back()->CloneOf = AllGames[parent]->Name;
+        AllGames[clone]->Parent = AllGames[parent];
+        AllGames[clone]->CloneOf = AllGames[parent]->Name;
     }
-    addGame("orphan")->CloneOf = "gone";
-    addGame("bios")->NotRunnable = 1;
-    Names rest = {"neo", "neo-case", "vert-raster", "horiz-vector", "clone"};
-    auto with = [](Names names, const std::string& first)
-    {
-        names.insert(names.begin(), first);
-        return names;
+    AllGames[9]->CloneOf = "gone";
+    AllGames[10]->NotRunnable = 1;
+    const std::pair<MameFilter, std::string> cases[] = {
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2 1 n N v h c"},
+        {{1, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2 1 n N v h m c cm o"},
+        {{0, 1, 1, 0, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2 1 n N v h"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 127}, "1 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 2, 2, 0, 8, 0, 8, 127}, "2 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 4, 4, 0, 8, 127}, "2 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 1, 127}, "1 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 2, 2, 127}, "2 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, -1, 8, 8}, "1 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 1}, "2 n N v h c"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 0}, "n N v h c"},
+        {{0, 1, 1, 1, 1, 0, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "n"},
+        {{0, 1, 1, 1, 0, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2 1 N v h c"},
+        {{0, 0, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 0, 8, 127}, "2 1 n N c"},
+        {{0, 1, 0, 1, 1, 1, 1, 0, 0, 8, 0, 8, 0, 8, 127}, "2 1 n N c"},
     };
-    struct
+    for (const auto& [filter, shown] : cases)
     {
-        MameFilter Filter;
-        Names Shown;
-    } cases[] = {
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, with(with(rest, "one"), "two")},
-        {{1, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two", "one", "neo", "neo-case", "vert-raster", "horiz-vector", "missing", "clone",
-          "clone-of-missing", "orphan"}},
-        {{0, 1, 1, 0, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two", "one", "neo", "neo-case", "vert-raster", "horiz-vector"}},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 127}, with(rest, "one")},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 2, 2, 0, 8, 0, 8, 127}, with(rest, "two")},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 4, 4, 0, 8, 127}, with(rest, "two")},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 1, 127}, with(rest, "one")},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 2, 2, 127}, with(rest, "two")},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, -1, 8, 8}, with(rest, "one")},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 0}, rest},
-        {{0, 1, 1, 1, 1, 0, 1, 1, 0, 8, 0, 8, 0, 8, 127}, {"neo"}},
-        {{0, 1, 1, 1, 0, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two", "one", "neo-case", "vert-raster", "horiz-vector", "clone"}},
-        {{0, 0, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two", "one", "neo", "neo-case", "clone"}},
-        {{0, 1, 0, 1, 1, 1, 1, 0, 0, 8, 0, 8, 0, 8, 127},
-         {"two", "one", "neo", "neo-case", "clone"}},
-    };
-    for (const auto& c : cases)
-    {
-        *EmulatorTable[0]->MameFilter = c.Filter;
-        EXPECT_EQ(visible(), c.Shown) << &c - cases;
+        *EmulatorTable[0]->MameFilter = filter;
+        std::string names;
+        for (const std::string& name : visible()) names += (names.empty() ? "" : " ") + name;
+        EXPECT_EQ(names, shown) << &filter - &cases[0].first;
     }
+    resetCatalogue();
 }
 
-TEST_F(Filters, NameCodesAndTheChosenEmulator)
+TEST(Filters, NameCodesAndTheChosenEmulator)
 {
     Emulator* genesis = addEmulator("Genesis");
     genesis->UseGoodFilters = 1;
@@ -134,16 +103,16 @@ TEST_F(Filters, NameCodesAndTheChosenEmulator)
     }
     addGame("hand-listed"); // no name codes at all
     addGame("hidden-game", 1);
-    NameCodeFilter& codes = *genesis->NameCodeFilter;
     FrontendState.CurrentEmulator = 0;
     EXPECT_EQ(visible(), (Names{"Clean", "hand-listed"}));
-    codes.Flags[30] = codes.Flags[9] = 1; // USA and verified: both codes must be shown
+    genesis->NameCodeFilter->Flags[30] = genesis->NameCodeFilter->Flags[9] = 1; // USA, verified
     EXPECT_EQ(visible(), (Names{"Clean", "Puzzle (U)", "Puzzle (U) [!]", "hand-listed"}));
-    codes.Flags[30] = 0;
+    genesis->NameCodeFilter->Flags[30] = 0; // both codes must be shown
     EXPECT_EQ(visible(), (Names{"Clean", "hand-listed"}));
     FrontendState.CurrentEmulator = 1; // left out of "All", still shown on its own
     EXPECT_EQ(visible(), (Names{"hidden-game"}));
     FrontendState.CurrentEmulator = -1;
     EXPECT_EQ(visible(), (Names{"Clean", "other Clean", "other Puzzle (U)", "other Puzzle (U) [!]",
                                 "hand-listed"}));
+    resetCatalogue();
 }
