@@ -8,12 +8,12 @@
 
 #include <csignal>
 
-static const std::string Recorder = TestPrograms + "argrecorder";
+using Args = std::vector<std::string>;
 
-class LaunchTest : public InFreshDirectory
+class Launch : public InFreshDirectory
 {
 protected:
-    fs::path EmuDir, Record;
+    std::string EmuDir;
     Emulator Emu;
     Game Entry;
 
@@ -22,55 +22,44 @@ protected:
         InFreshDirectory::SetUp();
         startTestPlatform();
         unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
-        EmuDir = Dir / "emu";
+        EmuDir = (Dir / "emu").string();
         fs::create_directories(EmuDir);
-        fs::copy_file(Recorder, EmuDir / "recorder");
-        Record = Dir / "record";
-        setenv("ARGRECORDER_OUT", Record.c_str(), 1);
+        fs::copy_file(TestPrograms + "argrecorder", EmuDir + "/recorder");
+        setenv("ARGRECORDER_OUT", (Dir / "record").c_str(), 1);
         FrontendSettings.SendKeys = 0;
-        FrontendSettings.SendKeyWait = 6;
-        FrontendSettings.SendKeyInterval = 500;
         FrontendSettings.DebugCmdLine.reset();
-        Emu.ExecPath = EmuDir.string();
-        Emu.Executable = "recorder";
-        Emu.CmdLine = "%f";
+        std::tie(Emu.ExecPath, Emu.Executable, Emu.CmdLine) =
+            std::make_tuple(EmuDir, "recorder", "%f");
         EmulatorTable.assign(1, &Emu);
         Entry.Name = "game.zip";
     }
     void TearDown() override
     {
         EmulatorTable.clear();
-        for (const char* name : {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH"})
-            unsetenv(name);
+        unsetenv("ARGRECORDER_OUT");
         InFreshDirectory::TearDown();
     }
     // The recorded working directory and arguments of the run.
-    std::vector<std::string> launch(int* exitCode = nullptr)
+    Args launch(int* exitCode = nullptr)
     {
         int code = -1;
         EXPECT_EQ(launchGame(&Entry, exitCode ? exitCode : &code), 1);
-        std::vector<std::string> record = readRecord(Record);
-        fs::remove(Record);
+        Args record = readRecord(Dir / "record");
+        fs::remove(Dir / "record");
         return record;
     }
 };
 
-TEST_F(LaunchTest, TemplateTokensAndTheCommandLine)
+TEST_F(Launch, TemplateTokensAndTheCommandLine)
 {
-    const std::pair<const char*, const char*> stripped[] = {
-        {"Puzzle (U) [!].zip", "Puzzle (U) [!]"},
-        {"game.tar.gz", "game.tar"},
-        {"photo.jpeg", "photo.jpeg"},
-        {"trailing.", "trailing"}};
-    for (auto [name, result] : stripped) EXPECT_EQ(stripExtension(name), result);
-
-    Entry = Game{};
-    Entry.Description = "Big Game";
-    Entry.RomDirectory = "/roms";
-    Entry.Name = "big.zip";
-    const std::pair<const char*, const char*> templates[] = {
-        {"%d|%f|%p|%q|%r|%%|%D|%x|%", "Big Game|big.zip|/roms|\"|big|%|D|x|"}, {"", "big.zip"}};
-    for (auto [line, expanded] : templates)
+    for (auto [name, stripped] : {std::pair{"Puzzle (U) [!].zip", "Puzzle (U) [!]"},
+                                  {"game.tar.gz", "game.tar"},
+                                  {"photo.jpeg", "photo.jpeg"}})
+        EXPECT_EQ(stripExtension(name), stripped);
+    std::tie(Entry.Description, Entry.RomDirectory, Entry.Name) =
+        std::make_tuple("Big", "/roms", "b.zip");
+    for (auto [line, expanded] :
+         {std::pair{"%d|%f|%p|%q|%r|%%|%D|%x|%", "Big|b.zip|/roms|\"|b|%|D|x|"}, {"", "b.zip"}})
     {
         Emu.CmdLine = line;
         EXPECT_EQ(expandCmdLine(&Emu, &Entry), expanded);
@@ -78,38 +67,36 @@ TEST_F(LaunchTest, TemplateTokensAndTheCommandLine)
     Entry.Name = "100%f%q"; // what a token inserts is not expanded again
     Emu.CmdLine = "-x %f";
     EXPECT_EQ(expandCmdLine(&Emu, &Entry), "-x 100%f%q");
-
     EXPECT_EQ(buildCommandLine("", "mame", "-x"), "mame -x");
     EXPECT_EQ(buildCommandLine("/emu", "mame -rompath r", "a"), "/emu/mame -rompath r a");
-    fs::create_directory(Dir / "My Emulators");
-    touch(Dir / "My Emulators" / "emu");
-    EXPECT_EQ(buildCommandLine((Dir / "My Emulators").string(), "emu", "a"),
-              "\"" + (Dir / "My Emulators" / "emu").string() + "\" a");
+    fs::create_directory("My Emulators");
+    touch("My Emulators/emu");
+    EXPECT_EQ(buildCommandLine("My Emulators", "emu", "a"), "\"My Emulators/emu\" a");
 }
 
 // A name ending in a backslash must not swallow the closing quote and turn the rest of the
 // line into options.
-TEST_F(LaunchTest, ArgumentsExitCodesAndBackslashesThatCannotRegroupThem)
+TEST_F(Launch, ArgumentsAndExitCodes)
 {
     setenv("ARGRECORDER_EXIT", "3", 1);
     int code = -1;
-    Entry.Name = "pack -autoboot_script evil.lua \\";
-    Entry.Description = "ends in \\\"";
+    std::tie(Entry.Name, Entry.Description) =
+        std::make_tuple("pack -autoboot evil.lua \\", "in \\\"");
     Emu.CmdLine = "%q%f%q --desc %q%d%q";
-    EXPECT_EQ(launch(&code),
-              (std::vector<std::string>{EmuDir.string(), Entry.Name, "--desc", Entry.Description}));
+    EXPECT_EQ(launch(&code), (Args{EmuDir, Entry.Name, "--desc", Entry.Description}));
     EXPECT_EQ(code, 3);
+    unsetenv("ARGRECORDER_EXIT");
     Entry.Name = "\"q"; // a backslash the template puts before a name's quote stays one
     Emu.CmdLine = "%q\\%f%q";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "\\\"q"}));
-
+    EXPECT_EQ(launch(), (Args{EmuDir, "\\\"q"}));
     setenv("ARGRECORDER_CRASH", "1", 1);
     launch(&code);
+    unsetenv("ARGRECORDER_CRASH");
     EXPECT_EQ(code, 128 + SIGSEGV);
     EXPECT_TRUE(testMessageBoxes().empty());
 }
 
-TEST_F(LaunchTest, FailuresGiveTheBoxAndTheLogHoldsEveryRunAsOneLine)
+TEST_F(Launch, FailuresGiveTheBoxAndTheLogHoldsEveryRunAsOneLine)
 {
     FrontendSettings.DebugCmdLine = "1";
     writeText("log.txt", "earlier\n");
@@ -119,11 +106,10 @@ TEST_F(LaunchTest, FailuresGiveTheBoxAndTheLogHoldsEveryRunAsOneLine)
     int code = 12345;
     EXPECT_EQ(launchGame(&Entry, &code), 0);
     EXPECT_EQ(code, 12345);
-    std::string prefix = "Executing command line: " + EmuDir.string();
+    std::string run = "Executing command line: " + EmuDir;
     EXPECT_EQ(readText("log.txt"),
-              "earlier\n" + prefix + "/recorder two\\nlines\n" + prefix + "/missing two\\nlines\n");
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"Failed to execute [" + EmuDir.string() +
-                                                   "/missing two\nlines]!"});
+              "earlier\n" + run + "/recorder two\\nlines\n" + run + "/missing two\\nlines\n");
+    EXPECT_EQ(boxTexts(), Args{"Failed to execute [" + EmuDir + "/missing two\nlines]!"});
     Entry.EmulatorIndex = 1;
     EXPECT_EQ(launchGame(&Entry, nullptr), 0);
 
@@ -132,37 +118,29 @@ TEST_F(LaunchTest, FailuresGiveTheBoxAndTheLogHoldsEveryRunAsOneLine)
     testMessageBoxes().clear();
     fs::remove("log.txt");
     fs::create_directory("log.txt");
-    Entry.EmulatorIndex = 0;
-    Emu.Executable = "recorder";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "two\nlines"}));
+    std::tie(Entry.EmulatorIndex, Emu.Executable) = std::make_tuple(0, "recorder");
+    EXPECT_EQ(launch(), (Args{EmuDir, "two\nlines"}));
     std::signal(SIGCHLD, SIG_IGN);
-    EXPECT_EQ(runProgram(Recorder, "", &code, ""), 1);
-    EXPECT_EQ(runProgram(Recorder, "", nullptr, ""), 1);
+    EXPECT_EQ(runProgram(EmuDir + "/recorder", "", &code, ""), 1);
+    EXPECT_EQ(runProgram(EmuDir + "/recorder", "", nullptr, ""), 1);
     std::signal(SIGCHLD, SIG_DFL);
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"GetExitCodeProcess failed!"});
+    EXPECT_EQ(boxTexts(), Args{"GetExitCodeProcess failed!"});
 }
 
-TEST_F(LaunchTest, KeysWaitAndIntervalOnlyWhenSendKeysIsOn)
+TEST_F(Launch, KeysWaitAndIntervalOnlyWhenSendKeysIsOn)
 {
     testUseClock(1000); // milliseconds; sleeping advances them
-    struct
+    // Send keys, wait, interval, keys, then the time waited; nonsense waits nothing, not forever.
+    const std::tuple<int, int, int, const char*, int64_t> cases[] = {
+        {0, 6, 500, "51", 0}, {1, 6, 500, "51", 7000}, {1, 6, 500, "", 0}, {1, -5, -1, "1", 0}};
+    for (const auto& [sendKeys, wait, interval, keys, waited] : cases)
     {
-        int SendKeys, Wait, Interval;
-        const char* Keys;
-        int64_t Waited;
-    } cases[] = {{0, 6, 500, "51", 0},
-                 {1, 6, 500, "51", 6000 + 2 * 500},
-                 {1, 6, 500, "", 0},
-                 {1, -5, -1, "1", 0}}; // nonsense waits nothing rather than forever
-    for (const auto& c : cases)
-    {
-        FrontendSettings.SendKeys = c.SendKeys;
-        FrontendSettings.SendKeyWait = c.Wait;
-        FrontendSettings.SendKeyInterval = c.Interval;
-        Emu.SendKeys = c.Keys;
+        std::tie(FrontendSettings.SendKeys, FrontendSettings.SendKeyWait,
+                 FrontendSettings.SendKeyInterval, Emu.SendKeys) =
+            std::tie(sendKeys, wait, interval, keys);
         int64_t start = platformCounter();
         std::string said = stderrOf([&] { launch(); });
-        EXPECT_EQ(platformCounter() - start, c.Waited) << c.Keys;
-        EXPECT_TRUE(!c.Waited || said.find("keys are not typed") != std::string::npos) << said;
+        EXPECT_EQ(platformCounter() - start, waited) << keys;
+        EXPECT_TRUE(!waited || said.find("keys are not typed") != std::string::npos) << said;
     }
 }
