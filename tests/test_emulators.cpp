@@ -70,7 +70,8 @@ TEST(Emulators, ListSectionsAndFiltersWrittenBackInTheirOrder)
     saveEmulatorFilters();
     std::string text = readText(file);
     EXPECT_TRUE(text.starts_with("; kept\n"));
-    EXPECT_EQ(text.find("Spaced]"), std::string::npos); // no filters, no section
+    EXPECT_EQ(text.find("Spaced]"), std::string::npos);  // no filters, no section
+    EXPECT_EQ(text.find("[ Mame2]"), std::string::npos); // " Mame2" is written into [Mame2]
     EXPECT_EQ(keysOf(text, "Genesis"),
               "RomPath Executable RomFileExt IncludeInAll SendKeys UseGoodFilters ShowUSA "
               "ShowVerified ShowAlternates ShowAustralia ShowBadDumps ShowBetas ShowChina "

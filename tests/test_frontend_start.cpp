@@ -115,25 +115,6 @@ TEST_F(Startup, FailedStartsTellThePlayerAndLeaveTheConfigurationAlone)
     EXPECT_NE(readText("t.ini").find("MenuType=ListView"), std::string::npos);
 }
 
-// "Emulators=Hand, NES" is how a list is written by hand: " NES" must find [NES].
-TEST_F(Startup, AListedNameWithABlankFindsItsSection)
-{
-    fs::create_directories("nes");
-    touch("nes/Kid (U).nes");
-    std::string text = "[Settings]\nEmulators=Hand, NES\n[Hand]\nGame1=Zeta,zeta\n[NES]\n"
-                       "RomPath=nes\nRomFileExt=nes\nUseGoodFilters=1\nShowUSA=1\n";
-    useConfig("t.ini", text);
-    loadFrontendSettings();
-    ASSERT_EQ(loadCatalogue(), 1);
-    EXPECT_TRUE(findGame("Kid (U).nes", 1));
-    resetCatalogue();
-    EXPECT_EQ(run(text), 0); // the filters go back into [NES]
-    std::string saved = readText("t.ini");
-    EXPECT_EQ(saved.find("[ NES]"), std::string::npos);
-    EXPECT_EQ(saved.find("ShowUSA=1"), saved.rfind("ShowUSA="));
-    EXPECT_NE(saved.find("ShowVerified=0"), std::string::npos);
-}
-
 TEST_F(Startup, TheMameListIsCapturedOnceAndThenReused)
 {
     fs::copy_file(TestPrograms + "fakemame", "emu dir/fake mame");
