@@ -52,21 +52,17 @@ protected:
 
 TEST_F(Launch, TemplateTokensAndTheCommandLine)
 {
-    for (auto [name, stripped] : {std::pair{"Puzzle (U) [!].zip", "Puzzle (U) [!]"},
-                                  {"game.tar.gz", "game.tar"},
-                                  {"photo.jpeg", "photo.jpeg"}})
-        EXPECT_EQ(stripExtension(name), stripped);
-    std::tie(Entry.Description, Entry.RomDirectory, Entry.Name) =
-        std::make_tuple("Big", "/roms", "b.zip");
-    for (auto [line, expanded] :
-         {std::pair{"%d|%f|%p|%q|%r|%%|%D|%x|%", "Big|b.zip|/roms|\"|b|%|D|x|"}, {"", "b.zip"}})
+    EXPECT_EQ(stripExtension("game.tar.gz"), "game.tar");
+    EXPECT_EQ(stripExtension("photo.jpeg"), "photo.jpeg");
+    std::tie(Entry.Description, Entry.RomDirectory) = std::make_tuple("Big", "/roms");
+    auto expand = [&](const char* line, const char* name)
     {
-        Emu.CmdLine = line;
-        EXPECT_EQ(expandCmdLine(&Emu, &Entry), expanded);
-    }
-    Entry.Name = "100%f%q"; // what a token inserts is not expanded again
-    Emu.CmdLine = "-x %f";
-    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "-x 100%f%q");
+        std::tie(Emu.CmdLine, Entry.Name) = std::make_tuple(line, name);
+        return expandCmdLine(&Emu, &Entry);
+    };
+    EXPECT_EQ(expand("%d|%f|%p|%q|%r|%%|%D|%x|%", "b.zip"), "Big|b.zip|/roms|\"|b|%|D|x|");
+    EXPECT_EQ(expand("", "b.zip"), "b.zip");
+    EXPECT_EQ(expand("-x %f", "100%f%q"), "-x 100%f%q"); // what a token inserts stays as it is
     EXPECT_EQ(buildCommandLine("", "mame", "-x"), "mame -x");
     EXPECT_EQ(buildCommandLine("/emu", "mame -rompath r", "a"), "/emu/mame -rompath r a");
     fs::create_directory("My Emulators");
@@ -76,7 +72,7 @@ TEST_F(Launch, TemplateTokensAndTheCommandLine)
 
 // A name ending in a backslash must not swallow the closing quote and turn the rest of the
 // line into options.
-TEST_F(Launch, ArgumentsAndExitCodes)
+TEST_F(Launch, ArgumentsExitCodesFailuresAndTheLog)
 {
     setenv("ARGRECORDER_EXIT", "3", 1);
     int code = -1;
@@ -94,16 +90,15 @@ TEST_F(Launch, ArgumentsAndExitCodes)
     unsetenv("ARGRECORDER_CRASH");
     EXPECT_EQ(code, 128 + SIGSEGV);
     EXPECT_TRUE(testMessageBoxes().empty());
-}
 
-TEST_F(Launch, FailuresGiveTheBoxAndTheLogHoldsEveryRunAsOneLine)
-{
+    // A failed start gives the box; the log holds every run as one line.
     FrontendSettings.DebugCmdLine = "1";
     writeText("log.txt", "earlier\n");
     Entry.Name = "two\nlines";
+    Emu.CmdLine = "%f";
     launch();
     Emu.Executable = "missing";
-    int code = 12345;
+    code = 12345;
     EXPECT_EQ(launchGame(&Entry, &code), 0);
     EXPECT_EQ(code, 12345);
     std::string run = "Executing command line: " + EmuDir;
