@@ -55,27 +55,3 @@ TEST(RomScan, RomPathItemsFoldersAndHandListedGames)
     EXPECT_EQ(findNameIndex(NameIndex, "last")->Manufacturer, "Unknown");
     resetCatalogue();
 }
-
-TEST(RomScan, TwoRomFolderEmulatorsLoadSortedAndFiltered)
-{
-    startTestPlatform();
-    fs::path dir = freshDirectory();
-    fs::create_directories(dir / "gen");
-    fs::create_directories(dir / "sms");
-    for (const char* name : {"gen/Zany (U) [!].bin", "gen/Bravo (J).bin", "sms/Alpha (E).SMS"})
-        touch(dir / name);
-    useConfig(dir / "torvanell.ini",
-              "[Settings]\nEmulators=Genesis,Master System\n[Genesis]\nRomPath=" +
-                  (dir / "gen").string() +
-                  "\nRomFileExt=bin\nUseGoodFilters=1\nShowUSA=1\nShowVerified=1\n"
-                  "Game1=Hand Made,hand\n[Master System]\nRomPath=" +
-                  (dir / "sms").string() + "\nRomFileExt=sms\n");
-    resetCatalogue();
-    loadFrontendSettings();
-    ASSERT_EQ(loadCatalogue(), 1);
-    std::vector<std::string> shown;
-    for (const Game* game : VisibleGames) shown.push_back(game->Name);
-    EXPECT_EQ(shown, (std::vector<std::string>{"Alpha (E).SMS", "hand", "Zany (U) [!].bin"}));
-    resetCatalogue();
-    platformStop();
-}
