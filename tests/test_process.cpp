@@ -76,21 +76,3 @@ TEST_F(InFreshDirectory, ProcessesSplitByWindowsRulesRunWithoutAShellWhereAndAsT
     EXPECT_EQ(code, 128 + SIGTERM);
     unsetenv("ARGRECORDER_OUT");
 }
-
-TEST(TypeKeys, WithoutADisplayNothingIsTypedAndOneLineSaysSo)
-{
-    unsetenv("DISPLAY");
-    std::string said = stderrOf(
-        []
-        {
-            platformTypeKeyDown('5');
-            platformTypeKeyUp('5');
-            platformTypeKeyDown(0x70);
-        });
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("keys are not typed"), std::string::npos);
-    platformSuspendScreenSaver();
-    platformResumeScreenSaver();
-    platformResumeScreenSaver();
-    EXPECT_EQ(platformScreenSaverState(), -1);
-}
