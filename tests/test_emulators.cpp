@@ -32,18 +32,6 @@ static std::vector<std::string> emulatorFields()
     return fields;
 }
 
-TEST(Emulators, SplitListRunsTwoSplitsAtOnce)
-{
-    char first[] = ",,a b,,c", second[] = "x;y";
-    char *cursorA = nullptr, *cursorB = nullptr;
-    EXPECT_STREQ(splitList(first, ",", &cursorA), "a b");
-    EXPECT_STREQ(splitList(second, ";", &cursorB), "x");
-    EXPECT_STREQ(splitList(nullptr, ",", &cursorA), "c");
-    EXPECT_STREQ(splitList(nullptr, ";", &cursorB), "y");
-    EXPECT_EQ(splitList(nullptr, ",", &cursorA), nullptr);
-    EXPECT_EQ(splitListItems(",a;;b ,;c", ",;"), (std::vector<std::string>{"a", "b ", "c"}));
-}
-
 TEST(Emulators, ListSectionsAndFiltersWrittenBackInTheirOrder)
 {
     std::string file = useConfig(
