@@ -3,8 +3,6 @@
 #include "catalogue/mameinfo.h"
 #include "support.h"
 
-#include <set>
-
 using Lines = std::vector<std::string>;
 
 // Games of those names, indexed as the MAME list leaves them.
@@ -58,21 +56,8 @@ TEST(MameInfo, EntriesTheSkipAfterTextLinesAndKeywordsOutOfPlace)
     freeCatalogue();
 }
 
-TEST(MameInfo, RealFilesOfBothFormats)
+TEST(MameInfo, TheOlderBracketedHistoryFormatIsPassedOverQuietly)
 {
-    std::string path = TORVANELL_REALDATA "/infodat/messinfoREM.dat";
-    std::ifstream in(path, std::ios::binary);
-    std::set<std::string> names;
-    for (std::string line; std::getline(in, line);)
-        if (line.starts_with("$info=")) names.insert(line.substr(6, line.size() - 7));
-    makeGames(std::vector<std::string>(names.begin(), names.end()));
-    EXPECT_EQ(load(readText(path)), "");
-    EXPECT_EQ(std::count_if(AllGames.begin(), AllGames.end(),
-                            [](Game* game) { return !game->InfoLines.empty(); }),
-              314); // the $mame sets; the 50 $drv entries give none
-    EXPECT_EQ(linesOf("3do_m2").at(4), "Emulation: Preliminary"); // right after a text line
-
-    // The older bracketed history format holds no entries: passed over quietly.
     makeGames({"1942"});
     EXPECT_EQ(load(readText(TORVANELL_REALDATA "/infodat/history-mame035b8-1999.dat")), "");
     EXPECT_EQ(linesOf("1942"), Lines{});
