@@ -54,20 +54,12 @@ TEST(Settings, AHandWrittenFileIsReadAndTheExitSaveChangesOnlyItsOwnKeys)
         expected.replace(expected.find(from), strlen(from), to);
     EXPECT_EQ(readText(file), expected);
 
-    // An empty list leaves the selected game; a missing file gets the keys of the save; one
-    // that cannot be read keeps the defaults and is left alone.
+    // An empty list leaves the selected game; a missing file gets the keys of the save.
     useGames({});
     FrontendSettings.ConfigFile = (dir / "fresh.ini").string();
     saveFrontendSettings();
     EXPECT_EQ(readText(dir / "fresh.ini"), "[Settings]\nMenuType=ImageBrowser\nPreviewPictures="
                                            "ScreenShots\nSendKeys=1\nSendKeyWait=3\n"
                                            "SendKeyInterval=-250\nSkin=Plain\n");
-    fs::create_directory(dir / "adir.ini");
-    FrontendSettings.ConfigFile = (dir / "adir.ini").string();
-    loadFrontendSettings();
-    EXPECT_EQ(FrontendSettings.SkinName, "DefaultSkin");
-    useGames({"pacman"});
-    saveFrontendSettings();
-    EXPECT_TRUE(fs::is_empty(dir / "adir.ini"));
     useGames({});
 }
