@@ -1,27 +1,14 @@
-// The skin settings: each view's own section, and what the save writes.
+// What the skin save writes.
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "support.h"
 
-TEST_F(InFreshDirectory, SkinViewsReadTheirOwnSectionAndTheSaveWritesTheEditableValues)
+TEST_F(InFreshDirectory, TheSkinSaveWritesTheEditableValuesInOrderAndNothingElse)
 {
     FrontendSettings.SkinDir = "skins";
     FrontendSettings.SkinName = "Mine";
-    FrontendSettings.MenuType = 1;
     fs::create_directories("skins/Mine");
-    writeText("skins/Mine/skin.ini", "; my skin\n[Image]\nListWidth=200\nListRows=3\n"
-                                     "[settings]\nFontsize=-5\n[List]\nListWidth=600\n"
-                                     "ShowStatusBar=0\n[Sounds]\nStartup=start.wav\nError=\n");
-    loadSkin();
-    EXPECT_EQ(std::tie(Skin.Fontsize, Skin.ListWidth, Skin.ShowStatusBar, Skin.ListRows),
-              std::make_tuple(-5, 600, 0, 0));
-    EXPECT_EQ(Skin.Sounds.Startup, "start.wav");
-    EXPECT_FALSE(Skin.Sounds.Error);
     FrontendSettings.MenuType = 2;
-    loadSkin();
-    EXPECT_EQ(std::tie(Skin.ListWidth, Skin.ListRows, Skin.ShowStatusBar),
-              std::make_tuple(200, 3, 1));
-
     writeText("skins/Mine/skin.ini", "; my skin\n[Image]\nHighlightForecolor=0x00FF00\n");
     loadSkin();
     Skin.Fontface = "Liberation Serif";
