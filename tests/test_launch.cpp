@@ -13,7 +13,7 @@ using Args = std::vector<std::string>;
 class Launch : public InFreshDirectory
 {
 protected:
-    std::string EmuDir;
+    std::string EmuDir = TORVANELL_BINARY_DIR "/tests";
     Emulator Emu;
     Game Entry;
 
@@ -22,14 +22,11 @@ protected:
         InFreshDirectory::SetUp();
         startTestPlatform();
         unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
-        EmuDir = (Dir / "emu").string();
-        fs::create_directories(EmuDir);
-        fs::copy_file(TestPrograms + "argrecorder", EmuDir + "/recorder");
         setenv("ARGRECORDER_OUT", (Dir / "record").c_str(), 1);
         FrontendSettings.SendKeys = 0;
         FrontendSettings.DebugCmdLine.reset();
         std::tie(Emu.ExecPath, Emu.Executable, Emu.CmdLine) =
-            std::make_tuple(EmuDir, "recorder", "%f");
+            std::make_tuple(EmuDir, "argrecorder", "%f");
         EmulatorTable.assign(1, &Emu);
         Entry.Name = "game.zip";
     }
@@ -103,7 +100,7 @@ TEST_F(Launch, ArgumentsExitCodesFailuresAndTheLog)
     EXPECT_EQ(code, 12345);
     std::string run = "Executing command line: " + EmuDir;
     EXPECT_EQ(readText("log.txt"),
-              "earlier\n" + run + "/recorder two\\nlines\n" + run + "/missing two\\nlines\n");
+              "earlier\n" + run + "/argrecorder two\\nlines\n" + run + "/missing two\\nlines\n");
     EXPECT_EQ(boxTexts(), Args{"Failed to execute [" + EmuDir + "/missing two\nlines]!"});
     Entry.EmulatorIndex = 1;
     EXPECT_EQ(launchGame(&Entry, nullptr), 0);
@@ -113,11 +110,11 @@ TEST_F(Launch, ArgumentsExitCodesFailuresAndTheLog)
     testMessageBoxes().clear();
     fs::remove("log.txt");
     fs::create_directory("log.txt");
-    std::tie(Entry.EmulatorIndex, Emu.Executable) = std::make_tuple(0, "recorder");
+    std::tie(Entry.EmulatorIndex, Emu.Executable) = std::make_tuple(0, "argrecorder");
     EXPECT_EQ(launch(), (Args{EmuDir, "two\nlines"}));
     std::signal(SIGCHLD, SIG_IGN);
-    EXPECT_EQ(runProgram(EmuDir + "/recorder", "", &code, ""), 1);
-    EXPECT_EQ(runProgram(EmuDir + "/recorder", "", nullptr, ""), 1);
+    EXPECT_EQ(runProgram(EmuDir + "/argrecorder", "", &code, ""), 1);
+    EXPECT_EQ(runProgram(EmuDir + "/argrecorder", "", nullptr, ""), 1);
     std::signal(SIGCHLD, SIG_DFL);
     EXPECT_EQ(boxTexts(), Args{"GetExitCodeProcess failed!"});
 }
