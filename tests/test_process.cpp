@@ -35,28 +35,18 @@ TEST_F(InFreshDirectory, ProcessesSplitByWindowsRulesRunWithoutAShellWhereAndAsT
                                         "pwned);x", "*", ">redirect"}));
     EXPECT_FALSE(fs::exists(Dir / "emu dir" / "pwned") || fs::exists(Dir / "emu dir" / "redirect"));
     unsetenv("ARGRECORDER_EXIT");
-    // A relative program is found from our folder although it runs in its own; else on PATH.
+    // A relative program is found from our folder although it runs in its own.
     EXPECT_EQ(run("\"emu dir/bin/torvanell-recorder\"", "emu dir/bin"), 0);
     EXPECT_EQ(readRecord(record)[0], (Dir / "emu dir" / "bin").string());
-    std::string path = getenv("PATH");
-    setenv("PATH", ((Dir / "emu dir" / "bin").string() + ":" + path).c_str(), 1);
-    EXPECT_EQ(run("torvanell-recorder b"), 0);
-    setenv("PATH", path.c_str(), 1);
-    EXPECT_EQ(readRecord(record), (std::vector<std::string>{Dir.string(), "b"}));
     fs::remove(record);
 
     // An executable text without "#!" would be a shell script; it is not run through one.
     writeText("plain.txt", "echo started > started\n");
     fs::permissions("plain.txt", fs::perms::owner_all);
     writeText("notexec", "#!/bin/sh\n");
-    const std::pair<std::string, std::string> failures[] = {{"torvanell-recorder", ""},
-                                                            {(Dir / "emu dir").string(), ""},
-                                                            {Recorder, "plain.txt"},
-                                                            {(Dir / "notexec").string(), ""},
-                                                            {(Dir / "plain.txt").string(), ""},
-                                                            {"  ", ""}};
-    for (const auto& [commandLine, dir] : failures)
-        EXPECT_EQ(run(commandLine, dir), -1) << commandLine << " in " << dir;
+    for (const char* program : {"torvanell-recorder", "\"emu dir\"", "notexec", "plain.txt", "  "})
+        EXPECT_EQ(run(program), -1) << program;
+    EXPECT_EQ(run(Recorder, "plain.txt"), -1);
     EXPECT_EQ(run(Recorder, "", "no such dir/out.txt"), -1);
     EXPECT_FALSE(fs::exists("started") || fs::exists(record));
 
