@@ -78,9 +78,6 @@ TEST(MameList, ReadingErrorsAndLinesLongerThanAReadBlock)
     ASSERT_EQ(loadMameList(path, 0), 1);
     EXPECT_EQ(AllGames.size(), 2u);
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"Parse error at line 6:\nunclosed token\n"});
-    path = writeList("warned", "warning: no ini\n<mame><game name=\"d\"/></mame>\n");
-    EXPECT_EQ(stderrOf([&] { ASSERT_EQ(loadMameList(path, 0), 1); }),
-              path + ": skipped 1 line(s) of text before the list\n");
     path = (freshDirectory("missing") / "mame.lst").string();
     EXPECT_EQ(stdoutOf([&] { EXPECT_EQ(loadMameList(path, 0), 0); }),
               "Error opening file: [" + path + "]\n");
