@@ -13,9 +13,7 @@ TEST(RomScan, NameCodesOfMadeAndRealNames)
          {0, 1, 2, 3, 4, 5, 6, 7, 8, 27}},
         {"Game (u) (j) [T (Unl) (Unk)", {8, 11, 32}}, // letter case counts
         {"Hang-On & Safari Hunt (UK) [!]", {9, 31}},
-        {"Head Buster (J) [T+Eng.99_Chris Covell]", {8, 24}},
         {"Asterix and the Great Rescue (E) (M5) [!]", {9, 10, 16}},
-        {"SMS BIOS V3.4 (Hang-On) (F) [!]", {9, 17}},
     };
     for (const auto& [name, rows] : cases)
     {
