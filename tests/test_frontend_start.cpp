@@ -16,32 +16,15 @@ static std::string mameConfig(const std::string& executable, const std::string& 
            "[mame plus]" + section;
 }
 
-class Startup : public InFreshDirectory
+// Runs the program the way main does, the Exit key held from the start.
+static int run(const std::string& config, const fs::path& file = "t.ini")
 {
-protected:
-    void SetUp() override
-    {
-        InFreshDirectory::SetUp();
-        startTestPlatform();
-        fs::create_directories(Dir / "emu dir");
-        unsetenv("FAKEMAME_LOG");
-    }
-    void TearDown() override
-    {
-        InFreshDirectory::TearDown();
-        resetCatalogue();
-        platformStop();
-    }
-    // Runs the program the way main does, the Exit key held from the start.
-    int run(const std::string& config, const fs::path& file = "t.ini")
-    {
-        if (!config.empty()) writeText(file, config);
-        testPressKey(VkEscape);
-        return runFrontend(file.string());
-    }
-};
+    if (!config.empty()) writeText(file, config);
+    testPressKey(VkEscape);
+    return runFrontend(file.string());
+}
 
-TEST_F(Startup, FailedStartsTellThePlayerAndLeaveTheConfigurationAlone)
+TEST_F(InFreshDirectory, FailedStartsTellThePlayerAndLeaveTheConfigurationAlone)
 {
     std::string command = "emu dir/no such mame -listxml", noGames = "Initialization failed";
     auto gone = [&]
@@ -80,11 +63,13 @@ TEST_F(Startup, FailedStartsTellThePlayerAndLeaveTheConfigurationAlone)
     }
 }
 
-TEST_F(Startup, TheMameListIsCapturedOnceAndThenReusedWithAConfigurationPathWithBlanks)
+TEST_F(InFreshDirectory, TheMameListIsCapturedOnceAndThenReusedWithAConfigurationPathWithBlanks)
 {
+    startTestPlatform();
+    fs::create_directories("emu dir");
+    fs::create_directories("my cabinet"); // a configuration path with blanks is one argument
     fs::copy_file(TestPrograms + "fakemame", "emu dir/fake mame");
     setenv("FAKEMAME_LOG", (Dir / "runs.txt").c_str(), 1);
-    fs::create_directories("my cabinet"); // a configuration path with blanks is one argument
     EXPECT_EQ(run(mameConfig("fake mame"), "my cabinet/t t.ini"), 0);
     EXPECT_TRUE(boxTexts().empty());
     EXPECT_EQ(platformShowPointer(0), 0); // shown again at the end: the counter ended at 1
@@ -92,4 +77,7 @@ TEST_F(Startup, TheMameListIsCapturedOnceAndThenReusedWithAConfigurationPathWith
     startTestPlatform();
     EXPECT_EQ(run("", "my cabinet/t t.ini"), 0);
     EXPECT_EQ(readText("runs.txt"), "run\n"); // the second emulator and the second start reuse it
+    unsetenv("FAKEMAME_LOG");
+    resetCatalogue();
+    platformStop();
 }
