@@ -24,7 +24,6 @@ protected:
         unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
         setenv("ARGRECORDER_OUT", (Dir / "record").c_str(), 1);
         FrontendSettings.SendKeys = 0;
-        FrontendSettings.DebugCmdLine.reset();
         std::tie(Emu.ExecPath, Emu.Executable, Emu.CmdLine) =
             std::make_tuple(EmuDir, "argrecorder", "%f");
         EmulatorTable.assign(1, &Emu);
@@ -33,7 +32,6 @@ protected:
     void TearDown() override
     {
         EmulatorTable.clear();
-        unsetenv("ARGRECORDER_OUT");
         InFreshDirectory::TearDown();
     }
     // The recorded working directory and arguments of the run.

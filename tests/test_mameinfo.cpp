@@ -1,5 +1,5 @@
 // The game-information file: entries, the skip after a text line, keywords out of place,
-// several sets per entry and real files.
+// several sets per entry and the older history format.
 #include "catalogue/mameinfo.h"
 #include "support.h"
 
@@ -28,7 +28,7 @@ static std::string load(const std::string& text)
     return stdoutOf([&] { EXPECT_EQ(loadMameInfo(path.string()), 1); });
 }
 
-TEST(MameInfo, EntriesTheSkipAfterTextLinesAndKeywordsOutOfPlace)
+TEST(MameInfo, EntriesTheSkipAfterTextLinesKeywordsOutOfPlaceAndTheOlderFormat)
 {
     makeGames({"pacman", "puckman", "galaga", "digdug", "mappy"});
     EXPECT_EQ(load("# comment\n$info=pacman,,puckman,\n$mame\nFirst\n\nSecond\n\n\nAfter two\n"
@@ -51,12 +51,8 @@ TEST(MameInfo, EntriesTheSkipAfterTextLinesAndKeywordsOutOfPlace)
     EXPECT_EQ(load("$info=digdug\n$mame\nText\n"), "Failed to load data from mameinfo.dat!\n");
     EXPECT_EQ(stdoutOf([] { EXPECT_EQ(loadMameInfo("/nonexistent/mameinfo.dat"), 0); }),
               "Error opening file: [/nonexistent/mameinfo.dat]\n");
-    FrontendSettings.UseMameInfoDat = 0;
-    freeCatalogue();
-}
 
-TEST(MameInfo, TheOlderBracketedHistoryFormatIsPassedOverQuietly)
-{
+    // The older bracketed history format holds no entries: passed over quietly.
     makeGames({"1942"});
     EXPECT_EQ(load(readText(TORVANELL_REALDATA "/infodat/history-mame035b8-1999.dat")), "");
     EXPECT_EQ(linesOf("1942"), Lines{});

@@ -70,7 +70,7 @@ TEST(MameList, OldAndNewFormats)
     platformStop();
 }
 
-TEST(MameList, ReadingErrorsAndLinesLongerThanAReadBlock)
+TEST(MameList, ReadingErrorsLongLinesDatFilesAndCapture)
 {
     startTestPlatform();
     std::string path = writeList("cut", "\n\n<mame>\n<game name=\"a\"/>\n<game name=\"b\"/>\n"
@@ -92,13 +92,9 @@ TEST(MameList, ReadingErrorsAndLinesLongerThanAReadBlock)
                            0),
               1);
     EXPECT_EQ(AllGames.at(0)->Roms.at(0).Name, padding);
-    resetCatalogue();
-    platformStop();
-}
 
-TEST(MameList, ARealDatFileForTwoEmulatorsAndACaptureThatCannotBeWritten)
-{
-    startTestPlatform();
+    // A real DAT file read for two MAME emulators, and a capture that cannot be written.
+    freeCatalogue();
     std::string dat = "/logiqx/FinalBurn Neo (ClrMame Pro XML, Neogeo only).dat";
     ASSERT_EQ(loadMameList(TORVANELL_REALDATA + dat, 0), 1);
     ASSERT_EQ(loadMameList(TORVANELL_REALDATA + dat, 1), 1); // a second MAME emulator
@@ -106,7 +102,8 @@ TEST(MameList, ARealDatFileForTwoEmulatorsAndACaptureThatCannotBeWritten)
     EXPECT_EQ(findGame("neogeo", 1)->NotRunnable, 1);
     for (int emulator = 0; emulator < 2; emulator++) // a clone's parent is of its own emulator
         EXPECT_EQ(findGame("19yyo", emulator)->Parent, findGame("19yy", emulator));
-    std::string path = (freshDirectory() / "no" / "mame.lst").string();
+    path = (freshDirectory() / "no" / "mame.lst").string();
+    testMessageBoxes().clear();
     EXPECT_EQ(captureMameList(TestPrograms + "fakemame -listxml", path), 0);
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"Failed to create file [" + path + "]!"});
     resetCatalogue();

@@ -4,7 +4,7 @@
 #include "core/frontend.h"
 #include "support.h"
 
-TEST(RomScan, NameCodesOfMadeAndRealNames)
+TEST(RomScan, NameCodesRomFoldersAndHandListedGames)
 {
     const std::pair<const char*, std::vector<int>> cases[] = {
         {"Game (FC) (FN) (GR) (HK) (NL) (SW)", {18, 19, 21, 22, 26, 29}},
@@ -22,10 +22,8 @@ TEST(RomScan, NameCodesOfMadeAndRealNames)
             if (decodeNameCodes(name)->Flags[i]) found.push_back(i);
         EXPECT_EQ(found, rows) << name;
     }
-}
 
-TEST(RomScan, RomPathItemsFoldersAndHandListedGames)
-{
+    // ROM folders and hand-listed games.
     fs::path dir = freshDirectory(), roms = dir / "roms";
     fs::create_directories(roms / "folder.md"); // folders are listed too
     for (const char* name : {"Puzzle (U) [!].md", "Game.MD", "notes.txt", "Game.mdx"})
