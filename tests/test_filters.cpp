@@ -42,7 +42,7 @@ TEST(Filters, ZipFilesMarkTheFirstGameOfThatExactNameAndTheOrderIsByBytes)
 // the least and most players, buttons and coins, and the controller types. Games: 2 and 1
 // players, Neo-Geo and NeoGeo, vertical raster, horizontal vector, missing, a clone, a clone of
 // the missing game, an orphan and a BIOS.
-TEST(Filters, MameFiltersAsTheMenuSetsThem)
+TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
 {
     FrontendState.CurrentEmulator = -1;
     addMame();
@@ -80,10 +80,8 @@ TEST(Filters, MameFiltersAsTheMenuSetsThem)
         EXPECT_EQ(visible(), shown) << &filter - &cases[0].first;
     }
     resetCatalogue();
-}
 
-TEST(Filters, NameCodesAndTheChosenEmulator)
-{
+    // Name codes, and the emulator chosen.
     Emulator* genesis = addEmulator("Genesis");
     genesis->UseGoodFilters = 1;
     genesis->NameCodeFilter = std::make_unique<NameCodeFilter>();

@@ -24,7 +24,7 @@ static int run(const std::string& config, const fs::path& file = "t.ini")
     return runFrontend(file.string());
 }
 
-TEST_F(InFreshDirectory, FailedStartsTellThePlayerAndLeaveTheConfigurationAlone)
+TEST_F(InFreshDirectory, FailedStartsLeaveTheConfigurationAndNoListAndAGoodOneIsCapturedOnce)
 {
     std::string command = "emu dir/no such mame -listxml", noGames = "Initialization failed";
     auto gone = [&]
@@ -61,13 +61,12 @@ TEST_F(InFreshDirectory, FailedStartsTellThePlayerAndLeaveTheConfigurationAlone)
         resetCatalogue();
         platformStop();
     }
-}
 
-TEST_F(InFreshDirectory, TheMameListIsCapturedOnceAndThenReusedWithAConfigurationPathWithBlanks)
-{
+    // A list captured once, then reused; a configuration path with blanks is one argument.
+    fs::current_path(Dir);
     startTestPlatform();
     fs::create_directories("emu dir");
-    fs::create_directories("my cabinet"); // a configuration path with blanks is one argument
+    fs::create_directories("my cabinet");
     fs::copy_file(TestPrograms + "fakemame", "emu dir/fake mame");
     setenv("FAKEMAME_LOG", (Dir / "runs.txt").c_str(), 1);
     EXPECT_EQ(run(mameConfig("fake mame"), "my cabinet/t t.ini"), 0);

@@ -45,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(Launch, TemplateTokensAndTheCommandLine)
+TEST_F(Launch, TheCommandLineArgumentsExitCodesFailuresAndTheLog)
 {
     EXPECT_EQ(stripExtension("game.tar.gz"), "game.tar");
     EXPECT_EQ(stripExtension("photo.jpeg"), "photo.jpeg");
@@ -63,12 +63,9 @@ TEST_F(Launch, TemplateTokensAndTheCommandLine)
     fs::create_directory("My Emulators");
     touch("My Emulators/emu");
     EXPECT_EQ(buildCommandLine("My Emulators", "emu", "a"), "\"My Emulators/emu\" a");
-}
 
-// A name ending in a backslash must not swallow the closing quote and turn the rest of the
-// line into options.
-TEST_F(Launch, ArgumentsExitCodesFailuresAndTheLog)
-{
+    // A name ending in a backslash must not swallow the closing quote and turn the rest of the
+    // line into options.
     setenv("ARGRECORDER_EXIT", "3", 1);
     int code = -1;
     std::tie(Entry.Name, Entry.Description) =
