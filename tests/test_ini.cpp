@@ -55,7 +55,7 @@ TEST(Ini, ReadsAsTheProfileFunctionsDo)
     EXPECT_EQ(iniReadString("Settings", "k", "dflt", dir.string()), "dflt");
 }
 
-TEST(Ini, WritesKeepEveryOtherByteAndRefuseWhatWouldNotReadBack)
+TEST(Ini, WritesKeepEveryOtherByteRefuseWhatWouldNotReadBackAndCanBeHeld)
 {
     fs::path dir = freshDirectory();
     std::string file = (dir / "t.ini").string();
@@ -91,12 +91,8 @@ TEST(Ini, WritesKeepEveryOtherByteAndRefuseWhatWouldNotReadBack)
         EXPECT_EQ(iniReadString("S", "k", "d", file), "1");
         EXPECT_TRUE(written.empty() || readText(file) == written) << readText(file);
     }
-}
 
-TEST(Ini, HeldWritesReplaceTheFileOnceAtTheFlush)
-{
-    fs::path dir = freshDirectory();
-    std::string file = (dir / "h.ini").string();
+    // Held writes replace the file once, at the flush.
     writeText(file, "; keep\r\n[A]\r\nx=1\r\n");
     iniHoldWrites(file);
     ASSERT_EQ(iniWriteString("A", "x", "2", file), 1);

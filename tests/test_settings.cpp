@@ -5,12 +5,6 @@
 
 #include <cstring>
 
-static void useGames(const std::vector<std::string>& names)
-{
-    resetCatalogue();
-    for (const std::string& name : names) VisibleGames.push_back(addGame(name));
-}
-
 // CRLF, odd letter case, quotes, comments and a few traps.
 static const char* const HandWritten =
     "; Torvanell configuration\r\n[settings]\r\nallowmenu = 0\r\nUseJoystick=00\r\n"
@@ -39,11 +33,9 @@ TEST(Settings, AHandWrittenFileIsReadAndTheExitSaveChangesOnlyItsOwnKeys)
     EXPECT_EQ(seen.str(), "011 20 /data/mame info.dat|my skins|Neon ; the bright one|1 3 -250 0 "
                           "12 255 0 0 13 90 38 32 pacman");
 
-    useGames({"galaga", "pacman", "xevious"});
-    FrontendState.CurrentGame = 2;
-    FrontendSettings.MenuType = 2;
-    FrontendSettings.SkinName = "Plain";
-    FrontendSettings.PreviewPictures = 1;
+    for (const char* name : {"galaga", "pacman", "xevious"}) VisibleGames.push_back(addGame(name));
+    std::tie(FrontendState.CurrentGame, FrontendSettings.MenuType, FrontendSettings.SkinName,
+             FrontendSettings.PreviewPictures) = std::make_tuple(2, 2, "Plain", 1);
     saveFrontendSettings();
     std::string expected = HandWritten;
     for (auto [from, to] : {std::pair{"SendKeyWait=3s", "SendKeyWait=3"},
@@ -55,11 +47,10 @@ TEST(Settings, AHandWrittenFileIsReadAndTheExitSaveChangesOnlyItsOwnKeys)
     EXPECT_EQ(readText(file), expected);
 
     // An empty list leaves the selected game; a missing file gets the keys of the save.
-    useGames({});
+    resetCatalogue();
     FrontendSettings.ConfigFile = (dir / "fresh.ini").string();
     saveFrontendSettings();
     EXPECT_EQ(readText(dir / "fresh.ini"), "[Settings]\nMenuType=ImageBrowser\nPreviewPictures="
                                            "ScreenShots\nSendKeys=1\nSendKeyWait=3\n"
                                            "SendKeyInterval=-250\nSkin=Plain\n");
-    useGames({});
 }
