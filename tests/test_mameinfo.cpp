@@ -1,5 +1,4 @@
-// The game-information file: entries, the skip after a text line, keywords out of place,
-// several sets per entry and the older history format.
+// The game-information file: entries, skipped lines, misplaced keywords, the older format.
 #include "catalogue/mameinfo.h"
 #include "support.h"
 
