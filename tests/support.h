@@ -1,5 +1,4 @@
-// What the test programs share: folders of their own, whole files, the recorded message boxes,
-// the helper programs' records and the set-up of emulators and games.
+// What the test programs share: own folders, whole files, message boxes, helper records, games.
 #pragma once
 
 #include "catalogue/catalogue.h"
@@ -12,20 +11,21 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
 
-// The helper programs built with the tests (tests/helpers).
 inline const std::string TestPrograms = TORVANELL_BINARY_DIR "/tests/";
 
-// The parent of every folder of this run: unique, so that test programs of several build
-// directories can run at once, and removed when the program ends.
+// Unique, so that several build folders can run their tests at once; removed at exit.
 inline const fs::path& runDirectory()
 {
     struct Parent
@@ -42,7 +42,6 @@ inline const fs::path& runDirectory()
     return parent.Path;
 }
 
-// An empty folder named after the running test and the given suffix.
 inline fs::path freshDirectory(const std::string& suffix = "")
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
@@ -72,7 +71,6 @@ inline std::string readText(const fs::path& path)
     return buffer.str();
 }
 
-// What a call wrote to standard output, or to standard error.
 template <class Call>
 std::string stdoutOf(Call call)
 {
@@ -88,7 +86,6 @@ std::string stderrOf(Call call)
     return testing::internal::GetCapturedStderr();
 }
 
-// One tick of the main window with these keys held through it.
 inline void tick(const std::vector<int>& keys)
 {
     for (int key : keys) testPressKey(key);
@@ -109,7 +106,7 @@ inline int quitPosted()
     return quit;
 }
 
-// The texts of the message boxes shown so far; every one of them must be an "Error" box.
+// Every box shown must be an "Error" box.
 inline std::vector<std::string> boxTexts()
 {
     std::vector<std::string> texts;
@@ -121,8 +118,7 @@ inline std::vector<std::string> boxTexts()
     return texts;
 }
 
-// What argrecorder wrote: its working directory, then its arguments. Its entries are
-// "<kind> <length>\n<bytes>\n", so that any byte survives.
+// argrecorder's working directory, then its arguments.
 inline std::vector<std::string> readRecord(const fs::path& path)
 {
     std::string text = readText(path);
@@ -137,7 +133,6 @@ inline std::vector<std::string> readRecord(const fs::path& path)
     return entries;
 }
 
-// A test run with a fresh folder of its own as the current directory.
 class InFreshDirectory : public testing::Test
 {
 protected:
@@ -154,7 +149,6 @@ protected:
     }
 };
 
-// Writes the configuration file and makes it the one the front end reads.
 inline std::string useConfig(const fs::path& file, const std::string& text)
 {
     writeText(file, text);
@@ -171,13 +165,10 @@ inline void resetCatalogue()
 inline Emulator* addEmulator(const std::string& name, const std::string& romPath = "",
                              const std::string& extension = "")
 {
-    Emulator* emulator = new Emulator{};
-    emulator->Name = name;
-    emulator->IncludeInAll = 1;
-    emulator->RomPath = romPath;
-    emulator->RomFileExt = extension;
-    EmulatorTable.push_back(emulator);
-    return emulator;
+    Emulator* e = EmulatorTable.emplace_back(new Emulator{});
+    std::tie(e->Name, e->IncludeInAll, e->RomPath, e->RomFileExt) =
+        std::make_tuple(name, 1, romPath, extension);
+    return e;
 }
 
 // A MAME emulator with the filters a fresh configuration gives.
@@ -190,13 +181,10 @@ inline Emulator* addMame(const std::string& romPath = "")
     return emulator;
 }
 
-// A game in AllGames, described by its name.
 inline Game* addGame(const std::string& name, int emulatorIndex = 0)
 {
-    Game* game = newGame(emulatorIndex);
-    game->Name = name;
-    game->Description = name;
-    AllGames.push_back(game);
+    Game* game = AllGames.emplace_back(newGame(emulatorIndex));
+    game->Name = game->Description = name;
     return game;
 }
 
@@ -207,7 +195,7 @@ inline Game* findGame(const std::string& name, int emulatorIndex = 0)
     return nullptr;
 }
 
-// A picture of one colour (0x00BBGGRR) saved as PNG, or as JPEG when the path ends in ".jpg".
+// One colour (0x00BBGGRR) as PNG, or as JPEG for ".jpg".
 inline void writePicture(const fs::path& path, int width, int height, uint32_t color)
 {
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
@@ -229,17 +217,9 @@ inline int countColour(Surface* surface, Rect rect, Color color)
     return count;
 }
 
-// Little-endian bytes of a number.
-inline std::string bytesOf(uint32_t value, int count)
-{
-    std::string bytes;
-    for (int i = 0; i < count; i++) bytes += (char)(value >> (8 * i));
-    return bytes;
-}
-
-// A mono 16-bit wave of silence lasting the given time.
 inline std::string writeWave(const fs::path& path, int milliseconds)
 {
+    auto bytesOf = [](uint32_t value, int count) { return std::string((char*)&value, count); };
     uint32_t size = (uint32_t)(44100LL * milliseconds / 1000) & ~1u;
     writeText(path, "RIFF" + bytesOf(36 + size, 4) + "WAVEfmt " + bytesOf(16, 4) + bytesOf(1, 2) +
                         bytesOf(1, 2) + bytesOf(22050, 4) + bytesOf(44100, 4) + bytesOf(2, 2) +
@@ -247,8 +227,7 @@ inline std::string writeWave(const fs::path& path, int milliseconds)
     return path.string();
 }
 
-// A front end without games, started on the test platform: settings read from a configuration
-// of the test's own (by default a skin folder "skin" beside it), the main window full screen.
+// A front end without games on the test platform, its skin folder "skin" beside its settings.
 class WithMainWindow : public InFreshDirectory
 {
 protected:

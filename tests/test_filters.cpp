@@ -4,202 +4,102 @@
 #include "core/frontend.h"
 #include "support.h"
 
-static Game* addInput(Game* game, int players, int buttons, int coins, int control)
-{
-    game->Input = std::make_unique<InputInfo>(
-        InputInfo{(int16_t)players, (int16_t)buttons, (int16_t)coins, (uint16_t)control});
-    return game;
-}
-
-static Game* addVideo(Game* game, const char* screen, int orientation)
-{
-    game->Video = std::make_unique<VideoInfo>(VideoInfo{screen, (uint16_t)orientation, 0, 0});
-    return game;
-}
-
-static std::vector<std::string> visible()
+// The names of the games shown, each followed by a comma.
+static std::string visible()
 {
     rebuildVisibleGames();
-    std::vector<std::string> names;
-    for (const Game* game : VisibleGames) names.push_back(game->Name);
+    std::string names;
+    for (const Game* game : VisibleGames) names += game->Name + ",";
     return names;
 }
 
-using Names = std::vector<std::string>;
-
-class Filters : public testing::Test
+TEST(Filters, ZipFilesMarkTheFirstGameOfThatExactNameAndTheOrderIsByBytes)
 {
-protected:
-    void SetUp() override
-    {
-        FrontendState.CurrentEmulator = -1;
-    }
-    void TearDown() override
-    {
-        resetCatalogue();
-    }
-};
-
-TEST_F(Filters, ZipFilesMarkTheFirstGameOfThatExactName)
-{
-    fs::path one = freshDirectory("zips1");
-    fs::path two = freshDirectory("zips2");
-    for (const char* zip : {"pacman.zip", "DKONG.zip", "galaga.ZIP", "a.zip", "notes.txt"})
-        touch(one / zip);
-    touch(two / "mspacman.zip");
+    FrontendState.CurrentEmulator = -1;
+    fs::path one = freshDirectory("zips1"), two = freshDirectory("zips2");
+    for (const char* zip : {"pacman.zip", "DKONG.zip", "galaga.ZIP", "a.zip"}) touch(one / zip);
     fs::create_directory(two / "1942.zip");
     addMame("/nowhere;;" + one.string() + ";" + two.string() + ";" + (one / "a.zip").string());
     addEmulator("Other");
-    Game* first = addGame("pacman");
-    Game* second = addGame("pacman");
-    Game* otherEmulator = addGame("pacman", 1);
-    otherEmulator->Available = 0;
-    Game* dkong = addGame("dkong");
-    Game* galaga = addGame("galaga");
-    Game* mspacman = addGame("mspacman");
-    Game* folder = addGame("1942");
-    Game* prefix = addGame("pac");
-    Game* single = addGame("a");
-
+    for (const char* name : {"pacman", "pacman", "dkong", "galaga", "1942", "pac", "a"})
+        addGame(name);
+    addGame("pacman", 1)->Available = 0; // other emulators are left alone
     markAvailableGames(0);
-    EXPECT_EQ(first->Available, 1);
-    EXPECT_EQ(second->Available, 0);
-    EXPECT_EQ(otherEmulator->Available, 0); // other emulators are left alone
-    EXPECT_EQ(dkong->Available, 0);         // letter case of the name counts
-    EXPECT_EQ(galaga->Available, 1);        // ... that of the extension does not
-    EXPECT_EQ(mspacman->Available, 1);
-    EXPECT_EQ(folder->Available, 1);
-    EXPECT_EQ(prefix->Available, 0);
-    EXPECT_EQ(single->Available, 1);
+    std::string available;
+    for (const Game* game : AllGames) available += std::to_string(game->Available);
+    EXPECT_EQ(available, "10011010");
 
-    EmulatorTable[0]->RomPath = "";
-    markAvailableGames(0); // no folder at all: every game of the emulator is missing
-    EXPECT_EQ(first->Available, 0);
-    markAvailableGames(5); // no such emulator
-}
-
-TEST_F(Filters, SortIsByUnsignedBytesWithoutCaseFolding)
-{
+    resetCatalogue();
     addEmulator("Any");
-    for (const char* name : {"alpha", "\xe9t\xe9", "Zork", "abcd", "abc", "", "zebra", "Zork"})
+    for (const char* name : {"alpha", "\xe9t\xe9", "Zork", "abcd", "abc", "", "Zork"})
         addGame(name);
     sortAllGames();
-    Names order;
-    for (const Game* game : AllGames) order.push_back(game->Description);
-    EXPECT_EQ(order, (Names{"", "Zork", "Zork", "abc", "abcd", "alpha", "zebra", "\xe9t\xe9"}));
-    EXPECT_EQ(visible(), (Names{"", "Zork", "Zork", "abc", "abcd", "alpha", "zebra", "\xe9t\xe9"}));
+    EXPECT_EQ(visible(), ",Zork,Zork,abc,abcd,alpha,\xe9t\xe9,");
+    resetCatalogue();
 }
 
-TEST_F(Filters, MameDefaultsNeedTheZipAndTheParentsZip)
+// Filter fields: missing, vertical, horizontal, clones, Neo-Geo, other, vector, raster, then
+// the least and most players, buttons and coins, and the controller types. Games: 2 and 1
+// players, Neo-Geo and NeoGeo, vertical raster, horizontal vector, missing, a clone, a clone of
+// the missing game, an orphan and a BIOS.
+TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
 {
+    FrontendState.CurrentEmulator = -1;
     addMame();
-    Game* ok = addGame("a-ok");
-    Game* missing = addGame("b-missing");
-    missing->Available = 0;
-    addGame("c-clone")->CloneOf = "a-ok";
-    AllGames.back()->Parent = ok;
-    addGame("d-orphan")->CloneOf = "gone";
-    addGame("e-clone-of-missing")->CloneOf = "b-missing";
-    AllGames.back()->Parent = missing;
-    addGame("f-bios")->NotRunnable = 1;
-    MameFilter& filter = *EmulatorTable[0]->MameFilter;
-
-    EXPECT_EQ(visible(), (Names{"a-ok", "c-clone"}));
-    filter.DisplayMissingRoms = 1;
-    EXPECT_EQ(visible(), (Names{"a-ok", "b-missing", "c-clone", "d-orphan", "e-clone-of-missing"}));
-    filter.DisplayClones = 0;
-    EXPECT_EQ(visible(), (Names{"a-ok", "b-missing"}));
-    filter.DisplayMissingRoms = 0;
-    filter.DisplayClones = 1;
-    ok->Available = 0;
-    EXPECT_TRUE(visible().empty()); // everything hidden is an empty list, not an error
-    EXPECT_EQ(AllGames.size(), 6u);
-}
-
-// Rows: missing, vertical, horizontal, clones, Neo-Geo, not Neo-Geo, vector, raster, then the
-// least and most players, buttons and coins, and the controller types.
-TEST_F(Filters, MameFiltersAsTheMenuSetsThem)
-{
-    addMame();
-    addInput(addGame("two-players"), 2, 4, 2, 1);
-    addInput(addGame("one-player"), 1, 0, 1, 8);
-    addGame("neo")->RomOf = "neogeo";
-    addGame("neo-case")->RomOf = "NeoGeo";
-    addVideo(addGame("vertical-raster"), "raster", 1);
-    addVideo(addGame("horizontal-vector"), "vector", 2);
-    addVideo(addGame("unknown"), "lcd", 0);
-    Names all = {"two-players",     "one-player",        "neo",    "neo-case",
-                 "vertical-raster", "horizontal-vector", "unknown"};
-    Names plain = {"neo", "neo-case", "vertical-raster", "horizontal-vector", "unknown"};
-    auto with = [](Names names, std::vector<std::string> more)
+    for (const char* name : {"2", "1", "n", "N", "v", "h", "m", "c", "cm", "o", "b"}) addGame(name);
+    AllGames[0]->Input = std::make_unique<InputInfo>(InputInfo{2, 4, 2, 1});
+    AllGames[1]->Input = std::make_unique<InputInfo>(InputInfo{1, 0, 1, 8});
+    AllGames[2]->RomOf = "neogeo";
+    AllGames[3]->RomOf = "NeoGeo";
+    AllGames[4]->Video = std::make_unique<VideoInfo>(VideoInfo{"raster", 1, 0, 0});
+    AllGames[5]->Video = std::make_unique<VideoInfo>(VideoInfo{"vector", 2, 0, 0});
+    AllGames[6]->Available = 0;
+    for (auto [clone, parent] : {std::pair{7, 0}, {8, 6}})
     {
-        names.insert(names.begin(), more.begin(), more.end());
-        return names;
-    };
-    struct
-    {
-        MameFilter Filter;
-        Names Shown;
-    } cases[] = {
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, all},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 127}, with(plain, {"one-player"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 2, 2, 0, 8, 0, 8, 127}, with(plain, {"two-players"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 4, 4, 0, 8, 127}, with(plain, {"two-players"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 1, 127}, with(plain, {"one-player"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 2, 2, 127}, with(plain, {"two-players"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, -1, 8, 8}, with(plain, {"one-player"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 1}, with(plain, {"two-players"})},
-        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 0}, plain},
-        {{0, 1, 1, 1, 1, 0, 1, 1, 0, 8, 0, 8, 0, 8, 127}, {"neo"}},
-        {{0, 1, 1, 1, 0, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two-players", "one-player", "neo-case", "vertical-raster", "horizontal-vector",
-          "unknown"}},
-        {{0, 0, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two-players", "one-player", "neo", "neo-case", "unknown"}},
-        {{0, 1, 0, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127},
-         {"two-players", "one-player", "neo", "neo-case", "vertical-raster", "unknown"}},
-        {{0, 1, 1, 1, 1, 1, 1, 0, 0, 8, 0, 8, 0, 8, 127},
-         {"two-players", "one-player", "neo", "neo-case", "horizontal-vector", "unknown"}},
-    };
-    for (const auto& c : cases)
-    {
-        *EmulatorTable[0]->MameFilter = c.Filter;
-        EXPECT_EQ(visible(), c.Shown) << &c - cases;
+        AllGames[clone]->Parent = AllGames[parent];
+        AllGames[clone]->CloneOf = AllGames[parent]->Name;
     }
-}
+    AllGames[9]->CloneOf = "gone";
+    AllGames[10]->NotRunnable = 1;
+    const std::pair<MameFilter, std::string> cases[] = {
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2,1,n,N,v,h,c,"},
+        {{1, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2,1,n,N,v,h,m,c,cm,o,"},
+        {{0, 1, 1, 0, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2,1,n,N,v,h,"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 127}, "1,n,N,v,h,c,"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 4, 4, 0, 8, 127}, "2,n,N,v,h,c,"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 2, 2, 127}, "2,n,N,v,h,c,"},
+        {{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 1}, "2,n,N,v,h,c,"},
+        {{0, 1, 1, 1, 1, 0, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "n,"},
+        {{0, 1, 1, 1, 0, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127}, "2,1,N,v,h,c,"},
+        {{0, 0, 1, 1, 1, 1, 0, 1, 0, 8, 0, 8, 0, 8, 127}, "2,1,n,N,c,"},
+        {{0, 1, 0, 1, 1, 1, 1, 0, 0, 8, 0, 8, 0, 8, 127}, "2,1,n,N,c,"},
+    };
+    for (const auto& [filter, shown] : cases)
+    {
+        *EmulatorTable[0]->MameFilter = filter;
+        EXPECT_EQ(visible(), shown) << &filter - &cases[0].first;
+    }
+    resetCatalogue();
 
-TEST_F(Filters, NameCodesAndTheChosenEmulator)
-{
+    // Name codes, and the emulator chosen.
     Emulator* genesis = addEmulator("Genesis");
     genesis->UseGoodFilters = 1;
     genesis->NameCodeFilter = std::make_unique<NameCodeFilter>();
     addEmulator("Hidden")->IncludeInAll = 0;
-    addEmulator("CodesIgnored"); // codes count only with UseGoodFilters
-    const char* descriptions[] = {"Clean", "Puzzle (U)", "Puzzle (U) [!]"};
-    for (const char* description : descriptions)
-    {
+    for (const char* description : {"Clean", "Puzzle (U)", "Puzzle (U) [!]"})
         addGame(description)->NameCodes = decodeNameCodes(description);
-        addGame(std::string("other ") + description, 2)->NameCodes = decodeNameCodes(description);
-    }
     addGame("hand-listed"); // no name codes at all
-    addGame("hidden-game", 1);
-    NameCodeFilter& codes = *genesis->NameCodeFilter;
-    Names others = {"other Clean", "other Puzzle (U)", "other Puzzle (U) [!]"};
-
+    addGame("hidden", 1);
     FrontendState.CurrentEmulator = 0;
-    EXPECT_EQ(visible(), (Names{"Clean", "hand-listed"}));
-    codes.Flags[30] = 1;
-    EXPECT_EQ(visible(), (Names{"Clean", "Puzzle (U)", "hand-listed"}));
-    codes.Flags[9] = 1;
-    EXPECT_EQ(visible(), (Names{"Clean", "Puzzle (U)", "Puzzle (U) [!]", "hand-listed"}));
-    codes.Flags[30] = 0;
-    EXPECT_EQ(visible(), (Names{"Clean", "hand-listed"}));
-
-    FrontendState.CurrentEmulator = 2;
-    EXPECT_EQ(visible(), others);
+    genesis->NameCodeFilter->Flags[9] = 1; // verified, but not USA: both codes must be shown
+    EXPECT_EQ(visible(), "Clean,hand-listed,");
+    genesis->NameCodeFilter->Flags[30] = 1;
+    EXPECT_EQ(visible(), "Clean,Puzzle (U),Puzzle (U) [!],hand-listed,");
     FrontendState.CurrentEmulator = 1; // left out of "All", still shown on its own
-    EXPECT_EQ(visible(), (Names{"hidden-game"}));
+    EXPECT_EQ(visible(), "hidden,");
     FrontendState.CurrentEmulator = -1;
-    EXPECT_EQ(visible(), (Names{"Clean", "other Clean", "other Puzzle (U)", "other Puzzle (U) [!]",
-                                "hand-listed"}));
+    genesis->UseGoodFilters = 0; // codes count only with UseGoodFilters
+    genesis->NameCodeFilter->Flags[30] = 0;
+    EXPECT_EQ(visible(), "Clean,Puzzle (U),Puzzle (U) [!],hand-listed,");
+    resetCatalogue();
 }

@@ -1,4 +1,4 @@
-// Launching a game: the template, the command line, the run, the failures and the log.
+// Launching a game: the template, the run, the failures, the log and the typed keys' waits.
 #include "launch/launch.h"
 
 #include "core/frontend.h"
@@ -7,14 +7,13 @@
 #include "support.h"
 
 #include <csignal>
-#include <cstdlib>
 
-static const std::string Recorder = TestPrograms + "argrecorder";
+using Args = std::vector<std::string>;
 
-class LaunchTest : public InFreshDirectory
+class Launch : public InFreshDirectory
 {
 protected:
-    fs::path EmuDir, Record;
+    std::string EmuDir = TORVANELL_BINARY_DIR "/tests";
     Emulator Emu;
     Game Entry;
 
@@ -23,245 +22,109 @@ protected:
         InFreshDirectory::SetUp();
         startTestPlatform();
         unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
-        EmuDir = Dir / "emu";
-        fs::create_directories(EmuDir);
-        fs::copy_file(Recorder, EmuDir / "recorder");
-        Record = Dir / "record";
-        setenv("ARGRECORDER_OUT", Record.c_str(), 1);
-
+        setenv("ARGRECORDER_OUT", (Dir / "record").c_str(), 1);
         FrontendSettings.SendKeys = 0;
-        FrontendSettings.SendKeyWait = 6;
-        FrontendSettings.SendKeyInterval = 500;
-        FrontendSettings.DebugCmdLine.reset();
-        Emu.ExecPath = EmuDir.string();
-        Emu.Executable = "recorder";
-        Emu.CmdLine = "%f";
+        std::tie(Emu.ExecPath, Emu.Executable, Emu.CmdLine) =
+            std::make_tuple(EmuDir, "argrecorder", "%f");
         EmulatorTable.assign(1, &Emu);
-        Entry.EmulatorIndex = 0;
-        Entry.Name = "game.zip";
+        std::tie(Entry.Name, Entry.EmulatorIndex) = std::make_tuple("game.zip", 0);
     }
     void TearDown() override
     {
         EmulatorTable.clear();
-        for (const char* name : {"ARGRECORDER_OUT", "ARGRECORDER_EXIT", "ARGRECORDER_CRASH"})
-            unsetenv(name);
         InFreshDirectory::TearDown();
     }
-    // The recorded working directory and arguments of the last run.
-    std::vector<std::string> launch(int expectedResult = 1, int* exitCode = nullptr)
+    // The recorded working directory and arguments of the run.
+    Args launch(int* exitCode = nullptr)
     {
         int code = -1;
-        EXPECT_EQ(launchGame(&Entry, exitCode ? exitCode : &code), expectedResult);
-        std::vector<std::string> record = readRecord(Record);
-        fs::remove(Record);
+        EXPECT_EQ(launchGame(&Entry, exitCode ? exitCode : &code), 1);
+        Args record = readRecord(Dir / "record");
+        fs::remove(Dir / "record");
         return record;
     }
 };
 
-TEST(StripExtension, ExtensionsOfUpToThreeCharacters)
+TEST_F(Launch, TheCommandLineArgumentsExitCodesFailuresAndTheLog)
 {
-    const std::pair<const char*, const char*> cases[] = {{"Puzzle (U) [!].zip", "Puzzle (U) [!]"},
-                                                         {"game.tar.gz", "game.tar"},
-                                                         {"photo.jpeg", "photo.jpeg"},
-                                                         {"noext", "noext"},
-                                                         {"a.b.c", "a.b"},
-                                                         {"trailing.", "trailing"},
-                                                         {"", ""}};
-    for (auto [name, stripped] : cases) EXPECT_EQ(stripExtension(name), stripped) << name;
-}
-
-TEST_F(LaunchTest, TemplateTokens)
-{
-    Entry.Description = "Big Game";
-    Entry.RomDirectory = "/roms";
-    Entry.Name = "big.zip";
-    Emu.CmdLine = "%d|%f|%p|%q|%r|%%|%D|%x|%";
-    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "Big Game|big.zip|/roms|\"|big|%|D|x|");
-    Emu.CmdLine = "";
-    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "big.zip");
-    // What a token inserts is not expanded again.
-    Entry.Name = "100%f%q";
-    Emu.CmdLine = "-x %f";
-    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "-x 100%f%q");
-    Entry.RomDirectory = "";
-    Emu.CmdLine = "%p/%f";
-    EXPECT_EQ(expandCmdLine(&Emu, &Entry), "/100%f%q");
-
-    EXPECT_EQ(buildCommandLine("/emu", "mame", "-x"), "/emu/mame -x");
+    EXPECT_EQ(stripExtension("game.tar.gz"), "game.tar");
+    EXPECT_EQ(stripExtension("photo.jpeg"), "photo.jpeg");
+    std::tie(Entry.Description, Entry.RomDirectory) = std::make_tuple("Big", "/roms");
+    auto expand = [&](const char* line, const char* name)
+    {
+        std::tie(Emu.CmdLine, Entry.Name) = std::make_tuple(line, name);
+        return expandCmdLine(&Emu, &Entry);
+    };
+    EXPECT_EQ(expand("%d|%f|%p|%q|%r|%%|%D|%x|%", "b.zip"), "Big|b.zip|/roms|\"|b|%|D|x|");
+    EXPECT_EQ(expand("", "b.zip"), "b.zip");
+    EXPECT_EQ(expand("-x %f", "100%f%q"), "-x 100%f%q"); // what a token inserts stays as it is
     EXPECT_EQ(buildCommandLine("", "mame", "-x"), "mame -x");
-    fs::create_directory(Dir / "My Emulators");
-    touch(Dir / "My Emulators" / "emu");
-    EXPECT_EQ(buildCommandLine((Dir / "My Emulators").string(), "emu", "a"),
-              "\"" + (Dir / "My Emulators" / "emu").string() + "\" a");
     EXPECT_EQ(buildCommandLine("/emu", "mame -rompath r", "a"), "/emu/mame -rompath r a");
-}
+    fs::create_directory("My Emulators");
+    touch("My Emulators/emu");
+    EXPECT_EQ(buildCommandLine("My Emulators", "emu", "a"), "\"My Emulators/emu\" a");
 
-TEST_F(LaunchTest, GamesReachTheEmulatorAsTheirArgumentsWithTheExitCode)
-{
+    // A name ending in a backslash must not swallow the closing quote and turn the rest of the
+    // line into options.
     setenv("ARGRECORDER_EXIT", "3", 1);
     int code = -1;
-    Entry.Name = std::string(10000, 'n') + ".zip";
-    Emu.CmdLine = "%r %f%";
-    EXPECT_EQ(launch(1, &code),
-              (std::vector<std::string>{EmuDir.string(), std::string(10000, 'n'), Entry.Name}));
+    std::tie(Entry.Name, Entry.Description) =
+        std::make_tuple("pack -autoboot evil.lua \\", "in \\\"");
+    Emu.CmdLine = "%q%f%q --desc %q%d%q";
+    EXPECT_EQ(launch(&code), (Args{EmuDir, Entry.Name, "--desc", Entry.Description}));
     EXPECT_EQ(code, 3);
-    Emu.CmdLine = "";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), Entry.Name}));
-    EXPECT_TRUE(testMessageBoxes().empty());
-}
-
-// Backslashes before a quote escape it when the command line is split: a name ending in one
-// must not swallow the closing quote and turn the rest of the line into options.
-TEST_F(LaunchTest, BackslashesInNamesCannotRegroupTheArguments)
-{
-    const std::string names[] = {
-        "pack -autoboot_script evil.lua \\",
-        "name\\.zip",
-        "trail\\",
-        "back\\slash\\.zip",
-        "\\\\\\\\",
-        "a\\\\\"b",
-        "ends in \\\"",
-        "\"\\ \" \\\\\" -x \\",
-        "Evil \"; rm -rf x; \" $(touch pwned) `touch pwned2` | & * > out\nline2\\\".zip",
-    };
-    Emu.CmdLine = "%q%f%q --desc %q%d%q %q%r%q %q%p%q";
-    for (const std::string& name : names)
-    {
-        Entry.Name = name;
-        Entry.Description = "Desc of " + name;
-        Entry.RomDirectory = "/roms\\" + name + "\\";
-        EXPECT_EQ(launch(),
-                  (std::vector<std::string>{EmuDir.string(), name, "--desc", Entry.Description,
-                                            stripExtension(name), Entry.RomDirectory}))
-            << name;
-    }
-    // Outside quotes a name splits at its blanks as before; a backslash the template puts
-    // before a name's quote stays a backslash.
-    Entry.Name = "trail\\ x\\";
-    Emu.CmdLine = "%f";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "trail\\", "x\\"}));
-    Entry.Name = "\"q";
+    unsetenv("ARGRECORDER_EXIT");
+    Entry.Name = "\"q"; // a backslash the template puts before a name's quote stays one
     Emu.CmdLine = "%q\\%f%q";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "\\\"q"}));
+    EXPECT_EQ(launch(), (Args{EmuDir, "\\\"q"}));
     Emu.CmdLine = "%q\\%p%q -x"; // an empty folder brings the template's backslash to the quote
     Entry.RomDirectory = "";
-    EXPECT_EQ(launch(), (std::vector<std::string>{EmuDir.string(), "\\", "-x"}));
-}
-
-TEST_F(LaunchTest, AnyTextBetweenQuotesComesBackAsOneArgument)
-{
-    std::mt19937 random(20261206);
-    auto generate = [&random]()
-    {
-        std::string text(random() % 24, ' ');
-        for (char& c : text)
-        {
-            unsigned pick = random() % 8;
-            c = pick < 3 ? '\\' : pick < 5 ? '"' : (char)(1 + random() % 255);
-        }
-        return text;
-    };
-    for (int i = 0; i < 20000; i++)
-    {
-        Entry.Name = generate();
-        Entry.Description = generate();
-        Emu.CmdLine = "%q%f%q";
-        ASSERT_EQ(platformSplitCommandLine(expandCmdLine(&Emu, &Entry)),
-                  std::vector<std::string>{Entry.Name});
-        Emu.CmdLine = "x%q%d%q y";
-        ASSERT_EQ(platformSplitCommandLine(expandCmdLine(&Emu, &Entry)),
-                  (std::vector<std::string>{"x" + Entry.Description, "y"}));
-        Emu.CmdLine = "%q%r%q";
-        ASSERT_EQ(platformSplitCommandLine(expandCmdLine(&Emu, &Entry)),
-                  std::vector<std::string>{stripExtension(Entry.Name)});
-    }
-}
-
-TEST_F(LaunchTest, ProgramsThatCannotStartGiveTheBoxAndResultZero)
-{
-    touch(Dir / "afile");
-    const std::pair<std::string, std::string> cases[] = {
-        {EmuDir.string(), "missing"},
-        {(Dir / "afile").string(), "recorder"},
-        {"", "torvanell-no-such-emulator"},
-    };
-    for (const auto& [execPath, executable] : cases)
-    {
-        Emu.ExecPath = execPath;
-        Emu.Executable = executable;
-        testMessageBoxes().clear();
-        int code = 12345;
-        EXPECT_EQ(launchGame(&Entry, &code), 0);
-        EXPECT_EQ(code, 12345);
-        std::string commandLine = buildCommandLine(execPath, executable, "game.zip");
-        EXPECT_EQ(boxTexts(), std::vector<std::string>{"Failed to execute [" + commandLine + "]!"});
-    }
-    EXPECT_FALSE(fs::exists(Record));
-    EXPECT_FALSE(fs::exists(Dir / "log.txt")); // DebugCmdLine unset: no log
-    Entry.EmulatorIndex = 1;
-    EXPECT_EQ(launchGame(&Entry, nullptr), 0);
-}
-
-TEST_F(LaunchTest, ACrashingEmulatorAndAnUnreadableExitCode)
-{
+    EXPECT_EQ(launch(), (Args{EmuDir, "\\", "-x"}));
     setenv("ARGRECORDER_CRASH", "1", 1);
-    int code = 0;
-    launch(1, &code);
-    EXPECT_EQ(code, 128 + SIGSEGV);
+    launch(&code);
     unsetenv("ARGRECORDER_CRASH");
+    EXPECT_EQ(code, 128 + SIGSEGV);
+    EXPECT_TRUE(testMessageBoxes().empty());
 
-    // With children reaped by the system the exit code cannot be read.
-    std::signal(SIGCHLD, SIG_IGN);
-    EXPECT_EQ(runProgram(Recorder, "", &code, ""), 1);
-    EXPECT_EQ(runProgram(Recorder, "", nullptr, ""), 1); // no code wanted: nothing to say
-    std::signal(SIGCHLD, SIG_DFL);
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"GetExitCodeProcess failed!"});
-}
-
-TEST_F(LaunchTest, DebugCmdLineLogsEveryRunAsOneLine)
-{
+    // A failed start gives the box; the log holds every run as one line.
     FrontendSettings.DebugCmdLine = "1";
     writeText("log.txt", "earlier\n");
-    launch();
     Entry.Name = "two\nlines";
+    Emu.CmdLine = "%f";
     launch();
-    Emu.Executable = "missing"; // logged before the start fails
-    launchGame(&Entry, nullptr);
-    std::string prefix = "Executing command line: " + EmuDir.string();
-    EXPECT_EQ(readText("log.txt"), "earlier\n" + prefix + "/recorder game.zip\n" + prefix +
-                                       "/recorder two\\nlines\n" + prefix +
-                                       "/missing two\\nlines\n");
+    Emu.Executable = "missing";
+    code = 12345;
+    EXPECT_EQ(launchGame(&Entry, &code), 0);
+    EXPECT_EQ(code, 12345);
+    std::string run = "Executing command line: " + EmuDir;
+    EXPECT_EQ(readText("log.txt"),
+              "earlier\n" + run + "/argrecorder two\\nlines\n" + run + "/missing two\\nlines\n");
+    EXPECT_EQ(boxTexts(), Args{"Failed to execute [" + EmuDir + "/missing two\nlines]!"});
+    Entry.EmulatorIndex = 1;
+    EXPECT_EQ(launchGame(&Entry, nullptr), 0);
 
-    // A log that cannot be opened does not stop the launch.
-    fs::remove("log.txt");
-    fs::create_directory("log.txt");
-    Emu.Executable = "recorder";
-    EXPECT_EQ(launch().size(), 2u);
+    // With children reaped by the system the exit code cannot be read.
+    testMessageBoxes().clear();
+    std::signal(SIGCHLD, SIG_IGN);
+    EXPECT_EQ(runProgram(EmuDir + "/argrecorder", "", &code, ""), 1);
+    EXPECT_EQ(runProgram(EmuDir + "/argrecorder", "", nullptr, ""), 1);
+    std::signal(SIGCHLD, SIG_DFL);
+    EXPECT_EQ(boxTexts(), Args{"GetExitCodeProcess failed!"});
 }
 
-TEST_F(LaunchTest, KeysWaitAndIntervalOnlyWhenSendKeysIsOn)
+TEST_F(Launch, KeysWaitAndIntervalOnlyWhenSendKeysIsOn)
 {
-    testUseClock(1000); // counts are milliseconds; sleeping advances them
-    Emu.SendKeys = "51";
-    int64_t start = platformCounter();
-    launch();
-    EXPECT_EQ(platformCounter(), start); // flag off: the wait starts at once
-
-    FrontendSettings.SendKeys = 1;
-    testing::internal::CaptureStderr();
-    launch();
-    std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(platformCounter() - start, 6000 + 2 * 500);
-    EXPECT_NE(said.find("keys are not typed"), std::string::npos);
-
-    Emu.SendKeys = "";
-    start = platformCounter();
-    launch();
-    EXPECT_EQ(platformCounter(), start);
-    FrontendSettings.SendKeyWait = -5; // nonsense settings wait nothing rather than forever
-    FrontendSettings.SendKeyInterval = -1;
-    Emu.SendKeys = "1";
-    launch();
-    EXPECT_EQ(platformCounter(), start);
+    testUseClock(1000); // milliseconds; sleeping advances them
+    // Send keys, wait, interval, keys, then the time waited; nonsense waits nothing, not forever.
+    const std::tuple<int, int, int, const char*, int64_t> cases[] = {
+        {0, 6, 500, "51", 0}, {1, 6, 500, "51", 7000}, {1, 6, 500, "", 0}, {1, -5, -1, "1", 0}};
+    for (const auto& [sendKeys, wait, interval, keys, waited] : cases)
+    {
+        std::tie(FrontendSettings.SendKeys, FrontendSettings.SendKeyWait,
+                 FrontendSettings.SendKeyInterval, Emu.SendKeys) =
+            std::tie(sendKeys, wait, interval, keys);
+        int64_t start = platformCounter();
+        launch();
+        EXPECT_EQ(platformCounter() - start, waited) << keys;
+    }
 }

@@ -1,10 +1,5 @@
-// Stands in for an emulator: records its arguments and working directory into the file named by
-// ARGRECORDER_OUT, then does what the environment asks: ARGRECORDER_SLEEP_MS (stay running),
-// ARGRECORDER_MEGABYTES (write that many megabytes to standard output and standard error),
-// ARGRECORDER_CRASH (die of SIGSEGV), ARGRECORDER_EXIT (the exit code).
-//
-// Record format, chosen so that any byte survives: "cwd <length>\n<bytes>\n" and then one
-// "arg <length>\n<bytes>\n" per argument after the program name.
+// An emulator stand-in: records its folder and arguments into ARGRECORDER_OUT as "<kind> <length>
+// \n<bytes>\n", so any byte survives; then obeys ARGRECORDER_MEGABYTES, _SLEEP_MS, _CRASH, _EXIT.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,48 +9,27 @@
 #include <string>
 #include <thread>
 
-static int numberFromEnvironment(const char* name)
+static int fromEnvironment(const char* name)
 {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : 0;
-}
-
-static void writeEntry(std::ofstream& out, const char* kind, const std::string& text)
-{
-    out << kind << ' ' << text.size() << '\n' << text << '\n';
-}
-
-static void record(int argc, char** argv)
-{
-    const char* path = std::getenv("ARGRECORDER_OUT");
-    if (!path) return;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    writeEntry(out, "cwd", std::filesystem::current_path().string());
-    for (int i = 1; i < argc; i++) writeEntry(out, "arg", argv[i]);
-}
-
-static void writeMegabytes(int megabytes)
-{
-    std::string block(1024 * 1024, 'x');
-    for (int i = 0; i < megabytes; i++)
-    {
-        fwrite(block.data(), 1, block.size(), stdout);
-        fwrite(block.data(), 1, block.size() / 2, stderr);
-    }
-    fflush(stdout);
+    return std::getenv(name) ? std::atoi(std::getenv(name)) : 0;
 }
 
 int main(int argc, char** argv)
 {
-    record(argc, argv);
-    writeMegabytes(numberFromEnvironment("ARGRECORDER_MEGABYTES"));
-    int sleepMs = numberFromEnvironment("ARGRECORDER_SLEEP_MS");
-    if (sleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
-    if (numberFromEnvironment("ARGRECORDER_CRASH"))
+    if (const char* path = std::getenv("ARGRECORDER_OUT"))
     {
-        // A sanitizer would catch the signal and exit instead of dying of it.
-        std::signal(SIGSEGV, SIG_DFL);
-        std::raise(SIGSEGV);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        std::string cwd = std::filesystem::current_path().string();
+        out << "cwd " << cwd.size() << '\n' << cwd << '\n';
+        for (int i = 1; i < argc; i++)
+            out << "arg " << std::string(argv[i]).size() << '\n' << argv[i] << '\n';
     }
-    return numberFromEnvironment("ARGRECORDER_EXIT");
+    std::string block(1 << 20, 'x');
+    for (int i = 0; i < fromEnvironment("ARGRECORDER_MEGABYTES"); i++)
+        fwrite(block.data(), 1, block.size(), stdout), fwrite(block.data(), 1, 1 << 19, stderr);
+    fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(fromEnvironment("ARGRECORDER_SLEEP_MS")));
+    if (fromEnvironment("ARGRECORDER_CRASH"))
+        std::signal(SIGSEGV, SIG_DFL), std::raise(SIGSEGV); // a sanitizer would exit instead
+    return fromEnvironment("ARGRECORDER_EXIT");
 }
