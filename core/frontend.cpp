@@ -265,8 +265,8 @@ int runFrontend(const std::string& commandLine)
     int code = runMainLoop();
     // Told once, whichever files failed; standard error names each of them.
     if (!saveFrontendSettings())
-        showError("Your settings could not be saved: the disk may be full or the file "
-                  "read-only. The settings saved before are kept.");
+        showError("Your settings could not be saved:\nthe disk may be full or the file "
+                  "read-only.\nThe settings saved before are kept.");
     releaseResources();
     showCursor();
     platformStopSound();

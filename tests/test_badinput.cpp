@@ -149,7 +149,7 @@ static const std::string Binary("\x7f"
 static const std::string LongLine(100000, 'L');
 static const std::vector<std::string> NoGames = {"No games found!", "Initialization failed"};
 static const std::string NotSaved =
-    "Your settings could not be saved: the disk may be full or the file read-only. "
+    "Your settings could not be saved:\nthe disk may be full or the file read-only.\n"
     "The settings saved before are kept.";
 
 class BadInputs : public InFreshDirectory
