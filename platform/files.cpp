@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,24 +145,32 @@ static std::string resolveLink(const std::string& path)
     return resolved;
 }
 
-int platformReplaceFile(const std::string& linkOrPath, const std::string& contents)
+int platformReplaceFileWith(const std::string& linkOrPath, const std::function<int(FILE*)>& write)
 {
     std::string path = resolveLink(linkOrPath);
     struct stat old;
     int exists = stat(path.c_str(), &old) == 0;
     // A file the owner made read-only stays as it is, also for a program run as root.
-    if (exists && (old.st_mode & 0222) == 0) return 0;
+    if (exists && (old.st_mode & 0222) == 0)
+    {
+        errno = EACCES;
+        return 0;
+    }
     std::string temporary = path + ".tmp-XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) return 0;
     // Keep the permissions the user gave the file; mkstemp makes it private.
     fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
-    int ok = writeAll(fd, contents) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
+    FILE* file = fdopen(fd, "w+b");
+    if (!file) close(fd);
+    int ok = file && write(file) && fflush(file) == 0 && !ferror(file) && fsync(fd) == 0;
+    if (file) ok = fclose(file) == 0 && ok;
     if (ok) ok = rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok)
     {
+        int error = errno;
         unlink(temporary.c_str());
+        errno = error;
         return 0;
     }
     // Make the rename itself durable.
@@ -172,6 +181,17 @@ int platformReplaceFile(const std::string& linkOrPath, const std::string& conten
         close(dir);
     }
     return 1;
+}
+
+int platformReplaceFile(const std::string& path, const std::string& contents)
+{
+    return platformReplaceFileWith(path,
+                                   [&](FILE* file)
+                                   {
+                                       return contents.empty() ||
+                                              fwrite(contents.data(), 1, contents.size(), file) ==
+                                                  contents.size();
+                                   });
 }
 
 // mkstemp's six characters after the ".tmp-" that platformReplaceFile adds.
@@ -205,4 +225,59 @@ int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size)
     *stamp = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
     *size = info.st_size;
     return 1;
+}
+
+int platformFileIdentity(const std::string& path, FileIdentity* identity)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return 0;
+    identity->Stamp = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
+    identity->Size = info.st_size;
+    identity->Inode = (uint64_t)info.st_ino;
+    identity->Device = (uint64_t)info.st_dev;
+    return 1;
+}
+
+// The linker's build ID note of the program itself: the first object dl_iterate_phdr visits.
+static int readBuildIdNote(struct dl_phdr_info* object, size_t, void* data)
+{
+    std::string& identity = *(std::string*)data;
+    for (int i = 0; i < object->dlpi_phnum && identity.empty(); i++)
+    {
+        const ElfW(Phdr)& header = object->dlpi_phdr[i];
+        if (header.p_type != PT_NOTE) continue;
+        const char* notes = (const char*)(object->dlpi_addr + header.p_vaddr);
+        size_t align = header.p_align == 8 ? 8 : 4, at = 0;
+        while (at + sizeof(ElfW(Nhdr)) <= header.p_memsz)
+        {
+            const ElfW(Nhdr)* note = (const ElfW(Nhdr)*)(notes + at);
+            size_t nameSize = (note->n_namesz + align - 1) & ~(align - 1);
+            size_t descSize = (note->n_descsz + align - 1) & ~(align - 1);
+            const char* name = notes + at + sizeof *note;
+            const unsigned char* desc = (const unsigned char*)name + nameSize;
+            at += sizeof *note + nameSize + descSize;
+            if (at > header.p_memsz) break;
+            if (note->n_type != NT_GNU_BUILD_ID || note->n_namesz != 4 || memcmp(name, "GNU", 4))
+                continue;
+            static const char digits[] = "0123456789abcdef";
+            for (size_t k = 0; k < note->n_descsz; k++)
+                identity += {digits[desc[k] >> 4], digits[desc[k] & 15]};
+            break;
+        }
+    }
+    return 1; // the program comes first; the libraries do not matter
+}
+
+std::string platformBuildIdentity()
+{
+    std::string identity;
+    dl_iterate_phdr(readBuildIdNote, &identity);
+    if (!identity.empty()) return "build-id " + identity;
+    // Linked without a build ID: the executable's file stands for the build.
+    FileIdentity program{};
+    platformFileIdentity("/proc/self/exe", &program);
+    char text[96];
+    snprintf(text, sizeof text, "program %lld %lld %llu", (long long)program.Size,
+             (long long)program.Stamp, (unsigned long long)program.Inode);
+    return text;
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,24 @@ int platformAppendLine(const std::string& path, const std::string& text);
 // at any moment leaves the old file or the new one whole. 0 (old file untouched) on failure,
 // also for an existing file without any write permission (a read-only file).
 int platformReplaceFile(const std::string& path, const std::string& contents);
+// The same with the contents written by write into the temporary file (opened for reading
+// too, at its start); write answers 0 to give up. errno tells why a replace failed.
+int platformReplaceFileWith(const std::string& path, const std::function<int(FILE*)>& write);
 // Deletes what a save killed before its rename left beside path (its temporary files), with
 // a line on standard error for each.
 void platformRemoveTemporaries(const std::string& path);
 // The modification stamp (nanoseconds) and size; 0 when the file does not exist.
 int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size);
+
+// What tells one version of a file from another without reading it.
+struct FileIdentity
+{
+    int64_t Stamp; // modification time, nanoseconds
+    int64_t Size;
+    uint64_t Inode;
+    uint64_t Device;
+};
+// 0 when the file does not exist or is a directory.
+int platformFileIdentity(const std::string& path, FileIdentity* identity);
+// Names the running program's build: the same text exactly when the same code was built.
+std::string platformBuildIdentity();

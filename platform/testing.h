@@ -45,6 +45,10 @@ int testSoundPlaying();
 // test can act "meanwhile" (press a key while a game runs). Null for none.
 void testOnSleep(void (*hook)(int milliseconds));
 
+// Called after every present of the screen; also without the other seams (a benchmark's
+// probe of the real program). Null for none.
+void testOnPresent(void (*hook)());
+
 // Power-off requests made so far, and whether the next ones are accepted (at first they are).
 int& testPowerOffRequests();
 void testAnswerPowerOff(int accepted);

@@ -62,6 +62,11 @@ int platformUnregisterClass(const char* name)
     return 0;
 }
 
+int platformIsWindowVisible(Window* window)
+{
+    return platformIsWindow(window) && window->Visible;
+}
+
 int platformIsWindow(Window* window)
 {
     return window && std::find(Windows.begin(), Windows.end(), window) != Windows.end();
@@ -397,11 +402,19 @@ SDL_Surface* composeScreen()
     return screen;
 }
 
+static void (*PresentHook)();
+
+void testOnPresent(void (*hook)())
+{
+    PresentHook = hook;
+}
+
 void platformPresent()
 {
     if (!Layer.Started) return;
     Layer.Dirty = 0;
     if (composeScreen()) SDL_UpdateWindowSurface(Layer.Screen);
+    if (PresentHook) PresentHook();
 }
 
 void presentIfDirty()

@@ -85,6 +85,7 @@ void platformMoveWindow(Window* window, int x, int y, int width, int height);
 // Sends MsgDestroy; the focus goes back to the owner. Answers 0 for an unknown window.
 int platformDestroyWindow(Window* window);
 int platformIsWindow(Window* window);
+int platformIsWindowVisible(Window* window);
 Rect platformClientRect(Window* window);
 // The outer rectangle, sizing frame included, in screen pixels.
 Rect platformWindowRect(Window* window);
