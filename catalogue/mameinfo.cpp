@@ -156,7 +156,7 @@ int parseMameInfo(FILE* file)
     return entry.State == StateBetween; // an unfinished entry's lines go with entry
 }
 
-int loadMameInfo(const std::string& path)
+int loadMameInfo(const std::string& path, int* complete)
 {
     if (!FrontendSettings.UseMameInfoDat) return 1;
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -165,7 +165,11 @@ int loadMameInfo(const std::string& path)
         std::printf("Error opening file: [%s]\n", path.c_str());
         return 0;
     }
-    if (!parseMameInfo(file)) std::fputs("Failed to load data from mameinfo.dat!\n", stdout);
+    if (!parseMameInfo(file))
+    {
+        std::fputs("Failed to load data from mameinfo.dat!\n", stdout);
+        if (complete) *complete = 0;
+    }
     std::fclose(file);
     return 1;
 }

@@ -6,9 +6,11 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/mameinfo.h"
+#include "catalogue/snapshot.h"
 #include "config/settings.h"
 #include "config/state.h"
 #include "launch/launch.h"
+#include "platform/files.h"
 
 #include <expat.h>
 
@@ -17,6 +19,8 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string_view>
+#include <unordered_map>
 
 // Where the character data of the open element goes.
 enum TextTarget
@@ -51,6 +55,7 @@ struct ListFeed
     int InLine;        // the start of the current line has gone to the parser already
     long SkippedLines; // lines of text before the list
     int Skipping;      // the rest of a skipped line is still to come
+    int ParseFailed;   // the parser stopped at an error
 };
 
 static const size_t ReadBlockSize = 1 << 20;
@@ -379,6 +384,7 @@ static void XMLCALL characterData(void* data, const XML_Char* text, int length)
 static int parseChunk(ListFeed& feed, const char* text, size_t length, int isFinal)
 {
     if (XML_Parse(feed.Parser, text, (int)length, isFinal) != XML_STATUS_ERROR) return 1;
+    feed.ParseFailed = 1;
     long line = (long)XML_GetCurrentLineNumber(feed.Parser) + feed.LeadingEmpty;
     char number[32];
     std::snprintf(number, sizeof number, "%ld", line);
@@ -512,18 +518,6 @@ static int feedList(FILE* file, ListFeed& feed)
 
 // ---- After the parse
 
-// The first game of that name loaded for the emulator: clones are linked within their own
-// emulator, so that each of two MAME emulators sharing mame.lst judges a parent by its own
-// ROM folders.
-static Game* findGameOfEmulator(const std::string& name, int emulatorIndex)
-{
-    if (!NameIndex || name.empty()) return nullptr;
-    uint32_t bucket = nameHash(name, (uint32_t)NameIndex->Buckets.size());
-    for (NameIndexEntry* entry = NameIndex->Buckets[bucket]; entry; entry = entry->Next)
-        if (entry->Game->EmulatorIndex == emulatorIndex && entry->Name == name) return entry->Game;
-    return nullptr;
-}
-
 static void rebuildNameIndex()
 {
     freeNameIndex(NameIndex);
@@ -531,15 +525,35 @@ static void rebuildNameIndex()
     for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
 }
 
+// A parent is the first game of its name loaded for the clone's own emulator, so that each of
+// two MAME emulators sharing mame.lst judges a parent by its own ROM folders. The names are
+// looked up in a map of their own: the name index's byte-sum hash puts the short names of a
+// full set into a few long chains.
 static void linkParents()
 {
+    std::vector<std::unordered_map<std::string_view, Game*>> firstOfName;
     for (Game* game : AllGames)
-        game->Parent = game->CloneOf.empty()
-                           ? nullptr
-                           : findGameOfEmulator(game->CloneOf, game->EmulatorIndex);
+    {
+        if (game->EmulatorIndex < 0 || game->Name.empty()) continue;
+        if ((size_t)game->EmulatorIndex >= firstOfName.size())
+            firstOfName.resize((size_t)game->EmulatorIndex + 1);
+        firstOfName[(size_t)game->EmulatorIndex].emplace(game->Name, game);
+    }
+    for (Game* game : AllGames)
+    {
+        game->Parent = nullptr;
+        if (game->CloneOf.empty() || game->EmulatorIndex < 0 ||
+            (size_t)game->EmulatorIndex >= firstOfName.size())
+            continue;
+        const auto& names = firstOfName[(size_t)game->EmulatorIndex];
+        auto found = names.find(game->CloneOf);
+        if (found != names.end()) game->Parent = found->second;
+    }
 }
 
-static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std::string& path)
+// 1 when the whole file was read, and *complete when it also parsed without an error.
+static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std::string& path,
+                     int* complete)
 {
     ListParse parse{};
     parse.EmulatorIndex = emulatorIndex;
@@ -554,10 +568,11 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std
         std::fprintf(stderr, "%s: skipped %ld line(s) of text before the list\n", path.c_str(),
                      feed.SkippedLines);
     if (parse.CurrentOpen) freeGame(parse.Current); // its end tag never came
+    *complete = read && !feed.ParseFailed;
     return read;
 }
 
-int loadMameList(const std::string& path, int emulatorIndex)
+static int readList(const std::string& path, int emulatorIndex, int* complete)
 {
     XML_Parser parser = XML_ParserCreate(nullptr);
     if (!parser)
@@ -572,12 +587,46 @@ int loadMameList(const std::string& path, int emulatorIndex)
         XML_ParserFree(parser);
         return 0;
     }
-    int read = parseList(file, parser, emulatorIndex, path);
+    int read = parseList(file, parser, emulatorIndex, path, complete);
     std::fclose(file);
     XML_ParserFree(parser);
-    if (!read) return 0;
+    return read;
+}
+
+// The parse, the index and the game information; a snapshot is made of a list that gave
+// games without an error and did not change while it was read.
+static int parseAndSnapshot(const std::string& path, int emulatorIndex, int described,
+                            const SnapshotSource& source)
+{
+    size_t firstGame = AllGames.size();
+    int complete = 0;
+    if (!readList(path, emulatorIndex, &complete)) return 0;
     rebuildNameIndex();
     linkParents();
-    if (FrontendSettings.UseMameInfoDat) return loadMameInfo(FrontendSettings.MameinfoDat);
+    if (FrontendSettings.UseMameInfoDat && !loadMameInfo(FrontendSettings.MameinfoDat, &complete))
+        return 0;
+    SnapshotSource after;
+    if (complete && described && AllGames.size() > firstGame &&
+        describeSnapshotSource(path, after) && after == source)
+        saveSnapshot(path, source, firstGame);
     return 1;
+}
+
+int loadMameList(const std::string& path, int emulatorIndex)
+{
+    platformRemoveTemporaries(snapshotPath(path));
+    SnapshotSource source;
+    int described = describeSnapshotSource(path, source);
+    if (!described || !loadSnapshot(path, source, emulatorIndex))
+        return parseAndSnapshot(path, emulatorIndex, described, source);
+
+    rebuildNameIndex();
+    linkParents();
+    return 1;
+}
+
+void deleteMameList(const std::string& path)
+{
+    platformDeleteFile(path);
+    platformDeleteFile(snapshotPath(path));
 }

@@ -8,6 +8,10 @@
 int captureMameList(const std::string& command, const std::string& path);
 // Appends the games of the list at path to AllGames for the emulator at emulatorIndex,
 // rebuilds NameIndex and links clones; reads the game information when it is switched on.
+// The games come from the list's snapshot when it matches the list, and a list read without
+// an error leaves a snapshot for the next start.
 int loadMameList(const std::string& path, int emulatorIndex);
+// Deletes the list and its snapshot.
+void deleteMameList(const std::string& path);
 // Removes white space at both ends, in place.
 void trimLine(std::string& text);

@@ -73,12 +73,13 @@ static int loadMameEmulator(const Emulator& emulator, int index)
     }
     if (!platformFileExists(path))
     {
+        deleteMameList(path); // a snapshot without its list is of an older list
         showMessage("Loading Game Information From Mame...");
         std::string command = mameListCommand(emulator);
         if (!captureMameList(command, path))
         {
             showError("Error launching [" + command + "]!");
-            platformDeleteFile(path);
+            deleteMameList(path);
             return 0;
         }
     }
@@ -86,7 +87,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
     if (!loadMameList(path, index))
     {
         showError("Error loading game list!");
-        platformDeleteFile(path);
+        deleteMameList(path);
         return 0;
     }
     if (!hasGamesOf(index))
@@ -97,7 +98,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
                 "%s holds no games; it is deleted, so the next start captures the list "
                 "again\n",
                 path.c_str());
-        platformDeleteFile(path);
+        deleteMameList(path);
     }
     markAvailableGames(index);
     return 1;

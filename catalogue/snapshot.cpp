@@ -1,0 +1,635 @@
+// The snapshot file: a 20-byte prefix (the magic text, the layout version, a check sum of
+// everything after the prefix), then the source the games came from, the distinct blocks of
+// game information, and the games. Numbers are LEB128 (signed ones zigzag), texts a length
+// and their bytes. Every read is checked against what is left of the file, so no count or
+// length in a damaged file makes the reader go past its end or allocate more than it holds.
+#include "catalogue/snapshot.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+
+static const char Magic[8] = {'T', 'O', 'R', 'V', 'S', 'N', 'A', 'P'};
+// Raised whenever what a snapshot holds, or what the list reader puts into a game, changes.
+static const uint32_t LayoutVersion = 1;
+static const size_t EndBytes = 64 * 1024; // of the list, hashed at each end
+static const size_t FlushSize = 64 * 1024;
+static const size_t ReadBlockSize = 1 << 20;
+// The fewest bytes a game and a ROM entry take: their counts are checked against them.
+static const uint64_t MinGameBytes = 9;
+static const uint64_t MinRomBytes = 6;
+
+// ---- The check sum, fed in pieces of any size
+
+struct Checksum
+{
+    uint64_t State;
+    uint64_t Word; // the bytes of an unfinished word
+    unsigned Filled;
+    uint64_t Length;
+};
+
+static Checksum newChecksum()
+{
+    return {0x243F6A8885A308D3ull, 0, 0, 0};
+}
+
+// Each step is a bijection of the state for a given word, so any one word changed anywhere
+// always changes the result.
+static void mixWord(uint64_t& state, uint64_t word)
+{
+    state = (state ^ word) * 0x9E3779B97F4A7C15ull;
+    state ^= state >> 29;
+}
+
+static uint64_t littleEndian(const unsigned char* bytes, int count)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < count; i++) value |= (uint64_t)bytes[i] << (8 * i);
+    return value;
+}
+
+static void addByte(Checksum& sum, unsigned char byte)
+{
+    sum.Word |= (uint64_t)byte << (8 * sum.Filled);
+    if (++sum.Filled < 8) return;
+    mixWord(sum.State, sum.Word);
+    sum.Word = 0;
+    sum.Filled = 0;
+}
+
+static void addChecksum(Checksum& sum, const char* data, size_t size)
+{
+    const unsigned char* bytes = (const unsigned char*)data;
+    sum.Length += size;
+    size_t i = 0;
+    for (; i < size && sum.Filled; i++) addByte(sum, bytes[i]);
+    for (; i + 8 <= size; i += 8) mixWord(sum.State, littleEndian(bytes + i, 8));
+    for (; i < size; i++) addByte(sum, bytes[i]);
+}
+
+static uint64_t finishChecksum(Checksum sum)
+{
+    if (sum.Filled) mixWord(sum.State, sum.Word);
+    mixWord(sum.State, sum.Length);
+    return sum.State;
+}
+
+uint64_t snapshotChecksum(const char* data, size_t size)
+{
+    Checksum sum = newChecksum();
+    addChecksum(sum, data, size);
+    return finishChecksum(sum);
+}
+
+// ---- Writing
+
+struct SnapshotWriter
+{
+    FILE* File;
+    std::string Buffer;
+    Checksum Sum;
+    int Failed;
+};
+
+static void flushWriter(SnapshotWriter& writer)
+{
+    addChecksum(writer.Sum, writer.Buffer.data(), writer.Buffer.size());
+    if (!writer.Buffer.empty() && std::fwrite(writer.Buffer.data(), 1, writer.Buffer.size(),
+                                              writer.File) != writer.Buffer.size())
+        writer.Failed = 1;
+    writer.Buffer.clear();
+}
+
+static void putBytes(SnapshotWriter& writer, const char* data, size_t size)
+{
+    writer.Buffer.append(data, size);
+    if (writer.Buffer.size() >= FlushSize) flushWriter(writer);
+}
+
+static void putNumber(SnapshotWriter& writer, uint64_t value)
+{
+    char bytes[10];
+    int count = 0;
+    do {
+        bytes[count] = (char)(value & 0x7F);
+        value >>= 7;
+        if (value) bytes[count] = (char)(bytes[count] | 0x80);
+        count++;
+    } while (value);
+    putBytes(writer, bytes, (size_t)count);
+}
+
+static void putSigned(SnapshotWriter& writer, int64_t value)
+{
+    putNumber(writer, ((uint64_t)value << 1) ^ (uint64_t)(value >> 63));
+}
+
+static void putFixed(SnapshotWriter& writer, uint64_t value, int count)
+{
+    char bytes[8];
+    for (int i = 0; i < count; i++) bytes[i] = (char)(value >> (8 * i));
+    putBytes(writer, bytes, (size_t)count);
+}
+
+static void putText(SnapshotWriter& writer, const std::string& text)
+{
+    putNumber(writer, text.size());
+    putBytes(writer, text.data(), text.size());
+}
+
+static void putSource(SnapshotWriter& writer, const SnapshotSource& source)
+{
+    putText(writer, source.Build);
+    putSigned(writer, source.ListSize);
+    putSigned(writer, source.ListStamp);
+    putNumber(writer, source.ListInode);
+    putFixed(writer, source.ListHash, 8);
+    putText(writer, source.InfoPath);
+    putSigned(writer, source.InfoSize);
+    putSigned(writer, source.InfoStamp);
+}
+
+// The distinct texts of game information, each stored once: one entry of the information
+// file usually names a parent and all its clones.
+struct InfoBlocks
+{
+    std::vector<const std::vector<std::string>*> Blocks;
+    std::vector<uint64_t> OfGame; // block number + 1; 0 for none
+};
+
+static uint64_t hashLines(const std::vector<std::string>& lines)
+{
+    Checksum sum = newChecksum();
+    for (const std::string& line : lines)
+    {
+        addChecksum(sum, line.data(), line.size());
+        addChecksum(sum, "\n", 1);
+    }
+    return finishChecksum(sum);
+}
+
+static InfoBlocks collectInfoBlocks(const std::vector<Game*>& games)
+{
+    InfoBlocks blocks;
+    std::unordered_multimap<uint64_t, uint64_t> byHash;
+    for (const Game* game : games)
+    {
+        uint64_t number = 0;
+        if (!game->InfoLines.empty())
+        {
+            uint64_t hash = hashLines(game->InfoLines);
+            auto [first, last] = byHash.equal_range(hash);
+            for (auto it = first; it != last && !number; ++it)
+                if (*blocks.Blocks[it->second - 1] == game->InfoLines) number = it->second;
+            if (!number)
+            {
+                blocks.Blocks.push_back(&game->InfoLines);
+                number = blocks.Blocks.size();
+                byHash.emplace(hash, number);
+            }
+        }
+        blocks.OfGame.push_back(number);
+    }
+    return blocks;
+}
+
+static void putGame(SnapshotWriter& writer, const Game& game, uint64_t infoBlock)
+{
+    putText(writer, game.Name);
+    putText(writer, game.Description);
+    putSigned(writer, game.Year);
+    putText(writer, game.Manufacturer);
+    putText(writer, game.CloneOf);
+    putText(writer, game.RomOf);
+    putNumber(writer, (game.NotRunnable ? 1 : 0) | (game.Video ? 2 : 0) | (game.Input ? 4 : 0));
+    putNumber(writer, game.Roms.size());
+    for (const RomEntry& rom : game.Roms)
+    {
+        putText(writer, rom.Name);
+        putSigned(writer, rom.Size);
+        putFixed(writer, rom.Crc, 4);
+    }
+    if (game.Video)
+    {
+        putText(writer, game.Video->Screen);
+        putNumber(writer, game.Video->Orientation);
+        putNumber(writer, game.Video->Width);
+        putNumber(writer, game.Video->Height);
+    }
+    if (game.Input)
+    {
+        putSigned(writer, game.Input->Players);
+        putSigned(writer, game.Input->Buttons);
+        putSigned(writer, game.Input->Coins);
+        putNumber(writer, game.Input->Control);
+    }
+    putNumber(writer, infoBlock);
+}
+
+static void putGames(SnapshotWriter& writer, const std::vector<Game*>& games)
+{
+    InfoBlocks blocks = collectInfoBlocks(games);
+    putNumber(writer, blocks.Blocks.size());
+    for (const std::vector<std::string>* lines : blocks.Blocks)
+    {
+        putNumber(writer, lines->size());
+        for (const std::string& line : *lines) putText(writer, line);
+    }
+    putNumber(writer, games.size());
+    for (size_t i = 0; i < games.size(); i++) putGame(writer, *games[i], blocks.OfGame[i]);
+}
+
+int writeSnapshotFile(FILE* file, const SnapshotContents& contents)
+{
+    SnapshotWriter writer{file, std::string(), newChecksum(), 0};
+    writer.Buffer.reserve(FlushSize + 1024);
+    long start = std::ftell(file);
+    unsigned char prefix[SnapshotCheckedFrom] = {};
+    std::memcpy(prefix, Magic, sizeof Magic);
+    for (int i = 0; i < 4; i++) prefix[8 + i] = (unsigned char)(LayoutVersion >> (8 * i));
+    if (start < 0 || std::fwrite(prefix, 1, sizeof prefix, file) != sizeof prefix) return 0;
+    putSource(writer, contents.Source);
+    putGames(writer, contents.Games);
+    flushWriter(writer);
+    uint64_t sum = finishChecksum(writer.Sum);
+    for (int i = 0; i < 8; i++)
+        prefix[SnapshotChecksumOffset + i] = (unsigned char)(sum >> (8 * i));
+    // The check sum is known last; it goes into the place left for it.
+    if (writer.Failed || std::fseek(file, start + (long)SnapshotChecksumOffset, SEEK_SET) != 0 ||
+        std::fwrite(prefix + SnapshotChecksumOffset, 1, 8, file) != 8)
+        return 0;
+    return std::fseek(file, 0, SEEK_END) == 0;
+}
+
+// ---- Reading
+
+struct SnapshotReader
+{
+    FILE* File;
+    std::vector<char> Buffer;
+    size_t Position, Length; // the unread bytes are Buffer[Position, Length)
+    uint64_t FileLeft;       // bytes of the file not in the buffer yet
+    Checksum Sum;            // of every byte read into the buffer
+    const char* Fault;       // the first fault; every read after it answers nothing
+};
+
+static uint64_t bytesLeft(const SnapshotReader& reader)
+{
+    return reader.Length - reader.Position + reader.FileLeft;
+}
+
+static int fail(SnapshotReader& reader, const char* fault)
+{
+    if (!reader.Fault) reader.Fault = fault;
+    return 0;
+}
+
+// Makes size bytes readable at Position; 0 when the file ends before.
+static int need(SnapshotReader& reader, uint64_t size)
+{
+    if (reader.Fault) return 0;
+    if (reader.Length - reader.Position >= size) return 1;
+    if (size > bytesLeft(reader)) return fail(reader, "it is cut short");
+    size_t held = reader.Length - reader.Position;
+    std::memmove(reader.Buffer.data(), reader.Buffer.data() + reader.Position, held);
+    reader.Position = 0;
+    reader.Length = held;
+    if (reader.Buffer.size() < size) reader.Buffer.resize((size_t)size);
+    size_t want = (size_t)std::min<uint64_t>(reader.Buffer.size() - held, reader.FileLeft);
+    size_t got = std::fread(reader.Buffer.data() + held, 1, want, reader.File);
+    addChecksum(reader.Sum, reader.Buffer.data() + held, got);
+    reader.Length += got;
+    reader.FileLeft -= got;
+    if (got < want) return fail(reader, "it could not be read to its end");
+    return 1;
+}
+
+static uint64_t getNumber(SnapshotReader& reader)
+{
+    uint64_t value = 0;
+    for (int shift = 0; shift < 64; shift += 7)
+    {
+        if ((reader.Position == reader.Length || reader.Fault) && !need(reader, 1)) return 0;
+        unsigned char byte = (unsigned char)reader.Buffer[reader.Position++];
+        // Only the shortest form is accepted, so a number has one way of being written.
+        if ((byte == 0 && shift > 0) || (shift == 63 && byte > 1))
+            return fail(reader, "a number is malformed");
+        value |= (uint64_t)(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) return value;
+    }
+    return fail(reader, "a number is malformed");
+}
+
+static uint64_t getBounded(SnapshotReader& reader, uint64_t most)
+{
+    uint64_t value = getNumber(reader);
+    return value <= most ? value : fail(reader, "a value is out of range");
+}
+
+static int64_t getSigned(SnapshotReader& reader, int64_t least, int64_t most)
+{
+    uint64_t coded = getNumber(reader);
+    int64_t value = (int64_t)(coded >> 1) ^ -(int64_t)(coded & 1);
+    return value >= least && value <= most ? value : fail(reader, "a value is out of range");
+}
+
+static uint64_t getFixed(SnapshotReader& reader, int count)
+{
+    if (!need(reader, (uint64_t)count)) return 0;
+    uint64_t value =
+        littleEndian((const unsigned char*)reader.Buffer.data() + reader.Position, count);
+    reader.Position += (size_t)count;
+    return value;
+}
+
+static void getText(SnapshotReader& reader, std::string& text)
+{
+    uint64_t length = getNumber(reader);
+    if (!need(reader, length)) return;
+    text.assign(reader.Buffer.data() + reader.Position, (size_t)length);
+    reader.Position += (size_t)length;
+}
+
+// A count of items that take at least itemBytes each: more than the file holds is a fault.
+static uint64_t getCount(SnapshotReader& reader, uint64_t itemBytes)
+{
+    return getBounded(reader, bytesLeft(reader) / itemBytes);
+}
+
+static void getSource(SnapshotReader& reader, SnapshotSource& source)
+{
+    getText(reader, source.Build);
+    source.ListSize = getSigned(reader, INT64_MIN, INT64_MAX);
+    source.ListStamp = getSigned(reader, INT64_MIN, INT64_MAX);
+    source.ListInode = getNumber(reader);
+    source.ListHash = getFixed(reader, 8);
+    getText(reader, source.InfoPath);
+    source.InfoSize = getSigned(reader, INT64_MIN, INT64_MAX);
+    source.InfoStamp = getSigned(reader, INT64_MIN, INT64_MAX);
+}
+
+static void getInfoBlocks(SnapshotReader& reader, std::vector<std::vector<std::string>>& blocks)
+{
+    blocks.resize(getCount(reader, 1));
+    for (std::vector<std::string>& lines : blocks)
+    {
+        lines.resize(getCount(reader, 1));
+        for (std::string& line : lines) getText(reader, line);
+        if (reader.Fault) return;
+    }
+}
+
+static void getRoms(SnapshotReader& reader, std::vector<RomEntry>& roms)
+{
+    roms.resize(getCount(reader, MinRomBytes));
+    for (RomEntry& rom : roms)
+    {
+        getText(reader, rom.Name);
+        rom.Size = (int32_t)getSigned(reader, INT32_MIN, INT32_MAX);
+        rom.Crc = (uint32_t)getFixed(reader, 4);
+        if (reader.Fault) return;
+    }
+}
+
+static std::unique_ptr<VideoInfo> getVideo(SnapshotReader& reader)
+{
+    auto video = std::make_unique<VideoInfo>();
+    getText(reader, video->Screen);
+    video->Orientation = (uint16_t)getBounded(reader, UINT16_MAX);
+    video->Width = (uint16_t)getBounded(reader, UINT16_MAX);
+    video->Height = (uint16_t)getBounded(reader, UINT16_MAX);
+    return video;
+}
+
+static std::unique_ptr<InputInfo> getInput(SnapshotReader& reader)
+{
+    auto input = std::make_unique<InputInfo>();
+    input->Players = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
+    input->Buttons = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
+    input->Coins = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
+    input->Control = (uint16_t)getBounded(reader, UINT16_MAX);
+    return input;
+}
+
+static Game* getGame(SnapshotReader& reader, int emulatorIndex,
+                     const std::vector<std::vector<std::string>>& blocks)
+{
+    Game* game = newGame(emulatorIndex);
+    getText(reader, game->Name);
+    getText(reader, game->Description);
+    game->Year = (int32_t)getSigned(reader, INT32_MIN, INT32_MAX);
+    getText(reader, game->Manufacturer);
+    getText(reader, game->CloneOf);
+    getText(reader, game->RomOf);
+    uint64_t parts = getBounded(reader, 7);
+    game->NotRunnable = (int)(parts & 1);
+    getRoms(reader, game->Roms);
+    if (parts & 2) game->Video = getVideo(reader);
+    if (parts & 4) game->Input = getInput(reader);
+    uint64_t block = getBounded(reader, blocks.size());
+    if (block && !reader.Fault) game->InfoLines = blocks[block - 1];
+    if (!reader.Fault) return game;
+    freeGame(game);
+    return nullptr;
+}
+
+static void getGames(SnapshotReader& reader, int emulatorIndex, std::vector<Game*>& games)
+{
+    std::vector<std::vector<std::string>> blocks;
+    getInfoBlocks(reader, blocks);
+    uint64_t count = getCount(reader, MinGameBytes);
+    games.reserve((size_t)count);
+    for (uint64_t i = 0; i < count && !reader.Fault; i++)
+        if (Game* game = getGame(reader, emulatorIndex, blocks)) games.push_back(game);
+}
+
+// The prefix, read before the checked part; also finds the file's length.
+static int startReader(SnapshotReader& reader, FILE* file, uint64_t* storedSum, std::string& why)
+{
+    unsigned char prefix[SnapshotCheckedFrom];
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        why = "it cannot be read";
+    else if (std::fread(prefix, 1, sizeof prefix, file) != sizeof prefix)
+        why = "it is cut short";
+    else if (std::memcmp(prefix, Magic, sizeof Magic) != 0)
+        why = "it is not a snapshot";
+    else if (littleEndian(prefix + 8, 4) != LayoutVersion)
+        why = "it was written in another layout";
+    if (!why.empty()) return 0;
+    *storedSum = littleEndian(prefix + SnapshotChecksumOffset, 8);
+    uint64_t checked = (uint64_t)size - SnapshotCheckedFrom;
+    size_t bufferSize = (size_t)std::min<uint64_t>(ReadBlockSize, std::max<uint64_t>(checked, 1));
+    reader =
+        SnapshotReader{file, std::vector<char>(bufferSize), 0, 0, checked, newChecksum(), nullptr};
+    return 1;
+}
+
+static const char* sourceMismatch(const SnapshotSource& found, const SnapshotSource& expected)
+{
+    if (found.Build != expected.Build) return "it was made by another build of the program";
+    if (found == expected) return nullptr;
+    return "the list or the game information changed since it was made";
+}
+
+static void freeGames(std::vector<Game*>& games)
+{
+    for (Game* game : games) freeGame(game);
+    games.clear();
+}
+
+int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorIndex,
+                     SnapshotContents& contents, std::string& why)
+{
+    freeGames(contents.Games);
+    contents.Source = SnapshotSource{};
+    why.clear();
+    SnapshotReader reader{};
+    uint64_t storedSum = 0;
+    if (!startReader(reader, file, &storedSum, why)) return 0;
+    getSource(reader, contents.Source);
+    const char* mismatch =
+        reader.Fault || !expected ? nullptr : sourceMismatch(contents.Source, *expected);
+    if (mismatch)
+    {
+        why = mismatch;
+        return 0;
+    }
+    getGames(reader, emulatorIndex, contents.Games);
+    if (!reader.Fault && bytesLeft(reader) != 0) fail(reader, "it goes on after its end");
+    // Checked last, in the one pass over the file: every read above stayed within the file
+    // whatever its bytes, and what a damaged file gave is dropped here.
+    if (!reader.Fault && finishChecksum(reader.Sum) != storedSum)
+        fail(reader, "its check sum is wrong");
+    if (!reader.Fault) return 1;
+    why = reader.Fault;
+    freeGames(contents.Games);
+    return 0;
+}
+
+// ---- Describing the source
+
+int operator==(const SnapshotSource& a, const SnapshotSource& b)
+{
+    return a.Build == b.Build && a.ListSize == b.ListSize && a.ListStamp == b.ListStamp &&
+           a.ListInode == b.ListInode && a.ListHash == b.ListHash && a.InfoPath == b.InfoPath &&
+           a.InfoSize == b.InfoSize && a.InfoStamp == b.InfoStamp;
+}
+
+std::string snapshotPath(const std::string& listPath)
+{
+    return listPath + ".cache";
+}
+
+// A change inside a file that keeps its size and time (a copy with the times preserved)
+// still shows at its ends: the list's header names the emulator's version.
+static int hashEnds(const std::string& path, int64_t size, uint64_t* hash)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return 0;
+    std::vector<char> block(EndBytes);
+    Checksum sum = newChecksum();
+    size_t first = std::fread(block.data(), 1, block.size(), file);
+    addChecksum(sum, block.data(), first);
+    int64_t lastStart = std::max<int64_t>(0, size - (int64_t)EndBytes);
+    int ok = std::fseek(file, (long)lastStart, SEEK_SET) == 0;
+    size_t last = ok ? std::fread(block.data(), 1, block.size(), file) : 0;
+    addChecksum(sum, block.data(), last);
+    ok = ok && !std::ferror(file);
+    std::fclose(file);
+    *hash = finishChecksum(sum);
+    return ok;
+}
+
+static const std::string& buildIdentity()
+{
+    static const std::string identity = platformBuildIdentity();
+    return identity;
+}
+
+int describeSnapshotSource(const std::string& listPath, SnapshotSource& source)
+{
+    source = SnapshotSource{};
+    source.Build = buildIdentity();
+    FileIdentity list;
+    if (!platformFileIdentity(listPath, &list)) return 0;
+    source.ListSize = list.Size;
+    source.ListStamp = list.Stamp;
+    source.ListInode = list.Inode;
+    if (!hashEnds(listPath, list.Size, &source.ListHash)) return 0;
+    if (!FrontendSettings.UseMameInfoDat) return 1;
+    FileIdentity info;
+    if (!platformFileIdentity(FrontendSettings.MameinfoDat, &info)) return 0;
+    source.InfoPath = FrontendSettings.MameinfoDat;
+    source.InfoSize = info.Size;
+    source.InfoStamp = info.Stamp;
+    return 1;
+}
+
+// ---- The snapshot beside the list
+
+// Opens the snapshot, or says why it cannot be read.
+static FILE* openSnapshot(const std::string& path, std::string& why)
+{
+    if (platformIsDirectory(path))
+    {
+        why = "it is not a file";
+        return nullptr;
+    }
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) why = std::strerror(errno);
+    return file;
+}
+
+int loadSnapshot(const std::string& listPath, const SnapshotSource& source, int emulatorIndex)
+{
+    std::string path = snapshotPath(listPath);
+    if (!platformFileExists(path)) return 0;
+    std::string why;
+    SnapshotContents contents;
+    FILE* file = openSnapshot(path, why);
+    int read = file && readSnapshotFile(file, &source, emulatorIndex, contents, why);
+    if (file) std::fclose(file);
+    if (!read)
+    {
+        std::fprintf(stderr, "%s: %s; it is not used and the list is read instead\n", path.c_str(),
+                     why.c_str());
+        return 0;
+    }
+    AllGames.insert(AllGames.end(), contents.Games.begin(), contents.Games.end());
+    return 1;
+}
+
+static std::string folderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+int saveSnapshot(const std::string& listPath, const SnapshotSource& source, size_t firstGame)
+{
+    static std::vector<std::string> toldFolders; // told once each, for the life of the program
+    std::string path = snapshotPath(listPath);
+    SnapshotContents contents{
+        source, std::vector<Game*>(AllGames.begin() + (long)std::min(firstGame, AllGames.size()),
+                                   AllGames.end())};
+    errno = 0;
+    int saved = platformReplaceFileWith(path, [&](FILE* file)
+                                        { return writeSnapshotFile(file, contents); });
+    if (saved) return 1;
+    std::string folder = folderOf(path);
+    if (std::find(toldFolders.begin(), toldFolders.end(), folder) != toldFolders.end()) return 0;
+    toldFolders.push_back(folder);
+    std::fprintf(stderr,
+                 "%s: the snapshot of the list cannot be written (%s); the list is read at "
+                 "every start\n",
+                 path.c_str(), errno ? std::strerror(errno) : "write error");
+    return 0;
+}
