@@ -20,6 +20,7 @@ inline const std::string& scratchFile(const std::string& suffix)
         {
             std::error_code ignored;
             std::filesystem::remove(Path, ignored);
+            std::filesystem::remove(Path + ".cache", ignored); // a list's snapshot
         }
     };
     static Scratch scratch;
