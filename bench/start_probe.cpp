@@ -1,0 +1,41 @@
+// The real program, stopped at its first frame on screen: prints the seconds since the time
+// the benchmark gave in START_PROBE_SPAWNED (steady-clock nanoseconds, taken just before it
+// started this process), then the resident and the peak resident memory in kB, and ends.
+#include "core/frontend.h"
+#include "platform/testing.h"
+#include "platform/window.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+static long statusKilobytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field) + 1);
+    return 0;
+}
+
+// The loading messages are presented too; the first frame is the one with the main window.
+static void reportFirstFrame()
+{
+    if (!platformIsWindowVisible(FrontendState.MainWindow)) return;
+    long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count();
+    const char* spawned = std::getenv("START_PROBE_SPAWNED");
+    double seconds = spawned ? (double)(now - std::atoll(spawned)) / 1e9 : 0;
+    std::printf("%.6f %ld %ld\n", seconds, statusKilobytes("VmRSS:"), statusKilobytes("VmHWM:"));
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+int main(int argc, char** argv)
+{
+    testOnPresent(reportFirstFrame);
+    return runFrontend(argc > 1 ? argv[1] : "");
+}
