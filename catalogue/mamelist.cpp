@@ -525,29 +525,35 @@ static void rebuildNameIndex()
     for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
 }
 
-// A parent is the first game of its name loaded for the clone's own emulator, so that each of
-// two MAME emulators sharing mame.lst judges a parent by its own ROM folders. The names are
-// looked up in a map of their own: the name index's byte-sum hash puts the short names of a
-// full set into a few long chains.
-static void linkParents()
+// For each emulator, the first game loaded under each name. The names are looked up in a map
+// of their own: the name index's byte-sum hash puts the short names of a full set into a few
+// long chains.
+typedef std::unordered_map<std::string_view, Game*> GamesByName;
+static std::vector<GamesByName> firstGamesByName()
 {
-    std::vector<std::unordered_map<std::string_view, Game*>> firstOfName;
+    std::vector<GamesByName> byEmulator;
     for (Game* game : AllGames)
     {
         if (game->EmulatorIndex < 0 || game->Name.empty()) continue;
-        if ((size_t)game->EmulatorIndex >= firstOfName.size())
-            firstOfName.resize((size_t)game->EmulatorIndex + 1);
-        firstOfName[(size_t)game->EmulatorIndex].emplace(game->Name, game);
+        if ((size_t)game->EmulatorIndex >= byEmulator.size())
+            byEmulator.resize((size_t)game->EmulatorIndex + 1);
+        byEmulator[(size_t)game->EmulatorIndex].emplace(game->Name, game);
     }
+    return byEmulator;
+}
+
+// A parent is a game of the clone's own emulator, so that each of two MAME emulators sharing
+// mame.lst judges a parent by its own ROM folders.
+static void linkParents()
+{
+    std::vector<GamesByName> byEmulator = firstGamesByName();
     for (Game* game : AllGames)
     {
         game->Parent = nullptr;
-        if (game->CloneOf.empty() || game->EmulatorIndex < 0 ||
-            (size_t)game->EmulatorIndex >= firstOfName.size())
-            continue;
-        const auto& names = firstOfName[(size_t)game->EmulatorIndex];
-        auto found = names.find(game->CloneOf);
-        if (found != names.end()) game->Parent = found->second;
+        size_t emulator = (size_t)game->EmulatorIndex; // games without one have none here
+        if (game->CloneOf.empty() || emulator >= byEmulator.size()) continue;
+        auto found = byEmulator[emulator].find(game->CloneOf);
+        if (found != byEmulator[emulator].end()) game->Parent = found->second;
     }
 }
 
@@ -619,7 +625,6 @@ int loadMameList(const std::string& path, int emulatorIndex)
     int described = describeSnapshotSource(path, source);
     if (!described || !loadSnapshot(path, source, emulatorIndex))
         return parseAndSnapshot(path, emulatorIndex, described, source);
-
     rebuildNameIndex();
     linkParents();
     return 1;

@@ -156,10 +156,12 @@ static void putSource(SnapshotWriter& writer, const SnapshotSource& source)
 }
 
 // The distinct texts of game information, each stored once: one entry of the information
-// file usually names a parent and all its clones.
+// file usually names a parent and all its clones. Each block's number of users lets the
+// reader hand its last user the block itself instead of one more copy.
 struct InfoBlocks
 {
     std::vector<const std::vector<std::string>*> Blocks;
+    std::vector<uint64_t> Uses;
     std::vector<uint64_t> OfGame; // block number + 1; 0 for none
 };
 
@@ -190,9 +192,11 @@ static InfoBlocks collectInfoBlocks(const std::vector<Game*>& games)
             if (!number)
             {
                 blocks.Blocks.push_back(&game->InfoLines);
+                blocks.Uses.push_back(0);
                 number = blocks.Blocks.size();
                 byHash.emplace(hash, number);
             }
+            blocks.Uses[number - 1]++;
         }
         blocks.OfGame.push_back(number);
     }
@@ -236,10 +240,11 @@ static void putGames(SnapshotWriter& writer, const std::vector<Game*>& games)
 {
     InfoBlocks blocks = collectInfoBlocks(games);
     putNumber(writer, blocks.Blocks.size());
-    for (const std::vector<std::string>* lines : blocks.Blocks)
+    for (size_t i = 0; i < blocks.Blocks.size(); i++)
     {
-        putNumber(writer, lines->size());
-        for (const std::string& line : *lines) putText(writer, line);
+        putNumber(writer, blocks.Uses[i]);
+        putNumber(writer, blocks.Blocks[i]->size());
+        for (const std::string& line : *blocks.Blocks[i]) putText(writer, line);
     }
     putNumber(writer, games.size());
     for (size_t i = 0; i < games.size(); i++) putGame(writer, *games[i], blocks.OfGame[i]);
@@ -374,15 +379,34 @@ static void getSource(SnapshotReader& reader, SnapshotSource& source)
     source.InfoStamp = getSigned(reader, INT64_MIN, INT64_MAX);
 }
 
-static void getInfoBlocks(SnapshotReader& reader, std::vector<std::vector<std::string>>& blocks)
+struct InfoBlock
+{
+    uint64_t UsesLeft;
+    std::vector<std::string> Lines;
+};
+
+static void getInfoBlocks(SnapshotReader& reader, std::vector<InfoBlock>& blocks)
 {
     blocks.resize(getCount(reader, 1));
-    for (std::vector<std::string>& lines : blocks)
+    for (InfoBlock& block : blocks)
     {
-        lines.resize(getCount(reader, 1));
-        for (std::string& line : lines) getText(reader, line);
+        block.UsesLeft = getCount(reader, MinGameBytes);
+        if (block.UsesLeft == 0) fail(reader, "a value is out of range");
+        block.Lines.resize(getCount(reader, 1));
+        for (std::string& line : block.Lines) getText(reader, line);
         if (reader.Fault) return;
     }
+}
+
+// A copy of the block for each user but the last, which takes the block itself.
+static void useInfoBlock(SnapshotReader& reader, InfoBlock& block, std::vector<std::string>& lines)
+{
+    if (block.UsesLeft == 0)
+        fail(reader, "a value is out of range");
+    else if (--block.UsesLeft == 0)
+        lines = std::move(block.Lines);
+    else
+        lines = block.Lines;
 }
 
 static void getRoms(SnapshotReader& reader, std::vector<RomEntry>& roms)
@@ -417,8 +441,7 @@ static std::unique_ptr<InputInfo> getInput(SnapshotReader& reader)
     return input;
 }
 
-static Game* getGame(SnapshotReader& reader, int emulatorIndex,
-                     const std::vector<std::vector<std::string>>& blocks)
+static Game* getGame(SnapshotReader& reader, int emulatorIndex, std::vector<InfoBlock>& blocks)
 {
     Game* game = newGame(emulatorIndex);
     getText(reader, game->Name);
@@ -433,7 +456,7 @@ static Game* getGame(SnapshotReader& reader, int emulatorIndex,
     if (parts & 2) game->Video = getVideo(reader);
     if (parts & 4) game->Input = getInput(reader);
     uint64_t block = getBounded(reader, blocks.size());
-    if (block && !reader.Fault) game->InfoLines = blocks[block - 1];
+    if (block && !reader.Fault) useInfoBlock(reader, blocks[block - 1], game->InfoLines);
     if (!reader.Fault) return game;
     freeGame(game);
     return nullptr;
@@ -441,7 +464,7 @@ static Game* getGame(SnapshotReader& reader, int emulatorIndex,
 
 static void getGames(SnapshotReader& reader, int emulatorIndex, std::vector<Game*>& games)
 {
-    std::vector<std::vector<std::string>> blocks;
+    std::vector<InfoBlock> blocks;
     getInfoBlocks(reader, blocks);
     uint64_t count = getCount(reader, MinGameBytes);
     games.reserve((size_t)count);

@@ -234,7 +234,6 @@ int platformFileIdentity(const std::string& path, FileIdentity* identity)
     identity->Stamp = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
     identity->Size = info.st_size;
     identity->Inode = (uint64_t)info.st_ino;
-    identity->Device = (uint64_t)info.st_dev;
     return 1;
 }
 

@@ -41,7 +41,6 @@ struct FileIdentity
     int64_t Stamp; // modification time, nanoseconds
     int64_t Size;
     uint64_t Inode;
-    uint64_t Device;
 };
 // 0 when the file does not exist or is a directory.
 int platformFileIdentity(const std::string& path, FileIdentity* identity);
