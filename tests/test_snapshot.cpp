@@ -76,15 +76,15 @@ static std::string mameConfig(const fs::path& dir, const std::string& roms, cons
            "/demo/emulator\nExecutable=demomame\nRomPath=" + roms + "\nDisplayClones=1\n";
 }
 
-// Rewrites the snapshot with a mark in one game's description, its source kept.
-static void markSnapshot(const char* mark)
+// Rewrites the snapshot changed, its check sum made right.
+static void rewriteSnapshot(void (*change)(SnapshotContents&))
 {
     SnapshotContents contents;
     std::string why;
     FILE* file = std::fopen("mame.lst.cache", "rb");
     ASSERT_TRUE(file && readSnapshotFile(file, nullptr, 0, contents, why)) << why;
     std::fclose(file);
-    contents.Games[contents.Games.size() / 2]->Description += mark;
+    change(contents);
     file = std::fopen("mame.lst.cache", "wb");
     EXPECT_TRUE(writeSnapshotFile(file, contents));
     std::fclose(file);
@@ -118,7 +118,8 @@ protected:
             ASSERT_EQ(fromSnapshot.Catalogue[i], parsed.Catalogue[i]) << "game " << i;
         EXPECT_EQ(fromSnapshot.Saved, parsed.Saved);
         // The second start really took its games from the snapshot: a mark put into it shows.
-        markSnapshot(" (marked)");
+        rewriteSnapshot([](SnapshotContents& c)
+                        { c.Games[c.Games.size() / 2]->Description += " (marked)"; });
         EXPECT_TRUE(holds(startWith(Dir, config).Catalogue, " (marked)|"));
     }
 };
@@ -155,20 +156,6 @@ static std::vector<std::string> loadedFields(const std::string& errorsHave, std:
     *errors = stderrOf([] { EXPECT_EQ(loadMameList("mame.lst", 0), 1); });
     EXPECT_NE(errors->find(errorsHave), std::string::npos) << *errors;
     return catalogueFields();
-}
-
-static void rewriteSnapshot(void (*change)(SnapshotContents&))
-{
-    SnapshotContents contents;
-    std::string why;
-    FILE* file = std::fopen("mame.lst.cache", "rb");
-    ASSERT_TRUE(file && readSnapshotFile(file, nullptr, 0, contents, why)) << why;
-    std::fclose(file);
-    change(contents);
-    file = std::fopen("mame.lst.cache", "wb");
-    EXPECT_TRUE(writeSnapshotFile(file, contents));
-    std::fclose(file);
-    for (Game* game : contents.Games) freeGame(game);
 }
 
 // Puts a new check sum into a changed snapshot, as a deliberately made file would have.
