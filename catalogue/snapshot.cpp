@@ -2,7 +2,8 @@
 // everything after the prefix), then the source the games came from, the distinct blocks of
 // game information, and the games. Numbers are LEB128 (signed ones zigzag), texts a length
 // and their bytes. Every read is checked against what is left of the file, so no count or
-// length in a damaged file makes the reader go past its end or allocate more than it holds.
+// length in a damaged file makes the reader go past its end, or make more items than its
+// bytes could hold.
 #include "catalogue/snapshot.h"
 
 #include "catalogue/catalogue.h"

@@ -218,22 +218,22 @@ void platformRemoveTemporaries(const std::string& linkOrPath)
     closedir(dir);
 }
 
-int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size)
-{
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) return 0;
-    *stamp = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
-    *size = info.st_size;
-    return 1;
-}
-
 int platformFileIdentity(const std::string& path, FileIdentity* identity)
 {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return 0;
+    if (stat(path.c_str(), &info) != 0) return 0;
     identity->Stamp = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
     identity->Size = info.st_size;
     identity->Inode = (uint64_t)info.st_ino;
+    return 1;
+}
+
+int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size)
+{
+    FileIdentity identity;
+    if (!platformFileIdentity(path, &identity)) return 0;
+    *stamp = identity.Stamp;
+    *size = identity.Size;
     return 1;
 }
 

@@ -42,7 +42,7 @@ struct FileIdentity
     int64_t Size;
     uint64_t Inode;
 };
-// 0 when the file does not exist or is a directory.
+// 0 when the file does not exist.
 int platformFileIdentity(const std::string& path, FileIdentity* identity);
 // Names the running program's build: the same text exactly when the same code was built.
 std::string platformBuildIdentity();
