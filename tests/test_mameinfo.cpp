@@ -50,10 +50,16 @@ TEST(MameInfo, EntriesTheSkipAfterTextLinesKeywordsOutOfPlaceAndTheOlderFormat)
     EXPECT_EQ(load("$info=digdug\n$mame\nText\n"), "Failed to load data from mameinfo.dat!\n");
     EXPECT_EQ(stdoutOf([] { EXPECT_EQ(loadMameInfo("/nonexistent/mameinfo.dat"), 0); }),
               "Error opening file: [/nonexistent/mameinfo.dat]\n");
+    freeCatalogue();
+    FrontendSettings.UseMameInfoDat = 0;
+}
 
-    // The older bracketed history format holds no entries: passed over quietly.
+// The older bracketed history format holds no entries: passed over quietly.
+TEST(MameInfo, TheOlderHistoryFormatIsPassedOver)
+{
+    SKIP_WITHOUT_REALDATA("infodat/history-mame035b8-1999.dat");
     makeGames({"1942"});
-    EXPECT_EQ(load(readText(TORVANELL_REALDATA "/infodat/history-mame035b8-1999.dat")), "");
+    EXPECT_EQ(load(readText(RealData)), "");
     EXPECT_EQ(linesOf("1942"), Lines{});
     freeCatalogue();
     FrontendSettings.UseMameInfoDat = 0;

@@ -93,19 +93,28 @@ TEST(MameList, ReadingErrorsLongLinesDatFilesAndCapture)
               1);
     EXPECT_EQ(AllGames.at(0)->Roms.at(0).Name, padding);
 
-    // A real DAT file read for two MAME emulators, and a capture that cannot be written.
-    freeCatalogue();
-    std::string dat = "/logiqx/FinalBurn Neo (ClrMame Pro XML, Neogeo only).dat";
-    ASSERT_EQ(loadMameList(TORVANELL_REALDATA + dat, 0), 1);
-    ASSERT_EQ(loadMameList(TORVANELL_REALDATA + dat, 1), 1); // a second MAME emulator
-    EXPECT_EQ(AllGames.size(), 2 * 677u);
-    EXPECT_EQ(findGame("neogeo", 1)->NotRunnable, 1);
-    for (int emulator = 0; emulator < 2; emulator++) // a clone's parent is of its own emulator
-        EXPECT_EQ(findGame("19yyo", emulator)->Parent, findGame("19yy", emulator));
+    // A capture that cannot be written.
     path = (freshDirectory() / "no" / "mame.lst").string();
     testMessageBoxes().clear();
     EXPECT_EQ(captureMameList(TestPrograms + "fakemame -listxml", path), 0);
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"Failed to create file [" + path + "]!"});
+    resetCatalogue();
+    platformStop();
+}
+
+TEST(MameList, ARealDatFileForTwoMameEmulators)
+{
+    SKIP_WITHOUT_REALDATA("logiqx/FinalBurn Neo (ClrMame Pro XML, Neogeo only).dat");
+    startTestPlatform();
+    // A copy: the list's snapshot is written beside it, and the shared files stay untouched.
+    fs::path dat = freshDirectory() / "neogeo.dat";
+    fs::copy_file(RealData, dat);
+    ASSERT_EQ(loadMameList(dat.string(), 0), 1);
+    ASSERT_EQ(loadMameList(dat.string(), 1), 1); // a second MAME emulator
+    EXPECT_EQ(AllGames.size(), 2 * 677u);
+    EXPECT_EQ(findGame("neogeo", 1)->NotRunnable, 1);
+    for (int emulator = 0; emulator < 2; emulator++) // a clone's parent is of its own emulator
+        EXPECT_EQ(findGame("19yyo", emulator)->Parent, findGame("19yy", emulator));
     resetCatalogue();
     platformStop();
 }
