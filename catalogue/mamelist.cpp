@@ -601,24 +601,24 @@ static int readList(const std::string& path, int emulatorIndex, int* complete)
 
 // The parse, the index and the game information; a snapshot is made of a list that gave
 // games without an error and did not change while it was read.
-static int parseAndSnapshot(const std::string& path, int emulatorIndex, int described,
-                            const SnapshotSource& source)
+static MameListLoad parseAndSnapshot(const std::string& path, int emulatorIndex, int described,
+                                     const SnapshotSource& source)
 {
     size_t firstGame = AllGames.size();
     int complete = 0;
-    if (!readList(path, emulatorIndex, &complete)) return 0;
+    if (!readList(path, emulatorIndex, &complete)) return ListUnreadable;
     rebuildNameIndex();
     linkParents();
     if (FrontendSettings.UseMameInfoDat && !loadMameInfo(FrontendSettings.MameinfoDat, &complete))
-        return 0;
+        return InfoUnreadable;
     SnapshotSource after;
     if (complete && described && AllGames.size() > firstGame &&
         describeSnapshotSource(path, after) && after == source)
         saveSnapshot(path, source, firstGame);
-    return 1;
+    return ListLoaded;
 }
 
-int loadMameList(const std::string& path, int emulatorIndex)
+MameListLoad loadMameList(const std::string& path, int emulatorIndex)
 {
     platformRemoveTemporaries(snapshotPath(path));
     SnapshotSource source;
@@ -627,7 +627,7 @@ int loadMameList(const std::string& path, int emulatorIndex)
         return parseAndSnapshot(path, emulatorIndex, described, source);
     rebuildNameIndex();
     linkParents();
-    return 1;
+    return ListLoaded;
 }
 
 void deleteMameList(const std::string& path)

@@ -6,11 +6,18 @@
 
 // Runs command with standard output and standard error written into path.
 int captureMameList(const std::string& command, const std::string& path);
+// What reading a MAME list came to.
+enum MameListLoad
+{
+    ListUnreadable = 0, // the list could not be read: only capturing it again can mend it
+    ListLoaded = 1,
+    InfoUnreadable = 2, // the list was read, the game information file could not be opened
+};
 // Appends the games of the list at path to AllGames for the emulator at emulatorIndex,
 // rebuilds NameIndex and links clones; reads the game information when it is switched on.
 // The games come from the list's snapshot when it matches the list, and a list read without
 // an error leaves a snapshot for the next start.
-int loadMameList(const std::string& path, int emulatorIndex);
+MameListLoad loadMameList(const std::string& path, int emulatorIndex);
 // Deletes the list and its snapshot.
 void deleteMameList(const std::string& path);
 // Removes white space at both ends, in place.

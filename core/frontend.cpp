@@ -84,10 +84,15 @@ static int loadMameEmulator(const Emulator& emulator, int index)
         }
     }
     showMessage("Loading Mame Game List...");
-    if (!loadMameList(path, index))
+    MameListLoad loaded = loadMameList(path, index);
+    if (loaded != ListLoaded)
     {
         showError("Error loading game list!");
-        deleteMameList(path);
+        if (loaded == ListUnreadable)
+            deleteMameList(path);
+        else // a good list costs MAME seconds to print: only the information file needs mending
+            fprintf(stderr, "Game information file cannot be read: [%s]; %s is kept\n",
+                    FrontendSettings.MameinfoDat.c_str(), path.c_str());
         return 0;
     }
     if (!hasGamesOf(index))

@@ -24,7 +24,7 @@ static int run(const std::string& config, const fs::path& file = "t.ini")
     return runFrontend(file.string());
 }
 
-TEST_F(InFreshDirectory, FailedStartsLeaveTheConfigurationAndNoListAndAGoodOneIsCapturedOnce)
+TEST_F(InFreshDirectory, FailedStartsLeaveTheConfigurationAndNoBadListAndAGoodOneIsCapturedOnce)
 {
     std::string command = "emu dir/no such mame -listxml", noGames = "Initialization failed";
     auto gone = [&]
@@ -33,21 +33,27 @@ TEST_F(InFreshDirectory, FailedStartsLeaveTheConfigurationAndNoListAndAGoodOneIs
         fs::current_path(Dir / "gone");
         fs::remove(Dir / "gone"); // the current directory no longer has a path
     };
-    const std::tuple<std::string, std::function<void()>, std::vector<std::string>> cases[] = {
+    // The configuration, what happens first, the boxes, and whether mame.lst is kept.
+    const std::tuple<std::string, std::function<void()>, std::vector<std::string>, bool> cases[] = {
         {HandListed,
          [] { ASSERT_TRUE(platformRegisterClass(MainWindowClass, mainWindowProc)); },
-         {"Failed to register window class!"}},
+         {"Failed to register window class!"},
+         false},
         {mameConfig("no such mame"),
          [] {},
-         {"Failed to execute [" + command + "]!", "Error launching [" + command + "]!", noGames}},
+         {"Failed to execute [" + command + "]!", "Error launching [" + command + "]!", noGames},
+         false},
+        // Only the information file is missing: the good list is not thrown away.
         {mameConfig("x", "UseMameInfoDat=1\nMameinfo.dat=none.dat\n"),
          [] { writeText("mame.lst", "<mame><machine name=\"a\"/></mame>"); },
-         {"Error loading game list!", noGames}},
+         {"Error loading game list!", noGames},
+         true},
         {mameConfig("x"),
          gone,
-         {"Unable to get game list file path!", "Error loading game list!", noGames}},
+         {"Unable to get game list file path!", "Error loading game list!", noGames},
+         false},
     };
-    for (const auto& [config, prepare, boxes] : cases)
+    for (const auto& [config, prepare, boxes, listKept] : cases)
     {
         startTestPlatform();
         fs::current_path(Dir);
@@ -57,7 +63,8 @@ TEST_F(InFreshDirectory, FailedStartsLeaveTheConfigurationAndNoListAndAGoodOneIs
         EXPECT_EQ(boxTexts(), boxes);
         EXPECT_EQ(testMessageBoxes()[0].HadOwner != 0, boxes.size() > 1); // none without a window
         EXPECT_EQ(readText(Dir / "t.ini"), config);
-        EXPECT_FALSE(fs::exists(Dir / "mame.lst")); // so that the next start captures it
+        EXPECT_EQ(fs::exists(Dir / "mame.lst"), listKept); // else the next start captures it
+        fs::remove(Dir / "mame.lst");
         resetCatalogue();
         platformStop();
     }
