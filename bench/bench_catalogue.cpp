@@ -82,7 +82,7 @@ static void buildMameCatalogue(const std::string& romPath)
         game->Video = std::make_unique<VideoInfo>(VideoInfo{i % 5 ? "raster" : "vector", 2, 0, 0});
         if (i % 4 == 0) game->CloneOf = AllGames.empty() ? "" : AllGames.back()->Name;
         if (!game->CloneOf.empty()) game->Parent = AllGames.back();
-        AllGames.push_back(game);
+        appendGame(game);
     }
 }
 

@@ -36,7 +36,7 @@ static void setUp()
         Game* game = newGame(0);
         game->Name = "game" + std::to_string(i);
         game->Description = "Game number " + std::to_string(i);
-        AllGames.push_back(game);
+        appendGame(game);
         VisibleGames.push_back(game);
     }
     testAttachJoystick();

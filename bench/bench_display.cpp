@@ -89,7 +89,7 @@ static void setUp(int menuType)
         Game* game = newGame(0);
         game->Name = gameName(i);
         game->Description = "Street Fighter II' - Champion Edition (World 920513) #" + game->Name;
-        AllGames.push_back(game);
+        appendGame(game);
         VisibleGames.push_back(game);
     }
     FrontendSettings.SkinDir = "skins";

@@ -1,10 +1,12 @@
 // The catalogue's collections, the name index and the lifetime of games and emulators.
 #include "catalogue/catalogue.h"
 
+#include <algorithm>
+
 std::vector<Emulator*> EmulatorTable;
 std::vector<Game*> AllGames;
 std::vector<Game*> VisibleGames;
-NameIndexRecord* NameIndex = nullptr;
+NameIndexRecord NameIndex;
 
 // Row i is index i of NameCodeFlags and NameCodeFilter. The bracket codes are searched
 // without their closing bracket so that "[a" also finds "[a1]" and "[T" finds "[T+Eng]".
@@ -45,57 +47,48 @@ const NameCodeInfo NameCodeTable[NameCodeCount] = {
     {"(I)", nullptr, "ShowItaly"},
 };
 
-uint32_t nameHash(const std::string& name, uint32_t bucketCount)
+void appendGame(Game* game)
 {
-    if (bucketCount == 0) return 0;
-    uint32_t sum = 0;
-    for (char byte : name)
-        sum += (uint32_t)(int32_t)(int8_t)byte; // bytes above 0x7F count negative
-    return sum % bucketCount;
+    AllGames.push_back(game);
+    if (!game->Name.empty()) NameIndex.Games[game->Name].push_back(game);
 }
 
-NameIndexRecord* createNameIndex(int bucketCount)
+const std::vector<Game*>& gamesNamed(std::string_view name)
 {
-    if (bucketCount <= 0) return nullptr;
-    NameIndexRecord* index = new NameIndexRecord;
-    index->Buckets.assign((size_t)bucketCount, nullptr);
-    index->Tails.assign((size_t)bucketCount, nullptr);
-    return index;
+    static const std::vector<Game*> none;
+    auto found = NameIndex.Games.find(name);
+    return found == NameIndex.Games.end() ? none : found->second;
 }
 
-void insertNameIndex(NameIndexRecord* index, const std::string& name, Game* game)
+Game* findGame(std::string_view name, int emulatorIndex)
 {
-    if (!index || !game || name.empty()) return;
-    uint32_t bucket = nameHash(name, (uint32_t)index->Buckets.size());
-    NameIndexEntry* entry = new NameIndexEntry{name, game, nullptr};
-    // Appending keeps the first game inserted under a name the one that is found.
-    if (index->Tails[bucket])
-        index->Tails[bucket]->Next = entry;
-    else
-        index->Buckets[bucket] = entry;
-    index->Tails[bucket] = entry;
-}
-
-Game* findNameIndex(const NameIndexRecord* index, const std::string& name)
-{
-    if (!index || name.empty()) return nullptr;
-    uint32_t bucket = nameHash(name, (uint32_t)index->Buckets.size());
-    for (NameIndexEntry* entry = index->Buckets[bucket]; entry; entry = entry->Next)
-        if (entry->Name == name) return entry->Game;
+    for (Game* game : gamesNamed(name))
+        if (game->EmulatorIndex == emulatorIndex) return game;
     return nullptr;
 }
 
-void freeNameIndex(NameIndexRecord* index)
+// VisibleGames keeps the order of AllGames, so the first of the games of that name that it
+// holds is the one nearest its start.
+int findGameByName(const std::string& name)
 {
-    if (!index) return;
-    for (NameIndexEntry* entry : index->Buckets)
-        while (entry)
-        {
-            NameIndexEntry* next = entry->Next;
-            delete entry;
-            entry = next;
-        }
-    delete index;
+    int first = -1;
+    for (const Game* game : gamesNamed(name))
+    {
+        auto found = std::find(VisibleGames.begin(), VisibleGames.end(), game);
+        int at = found == VisibleGames.end() ? -1 : (int)(found - VisibleGames.begin());
+        if (at >= 0 && (first < 0 || at < first)) first = at;
+    }
+    return first;
+}
+
+Emulator* emulatorAt(int index)
+{
+    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
+}
+
+Emulator* emulatorOf(const Game* game)
+{
+    return game ? emulatorAt(game->EmulatorIndex) : nullptr;
 }
 
 Game* newGame(int emulatorIndex)
@@ -114,8 +107,7 @@ void freeGame(Game* game)
 void freeCatalogue()
 {
     std::vector<Game*>().swap(VisibleGames);
-    freeNameIndex(NameIndex);
-    NameIndex = nullptr;
+    NameIndex = NameIndexRecord();
     for (Game* game : AllGames) freeGame(game);
     std::vector<Game*>().swap(AllGames);
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 const int NameCodeCount = 34;
@@ -117,17 +119,11 @@ struct Game
     Game* Parent; // not owned
 };
 
-// Chained hash table of games by exact name; the first game inserted under a name is found.
-struct NameIndexEntry
-{
-    std::string Name; // the name it was inserted under
-    struct Game* Game;
-    NameIndexEntry* Next;
-};
+// Games by exact name (byte for byte, letter case counts), each name's games in the order they
+// were added. Its keys are the games' own names, which never change once a game is added.
 struct NameIndexRecord
 {
-    std::vector<NameIndexEntry*> Buckets;
-    std::vector<NameIndexEntry*> Tails;
+    std::unordered_map<std::string_view, std::vector<Game*>> Games;
 };
 
 // Filled by loadEmulators at start-up; lives until the program ends.
@@ -136,25 +132,27 @@ extern std::vector<Emulator*> EmulatorTable;
 extern std::vector<Game*> AllGames;
 // The games the screen shows, in AllGames order; refers to games owned by AllGames.
 extern std::vector<Game*> VisibleGames;
-// Built over AllGames after the MAME list is read; null until then and after freeCatalogue.
-extern NameIndexRecord* NameIndex;
+// Every game of AllGames with a name, kept in step by appendGame and freeCatalogue.
+extern NameIndexRecord NameIndex;
 
-// Null when bucketCount is 0.
-NameIndexRecord* createNameIndex(int bucketCount);
-// Appends the pair at the end of its chain; does nothing when the index, the game or the
-// name (empty) is missing.
-void insertNameIndex(NameIndexRecord* index, const std::string& name, Game* game);
-// The first game inserted under name; null when none or no index.
-Game* findNameIndex(const NameIndexRecord* index, const std::string& name);
-void freeNameIndex(NameIndexRecord* index);
-// Sum of the name's bytes taken as signed 8-bit values, unsigned 32-bit, modulo bucketCount.
-uint32_t nameHash(const std::string& name, uint32_t bucketCount);
+// Appends game to AllGames, which owns it from then on, and to the name index.
+void appendGame(Game* game);
+// Every game added under name, in the order added; empty when none.
+const std::vector<Game*>& gamesNamed(std::string_view name);
+// The first game of that emulator added under name; null when none.
+Game* findGame(std::string_view name, int emulatorIndex);
+// Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
+int findGameByName(const std::string& name);
+// The emulator at that index of EmulatorTable; null when it names none.
+Emulator* emulatorAt(int index);
+// The emulator a game belongs to; null for no game or an index that names no emulator.
+Emulator* emulatorOf(const Game* game);
 
 // A game of that emulator with Available 1 and every other field zero or empty; the caller
 // owns it until it is appended to AllGames.
 Game* newGame(int emulatorIndex);
 void freeGame(Game* game);
-// Frees VisibleGames, NameIndex and every game; the emulators stay.
+// Frees VisibleGames, the name index and every game; the emulators stay.
 void freeCatalogue();
 // Frees the emulators too (tests and a second start in one process).
 void freeEmulators();

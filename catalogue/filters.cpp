@@ -7,45 +7,36 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 
-// A full ROM folder holds some 40,000 zip files against as many games, so each file is
-// looked up by name rather than searched for. Only the first game under a name goes into
-// the map: that is the one a zip file of that name makes available.
-static std::unordered_map<std::string_view, Game*> gamesByName(int emulatorIndex)
+// Only the games a zip file names count as present, so every game starts out missing.
+static void clearAvailable(int emulatorIndex)
 {
-    std::unordered_map<std::string_view, Game*> byName;
-    byName.reserve(AllGames.size());
     for (Game* game : AllGames)
-        if (game->EmulatorIndex == emulatorIndex)
-        {
-            game->Available = 0;
-            byName.emplace(game->Name, game);
-        }
-    return byName;
+        if (game->EmulatorIndex == emulatorIndex) game->Available = 0;
 }
 
-static void markZipFilesIn(const std::string& directory,
-                           const std::unordered_map<std::string_view, Game*>& byName)
+// A full ROM folder holds some 40,000 zip files against as many games, so each file is looked
+// up by name rather than searched for. A zip file makes the first game of its name available.
+static void markZipFilesIn(const std::string& directory, int emulatorIndex)
 {
     std::vector<std::string> names;
     if (!platformListDirectory(directory + "/*.zip", names)) return;
     for (const std::string& name : names)
     {
         if (name.size() < 4) continue;
-        auto found = byName.find(std::string_view(name).substr(0, name.size() - 4));
-        if (found != byName.end()) found->second->Available = 1;
+        Game* game = findGame(std::string_view(name).substr(0, name.size() - 4), emulatorIndex);
+        if (game) game->Available = 1;
     }
 }
 
 void markAvailableGames(int emulatorIndex)
 {
-    if (emulatorIndex < 0 || emulatorIndex >= (int)EmulatorTable.size()) return;
-    const Emulator* emulator = EmulatorTable[emulatorIndex];
-    auto byName = gamesByName(emulatorIndex);
+    const Emulator* emulator = emulatorAt(emulatorIndex);
+    if (!emulator) return;
+    clearAvailable(emulatorIndex);
     // A MAME emulator's directories are separated by semicolons, not commas.
     for (const std::string& directory : splitListItems(emulator->RomPath, ";"))
-        markZipFilesIn(directory, byName);
+        markZipFilesIn(directory, emulatorIndex);
 }
 
 int compareDescriptions(const Game* a, const Game* b)
@@ -123,10 +114,9 @@ void rebuildVisibleGames()
     int current = FrontendState.CurrentEmulator;
     for (Game* game : AllGames)
     {
-        if (game->EmulatorIndex < 0 || game->EmulatorIndex >= (int)EmulatorTable.size()) continue;
-        const Emulator& emulator = *EmulatorTable[game->EmulatorIndex];
-        if (isChosenEmulator(*game, emulator, current) && passesNameCodes(*game, emulator) &&
-            passesMameFilter(*game, emulator))
+        const Emulator* emulator = emulatorOf(game);
+        if (emulator && isChosenEmulator(*game, *emulator, current) &&
+            passesNameCodes(*game, *emulator) && passesMameFilter(*game, *emulator))
             VisibleGames.push_back(game);
     }
 }

@@ -81,14 +81,11 @@ static const InfoKeyword* findKeyword(const std::string& line)
     return nullptr;
 }
 
-// Every game of every named set gets its own copy of the lines; the index chain is walked
-// whole so that the copy of a set each MAME emulator holds gets them.
+// Every game of every named set gets its own copy of the lines: each MAME emulator holds a
+// copy of the set.
 static void giveLines(const std::string& name, const std::vector<std::string>& lines)
 {
-    if (!NameIndex || name.empty()) return;
-    uint32_t bucket = nameHash(name, (uint32_t)NameIndex->Buckets.size());
-    for (NameIndexEntry* entry = NameIndex->Buckets[bucket]; entry; entry = entry->Next)
-        if (entry->Name == name) entry->Game->InfoLines = lines;
+    for (Game* game : gamesNamed(name)) game->InfoLines = lines;
 }
 
 static void storeEntry(InfoEntry& entry)

@@ -19,8 +19,6 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <string_view>
-#include <unordered_map>
 
 // Where the character data of the open element goes.
 enum TextTarget
@@ -183,7 +181,7 @@ static void endGame(ListParse* parse)
     game->Roms.assign(std::make_move_iterator(parse->Roms.begin()),
                       std::make_move_iterator(parse->Roms.end()));
     parse->Roms.clear();
-    AllGames.push_back(game);
+    appendGame(game);
     parse->CurrentOpen = 0;
     parse->InInput = 0;
 }
@@ -518,42 +516,14 @@ static int feedList(FILE* file, ListFeed& feed)
 
 // ---- After the parse
 
-static void rebuildNameIndex()
-{
-    freeNameIndex(NameIndex);
-    NameIndex = createNameIndex((int)AllGames.size());
-    for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
-}
-
-// For each emulator, the first game loaded under each name. The names are looked up in a map
-// of their own: the name index's byte-sum hash puts the short names of a full set into a few
-// long chains.
-typedef std::unordered_map<std::string_view, Game*> GamesByName;
-static std::vector<GamesByName> firstGamesByName()
-{
-    std::vector<GamesByName> byEmulator;
-    for (Game* game : AllGames)
-    {
-        if (game->EmulatorIndex < 0 || game->Name.empty()) continue;
-        if ((size_t)game->EmulatorIndex >= byEmulator.size())
-            byEmulator.resize((size_t)game->EmulatorIndex + 1);
-        byEmulator[(size_t)game->EmulatorIndex].emplace(game->Name, game);
-    }
-    return byEmulator;
-}
-
 // A parent is a game of the clone's own emulator, so that each of two MAME emulators sharing
 // mame.lst judges a parent by its own ROM folders.
-static void linkParents()
+static void linkParents(size_t firstGame)
 {
-    std::vector<GamesByName> byEmulator = firstGamesByName();
-    for (Game* game : AllGames)
+    for (size_t i = firstGame; i < AllGames.size(); i++)
     {
-        game->Parent = nullptr;
-        size_t emulator = (size_t)game->EmulatorIndex; // games without one have none here
-        if (game->CloneOf.empty() || emulator >= byEmulator.size()) continue;
-        auto found = byEmulator[emulator].find(game->CloneOf);
-        if (found != byEmulator[emulator].end()) game->Parent = found->second;
+        Game* game = AllGames[i];
+        game->Parent = game->CloneOf.empty() ? nullptr : findGame(game->CloneOf, game->EmulatorIndex);
     }
 }
 
@@ -607,8 +577,7 @@ static MameListLoad parseAndSnapshot(const std::string& path, int emulatorIndex,
     size_t firstGame = AllGames.size();
     int complete = 0;
     if (!readList(path, emulatorIndex, &complete)) return ListUnreadable;
-    rebuildNameIndex();
-    linkParents();
+    linkParents(firstGame);
     if (FrontendSettings.UseMameInfoDat && !loadMameInfo(FrontendSettings.MameinfoDat, &complete))
         return InfoUnreadable;
     SnapshotSource after;
@@ -623,10 +592,10 @@ MameListLoad loadMameList(const std::string& path, int emulatorIndex)
     platformRemoveTemporaries(snapshotPath(path));
     SnapshotSource source;
     int described = describeSnapshotSource(path, source);
+    size_t firstGame = AllGames.size();
     if (!described || !loadSnapshot(path, source, emulatorIndex))
         return parseAndSnapshot(path, emulatorIndex, described, source);
-    rebuildNameIndex();
-    linkParents();
+    linkParents(firstGame);
     return ListLoaded;
 }
 

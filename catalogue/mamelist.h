@@ -14,7 +14,7 @@ enum MameListLoad
     InfoUnreadable = 2, // the list was read, the game information file could not be opened
 };
 // Appends the games of the list at path to AllGames for the emulator at emulatorIndex,
-// rebuilds NameIndex and links clones; reads the game information when it is switched on.
+// links its clones to their parents; reads the game information when it is switched on.
 // The games come from the list's snapshot when it matches the list, and a list read without
 // an error leaves a snapshot for the next start.
 MameListLoad loadMameList(const std::string& path, int emulatorIndex);

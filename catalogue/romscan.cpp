@@ -20,12 +20,6 @@ std::unique_ptr<NameCodeFlags> decodeNameCodes(const std::string& text)
     return flags;
 }
 
-static void addGame(Game* game)
-{
-    insertNameIndex(NameIndex, game->Name, game);
-    AllGames.push_back(game);
-}
-
 static Game* gameFromFile(const std::string& directory, const std::string& fileName,
                           const std::string& extension, int emulatorIndex)
 {
@@ -47,7 +41,7 @@ static void scanDirectory(const Emulator* emulator, const std::string& directory
     std::vector<std::string> names;
     if (!platformListDirectory(directory + "/*." + emulator->RomFileExt, names)) return;
     for (const std::string& name : names)
-        addGame(gameFromFile(directory, name, emulator->RomFileExt, emulatorIndex));
+        appendGame(gameFromFile(directory, name, emulator->RomFileExt, emulatorIndex));
 }
 
 // Game1, Game2, ... up to the first empty value; "Description,Name[,ignored...]". A value
@@ -66,7 +60,7 @@ static void readHandListedGames(const Emulator* emulator, int emulatorIndex)
         game->Manufacturer = "Unknown";
         game->Description = items[0];
         game->Name = items[1];
-        addGame(game);
+        appendGame(game);
     }
 }
 

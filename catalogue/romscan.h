@@ -6,7 +6,7 @@
 
 #include <string>
 
-// Appends the emulator's games to AllGames (and to NameIndex when it exists).
+// Appends the emulator's games to AllGames.
 void discoverRoms(const Emulator* emulator, int emulatorIndex);
 // Flag i set exactly when the code of row i occurs in text.
 std::unique_ptr<NameCodeFlags> decodeNameCodes(const std::string& text);

@@ -627,7 +627,8 @@ int loadSnapshot(const std::string& listPath, const SnapshotSource& source, int 
                      why.c_str());
         return 0;
     }
-    AllGames.insert(AllGames.end(), contents.Games.begin(), contents.Games.end());
+    AllGames.reserve(AllGames.size() + contents.Games.size());
+    for (Game* game : contents.Games) appendGame(game);
     return 1;
 }
 

@@ -25,13 +25,6 @@
 
 void (*MainLoopTick)(Window* mainWindow) = processTick;
 
-int findGameByName(const std::string& name)
-{
-    for (size_t i = 0; i < VisibleGames.size(); i++)
-        if (VisibleGames[i]->Name == name) return (int)i;
-    return -1;
-}
-
 void hideCursor()
 {
     while (platformShowPointer(0) >= 0)

@@ -26,5 +26,3 @@ int runMainLoop();
 void releaseResources();
 void hideCursor();
 void showCursor();
-// Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
-int findGameByName(const std::string& name);

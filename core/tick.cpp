@@ -192,8 +192,8 @@ static const std::vector<std::string>* informationLines(const Game& game)
 
 static int isMameGame(const Game& game)
 {
-    int index = game.EmulatorIndex;
-    return index >= 0 && index < (int)EmulatorTable.size() && EmulatorTable[index]->IsMame;
+    const Emulator* emulator = emulatorOf(&game);
+    return emulator && emulator->IsMame;
 }
 
 static int gameInfo(Window*)

@@ -92,10 +92,9 @@ const Picture* loadArtwork(const Game* game, const std::string& directory,
 
 static const Picture* loadKind(const Game* game, const ArtworkKind& kind)
 {
-    if (!game || game->EmulatorIndex < 0 || game->EmulatorIndex >= (int)EmulatorTable.size())
-        return nullptr;
-    const Emulator& emulator = *EmulatorTable[game->EmulatorIndex];
-    return loadArtwork(game, emulator.*kind.Directory, emulator.*kind.DefaultName);
+    const Emulator* emulator = emulatorOf(game);
+    if (!emulator) return nullptr;
+    return loadArtwork(game, emulator->*kind.Directory, emulator->*kind.DefaultName);
 }
 
 const Picture* loadMarquee(const Game* game)

@@ -105,9 +105,8 @@ void drawGameList(Surface* dc, Rect area)
 
 static std::string shownEmulatorName()
 {
-    int index = FrontendState.CurrentEmulator;
-    if (index < 0 || index >= (int)EmulatorTable.size()) return "All";
-    return EmulatorTable[index]->Name;
+    const Emulator* emulator = emulatorAt(FrontendState.CurrentEmulator);
+    return emulator ? emulator->Name : "All";
 }
 
 std::string statusBarDetails(const Game& game)

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         require(game->EmulatorIndex == 0, "a game of another emulator");
         if (game->Parent) require(game->Parent->Name == game->CloneOf, "parent of another name");
-        require(findNameIndex(NameIndex, game->Name) || game->Name.empty(), "a game not indexed");
+        require(findGame(game->Name, 0) || game->Name.empty(), "a game not indexed");
         parsed.push_back(gameFields(*game));
     }
     freeCatalogue();

@@ -18,12 +18,12 @@ static const char* const LogFile = "log.txt";
 
 int launchGame(const Game* game, int* exitCode)
 {
-    if (!game || game->EmulatorIndex < 0 || game->EmulatorIndex >= (int)EmulatorTable.size())
+    const Emulator* emulator = emulatorOf(game);
+    if (!emulator)
     {
         fprintf(stderr, "launchGame: the game names no known emulator\n");
         return 0;
     }
-    const Emulator* emulator = EmulatorTable[game->EmulatorIndex];
     std::string commandLine =
         buildCommandLine(emulator->ExecPath, emulator->Executable, expandCmdLine(emulator, game));
     // Suspending rather than switching off: afterwards the screen saver is as the user left

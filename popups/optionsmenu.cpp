@@ -275,12 +275,6 @@ struct OptionsMenu
     int romTypeAt, countryAt, mameAt, skinAt, emulatorAt;
 };
 
-static Emulator* shownEmulator()
-{
-    int index = FrontendState.CurrentEmulator;
-    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
-}
-
 // The index of the last emulator named name; -1 when none is.
 static int emulatorNamed(const std::string& name)
 {
@@ -345,7 +339,7 @@ static MenuNode emulatorItem()
 static OptionsMenu buildOptionsMenu()
 {
     OptionsMenu menu{};
-    menu.emulator = shownEmulator();
+    menu.emulator = emulatorAt(FrontendState.CurrentEmulator);
     menu.romTypeAt = menu.countryAt = menu.mameAt = -1;
     addFixedRows(menu.items);
     addFilterMenus(menu);

@@ -189,16 +189,10 @@ inline Emulator* addMame(const std::string& romPath = "")
 
 inline Game* addGame(const std::string& name, int emulatorIndex = 0)
 {
-    Game* game = AllGames.emplace_back(newGame(emulatorIndex));
+    Game* game = newGame(emulatorIndex);
     game->Name = game->Description = name;
+    appendGame(game);
     return game;
-}
-
-inline Game* findGame(const std::string& name, int emulatorIndex = 0)
-{
-    for (Game* game : AllGames)
-        if (game->Name == name && game->EmulatorIndex == emulatorIndex) return game;
-    return nullptr;
 }
 
 // One colour (0x00BBGGRR) as PNG, or as JPEG for ".jpg".

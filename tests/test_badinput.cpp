@@ -387,9 +387,9 @@ TEST_F(BadInputs, GameInformationFiles)
                0,
                []
                {
-                   EXPECT_EQ(findGame("alpha")->InfoLines,
+                   EXPECT_EQ(findGame("alpha", 0)->InfoLines,
                              (std::vector<std::string>{"First line", "Second"}));
-                   EXPECT_EQ(findGame("beta")->InfoLines, std::vector<std::string>{"Beta text"});
+                   EXPECT_EQ(findGame("beta", 0)->InfoLines, std::vector<std::string>{"Beta text"});
                }}});
 }
 

@@ -1,19 +1,31 @@
-// The name index: signed bytes in the hash, first inserted wins, collisions told apart.
+// The one lookup of games: by name and emulator, the first added wins, letter case counts; a
+// name's place in the list shown; a game's emulator.
 #include "support.h"
 
-TEST(Catalogue, TheNameIndex)
+TEST(Catalogue, GamesByNameAndEmulator)
 {
-    EXPECT_EQ(nameHash("\xff", 10), 5u); // bytes are signed: -1 is 4294967295
-    EXPECT_EQ(nameHash("abc", 0), 0u);   // no division by zero
-    EXPECT_EQ(findNameIndex(nullptr, "pacman"), nullptr);
-    NameIndex = createNameIndex(3);
-    for (const char* name : {"pacman", "pacman", "ab", "ba", "PACMAN"}) // ab and ba share a bucket
-        insertNameIndex(NameIndex, name, addGame(name));
-    insertNameIndex(NameIndex, "ghost", nullptr);
-    const std::pair<const char*, Game*> cases[] = {{"pacman", AllGames[0]}, {"PACMAN", AllGames[4]},
-                                                   {"ab", AllGames[2]},     {"ba", AllGames[3]},
-                                                   {"Pacman", nullptr},     {"ghost", nullptr}};
-    for (auto [name, game] : cases) EXPECT_EQ(findNameIndex(NameIndex, name), game) << name;
-    freeCatalogue();
-    EXPECT_TRUE(AllGames.empty() && NameIndex == nullptr);
+    addEmulator("A");
+    addEmulator("B");
+    for (const char* name : {"pacman", "pacman", "ab", "ba", "PACMAN", ""}) addGame(name);
+    Game* other = addGame("pacman", 1);
+    const std::tuple<const char*, int, Game*> cases[] = {
+        {"pacman", 0, AllGames[0]}, {"PACMAN", 0, AllGames[4]}, {"ab", 0, AllGames[2]},
+        {"ba", 0, AllGames[3]},     {"pacman", 1, other},       {"Pacman", 0, nullptr},
+        {"ab", 1, nullptr},         {"", 0, nullptr}}; // a game without a name is not found
+    for (auto [name, emulator, game] : cases)
+        EXPECT_EQ(findGame(name, emulator), game) << name << " " << emulator;
+    EXPECT_EQ(gamesNamed("pacman"), (std::vector<Game*>{AllGames[0], AllGames[1], other}));
+
+    // The first game of that name the list shows, of whichever emulator.
+    VisibleGames = {AllGames[2], other, AllGames[1]};
+    EXPECT_EQ(findGameByName("pacman"), 1);
+    EXPECT_EQ(findGameByName("PACMAN"), -1);
+
+    EXPECT_EQ(emulatorOf(other), EmulatorTable[1]);
+    other->EmulatorIndex = 2;
+    EXPECT_EQ(emulatorOf(other), nullptr);
+    EXPECT_EQ(emulatorAt(-1), nullptr);
+    EXPECT_EQ(emulatorOf(nullptr), nullptr);
+    resetCatalogue();
+    EXPECT_TRUE(AllGames.empty() && VisibleGames.empty() && gamesNamed("pacman").empty());
 }

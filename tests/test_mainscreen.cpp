@@ -229,9 +229,9 @@ TEST_F(MainScreen, ArtworkChangedOnDiskAndTheCacheOrder)
     PictureCache.Budget = 2 * 100 * 100 * 4 + 8 * 8 * 4; // two of them and the default
     for (const char* name : {"a", "b", "a", "c"}) loadArtwork(addGame(name), "snap", "");
     int64_t misses = PictureCache.Misses;
-    loadArtwork(findGame("a"), "snap", "");
+    loadArtwork(findGame("a", 0), "snap", "");
     EXPECT_EQ(PictureCache.Misses, misses); // b went, a stayed
-    loadArtwork(findGame("b"), "snap", "");
+    loadArtwork(findGame("b", 0), "snap", "");
     EXPECT_EQ(PictureCache.Misses, misses + 1);
 }
 

@@ -9,13 +9,11 @@ static void makeGames(const std::vector<std::string>& names)
 {
     freeCatalogue();
     for (const std::string& name : names) addGame(name);
-    NameIndex = createNameIndex((int)AllGames.size());
-    for (Game* game : AllGames) insertNameIndex(NameIndex, game->Name, game);
 }
 
 static Lines linesOf(const std::string& name)
 {
-    return findNameIndex(NameIndex, name)->InfoLines;
+    return findGame(name, 0)->InfoLines;
 }
 
 // Loads the text as mameinfo.dat; what went to standard output.

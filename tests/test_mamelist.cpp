@@ -62,7 +62,7 @@ TEST(MameList, OldAndNewFormats)
         {"quiz", "Quiz|0||-|runs|1008"},
     };
     for (auto [name, fields] : games) EXPECT_EQ(fieldsOf(name), fields);
-    const std::vector<RomEntry>& roms = findGame("puckman")->Roms;
+    const std::vector<RomEntry>& roms = findGame("puckman", 0)->Roms;
     ASSERT_EQ(roms.size(), 2u);
     EXPECT_EQ(std::tie(roms[0].Size, roms[0].Crc, roms[1].Size, roms[1].Crc),
               std::make_tuple(4096, 4294967295u, 0, 31u));

@@ -33,7 +33,6 @@ TEST(RomScan, NameCodesRomFoldersAndHandListedGames)
               "[Genesis]\nGame1=Pac Man,pacman\nGame2=OnlyOne\nGame3=Desc, spaced,extra\n"
               "Game4=,,,\nGame5=Last,last\nGame7=Never,never\n");
     resetCatalogue();
-    NameIndex = createNameIndex(2);
     // Missing, empty and plain-file items are passed over; the same folder twice lists twice.
     std::string items = (dir / "missing").string() + ",," + (dir / "plain-file").string();
     addEmulator("Genesis", items + "," + roms.string() + "," + roms.string() + "/", "md");
@@ -47,7 +46,7 @@ TEST(RomScan, NameCodesRomFoldersAndHandListedGames)
                                                "Puzzle (U) [!],Puzzle (U) [!].md*",
                                                "Puzzle (U) [!],Puzzle (U) [!].md*",
                                                "folder,folder.md*", "folder,folder.md*"}));
-    EXPECT_EQ(findNameIndex(NameIndex, "Game.MD")->RomDirectory, roms.string());
-    EXPECT_EQ(findNameIndex(NameIndex, "last")->Manufacturer, "Unknown");
+    EXPECT_EQ(findGame("Game.MD", 0)->RomDirectory, roms.string());
+    EXPECT_EQ(findGame("last", 0)->Manufacturer, "Unknown");
     resetCatalogue();
 }

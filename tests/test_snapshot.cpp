@@ -17,7 +17,7 @@ static std::string gameFields(const Game& g, const std::map<const Game*, long>& 
 {
     auto placeOf = [&](const Game* game) { return game ? places.at(game) : -1L; };
     return gameFields(g) + "|parent " + std::to_string(placeOf(g.Parent)) + "|index " +
-           std::to_string(placeOf(findNameIndex(NameIndex, g.Name)));
+           std::to_string(placeOf(findGame(g.Name, g.EmulatorIndex)));
 }
 
 // AllGames field by field, then the games shown and the selection.
