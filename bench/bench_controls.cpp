@@ -5,12 +5,12 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "core/controls.h"
 #include "core/frontend.h"
 #include "core/tick.h"
 #include "platform/input.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "runtime/controls.h"
 
 #include <benchmark/benchmark.h>
 

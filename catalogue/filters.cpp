@@ -2,8 +2,8 @@
 #include "catalogue/filters.h"
 
 #include "catalogue/emulators.h"
-#include "config/state.h"
 #include "platform/files.h"
+#include "runtime/state.h"
 
 #include <algorithm>
 #include <string_view>

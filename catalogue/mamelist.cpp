@@ -8,9 +8,9 @@
 #include "catalogue/mameinfo.h"
 #include "catalogue/snapshot.h"
 #include "config/settings.h"
-#include "config/state.h"
 #include "launch/launch.h"
 #include "platform/files.h"
+#include "runtime/state.h"
 
 #include <expat.h>
 
@@ -523,7 +523,8 @@ static void linkParents(size_t firstGame)
     for (size_t i = firstGame; i < AllGames.size(); i++)
     {
         Game* game = AllGames[i];
-        game->Parent = game->CloneOf.empty() ? nullptr : findGame(game->CloneOf, game->EmulatorIndex);
+        game->Parent =
+            game->CloneOf.empty() ? nullptr : findGame(game->CloneOf, game->EmulatorIndex);
     }
 }
 

@@ -6,8 +6,8 @@
 #include "catalogue/emulators.h"
 #include "config/ini.h"
 #include "config/skin.h"
-#include "config/state.h"
 #include "platform/files.h"
+#include "runtime/state.h"
 
 #include <cstdio>
 

@@ -9,7 +9,6 @@
 #include "catalogue/romscan.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "core/controls.h"
 #include "core/mainwindow.h"
 #include "core/tick.h"
 #include "display/artwork.h"
@@ -20,6 +19,7 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "popups/message.h"
+#include "runtime/controls.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 // shutdown.
 #pragma once
 
-#include "config/state.h"
+#include "runtime/state.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 #include "catalogue/filters.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "core/controls.h"
+#include "core/controlsetup.h"
 #include "core/frontend.h"
 #include "core/mainwindow.h"
 #include "display/mainscreen.h"
@@ -19,6 +19,7 @@
 #include "popups/gameinfo.h"
 #include "popups/message.h"
 #include "popups/optionsmenu.h"
+#include "runtime/controls.h"
 
 #include <algorithm>
 

@@ -5,13 +5,13 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "config/state.h"
 #include "display/mainscreen.h"
 #include "display/picture.h"
 #include "display/picturecache.h"
 #include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <cstdio>
 

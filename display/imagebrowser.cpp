@@ -4,11 +4,11 @@
 
 #include "catalogue/catalogue.h"
 #include "config/skin.h"
-#include "config/state.h"
 #include "display/artwork.h"
 #include "display/mainscreen.h"
 #include "display/picture.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <cstdint>
 

@@ -4,11 +4,11 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "config/state.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
 #include "display/text.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <algorithm>
 #include <cstdint>

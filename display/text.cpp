@@ -2,8 +2,8 @@
 // the faces it opened, so that costs a lookup.
 #include "display/text.h"
 
-#include "config/state.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <cstdio>
 

@@ -4,10 +4,10 @@
 
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
-#include "config/state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "runtime/state.h"
 
 #include <climits>
 #include <cstdio>

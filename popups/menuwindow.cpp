@@ -5,12 +5,12 @@
 
 #include "config/settings.h"
 #include "config/skin.h"
-#include "config/state.h"
-#include "core/controls.h"
 #include "display/text.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "popups/optionsmenu.h"
+#include "runtime/controls.h"
+#include "runtime/state.h"
 
 #include <algorithm>
 

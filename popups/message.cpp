@@ -3,9 +3,9 @@
 #include "popups/message.h"
 
 #include "config/skin.h"
-#include "config/state.h"
 #include "display/text.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <algorithm>
 #include <cstdio>

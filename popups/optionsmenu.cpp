@@ -6,10 +6,10 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "config/state.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "popups/menuwindow.h"
+#include "runtime/state.h"
 
 #include <algorithm>
 #include <climits>

@@ -65,8 +65,8 @@ inline void touch(const fs::path& path)
 
 // Real files other tools made live beside the project, not in it: a clone without them skips
 // the tests that read them, saying which file is missing. RealData is the file's path.
-#define SKIP_WITHOUT_REALDATA(relative)                                                          \
-    const std::string RealData = TORVANELL_REALDATA "/" relative;                                 \
+#define SKIP_WITHOUT_REALDATA(relative)                                                            \
+    const std::string RealData = TORVANELL_REALDATA "/" relative;                                  \
     if (!fs::exists(RealData)) GTEST_SKIP() << "missing " << RealData
 
 inline std::string readText(const fs::path& path)

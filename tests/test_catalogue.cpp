@@ -9,8 +9,9 @@ TEST(Catalogue, GamesByNameAndEmulator)
     for (const char* name : {"pacman", "pacman", "ab", "ba", "PACMAN", ""}) addGame(name);
     Game* other = addGame("pacman", 1);
     const std::tuple<const char*, int, Game*> cases[] = {
-        {"pacman", 0, AllGames[0]}, {"PACMAN", 0, AllGames[4]}, {"ab", 0, AllGames[2]},
-        {"ba", 0, AllGames[3]},     {"pacman", 1, other},       {"Pacman", 0, nullptr},
+        {"pacman", 0, AllGames[0]}, {"PACMAN", 0, AllGames[4]},
+        {"ab", 0, AllGames[2]},     {"ba", 0, AllGames[3]},
+        {"pacman", 1, other},       {"Pacman", 0, nullptr},
         {"ab", 1, nullptr},         {"", 0, nullptr}}; // a game without a name is not found
     for (auto [name, emulator, game] : cases)
         EXPECT_EQ(findGame(name, emulator), game) << name << " " << emulator;

@@ -3,13 +3,13 @@
 #include "catalogue/filters.h"
 #include "config/ini.h"
 #include "config/skin.h"
-#include "core/controls.h"
 #include "core/mainwindow.h"
 #include "display/mainscreen.h"
 #include "display/text.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "popups/message.h"
+#include "runtime/controls.h"
 #include "support.h"
 
 #include <gmock/gmock.h>

@@ -2,13 +2,13 @@
 // that cannot be made; the game information's word wrapping, scrolling and closing.
 #include "catalogue/filters.h"
 #include "config/skin.h"
-#include "core/controls.h"
 #include "core/mainwindow.h"
 #include "display/text.h"
 #include "platform/input.h"
 #include "popups/gameinfo.h"
 #include "popups/menuwindow.h"
 #include "popups/optionsmenu.h"
+#include "runtime/controls.h"
 #include "support.h"
 
 #include <climits>

@@ -1,14 +1,10 @@
 // Keys and the joystick are polled, never waited for: the tick samples them ten times a second.
-#include "core/controls.h"
+#include "runtime/controls.h"
 
-#include "config/ini.h"
 #include "config/settings.h"
-#include "core/frontend.h"
-#include "core/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/input.h"
-#include "platform/window.h"
-#include "popups/message.h"
+#include "runtime/state.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -129,47 +125,4 @@ void initJoystick()
     FrontendStateRecord& s = FrontendState;
     s.JoystickPresent =
         platformJoystickPresent(&s.JoystickXMin, &s.JoystickXMax, &s.JoystickYMin, &s.JoystickYMax);
-}
-
-int waitForAnyKey(const std::string& prompt)
-{
-    platformSleep(700);
-    flushKeyboard();
-    showMessage(prompt);
-    int key;
-    // Key state changes only as events are pumped, once a scan; a short sleep between scans
-    // keeps a core from spinning for as long as nobody presses anything.
-    while ((key = platformFirstActiveKey()) < 0) platformSleep(1);
-    flushKeyboard();
-    return key;
-}
-
-struct ControlStep
-{
-    const char* Prompt;
-    KeyBinding Key;
-};
-
-static const ControlStep ControlSteps[] = {
-    {"Press Player 1 UP", KeySelectUp},          {"Press Player 1 DOWN", KeySelectDown},
-    {"Press Player 1 PAGE UP", KeySelectPageUp}, {"Press Player 1 PAGE DOWN", KeySelectPageDown},
-    {"Press Player 1 START", KeyStartGame},
-};
-
-void configureControls()
-{
-    const int count = sizeof ControlSteps / sizeof ControlSteps[0];
-    for (int i = 0; i < count; i++)
-    {
-        int key = waitForAnyKey(ControlSteps[i].Prompt);
-        FrontendSettings.Keys[ControlSteps[i].Key] = key;
-        // Written at once: a player who walks away halfway keeps what was recorded.
-        iniWriteInt("Keymappings", KeyBindings[ControlSteps[i].Key].Name, key,
-                    FrontendSettings.ConfigFile);
-        platformSleep(700);
-        if (i == count - 1) break;
-        redrawMainWindow();
-    }
-    closeMessageWindow();
-    flushKeyboard();
 }

@@ -1,10 +1,8 @@
-// The controls: what a key or the joystick asks for, how each is tested, the joystick found at
-// start-up, and the set-up in which a player records the five Player 1 keys.
+// The controls: what a key or the joystick asks for, how each is tested and the joystick found
+// at start-up. Keys and the joystick are polled, never waited for.
 #pragma once
 
 #include "config/settings.h"
-
-#include <string>
 
 // What a control can ask for, in the order a tick carries the actions out.
 enum Action
@@ -43,8 +41,3 @@ int isControlActive(KeyBinding key, KeyBinding playerTwoKey);
 void flushKeyboard();
 // Finds the first joystick and its axis ranges; run once, at the end of loading.
 void initJoystick();
-// Shows prompt and waits for any key or mouse button; answers its virtual-key code.
-int waitForAnyKey(const std::string& prompt);
-// Records the Player 1 up, down, page up, page down and start keys, each written to the
-// configuration file as soon as it is pressed.
-void configureControls();

@@ -1,4 +1,4 @@
-#include "config/state.h"
+#include "runtime/state.h"
 
 #include "platform/window.h"
 

@@ -1,0 +1,54 @@
+// The controls set-up: the player presses each of the five Player 1 keys as the message window
+// asks for it, and each is written to the configuration file at once.
+#include "core/controlsetup.h"
+
+#include "config/ini.h"
+#include "config/settings.h"
+#include "core/mainwindow.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "popups/message.h"
+#include "runtime/controls.h"
+
+int waitForAnyKey(const std::string& prompt)
+{
+    platformSleep(700);
+    flushKeyboard();
+    showMessage(prompt);
+    int key;
+    // Key state changes only as events are pumped, once a scan; a short sleep between scans
+    // keeps a core from spinning for as long as nobody presses anything.
+    while ((key = platformFirstActiveKey()) < 0) platformSleep(1);
+    flushKeyboard();
+    return key;
+}
+
+struct ControlStep
+{
+    const char* Prompt;
+    KeyBinding Key;
+};
+
+static const ControlStep ControlSteps[] = {
+    {"Press Player 1 UP", KeySelectUp},          {"Press Player 1 DOWN", KeySelectDown},
+    {"Press Player 1 PAGE UP", KeySelectPageUp}, {"Press Player 1 PAGE DOWN", KeySelectPageDown},
+    {"Press Player 1 START", KeyStartGame},
+};
+
+void configureControls()
+{
+    const int count = sizeof ControlSteps / sizeof ControlSteps[0];
+    for (int i = 0; i < count; i++)
+    {
+        int key = waitForAnyKey(ControlSteps[i].Prompt);
+        FrontendSettings.Keys[ControlSteps[i].Key] = key;
+        // Written at once: a player who walks away halfway keeps what was recorded.
+        iniWriteInt("Keymappings", KeyBindings[ControlSteps[i].Key].Name, key,
+                    FrontendSettings.ConfigFile);
+        platformSleep(700);
+        if (i == count - 1) break;
+        redrawMainWindow();
+    }
+    closeMessageWindow();
+    flushKeyboard();
+}
