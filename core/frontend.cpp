@@ -14,12 +14,12 @@
 #include "display/artwork.h"
 #include "display/mainscreen.h"
 #include "launch/launch.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "popups/message.h"
 #include "runtime/controls.h"
+#include "runtime/tickloop.h"
 
 #include <cstdio>
 
@@ -155,33 +155,10 @@ int loadCatalogue()
 
 int runMainLoop()
 {
-    int64_t frequency = platformCounterFrequency();
-    if (frequency <= 0)
-    {
-        showError("Hardware doesn't support QueryPerformanceFrequency()!");
-        return -1;
-    }
-    const int64_t tick = frequency * 100 / 1000;
-    // The due time advances by exactly one tick per tick run, so ticks missed while one
-    // blocked (a game, the menu) are run back to back until the loop has caught up.
-    int64_t last = platformCounter();
-    for (;;)
-    {
-        Message message;
-        if (platformTakeMessage(&message))
-        {
-            if (message.Kind == MsgQuit) return (int)message.Param1;
-            platformTranslateMessage(&message);
-            platformDispatchMessage(&message);
-        }
-        if (platformCounter() - last >= tick)
-        {
-            MainLoopTick(FrontendState.MainWindow);
-            last += tick;
-            continue;
-        }
-        platformSleep(1);
-    }
+    int code = 0;
+    if (runTickLoop([] { MainLoopTick(FrontendState.MainWindow); }, nullptr, &code)) return code;
+    showError(NoCounterText);
+    return -1;
 }
 
 void releaseResources()

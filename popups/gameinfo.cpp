@@ -5,16 +5,16 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/text.h"
-#include "platform/clock.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
+#include "runtime/tickloop.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 
-const std::vector<std::string>* ScrollInfoLines;
+    const std::vector<std::string>* ScrollInfoLines;
 int ScrollInfoLineCount;
 std::vector<std::string> WrappedLines;
 int ScrollTopLine;
@@ -337,34 +337,9 @@ void pollScrollInput(Window* window, int* done)
 // leaves what is queued (the main window's timers) to the main loop.
 void runScrollLoop(Window* window)
 {
-    int64_t frequency = platformCounterFrequency();
-    if (frequency <= 0)
-    {
-        platformMessageBox(nullptr, "Hardware doesn't support QueryPerformanceFrequency()!",
-                           "Error");
-        return;
-    }
-    const int64_t tick = frequency * 100 / 1000;
-    int64_t last = platformCounter();
-    for (int done = 0; !done;)
-    {
-        Message message;
-        int waiting = platformTakeMessage(&message);
-        if (waiting && message.Kind == MsgQuit) return;
-        if (waiting)
-        {
-            platformTranslateMessage(&message);
-            platformDispatchMessage(&message);
-        }
-        int64_t now = platformCounter();
-        if (now - last >= tick)
-        {
-            pollScrollInput(window, &done);
-            last = now;
-        }
-        else if (!waiting)
-            platformSleep(1); // nothing to do until the next message or tick
-    }
+    int done = 0;
+    if (!runTickLoop([window, &done] { pollScrollInput(window, &done); }, &done, nullptr))
+        platformMessageBox(nullptr, NoCounterText, "Error");
 }
 
 // A border of half the main window or more leaves nothing to show, and a negative one would

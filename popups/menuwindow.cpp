@@ -11,10 +11,12 @@
 #include "popups/optionsmenu.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
+#include "runtime/tickloop.h"
 
 #include <algorithm>
 
-std::vector<MenuView*> OpenMenus;
+    std::vector<MenuView*>
+        OpenMenus;
 
 const int MenuMargin = 6;      // left of a label and right of a value
 const int MenuGap = 112;       // the room between the widest label and the widest value
@@ -247,37 +249,12 @@ void menuTick(MenuView* view)
     }
 }
 
-// The main window's messages, its timers included, are dispatched here while the menu is
-// open. Closing ends the loop before anything more is taken, so no message is lost and the
-// loop never waits for one; the quit message ends it too, and the front end runs on.
+// Closing ends the loop before anything more is taken, so no message is lost; the quit
+// message ends it too, and the front end runs on.
 static void runMenuLoop(MenuView* view)
 {
-    int64_t frequency = platformCounterFrequency();
-    if (frequency <= 0)
-    {
-        platformMessageBox(nullptr, "Hardware doesn't support QueryPerformanceFrequency()!",
-                           "Error");
-        return;
-    }
-    const int64_t tick = frequency * 100 / 1000;
-    int64_t last = platformCounter();
-    while (!view->closing)
-    {
-        Message message;
-        if (platformTakeMessage(&message))
-        {
-            if (message.Kind == MsgQuit) return;
-            platformTranslateMessage(&message);
-            platformDispatchMessage(&message);
-        }
-        if (platformCounter() - last >= tick)
-        {
-            menuTick(view);
-            last += tick;
-            continue;
-        }
-        platformSleep(1);
-    }
+    if (!runTickLoop([view] { menuTick(view); }, &view->closing, nullptr))
+        platformMessageBox(nullptr, NoCounterText, "Error");
 }
 
 int showMenuWindow(MenuNode* items, int itemCount)

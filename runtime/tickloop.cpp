@@ -1,0 +1,41 @@
+// The one tick loop.
+#include "runtime/tickloop.h"
+
+#include "platform/clock.h"
+#include "platform/window.h"
+
+#include <cstdint>
+
+int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode)
+{
+    int64_t frequency = platformCounterFrequency();
+    if (frequency <= 0) return 0;
+    const int64_t period = frequency * TickMilliseconds / 1000;
+    // The due time advances by exactly one period per tick run, never from the clock: the
+    // rhythm does not drift, and the ticks that fell due while one blocked (a game, a sub-menu)
+    // run back to back until the loop has caught up. Whatever blocked flushed the keys, so
+    // those ticks see only the controls still held.
+    int64_t due = platformCounter() + period;
+    while (!done || !*done)
+    {
+        Message message;
+        if (platformTakeMessage(&message))
+        {
+            if (message.Kind == MsgQuit)
+            {
+                if (quitCode) *quitCode = (int)message.Param1;
+                return 1;
+            }
+            platformTranslateMessage(&message);
+            platformDispatchMessage(&message);
+        }
+        if (platformCounter() >= due)
+        {
+            tick();
+            due += period;
+            continue;
+        }
+        platformSleep(1);
+    }
+    return 1;
+}

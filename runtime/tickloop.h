@@ -1,0 +1,16 @@
+// The fixed 100 ms tick every loop of the front end runs on: the main loop and the modal loops
+// of the menu and the game information. Between ticks it dispatches the thread's messages, so
+// every window (the main window's timers too) is served while a modal window is open.
+#pragma once
+
+#include <functional>
+
+const int TickMilliseconds = 100;
+const char* const NoCounterText = "Hardware doesn't support QueryPerformanceFrequency()!";
+
+// Runs tick every TickMilliseconds of the high-resolution counter, handling at most one message
+// between two looks at the clock, until *done is set (done may be null) or the quit message
+// is taken; that message is not posted again. Answers 0 at once, running nothing, when the
+// platform has no counter; else 1, with the quit message's code in *quitCode (may be null)
+// when it ended the loop.
+int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode);
