@@ -97,6 +97,7 @@ static void setUp(int menuType)
     FrontendSettings.MenuType = menuType;
     FrontendState.CurrentEmulator = -1;
     loadSkin();
+    loadBackgroundImage();
     Skin.Fontface = "Arial";
     Skin.ScreenshotStartX = 1000, Skin.ScreenshotStartY = 40;
     Skin.ScreenshotWidth = 640, Skin.ScreenshotHeight = 480;

@@ -1,6 +1,8 @@
 // The catalogue's collections, the name index and the lifetime of games and emulators.
 #include "catalogue/catalogue.h"
 
+#include "runtime/state.h"
+
 #include <algorithm>
 
 std::vector<Emulator*> EmulatorTable;
@@ -65,6 +67,12 @@ Game* findGame(std::string_view name, int emulatorIndex)
     for (Game* game : gamesNamed(name))
         if (game->EmulatorIndex == emulatorIndex) return game;
     return nullptr;
+}
+
+Game* selectedGame()
+{
+    int index = FrontendState.CurrentGame;
+    return index >= 0 && index < (int)VisibleGames.size() ? VisibleGames[index] : nullptr;
 }
 
 // VisibleGames keeps the order of AllGames, so the first of the games of that name that it

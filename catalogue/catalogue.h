@@ -141,6 +141,8 @@ void appendGame(Game* game);
 const std::vector<Game*>& gamesNamed(std::string_view name);
 // The first game of that emulator added under name; null when none.
 Game* findGame(std::string_view name, int emulatorIndex);
+// The game the selection is on (CurrentGame in VisibleGames); null with an empty list.
+Game* selectedGame();
 // Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
 int findGameByName(const std::string& name);
 // The emulator at that index of EmulatorTable; null when it names none.

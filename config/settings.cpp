@@ -2,12 +2,9 @@
 // running front end can change written back at exit.
 #include "config/settings.h"
 
-#include "catalogue/catalogue.h"
-#include "catalogue/emulators.h"
 #include "config/ini.h"
 #include "config/skin.h"
 #include "platform/files.h"
-#include "runtime/state.h"
 
 #include <cstdio>
 
@@ -105,31 +102,16 @@ void loadFrontendSettings()
     loadSkin(); // last: its folder comes from SkinDir and SkinName above
 }
 
-static void saveSelectedGame(const std::string& file)
-{
-    int current = FrontendState.CurrentGame;
-    // With an empty list there is no game to remember; the last one named stays.
-    if (current < 0 || current >= (int)VisibleGames.size() || !VisibleGames[current]) return;
-    iniWriteString("System", "SelectedGame", VisibleGames[current]->Name, file);
-}
-
-int saveFrontendSettings()
+void writeFrontendSettings(const std::optional<std::string>& selectedGame)
 {
     const std::string& file = FrontendSettings.ConfigFile;
-    // One replacement of the file for the whole save: about fifty keys per emulator would
-    // otherwise each rewrite and flush it.
-    iniHoldWrites(file);
     iniWriteString("Settings", "MenuType",
                    FrontendSettings.MenuType == 2 ? "ImageBrowser" : "ListView", file);
     iniWriteString("Settings", "PreviewPictures",
                    FrontendSettings.PreviewPictures == 2 ? "Flyers" : "ScreenShots", file);
-    saveSelectedGame(file);
+    if (selectedGame) iniWriteString("System", "SelectedGame", *selectedGame, file);
     iniWriteInt("Settings", "SendKeys", FrontendSettings.SendKeys, file);
     iniWriteInt("Settings", "SendKeyWait", FrontendSettings.SendKeyWait, file);
     iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);
     iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
-    saveEmulatorFilters();
-    int saved = iniFlushWrites();
-    if (!FrontendSettings.SkinName.empty()) saved = saveSkin() && saved;
-    return saved;
 }

@@ -74,6 +74,6 @@ extern FrontendSettingsRecord FrontendSettings;
 
 // Reads every setting from FrontendSettings.ConfigFile, then loads the skin.
 void loadFrontendSettings();
-// Writes back what the running front end can change, the emulators' filters included; 0
-// when the configuration or skin.ini could not be replaced (each file is then left whole).
-int saveFrontendSettings();
+// Writes what the running front end can change into the configuration file, and the game the
+// list is on (none: the one named before stays named).
+void writeFrontendSettings(const std::optional<std::string>& selectedGame);

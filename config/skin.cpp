@@ -4,7 +4,6 @@
 
 #include "config/ini.h"
 #include "config/settings.h"
-#include "display/artwork.h"
 #include "platform/files.h"
 
 #include <cstdio>
@@ -106,7 +105,6 @@ void loadSkin()
     loadColours(layout, file);
     loadLayout(layout, file);
     loadSounds(file);
-    loadBackgroundImage();
 }
 
 int saveSkin()

@@ -58,8 +58,8 @@ std::string skinFolder();
 std::string skinFilePath();
 // "Image" in the image browser, "List" otherwise.
 const char* layoutSection();
-// Reads skin.ini of the current skin into Skin (a missing file gives every default), then
-// loads the skin's background picture.
+// Reads skin.ini of the current skin into Skin (a missing file gives every default). Its
+// background picture is the caller's to load (loadBackgroundImage).
 void loadSkin();
 // Writes what the options menu can change back into skin.ini in one replacement; the
 // colours, the grid, PreviewSpacer and the sounds are never written. Without the skin's

@@ -7,6 +7,7 @@
 #include "catalogue/filters.h"
 #include "catalogue/mamelist.h"
 #include "catalogue/romscan.h"
+#include "config/ini.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/mainwindow.h"
@@ -159,6 +160,20 @@ int runMainLoop()
     if (runTickLoop([] { MainLoopTick(FrontendState.MainWindow); }, nullptr, &code)) return code;
     showError(NoCounterText);
     return -1;
+}
+
+int saveFrontendSettings()
+{
+    // One replacement of the file for the whole save: about fifty keys per emulator would
+    // otherwise each rewrite and flush it.
+    iniHoldWrites(FrontendSettings.ConfigFile);
+    const Game* game = selectedGame();
+    // With an empty list there is no game to remember; the last one named stays.
+    writeFrontendSettings(game ? std::optional(game->Name) : std::nullopt);
+    saveEmulatorFilters();
+    int saved = iniFlushWrites();
+    if (!FrontendSettings.SkinName.empty()) saved = saveSkin() && saved;
+    return saved;
 }
 
 void releaseResources()

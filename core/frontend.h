@@ -23,6 +23,10 @@ int createMainWindow();
 int loadCatalogue();
 // Answers the quit message's code, or -1 when there is no high-resolution counter.
 int runMainLoop();
+// Writes back what the player can change: the settings and the emulators' filters in one
+// replacement of the configuration file, then skin.ini. 0 when either could not be replaced
+// (each file is then left whole).
+int saveFrontendSettings();
 void releaseResources();
 void hideCursor();
 void showCursor();

@@ -33,13 +33,6 @@ static int& current()
     return FrontendState.CurrentGame;
 }
 
-// The game the selection is on; null with an empty list.
-static Game* selectedGame()
-{
-    int index = current();
-    return index >= 0 && index < gameCount() ? VisibleGames[index] : nullptr;
-}
-
 static int imageBrowser()
 {
     return FrontendSettings.MenuType == 2;

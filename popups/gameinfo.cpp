@@ -14,7 +14,7 @@
 #include <climits>
 #include <cstdio>
 
-    const std::vector<std::string>* ScrollInfoLines;
+const std::vector<std::string>* ScrollInfoLines;
 int ScrollInfoLineCount;
 std::vector<std::string> WrappedLines;
 int ScrollTopLine;

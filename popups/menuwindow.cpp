@@ -15,8 +15,7 @@
 
 #include <algorithm>
 
-    std::vector<MenuView*>
-        OpenMenus;
+std::vector<MenuView*> OpenMenus;
 
 const int MenuMargin = 6;      // left of a label and right of a value
 const int MenuGap = 112;       // the room between the widest label and the widest value

@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
+#include "display/artwork.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "popups/menuwindow.h"
@@ -358,6 +359,12 @@ static void applyFilters(const OptionsMenu& menu)
     if (menu.mameAt >= 0) readMameFilterMenu(menu.items[menu.mameAt], *menu.emulator->MameFilter);
 }
 
+static void reloadSkin()
+{
+    loadSkin();
+    loadBackgroundImage();
+}
+
 // Another skin: the old one keeps what was set while it was shown, and the new one's values
 // stand in place of the fonts and the emulator chosen in this visit. Answers 0 when the skin
 // stays.
@@ -369,7 +376,7 @@ static int applySkin(const OptionsMenu& menu)
     if (chosen == FrontendSettings.SkinName) return 0;
     saveSkin();
     FrontendSettings.SkinName = chosen;
-    loadSkin();
+    reloadSkin();
     return 1;
 }
 
@@ -391,7 +398,7 @@ static void applyView(const OptionsMenu& menu)
 {
     int previous = FrontendSettings.MenuType;
     FrontendSettings.MenuType = menu.items[MenuTypeRow].selected == 0 ? 1 : 2;
-    if (FrontendSettings.MenuType != previous) loadSkin();
+    if (FrontendSettings.MenuType != previous) reloadSkin();
 }
 
 static void applyOptionsMenu(const OptionsMenu& menu)
