@@ -1,4 +1,4 @@
-// The MAME game list: capturing -listxml into mame.lst, and reading it with Expat into games.
+// The MAME game list: reading mame.lst, MAME's -listxml output, with Expat into games.
 // One reader serves three generations of the list: old (game, video, input control=), the
 // intermediate one (display, control children with old names) and the new one (machine,
 // isbios/isdevice, control type= ways= buttons=), as well as DAT files (video type=).
@@ -8,7 +8,6 @@
 #include "catalogue/mameinfo.h"
 #include "catalogue/snapshot.h"
 #include "config/settings.h"
-#include "launch/launch.h"
 #include "platform/files.h"
 #include "runtime/state.h"
 
@@ -70,20 +69,6 @@ void trimLine(std::string& text)
     size_t start = 0;
     while (start < end && isBlank(text[start])) start++;
     text.assign(text, start, end - start);
-}
-
-int captureMameList(const std::string& command, const std::string& path)
-{
-    // Creating the file here tells a place that cannot be written apart from an emulator
-    // that cannot be started; the runner then replaces it with the program's output.
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-    {
-        showError("Failed to create file [" + path + "]!");
-        return 0;
-    }
-    std::fclose(file);
-    return runProcess(command, "", path, nullptr, "");
 }
 
 // ---- Numbers in attribute values and texts

@@ -1,11 +1,9 @@
-// The MAME game list: captured once from the emulator's -listxml output into mame.lst and
-// read from there into games, with clones linked to their parents.
+// The MAME game list: the emulator's -listxml output, captured once into mame.lst (by the
+// launcher), read from there into games, with clones linked to their parents.
 #pragma once
 
 #include <string>
 
-// Runs command with standard output and standard error written into path.
-int captureMameList(const std::string& command, const std::string& path);
 // What reading a MAME list came to.
 enum MameListLoad
 {

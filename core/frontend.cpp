@@ -40,12 +40,6 @@ void showCursor()
     }
 }
 
-// Built like a game's command line, so an emulator found by one is found by the other.
-static std::string mameListCommand(const Emulator& emulator)
-{
-    return buildCommandLine(emulator.ExecPath, emulator.Executable, "-listxml");
-}
-
 static int hasGamesOf(int emulatorIndex)
 {
     for (const Game* game : AllGames)

@@ -183,6 +183,25 @@ int runProcess(const std::string& commandLine, const std::string& workingDirecto
     return 1;
 }
 
+std::string mameListCommand(const Emulator& emulator)
+{
+    return buildCommandLine(emulator.ExecPath, emulator.Executable, "-listxml");
+}
+
+int captureMameList(const std::string& command, const std::string& path)
+{
+    // Creating the file here tells a place that cannot be written apart from an emulator
+    // that cannot be started; the runner then replaces it with the program's output.
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+    {
+        showError("Failed to create file [" + path + "]!");
+        return 0;
+    }
+    std::fclose(file);
+    return runProcess(command, "", path, nullptr, "");
+}
+
 // A line break inside the text (a game name may hold one) must not start a false entry.
 static std::string oneLine(const std::string& text)
 {

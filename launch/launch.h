@@ -1,5 +1,6 @@
 // Starting a game: the command line built from the emulator's template, the process run in
-// the emulator's directory and waited for, the keys typed into it, and the launch log.
+// the emulator's directory and waited for, the keys typed into it, and the launch log; and
+// capturing a MAME emulator's list of machines.
 #pragma once
 
 #include <string>
@@ -29,6 +30,11 @@ int runProgram(const std::string& commandLine, const std::string& workingDirecto
 // program that cannot be started in the "Error" box.
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,
                const std::string& outputPath, int* exitCode, const std::string& keys);
+// The command that asks a MAME emulator for its list of machines, built as a game's command
+// line is, so that an emulator found by one is found by the other.
+std::string mameListCommand(const Emulator& emulator);
+// Runs command with standard output and standard error written into path.
+int captureMameList(const std::string& command, const std::string& path);
 // Appends prefix, text and a line feed to log.txt in the current directory, as one line (line
 // breaks inside the text are written as \n and \r); a log that cannot be written is skipped.
 void appendToLog(const std::string& prefix, const std::string& text);

@@ -1,5 +1,6 @@
 // The MAME game list: the old and new -listxml formats, DAT files, capture and reading errors.
 #include "catalogue/mamelist.h"
+#include "launch/launch.h"
 #include "support.h"
 
 static std::string writeList(const std::string& name, const std::string& text)
