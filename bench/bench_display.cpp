@@ -9,6 +9,7 @@
 #include "config/skin.h"
 #include "core/frontend.h"
 #include "display/artwork.h"
+#include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/picturecache.h"
 #include "platform/testing.h"

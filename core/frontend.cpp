@@ -13,6 +13,7 @@
 #include "core/mainwindow.h"
 #include "core/tick.h"
 #include "display/artwork.h"
+#include "display/layout.h"
 #include "display/mainscreen.h"
 #include "launch/launch.h"
 #include "platform/files.h"

@@ -10,6 +10,7 @@
 #include "core/controlsetup.h"
 #include "core/frontend.h"
 #include "core/mainwindow.h"
+#include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/text.h"
 #include "launch/launch.h"

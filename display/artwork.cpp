@@ -5,7 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
-#include "display/mainscreen.h"
+#include "display/layout.h"
 #include "display/picture.h"
 #include "display/picturecache.h"
 #include "launch/launch.h"

@@ -5,7 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "config/skin.h"
 #include "display/artwork.h"
-#include "display/mainscreen.h"
+#include "display/layout.h"
 #include "display/picture.h"
 #include "platform/window.h"
 #include "runtime/state.h"

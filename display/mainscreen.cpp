@@ -6,6 +6,7 @@
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
+#include "display/layout.h"
 #include "display/text.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -13,20 +14,8 @@
 #include <algorithm>
 #include <cstdint>
 
-int ListTop;
-int StatusBarHeight;
-
 const int NameIndent = 6;
 const Color ShadowColor = 0x000000;
-
-int pageTop(int top, int current, int count, int64_t page)
-{
-    int64_t start = std::max(top, 0);
-    while (current < start) start = std::max<int64_t>(start - page, 0);
-    while (current > start + page - 1)
-        start = std::min<int64_t>(start + page, (int64_t)count - page);
-    return (int)start;
-}
 
 // The skin gives the list's right and bottom edges, not its size; 0 is the area's edge.
 static Rect listRect(Rect area)

@@ -4,6 +4,7 @@
 #include "config/ini.h"
 #include "config/skin.h"
 #include "core/mainwindow.h"
+#include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/text.h"
 #include "platform/clock.h"

@@ -3,6 +3,7 @@
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
+#include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/picture.h"
 #include "display/picturecache.h"
