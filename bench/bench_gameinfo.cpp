@@ -82,7 +82,7 @@ static void wrapText(benchmark::State& state, const std::vector<std::string>& li
     for (auto _ : state)
     {
         std::vector<std::string> result =
-            wordWrapText(setup.ScrollWindow, setup.Dc, lines, (int)lines.size());
+            wordWrapText(setup.ScrollWindow, setup.Dc, lines);
         wrapped = result.size();
         benchmark::DoNotOptimize(result.data());
     }

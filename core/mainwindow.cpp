@@ -1,10 +1,10 @@
-// The main window's procedure. Everything is drawn off screen into the back buffer; painting
-// only copies it, so a paint never has to know what the screen shows.
+// The main window's procedure, its timers and the screensaver they run.
 #include "core/mainwindow.h"
 
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/frontend.h"
+#include "display/backbuffer.h"
 #include "display/mainscreen.h"
 #include "platform/sound.h"
 #include "platform/window.h"
@@ -14,28 +14,14 @@
 static void onCreate(Window* window)
 {
     FrontendState.WindowDC = platformWindowSurface(window);
-    Rect client = platformClientRect(window);
-    FrontendState.BackBufferDC =
-        platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
+    FrontendState.BackBufferDC = renewBackBuffer(window, nullptr);
 }
 
 // A new back buffer is blank until the next drawMainScreen; nothing is redrawn here.
 static void onSize(Window* window)
 {
     FrontendState.WindowDC = platformWindowSurface(window); // the old one went with the size
-    Rect client = platformClientRect(window);
-    Surface* previous = FrontendState.BackBufferDC;
-    FrontendState.BackBufferDC =
-        platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
-    if (previous) platformFreeSurface(previous);
-}
-
-static void onPaint(Window* window)
-{
-    Rect client = platformClientRect(window);
-    if (!FrontendState.BackBufferDC || !FrontendState.WindowDC) return;
-    platformCopyRect(FrontendState.WindowDC, 0, 0, client.Right - client.Left,
-                     client.Bottom - client.Top, FrontendState.BackBufferDC, 0, 0);
+    FrontendState.BackBufferDC = renewBackBuffer(window, FrontendState.BackBufferDC);
 }
 
 static void onTimer(intptr_t id)
@@ -48,6 +34,7 @@ static void onTimer(intptr_t id)
 
 intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
+    if (handleCommonMessage(window, kind, FrontendState.BackBufferDC)) return 0;
     switch (kind)
     {
     case MsgCreate:
@@ -58,15 +45,6 @@ intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
         return 0;
     case MsgSize:
         onSize(window);
-        return 0;
-    case MsgSetFocus:
-        FrontendState.WindowHasFocus = 1;
-        return 0;
-    case MsgKillFocus:
-        FrontendState.WindowHasFocus = 0;
-        return 0;
-    case MsgPaint:
-        onPaint(window);
         return 0;
     case MsgTimer:
         onTimer(param1);

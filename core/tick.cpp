@@ -201,7 +201,7 @@ static int gameInfo(Window*)
         const std::vector<std::string>* lines = informationLines(game);
         if (lines && !lines->empty())
         {
-            showGameInfo(*lines, (int)lines->size());
+            showGameInfo(*lines);
             platformSleep(300);
             flushKeyboard();
         }

@@ -15,7 +15,7 @@
 
 #include <cstdio>
 
-Picture* BackgroundImage;
+static Picture* BackgroundImage;
 
 // Where a kind of picture is found and placed.
 struct ArtworkKind

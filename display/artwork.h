@@ -10,11 +10,8 @@ struct Picture;
 struct Surface;
 struct Rect;
 
-// The current skin's back.png; null when it is missing or cannot be decoded. Replaced by
-// loadBackgroundImage, freed by freeArtwork.
-extern Picture* BackgroundImage;
-
-// Reloads BackgroundImage from "<SkinDir>/<SkinName>/back.png".
+// Reloads the background picture from "<SkinDir>/<SkinName>/back.png"; none when it is
+// missing or cannot be decoded. Kept until the next reload or freeArtwork.
 void loadBackgroundImage();
 // back.png stretched over area; without it the background colour of the view.
 void drawBackground(Surface* dc, Rect area);

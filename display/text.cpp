@@ -2,6 +2,7 @@
 // the faces it opened, so that costs a lookup.
 #include "display/text.h"
 
+#include "config/skin.h"
 #include "platform/window.h"
 #include "runtime/state.h"
 
@@ -56,6 +57,13 @@ int getTextWidth(Surface* dc, const std::string& text)
 int countVisibleRows(Surface* dc, int, int height, int reserve)
 {
     return (height - reserve) / getTextHeight(dc);
+}
+
+void useSkinFont(Surface* dc)
+{
+    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+    platformSetTextColor(dc, Skin.Fontcolor);
+    platformSetBackgroundMode(dc, BackgroundTransparent);
 }
 
 void drawTextInRect(Surface* dc, Rect rect, const std::string& text)

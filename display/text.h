@@ -23,5 +23,8 @@ int getTextHeight(Surface* dc);
 int getTextWidth(Surface* dc, const std::string& text);
 // Whole lines of the selected font in height - reserve pixels; the width does not count.
 int countVisibleRows(Surface* dc, int width, int height, int reserve);
+// Selects the skin's list font and colour into dc, drawn without a background: the text of the
+// pop-ups.
+void useSkinFont(Surface* dc);
 // Top-left in rect, clipped to it, no wrapping; a line break starts a new line.
 void drawTextInRect(Surface* dc, Rect rect, const std::string& text);

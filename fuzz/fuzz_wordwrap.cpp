@@ -165,11 +165,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (platformTakeMessage(&message)) continue;
     Rect client = platformClientRect(TextWindow);
     require(client.Right - client.Left == width + 2 * ScrollTextMargin, "the window's width");
-    std::vector<std::string> all = wordWrapText(TextWindow, Dc, lines, count), joined;
-    for (int i = 0; i < std::min(count, (int)lines.size()); i++)
+    if ((int)lines.size() > count) lines.resize(count);
+    std::vector<std::string> all = wordWrapText(TextWindow, Dc, lines), joined;
+    for (const std::string& line : lines)
     {
-        std::vector<std::string> pieces = wordWrapText(TextWindow, Dc, {lines[i]}, 1);
-        checkLine(lines[i], pieces, width);
+        std::vector<std::string> pieces = wordWrapText(TextWindow, Dc, {line});
+        checkLine(line, pieces, width);
         joined.insert(joined.end(), pieces.begin(), pieces.end());
     }
     require(all == joined, "lines wrapped together differ from lines wrapped alone");

@@ -4,6 +4,7 @@
 
 #include "config/settings.h"
 #include "config/skin.h"
+#include "display/backbuffer.h"
 #include "display/text.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
@@ -14,13 +15,16 @@
 #include <climits>
 #include <cstdio>
 
-const std::vector<std::string>* ScrollInfoLines;
-int ScrollInfoLineCount;
-std::vector<std::string> WrappedLines;
-int ScrollTopLine;
 Window* ScrollWindow;
-Surface* ScrollWindowDC;
-Surface* ScrollBackBuffer;
+int ScrollTopLine;
+
+// The rest of the open window's state; set when it opens, cleared when it closes.
+// The lines shown: borrowed from the game, never changed here.
+static const std::vector<std::string>* ScrollInfoLines;
+// The lines wrapped to the window's width: owned, rebuilt at every size change.
+static std::vector<std::string> WrappedLines;
+// The client-sized back buffer the text is drawn into; painting only copies it.
+static Surface* ScrollBackBuffer;
 
 // One line being wrapped. Positions are counted in characters as the screen shows them (a
 // UTF-8 sequence, or one byte of Windows-1252), so that no piece ends inside a sequence.
@@ -193,7 +197,7 @@ static void wrapLine(WrapJob& job, const std::string& line, std::vector<std::str
 }
 
 std::vector<std::string> wordWrapText(Window* window, Surface* dc,
-                                      const std::vector<std::string>& lines, int count)
+                                      const std::vector<std::string>& lines)
 {
     std::vector<std::string> wrapped;
     const Font* font = platformSurfaceFont(dc);
@@ -207,18 +211,18 @@ std::vector<std::string> wordWrapText(Window* window, Surface* dc,
     WrapJob job = {font, client.Right - client.Left - 2 * ScrollTextMargin, nullptr, {}, {}, {}, 0};
     // A first guess of a character's width, before the text itself has been measured.
     job.CharacterWidth = std::max(platformTextWidth(font, "abcdefghijklmnopqrstuvwxyz"), 26) / 26.0;
-    count = std::min(count, (int)lines.size());
-    for (int i = 0; i < count; i++) wrapLine(job, lines[i], wrapped);
+    for (const std::string& line : lines) wrapLine(job, line, wrapped);
     return wrapped;
 }
 
-void freeWrappedLines()
+static void freeWrappedLines()
 {
     WrappedLines.clear();
     WrappedLines.shrink_to_fit(); // a text of megabytes is not kept after the window closed
 }
 
-void paintScrollText(Window* window)
+// Whole lines only, each ScrollTextMargin pixels clear of the top, left and bottom edges.
+static void paintScrollText(Window* window)
 {
     if (!ScrollBackBuffer) return;
     Rect client = platformClientRect(window);
@@ -231,78 +235,43 @@ void paintScrollText(Window* window)
         platformTextOut(ScrollBackBuffer, ScrollTextMargin, y, WrappedLines[i]);
 }
 
-static void useSkinFont(Surface* dc)
-{
-    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
-    platformSetTextColor(dc, Skin.Fontcolor);
-    platformSetBackgroundMode(dc, BackgroundTransparent);
-}
-
-static Surface* newBackBuffer(Window* window)
-{
-    Rect client = platformClientRect(window);
-    return platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
-}
-
 // Everything that depends on the client size is made again: the back buffer with its font and
 // colours, and the wrapping.
 static void onSize(Window* window)
 {
-    Surface* previous = ScrollBackBuffer;
-    ScrollBackBuffer = newBackBuffer(window);
-    if (previous) platformFreeSurface(previous);
+    ScrollBackBuffer = renewBackBuffer(window, ScrollBackBuffer);
     if (ScrollBackBuffer) useSkinFont(ScrollBackBuffer);
     freeWrappedLines();
-    if (ScrollInfoLines)
-        WrappedLines =
-            wordWrapText(window, ScrollBackBuffer, *ScrollInfoLines, ScrollInfoLineCount);
+    if (ScrollInfoLines) WrappedLines = wordWrapText(window, ScrollBackBuffer, *ScrollInfoLines);
     // At the new width the text may have fewer lines: the top one must still be among them.
     ScrollTopLine = std::clamp(ScrollTopLine, 0, std::max((int)WrappedLines.size() - 1, 0));
     paintScrollText(window);
     platformInvalidate(window, 0);
 }
 
-static void onPaint(Window* window)
-{
-    if (!ScrollBackBuffer)
-    {
-        printf("SOMETING!\n");
-        fflush(stdout);
-        return;
-    }
-    Rect client = platformClientRect(window);
-    platformCopyRect(ScrollWindowDC, client.Left, client.Top, client.Right - client.Left,
-                     client.Bottom - client.Top, ScrollBackBuffer, 0, 0);
-}
-
 static void onDestroy()
 {
     if (ScrollBackBuffer) platformFreeSurface(ScrollBackBuffer);
     ScrollBackBuffer = nullptr;
-    ScrollWindowDC = nullptr; // the window's own surface goes with the window
     freeWrappedLines();
 }
 
-intptr_t scrollWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
+static intptr_t scrollWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
+    if (kind == MsgPaint && !ScrollBackBuffer)
+    {
+        printf("SOMETING!\n");
+        fflush(stdout);
+        return 0;
+    }
+    if (handleCommonMessage(window, kind, ScrollBackBuffer)) return 0;
     switch (kind)
     {
     case MsgCreate:
-        ScrollWindowDC = platformWindowSurface(window);
-        ScrollBackBuffer = newBackBuffer(window);
+        ScrollBackBuffer = renewBackBuffer(window, nullptr);
         return 0;
     case MsgSize:
         onSize(window);
-        return 0;
-    // Key polling honours the flag; the main window keeps it the same way.
-    case MsgSetFocus:
-        FrontendState.WindowHasFocus = 1;
-        return 0;
-    case MsgKillFocus:
-        FrontendState.WindowHasFocus = 0;
-        return 0;
-    case MsgPaint:
-        onPaint(window);
         return 0;
     case MsgDestroy:
         onDestroy();
@@ -319,7 +288,9 @@ static void scrollTo(Window* window, int top)
     platformInvalidate(window, 0);
 }
 
-void pollScrollInput(Window* window, int* done)
+// One input tick: scrolls one line up or down, or sets *done for the exit and
+// game-information controls.
+static void pollScrollInput(Window* window, int* done)
 {
     if (isControlActive(KeySelectUp, KeyP2SelectUp))
         scrollTo(window, std::max(ScrollTopLine - 1, 0));
@@ -335,7 +306,7 @@ void pollScrollInput(Window* window, int* done)
 // The quit message is taken and not posted again: the front end goes on running after the
 // window closes. The loop ends without waiting for another message once done is set, and
 // leaves what is queued (the main window's timers) to the main loop.
-void runScrollLoop(Window* window)
+static void runScrollLoop(Window* window)
 {
     int done = 0;
     if (!runTickLoop([window, &done] { pollScrollInput(window, &done); }, &done, nullptr))
@@ -359,7 +330,6 @@ static Window* createScrollWindow()
 static void forgetInfoLines()
 {
     ScrollInfoLines = nullptr;
-    ScrollInfoLineCount = 0;
 }
 
 static int openScrollWindow()
@@ -373,9 +343,9 @@ static int openScrollWindow()
     return 0;
 }
 
-int showGameInfo(const std::vector<std::string>& lines, int count)
+int showGameInfo(const std::vector<std::string>& lines)
 {
-    if (count < 1) return 1;
+    if (lines.empty()) return 1;
     // Registered first: a window still open keeps its lines.
     if (!platformRegisterClass(ScrollWindowClass, scrollWindowProc))
     {
@@ -383,7 +353,6 @@ int showGameInfo(const std::vector<std::string>& lines, int count)
         return 0;
     }
     ScrollInfoLines = &lines;
-    ScrollInfoLineCount = std::min(count, (int)lines.size());
     ScrollTopLine = 0;
     if (!openScrollWindow()) return 0;
     platformShowWindow(ScrollWindow, ShowNormal);

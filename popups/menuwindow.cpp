@@ -5,10 +5,10 @@
 
 #include "config/settings.h"
 #include "config/skin.h"
+#include "display/backbuffer.h"
 #include "display/text.h"
 #include "platform/clock.h"
 #include "platform/window.h"
-#include "popups/optionsmenu.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "runtime/tickloop.h"
@@ -21,11 +21,15 @@ const int MenuMargin = 6;      // left of a label and right of a value
 const int MenuGap = 112;       // the room between the widest label and the widest value
 const int CloseSettleMs = 500; // after closing, so the close key is let go
 
-static MenuView* viewOf(Window* window)
+std::string choiceValue(const MenuNode& node)
 {
-    for (MenuView* view : OpenMenus)
-        if (view && view->window == window) return view;
-    return nullptr;
+    if (node.choices.empty()) return "";
+    return node.choices[std::clamp(node.selected, 0, (int)node.choices.size() - 1)];
+}
+
+static int rowCount(const MenuView* view)
+{
+    return (int)view->items->size();
 }
 
 static void useMenuFont(Surface* dc, int emphasised)
@@ -41,26 +45,27 @@ static void scrollToSelection(MenuView* view, int visibleRows)
         return;
     int first = view->selectedRow - visibleRows / 2;
     if (first < 0) first = 0;
-    if (first > view->itemCount - visibleRows) first = view->itemCount - visibleRows;
+    if (first > rowCount(view) - visibleRows) first = rowCount(view) - visibleRows;
     view->firstRow = std::max(first, 0);
 }
 
 static void paintRow(MenuView* view, int index, int y, int clientWidth)
 {
     Surface* dc = view->memoryDC;
-    const MenuNode& node = view->items[index];
+    const MenuNode& node = (*view->items)[index];
     int selected = index == view->selectedRow;
     if (selected) useMenuFont(dc, 1); // no bar: only the font shows the selection
     platformTextOut(dc, MenuMargin, y, node.label);
-    if (node.choiceCount > 0 || node.childCount > 0)
+    if (!node.choices.empty() || !node.children.empty())
     {
-        std::string value = node.childCount > 0 ? "[...]" : choiceValue(node);
+        std::string value = !node.children.empty() ? "[...]" : choiceValue(node);
         platformTextOut(dc, clientWidth - getTextWidth(dc, value) - MenuMargin, y, value);
     }
     if (selected) useMenuFont(dc, 0);
 }
 
-void paintMenu(MenuView* view)
+// The rows, scrolled so that the selected row is shown.
+static void paintMenu(MenuView* view)
 {
     Surface* dc = view->memoryDC;
     if (!dc || !view->window) return;
@@ -72,7 +77,7 @@ void paintMenu(MenuView* view)
     int visibleRows = countVisibleRows(dc, client.Right, client.Bottom, 0);
     int lineHeight = getTextHeight(dc);
     scrollToSelection(view, visibleRows);
-    for (int r = 0; r < visibleRows && view->firstRow + r < view->itemCount; r++)
+    for (int r = 0; r < visibleRows && view->firstRow + r < rowCount(view); r++)
         paintRow(view, view->firstRow + r, r * lineHeight, client.Right);
 }
 
@@ -106,15 +111,14 @@ static void wantedClientSize(MenuView* view, int* width, int* height)
 {
     Surface* dc = view->memoryDC;
     int widestLabel = 0, widestChoice = 0;
-    for (int i = 0; i < view->itemCount; i++)
+    for (const MenuNode& node : *view->items)
     {
-        const MenuNode& node = view->items[i];
         widestLabel = std::max(widestLabel, getTextWidth(dc, node.label));
         for (const std::string& choice : node.choices)
             widestChoice = std::max(widestChoice, getTextWidth(dc, choice));
     }
     int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap;
-    int64_t wantedHeight = (int64_t)getTextHeight(dc) * view->itemCount;
+    int64_t wantedHeight = (int64_t)getTextHeight(dc) * rowCount(view);
     Rect screen = platformClientRect(FrontendState.MainWindow);
     *width = (int)std::min<int64_t>(wantedWidth, screen.Right);
     *height = (int)std::min<int64_t>(wantedHeight, screen.Bottom);
@@ -124,9 +128,7 @@ static void layoutMenu(MenuView* view)
 {
     Window* window = view->window;
     Rect client = platformClientRect(window);
-    Surface* previous = view->memoryDC;
-    view->memoryDC = platformCreateSurface(client.Right, client.Bottom);
-    if (previous) platformFreeSurface(previous);
+    view->memoryDC = renewBackBuffer(window, view->memoryDC);
     useMenuFont(view->memoryDC, 0);
     int width, height;
     wantedClientSize(view, &width, &height);
@@ -134,56 +136,34 @@ static void layoutMenu(MenuView* view)
     repaint(view);
 }
 
-static void onPaint(MenuView* view)
-{
-    Rect client = platformClientRect(view->window);
-    if (view->memoryDC && view->windowDC)
-        platformCopyRect(view->windowDC, 0, 0, client.Right, client.Bottom, view->memoryDC, 0, 0);
-}
-
-static void onCreate(MenuView* view)
-{
-    Rect client = platformClientRect(view->window);
-    view->windowDC = platformWindowSurface(view->window);
-    view->memoryDC = platformCreateSurface(client.Right, client.Bottom);
-}
-
 static void onDestroy(MenuView* view)
 {
     if (view->memoryDC) platformFreeSurface(view->memoryDC);
     view->memoryDC = nullptr;
-    view->windowDC = nullptr;
     view->window = nullptr;
 }
 
-intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
+static intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
-    if (kind == MsgNcCreate)
+    if (kind == MsgNcCreate) // param1 is the view the window shows
     {
-        if (!OpenMenus.empty() && OpenMenus.back()) OpenMenus.back()->window = window;
+        platformSetWindowData(window, param1);
+        ((MenuView*)param1)->window = window;
         return platformDefaultWindowProc(window, kind, param1, param2);
     }
-    MenuView* view = viewOf(window);
+    MenuView* view = (MenuView*)platformGetWindowData(window);
     if (!view) return 0;
+    if (handleCommonMessage(window, kind, view->memoryDC)) return 0;
     switch (kind)
     {
     case MsgCreate:
-        onCreate(view);
+        view->memoryDC = renewBackBuffer(window, nullptr);
         return 0;
     case MsgDestroy:
         onDestroy(view);
         return 0;
     case MsgSize:
         layoutMenu(view);
-        return 0;
-    case MsgSetFocus:
-        FrontendState.WindowHasFocus = 1;
-        return 0;
-    case MsgKillFocus:
-        FrontendState.WindowHasFocus = 0;
-        return 0;
-    case MsgPaint:
-        onPaint(view);
         return 0;
     default:
         return platformDefaultWindowProc(window, kind, param1, param2);
@@ -194,7 +174,7 @@ intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
 // row without choices (a sub-menu) has nothing to step through.
 static void stepChoice(MenuNode& node, int forward)
 {
-    int count = node.choiceCount;
+    int count = (int)node.choices.size();
     if (count <= 0) return;
     if (forward)
         node.selected = node.selected < 0 || node.selected >= count - 1 ? 0 : node.selected + 1;
@@ -205,10 +185,10 @@ static void stepChoice(MenuNode& node, int forward)
 
 static void openOrStep(MenuView* view)
 {
-    MenuNode& node = view->items[view->selectedRow];
-    if (node.childCount > 0)
+    MenuNode& node = (*view->items)[view->selectedRow];
+    if (!node.children.empty())
     {
-        showMenuWindow(node.children.data(), node.childCount);
+        showMenuWindow(node.children);
         flushKeyboard(); // the keys that closed the sub-menu are not for this one
         return;
     }
@@ -216,7 +196,8 @@ static void openOrStep(MenuView* view)
     repaint(view);
 }
 
-void menuTick(MenuView* view)
+// One 100 ms tick of a menu window's controls: up, down, right, left, then close.
+static void menuTick(MenuView* view)
 {
     int up = isControlActive(KeySelectUp, KeyP2SelectUp);
     int down = isControlActive(KeySelectDown, KeyP2SelectDown);
@@ -224,7 +205,7 @@ void menuTick(MenuView* view)
     int left = isControlActive(KeySelectPageUp, KeyP2SelectPageUp);
     int close = isControlActive(KeyExit, KeyP2Exit);
     close |= isControlActive(KeyShowMenu, KeyP2ShowMenu); // both tested, every tick
-    int rows = view->itemCount;
+    int rows = rowCount(view);
     if (up && rows > 0)
     {
         view->selectedRow = view->selectedRow > 0 ? view->selectedRow - 1 : rows - 1;
@@ -238,7 +219,7 @@ void menuTick(MenuView* view)
     if (right && rows > 0) openOrStep(view);
     if (left && rows > 0)
     {
-        stepChoice(view->items[view->selectedRow], 0);
+        stepChoice((*view->items)[view->selectedRow], 0);
         repaint(view);
     }
     if (close)
@@ -256,16 +237,15 @@ static void runMenuLoop(MenuView* view)
         platformMessageBox(nullptr, NoCounterText, "Error");
 }
 
-int showMenuWindow(MenuNode* items, int itemCount)
+int showMenuWindow(std::vector<MenuNode>& items)
 {
     MenuView* view = new MenuView{};
-    view->items = items;
-    view->itemCount = itemCount;
+    view->items = &items;
     OpenMenus.push_back(view);
     size_t slot = OpenMenus.size() - 1;
     platformRegisterClass(MenuWindowClass, menuWindowProc); // fails only when registered
     Window* window = platformCreateWindow(MenuWindowClass, "", StyleSizingFrame,
-                                          FrontendState.MainWindow, 0, 0, 100, 100, 0);
+                                          FrontendState.MainWindow, 0, 0, 100, 100, (intptr_t)view);
     if (!window)
     {
         platformMessageBox(nullptr, "Failed to create message window!", "Error!");

@@ -4,25 +4,35 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-struct MenuNode;
 struct Window;
 struct Surface;
 
 const char* const MenuWindowClass = "MenuWndClass";
 
+// One row of a menu: an item with the values it can take, or a sub-menu.
+struct MenuNode
+{
+    std::string label;                // drawn on the left
+    std::vector<std::string> choices; // the values it can take, drawn on the right
+    int selected;                     // index into choices; may be negative (shown as the first)
+    std::vector<MenuNode> children;   // the rows of a sub-menu, shown as "[...]"; else empty
+};
+
+// The selected choice; empty when there is none.
+std::string choiceValue(const MenuNode& node);
+
 // One open (or closed, until destroyMenuWindows) menu window.
 struct MenuView
 {
-    MenuNode* items; // the rows; not owned, changed in place
-    int itemCount;
-    Window* window;    // null once the window is destroyed
-    Surface* windowDC; // the window's own surface
-    Surface* memoryDC; // the client-sized picture everything is drawn into
-    int selectedRow;   // the highlighted row
-    int firstRow;      // the top row shown
-    int closing;       // the player closed this window
+    std::vector<MenuNode>* items; // the rows; not owned, changed in place
+    Window* window;               // null once the window is destroyed
+    Surface* memoryDC;            // the client-sized picture everything is drawn into
+    int selectedRow;              // the highlighted row
+    int firstRow;                 // the top row shown
+    int closing;                  // the player closed this window
 };
 
 // Every menu window of the current visit, innermost last; a slot is null when its window could
@@ -31,11 +41,6 @@ extern std::vector<MenuView*> OpenMenus;
 
 // Shows the rows and returns when the player has closed the window: 1, or 0 (after telling
 // the player) when the window could not be made.
-int showMenuWindow(MenuNode* items, int itemCount);
+int showMenuWindow(std::vector<MenuNode>& items);
 // Destroys what is left of every menu window and forgets them; unregisters the class.
 void destroyMenuWindows();
-// One 100 ms tick of a menu window's controls: up, down, right, left, then close.
-void menuTick(MenuView* view);
-// Draws the rows into the view's picture, scrolled so that the selected row is shown.
-void paintMenu(MenuView* view);
-intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);

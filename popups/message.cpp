@@ -3,6 +3,7 @@
 #include "popups/message.h"
 
 #include "config/skin.h"
+#include "display/backbuffer.h"
 #include "display/text.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -10,26 +11,17 @@
 #include <algorithm>
 #include <cstdio>
 
-Window* MessageWindow;
 std::string MessageText;
-Surface* MessageDC;
+static Window* MessageWindow; // null while the window is closed
+static Surface* MessageDC;    // its picture, drawn at every layout; painting copies it
 
 const int MessageMargin = 15;
-
-static void useSkinFont(Surface* dc)
-{
-    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
-    platformSetTextColor(dc, Skin.Fontcolor);
-    platformSetBackgroundMode(dc, BackgroundTransparent);
-}
 
 // A new picture of the client's size with the text on the skin's background.
 static void drawMessagePicture(Window* window)
 {
     Rect client = platformClientRect(window);
-    Surface* previous = MessageDC;
-    MessageDC = platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
-    if (previous) platformFreeSurface(previous);
+    MessageDC = renewBackBuffer(window, MessageDC);
     useSkinFont(MessageDC);
     platformFillRect(MessageDC, client, Skin.Backgroundcolor);
     platformTextOut(MessageDC, client.Left + MessageMargin, client.Top + MessageMargin,
@@ -37,24 +29,14 @@ static void drawMessagePicture(Window* window)
     platformInvalidate(window, 0);
 }
 
-static void onPaint(Window* window)
+static intptr_t messageWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
-    Rect client = platformClientRect(window);
-    if (!MessageDC) return;
-    platformCopyRect(platformWindowSurface(window), client.Left, client.Top,
-                     client.Right - client.Left, client.Bottom - client.Top, MessageDC, 0, 0);
-}
-
-intptr_t messageWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
-{
+    if (handleCommonMessage(window, kind, MessageDC)) return 0;
     switch (kind)
     {
     case MsgCreate:
-    {
-        Rect client = platformClientRect(window);
-        MessageDC = platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
+        MessageDC = renewBackBuffer(window, MessageDC);
         return 0;
-    }
     case MsgDestroy:
         if (MessageDC) platformFreeSurface(MessageDC);
         MessageDC = nullptr;
@@ -63,9 +45,6 @@ intptr_t messageWindowProc(Window* window, int kind, intptr_t param1, intptr_t p
         return 0;
     case MsgSize:
         drawMessagePicture(window);
-        return 0;
-    case MsgPaint:
-        onPaint(window);
         return 0;
     default:
         return platformDefaultWindowProc(window, kind, param1, param2);

@@ -10,16 +10,11 @@ struct Surface;
 
 const char* const MessageWindowClass = "MessageWndClass";
 
-// Null while the window is closed.
-extern Window* MessageWindow;
 // The text shown.
 extern std::string MessageText;
-// The window's picture, drawn at every layout; painting copies it.
-extern Surface* MessageDC;
 
 // Shows text, opening the window first when it is closed; placed, sized and painted at once,
 // so that it is on the screen before a long load goes on.
 void showMessage(const std::string& text);
 // Destroys the window and unregisters its class; nothing when it is closed.
 void closeMessageWindow();
-intptr_t messageWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);

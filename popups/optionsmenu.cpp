@@ -9,21 +9,21 @@
 #include "display/artwork.h"
 #include "platform/files.h"
 #include "platform/window.h"
-#include "popups/menuwindow.h"
 #include "runtime/state.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
-std::vector<std::string> FontNames;
+// The installed TrueType fonts, byte-wise sorted; filled when the menu opens, emptied when it
+// closes.
+static std::vector<std::string> FontNames;
 
 MenuNode newMenuNode(const std::string& label, int choiceCount)
 {
     MenuNode node{};
     node.label = label;
     node.choices.resize(std::max(choiceCount, 0));
-    node.choiceCount = (int)node.choices.size();
     return node;
 }
 
@@ -31,7 +31,6 @@ static MenuNode withChoices(const std::string& label, const std::vector<std::str
 {
     MenuNode node = newMenuNode(label, 0);
     node.choices = choices;
-    node.choiceCount = (int)choices.size();
     return node;
 }
 
@@ -46,8 +45,8 @@ MenuNode newFontItem(const std::string& label, const std::string& face)
 {
     // Without any TrueType font the current face stays choosable, so closing the menu keeps it.
     MenuNode node = withChoices(label, FontNames.empty() ? std::vector{face} : FontNames);
-    for (int i = 0; i < node.choiceCount; i++)
-        if (node.choices[i] == face) node.selected = i;
+    for (size_t i = 0; i < node.choices.size(); i++)
+        if (node.choices[i] == face) node.selected = (int)i;
     return node;
 }
 
@@ -61,10 +60,10 @@ MenuNode newCountItem(const std::string& label, int n)
 MenuNode newFontSizeItem(const std::string& label, int size)
 {
     MenuNode node = newMenuNode(label, 15);
-    for (int i = 0; i < node.choiceCount; i++) node.choices[i] = std::to_string(i * 2 + 8);
+    for (size_t i = 0; i < node.choices.size(); i++) node.choices[i] = std::to_string(i * 2 + 8);
     // A size below 8 keeps its negative index, so an untouched item gives an even size back;
     // one so far below that doubling the index would overflow is raised first.
-    node.selected = std::clamp(size / 2 - 4, INT_MIN / 4, node.choiceCount - 1);
+    node.selected = std::clamp(size / 2 - 4, INT_MIN / 4, (int)node.choices.size() - 1);
     return node;
 }
 
@@ -76,12 +75,6 @@ int toggleValue(const MenuNode& node)
 int fontSizeValue(const MenuNode& node)
 {
     return node.selected * 2 + 8;
-}
-
-std::string choiceValue(const MenuNode& node)
-{
-    if (node.choiceCount <= 0) return "";
-    return node.choices[std::clamp(node.selected, 0, node.choiceCount - 1)];
 }
 
 // The name-code rows the menu offers, by the configuration key of their flag.
@@ -142,7 +135,6 @@ static MenuNode buildNameCodeMenu(const char* label, const FilterRow (&rows)[N],
     MenuNode menu = newMenuNode(label, 0);
     for (const FilterRow& row : rows)
         menu.children.push_back(newToggleItem(row.Label, filter.Flags[nameCodeRow(row.Key)]));
-    menu.childCount = (int)menu.children.size();
     return menu;
 }
 
@@ -209,7 +201,6 @@ MenuNode buildMameFilterMenu(const MameFilter& filter)
         menu.children.push_back(newToggleItem(row.Label, filter.*row.Flag));
     for (const auto& row : MameCountRows)
         menu.children.push_back(newCountItem(row.Label, filter.*row.Count));
-    menu.childCount = (int)menu.children.size();
     return menu;
 }
 
@@ -222,7 +213,7 @@ void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
         filter.*count.Count = (int16_t)menu.children.at(row++).selected;
 }
 
-void enumerateFonts()
+static void enumerateFonts()
 {
     FontNames = platformListFonts();
     std::sort(FontNames.begin(), FontNames.end()); // byte-wise: std::string compares unsigned
@@ -323,8 +314,8 @@ static void addFilterMenus(OptionsMenu& menu)
 static MenuNode skinItem()
 {
     MenuNode node = withChoices("Skin", listSkins());
-    for (int i = 0; i < node.choiceCount; i++)
-        if (node.choices[i] == FrontendSettings.SkinName) node.selected = i;
+    for (size_t i = 0; i < node.choices.size(); i++)
+        if (node.choices[i] == FrontendSettings.SkinName) node.selected = (int)i;
     return node;
 }
 
@@ -371,7 +362,7 @@ static void reloadSkin()
 static int applySkin(const OptionsMenu& menu)
 {
     const MenuNode& item = menu.items[menu.skinAt];
-    if (item.choiceCount == 0 || item.selected < 0 || item.selected >= item.choiceCount) return 0;
+    if (item.selected < 0 || item.selected >= (int)item.choices.size()) return 0;
     const std::string& chosen = item.choices[item.selected];
     if (chosen == FrontendSettings.SkinName) return 0;
     saveSkin();
@@ -415,7 +406,7 @@ int runOptionsMenu()
     if (!FrontendSettings.AllowMenu) return 0;
     enumerateFonts();
     OptionsMenu menu = buildOptionsMenu();
-    int shown = showMenuWindow(menu.items.data(), (int)menu.items.size());
+    int shown = showMenuWindow(menu.items);
     if (shown) applyOptionsMenu(menu);
     destroyMenuWindows();
     FontNames.clear();

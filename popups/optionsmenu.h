@@ -3,22 +3,10 @@
 // nodes' selections, and closing the menu copies every selection back.
 #pragma once
 
+#include "popups/menuwindow.h"
+
 #include <string>
 #include <vector>
-
-struct MenuNode
-{
-    std::string label;                // drawn on the left
-    std::vector<std::string> choices; // the values it can take, drawn on the right
-    int choiceCount;                  // 0 for a sub-menu
-    int selected;                     // index into choices; may be negative (shown as the first)
-    std::vector<MenuNode> children;   // the rows of a sub-menu
-    int childCount;                   // above 0: a sub-menu, shown as "[...]"
-};
-
-// The installed TrueType fonts, byte-wise sorted; filled when the menu opens, emptied when it
-// closes.
-extern std::vector<std::string> FontNames;
 
 // A node with room for choiceCount choices (empty texts) and every other field zero.
 MenuNode newMenuNode(const std::string& label, int choiceCount);
@@ -35,8 +23,6 @@ MenuNode newFontSizeItem(const std::string& label, int size);
 // The values the player chose, as the kinds above read them back.
 int toggleValue(const MenuNode& node);
 int fontSizeValue(const MenuNode& node);
-// The selected choice; empty when there is none.
-std::string choiceValue(const MenuNode& node);
 
 struct NameCodeFilter;
 struct MameFilter;
@@ -48,8 +34,6 @@ void readRomTypeFilterMenu(const MenuNode& menu, NameCodeFilter& filter);
 void readCountryFilterMenu(const MenuNode& menu, NameCodeFilter& filter);
 void readMameFilterMenu(const MenuNode& menu, MameFilter& filter);
 
-// Fills FontNames from the platform's font list.
-void enumerateFonts();
 // The folders of SkinDir, hidden ones left out, sorted as a file manager would show them.
 std::vector<std::string> listSkins();
 

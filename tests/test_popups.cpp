@@ -89,9 +89,9 @@ TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
         EXPECT_EQ(run("x",
                       [&]
                       {
-                          for (int i = 0; i < OpenMenus.at(0)->itemCount; i++)
-                              seen += OpenMenus[0]->items[i].label + "|";
-                          skins = OpenMenus[0]->items[OpenMenus[0]->itemCount - 2].choices;
+                          const std::vector<MenuNode>& rows = *OpenMenus.at(0)->items;
+                          for (const MenuNode& row : rows) seen += row.label + "|";
+                          skins = rows[rows.size() - 2].choices;
                       }),
                   1);
         EXPECT_EQ(seen, fixed + filters + "Skin|Emulator|") << shown;
@@ -165,7 +165,7 @@ TEST_F(OptionsMenuTest, GameInfoWrapsAtWhiteSpaceAndBreaksLongWords)
         Window* window =
             platformCreateWindow("TextWndClass", "", StylePopup, nullptr, 0, 0,
                                  getTextWidth(dc, fits) - less + 2 * ScrollTextMargin, 100, 0);
-        EXPECT_EQ(wordWrapText(window, dc, {line}, 1), expected) << line;
+        EXPECT_EQ(wordWrapText(window, dc, {line}), expected) << line;
         platformDestroyWindow(window);
     }
     platformFreeSurface(dc);
@@ -192,7 +192,7 @@ TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsCont
         if (t == 4000) testReleaseKey(keys[KeyP2SelectUp]);
         if (t == 4100) testTapKey(keys[KeyP2Exit]);
     };
-    EXPECT_EQ(showGameInfo(lines, 10), 1);
+    EXPECT_EQ(showGameInfo(lines), 1);
     Meanwhile = nullptr;
     EXPECT_EQ(tops, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
     EXPECT_LE(Elapsed, 4200);

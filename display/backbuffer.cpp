@@ -1,0 +1,36 @@
+// The back buffers of the front end's windows and the messages their procedures share.
+#include "display/backbuffer.h"
+
+#include "platform/window.h"
+#include "runtime/state.h"
+
+Surface* renewBackBuffer(Window* window, Surface* previous)
+{
+    Rect client = platformClientRect(window);
+    Surface* buffer = platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
+    if (previous) platformFreeSurface(previous);
+    return buffer;
+}
+
+int handleCommonMessage(Window* window, int kind, const Surface* backBuffer)
+{
+    switch (kind)
+    {
+    case MsgSetFocus:
+        FrontendState.WindowHasFocus = 1;
+        return 1;
+    case MsgKillFocus:
+        FrontendState.WindowHasFocus = 0;
+        return 1;
+    case MsgPaint:
+    {
+        Rect client = platformClientRect(window);
+        if (backBuffer)
+            platformCopyRect(platformWindowSurface(window), 0, 0, client.Right - client.Left,
+                             client.Bottom - client.Top, backBuffer, 0, 0);
+        return 1;
+    }
+    default:
+        return 0;
+    }
+}
