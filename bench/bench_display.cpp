@@ -71,7 +71,7 @@ static void writeArtwork()
     std::this_thread::sleep_for(std::chrono::milliseconds(2100));
 }
 
-static void setUp(int menuType)
+static void setUp(ViewMode menuType)
 {
     testUseScreenSize(1920, 1080);
     startTestPlatform();
@@ -106,7 +106,8 @@ static void setUp(int menuType)
     Skin.MarqueeStartX = 1340, Skin.MarqueeStartY = 560;
     Skin.MarqueeWidth = 540, Skin.MarqueeHeight = 180;
     Skin.ListStartX = 40, Skin.ListStartY = 40;
-    Skin.ListWidth = menuType == 2 ? 230 : 950, Skin.ListHeight = menuType == 2 ? 170 : 1000;
+    Skin.ListWidth = menuType == ViewImageBrowser ? 230 : 950,
+    Skin.ListHeight = menuType == ViewImageBrowser ? 170 : 1000;
     Skin.ListRows = 4, Skin.ListColumns = 3, Skin.PreviewSpacer = 8;
     ListTop = 0;
     forgetPictures();
@@ -129,7 +130,7 @@ static double timeRedraw(Surface* backBuffer, int game)
 
 // Cold: one pass over every game from an empty cache. Warm: passes over the first games,
 // as a key held down over a part of the list already seen.
-static void redraws(benchmark::State& state, int menuType, int warm)
+static void redraws(benchmark::State& state, ViewMode menuType, int warm)
 {
     setUp(menuType);
     Surface* backBuffer = platformCreateSurface(1920, 1080);
@@ -155,19 +156,19 @@ static void redraws(benchmark::State& state, int menuType, int warm)
 
 static void BM_ListViewCold(benchmark::State& state)
 {
-    redraws(state, 1, 0);
+    redraws(state, ViewList, 0);
 }
 static void BM_ListViewWarm(benchmark::State& state)
 {
-    redraws(state, 1, 1);
+    redraws(state, ViewList, 1);
 }
 static void BM_ImageBrowserCold(benchmark::State& state)
 {
-    redraws(state, 2, 0);
+    redraws(state, ViewImageBrowser, 0);
 }
 static void BM_ImageBrowserWarm(benchmark::State& state)
 {
-    redraws(state, 2, 1);
+    redraws(state, ViewImageBrowser, 1);
 }
 BENCHMARK(BM_ListViewCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ListViewWarm)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -81,8 +81,7 @@ static void wrapText(benchmark::State& state, const std::vector<std::string>& li
     for (const std::string& line : lines) bytes += line.size();
     for (auto _ : state)
     {
-        std::vector<std::string> result =
-            wordWrapText(setup.ScrollWindow, setup.Dc, lines);
+        std::vector<std::string> result = wordWrapText(setup.ScrollWindow, setup.Dc, lines);
         wrapped = result.size();
         benchmark::DoNotOptimize(result.data());
     }

@@ -54,9 +54,9 @@ static void loadBehaviour(const std::string& file)
 static void loadView(const std::string& file)
 {
     std::string menuType = iniReadString("Settings", "MenuType", "ListView", file);
-    FrontendSettings.MenuType = menuType == "ImageBrowser" ? 2 : 1;
+    FrontendSettings.MenuType = menuType == "ImageBrowser" ? ViewImageBrowser : ViewList;
     std::string preview = iniReadString("Settings", "PreviewPictures", "Screenshots", file);
-    FrontendSettings.PreviewPictures = preview == "Flyers" ? 2 : 1;
+    FrontendSettings.PreviewPictures = preview == "Flyers" ? PreviewFlyers : PreviewScreenshots;
     FrontendSettings.PreviewBackgroundcolor =
         iniReadColor("Settings", "PreviewBackgroundcolor", "0xFFFFFF", file);
     FrontendSettings.ScreenSaverStartInterval =
@@ -64,7 +64,9 @@ static void loadView(const std::string& file)
     FrontendSettings.ScreenSaverChangeInterval =
         iniReadInt("Settings", "ScreenSaverChangeInterval", "20", file);
     std::string saver = iniReadString("Settings", "ScreenSaverType", "Flyers", file);
-    FrontendSettings.ScreenSaverType = saver == "Marquees" ? 1 : saver == "Screenshots" ? 2 : 0;
+    FrontendSettings.ScreenSaverType = saver == "Marquees"      ? SaverMarquees
+                                       : saver == "Screenshots" ? SaverScreenshots
+                                                                : SaverFlyers;
 }
 
 static void loadBindings(const std::string& file)
@@ -106,9 +108,11 @@ void writeFrontendSettings(const std::optional<std::string>& selectedGame)
 {
     const std::string& file = FrontendSettings.ConfigFile;
     iniWriteString("Settings", "MenuType",
-                   FrontendSettings.MenuType == 2 ? "ImageBrowser" : "ListView", file);
+                   FrontendSettings.MenuType == ViewImageBrowser ? "ImageBrowser" : "ListView",
+                   file);
     iniWriteString("Settings", "PreviewPictures",
-                   FrontendSettings.PreviewPictures == 2 ? "Flyers" : "ScreenShots", file);
+                   FrontendSettings.PreviewPictures == PreviewFlyers ? "Flyers" : "ScreenShots",
+                   file);
     if (selectedGame) iniWriteString("System", "SelectedGame", *selectedGame, file);
     iniWriteInt("Settings", "SendKeys", FrontendSettings.SendKeys, file);
     iniWriteInt("Settings", "SendKeyWait", FrontendSettings.SendKeyWait, file);

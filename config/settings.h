@@ -43,6 +43,24 @@ struct KeyBindingInfo
 };
 extern const KeyBindingInfo KeyBindings[KeyBindingCount];
 
+// The configuration file names these by words ("ImageBrowser", "Flyers", "Marquees").
+enum ViewMode
+{
+    ViewList = 1,
+    ViewImageBrowser = 2,
+};
+enum PreviewKind // the preview pictures the player prefers; the options menu offers the choice
+{
+    PreviewScreenshots = 1,
+    PreviewFlyers = 2,
+};
+enum ScreenSaverKind // what the screensaver shows over the whole screen
+{
+    SaverFlyers = 0,
+    SaverMarquees = 1,
+    SaverScreenshots = 2,
+};
+
 struct FrontendSettingsRecord
 {
     std::string ConfigFile;
@@ -57,12 +75,12 @@ struct FrontendSettingsRecord
     int SendKeyWait;
     int SendKeyInterval;
     std::optional<std::string> DebugCmdLine;
-    int MenuType;        // 1 list view, 2 image browser
-    int PreviewPictures; // 1 screenshots, 2 flyers
+    ViewMode MenuType;
+    PreviewKind PreviewPictures;
     uint32_t PreviewBackgroundcolor;
     int ScreenSaverStartInterval;
     int ScreenSaverChangeInterval;
-    int ScreenSaverType; // 0 flyers, 1 marquees, 2 screenshots
+    ScreenSaverKind ScreenSaverType;
     int Keys[KeyBindingCount];
     int Joystick[JoystickBindingCount];
     std::string SelectedGame;

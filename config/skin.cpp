@@ -22,7 +22,7 @@ std::string skinFilePath()
 
 const char* layoutSection()
 {
-    return FrontendSettings.MenuType == 2 ? "Image" : "List";
+    return FrontendSettings.MenuType == ViewImageBrowser ? "Image" : "List";
 }
 
 static void loadFonts(const std::string& file)

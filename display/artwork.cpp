@@ -182,7 +182,7 @@ void drawBackground(Surface* dc, Rect area)
         stretchPicture(dc, area, BackgroundImage);
     else
         platformFillRect(dc, area,
-                         FrontendSettings.MenuType == 2 ? FrontendSettings.PreviewBackgroundcolor
+                         FrontendSettings.MenuType == ViewImageBrowser ? FrontendSettings.PreviewBackgroundcolor
                                                         : Skin.Backgroundcolor);
 }
 

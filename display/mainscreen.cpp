@@ -141,9 +141,9 @@ static void drawScreenSaver(Surface* dc, Rect area)
     if (count < 1) return;
     FrontendState.CurrentGame = (FrontendState.CurrentGame + 1) % count;
     const Game* game = VisibleGames[FrontendState.CurrentGame];
-    if (FrontendSettings.ScreenSaverType == 1)
+    if (FrontendSettings.ScreenSaverType == SaverMarquees)
         drawMarquee(dc, game, area);
-    else if (FrontendSettings.ScreenSaverType == 2)
+    else if (FrontendSettings.ScreenSaverType == SaverScreenshots)
         drawScreenshot(dc, game, area);
     else
         drawFlyer(dc, game, area);
@@ -165,7 +165,7 @@ int drawMainScreen(Surface* dc)
         drawStatusBar(dc, FrontendState.CurrentGame, area.Right, area.Bottom);
         area.Bottom -= StatusBarHeight;
     }
-    if (FrontendSettings.MenuType == 2)
+    if (FrontendSettings.MenuType == ViewImageBrowser)
         drawImageBrowser(dc, area);
     else
         drawGameList(dc, area);

@@ -246,26 +246,43 @@ std::vector<std::string> listSkins()
     return skins;
 }
 
-// The top level: eight fixed rows, the shown emulator's filter sub-menus, then the skin and the
-// emulator. The positions of the rows that vary are kept for reading them back.
-enum FixedRow
+// The rows of the top level, by what they are, in the order they are shown: eight always,
+// the filter sub-menus of the one emulator shown, then the skin and the emulator.
+enum OptionsRow
 {
-    MenuTypeRow,
-    MainFontRow,
-    MainFontSizeRow,
-    StatusFontRow,
-    StatusFontSizeRow,
-    MenuFontSizeRow,
-    StatusBarRow,
-    PreviewRow
+    RowMenuType,
+    RowMainFont,
+    RowMainFontSize,
+    RowStatusFont,
+    RowStatusFontSize,
+    RowMenuFontSize,
+    RowStatusBar,
+    RowPreview,
+    RowRomTypeFilters,
+    RowCountryFilters,
+    RowMameFilters,
+    RowSkin,
+    RowEmulator,
+    OptionsRowCount
 };
 
 struct OptionsMenu
 {
     std::vector<MenuNode> items;
-    Emulator* emulator; // the single emulator shown; null with all of them
-    int romTypeAt, countryAt, mameAt, skinAt, emulatorAt;
+    int At[OptionsRowCount]; // where each row stands in items; -1 for a row not shown
+    Emulator* emulator;      // the single emulator shown; null with all of them
 };
+
+static void addRow(OptionsMenu& menu, OptionsRow row, MenuNode node)
+{
+    menu.At[row] = (int)menu.items.size();
+    menu.items.push_back(std::move(node));
+}
+
+static const MenuNode& rowOf(const OptionsMenu& menu, OptionsRow row)
+{
+    return menu.items[menu.At[row]];
+}
 
 // The index of the last emulator named name; -1 when none is.
 static int emulatorNamed(const std::string& name)
@@ -276,26 +293,21 @@ static int emulatorNamed(const std::string& name)
     return found;
 }
 
-static void addFixedRows(std::vector<MenuNode>& items)
+static void addFixedRows(OptionsMenu& menu)
 {
     MenuNode menuType = withChoices("Menu Type", {"List View", "Image Preview"});
-    menuType.selected = FrontendSettings.MenuType == 1 ? 0 : 1;
-    items.push_back(menuType);
-    items.push_back(newFontItem("Main Window Font", Skin.Fontface));
-    items.push_back(newFontSizeItem("Main Window Font Size", Skin.Fontsize));
-    items.push_back(newFontItem("Status Bar Font", Skin.StatusBarFontFace));
-    items.push_back(newFontSizeItem("Status Bar Font Size", Skin.StatusBarFontSize));
-    items.push_back(newFontSizeItem("Menu Font Size", Skin.MenuFontSize));
-    items.push_back(newToggleItem("Show Status Bar", Skin.ShowStatusBar));
+    menuType.selected = FrontendSettings.MenuType == ViewList ? 0 : 1;
+    addRow(menu, RowMenuType, menuType);
+    addRow(menu, RowMainFont, newFontItem("Main Window Font", Skin.Fontface));
+    addRow(menu, RowMainFontSize, newFontSizeItem("Main Window Font Size", Skin.Fontsize));
+    addRow(menu, RowStatusFont, newFontItem("Status Bar Font", Skin.StatusBarFontFace));
+    addRow(menu, RowStatusFontSize,
+           newFontSizeItem("Status Bar Font Size", Skin.StatusBarFontSize));
+    addRow(menu, RowMenuFontSize, newFontSizeItem("Menu Font Size", Skin.MenuFontSize));
+    addRow(menu, RowStatusBar, newToggleItem("Show Status Bar", Skin.ShowStatusBar));
     MenuNode preview = withChoices("Preview Pictures", {"Screen Shots", "Flyers"});
-    preview.selected = FrontendSettings.PreviewPictures == 1 ? 0 : 1;
-    items.push_back(preview);
-}
-
-static int addRow(OptionsMenu& menu, MenuNode node)
-{
-    menu.items.push_back(std::move(node));
-    return (int)menu.items.size() - 1;
+    preview.selected = FrontendSettings.PreviewPictures == PreviewScreenshots ? 0 : 1;
+    addRow(menu, RowPreview, preview);
 }
 
 static void addFilterMenus(OptionsMenu& menu)
@@ -304,11 +316,11 @@ static void addFilterMenus(OptionsMenu& menu)
     if (!emulator) return;
     if (emulator->UseGoodFilters && emulator->NameCodeFilter)
     {
-        menu.romTypeAt = addRow(menu, buildRomTypeFilterMenu(*emulator->NameCodeFilter));
-        menu.countryAt = addRow(menu, buildCountryFilterMenu(*emulator->NameCodeFilter));
+        addRow(menu, RowRomTypeFilters, buildRomTypeFilterMenu(*emulator->NameCodeFilter));
+        addRow(menu, RowCountryFilters, buildCountryFilterMenu(*emulator->NameCodeFilter));
     }
     if (emulator->IsMame && emulator->MameFilter)
-        menu.mameAt = addRow(menu, buildMameFilterMenu(*emulator->MameFilter));
+        addRow(menu, RowMameFilters, buildMameFilterMenu(*emulator->MameFilter));
 }
 
 static MenuNode skinItem()
@@ -331,23 +343,24 @@ static MenuNode emulatorItem()
 static OptionsMenu buildOptionsMenu()
 {
     OptionsMenu menu{};
+    std::fill(std::begin(menu.At), std::end(menu.At), -1);
     menu.emulator = emulatorAt(FrontendState.CurrentEmulator);
-    menu.romTypeAt = menu.countryAt = menu.mameAt = -1;
-    addFixedRows(menu.items);
+    addFixedRows(menu);
     addFilterMenus(menu);
-    menu.skinAt = addRow(menu, skinItem());
-    menu.emulatorAt = addRow(menu, emulatorItem());
+    addRow(menu, RowSkin, skinItem());
+    addRow(menu, RowEmulator, emulatorItem());
     return menu;
 }
 
 static void applyFilters(const OptionsMenu& menu)
 {
-    if (menu.romTypeAt >= 0)
+    if (menu.At[RowRomTypeFilters] >= 0)
     {
-        readRomTypeFilterMenu(menu.items[menu.romTypeAt], *menu.emulator->NameCodeFilter);
-        readCountryFilterMenu(menu.items[menu.countryAt], *menu.emulator->NameCodeFilter);
+        readRomTypeFilterMenu(rowOf(menu, RowRomTypeFilters), *menu.emulator->NameCodeFilter);
+        readCountryFilterMenu(rowOf(menu, RowCountryFilters), *menu.emulator->NameCodeFilter);
     }
-    if (menu.mameAt >= 0) readMameFilterMenu(menu.items[menu.mameAt], *menu.emulator->MameFilter);
+    if (menu.At[RowMameFilters] >= 0)
+        readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.emulator->MameFilter);
 }
 
 static void reloadSkin()
@@ -361,7 +374,7 @@ static void reloadSkin()
 // stays.
 static int applySkin(const OptionsMenu& menu)
 {
-    const MenuNode& item = menu.items[menu.skinAt];
+    const MenuNode& item = rowOf(menu, RowSkin);
     if (item.selected < 0 || item.selected >= (int)item.choices.size()) return 0;
     const std::string& chosen = item.choices[item.selected];
     if (chosen == FrontendSettings.SkinName) return 0;
@@ -373,12 +386,12 @@ static int applySkin(const OptionsMenu& menu)
 
 static void applyFontsAndEmulator(const OptionsMenu& menu)
 {
-    Skin.Fontface = choiceValue(menu.items[MainFontRow]);
-    Skin.Fontsize = fontSizeValue(menu.items[MainFontSizeRow]);
-    Skin.MenuFontSize = fontSizeValue(menu.items[MenuFontSizeRow]);
-    Skin.StatusBarFontFace = choiceValue(menu.items[StatusFontRow]);
-    Skin.StatusBarFontSize = fontSizeValue(menu.items[StatusFontSizeRow]);
-    Skin.ShownEmulator = choiceValue(menu.items[menu.emulatorAt]);
+    Skin.Fontface = choiceValue(rowOf(menu, RowMainFont));
+    Skin.Fontsize = fontSizeValue(rowOf(menu, RowMainFontSize));
+    Skin.MenuFontSize = fontSizeValue(rowOf(menu, RowMenuFontSize));
+    Skin.StatusBarFontFace = choiceValue(rowOf(menu, RowStatusFont));
+    Skin.StatusBarFontSize = fontSizeValue(rowOf(menu, RowStatusFontSize));
+    Skin.ShownEmulator = choiceValue(rowOf(menu, RowEmulator));
     FrontendState.CurrentEmulator =
         Skin.ShownEmulator == "All" ? -1 : emulatorNamed(Skin.ShownEmulator);
 }
@@ -387,8 +400,9 @@ static void applyFontsAndEmulator(const OptionsMenu& menu)
 // this visit set in it gives way to the file's values (the shown emulator stays shown).
 static void applyView(const OptionsMenu& menu)
 {
-    int previous = FrontendSettings.MenuType;
-    FrontendSettings.MenuType = menu.items[MenuTypeRow].selected == 0 ? 1 : 2;
+    ViewMode previous = FrontendSettings.MenuType;
+    FrontendSettings.MenuType =
+        rowOf(menu, RowMenuType).selected == 0 ? ViewList : ViewImageBrowser;
     if (FrontendSettings.MenuType != previous) reloadSkin();
 }
 
@@ -397,8 +411,9 @@ static void applyOptionsMenu(const OptionsMenu& menu)
     applyFilters(menu);
     if (!applySkin(menu)) applyFontsAndEmulator(menu);
     applyView(menu);
-    Skin.ShowStatusBar = toggleValue(menu.items[StatusBarRow]);
-    FrontendSettings.PreviewPictures = menu.items[PreviewRow].selected == 0 ? 1 : 2;
+    Skin.ShowStatusBar = toggleValue(rowOf(menu, RowStatusBar));
+    FrontendSettings.PreviewPictures =
+        rowOf(menu, RowPreview).selected == 0 ? PreviewScreenshots : PreviewFlyers;
 }
 
 int runOptionsMenu()

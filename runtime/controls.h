@@ -4,7 +4,7 @@
 
 #include "config/settings.h"
 
-// What a control can ask for, in the order a tick carries the actions out.
+// What a control can ask for.
 enum Action
 {
     ActionSelectUp,

@@ -8,13 +8,21 @@
 struct Window;
 struct Surface;
 
+// How far the three-key power-off sequence has come.
+enum PowerOffStage
+{
+    PowerOffIdle,    // no key of it yet, or the sequence was broken off
+    PowerOffStarted, // Shutdown1 pressed
+    PowerOffArmed,   // then Shutdown2: the next StartGame powers the machine off
+};
+
 struct FrontendStateRecord
 {
     Window* MainWindow;
     int CurrentGame;     // index into VisibleGames
     int CurrentEmulator; // index into EmulatorTable; -1 for all emulators ("All")
     int ScreenSaverActive;
-    int ShutdownStage; // 0, 1 or 2 keys of the power-off sequence entered
+    PowerOffStage ShutdownStage;
     int WindowHasFocus;
     Surface* WindowDC;     // the main window's own surface
     Surface* BackBufferDC; // the client-sized back buffer the main screen is drawn into

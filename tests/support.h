@@ -4,7 +4,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "core/frontend.h"
-#include "core/tick.h"
+#include "core/actions.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 

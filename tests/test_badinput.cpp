@@ -1,7 +1,7 @@
 // The files and programs a cabinet owner's set-up really contains, each run through the whole
 // program: what the player is told, what standard error says, and that nothing is lost.
+#include "core/actions.h"
 #include "core/frontend.h"
-#include "core/tick.h"
 #include "platform/input.h"
 #include "support.h"
 

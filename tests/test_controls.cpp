@@ -35,21 +35,23 @@ TEST_F(Controls, MovesAndPagesInBothViews)
     Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBufferDC) + 3; // ten names a page
     // View, grid columns, games, from, key, to.
     const int cases[][6] = {
-        {1, 0, 25, 0, VkUp, 24},  {1, 0, 25, 3, VkRight, 13}, {1, 0, 25, 24, VkRight, 24},
-        {1, 0, 25, 5, VkLeft, 0}, {1, 0, 25, 5, 'D', 15}, // Player 2's keys are crossed
-        {1, 0, 0, 0, VkRight, 0}, {2, 4, 10, 2, VkDown, 6},   {2, 0, 10, 6, VkDown, 6}};
+        {ViewList, 0, 25, 0, VkUp, 24},         {ViewList, 0, 25, 3, VkRight, 13},
+        {ViewList, 0, 25, 24, VkRight, 24},     {ViewList, 0, 25, 5, VkLeft, 0},
+        {ViewList, 0, 25, 5, 'D', 15}, // Player 2's keys are crossed
+        {ViewList, 0, 0, 0, VkRight, 0},        {ViewImageBrowser, 4, 10, 2, VkDown, 6},
+        {ViewImageBrowser, 0, 10, 6, VkDown, 6}};
     for (const auto& c : cases)
     {
         resetCatalogue();
         addGames(c[2]);
-        FrontendSettings.MenuType = c[0];
+        FrontendSettings.MenuType = (ViewMode)c[0];
         Skin.ListColumns = c[1];
         drawMainScreen(FrontendState.BackBufferDC); // the list font, as after any redraw
         FrontendState.CurrentGame = c[3];
-        FrontendState.ShutdownStage = 1;
+        FrontendState.ShutdownStage = PowerOffStarted;
         tick({c[4]});
         EXPECT_EQ(FrontendState.CurrentGame, c[5]) << c[0] << " " << c[3];
-        EXPECT_EQ(FrontendState.ShutdownStage, 0); // any key breaks the power-off sequence
+        EXPECT_EQ(FrontendState.ShutdownStage, PowerOffIdle); // a move breaks the sequence off
     }
 }
 
@@ -73,7 +75,8 @@ TEST_F(Controls, ThePowerOffSequenceOrAGame)
         {{{'3'}, {'4'}, {'1'}, {'1'}}, 0, 2, 0, 0}}; // refused: asked again at the next start
     for (const auto& [ticks, accept, requests, quit, game] : cases)
     {
-        FrontendState.ShutdownStage = testPowerOffRequests() = 0;
+        FrontendState.ShutdownStage = PowerOffIdle;
+        testPowerOffRequests() = 0;
         testAnswerPowerOff(accept);
         fs::remove(record);
         for (const std::vector<int>& keys : ticks) tick(keys);
@@ -83,7 +86,7 @@ TEST_F(Controls, ThePowerOffSequenceOrAGame)
     // What was pressed while the game ran was meant for the game.
     fs::remove(record);
     FrontendState.CurrentGame = 1;
-    FrontendState.ShutdownStage = 0;
+    FrontendState.ShutdownStage = PowerOffIdle;
     testOnSleep(tapDownDuringTheGame);
     tick({'1'});
     quitPosted(); // the game starts from the message the tick posted
@@ -118,7 +121,7 @@ TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
     EXPECT_EQ(Prompts, (std::vector<std::string>{
                            "Press Player 1 UP", "Press Player 1 DOWN", "Press Player 1 PAGE UP",
                            "Press Player 1 PAGE DOWN", "Press Player 1 START"}));
-    EXPECT_EQ(FrontendState.ShutdownStage, 1);
+    EXPECT_EQ(FrontendState.ShutdownStage, PowerOffStarted);
     EXPECT_EQ(iniReadInt("Keymappings", "StartGame", "0", FrontendSettings.ConfigFile), VkReturn);
     tick({'S'}); // the new keys act at the next tick
     EXPECT_EQ(FrontendState.CurrentGame, 1);

@@ -27,7 +27,7 @@ protected:
         FrontendState.CurrentEmulator = -1;
         FrontendSettings.SkinDir = "skins";
         FrontendSettings.SkinName = "Missing";
-        FrontendSettings.MenuType = 1;
+        FrontendSettings.MenuType = ViewList;
         loadSkin(); // every default
         ListTop = 0;
         PictureCache.Budget = DefaultPictureBudget;
@@ -116,7 +116,7 @@ TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
     addGames(30);
     for (int i = 0; i < 30; i++)
         writePicture("marquees/" + VisibleGames[i]->Name + ".png", 3, 3, 0x010101 * (i + 1));
-    FrontendSettings.MenuType = 2;
+    FrontendSettings.MenuType = ViewImageBrowser;
     FrontendSettings.PreviewBackgroundcolor = White;
     Skin.ListStartX = Skin.ListStartY = Skin.PreviewSpacer = 10;
     Skin.ListWidth = 200, Skin.ListHeight = 80, Skin.ListRows = 3, Skin.ListColumns = 4;

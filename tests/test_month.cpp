@@ -1,8 +1,8 @@
 // A month of running on the test clock: the screensaver changing its picture every 20
 // seconds, and a player pressing keys every few minutes, over a catalogue of demo size.
 // Nothing may grow, the selection stays in range and no timer is lost.
+#include "core/actions.h"
 #include "core/frontend.h"
-#include "core/tick.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "support.h"

@@ -118,7 +118,7 @@ TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
     // emulator B (left from the first choice is the last).
     EXPECT_EQ(run("dddddd rdr uu rrr dddd lx"), 1);
     EXPECT_EQ(Skin.ShowStatusBar, 0);
-    EXPECT_EQ(FrontendSettings.PreviewPictures, 2);
+    EXPECT_EQ(FrontendSettings.PreviewPictures, PreviewFlyers);
     EXPECT_EQ(Skin.MenuFontSize, 12);
     EXPECT_EQ(FrontendState.CurrentEmulator, 1);
     // So far below the list that doubling its place would overflow: raised first.

@@ -25,7 +25,7 @@ protected:
     void save(int variant)
     {
         loadFrontendSettings();
-        FrontendSettings.MenuType = variant ? 2 : 1;
+        FrontendSettings.MenuType = variant ? ViewImageBrowser : ViewList;
         Skin.Fontsize = variant ? 30 : 12;
         saveFrontendSettings();
     }

@@ -35,7 +35,8 @@ TEST(Settings, AHandWrittenFileIsReadAndTheExitSaveChangesOnlyItsOwnKeys)
 
     for (const char* name : {"galaga", "pacman", "xevious"}) VisibleGames.push_back(addGame(name));
     std::tie(FrontendState.CurrentGame, FrontendSettings.MenuType, FrontendSettings.SkinName,
-             FrontendSettings.PreviewPictures) = std::make_tuple(2, 2, "Plain", 1);
+             FrontendSettings.PreviewPictures) =
+        std::make_tuple(2, ViewImageBrowser, "Plain", PreviewScreenshots);
     saveFrontendSettings();
     std::string expected = HandWritten;
     for (auto [from, to] : {std::pair{"SendKeyWait=3s", "SendKeyWait=3"},

@@ -8,7 +8,7 @@ TEST_F(InFreshDirectory, TheSkinSaveWritesTheEditableValuesInOrderAndNothingElse
     FrontendSettings.SkinDir = "skins";
     FrontendSettings.SkinName = "Mine";
     fs::create_directories("skins/Mine");
-    FrontendSettings.MenuType = 2;
+    FrontendSettings.MenuType = ViewImageBrowser;
     writeText("skins/Mine/skin.ini", "; my skin\n[Image]\nHighlightForecolor=0x00FF00\n");
     loadSkin();
     Skin.Fontface = "Liberation Serif";

@@ -1,14 +1,13 @@
 // The heart of the interaction. No event queue, no key repeat: a control held down acts in
 // every tick, ten times a second, and the actions that block (a game, the menu, the game
 // information, the controls set-up) pause briefly and forget the keys pressed meanwhile.
-#include "core/tick.h"
+#include "core/actions.h"
 
 #include "catalogue/catalogue.h"
 #include "catalogue/filters.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/controlsetup.h"
-#include "core/frontend.h"
 #include "core/mainwindow.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
@@ -21,8 +20,17 @@
 #include "popups/message.h"
 #include "popups/optionsmenu.h"
 #include "runtime/controls.h"
+#include "runtime/state.h"
 
 #include <algorithm>
+
+// What an action answers the tick.
+enum ActionOutcome
+{
+    EndsTick,      // nothing more happens in this tick (the screensaver woke, say)
+    KeepsSequence, // the tick goes on; a power-off sequence under way goes on too
+    BreaksSequence // the action ran to its end: a power-off sequence under way starts over
+};
 
 static int gameCount()
 {
@@ -36,7 +44,7 @@ static int& current()
 
 static int imageBrowser()
 {
-    return FrontendSettings.MenuType == 2;
+    return FrontendSettings.MenuType == ViewImageBrowser;
 }
 
 // While the screensaver runs, the first action that wakes it does nothing else: the tick ends
@@ -71,36 +79,34 @@ static int pageRows(Window* window, int reserve)
     return rows > 0 ? rows : 1;
 }
 
-static int selectUp(Window* window)
+static ActionOutcome selectUp(Window* window)
 {
-    if (!wakeUp()) return 0;
+    if (!wakeUp()) return EndsTick;
     int columns = Skin.ListColumns;
     if (!imageBrowser())
         current() = current() > 0 ? current() - 1 : std::max(gameCount() - 1, 0);
     else if (columns > 0 && current() >= columns)
         current() -= columns;
     showMove(window);
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
-static int selectDown(Window* window)
+static ActionOutcome selectDown(Window* window)
 {
-    if (!wakeUp()) return 0;
+    if (!wakeUp()) return EndsTick;
     int columns = Skin.ListColumns;
     if (!imageBrowser())
         current() = current() < gameCount() - 1 ? current() + 1 : 0;
     else if (columns > 0 && current() < gameCount() - columns)
         current() += columns;
     showMove(window);
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
 // Pages stop at the ends of the list; pressing on against an end plays the Error sound.
-static int selectPageUp(Window* window)
+static ActionOutcome selectPageUp(Window* window)
 {
-    if (!wakeUp()) return 0;
+    if (!wakeUp()) return EndsTick;
     if (current() > 0)
     {
         int step = imageBrowser() ? 1 : pageRows(window, StatusBarHeight);
@@ -109,13 +115,12 @@ static int selectPageUp(Window* window)
     }
     else
         playSkinSound(Skin.Sounds.Error, 1);
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
-static int selectPageDown(Window* window)
+static ActionOutcome selectPageDown(Window* window)
 {
-    if (!wakeUp()) return 0;
+    if (!wakeUp()) return EndsTick;
     int last = gameCount() - 1;
     if (current() < last)
     {
@@ -126,26 +131,25 @@ static int selectPageDown(Window* window)
     }
     else
         playSkinSound(Skin.Sounds.Error, 1);
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
 // The loop ends when it takes the quit message; the tick goes on meanwhile.
-static int exitFrontend(Window*)
+static ActionOutcome exitFrontend(Window*)
 {
     playSkinSound(Skin.Sounds.Shutdown, 0);
     platformPostQuit(0);
-    return 1;
+    return KeepsSequence;
 }
 
 // The third step of the power-off sequence. A refusal ends the tick and keeps the stage, so
 // the next StartGame asks again.
-static int powerOff()
+static ActionOutcome powerOff()
 {
-    if (!platformPowerOff()) return 0;
+    if (!platformPowerOff()) return EndsTick;
     playSkinSound(Skin.Sounds.Shutdown, 0);
     platformPostQuit(0);
-    return 1;
+    return KeepsSequence;
 }
 
 static void runGame(Window* window)
@@ -160,21 +164,21 @@ static void runGame(Window* window)
     // The back buffer still holds the screen of before the game.
     platformInvalidate(window, 0);
     restartIdleTimer();
-    FrontendState.ShutdownStage = 0;
 }
 
-static int startGame(Window* window)
+static ActionOutcome startGame(Window* window)
 {
-    if (FrontendState.ShutdownStage == 2) return powerOff();
-    if (!selectedGame()) return wakeUp(); // nothing to start; the countdown goes on
+    if (FrontendState.ShutdownStage == PowerOffArmed) return powerOff();
+    // Nothing to start: the countdown goes on.
+    if (!selectedGame()) return wakeUp() ? KeepsSequence : EndsTick;
     if (FrontendState.ScreenSaverActive)
     {
         stopScreenSaver();
-        return 0;
+        return EndsTick;
     }
     stopAllTimers(); // no timer runs while the game does
     runGame(window);
-    return 1;
+    return BreaksSequence;
 }
 
 // A clone without information of its own shows its parent's, when the parent is listed.
@@ -191,14 +195,14 @@ static int isMameGame(const Game& game)
     return emulator && emulator->IsMame;
 }
 
-static int gameInfo(Window*)
+static ActionOutcome gameInfo(Window*)
 {
-    if (!wakeUp()) return 0;
-    if (!selectedGame()) return 1;
-    const Game& game = *selectedGame();
-    if (FrontendSettings.UseMameInfoDat && isMameGame(game))
+    if (!wakeUp()) return EndsTick;
+    const Game* game = selectedGame();
+    if (!game) return KeepsSequence;
+    if (FrontendSettings.UseMameInfoDat && isMameGame(*game))
     {
-        const std::vector<std::string>* lines = informationLines(game);
+        const std::vector<std::string>* lines = informationLines(*game);
         if (lines && !lines->empty())
         {
             showGameInfo(*lines);
@@ -206,8 +210,7 @@ static int gameInfo(Window*)
             flushKeyboard();
         }
     }
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
 // After the menu: the filters or the emulator may have changed, so the list is rebuilt and
@@ -222,38 +225,36 @@ static void applyMenuChoices()
     redrawMainWindow();
 }
 
-static int showMenu(Window*)
+static ActionOutcome showMenu(Window*)
 {
-    if (!wakeUp()) return 0;
+    if (!wakeUp()) return EndsTick;
     if (runOptionsMenu()) applyMenuChoices();
     platformSleep(300);
     flushKeyboard();
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
-static int configControls(Window*)
+static ActionOutcome configControls(Window*)
 {
-    if (!FrontendSettings.AllowMenu) return 1;
+    if (!FrontendSettings.AllowMenu) return KeepsSequence;
     configureControls();
-    FrontendState.ShutdownStage = 0;
-    return 1;
+    return BreaksSequence;
 }
 
-static int shutdown1(Window*)
+static ActionOutcome shutdown1(Window*)
 {
-    FrontendState.ShutdownStage = 1;
-    return 1;
+    FrontendState.ShutdownStage = PowerOffStarted;
+    return KeepsSequence;
 }
 
-static int shutdown2(Window*)
+static ActionOutcome shutdown2(Window*)
 {
-    if (FrontendState.ShutdownStage == 1) FrontendState.ShutdownStage = 2;
-    return 1;
+    if (FrontendState.ShutdownStage == PowerOffStarted) FrontendState.ShutdownStage = PowerOffArmed;
+    return KeepsSequence;
 }
 
 // Emulator 0, 1, ..., the last, then all of them, then emulator 0 again.
-static int changeEmulator(Window*)
+static ActionOutcome changeEmulator(Window*)
 {
     int& shown = FrontendState.CurrentEmulator;
     shown++;
@@ -267,19 +268,40 @@ static int changeEmulator(Window*)
     rebuildVisibleGames();
     current() = 0;
     redrawMainWindow();
-    return 1;
+    return KeepsSequence;
 }
 
-// In the order of the Action enumeration; each answers 0 to end the tick.
-static int (*const ActionHandlers[ActionCount])(Window*) = {
-    selectUp, selectDown, selectPageUp,   selectPageDown, exitFrontend, startGame,
-    gameInfo, showMenu,   configControls, shutdown1,      shutdown2,    changeEmulator,
+struct ActionRow
+{
+    Action Target;
+    ActionOutcome (*Handler)(Window* mainWindow);
+};
+
+// The order a tick carries the actions out in.
+static const ActionRow ActionRows[] = {
+    {ActionSelectUp, selectUp},
+    {ActionSelectDown, selectDown},
+    {ActionSelectPageUp, selectPageUp},
+    {ActionSelectPageDown, selectPageDown},
+    {ActionExit, exitFrontend},
+    {ActionStartGame, startGame},
+    {ActionGameInfo, gameInfo},
+    {ActionShowMenu, showMenu},
+    {ActionConfigControls, configControls},
+    {ActionShutdown1, shutdown1},
+    {ActionShutdown2, shutdown2},
+    {ActionChangeEmu, changeEmulator},
 };
 
 void processTick(Window* mainWindow)
 {
     int active[ActionCount];
     sampleActions(active);
-    for (int action = 0; action < ActionCount; action++)
-        if (active[action] && !ActionHandlers[action](mainWindow)) return;
+    for (const ActionRow& row : ActionRows)
+    {
+        if (!active[row.Target]) continue;
+        ActionOutcome outcome = row.Handler(mainWindow);
+        if (outcome == EndsTick) return;
+        if (outcome == BreaksSequence) FrontendState.ShutdownStage = PowerOffIdle;
+    }
 }
