@@ -17,6 +17,7 @@
 #include "display/mainscreen.h"
 #include "launch/launch.h"
 #include "platform/files.h"
+#include "platform/messagebox.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "popups/message.h"

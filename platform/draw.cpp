@@ -1,5 +1,6 @@
 // Drawing surfaces: XRGB pixel buffers with blending off, filled, copied and stretched into.
 #include "platform/internal.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <algorithm>

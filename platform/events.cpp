@@ -58,7 +58,7 @@ void pumpSdlEvents()
     while (SDL_PollEvent(&event)) handleEvent(event);
 }
 
-void platformPumpEvents()
+void pumpEventsAndPresent()
 {
     pumpSdlEvents();
     presentIfDirty();

@@ -59,6 +59,9 @@ void startJoystick();
 void stopJoystick();
 
 // window.cpp: the windows' side of events and presenting.
+int isWindow(Window* window);
+void setFocus(Window* window);
+intptr_t sendMessage(Window* window, int kind, intptr_t param1, intptr_t param2);
 void screenFocusChanged(int gained);
 // Raises the shown screen and gives it the keyboard, as after a game: without a window
 // manager nobody else hands the focus back when another program's window goes away.
@@ -95,9 +98,9 @@ inline Color colorOf(uint32_t pixel)
 
 // events.cpp
 void pumpSdlEvents();
-
-// messagebox.cpp
-void runModalMessageBox(Window* owner, const std::string& text, const std::string& caption);
+// Pumps the window system's events without dispatching (keeps the display alive while a game
+// runs) and puts what was drawn on the physical screen.
+void pumpEventsAndPresent();
 
 // font.cpp and sound.cpp
 int startFonts();

@@ -1,10 +1,14 @@
-// The modal message box on a real display: drawn over the program's windows and closed by
-// Enter, Escape or Space.
+// The modal message box: on a real display drawn over the program's windows and closed by
+// Enter, Escape or Space; recorded for the tests otherwise.
+#include "platform/messagebox.h"
+
 #include "platform/input.h"
 #include "platform/internal.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <algorithm>
+#include <cstdio>
 
 const int BoxMargin = 16;
 const int BoxPoints = 12;
@@ -77,7 +81,7 @@ static int closingKeyPressed()
     return enter || escape || space;
 }
 
-void runModalMessageBox(Window*, const std::string& text, const std::string& caption)
+static void runModalMessageBox(Window*, const std::string& text, const std::string& caption)
 {
     Surface* box = drawBox(text, caption);
     if (!box) return;
@@ -96,4 +100,23 @@ void runModalMessageBox(Window*, const std::string& text, const std::string& cap
     }
     platformFreeSurface(box);
     Layer.Dirty = 1; // the next present takes the box away
+}
+
+static std::vector<RecordedMessageBox> MessageBoxes;
+
+std::vector<RecordedMessageBox>& testMessageBoxes()
+{
+    return MessageBoxes;
+}
+
+void platformMessageBox(Window* owner, const std::string& text, const std::string& caption)
+{
+    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // Nobody could read or close a box without a display: it is kept for the tests instead.
+    if (Layer.TestSeams || !Layer.RealDisplay || !Layer.Started)
+    {
+        MessageBoxes.push_back({text, caption, owner != nullptr});
+        return;
+    }
+    runModalMessageBox(owner, text, caption);
 }

@@ -3,6 +3,7 @@
 // timer message exists only while nothing else is waiting.
 #include "platform/clock.h"
 #include "platform/internal.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 #include <deque>
@@ -42,7 +43,7 @@ void platformPostQuit(int exitCode)
 
 void platformSetTimer(Window* window, int id, int milliseconds)
 {
-    if (!platformIsWindow(window)) return;
+    if (!isWindow(window)) return;
     int64_t period = milliseconds > 0 ? milliseconds : 1;
     int64_t due = clockMilliseconds() + period;
     for (Timer& timer : Timers)
@@ -166,11 +167,11 @@ void platformTranslateMessage(const Message* message)
 
 intptr_t platformDispatchMessage(const Message* message)
 {
-    if (!message || message->Kind == MsgQuit || !platformIsWindow(message->Target)) return 0;
+    if (!message || message->Kind == MsgQuit || !isWindow(message->Target)) return 0;
     if (message->Kind == MsgPaint)
     {
         paintWindow(message->Target);
         return 0;
     }
-    return platformSendMessage(message->Target, message->Kind, message->Param1, message->Param2);
+    return sendMessage(message->Target, message->Kind, message->Param1, message->Param2);
 }

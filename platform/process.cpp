@@ -196,7 +196,7 @@ static int reap(const Process* process, int* status)
         }
         // The display connection must be served while a game runs, or the window system
         // may take the front end for hung.
-        platformPumpEvents();
+        pumpEventsAndPresent();
         pauseForProcess(process);
     }
 }

@@ -127,25 +127,6 @@ int platformShowPointer(int show)
     return PointerCounter;
 }
 
-static std::vector<RecordedMessageBox> MessageBoxes;
-
-std::vector<RecordedMessageBox>& testMessageBoxes()
-{
-    return MessageBoxes;
-}
-
-void platformMessageBox(Window* owner, const std::string& text, const std::string& caption)
-{
-    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    // Nobody could read or close a box without a display: it is kept for the tests instead.
-    if (Layer.TestSeams || !Layer.RealDisplay || !Layer.Started)
-    {
-        MessageBoxes.push_back({text, caption, owner != nullptr});
-        return;
-    }
-    runModalMessageBox(owner, text, caption);
-}
-
 void testUseScreenSize(int width, int height)
 {
     Layer.TestScreenWidth = width;
@@ -163,6 +144,6 @@ void startTestPlatform()
     resetKeyTable();
     resetTestRecords();
     resetPowerOffRecords();
-    MessageBoxes.clear();
+    testMessageBoxes().clear();
     PointerCounter = 0;
 }

@@ -54,3 +54,15 @@ int& testPowerOffRequests();
 void testAnswerPowerOff(int accepted);
 // A pixel of the physical screen as the last present left it.
 Color testScreenPixel(int x, int y);
+
+// What only tests (and the start benchmark's probe) look at or arrange in the window system:
+// a surface's pixel, the window with the focus, whether a window is shown, and the message
+// queue taken apart.
+struct Window;
+struct Surface;
+struct Message;
+Color platformGetPixel(const Surface* surface, int x, int y);
+Window* platformFocusWindow();
+int platformIsWindowVisible(Window* window);
+int platformPeekMessage(Message* message); // 1 when a message is waiting; not removed
+void platformPostMessage(Window* window, int kind, intptr_t param1, intptr_t param2);

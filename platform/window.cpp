@@ -64,10 +64,10 @@ int platformUnregisterClass(const char* name)
 
 int platformIsWindowVisible(Window* window)
 {
-    return platformIsWindow(window) && window->Visible;
+    return isWindow(window) && window->Visible;
 }
 
-int platformIsWindow(Window* window)
+int isWindow(Window* window)
 {
     return window && std::find(Windows.begin(), Windows.end(), window) != Windows.end();
 }
@@ -87,13 +87,13 @@ static void clientSize(const Window* window, int* width, int* height)
 Rect platformClientRect(Window* window)
 {
     Rect rect = {0, 0, 0, 0};
-    if (platformIsWindow(window)) clientSize(window, &rect.Right, &rect.Bottom);
+    if (isWindow(window)) clientSize(window, &rect.Right, &rect.Bottom);
     return rect;
 }
 
 Rect platformWindowRect(Window* window)
 {
-    if (!platformIsWindow(window)) return {0, 0, 0, 0};
+    if (!isWindow(window)) return {0, 0, 0, 0};
     return {window->X, window->Y, window->X + window->Width, window->Y + window->Height};
 }
 
@@ -104,22 +104,22 @@ Rect platformScreenRect()
 
 void platformSetWindowData(Window* window, intptr_t data)
 {
-    if (platformIsWindow(window)) window->Data = data;
+    if (isWindow(window)) window->Data = data;
 }
 
 intptr_t platformGetWindowData(Window* window)
 {
-    return platformIsWindow(window) ? window->Data : 0;
+    return isWindow(window) ? window->Data : 0;
 }
 
 Surface* platformWindowSurface(Window* window)
 {
-    return platformIsWindow(window) ? window->Own : nullptr;
+    return isWindow(window) ? window->Own : nullptr;
 }
 
-intptr_t platformSendMessage(Window* window, int kind, intptr_t param1, intptr_t param2)
+intptr_t sendMessage(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
-    if (!platformIsWindow(window)) return 0;
+    if (!isWindow(window)) return 0;
     return window->Proc(window, kind, param1, param2);
 }
 
@@ -139,7 +139,7 @@ static Window* newWindow(WindowProc proc, int style, Window* owner, int x, int y
     Window* window = new Window();
     window->Proc = proc;
     window->Style = style;
-    window->Owner = platformIsWindow(owner) ? owner : nullptr;
+    window->Owner = isWindow(owner) ? owner : nullptr;
     // A pop-up at the default place and size starts empty at the origin, as on the system
     // the front end was made for; showing it maximised gives it the screen.
     window->X = x == DefaultPosition ? 0 : x;
@@ -166,20 +166,19 @@ Window* platformCreateWindow(const char* className, const char* title, int style
         platformDestroyWindow(window);
         return nullptr;
     }
-    return platformIsWindow(window) ? window : nullptr;
+    return isWindow(window) ? window : nullptr;
 }
 
 static void sendFocusChange(Window* from, Window* to)
 {
     if (!ScreenHasFocus) return;
-    if (platformIsWindow(from)) platformSendMessage(from, MsgKillFocus, (intptr_t)to, 0);
-    if (platformIsWindow(to) && FocusWindow == to)
-        platformSendMessage(to, MsgSetFocus, (intptr_t)from, 0);
+    if (isWindow(from)) sendMessage(from, MsgKillFocus, (intptr_t)to, 0);
+    if (isWindow(to) && FocusWindow == to) sendMessage(to, MsgSetFocus, (intptr_t)from, 0);
 }
 
-void platformSetFocus(Window* window)
+void setFocus(Window* window)
 {
-    if (window && !platformIsWindow(window)) return;
+    if (window && !isWindow(window)) return;
     if (window == FocusWindow) return;
     Window* previous = FocusWindow;
     FocusWindow = window;
@@ -194,11 +193,9 @@ Window* platformFocusWindow()
 void screenFocusChanged(int gained)
 {
     if (gained == ScreenHasFocus) return;
-    if (!gained && platformIsWindow(FocusWindow))
-        platformSendMessage(FocusWindow, MsgKillFocus, 0, 0);
+    if (!gained && isWindow(FocusWindow)) sendMessage(FocusWindow, MsgKillFocus, 0, 0);
     ScreenHasFocus = gained;
-    if (gained && platformIsWindow(FocusWindow))
-        platformSendMessage(FocusWindow, MsgSetFocus, 0, 0);
+    if (gained && isWindow(FocusWindow)) sendMessage(FocusWindow, MsgSetFocus, 0, 0);
 }
 
 // Focus leaving a window goes to its owner when the owner can take it.
@@ -206,7 +203,7 @@ static void passFocusOn(Window* window)
 {
     if (FocusWindow != window) return;
     Window* owner = window->Owner;
-    platformSetFocus(platformIsWindow(owner) && owner->Visible ? owner : nullptr);
+    setFocus(isWindow(owner) && owner->Visible ? owner : nullptr);
 }
 
 static void sendSizeWhenChanged(Window* window, int previousWidth, int previousHeight)
@@ -216,7 +213,7 @@ static void sendSizeWhenChanged(Window* window, int previousWidth, int previousH
     if (window->SizeSent && width == previousWidth && height == previousHeight) return;
     resizeSurface(window->Own, width, height);
     window->SizeSent = 1;
-    platformSendMessage(window, MsgSize, width, height);
+    sendMessage(window, MsgSize, width, height);
 }
 
 static void placeWindow(Window* window, int x, int y, int width, int height)
@@ -249,7 +246,7 @@ void takeScreenFocus()
 
 void platformShowWindow(Window* window, int mode)
 {
-    if (!platformIsWindow(window)) return;
+    if (!isWindow(window)) return;
     if (mode == ShowHide)
     {
         if (!window->Visible) return;
@@ -262,17 +259,17 @@ void platformShowWindow(Window* window, int mode)
         placeWindow(window, 0, 0, Layer.ScreenWidth, Layer.ScreenHeight);
     else if (!window->SizeSent)
         sendSizeWhenChanged(window, -1, -1);
-    if (!platformIsWindow(window)) return; // the size handler may have destroyed it
+    if (!isWindow(window)) return; // the size handler may have destroyed it
     if (!window->Visible) window->Invalid = window->Erase = 1;
     window->Visible = 1;
     Layer.Dirty = 1;
     showScreen();
-    platformSetFocus(window);
+    setFocus(window);
 }
 
 void platformMoveWindow(Window* window, int x, int y, int width, int height)
 {
-    if (platformIsWindow(window)) placeWindow(window, x, y, width, height);
+    if (isWindow(window)) placeWindow(window, x, y, width, height);
 }
 
 static void destroyOwnedWindows(Window* owner)
@@ -285,7 +282,7 @@ static void destroyOwnedWindows(Window* owner)
 
 int platformDestroyWindow(Window* window)
 {
-    if (!platformIsWindow(window) || window->Destroying) return 0;
+    if (!isWindow(window) || window->Destroying) return 0;
     window->Destroying = 1;
     destroyOwnedWindows(window);
     if (window->Visible)
@@ -306,7 +303,7 @@ int platformDestroyWindow(Window* window)
 
 void platformInvalidate(Window* window, int erase)
 {
-    if (!platformIsWindow(window)) return;
+    if (!isWindow(window)) return;
     window->Invalid = 1;
     if (erase) window->Erase = 1;
 }
@@ -320,13 +317,13 @@ void paintWindow(Window* window)
         window->Erase = 0;
         platformFillRect(window->Own, platformClientRect(window), 0);
     }
-    platformSendMessage(window, MsgPaint, 0, 0);
+    sendMessage(window, MsgPaint, 0, 0);
     markDirty(window);
 }
 
 void platformUpdateWindow(Window* window)
 {
-    if (platformIsWindow(window) && window->Visible && window->Invalid) paintWindow(window);
+    if (isWindow(window) && window->Visible && window->Invalid) paintWindow(window);
 }
 
 // Owners before the windows they own, each group in creation order: the compositing order.

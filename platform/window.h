@@ -84,14 +84,10 @@ void platformShowWindow(Window* window, int mode);
 void platformMoveWindow(Window* window, int x, int y, int width, int height);
 // Sends MsgDestroy; the focus goes back to the owner. Answers 0 for an unknown window.
 int platformDestroyWindow(Window* window);
-int platformIsWindow(Window* window);
-int platformIsWindowVisible(Window* window);
 Rect platformClientRect(Window* window);
 // The outer rectangle, sizing frame included, in screen pixels.
 Rect platformWindowRect(Window* window);
 Rect platformScreenRect(); // the whole screen
-Window* platformFocusWindow();
-void platformSetFocus(Window* window);
 // Per-window data for the procedure's own use.
 void platformSetWindowData(Window* window, intptr_t data);
 intptr_t platformGetWindowData(Window* window);
@@ -104,18 +100,12 @@ void platformUpdateWindow(Window* window);
 Surface* platformWindowSurface(Window* window);
 
 // The message queue of the one thread.
-int platformPeekMessage(Message* message); // 1 when a message is waiting; not removed
 int platformGetMessage(Message* message);  // waits; 0 when it took the quit message
 int platformTakeMessage(Message* message); // 1 and removes it, 0 when none is waiting
 void platformTranslateMessage(const Message* message);
 intptr_t platformDispatchMessage(const Message* message);
-intptr_t platformSendMessage(Window* window, int kind, intptr_t param1, intptr_t param2);
-void platformPostMessage(Window* window, int kind, intptr_t param1, intptr_t param2);
 void platformPostQuit(int exitCode);
 intptr_t platformDefaultWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);
-// Pumps the window system's events without dispatching (keeps the display alive while a game
-// runs) and puts what was drawn on the physical screen.
-void platformPumpEvents();
 void platformPresent();
 
 // Window timers by window and id: starting a running id restarts it; stopping an id that is
@@ -138,7 +128,6 @@ void platformStretchPicture(Surface* target, Rect rect, const uint8_t* bits, int
 // Filled with brush, outlined with a 1-pixel black pen; corners are ellipses of the given size.
 void platformRoundRect(Surface* surface, Rect rect, int ellipseWidth, int ellipseHeight,
                        Color brush);
-Color platformGetPixel(const Surface* surface, int x, int y);
 
 // Text state of a surface.
 enum
@@ -173,10 +162,6 @@ int platformTextWidth(const Font* font, const std::string& text);
 int platformCharacterLength(const std::string& text, size_t at);
 // The full names of the installed TrueType fonts, sorted; a name installed twice comes twice.
 std::vector<std::string> platformListFonts();
-
-// A modal box with one OK button, closed by Enter, Escape or Space; owner may be null.
-// Also written to standard error as "caption: text".
-void platformMessageBox(Window* owner, const std::string& text, const std::string& caption);
 
 // The pointer's display counter, as ShowCursor: answers the new counter.
 int platformShowPointer(int show);

@@ -6,6 +6,7 @@
 #include "config/skin.h"
 #include "display/backbuffer.h"
 #include "display/text.h"
+#include "platform/messagebox.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"

@@ -8,6 +8,7 @@
 #include "display/backbuffer.h"
 #include "display/text.h"
 #include "platform/clock.h"
+#include "platform/messagebox.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"

@@ -1,6 +1,6 @@
 #include "runtime/state.h"
 
-#include "platform/window.h"
+#include "platform/messagebox.h"
 
 FrontendStateRecord FrontendState;
 

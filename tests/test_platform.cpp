@@ -2,6 +2,7 @@
 // message boxes and sounds.
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/messagebox.h"
 #include "platform/sound.h"
 #include "support.h"
 
