@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "core/frontend.h"
 #include "platform/files.h"
+#include "runtime/state.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,6 +11,7 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
+#include "runtime/state.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +23,7 @@ static void setUp()
     startTestPlatform();
     FrontendSettings.ConfigFile = "/nonexistent/torvanell.ini";
     loadFrontendSettings();
+    loadSkin();
     FrontendState = FrontendStateRecord();
     FrontendState.CurrentEmulator = -1;
     createMainWindow();

@@ -14,6 +14,7 @@
 #include "display/picturecache.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <FreeImage.h>
 #include <benchmark/benchmark.h>

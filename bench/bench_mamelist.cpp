@@ -9,6 +9,7 @@
 #include "catalogue/mamelist.h"
 #include "config/settings.h"
 #include "core/frontend.h"
+#include "runtime/state.h"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "config/ini.h"
 #include "config/settings.h"
+#include "config/skin.h"
 #include "core/frontend.h"
 
 #include <benchmark/benchmark.h>
@@ -54,7 +55,11 @@ static void BM_LoadFrontendSettings(benchmark::State& state)
 {
     fs::path file = fs::temp_directory_path() / "torvanell-bench-load.ini";
     prepare(file);
-    for (auto _ : state) loadFrontendSettings();
+    for (auto _ : state)
+    {
+        loadFrontendSettings();
+        loadSkin();
+    }
     fs::remove(file);
 }
 BENCHMARK(BM_LoadFrontendSettings)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 #include "core/frontend.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <chrono>
 #include <cstdio>

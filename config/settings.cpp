@@ -3,7 +3,6 @@
 #include "config/settings.h"
 
 #include "config/ini.h"
-#include "config/skin.h"
 #include "platform/files.h"
 
 #include <cstdio>
@@ -101,7 +100,6 @@ void loadFrontendSettings()
     loadView(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
-    loadSkin(); // last: its folder comes from SkinDir and SkinName above
 }
 
 void writeFrontendSettings(const std::optional<std::string>& selectedGame)

@@ -90,7 +90,8 @@ struct FrontendSettingsRecord
 // line. Lives until the program ends.
 extern FrontendSettingsRecord FrontendSettings;
 
-// Reads every setting from FrontendSettings.ConfigFile, then loads the skin.
+// Reads every setting from FrontendSettings.ConfigFile; the skin they name is the caller's to
+// load (loadSkin).
 void loadFrontendSettings();
 // Writes what the running front end can change into the configuration file, and the game the
 // list is on (none: the one named before stays named).

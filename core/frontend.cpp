@@ -22,6 +22,7 @@
 #include "platform/window.h"
 #include "popups/message.h"
 #include "runtime/controls.h"
+#include "runtime/state.h"
 #include "runtime/tickloop.h"
 
 #include <cstdio>
@@ -246,6 +247,7 @@ int runFrontend(const std::string& commandLine)
         return 1; // a front end that never came up is a failure to whatever started it
     }
     loadFrontendSettings();
+    loadSkin(); // its folder is named by the settings
     if (!loadCatalogue()) return failInitialization();
     showMainWindow();
     hideCursor();

@@ -2,8 +2,6 @@
 // shutdown.
 #pragma once
 
-#include "runtime/state.h"
-
 #include <string>
 
 struct Window;

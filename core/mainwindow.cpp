@@ -3,11 +3,11 @@
 
 #include "config/settings.h"
 #include "config/skin.h"
-#include "core/frontend.h"
 #include "display/backbuffer.h"
 #include "display/mainscreen.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <climits>
 

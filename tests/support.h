@@ -3,10 +3,12 @@
 
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
-#include "core/frontend.h"
+#include "config/skin.h"
 #include "core/actions.h"
+#include "core/frontend.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "runtime/state.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
@@ -248,6 +250,7 @@ protected:
         startTestPlatform();
         useConfig(Dir / "t.ini", configText);
         loadFrontendSettings();
+        loadSkin();
         FrontendState = FrontendStateRecord();
         FrontendState.CurrentEmulator = -1;
         createMainWindow();

@@ -25,6 +25,7 @@ protected:
     void save(int variant)
     {
         loadFrontendSettings();
+        loadSkin();
         FrontendSettings.MenuType = variant ? ViewImageBrowser : ViewList;
         Skin.Fontsize = variant ? 30 : 12;
         saveFrontendSettings();
@@ -74,6 +75,7 @@ TEST_F(InterruptedSave, LeavesTheOldFileOrTheNewOneWhole)
 
     testing::internal::CaptureStderr();
     loadFrontendSettings(); // the next clean start
+    loadSkin();
     testing::internal::GetCapturedStderr();
     for (const fs::path& folder : {Dir, Dir / "skin"})
         for (const fs::directory_entry& entry : fs::directory_iterator(folder))
