@@ -50,8 +50,36 @@ static int hasGamesOf(int emulatorIndex)
     return 0;
 }
 
-// Every MAME emulator reads the one mame.lst of the current directory; it is captured only
-// when it is missing and deleted when it cannot be read, so the next start captures it anew.
+// MAME is asked for its list only when mame.lst is missing.
+static int captureMissingList(const Emulator& emulator, const std::string& path)
+{
+    if (platformFileExists(path)) return 1;
+    deleteMameList(path); // a snapshot without its list is of an older list
+    showMessage("Loading Game Information From Mame...");
+    std::string command = mameListCommand(emulator);
+    if (captureMameList(command, path)) return 1;
+    showError("Error launching [" + command + "]!");
+    deleteMameList(path);
+    return 0;
+}
+
+// Only a list that cannot be read is deleted, so that the next start captures it anew: a good
+// one costs MAME seconds to print, and when only the information file failed it is kept.
+static int readMameList(const std::string& path, int index)
+{
+    showMessage("Loading Mame Game List...");
+    MameListLoad loaded = loadMameList(path, index);
+    if (loaded == ListLoaded) return 1;
+    showError("Error loading game list!");
+    if (loaded == ListUnreadable)
+        deleteMameList(path);
+    else
+        fprintf(stderr, "Game information file cannot be read: [%s]; %s is kept\n",
+                FrontendSettings.MameinfoDat.c_str(), path.c_str());
+    return 0;
+}
+
+// Every MAME emulator reads the one mame.lst of the current directory.
 static int loadMameEmulator(const Emulator& emulator, int index)
 {
     std::string path;
@@ -62,30 +90,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
         showError("Error loading game list!");
         return 0;
     }
-    if (!platformFileExists(path))
-    {
-        deleteMameList(path); // a snapshot without its list is of an older list
-        showMessage("Loading Game Information From Mame...");
-        std::string command = mameListCommand(emulator);
-        if (!captureMameList(command, path))
-        {
-            showError("Error launching [" + command + "]!");
-            deleteMameList(path);
-            return 0;
-        }
-    }
-    showMessage("Loading Mame Game List...");
-    MameListLoad loaded = loadMameList(path, index);
-    if (loaded != ListLoaded)
-    {
-        showError("Error loading game list!");
-        if (loaded == ListUnreadable)
-            deleteMameList(path);
-        else // a good list costs MAME seconds to print: only the information file needs mending
-            fprintf(stderr, "Game information file cannot be read: [%s]; %s is kept\n",
-                    FrontendSettings.MameinfoDat.c_str(), path.c_str());
-        return 0;
-    }
+    if (!captureMissingList(emulator, path) || !readMameList(path, index)) return 0;
     if (!hasGamesOf(index))
     {
         // An emulator that crashed or printed something else than its list: kept, the same
