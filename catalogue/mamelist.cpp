@@ -62,15 +62,6 @@ static int isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-void trimLine(std::string& text)
-{
-    size_t end = text.size();
-    while (end > 0 && isBlank(text[end - 1])) end--;
-    size_t start = 0;
-    while (start < end && isBlank(text[start])) start++;
-    text.assign(text, start, end - start);
-}
-
 // ---- Numbers in attribute values and texts
 
 // Optional white space, an optional sign, then decimal digits; 0 when there are none. A run of

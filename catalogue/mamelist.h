@@ -18,5 +18,3 @@ enum MameListLoad
 MameListLoad loadMameList(const std::string& path, int emulatorIndex);
 // Deletes the list and its snapshot.
 void deleteMameList(const std::string& path);
-// Removes white space at both ends, in place.
-void trimLine(std::string& text);

@@ -51,11 +51,6 @@ static const ArtworkKind Marquee = {.Directory = &Emulator::Marquees,
                                     .Height = &SkinRecord::MarqueeHeight,
                                     .KeepsOwnSize = 0};
 
-int fileExists(const std::string& path)
-{
-    return platformFileExists(path);
-}
-
 static int endsInJpg(const std::string& path)
 {
     return path.size() >= 3 && foldedName(path.substr(path.size() - 3)) == "jpg";
@@ -79,7 +74,7 @@ static int findArtworkFile(const Game* game, const std::string& directory,
     if (defaultName.find('/') == std::string::npos)
         return findFolderEntry(directory, defaultName, path);
     path = directory + "/" + defaultName;
-    return fileExists(path);
+    return platformFileExists(path);
 }
 
 const Picture* loadArtwork(const Game* game, const std::string& directory,
@@ -169,7 +164,7 @@ void loadBackgroundImage()
     const std::string& path = source.Path;
     freePicture(BackgroundImage);
     BackgroundImage = nullptr;
-    if (!fileExists(path)) return;
+    if (!platformFileExists(path)) return;
     std::string why;
     BackgroundImage = loadPictureFile(path, 0, PictureCache.Budget, why);
     if (!BackgroundImage)

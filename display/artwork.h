@@ -15,8 +15,6 @@ struct Rect;
 void loadBackgroundImage();
 // back.png stretched over area; without it the background colour of the view.
 void drawBackground(Surface* dc, Rect area);
-// A file or a folder of that name exists.
-int fileExists(const std::string& path);
 // The first picture that exists of: <directory>/<Name without extension>.png,
 // <directory>/<Name>.jpg, the parent's .png and .jpg (for a clone), <directory>/<defaultName>.
 // Null when none exists or the one found cannot be decoded. Owned by the picture cache; valid
