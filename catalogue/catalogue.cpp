@@ -4,11 +4,14 @@
 #include "runtime/state.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 std::vector<Emulator*> EmulatorTable;
 std::vector<Game*> AllGames;
 std::vector<Game*> VisibleGames;
-NameIndexRecord NameIndex;
+// Every game of AllGames that has a name, by name, each name's games in the order added. The
+// keys are the games' own names.
+static std::unordered_map<std::string_view, std::vector<Game*>> GamesByName;
 
 // Row i is index i of NameCodeFlags and NameCodeFilter. The bracket codes are searched
 // without their closing bracket so that "[a" also finds "[a1]" and "[T" finds "[T+Eng]".
@@ -52,14 +55,14 @@ const NameCodeInfo NameCodeTable[NameCodeCount] = {
 void appendGame(Game* game)
 {
     AllGames.push_back(game);
-    if (!game->Name.empty()) NameIndex.Games[game->Name].push_back(game);
+    if (!game->Name.empty()) GamesByName[game->Name].push_back(game);
 }
 
 const std::vector<Game*>& gamesNamed(std::string_view name)
 {
     static const std::vector<Game*> none;
-    auto found = NameIndex.Games.find(name);
-    return found == NameIndex.Games.end() ? none : found->second;
+    auto found = GamesByName.find(name);
+    return found == GamesByName.end() ? none : found->second;
 }
 
 Game* findGame(std::string_view name, int emulatorIndex)
@@ -115,7 +118,7 @@ void freeGame(Game* game)
 void freeCatalogue()
 {
     std::vector<Game*>().swap(VisibleGames);
-    NameIndex = NameIndexRecord();
+    decltype(GamesByName)().swap(GamesByName);
     for (Game* game : AllGames) freeGame(game);
     std::vector<Game*>().swap(AllGames);
 }

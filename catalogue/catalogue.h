@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 const int NameCodeCount = 34;
@@ -119,25 +118,16 @@ struct Game
     Game* Parent; // not owned
 };
 
-// Games by exact name (byte for byte, letter case counts), each name's games in the order they
-// were added. Its keys are the games' own names, which never change once a game is added.
-struct NameIndexRecord
-{
-    std::unordered_map<std::string_view, std::vector<Game*>> Games;
-};
-
 // Filled by loadEmulators at start-up; lives until the program ends.
 extern std::vector<Emulator*> EmulatorTable;
 // Every game of every emulator; owns them. Filled while loading, sorted once, freed at exit.
 extern std::vector<Game*> AllGames;
 // The games the screen shows, in AllGames order; refers to games owned by AllGames.
 extern std::vector<Game*> VisibleGames;
-// Every game of AllGames with a name, kept in step by appendGame and freeCatalogue.
-extern NameIndexRecord NameIndex;
-
-// Appends game to AllGames, which owns it from then on, and to the name index.
+// Appends game to AllGames, which owns it from then on, and to the lookup by name. A game's
+// Name must not change once it is added.
 void appendGame(Game* game);
-// Every game added under name, in the order added; empty when none.
+// Every game added under name (compared byte for byte), in the order added; empty when none.
 const std::vector<Game*>& gamesNamed(std::string_view name);
 // The first game of that emulator added under name; null when none.
 Game* findGame(std::string_view name, int emulatorIndex);
@@ -154,7 +144,7 @@ Emulator* emulatorOf(const Game* game);
 // owns it until it is appended to AllGames.
 Game* newGame(int emulatorIndex);
 void freeGame(Game* game);
-// Frees VisibleGames, the name index and every game; the emulators stay.
+// Frees VisibleGames, the lookup by name and every game; the emulators stay.
 void freeCatalogue();
 // Frees the emulators too (tests and a second start in one process).
 void freeEmulators();
