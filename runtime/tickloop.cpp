@@ -6,6 +6,21 @@
 
 #include <cstdint>
 
+// Dispatches the next message when one is waiting; 1 when it was the quit message, taken.
+static int dispatchNextMessage(int* quitCode)
+{
+    Message message;
+    if (!platformTakeMessage(&message)) return 0;
+    if (message.Kind == MsgQuit)
+    {
+        if (quitCode) *quitCode = (int)message.Param1;
+        return 1;
+    }
+    platformTranslateMessage(&message);
+    platformDispatchMessage(&message);
+    return 0;
+}
+
 int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode)
 {
     int64_t frequency = platformCounterFrequency();
@@ -18,17 +33,7 @@ int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCod
     int64_t due = platformCounter() + period;
     while (!done || !*done)
     {
-        Message message;
-        if (platformTakeMessage(&message))
-        {
-            if (message.Kind == MsgQuit)
-            {
-                if (quitCode) *quitCode = (int)message.Param1;
-                return 1;
-            }
-            platformTranslateMessage(&message);
-            platformDispatchMessage(&message);
-        }
+        if (dispatchNextMessage(quitCode)) return 1;
         if (platformCounter() >= due)
         {
             tick();
