@@ -92,16 +92,6 @@ int findGameByName(const std::string& name)
     return first;
 }
 
-Emulator* emulatorAt(int index)
-{
-    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
-}
-
-Emulator* emulatorOf(const Game* game)
-{
-    return game ? emulatorAt(game->EmulatorIndex) : nullptr;
-}
-
 Game* newGame(int emulatorIndex)
 {
     Game* game = new Game{};

@@ -136,9 +136,15 @@ Game* selectedGame();
 // Index in VisibleGames of the first game whose Name equals name exactly; -1 when none.
 int findGameByName(const std::string& name);
 // The emulator at that index of EmulatorTable; null when it names none.
-Emulator* emulatorAt(int index);
+inline Emulator* emulatorAt(int index)
+{
+    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
+}
 // The emulator a game belongs to; null for no game or an index that names no emulator.
-Emulator* emulatorOf(const Game* game);
+inline Emulator* emulatorOf(const Game* game)
+{
+    return game ? emulatorAt(game->EmulatorIndex) : nullptr;
+}
 
 // A game of that emulator with Available 1 and every other field zero or empty; the caller
 // owns it until it is appended to AllGames.
