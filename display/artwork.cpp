@@ -177,8 +177,9 @@ void drawBackground(Surface* dc, Rect area)
         stretchPicture(dc, area, BackgroundImage);
     else
         platformFillRect(dc, area,
-                         FrontendSettings.MenuType == ViewImageBrowser ? FrontendSettings.PreviewBackgroundcolor
-                                                        : Skin.Backgroundcolor);
+                         FrontendSettings.MenuType == ViewImageBrowser
+                             ? FrontendSettings.PreviewBackgroundcolor
+                             : Skin.Backgroundcolor);
 }
 
 void freeArtwork()
