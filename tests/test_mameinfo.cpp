@@ -25,7 +25,7 @@ static std::string load(const std::string& text)
     return stdoutOf([&] { EXPECT_EQ(loadMameInfo(path.string()), 1); });
 }
 
-TEST(MameInfo, EntriesTheSkipAfterTextLinesKeywordsOutOfPlaceAndTheOlderFormat)
+TEST(MameInfo, EntriesTheSkipAfterTextLinesAndKeywordsOutOfPlace)
 {
     makeGames({"pacman", "puckman", "galaga", "digdug", "mappy"});
     EXPECT_EQ(load("# comment\n$info=pacman,,puckman,\n$mame\nFirst\n\nSecond\n\n\nAfter two\n"
