@@ -145,7 +145,7 @@ void drawMarquee(Surface* dc, const Game* game, Rect area)
 }
 
 // The file the background was last read from, so that asking again for an unchanged file
-// (the start-up asks right after the skin did) neither decodes it nor reports it twice.
+// (a switch of view reloads the same skin) neither decodes it nor reports it twice.
 struct BackgroundSource
 {
     std::string Path;
