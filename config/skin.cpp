@@ -25,6 +25,11 @@ const char* layoutSection()
     return FrontendSettings.MenuType == ViewImageBrowser ? "Image" : "List";
 }
 
+std::string tallLayoutSection()
+{
+    return std::string(layoutSection()) + "Portrait";
+}
+
 static void loadFonts(const std::string& file)
 {
     Skin.ShownEmulator = iniReadString("Settings", "Emulator", "All", file);
@@ -84,6 +89,59 @@ static void loadLayout(const char* layout, const std::string& file)
     Skin.PreviewSpacer = iniReadNumber(layout, "PreviewSpacer", 0, file);
 }
 
+// A design size is a pair of positive numbers: anything else leaves the places in screen
+// pixels, as every skin made before design sizes, and says why. 0 when neither key is given.
+static int readDesignSize(const std::string& section, const std::string& file, int* width,
+                          int* height)
+{
+    std::optional<std::string> widthText =
+        iniReadOptionalString(section.c_str(), "DesignWidth", file);
+    std::optional<std::string> heightText =
+        iniReadOptionalString(section.c_str(), "DesignHeight", file);
+    if (!widthText && !heightText) return 0;
+    *width = iniReadNumber(section.c_str(), "DesignWidth", 0, file);
+    *height = iniReadNumber(section.c_str(), "DesignHeight", 0, file);
+    if (*width > 0 && *height > 0) return 1;
+    fprintf(stderr,
+            "%s [%s]: DesignWidth and DesignHeight must both be above 0 (found [%s] and "
+            "[%s]); the places of this layout are screen pixels\n",
+            file.c_str(), section.c_str(), widthText.value_or("").c_str(),
+            heightText.value_or("").c_str());
+    *width = *height = 0;
+    return 1;
+}
+
+// The view's own section first, then [Settings] for both views.
+static void loadDesignSize(const char* layout, const std::string& file)
+{
+    Skin.DesignWidth = Skin.DesignHeight = 0;
+    if (!readDesignSize(layout, file, &Skin.DesignWidth, &Skin.DesignHeight))
+        readDesignSize("Settings", file, &Skin.DesignWidth, &Skin.DesignHeight);
+}
+
+static void addTallValue(const std::string& section, const char* key, int SkinRecord::*field,
+                         const std::string& file)
+{
+    if (iniReadOptionalString(section.c_str(), key, file))
+        Skin.TallValues.push_back({field, iniReadNumber(section.c_str(), key, 0, file)});
+}
+
+// Only the places and sizes: the fonts and colours stay those the options menu shows.
+static void loadTallLayout(const std::string& file)
+{
+    std::string section = tallLayoutSection();
+    Skin.TallValues.clear();
+    for (const LayoutKey& key : ListKeys) addTallValue(section, key.Name, key.Field, file);
+    for (const LayoutKey& key : BoxKeys) addTallValue(section, key.Name, key.Field, file);
+    addTallValue(section, "PreviewSpacer", &SkinRecord::PreviewSpacer, file);
+    int width = 0, height = 0;
+    if (readDesignSize(section, file, &width, &height))
+    {
+        Skin.TallValues.push_back({&SkinRecord::DesignWidth, width});
+        Skin.TallValues.push_back({&SkinRecord::DesignHeight, height});
+    }
+}
+
 static void loadSounds(const std::string& file)
 {
     Skin.Sounds.Startup = iniReadOptionalString("Sounds", "Startup", file);
@@ -104,6 +162,8 @@ void loadSkin()
     loadFonts(file);
     loadColours(layout, file);
     loadLayout(layout, file);
+    loadDesignSize(layout, file);
+    loadTallLayout(file);
     loadSounds(file);
 }
 

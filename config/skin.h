@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Wave files inside the skin's folder; none when the key is missing or empty.
 struct SkinSounds
@@ -17,7 +18,17 @@ struct SkinSounds
     std::optional<std::string> ChangeGame;
 };
 
-// Colours are 0x00BBGGRR, as read from the file; sizes in points, places in pixels.
+struct SkinRecord;
+
+// One number of the tall layout, put in place of the field it names.
+struct SkinValue
+{
+    int SkinRecord::*Field;
+    int Value;
+};
+
+// Colours are 0x00BBGGRR, as read from the file; sizes in points, places in pixels of the
+// design size when the skin gives one, else of the screen.
 struct SkinRecord
 {
     std::string ShownEmulator; // an emulator's Name, or "All"
@@ -45,6 +56,11 @@ struct SkinRecord
     int ScreenshotStartX, ScreenshotStartY, ScreenshotWidth, ScreenshotHeight;
     int FlyerStartX, FlyerStartY, FlyerWidth, FlyerHeight;
     int PreviewSpacer; // margin between an image-browser cell and its marquee
+    // The screen size the places were laid out for; both 0 when they are screen pixels.
+    int DesignWidth, DesignHeight;
+    // What the tall layout ([ListPortrait] or [ImagePortrait]) gives, key by key: in force on
+    // a screen taller than wide. Never written back.
+    std::vector<SkinValue> TallValues;
     SkinSounds Sounds;
 };
 
@@ -58,6 +74,8 @@ std::string skinFolder();
 std::string skinFilePath();
 // "Image" in the image browser, "List" otherwise.
 const char* layoutSection();
+// "ImagePortrait" or "ListPortrait": the layout of a screen taller than wide.
+std::string tallLayoutSection();
 // Reads skin.ini of the current skin into Skin (a missing file gives every default). Its
 // background picture is the caller's to load (loadBackgroundImage).
 void loadSkin();

@@ -11,6 +11,7 @@
 #include "core/mainwindow.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
+#include "display/placement.h"
 #include "display/text.h"
 #include "launch/launch.h"
 #include "platform/clock.h"
@@ -72,8 +73,9 @@ static void showMove(Window* window)
 static int pageRows(Window* window, int reserve)
 {
     Rect client = platformClientRect(window);
-    int64_t width = (int64_t)(Skin.ListWidth ? Skin.ListWidth : client.Right) - Skin.ListStartX;
-    int64_t height = (int64_t)(Skin.ListHeight ? Skin.ListHeight : client.Bottom) - Skin.ListStartY;
+    const SkinRecord& skin = PlacedSkin;
+    int64_t width = (int64_t)(skin.ListWidth ? skin.ListWidth : client.Right) - skin.ListStartX;
+    int64_t height = (int64_t)(skin.ListHeight ? skin.ListHeight : client.Bottom) - skin.ListStartY;
     int rows = countVisibleRows(FrontendState.BackBufferDC, clampCoordinate(width),
                                 clampCoordinate(height), reserve);
     return rows > 0 ? rows : 1;
@@ -82,7 +84,7 @@ static int pageRows(Window* window, int reserve)
 static ActionOutcome selectUp(Window* window)
 {
     if (!wakeUp()) return EndsTick;
-    int columns = Skin.ListColumns;
+    int columns = PlacedSkin.ListColumns;
     if (!imageBrowser())
         current() = current() > 0 ? current() - 1 : std::max(gameCount() - 1, 0);
     else if (columns > 0 && current() >= columns)
@@ -94,7 +96,7 @@ static ActionOutcome selectUp(Window* window)
 static ActionOutcome selectDown(Window* window)
 {
     if (!wakeUp()) return EndsTick;
-    int columns = Skin.ListColumns;
+    int columns = PlacedSkin.ListColumns;
     if (!imageBrowser())
         current() = current() < gameCount() - 1 ? current() + 1 : 0;
     else if (columns > 0 && current() < gameCount() - columns)

@@ -8,6 +8,7 @@
 #include "display/layout.h"
 #include "display/picture.h"
 #include "display/picturecache.h"
+#include "display/placement.h"
 #include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -99,20 +100,25 @@ const Picture* loadMarquee(const Game* game)
 
 static Rect placeInBox(Surface* dc, const ArtworkKind& kind, const Picture* picture)
 {
-    int64_t x = Skin.*kind.StartX, y = Skin.*kind.StartY;
-    int64_t width = Skin.*kind.Width, height = Skin.*kind.Height;
+    const SkinRecord& skin = PlacedSkin;
+    int64_t x = skin.*kind.StartX, y = skin.*kind.StartY;
+    int64_t width = skin.*kind.Width, height = skin.*kind.Height;
     if (x < 0) x += platformSurfaceWidth(dc);
     if (y < 0)
     {
         y += platformSurfaceHeight(dc);
-        if (Skin.ShowStatusBar) y -= StatusBarHeight; // stays above the status bar
+        if (skin.ShowStatusBar) y -= StatusBarHeight; // stays above the status bar
     }
-    if (kind.KeepsOwnSize && picture->Width < width)
+    // On a screen larger than the skin's design a screenshot grows with the layout, but
+    // never past its box.
+    int64_t ownWidth = scaled(Placement.Pictures, picture->Width);
+    int64_t ownHeight = scaled(Placement.Pictures, picture->Height);
+    if (kind.KeepsOwnSize && ownWidth < width)
     {
-        x += (width - picture->Width) / 2;
-        width = picture->Width;
+        x += (width - ownWidth) / 2;
+        width = ownWidth;
     }
-    if (kind.KeepsOwnSize && picture->Height < height) height = picture->Height;
+    if (kind.KeepsOwnSize && ownHeight < height) height = ownHeight;
     return Rect{clampCoordinate(x), clampCoordinate(y), clampCoordinate(x + width),
                 clampCoordinate(y + height)};
 }
@@ -124,7 +130,7 @@ static void drawKind(Surface* dc, const Game* game, Rect area, const ArtworkKind
         stretchPicture(dc, area, loadKind(game, kind));
         return;
     }
-    if (Skin.*kind.Width <= 0 || Skin.*kind.Height <= 0) return;
+    if (PlacedSkin.*kind.Width <= 0 || PlacedSkin.*kind.Height <= 0) return;
     const Picture* picture = loadKind(game, kind);
     if (picture) stretchPicture(dc, placeInBox(dc, kind, picture), picture);
 }

@@ -7,6 +7,7 @@
 #include "display/artwork.h"
 #include "display/layout.h"
 #include "display/picture.h"
+#include "display/placement.h"
 #include "platform/window.h"
 #include "runtime/state.h"
 
@@ -14,10 +15,11 @@
 
 static Rect cellRect(int64_t row, int64_t column)
 {
-    int64_t left = Skin.ListStartX + column * Skin.ListWidth;
-    int64_t top = Skin.ListStartY + row * Skin.ListHeight;
-    return Rect{clampCoordinate(left), clampCoordinate(top), clampCoordinate(left + Skin.ListWidth),
-                clampCoordinate(top + Skin.ListHeight)};
+    int64_t left = PlacedSkin.ListStartX + column * PlacedSkin.ListWidth;
+    int64_t top = PlacedSkin.ListStartY + row * PlacedSkin.ListHeight;
+    return Rect{clampCoordinate(left), clampCoordinate(top),
+                clampCoordinate(left + PlacedSkin.ListWidth),
+                clampCoordinate(top + PlacedSkin.ListHeight)};
 }
 
 static int onSurface(Surface* dc, Rect cell)
@@ -29,8 +31,9 @@ static int onSurface(Surface* dc, Rect cell)
 static void drawCell(Surface* dc, int game, Rect cell)
 {
     if (game == FrontendState.CurrentGame)
-        platformRoundRect(dc, cell, HighlightCorner, HighlightCorner, Skin.HighlightForecolor);
-    int64_t spacer = Skin.PreviewSpacer;
+        platformRoundRect(dc, cell, HighlightCorner, HighlightCorner,
+                          PlacedSkin.HighlightForecolor);
+    int64_t spacer = PlacedSkin.PreviewSpacer;
     Rect inner = {clampCoordinate(cell.Left + spacer), clampCoordinate(cell.Top + spacer),
                   clampCoordinate(cell.Right - spacer), clampCoordinate(cell.Bottom - spacer)};
     stretchPicture(dc, inner, loadMarquee(VisibleGames[game]));
@@ -43,14 +46,14 @@ void drawImageBrowser(Surface* dc, Rect area)
     drawFlyer(dc, current, area);
     drawMarquee(dc, current, area);
     // A grid without cells has no page; the page rule could never settle then.
-    if (Skin.ListRows < 1 || Skin.ListColumns < 1) return;
-    int64_t page = (int64_t)Skin.ListRows * Skin.ListColumns;
+    if (PlacedSkin.ListRows < 1 || PlacedSkin.ListColumns < 1) return;
+    int64_t page = (int64_t)PlacedSkin.ListRows * PlacedSkin.ListColumns;
     int count = (int)VisibleGames.size();
     ListTop = pageTop(ListTop, FrontendState.CurrentGame, count, page);
-    for (int64_t row = 0; row < Skin.ListRows; row++)
-        for (int64_t column = 0; column < Skin.ListColumns; column++)
+    for (int64_t row = 0; row < PlacedSkin.ListRows; row++)
+        for (int64_t column = 0; column < PlacedSkin.ListColumns; column++)
         {
-            int64_t game = ListTop + row * Skin.ListColumns + column;
+            int64_t game = ListTop + row * PlacedSkin.ListColumns + column;
             if (game >= count) return; // the rest of the page stays empty
             Rect cell = cellRect(row, column);
             if (onSurface(dc, cell)) drawCell(dc, (int)game, cell);

@@ -7,6 +7,7 @@
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
 #include "display/layout.h"
+#include "display/placement.h"
 #include "display/text.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -20,21 +21,21 @@ const Color ShadowColor = 0x000000;
 // The skin gives the list's right and bottom edges, not its size; 0 is the area's edge.
 static Rect listRect(Rect area)
 {
-    return Rect{clampCoordinate(Skin.ListStartX), clampCoordinate(Skin.ListStartY),
-                Skin.ListWidth ? clampCoordinate(Skin.ListWidth) : area.Right,
-                Skin.ListHeight ? clampCoordinate(Skin.ListHeight) : area.Bottom};
+    return Rect{clampCoordinate(PlacedSkin.ListStartX), clampCoordinate(PlacedSkin.ListStartY),
+                PlacedSkin.ListWidth ? clampCoordinate(PlacedSkin.ListWidth) : area.Right,
+                PlacedSkin.ListHeight ? clampCoordinate(PlacedSkin.ListHeight) : area.Bottom};
 }
 
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int)
 {
     int64_t top = list.Top + (int64_t)(current - ListTop) * lineHeight;
     platformFillRect(dc, Rect{list.Left, (int)top, list.Right, (int)(top + lineHeight)},
-                     Skin.HighlightBackcolor);
+                     PlacedSkin.HighlightBackcolor);
 }
 
 static void drawName(Surface* dc, Rect rect, const std::string& name)
 {
-    if (Skin.TextShadow)
+    if (PlacedSkin.TextShadow)
     {
         Color color = platformGetTextColor(dc);
         platformSetTextColor(dc, ShadowColor);
@@ -56,15 +57,15 @@ void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows
         int game = ListTop + i;
         if (game == current)
         {
-            createFont(dc, Skin.Fontface, Skin.Fontsize, 1);
-            platformSetTextColor(dc, Skin.HighlightForecolor);
+            createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 1);
+            platformSetTextColor(dc, PlacedSkin.HighlightForecolor);
         }
         drawName(dc, Rect{list.Left + NameIndent, (int)top, list.Right, list.Bottom},
                  VisibleGames[game]->Description);
         if (game == current)
         {
-            createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
-            platformSetTextColor(dc, Skin.Fontcolor);
+            createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
+            platformSetTextColor(dc, PlacedSkin.Fontcolor);
         }
     }
 }
@@ -72,8 +73,8 @@ void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows
 void drawGameList(Surface* dc, Rect area)
 {
     Rect list = listRect(area);
-    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
-    platformSetTextColor(dc, Skin.Fontcolor);
+    createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
+    platformSetTextColor(dc, PlacedSkin.Fontcolor);
     platformSetBackgroundMode(dc, BackgroundTransparent);
     int lineHeight = getTextHeight(dc);
     int rows = countVisibleRows(dc, list.Right - list.Left, list.Bottom - list.Top, 0);
@@ -83,7 +84,7 @@ void drawGameList(Surface* dc, Rect area)
     if (rows >= 1)
     {
         ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
-        if (Skin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
+        if (PlacedSkin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
     }
     const Game* game = VisibleGames[current];
     drawScreenshot(dc, game, area);
@@ -116,15 +117,15 @@ std::string statusBarPosition(int current)
 
 void drawStatusBar(Surface* dc, int current, int width, int height)
 {
-    createFont(dc, Skin.StatusBarFontFace, Skin.StatusBarFontSize, 0);
-    platformSetTextColor(dc, Skin.StatusBarForeColor);
-    platformSetBackgroundColor(dc, Skin.StatusBarBackColor);
+    createFont(dc, PlacedSkin.StatusBarFontFace, PlacedSkin.StatusBarFontSize, 0);
+    platformSetTextColor(dc, PlacedSkin.StatusBarForeColor);
+    platformSetBackgroundColor(dc, PlacedSkin.StatusBarBackColor);
     platformSetBackgroundMode(dc, BackgroundOpaque);
     StatusBarHeight = getTextHeight(dc);
     std::string position = statusBarPosition(current);
     int positionWidth = getTextWidth(dc, position);
     int top = height - StatusBarHeight;
-    platformFillRect(dc, Rect{0, top, width, height}, Skin.StatusBarBackColor);
+    platformFillRect(dc, Rect{0, top, width, height}, PlacedSkin.StatusBarBackColor);
     int positionLeft = width - positionWidth - NameIndent;
     // The position wins where the two meet; the details stop where it starts, so no piece of
     // them shows again in the margin after it.
@@ -153,6 +154,7 @@ int drawMainScreen(Surface* dc)
 {
     if (!dc) return 1;
     Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
+    placeSkin(area.Right, area.Bottom);
     if (FrontendState.ScreenSaverActive)
     {
         drawScreenSaver(dc, area);
@@ -160,7 +162,7 @@ int drawMainScreen(Surface* dc)
     }
     drawBackground(dc, area);
     if (VisibleGames.empty()) return 1;
-    if (Skin.ShowStatusBar)
+    if (PlacedSkin.ShowStatusBar)
     {
         drawStatusBar(dc, FrontendState.CurrentGame, area.Right, area.Bottom);
         area.Bottom -= StatusBarHeight;

@@ -3,6 +3,7 @@
 #include "display/text.h"
 
 #include "config/skin.h"
+#include "display/placement.h"
 #include "platform/window.h"
 #include "runtime/state.h"
 
@@ -61,7 +62,7 @@ int countVisibleRows(Surface* dc, int, int height, int reserve)
 
 void useSkinFont(Surface* dc)
 {
-    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+    createFont(dc, Skin.Fontface, screenFontSize(Skin.Fontsize), 0);
     platformSetTextColor(dc, Skin.Fontcolor);
     platformSetBackgroundMode(dc, BackgroundTransparent);
 }

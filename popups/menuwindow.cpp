@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
+#include "display/placement.h"
 #include "display/text.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
@@ -35,7 +36,7 @@ static int rowCount(const MenuView* view)
 
 static void useMenuFont(Surface* dc, int emphasised)
 {
-    createFont(dc, Skin.Fontface, Skin.MenuFontSize, emphasised);
+    createFont(dc, Skin.Fontface, screenFontSize(Skin.MenuFontSize), emphasised);
 }
 
 // When the selected row is off the page, the page is moved to show it in its middle, within

@@ -7,6 +7,7 @@
 #include "display/mainscreen.h"
 #include "display/picture.h"
 #include "display/picturecache.h"
+#include "display/placement.h"
 #include "display/text.h"
 #include "support.h"
 
@@ -29,6 +30,7 @@ protected:
         FrontendSettings.SkinName = "Missing";
         FrontendSettings.MenuType = ViewList;
         loadSkin(); // every default
+        placeSkin(800, 600);
         ListTop = 0;
         PictureCache.Budget = DefaultPictureBudget;
         Emulator* emulator = addEmulator("Arcade");
@@ -166,25 +168,90 @@ TEST_F(MainScreen, ArtworkTheFirstCandidateThatExistsIsTaken)
 TEST_F(MainScreen, ArtworkBoxesPlaceAndSizeThePicture)
 {
     // Never enlarged: narrower ones centred, lower ones at the top; a box at the end of the
-    // number range draws nothing rather than overflow.
+    // number range draws nothing rather than overflow. With a design size of 800x600 the box
+    // grows with the screen, and the picture's own size by the smaller ratio: on 1280x720
+    // that is 1.2, and a picture 1.2 times larger still fits its box.
     const int far = 2147483647;
-    const std::tuple<int, int, int, Rect> cases[] = {{100, 320, 240, {140, 50, 460, 290}},
-                                                     {100, 640, 480, {100, 50, 500, 350}},
-                                                     {100, 320, 480, {140, 50, 460, 350}},
-                                                     {far - 647, 64, 64, {}}};
+    struct Case
+    {
+        int DesignWidth, ScreenWidth, ScreenHeight, X, Width, Height;
+        Rect Drawn;
+    };
+    const Case cases[] = {{0, 800, 600, 100, 320, 240, {140, 50, 460, 290}},
+                          {0, 800, 600, 100, 640, 480, {100, 50, 500, 350}},
+                          {0, 800, 600, 100, 320, 480, {140, 50, 460, 350}},
+                          {0, 800, 600, far - 647, 64, 64, {}},
+                          {800, 1600, 1200, 100, 320, 240, {280, 100, 920, 580}},
+                          {800, 1280, 720, 100, 320, 240, {288, 60, 672, 348}},
+                          {800, 1280, 720, -450, 640, 480, {560, 60, 1200, 420}},
+                          {800, 640, 480, 100, 320, 480, {112, 40, 368, 280}}};
     Game* game = addGame("shot");
     Skin.ScreenshotStartY = 50;
     Skin.ScreenshotWidth = 400;
     Skin.ScreenshotHeight = 300;
-    for (const auto& [x, width, height, drawn] : cases)
+    for (const Case& c : cases)
     {
-        writePicture("snap/shot.png", width, height, 0x00FF00 + width);
-        Skin.ScreenshotStartX = x;
-        platformFillRect(Screen, Whole, 0);
-        drawScreenshot(Screen, game, Whole);
+        writePicture("snap/shot.png", c.Width, c.Height, 0x00FF00 + c.Width);
+        Skin.ScreenshotStartX = c.X;
+        Skin.DesignWidth = c.DesignWidth;
+        Skin.DesignHeight = c.DesignWidth ? 600 : 0;
+        Surface* screen = platformCreateSurface(c.ScreenWidth, c.ScreenHeight);
+        Rect whole = {0, 0, c.ScreenWidth, c.ScreenHeight};
+        placeSkin(c.ScreenWidth, c.ScreenHeight);
+        drawScreenshot(screen, game, whole);
+        const Rect& drawn = c.Drawn;
         int area = (drawn.Right - drawn.Left) * (drawn.Bottom - drawn.Top); // exactly there
-        EXPECT_EQ(countColour(Screen, drawn, 0x00FF00 + width), area) << x;
-        EXPECT_EQ(countColour(Screen, Whole, 0x00FF00 + width), area) << x;
+        EXPECT_EQ(countColour(screen, drawn, 0x00FF00 + c.Width), area)
+            << c.X << " " << c.ScreenWidth;
+        EXPECT_EQ(countColour(screen, whole, 0x00FF00 + c.Width), area)
+            << c.X << " " << c.ScreenWidth;
+        platformFreeSurface(screen);
+    }
+}
+
+// Every place of the layout scales with its own axis and rounds to the nearest pixel; 0 keeps
+// its meaning; fonts follow the height; the tall layout replaces only the keys it gives.
+TEST_F(MainScreen, TheDesignSizeScalesEveryPlaceAndTheTallLayoutReplacesKeyByKey)
+{
+    fs::create_directories("skins/Scaled");
+    writeText("skins/Scaled/skin.ini",
+              "[Settings]\nDesignWidth=800\nDesignHeight=600\nFontsize=18\n"
+              "[List]\nListStartX=30\nListStartY=-70\nListWidth=0\nListHeight=1\n"
+              "FlyerStartX=-125\nFlyerWidth=120\nStatusBarFontSize=400\n"
+              "[ListPortrait]\nListStartY=900\nDesignWidth=600\nDesignHeight=1000\n");
+    FrontendSettings.SkinName = "Scaled";
+    loadSkin();
+    struct Case
+    {
+        int Width, Height, StartX, StartY, ListHeight, FlyerX, FlyerWidth, Font, StatusFont;
+    };
+    const Case cases[] = {{800, 600, 30, -70, 1, -125, 120, 18, 400},
+                          {1600, 1200, 60, -140, 2, -250, 240, 36, 405},
+                          {1280, 720, 48, -84, 1, -200, 192, 22, 405},
+                          {400, 300, 15, -35, 1, -63, 60, 9, 200},
+                          {1080, 1920, 54, 1728, 2, -225, 216, 35, 405}};
+    for (const Case& c : cases)
+    {
+        std::string told = stderrOf([&] { placeSkin(c.Width, c.Height); });
+        EXPECT_EQ(
+            std::vector<int>({PlacedSkin.ListStartX, PlacedSkin.ListStartY, PlacedSkin.ListWidth,
+                              PlacedSkin.ListHeight, PlacedSkin.FlyerStartX, PlacedSkin.FlyerWidth,
+                              PlacedSkin.Fontsize, PlacedSkin.StatusBarFontSize}),
+            std::vector<int>({c.StartX, c.StartY, 0, c.ListHeight, c.FlyerX, c.FlyerWidth, c.Font,
+                              c.StatusFont}))
+            << c.Width << "x" << c.Height;
+    }
+    EXPECT_EQ(Skin.ListStartY, -70); // what is saved stays the skin's own
+    // Design sizes that cannot be used leave screen pixels and say so.
+    for (const char* bad :
+         {"DesignWidth=0\nDesignHeight=600", "DesignWidth=800",
+          "DesignWidth=-800\nDesignHeight=600", "DesignWidth=wide\nDesignHeight=600"})
+    {
+        writeText("skins/Scaled/skin.ini", std::string("[List]\nListStartX=30\n") + bad + "\n");
+        std::string told = stderrOf([] { loadSkin(); });
+        EXPECT_NE(told.find("DesignWidth and DesignHeight"), std::string::npos) << bad;
+        placeSkin(1600, 1200);
+        EXPECT_EQ(PlacedSkin.ListStartX, 30) << bad;
     }
 }
 
@@ -194,6 +261,7 @@ TEST_F(MainScreen, ArtworkABadPictureDrawsNothingAndIsToldOnceAndTheBudgetIsKept
     writeText("snap/bad.png", readText("good.png").substr(0, 100));
     Game* bad = addGame("bad");
     Skin.ScreenshotWidth = Skin.ScreenshotHeight = 100;
+    placeSkin(800, 600);
     std::string told = stderrOf(
         [&]
         {
