@@ -68,6 +68,24 @@ static void loadView(const std::string& file)
                                                                 : SaverFlyers;
 }
 
+// A vertical or cocktail cabinet turns its monitor; on a console nobody else can turn the
+// picture. Any other angle would leave the picture unreadable: it is upright instead.
+static void loadRotation(const std::string& file)
+{
+    std::string text = iniReadString("Settings", "Rotation", "0", file);
+    int degrees = iniReadNumber("Settings", "Rotation", 0, file);
+    int known = degrees == 0 || degrees == 90 || degrees == 180 || degrees == 270;
+    if (!known || text != std::to_string(degrees))
+    {
+        fprintf(stderr,
+                "%s [Settings] Rotation=%s: only 0, 90, 180 or 270 turn the picture; it "
+                "is not turned\n",
+                file.c_str(), text.c_str());
+        degrees = 0;
+    }
+    FrontendSettings.Rotation = degrees;
+}
+
 static void loadBindings(const std::string& file)
 {
     for (int i = 0; i < KeyBindingCount; i++)
@@ -98,6 +116,7 @@ void loadFrontendSettings()
     platformRemoveTemporaries(file);
     loadBehaviour(file);
     loadView(file);
+    loadRotation(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }

@@ -81,6 +81,7 @@ struct FrontendSettingsRecord
     int ScreenSaverStartInterval;
     int ScreenSaverChangeInterval;
     ScreenSaverKind ScreenSaverType;
+    int Rotation; // degrees the picture is turned clockwise: 0, 90, 180 or 270
     int Keys[KeyBindingCount];
     int Joystick[JoystickBindingCount];
     std::string SelectedGame;

@@ -252,6 +252,7 @@ int runFrontend(const std::string& commandLine)
         return 1; // a front end that never came up is a failure to whatever started it
     }
     loadFrontendSettings();
+    platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings
     if (!loadCatalogue()) return failInitialization();
     showMainWindow();

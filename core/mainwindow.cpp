@@ -17,11 +17,16 @@ static void onCreate(Window* window)
     FrontendState.BackBufferDC = renewBackBuffer(window, nullptr);
 }
 
-// A new back buffer is blank until the next drawMainScreen; nothing is redrawn here.
+// The first size comes before anything can be drawn; a later one (the screen resized or
+// turned under a running front end) is redrawn at once, or the screen would stay blank until
+// the next move. The screensaver draws its next picture when its timer comes.
 static void onSize(Window* window)
 {
     FrontendState.WindowDC = platformWindowSurface(window); // the old one went with the size
-    FrontendState.BackBufferDC = renewBackBuffer(window, FrontendState.BackBufferDC);
+    Surface* previous = FrontendState.BackBufferDC;
+    int resized = previous && platformSurfaceWidth(previous) > 0;
+    FrontendState.BackBufferDC = renewBackBuffer(window, previous);
+    if (resized && !FrontendState.ScreenSaverActive) redrawMainWindow();
 }
 
 static void onTimer(intptr_t id)

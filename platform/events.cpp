@@ -15,6 +15,8 @@ static void handleWindowEvent(const SDL_WindowEvent& event)
         screenFocusChanged(1);
     else if (event.event == SDL_WINDOWEVENT_EXPOSED)
         Layer.Dirty = 1;
+    else if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        screenSizeChanged(event.data1, event.data2);
 }
 
 static void handleEvent(const SDL_Event& event)

@@ -28,10 +28,13 @@ struct Surface
 struct LayerRecord
 {
     int Started;
-    int TestSeams;      // startTestPlatform switched the seams on
-    int RealDisplay;    // a display a player can see (not the dummy or offscreen driver)
-    SDL_Window* Screen; // the one full-screen window everything is composited into
-    int ScreenWidth, ScreenHeight;
+    int TestSeams;                 // startTestPlatform switched the seams on
+    int RealDisplay;               // a display a player can see (not the dummy or offscreen driver)
+    SDL_Window* Screen;            // the one full-screen window everything is composited into
+    int ScreenWidth, ScreenHeight; // the layout's size: the real screen's, turned
+    int PhysicalWidth, PhysicalHeight; // the real screen's size
+    int Rotation;                      // degrees the picture is turned clockwise
+    SDL_Surface* Turned;               // the upright picture of a turned screen
     int ScreenShown;
     int Dirty;      // something was drawn on a shown window since the last present
     int PumpWanted; // an event was pushed: the next pump must not be skipped
@@ -75,8 +78,23 @@ void paintWindow(Window* window);
 Window* firstInvalidWindow();
 // Owners before the windows they own, each group in creation order.
 std::vector<Window*> windowsInStackOrder();
-// Draws every shown window into the screen's surface; null when there is none.
+// Draws every shown window into the upright picture of the screen (composeTarget); null when
+// there is none.
 SDL_Surface* composeScreen();
+// Windows that covered an old layout of the screen are stretched over the new one.
+void refitScreenWindows(int oldWidth, int oldHeight);
+
+// screen.cpp: the screen's size and turn.
+// The real screen's size at the start; the layout follows the turn.
+void setScreenSize(int width, int height);
+// The window system resized the real screen.
+void screenSizeChanged(int width, int height);
+// What the windows are composed into: the screen's surface, or on a turned screen the
+// upright picture that showComposed turns onto it.
+SDL_Surface* composeTarget();
+// Puts a composed picture on the real screen.
+void showComposed(SDL_Surface* composed);
+void freeTurnedPicture();
 
 // messages.cpp
 void forgetWindowMessages(Window* window); // its queued messages and its timers

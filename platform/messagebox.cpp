@@ -68,7 +68,7 @@ static void showBox(Surface* box)
     SDL_Rect target = {(Layer.ScreenWidth - box->Width) / 2, (Layer.ScreenHeight - box->Height) / 2,
                        0, 0};
     SDL_BlitSurface(box->Pixels, nullptr, screen, &target);
-    SDL_UpdateWindowSurface(Layer.Screen);
+    showComposed(screen);
     Layer.Dirty = 0;
 }
 

@@ -61,8 +61,7 @@ static int createScreen()
         fprintf(stderr, "Cannot create the screen window: %s\n", SDL_GetError());
         return 0;
     }
-    Layer.ScreenWidth = width;
-    Layer.ScreenHeight = height;
+    setScreenSize(width, height);
     return 1;
 }
 
@@ -110,6 +109,7 @@ void platformStop()
     stopJoystick();
     stopSound();
     stopFonts();
+    freeTurnedPicture();
     SDL_DestroyWindow(Layer.Screen);
     SDL_Quit();
     int testSeams = Layer.TestSeams;
@@ -131,6 +131,16 @@ void testUseScreenSize(int width, int height)
 {
     Layer.TestScreenWidth = width;
     Layer.TestScreenHeight = height;
+}
+
+void testResizeScreen(int width, int height)
+{
+    if (!Layer.Started) return;
+    SDL_SetWindowSize(Layer.Screen, width, height);
+    Layer.PumpWanted = 1;
+    pumpSdlEvents();
+    // Drivers that do not report the change (the dummy one) are told it here.
+    screenSizeChanged(width, height);
 }
 
 void startTestPlatform()

@@ -13,6 +13,8 @@ typedef uint32_t Color;
 void startTestPlatform();
 // Makes the next start's screen this size instead of the desktop's (before startTestPlatform).
 void testUseScreenSize(int width, int height);
+// Resizes the running screen as a window manager would, and delivers the resulting events.
+void testResizeScreen(int width, int height);
 // As if another program took the real window's focus (0) or gave it back (1).
 void testScreenFocus(int gained);
 

@@ -389,7 +389,7 @@ static int coversScreen(const Window* window)
 
 SDL_Surface* composeScreen()
 {
-    SDL_Surface* screen = SDL_GetWindowSurface(Layer.Screen);
+    SDL_Surface* screen = composeTarget();
     if (!screen) return nullptr;
     // Under a full-screen window the black would be drawn over at once.
     if (std::none_of(Windows.begin(), Windows.end(), coversScreen))
@@ -410,13 +410,25 @@ void platformPresent()
 {
     if (!Layer.Started) return;
     Layer.Dirty = 0;
-    if (composeScreen()) SDL_UpdateWindowSurface(Layer.Screen);
+    showComposed(composeScreen());
     if (PresentHook) PresentHook();
 }
 
 void presentIfDirty()
 {
     if (Layer.Dirty && Layer.ScreenShown) platformPresent();
+}
+
+// The main window and anything else shown maximised keep covering the screen.
+void refitScreenWindows(int oldWidth, int oldHeight)
+{
+    std::vector<Window*> covering;
+    for (Window* window : Windows)
+        if (window->X <= 0 && window->Y <= 0 && window->X + window->Width >= oldWidth &&
+            window->Y + window->Height >= oldHeight)
+            covering.push_back(window);
+    for (Window* window : covering)
+        if (isWindow(window)) placeWindow(window, 0, 0, Layer.ScreenWidth, Layer.ScreenHeight);
 }
 
 void startWindows()

@@ -87,7 +87,11 @@ int platformDestroyWindow(Window* window);
 Rect platformClientRect(Window* window);
 // The outer rectangle, sizing frame included, in screen pixels.
 Rect platformWindowRect(Window* window);
-Rect platformScreenRect(); // the whole screen
+Rect platformScreenRect(); // the whole screen, as the windows see it (turned)
+// Turns everything drawn by degrees clockwise (0, 90, 180 or 270; anything else is 0): with
+// 90 the windows' top edge lies along the screen's right edge, and the screen rectangle is
+// the turned one. Windows covering the screen are fitted to it.
+void platformSetRotation(int degrees);
 // Per-window data for the procedure's own use.
 void platformSetWindowData(Window* window, intptr_t data);
 intptr_t platformGetWindowData(Window* window);

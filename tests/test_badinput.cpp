@@ -262,6 +262,36 @@ TEST_F(BadInputs, SkinsAndPictures)
          {},
          "alpha.png"},
     });
+    // Design sizes and turns nobody can use: told, and the front end runs on upright in
+    // screen pixels; huge scales reach only the largest font.
+    auto withLayout = [](const std::string& rotation, const std::string& skin)
+    {
+        return [rotation, skin](const fs::path& d)
+        {
+            std::string settings = config(d);
+            writeConfig(d, settings.insert(settings.find('\n') + 1, "Rotation=" + rotation + "\n"));
+            writeText(d / "skin" / "skin.ini", skin);
+        };
+    };
+    const char* const Huge = "[Settings]\nDesignWidth=1\nDesignHeight=1\nFontsize=100000\n";
+    runTable({
+        {"rotation 45", withLayout("45", ""), 0, {}, "Rotation=45: only 0, 90, 180 or 270"},
+        {"rotation -90", withLayout("-90", ""), 0, {}, "Rotation=-90:"},
+        {"rotation 360", withLayout("360", ""), 0, {}, "Rotation=360:"},
+        {"rotation text", withLayout("left", ""), 0, {}, "Rotation=left:"},
+        {"design 1x1", withLayout("90", Huge), 0, {}, "it is drawn at 405"},
+        {"design 100000",
+         withLayout("0", "[List]\nDesignWidth=100000\nDesignHeight=100000\nListStartX=5\n"),
+         0,
+         {},
+         ""},
+        {"design half given",
+         withLayout("270",
+                    "[List]\nDesignWidth=800\n[ListPortrait]\nDesignHeight=0\nListStartY=9\n"),
+         0,
+         {},
+         "[ListPortrait]: DesignWidth and DesignHeight must both be above 0"},
+    });
 }
 
 TEST_F(BadInputs, MameLists)

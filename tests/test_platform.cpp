@@ -69,6 +69,60 @@ TEST_F(Windows, ATimerFiresOnceAPeriodAfterItWasLastSetAndAfterThePaint)
     EXPECT_EQ(drain(), (std::vector<int>{MsgPaint, MsgTimer}));
 }
 
+// Everything is composed upright and turned onto the screen: the main window's corners and a
+// pop-up land where the turn puts them, and the windows see the turned size. A resize keeps the
+// covering window covering.
+TEST(Screen, ATurnedScreenTurnsEveryWindow)
+{
+    const Color Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000, Yellow = 0x00FFFF;
+    struct Point
+    {
+        int X, Y;
+    };
+    struct Case
+    {
+        int Degrees;
+        Point TopLeft, TopRight, BottomLeft, PopUp;
+    };
+    const Case cases[] = {{0, {0, 0}, {39, 0}, {0, 29}, {3, 1}},
+                          {90, {39, 0}, {39, 29}, {0, 0}, {38, 3}},
+                          {180, {39, 29}, {0, 29}, {39, 0}, {36, 28}},
+                          {270, {0, 29}, {0, 0}, {39, 29}, {1, 26}},
+                          {45, {0, 0}, {39, 0}, {0, 29}, {3, 1}}};
+    testUseScreenSize(40, 30);
+    Window* main = nullptr;
+    for (const Case& c : cases)
+    {
+        startTestPlatform();
+        platformRegisterClass("TestWndClass", platformDefaultWindowProc);
+        platformSetRotation(c.Degrees);
+        main = platformCreateWindow("TestWndClass", "", StylePopup, nullptr, 0, 0, 1, 1, 0);
+        Window* popUp = platformCreateWindow("TestWndClass", "", StylePopup, main, 3, 1, 1, 1, 0);
+        platformShowWindow(main, ShowMaximized);
+        platformShowWindow(popUp, ShowNormal);
+        Rect layout = platformScreenRect();
+        EXPECT_EQ(layout.Right, c.Degrees == 90 || c.Degrees == 270 ? 30 : 40) << c.Degrees;
+        Surface* surface = platformWindowSurface(main);
+        platformFillRect(surface, {0, 0, 1, 1}, Red);
+        platformFillRect(surface, {layout.Right - 1, 0, layout.Right, 1}, Green);
+        platformFillRect(surface, {0, layout.Bottom - 1, 1, layout.Bottom}, Blue);
+        platformFillRect(platformWindowSurface(popUp), {0, 0, 1, 1}, Yellow);
+        platformPresent();
+        const std::pair<Point, Color> expected[] = {
+            {c.TopLeft, Red}, {c.TopRight, Green}, {c.BottomLeft, Blue}, {c.PopUp, Yellow}};
+        for (const auto& [at, colour] : expected)
+            EXPECT_EQ(testScreenPixel(at.X, at.Y), colour)
+                << c.Degrees << " " << at.X << "," << at.Y;
+    }
+    testResizeScreen(50, 20); // turned 45 is upright: the layout is the screen
+    EXPECT_EQ(platformWindowRect(main).Right * 100 + platformWindowRect(main).Bottom, 5020);
+    platformSetRotation(90);
+    EXPECT_EQ(platformWindowRect(main).Right * 100 + platformWindowRect(main).Bottom, 2050);
+    platformPresent(); // the screen's own surface may lag behind: nothing is written past it
+    platformStop();
+    testUseScreenSize(0, 0);
+}
+
 TEST(Draw, FillAndCopyAreClippedToTheSurfaces)
 {
     startTestPlatform();
