@@ -379,6 +379,15 @@ void platformDrawText(Surface* surface, Rect rect, const std::string& text)
     }
 }
 
+int platformFontInstalled(const std::string& face)
+{
+    if (face.empty() || (!FontsStarted && !startFonts())) return 0;
+    int exact = 0, unused = 0;
+    std::string file = fileOfFamily(face, 0, 0, &exact);
+    if (exact || !fileOfFullName(face).empty()) return 1;
+    return !file.empty() && file != fileOfFamily("", 0, 0, &unused);
+}
+
 std::vector<std::string> platformListFonts()
 {
     std::vector<std::string> names;

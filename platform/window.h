@@ -166,6 +166,10 @@ int platformTextWidth(const Font* font, const std::string& text);
 int platformCharacterLength(const std::string& text, size_t at);
 // The full names of the installed TrueType fonts, sorted; a name installed twice comes twice.
 std::vector<std::string> platformListFonts();
+// 1 when face names an installed font, by its family, its full name or an alias the system
+// resolves to another installed font (Arial to Liberation Sans); 0 when it would only get the
+// default face.
+int platformFontInstalled(const std::string& face);
 
 // The pointer's display counter, as ShowCursor: answers the new counter.
 int platformShowPointer(int show);

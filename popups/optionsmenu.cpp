@@ -41,12 +41,19 @@ MenuNode newToggleItem(const std::string& label, int flag)
     return node;
 }
 
+// The list holds the installed fonts' full names. A skin's face that the system serves under
+// another name (Arial as Liberation Sans) is listed under the skin's name, so that closing the
+// menu keeps it; only a face that resolves to nothing falls back to the first listed. Without
+// any TrueType font the current face stays choosable.
 MenuNode newFontItem(const std::string& label, const std::string& face)
 {
-    // Without any TrueType font the current face stays choosable, so closing the menu keeps it.
-    MenuNode node = withChoices(label, FontNames.empty() ? std::vector{face} : FontNames);
-    for (size_t i = 0; i < node.choices.size(); i++)
-        if (node.choices[i] == face) node.selected = (int)i;
+    std::vector<std::string> choices = FontNames;
+    auto place = std::lower_bound(choices.begin(), choices.end(), face);
+    if (choices.empty() ||
+        ((place == choices.end() || *place != face) && platformFontInstalled(face)))
+        place = choices.insert(place, face);
+    MenuNode node = withChoices(label, choices);
+    if (place != choices.end() && *place == face) node.selected = (int)(place - choices.begin());
     return node;
 }
 

@@ -127,6 +127,26 @@ TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
     EXPECT_EQ(Skin.MenuFontSize, INT_MIN / 2 + 8);
 }
 
+// A face the system serves under another name stays as the skin names it; only one that
+// resolves to nothing falls back to the first listed font.
+TEST_F(OptionsMenuTest, ClosingKeepsFacesTheSystemResolves)
+{
+    const std::string first = platformListFonts().at(0);
+    const std::pair<std::string, std::string> cases[] = {{"Arial", "Arial"},
+                                                         {"Times New Roman", "Times New Roman"},
+                                                         {"Courier New", "Courier New"},
+                                                         {"Liberation Sans", "Liberation Sans"},
+                                                         {"No Such Face 42", first}};
+    for (const auto& [face, kept] : cases)
+    {
+        Skin.Fontface = Skin.StatusBarFontFace = face;
+        std::vector<std::string> listed;
+        EXPECT_EQ(run("x", [&] { listed = OpenMenus.at(0)->items->at(1).choices; }), 1);
+        EXPECT_EQ(Skin.Fontface + "|" + Skin.StatusBarFontFace, kept + "|" + kept) << face;
+        EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end())) << face;
+    }
+}
+
 static intptr_t refuseCreation(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
     return kind == MsgCreate ? -1 : platformDefaultWindowProc(window, kind, param1, param2);
