@@ -15,6 +15,7 @@
 #include "display/artwork.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
+#include "display/prefetch.h"
 #include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
@@ -159,7 +160,9 @@ int loadCatalogue()
 int runMainLoop()
 {
     int code = 0;
-    if (runTickLoop([] { MainLoopTick(FrontendState.MainWindow); }, nullptr, &code)) return code;
+    // Between ticks the pictures of the next moves are decoded ahead.
+    if (runTickLoop([] { MainLoopTick(FrontendState.MainWindow); }, nullptr, &code, prefetchStep))
+        return code;
     showError(NoCounterText);
     return -1;
 }
@@ -184,6 +187,7 @@ void releaseResources()
     freeEmulators(); // nothing reads them after the exit save
     freeSkin();
     freeArtwork();
+    forgetPrefetch();
     FrontendSettings.MameinfoDat.clear();
     FrontendSettings.SelectedGame.clear();
     if (FrontendState.BackBufferDC) platformFreeSurface(FrontendState.BackBufferDC);

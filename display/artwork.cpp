@@ -98,6 +98,28 @@ const Picture* loadMarquee(const Game* game)
     return loadKind(game, Marquee);
 }
 
+static const ArtworkKind& kindOf(ArtworkPart part)
+{
+    return part == PartScreenshot ? Screenshot : part == PartFlyer ? Flyer : Marquee;
+}
+
+int artworkBoxInUse(ArtworkPart part)
+{
+    const ArtworkKind& kind = kindOf(part);
+    return PlacedSkin.*kind.Width > 0 && PlacedSkin.*kind.Height > 0;
+}
+
+Prefetched prefetchArtwork(const Game* game, ArtworkPart part, uint64_t keepFrom)
+{
+    const ArtworkKind& kind = kindOf(part);
+    const Emulator* emulator = emulatorOf(game);
+    std::string path;
+    if (!emulator ||
+        !findArtworkFile(game, emulator->*kind.Directory, emulator->*kind.DefaultName, path))
+        return PrefetchNothing;
+    return prefetchPicture(path, endsInJpg(path), keepFrom);
+}
+
 static Rect placeInBox(Surface* dc, const ArtworkKind& kind, const Picture* picture)
 {
     const SkinRecord& skin = PlacedSkin;

@@ -3,6 +3,9 @@
 // skin's background picture.
 #pragma once
 
+#include "display/picturecache.h"
+
+#include <cstdint>
 #include <string>
 
 struct Game;
@@ -28,5 +31,16 @@ const Picture* loadMarquee(const Game* game);
 void drawScreenshot(Surface* dc, const Game* game, Rect area);
 void drawFlyer(Surface* dc, const Game* game, Rect area);
 void drawMarquee(Surface* dc, const Game* game, Rect area);
+enum ArtworkPart
+{
+    PartScreenshot,
+    PartFlyer,
+    PartMarquee,
+};
+// The skin's box for the part is in use on the screen last drawn.
+int artworkBoxInUse(ArtworkPart part);
+// Decodes the game's picture of that part into the picture cache ahead of its use, keeping
+// the pictures used from keepFrom on.
+Prefetched prefetchArtwork(const Game* game, ArtworkPart part, uint64_t keepFrom);
 // Frees the background picture and every picture and listing kept between redraws.
 void freeArtwork();

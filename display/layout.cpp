@@ -5,6 +5,9 @@
 
 int ListTop;
 int StatusBarHeight;
+int PageRows, PageColumns;
+int Redraws;
+uint64_t RedrawFirstUse;
 
 int pageTop(int top, int current, int count, int64_t page)
 {

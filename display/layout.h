@@ -10,6 +10,12 @@ extern int ListTop;
 // The status bar's text height, set whenever the bar is drawn; artwork anchored to the bottom
 // and the page moves keep clear of it.
 extern int StatusBarHeight;
+// The rows (in the image browser also the columns) of the page last drawn, and the number of
+// redraws so far: what the decoding ahead plans from.
+extern int PageRows, PageColumns;
+extern int Redraws;
+// The picture cache's use number when the last redraw began: what it showed is kept.
+extern uint64_t RedrawFirstUse;
 
 // Far outside any screen, yet near enough that sums of a place and a size cannot overflow:
 // the skin's numbers may be anything.

@@ -7,6 +7,7 @@
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
 #include "display/layout.h"
+#include "display/picturecache.h"
 #include "display/placement.h"
 #include "display/text.h"
 #include "platform/window.h"
@@ -84,6 +85,8 @@ void drawGameList(Surface* dc, Rect area)
     if (rows >= 1)
     {
         ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
+        PageRows = rows;
+        PageColumns = 1;
         if (PlacedSkin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
     }
     const Game* game = VisibleGames[current];
@@ -155,6 +158,8 @@ int drawMainScreen(Surface* dc)
     if (!dc) return 1;
     Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
     placeSkin(area.Right, area.Bottom);
+    Redraws++;
+    RedrawFirstUse = nextPictureUse();
     if (FrontendState.ScreenSaverActive)
     {
         drawScreenSaver(dc, area);

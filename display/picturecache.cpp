@@ -47,21 +47,29 @@ static void dropPicture(KeptPicture& kept)
     kept.Decoded = nullptr;
 }
 
-// Frees the least recently used pictures until the budget holds; keep is never dropped.
-static void keepWithinBudget(const KeptPicture* keep)
+// Frees the least recently used pictures until wanted more bytes fit the budget; keep and the
+// pictures used from keepFrom on are never dropped. 0 when they do not fit even so.
+static int keepWithinBudget(const KeptPicture* keep, int64_t wanted = 0,
+                            uint64_t keepFrom = UINT64_MAX)
 {
-    while (PictureCache.Bytes > PictureCache.Budget)
+    while (PictureCache.Bytes + wanted > PictureCache.Budget)
     {
         auto oldest = Kept.end();
         for (auto it = Kept.begin(); it != Kept.end(); ++it)
-            if (it->second.Decoded && &it->second != keep &&
+            if (it->second.Decoded && &it->second != keep && it->second.LastUse < keepFrom &&
                 (oldest == Kept.end() || it->second.LastUse < oldest->second.LastUse))
                 oldest = it;
-        if (oldest == Kept.end()) return;
+        if (oldest == Kept.end()) return 0;
         dropPicture(oldest->second);
         Kept.erase(oldest);
         PictureCache.Evictions++;
     }
+    return 1;
+}
+
+uint64_t nextPictureUse()
+{
+    return UseCounter + 1;
 }
 
 static Picture* readPicture(const std::string& path, int jpeg)
@@ -95,6 +103,35 @@ const Picture* findPicture(const std::string& path, int jpeg)
         keepWithinBudget(&kept);
     }
     return kept.Decoded;
+}
+
+static int isKept(const std::string& path, int64_t stamp, int64_t size, int jpeg)
+{
+    auto found = Kept.find(path);
+    return found != Kept.end() && found->second.Stamp == stamp && found->second.Size == size &&
+           found->second.Jpeg == jpeg;
+}
+
+Prefetched prefetchPicture(const std::string& path, int jpeg, uint64_t keepFrom)
+{
+    int64_t stamp = 0, size = 0;
+    if (!platformFileStamp(path, &stamp, &size) || isKept(path, stamp, size, jpeg))
+        return PrefetchNothing;
+    std::string why;
+    Picture* picture = loadPictureFile(path, jpeg, PictureCache.Budget, why);
+    if (!picture) return PrefetchNothing;
+    if (!keepWithinBudget(nullptr, pictureBytes(picture), keepFrom))
+    {
+        freePicture(picture);
+        return PrefetchNoRoom;
+    }
+    KeptPicture& kept = Kept[path];
+    dropPicture(kept);
+    // Last in the order of use: what the screen shows now goes after it only when it is older.
+    kept = KeptPicture{stamp, size, jpeg, picture, ++UseCounter};
+    PictureCache.Bytes += pictureBytes(picture);
+    PictureCache.Pictures++;
+    return PrefetchDecoded;
 }
 
 std::string foldedName(const std::string& name)

@@ -25,6 +25,19 @@ extern PictureCacheRecord PictureCache;
 // be read or decoded: that is written to standard error once for each version of the file.
 // Owned by the cache; valid until the next findPicture or forgetPictures.
 const Picture* findPicture(const std::string& path, int jpeg);
+enum Prefetched
+{
+    PrefetchNoRoom = -1, // the picture would pass the budget: nothing more fits
+    PrefetchNothing = 0, // already kept, missing or not a picture: nothing was decoded
+    PrefetchDecoded = 1,
+};
+// Decodes the picture at path into the cache ahead of its use. Room under the budget is made
+// only from pictures last used before the use numbered keepFrom (what the screen shows and
+// what was decoded ahead for it stays). A file that fails is left to findPicture, which
+// reports it when it is shown.
+Prefetched prefetchPicture(const std::string& path, int jpeg, uint64_t keepFrom);
+// The number of the next use of a picture: a redraw notes it before it starts.
+uint64_t nextPictureUse();
 // The name of the entry of directory whose name is fileName, compared without regard to ASCII
 // letter case (an exact match first): 1 and its path in path, or 0 when there is none.
 int findFolderEntry(const std::string& directory, const std::string& fileName, std::string& path);

@@ -21,7 +21,8 @@ static int dispatchNextMessage(int* quitCode)
     return 0;
 }
 
-int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode)
+int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode,
+                const std::function<int(int milliseconds)>& idle)
 {
     int64_t frequency = platformCounterFrequency();
     if (frequency <= 0) return 0;
@@ -40,6 +41,7 @@ int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCod
             due += period;
             continue;
         }
+        if (idle && idle((int)((due - platformCounter()) * 1000 / frequency))) continue;
         platformSleep(1);
     }
     return 1;

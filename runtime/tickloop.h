@@ -13,4 +13,8 @@ const char* const NoCounterText = "Hardware doesn't support QueryPerformanceFreq
 // is taken; that message is not posted again. Answers 0 at once, running nothing, when the
 // platform has no counter; else 1, with the quit message's code in *quitCode (may be null)
 // when it ended the loop.
-int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode);
+// While nothing is due, idle (may be null) is offered the milliseconds left until the next
+// tick; it answers 1 when it did a piece of work (and is offered the time again), 0 when it
+// has nothing that fits, and the loop then sleeps.
+int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode,
+                const std::function<int(int milliseconds)>& idle = nullptr);

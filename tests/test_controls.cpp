@@ -11,6 +11,7 @@
 #include "platform/input.h"
 #include "popups/message.h"
 #include "runtime/controls.h"
+#include "runtime/tickloop.h"
 #include "support.h"
 
 #include <gmock/gmock.h>
@@ -202,5 +203,35 @@ TEST(MainLoop, CatchesUpAfterABlockedTickAndEndsOnEveryQuitPath)
         testTapKey(key);
         EXPECT_EQ(runMainLoop(), 0);
     }
+    platformStop();
+}
+
+// Idle work is offered only the time left before the next tick, and work that uses it never
+// moves a tick off its schedule.
+TEST(MainLoop, IdleWorkFitsBetweenTicks)
+{
+    startTestPlatform();
+    const int64_t tick = platformCounterFrequency() / 10;
+    std::vector<int64_t> ticks;
+    std::vector<int> offered;
+    int done = 0;
+    auto work = [&](int milliseconds)
+    {
+        offered.push_back(milliseconds);
+        if (milliseconds < 40) return 0; // as the decoding ahead: a slice needs room
+        testAdvanceClock(tick * 3 / 10); // 30 ms of work
+        return 1;
+    };
+    runTickLoop(
+        [&]
+        {
+            ticks.push_back(platformCounter());
+            done = ticks.size() == 4;
+        },
+        &done, nullptr, work);
+    for (size_t i = 1; i < ticks.size(); i++) EXPECT_EQ(ticks[i] - ticks[i - 1], tick);
+    ASSERT_FALSE(offered.empty());
+    EXPECT_EQ(*std::max_element(offered.begin(), offered.end()), 100);
+    EXPECT_GT(*std::min_element(offered.begin(), offered.end()), 0);
     platformStop();
 }

@@ -8,6 +8,7 @@
 #include "display/picture.h"
 #include "display/picturecache.h"
 #include "display/placement.h"
+#include "display/prefetch.h"
 #include "display/text.h"
 #include "support.h"
 
@@ -139,6 +140,39 @@ TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
         drawMainScreen(Screen);
     }
     EXPECT_TRUE(boxTexts().empty());
+}
+
+// Between ticks the next page's marquees are decoded ahead, nearest first, only while the
+// time left holds a slice, and only into room that what the screen shows does not need.
+TEST_F(MainScreen, DecodingAheadFillsTheNextPageWithinTheBudgetAndTheTime)
+{
+    addGames(30);
+    for (int i = 0; i < 30; i++)
+        writePicture("marquees/" + VisibleGames[i]->Name + ".png", 10, 10, 0x010101 * (i + 1));
+    const int64_t marquee = 10 * 10 * 4;
+    FrontendSettings.MenuType = ViewImageBrowser;
+    Skin.ListWidth = Skin.ListHeight = 20, Skin.ListRows = 2, Skin.ListColumns = 3;
+    PictureCache.Budget = 10 * marquee; // the page shown and four more
+    drawMainScreen(Screen);
+    EXPECT_EQ(prefetchStep(5), 0); // no time for a slice: nothing done
+    EXPECT_EQ(PictureCache.Pictures, 6);
+    int decoded = 0;
+    while (prefetchStep(100)) decoded++;
+    EXPECT_EQ(decoded, 4);
+    EXPECT_EQ(PictureCache.Bytes, PictureCache.Budget);
+    EXPECT_EQ(PictureCache.Evictions, 0);
+    int64_t misses = PictureCache.Misses;
+    drawMainScreen(Screen); // the page shown was kept whole
+    EXPECT_EQ(PictureCache.Misses, misses);
+    FrontendState.CurrentGame = 6; // the next page: its first four were decoded ahead
+    drawMainScreen(Screen);
+    EXPECT_EQ(PictureCache.Misses, misses + 2);
+    // The page now shown may push out the old one, never itself.
+    while (prefetchStep(100)) decoded++;
+    drawMainScreen(Screen);
+    EXPECT_EQ(PictureCache.Misses, misses + 2);
+    EXPECT_LE(PictureCache.Bytes, PictureCache.Budget);
+    forgetPrefetch();
 }
 
 TEST_F(MainScreen, ArtworkTheFirstCandidateThatExistsIsTaken)
