@@ -16,8 +16,6 @@
 
 #include <cstdio>
 
-static Picture* BackgroundImage;
-
 // Where a kind of picture is found and placed.
 struct ArtworkKind
 {
@@ -172,37 +170,46 @@ void drawMarquee(Surface* dc, const Game* game, Rect area)
     drawKind(dc, game, area, Marquee);
 }
 
-// The file the background was last read from, so that asking again for an unchanged file
-// (a switch of view reloads the same skin) neither decodes it nor reports it twice.
-struct BackgroundSource
+// A background picture and the file it was last read from, so that asking again for an
+// unchanged file (a switch of view reloads the same skin) neither decodes it nor reports it
+// twice.
+struct Background
 {
+    Picture* Image;
     std::string Path;
     int64_t Stamp, Size;
 };
-static BackgroundSource LastBackground;
+static Background BackgroundImage;
+// The skin's picture for a screen taller than wide, when it has one.
+static Background TallBackgroundImage;
+
+static void loadBackground(Background& background, const std::string& path)
+{
+    int64_t stamp = -1, size = -1;
+    platformFileStamp(path, &stamp, &size);
+    if (path == background.Path && stamp == background.Stamp && size == background.Size) return;
+    freePicture(background.Image);
+    background = Background{nullptr, path, stamp, size};
+    if (!platformFileExists(path)) return;
+    std::string why;
+    background.Image = loadPictureFile(path, 0, PictureCache.Budget, why);
+    if (!background.Image)
+        fprintf(stderr, "Background not shown: [%s]: %s\n", path.c_str(), why.c_str());
+}
 
 void loadBackgroundImage()
 {
-    BackgroundSource source = {skinFolder() + "/back.png", -1, -1};
-    platformFileStamp(source.Path, &source.Stamp, &source.Size);
-    if (source.Path == LastBackground.Path && source.Stamp == LastBackground.Stamp &&
-        source.Size == LastBackground.Size)
-        return;
-    LastBackground = source;
-    const std::string& path = source.Path;
-    freePicture(BackgroundImage);
-    BackgroundImage = nullptr;
-    if (!platformFileExists(path)) return;
-    std::string why;
-    BackgroundImage = loadPictureFile(path, 0, PictureCache.Budget, why);
-    if (!BackgroundImage)
-        fprintf(stderr, "Background not shown: [%s]: %s\n", path.c_str(), why.c_str());
+    loadBackground(BackgroundImage, skinFolder() + "/back.png");
+    loadBackground(TallBackgroundImage, skinFolder() + "/back-portrait.png");
 }
 
 void drawBackground(Surface* dc, Rect area)
 {
-    if (BackgroundImage)
-        stretchPicture(dc, area, BackgroundImage);
+    int tall = area.Bottom - area.Top > area.Right - area.Left;
+    if (tall && TallBackgroundImage.Image)
+        stretchPicture(dc, area, TallBackgroundImage.Image);
+    else if (BackgroundImage.Image)
+        stretchPicture(dc, area, BackgroundImage.Image);
     else
         platformFillRect(dc, area,
                          FrontendSettings.MenuType == ViewImageBrowser
@@ -212,8 +219,10 @@ void drawBackground(Surface* dc, Rect area)
 
 void freeArtwork()
 {
-    freePicture(BackgroundImage);
-    BackgroundImage = nullptr;
-    LastBackground = BackgroundSource();
+    for (Background* background : {&BackgroundImage, &TallBackgroundImage})
+    {
+        freePicture(background->Image);
+        *background = Background();
+    }
     forgetPictures();
 }

@@ -13,10 +13,12 @@ struct Picture;
 struct Surface;
 struct Rect;
 
-// Reloads the background picture from "<SkinDir>/<SkinName>/back.png"; none when it is
-// missing or cannot be decoded. Kept until the next reload or freeArtwork.
+// Reloads the background picture from "<SkinDir>/<SkinName>/back.png", and the one for
+// screens taller than wide from back-portrait.png beside it; none when missing or not
+// decodable. Kept until the next reload or freeArtwork.
 void loadBackgroundImage();
-// back.png stretched over area; without it the background colour of the view.
+// back.png stretched over area (back-portrait.png when area is taller than wide and the skin
+// has it); without it the background colour of the view.
 void drawBackground(Surface* dc, Rect area);
 // The first picture that exists of: <directory>/<Name without extension>.png,
 // <directory>/<Name>.jpg, the parent's .png and .jpg (for a clone), <directory>/<defaultName>.
