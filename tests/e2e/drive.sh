@@ -47,7 +47,7 @@ start() {
     (cd "$work" && exec "$torvanell" "${@:-$config}") >"$work/out.log" 2>&1 &
     pid=$!
     window=$(window_of "$pid")
-    [[ -n $window ]] || { echo "no window of the program was found" >&2; exit 1; }
+    [[ -n $window ]] || { echo "no window of the program was found" >&2; cat "$work/out.log" >&2; exit 1; }
     sleep 0.5 # the loading messages close before the list is drawn
 }
 
