@@ -95,6 +95,8 @@ int prefetchStep(int millisecondsLeft)
         Plan.Items = plannedItems();
         Plan.Next = 0;
         Plan.MadeAt = Redraws;
+        // One picture that took most of a tick must not keep every later plan from starting.
+        Plan.LastSliceMs = 0;
     }
     if (millisecondsLeft < std::max(SmallestSliceRoom, Plan.LastSliceMs * 3 / 2)) return 0;
     int64_t start = platformCounter();
