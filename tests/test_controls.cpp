@@ -173,6 +173,25 @@ TEST_F(Controls, JoystickZonesButtonsAndUnplugging)
               "Error reading joystick!\nError reading joystick!\n");
 }
 
+// A window manager resizing the screen, or the screen turned, under the running front end:
+// the main screen is drawn again at once at the new size (the status bar along its bottom).
+TEST_F(Controls, AScreenResizedOrTurnedWhileRunningIsRedrawnAtItsNewSize)
+{
+    addGames(5);
+    redrawMainWindow();
+    const std::tuple<int, int, int, int> cases[] = {{640, 480, 0, 640}, {640, 480, 90, 480}};
+    for (const auto& [width, height, degrees, across] : cases)
+    {
+        testResizeScreen(width, height);
+        platformSetRotation(degrees);
+        Surface* buffer = FrontendState.BackBufferDC;
+        int down = width * height / across;
+        EXPECT_EQ(platformSurfaceWidth(buffer) * 10000 + platformSurfaceHeight(buffer),
+                  across * 10000 + down);
+        EXPECT_EQ(platformGetPixel(buffer, across / 2, down - 1), Skin.StatusBarBackColor);
+    }
+}
+
 TEST(MainLoop, CatchesUpAfterABlockedTickAndEndsOnEveryQuitPath)
 {
     startTestPlatform();
