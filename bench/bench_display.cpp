@@ -240,38 +240,25 @@ static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation,
     forgetPrefetch();
 }
 
-static void BM_ListViewColdAfterIdle(benchmark::State& state)
-{
-    shownMoves(state, ViewList, 0, 1);
-}
-static void BM_ImageBrowserColdAfterIdle(benchmark::State& state)
-{
-    shownMoves(state, ViewImageBrowser, 0, 1);
-}
-static void BM_ListViewWarmShown(benchmark::State& state)
-{
-    shownMoves(state, ViewList, 0, 0);
-}
-static void BM_ImageBrowserWarmShown(benchmark::State& state)
-{
-    shownMoves(state, ViewImageBrowser, 0, 0);
-}
-static void BM_ListViewWarmShownTurned90(benchmark::State& state)
-{
-    shownMoves(state, ViewList, 90, 0);
-}
-static void BM_ImageBrowserWarmShownTurned90(benchmark::State& state)
-{
-    shownMoves(state, ViewImageBrowser, 90, 0);
-}
-
 BENCHMARK(BM_ListViewCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ListViewWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImageBrowserCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImageBrowserWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ListViewColdAfterIdle)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ImageBrowserColdAfterIdle)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ListViewWarmShown)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ImageBrowserWarmShown)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ListViewWarmShownTurned90)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ImageBrowserWarmShownTurned90)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(shownMoves, ListViewColdAfterIdle, ViewList, 0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(shownMoves, ImageBrowserColdAfterIdle, ViewImageBrowser, 0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(shownMoves, ListViewWarmShown, ViewList, 0, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(shownMoves, ImageBrowserWarmShown, ViewImageBrowser, 0, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(shownMoves, ListViewWarmShownTurned90, ViewList, 90, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(shownMoves, ImageBrowserWarmShownTurned90, ViewImageBrowser, 90, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);

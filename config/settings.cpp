@@ -73,15 +73,15 @@ static void loadView(const std::string& file)
 static void loadRotation(const std::string& file)
 {
     std::string text = iniReadString("Settings", "Rotation", "0", file);
-    int degrees = iniReadNumber("Settings", "Rotation", 0, file);
-    int known = degrees == 0 || degrees == 90 || degrees == 180 || degrees == 270;
-    if (!known || text != std::to_string(degrees))
+    int degrees = 0;
+    for (int turn : {0, 90, 180, 270})
+        if (text == std::to_string(turn)) degrees = turn;
+    if (degrees == 0 && text != "0")
     {
         fprintf(stderr,
                 "%s [Settings] Rotation=%s: only 0, 90, 180 or 270 turn the picture; it "
                 "is not turned\n",
                 file.c_str(), text.c_str());
-        degrees = 0;
     }
     FrontendSettings.Rotation = degrees;
 }

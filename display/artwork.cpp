@@ -101,10 +101,14 @@ static const ArtworkKind& kindOf(ArtworkPart part)
     return part == PartScreenshot ? Screenshot : part == PartFlyer ? Flyer : Marquee;
 }
 
+static int boxInUse(const ArtworkKind& kind)
+{
+    return PlacedSkin.*kind.Width > 0 && PlacedSkin.*kind.Height > 0;
+}
+
 int artworkBoxInUse(ArtworkPart part)
 {
-    const ArtworkKind& kind = kindOf(part);
-    return PlacedSkin.*kind.Width > 0 && PlacedSkin.*kind.Height > 0;
+    return boxInUse(kindOf(part));
 }
 
 Prefetched prefetchArtwork(const Game* game, ArtworkPart part, uint64_t keepFrom)
@@ -150,7 +154,7 @@ static void drawKind(Surface* dc, const Game* game, Rect area, const ArtworkKind
         stretchPicture(dc, area, loadKind(game, kind));
         return;
     }
-    if (PlacedSkin.*kind.Width <= 0 || PlacedSkin.*kind.Height <= 0) return;
+    if (!boxInUse(kind)) return;
     const Picture* picture = loadKind(game, kind);
     if (picture) stretchPicture(dc, placeInBox(dc, kind, picture), picture);
 }

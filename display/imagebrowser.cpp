@@ -50,8 +50,6 @@ void drawImageBrowser(Surface* dc, Rect area)
     int64_t page = (int64_t)PlacedSkin.ListRows * PlacedSkin.ListColumns;
     int count = (int)VisibleGames.size();
     ListTop = pageTop(ListTop, FrontendState.CurrentGame, count, page);
-    PageRows = PlacedSkin.ListRows;
-    PageColumns = PlacedSkin.ListColumns;
     for (int64_t row = 0; row < PlacedSkin.ListRows; row++)
         for (int64_t column = 0; column < PlacedSkin.ListColumns; column++)
         {

@@ -5,7 +5,7 @@
 
 int ListTop;
 int StatusBarHeight;
-int PageRows, PageColumns;
+int ListPageRows;
 int Redraws;
 uint64_t RedrawFirstUse;
 

@@ -10,9 +10,9 @@ extern int ListTop;
 // The status bar's text height, set whenever the bar is drawn; artwork anchored to the bottom
 // and the page moves keep clear of it.
 extern int StatusBarHeight;
-// The rows (in the image browser also the columns) of the page last drawn, and the number of
+// The rows of the list view's page last drawn (they follow from its font), and the number of
 // redraws so far: what the decoding ahead plans from.
-extern int PageRows, PageColumns;
+extern int ListPageRows;
 extern int Redraws;
 // The picture cache's use number when the last redraw began: what it showed is kept.
 extern uint64_t RedrawFirstUse;

@@ -85,8 +85,7 @@ void drawGameList(Surface* dc, Rect area)
     if (rows >= 1)
     {
         ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
-        PageRows = rows;
-        PageColumns = 1;
+        ListPageRows = rows;
         if (PlacedSkin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
     }
     const Game* game = VisibleGames[current];

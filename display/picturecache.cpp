@@ -72,6 +72,25 @@ uint64_t nextPictureUse()
     return UseCounter + 1;
 }
 
+static int isKept(const std::string& path, int64_t stamp, int64_t size, int jpeg)
+{
+    auto found = Kept.find(path);
+    return found != Kept.end() && found->second.Stamp == stamp && found->second.Size == size &&
+           found->second.Jpeg == jpeg;
+}
+
+// Keeps picture (null: the file could not be decoded) as the newest use of path.
+static KeptPicture& keepPicture(const std::string& path, int64_t stamp, int64_t size, int jpeg,
+                                Picture* picture)
+{
+    KeptPicture& kept = Kept[path];
+    dropPicture(kept);
+    kept = KeptPicture{stamp, size, jpeg, picture, ++UseCounter};
+    PictureCache.Bytes += pictureBytes(picture);
+    PictureCache.Pictures += picture != nullptr;
+    return kept;
+}
+
 static Picture* readPicture(const std::string& path, int jpeg)
 {
     std::string why;
@@ -84,32 +103,17 @@ const Picture* findPicture(const std::string& path, int jpeg)
 {
     int64_t stamp = 0, size = 0;
     if (!platformFileStamp(path, &stamp, &size)) return nullptr;
-    auto found = Kept.find(path);
-    if (found != Kept.end() && found->second.Stamp == stamp && found->second.Size == size &&
-        found->second.Jpeg == jpeg)
+    if (isKept(path, stamp, size, jpeg))
     {
-        found->second.LastUse = ++UseCounter;
+        KeptPicture& kept = Kept[path];
+        kept.LastUse = ++UseCounter;
         PictureCache.Hits++;
-        return found->second.Decoded;
+        return kept.Decoded;
     }
     PictureCache.Misses++;
-    KeptPicture& kept = Kept[path];
-    dropPicture(kept);
-    kept = KeptPicture{stamp, size, jpeg, readPicture(path, jpeg), ++UseCounter};
-    if (kept.Decoded)
-    {
-        PictureCache.Bytes += pictureBytes(kept.Decoded);
-        PictureCache.Pictures++;
-        keepWithinBudget(&kept);
-    }
+    KeptPicture& kept = keepPicture(path, stamp, size, jpeg, readPicture(path, jpeg));
+    if (kept.Decoded) keepWithinBudget(&kept);
     return kept.Decoded;
-}
-
-static int isKept(const std::string& path, int64_t stamp, int64_t size, int jpeg)
-{
-    auto found = Kept.find(path);
-    return found != Kept.end() && found->second.Stamp == stamp && found->second.Size == size &&
-           found->second.Jpeg == jpeg;
 }
 
 Prefetched prefetchPicture(const std::string& path, int jpeg, uint64_t keepFrom)
@@ -125,12 +129,8 @@ Prefetched prefetchPicture(const std::string& path, int jpeg, uint64_t keepFrom)
         freePicture(picture);
         return PrefetchNoRoom;
     }
-    KeptPicture& kept = Kept[path];
-    dropPicture(kept);
-    // Last in the order of use: what the screen shows now goes after it only when it is older.
-    kept = KeptPicture{stamp, size, jpeg, picture, ++UseCounter};
-    PictureCache.Bytes += pictureBytes(picture);
-    PictureCache.Pictures++;
+    // The newest use: what the screen shows now is dropped before it only when it is older.
+    keepPicture(path, stamp, size, jpeg, picture);
     return PrefetchDecoded;
 }
 

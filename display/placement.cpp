@@ -62,10 +62,17 @@ static void scaleBox(SkinRecord& skin, int SkinRecord::*x, int SkinRecord::*y,
     skin.*height = scaled(Placement.Down, skin.*height);
 }
 
+// The skin's own values with the tall layout's in force on a screen taller than wide.
+static SkinRecord layoutFor(int width, int height)
+{
+    SkinRecord skin = Skin;
+    if (height > width) applyTallValues(skin);
+    return skin;
+}
+
 void placeSkin(int width, int height)
 {
-    PlacedSkin = Skin;
-    if (height > width) applyTallValues(PlacedSkin);
+    PlacedSkin = layoutFor(width, height);
     Placement = placementFor(PlacedSkin, width, height);
     SkinRecord& skin = PlacedSkin;
     scaleBox(skin, &SkinRecord::ListStartX, &SkinRecord::ListStartY, &SkinRecord::ListWidth,
@@ -86,13 +93,5 @@ int screenFontSize(int points)
 {
     Rect screen = platformScreenRect();
     int width = screen.Right - screen.Left, height = screen.Bottom - screen.Top;
-    int designWidth = Skin.DesignWidth, designHeight = Skin.DesignHeight;
-    if (height > width)
-        for (const SkinValue& value : Skin.TallValues)
-        {
-            if (value.Field == &SkinRecord::DesignWidth) designWidth = value.Value;
-            if (value.Field == &SkinRecord::DesignHeight) designHeight = value.Value;
-        }
-    if (designWidth <= 0 || designHeight <= 0 || height <= 0) return points;
-    return fontSize(points, Scale{height, designHeight});
+    return fontSize(points, placementFor(layoutFor(width, height), width, height).Down);
 }

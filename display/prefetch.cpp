@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "display/artwork.h"
 #include "display/layout.h"
+#include "display/placement.h"
 #include "platform/clock.h"
 #include "runtime/state.h"
 
@@ -74,13 +75,13 @@ static std::vector<PrefetchItem> plannedItems()
                                                                                   : PartFlyer});
         return items;
     }
-    int rows = std::max(PageRows, 1);
     if (FrontendSettings.MenuType != ViewImageBrowser)
     {
-        addNeighbours(items, current, count, {1, 2, 3, rows});
+        addNeighbours(items, current, count, {1, 2, 3, std::max(ListPageRows, 1)});
         return items;
     }
-    int columns = std::max(PageColumns, 1), page = rows * columns;
+    int columns = std::max(PlacedSkin.ListColumns, 1);
+    int page = (int)std::clamp<int64_t>((int64_t)PlacedSkin.ListRows * columns, 1, count);
     addNeighbours(items, current, count, {1, columns});
     addPageMarquees(items, ListTop + page, page, count);
     addPageMarquees(items, ListTop - page, page, count);

@@ -380,11 +380,15 @@ static void composeWindow(SDL_Surface* screen, const Window* window)
     SDL_BlitSurface(window->Own->Pixels, &source, screen, &target);
 }
 
+static int covers(const Window* window, int width, int height)
+{
+    return window->X <= 0 && window->Y <= 0 && window->X + window->Width >= width &&
+           window->Y + window->Height >= height;
+}
+
 static int coversScreen(const Window* window)
 {
-    return window->Visible && window->X <= 0 && window->Y <= 0 &&
-           window->X + window->Width >= Layer.ScreenWidth &&
-           window->Y + window->Height >= Layer.ScreenHeight;
+    return window->Visible && covers(window, Layer.ScreenWidth, Layer.ScreenHeight);
 }
 
 SDL_Surface* composeScreen()
@@ -424,9 +428,7 @@ void refitScreenWindows(int oldWidth, int oldHeight)
 {
     std::vector<Window*> covering;
     for (Window* window : Windows)
-        if (window->X <= 0 && window->Y <= 0 && window->X + window->Width >= oldWidth &&
-            window->Y + window->Height >= oldHeight)
-            covering.push_back(window);
+        if (covers(window, oldWidth, oldHeight)) covering.push_back(window);
     for (Window* window : covering)
         if (isWindow(window)) placeWindow(window, 0, 0, Layer.ScreenWidth, Layer.ScreenHeight);
 }
