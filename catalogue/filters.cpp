@@ -120,3 +120,31 @@ void rebuildVisibleGames()
             VisibleGames.push_back(game);
     }
 }
+
+int initialGroup(const std::string& description)
+{
+    unsigned char first = description.empty() ? 0 : (unsigned char)description[0];
+    if (first >= 'a' && first <= 'z') return first - 'a' + 1;
+    if (first >= 'A' && first <= 'Z') return first - 'A' + 1;
+    return 0;
+}
+
+// The list is sorted by bytes, so "alpha" comes long after "Zork": a group's first game is the
+// first one anywhere in the list, not the start of a run.
+int gameOfNextInitial(int current, int step)
+{
+    const int groups = 27;
+    int count = (int)VisibleGames.size();
+    if (count == 0) return -1;
+    int first[groups];
+    std::fill(first, first + groups, -1);
+    for (int i = count - 1; i >= 0; i--) first[initialGroup(VisibleGames[i]->Description)] = i;
+    int from = initialGroup(VisibleGames[std::clamp(current, 0, count - 1)]->Description);
+    int direction = step < 0 ? -1 : 1;
+    for (int k = 1; k < groups; k++)
+    {
+        int group = ((from + direction * k) % groups + groups) % groups;
+        if (first[group] >= 0) return first[group];
+    }
+    return first[from];
+}

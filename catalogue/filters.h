@@ -3,6 +3,8 @@
 
 #include "catalogue/catalogue.h"
 
+#include <string>
+
 // Sets Available of the games of the MAME emulator at emulatorIndex.
 void markAvailableGames(int emulatorIndex);
 // Byte-wise unsigned comparison of the Descriptions: negative, zero or positive.
@@ -10,3 +12,11 @@ int compareDescriptions(const Game* a, const Game* b);
 void sortAllGames();
 // Rebuilds VisibleGames from AllGames, FrontendState.CurrentEmulator and the filters.
 void rebuildVisibleGames();
+
+// Jumping by letter. The group of a description's first byte: 1-26 for the letters A to Z
+// regardless of case, 0 for anything else (digits, signs, bytes beyond ASCII, an empty text).
+int initialGroup(const std::string& description);
+// The index of the first visible game of the nearest group after (step 1) or before (step -1)
+// the one of the game at current, wrapping round; its own group's first game when it is the
+// only group. -1 for an empty list.
+int gameOfNextInitial(int current, int step);

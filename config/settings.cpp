@@ -5,6 +5,7 @@
 #include "config/ini.h"
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cstdio>
 
 FrontendSettingsRecord FrontendSettings;
@@ -23,14 +24,19 @@ const KeyBindingInfo KeyBindings[KeyBindingCount] = {
     {"Shutdown1",        "51", nullptr}, // the same digit as ConfigControls
     {"Shutdown2",        "52", nullptr},
     {"ChangeEmu",        "53", nullptr},
-    {"P2SelectUp",       "82", nullptr},
-    {"P2SelectDown",     "70", nullptr},
-    {"P2SelectPageUp",   "68", nullptr},
-    {"P2SelectPageDown", "71", nullptr},
-    {"P2StartGame",      "65", nullptr},
-    {"P2ShowMenu",       "83", nullptr},
-    {"P2Exit",           "87", nullptr},
-    {"P2GameInfo",       "81", nullptr},
+    {"P2SelectUp",       "82", "8"},
+    {"P2SelectDown",     "70", "4"},
+    {"P2SelectPageUp",   "68", "2"},
+    {"P2SelectPageDown", "71", "1"},
+    {"P2StartGame",      "65", "16"},
+    {"P2ShowMenu",       "83", "32"},
+    {"P2Exit",           "87", "128"},
+    {"P2GameInfo",       "81", "64"},
+    // Buttons 5 and 6, and the keys an arcade encoder commonly gives each player's 5 and 6.
+    {"SelectLetterUp",   "90", "256"},
+    {"SelectLetterDown", "88", "512"},
+    {"P2SelectLetterUp", "73", "256"},
+    {"P2SelectLetterDown", "75", "512"},
 };
 // clang-format on
 
@@ -86,14 +92,35 @@ static void loadRotation(const std::string& file)
     FrontendSettings.Rotation = degrees;
 }
 
+// A hung game is left by holding Exit; a value that is no whole number of seconds must not
+// switch that off unnoticed.
+static void loadExitHold(const std::string& file)
+{
+    std::string text = iniReadString("Settings", "ExitGameHoldSeconds", "3", file);
+    bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits)
+    {
+        fprintf(stderr,
+                "%s [Settings] ExitGameHoldSeconds=%s: not a whole number of seconds; 3 is used\n",
+                file.c_str(), text.c_str());
+        text = "3";
+    }
+    size_t significant = std::min(text.find_first_not_of('0'), text.size());
+    // Nobody holds a button for years: a longer hold is as good as none.
+    FrontendSettings.ExitGameHoldSeconds =
+        text.size() - significant > 9 ? 999999999 : std::stoi(text);
+}
+
 static void loadBindings(const std::string& file)
 {
     for (int i = 0; i < KeyBindingCount; i++)
         FrontendSettings.Keys[i] =
             iniReadInt("Keymappings", KeyBindings[i].Name, KeyBindings[i].DefaultKey, file);
-    for (int i = 0; i < JoystickBindingCount; i++)
-        FrontendSettings.Joystick[i] = iniReadInt("JoystickMappings", KeyBindings[i].Name,
-                                                  KeyBindings[i].DefaultJoystick, file);
+    for (int i = 0; i < KeyBindingCount; i++)
+        FrontendSettings.Joystick[i] = KeyBindings[i].DefaultJoystick
+                                           ? iniReadInt("JoystickMappings", KeyBindings[i].Name,
+                                                        KeyBindings[i].DefaultJoystick, file)
+                                           : 0;
 }
 
 // The player sees "No games found!" when the configuration is missing or unreadable; the
@@ -117,6 +144,7 @@ void loadFrontendSettings()
     loadBehaviour(file);
     loadView(file);
     loadRotation(file);
+    loadExitHold(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-// The [Keymappings] keys, in the order of the file; the first eight are also the
-// [JoystickMappings] keys.
+// The [Keymappings] keys, in the order of the file; all but the four without a joystick
+// default (ConfigControls to ChangeEmu) are also [JoystickMappings] keys.
 enum KeyBinding
 {
     KeySelectUp,
@@ -31,15 +31,18 @@ enum KeyBinding
     KeyP2ShowMenu,
     KeyP2Exit,
     KeyP2GameInfo,
+    KeySelectLetterUp,
+    KeySelectLetterDown,
+    KeyP2SelectLetterUp,
+    KeyP2SelectLetterDown,
     KeyBindingCount
 };
-const int JoystickBindingCount = 8;
 
 struct KeyBindingInfo
 {
     const char* Name;            // the key in [Keymappings] and [JoystickMappings]
     const char* DefaultKey;      // virtual-key code, as text
-    const char* DefaultJoystick; // joystick input code; null for keys without one
+    const char* DefaultJoystick; // joystick input code; null for keys without one (never read)
 };
 extern const KeyBindingInfo KeyBindings[KeyBindingCount];
 
@@ -81,9 +84,10 @@ struct FrontendSettingsRecord
     int ScreenSaverStartInterval;
     int ScreenSaverChangeInterval;
     ScreenSaverKind ScreenSaverType;
-    int Rotation; // degrees the picture is turned clockwise: 0, 90, 180 or 270
+    int Rotation;            // degrees the picture is turned clockwise: 0, 90, 180 or 270
+    int ExitGameHoldSeconds; // Exit held this long ends a running game; 0 never
     int Keys[KeyBindingCount];
-    int Joystick[JoystickBindingCount];
+    int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;
 };
 

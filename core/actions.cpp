@@ -136,6 +136,32 @@ static ActionOutcome selectPageDown(Window* window)
     return BreaksSequence;
 }
 
+// The first game of the next (step 1) or previous (step -1) initial, its letter shown a moment.
+static ActionOutcome selectLetter(Window* window, int step)
+{
+    if (!wakeUp()) return EndsTick;
+    int target = gameOfNextInitial(current(), step);
+    if (target < 0)
+    {
+        playSkinSound(Skin.Sounds.Error, 1);
+        return BreaksSequence;
+    }
+    current() = target;
+    showJumpInitial();
+    showMove(window);
+    return BreaksSequence;
+}
+
+static ActionOutcome selectLetterUp(Window* window)
+{
+    return selectLetter(window, -1);
+}
+
+static ActionOutcome selectLetterDown(Window* window)
+{
+    return selectLetter(window, 1);
+}
+
 // The loop ends when it takes the quit message; the tick goes on meanwhile.
 static ActionOutcome exitFrontend(Window*)
 {
@@ -285,6 +311,8 @@ static const ActionRow ActionRows[] = {
     {ActionSelectDown, selectDown},
     {ActionSelectPageUp, selectPageUp},
     {ActionSelectPageDown, selectPageDown},
+    {ActionSelectLetterUp, selectLetterUp},
+    {ActionSelectLetterDown, selectLetterDown},
     {ActionExit, exitFrontend},
     {ActionStartGame, startGame},
     {ActionGameInfo, gameInfo},
@@ -306,4 +334,6 @@ void processTick(Window* mainWindow)
         if (outcome == EndsTick) return;
         if (outcome == BreaksSequence) FrontendState.ShutdownStage = PowerOffIdle;
     }
+    // The screensaver's own redraws never show the initial.
+    if (jumpInitialExpired() && !FrontendState.ScreenSaverActive) redrawMainWindow();
 }

@@ -2,6 +2,7 @@
 #include "display/mainscreen.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/filters.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/artwork.h"
@@ -10,6 +11,7 @@
 #include "display/picturecache.h"
 #include "display/placement.h"
 #include "display/text.h"
+#include "platform/clock.h"
 #include "platform/window.h"
 #include "runtime/state.h"
 
@@ -152,11 +154,69 @@ static void drawScreenSaver(Surface* dc, Rect area)
         drawFlyer(dc, game, area);
 }
 
+// The initial jumped to, shown large for a moment where the player looks.
+struct InitialBadge
+{
+    int Game = -1;     // the game jumped to: a move away takes the badge with it
+    int64_t Until = 0; // on the platform clock
+    int OnScreen = 0;  // the last redraw drew it
+};
+static InitialBadge Badge;
+const int BadgeMilliseconds = 800;
+
+void showJumpInitial()
+{
+    Badge.Game = FrontendState.CurrentGame;
+    Badge.Until = platformMilliseconds() + BadgeMilliseconds;
+}
+
+int jumpInitialExpired()
+{
+    if (!Badge.OnScreen || platformMilliseconds() < Badge.Until) return 0;
+    Badge.OnScreen = 0;
+    return 1;
+}
+
+static Rect intersection(Rect a, Rect b)
+{
+    Rect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+           std::min(a.Bottom, b.Bottom)};
+    return r.Right > r.Left && r.Bottom > r.Top ? r : b;
+}
+
+// A square a third of the list's (or the grid's) smaller side, in the highlight's colours.
+static void drawJumpInitial(Surface* dc, Rect area)
+{
+    int current = FrontendState.CurrentGame;
+    Badge.OnScreen = Badge.Game == current && current < (int)VisibleGames.size() &&
+                     platformMilliseconds() < Badge.Until;
+    if (!Badge.OnScreen) return;
+    int group = initialGroup(VisibleGames[current]->Description);
+    std::string initial = group ? std::string(1, (char)('A' + group - 1)) : "#";
+    Rect over =
+        FrontendSettings.MenuType == ViewImageBrowser ? area : intersection(listRect(area), area);
+    int side = std::max(std::min(over.Right - over.Left, over.Bottom - over.Top) / 3, 24);
+    int left = over.Left + (over.Right - over.Left - side) / 2;
+    int top = over.Top + (over.Bottom - over.Top - side) / 2;
+    int border = std::max(side / 40, 1);
+    platformFillRect(dc, Rect{left, top, left + side, top + side}, PlacedSkin.HighlightForecolor);
+    platformFillRect(dc,
+                     Rect{left + border, top + border, left + side - border, top + side - border},
+                     PlacedSkin.HighlightBackcolor);
+    createFont(dc, PlacedSkin.Fontface, side * 52 / 100, 1); // letters about 0.7 of the square
+    platformSetTextColor(dc, PlacedSkin.HighlightForecolor);
+    platformSetBackgroundMode(dc, BackgroundTransparent);
+    int x = left + (side - getTextWidth(dc, initial)) / 2;
+    int y = top + (side - getTextHeight(dc)) / 2;
+    drawTextInRect(dc, Rect{x, y, left + side, top + side}, initial);
+}
+
 int drawMainScreen(Surface* dc)
 {
     if (!dc) return 1;
     Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
     placeSkin(area.Right, area.Bottom);
+    Badge.OnScreen = 0;
     Redraws++;
     RedrawFirstUse = nextPictureUse();
     if (FrontendState.ScreenSaverActive)
@@ -175,6 +235,7 @@ int drawMainScreen(Surface* dc)
         drawImageBrowser(dc, area);
     else
         drawGameList(dc, area);
+    drawJumpInitial(dc, area);
     return 1;
 }
 

@@ -23,5 +23,10 @@ std::string statusBarPosition(int current);
 std::string statusBarDetails(const Game& game);
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int rows);
 void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows);
+// Shows the current game's initial ("A" to "Z", "#" for any other) large over the list or the
+// grid for a moment: the redraws until then draw it, unless the selection has moved on.
+void showJumpInitial();
+// 1, once, when that moment has passed while the screen still shows it: the caller redraws.
+int jumpInitialExpired();
 // Paints the whole screen black before a game starts.
 void blankScreen();

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "runtime/controls.h"
 #include "runtime/state.h"
 
 #include <climits>
@@ -15,6 +16,7 @@
 
 static const char* const LogPrefix = "Executing command line: ";
 static const char* const LogFile = "log.txt";
+static const char* const EndedPrefix = "Ended by the player holding Exit: ";
 
 int launchGame(const Game* game, int* exitCode)
 {
@@ -135,10 +137,14 @@ std::string stripExtension(const std::string& text)
     return text;
 }
 
+static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
+                      const std::string& outputPath, int* exitCode, const std::string& keys,
+                      int game);
+
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
                const std::string& keys)
 {
-    return runProcess(commandLine, workingDirectory, "", exitCode, keys);
+    return runWatched(commandLine, workingDirectory, "", exitCode, keys, 1);
 }
 
 static int milliseconds(int64_t value)
@@ -160,8 +166,65 @@ static void typeKeys(const std::string& keys)
     }
 }
 
-int runProcess(const std::string& commandLine, const std::string& workingDirectory,
-               const std::string& outputPath, int* exitCode, const std::string& keys)
+// How often the Exit control is looked at while a game runs, and how long a game asked to end
+// may take before it is killed.
+const int ExitWatchMs = 50;
+const int KillAfterMs = 2000;
+
+struct ExitHold
+{
+    int64_t HeldSince = -1;  // on the platform clock; -1 while no Exit control is held
+    int64_t EndAskedAt = -1; // when the game was asked to end; -1 before
+    int Killed = 0;
+};
+
+static void endHeldGame(ExitHold& hold, Process* process, const std::string& commandLine)
+{
+    hold.EndAskedAt = platformMilliseconds();
+    fprintf(stderr, "Exit held for %d s: the player ended the game [%s]\n",
+            FrontendSettings.ExitGameHoldSeconds, commandLine.c_str());
+    if (FrontendSettings.DebugCmdLine) appendToLog(EndedPrefix, commandLine);
+    platformEndProcess(process, 0);
+}
+
+// A game that hangs, or an emulator without an exit key, would otherwise strand a player who
+// has only the cabinet's controls.
+static void watchExitHold(ExitHold& hold, Process* process, const std::string& commandLine)
+{
+    int64_t now = platformMilliseconds();
+    if (hold.EndAskedAt >= 0)
+    {
+        if (hold.Killed || now - hold.EndAskedAt < KillAfterMs) return;
+        hold.Killed = 1;
+        fprintf(stderr, "The game did not end within %d s of being asked: killed [%s]\n",
+                KillAfterMs / 1000, commandLine.c_str());
+        platformEndProcess(process, 1);
+        return;
+    }
+    if (!isExitHeld())
+    {
+        hold.HeldSince = -1;
+        return;
+    }
+    if (hold.HeldSince < 0) hold.HeldSince = now;
+    if (now - hold.HeldSince >= (int64_t)FrontendSettings.ExitGameHoldSeconds * 1000)
+        endHeldGame(hold, process, commandLine);
+}
+
+static int waitForGame(Process* process, int* code, const std::string& commandLine)
+{
+    ExitHold hold;
+    if (FrontendSettings.ExitGameHoldSeconds > 0)
+        while (platformProcessRunning(process, ExitWatchMs))
+            watchExitHold(hold, process, commandLine);
+    int waited = platformWaitProcess(process, code);
+    holdOffExit(); // an Exit held as the game ended was meant for the game
+    return waited;
+}
+
+static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
+                      const std::string& outputPath, int* exitCode, const std::string& keys,
+                      int game)
 {
     if (FrontendSettings.DebugCmdLine) appendToLog(LogPrefix, commandLine);
     Process* process = platformStartProcess(commandLine, workingDirectory, outputPath);
@@ -172,7 +235,8 @@ int runProcess(const std::string& commandLine, const std::string& workingDirecto
     }
     if (FrontendSettings.SendKeys && !keys.empty()) typeKeys(keys);
     int code = 0;
-    int waited = platformWaitProcess(process, &code);
+    int waited =
+        game ? waitForGame(process, &code, commandLine) : platformWaitProcess(process, &code);
     if (exitCode)
     {
         if (waited)
@@ -181,6 +245,12 @@ int runProcess(const std::string& commandLine, const std::string& workingDirecto
             showError("GetExitCodeProcess failed!");
     }
     return 1;
+}
+
+int runProcess(const std::string& commandLine, const std::string& workingDirectory,
+               const std::string& outputPath, int* exitCode, const std::string& keys)
+{
+    return runWatched(commandLine, workingDirectory, outputPath, exitCode, keys, 0);
 }
 
 std::string mameListCommand(const Emulator& emulator)

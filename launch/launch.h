@@ -22,7 +22,9 @@ std::string buildCommandLine(const std::string& execPath, const std::string& exe
                              const std::string& parameters);
 // The text without an extension of at most three characters after the last dot.
 std::string stripExtension(const std::string& text);
-// Runs a game's command line in workingDirectory; keys may be empty.
+// Runs a game's command line in workingDirectory; keys may be empty. Either player's Exit held
+// for ExitGameHoldSeconds ends the game's whole process group (asked, then killed two seconds
+// later), and Exit does not act again until it was let go.
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
                const std::string& keys);
 // The general runner: outputPath, when not empty, receives standard output and standard

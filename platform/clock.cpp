@@ -75,7 +75,7 @@ int usingTestClock()
     return TestClock.InUse;
 }
 
-int64_t clockMilliseconds()
+int64_t platformMilliseconds()
 {
     int64_t frequency = platformCounterFrequency();
     if (frequency <= 0) return (int64_t)SDL_GetTicks64();

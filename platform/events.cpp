@@ -40,6 +40,12 @@ static void handleEvent(const SDL_Event& event)
     case SDL_WINDOWEVENT:
         handleWindowEvent(event.window);
         break;
+    case SDL_JOYDEVICEADDED:
+        joystickPlugged();
+        break;
+    case SDL_JOYDEVICEREMOVED:
+        joystickUnplugged(event.jdevice.which);
+        break;
     case SDL_QUIT:
         platformPostQuit(0);
         break;

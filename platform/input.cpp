@@ -1,5 +1,4 @@
-// Key state by Windows virtual-key code, fed from SDL's key and mouse button events, and the
-// first joystick.
+// Key state by Windows virtual-key code, fed from SDL's key and mouse button events.
 #include "platform/input.h"
 
 #include "platform/internal.h"
@@ -270,6 +269,13 @@ KeyState platformKeyState(int code)
 {
     pumpSdlEvents();
     return queryKey(code);
+}
+
+int platformKeyHeld(int code)
+{
+    pumpSdlEvents();
+    if (code > 0 && code < KeyCodeCount && Keys[code].DownCount > 0) return 1;
+    return xKeyDown(code) == 1;
 }
 
 int platformFirstActiveKey()

@@ -1,4 +1,4 @@
-// Keyboard state by Windows virtual-key code, and the first joystick.
+// Keyboard state by Windows virtual-key code, and the joysticks.
 #pragma once
 
 #include <cstdint>
@@ -54,12 +54,21 @@ int platformFirstActiveKey();
 // Forgets every PressedSinceLastQuery.
 void platformClearKeyPresses();
 
+// A stick's reading: a controller's d-pad and left stick, or a device's first two axes and its
+// hats, with a hat or d-pad pressed to a side putting the stick at that end.
 struct JoystickPosition
 {
-    uint32_t X, Y;    // 0 ... 65535
-    uint32_t Buttons; // buttons 1-4 in bits 0-3
+    uint32_t X, Y;    // 0 ... 65535, 32768 in the middle
+    uint32_t Buttons; // button n in bit n - 1
 };
-// 1 when the first joystick is attached; fills its axis ranges.
-int platformJoystickPresent(uint32_t* xMin, uint32_t* xMax, uint32_t* yMin, uint32_t* yMax);
-// 0 when the device has gone.
-int platformJoystickRead(JoystickPosition* position);
+const int JoystickPlayers = 2;  // sticks beyond these wait until one of them is removed
+const int JoystickButtons = 27; // buttons after these are not read
+// Opens every joystick and game controller attached now and, from then on, each one plugged
+// in; one line on standard error for each device found or removed.
+void platformWatchJoysticks();
+// Reads the stick that serves player 1 or 2; 0 when that player has none (one pulled out
+// since is given up at once).
+int platformJoystickRead(int player, JoystickPosition* position);
+// The key is held down now, whichever program has the keyboard: on X the keyboard's own
+// state, elsewhere the front end's key table.
+int platformKeyHeld(int code);

@@ -45,8 +45,6 @@ extern LayerRecord Layer;
 // clock.cpp
 void resetTestClock();
 int usingTestClock();
-// Milliseconds on the layer's clock (the test clock when one is in use).
-int64_t clockMilliseconds();
 
 // input.cpp: the key table, fed from SDL events.
 void keyEvent(int scancode, int down);
@@ -60,6 +58,11 @@ int virtualKeyOfScancode(int scancode);
 void setKeyDirect(int code, int down);
 void startJoystick();
 void stopJoystick();
+// joystick.cpp: a device was plugged in (any index) or removed (its instance id).
+void joystickPlugged();
+void joystickUnplugged(int id);
+// keysend.cpp: whether the key of a virtual-key code is down on the X display; -1 without one.
+int xKeyDown(int code);
 
 // window.cpp: the windows' side of events and presenting.
 int isWindow(Window* window);

@@ -1,11 +1,14 @@
 // Typing keys into whatever window has the X focus, through the XTest extension.
 #include "platform/process.h"
 
+#include <SDL.h>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <cstring>
 
 struct KeyRange
 {
@@ -37,9 +40,17 @@ static const KeyRange KeyRanges[] = {
     {0xDE, 0xDE, XK_apostrophe},
 };
 
-// Opened at the first key and kept: a game types a few keys and the next game more.
-static Display* TypingDisplay;
-static bool TypingUnavailable;
+// Opened at the first need and kept: a game types a few keys and the next game more, and the
+// Exit control is looked at every few tens of milliseconds while a game runs.
+static Display* KeyDisplay;
+static bool NoKeyDisplay, TypingChecked, TypingUnavailable;
+
+static Display* keyDisplay()
+{
+    if (!KeyDisplay && !NoKeyDisplay) KeyDisplay = XOpenDisplay(nullptr);
+    NoKeyDisplay = !KeyDisplay;
+    return KeyDisplay;
+}
 
 static KeySym keySymFor(int code)
 {
@@ -52,21 +63,34 @@ static KeySym keySymFor(int code)
 // Answers the display, or null after saying once on standard error why keys cannot be typed.
 static Display* typingDisplay()
 {
-    if (TypingDisplay || TypingUnavailable) return TypingDisplay;
-    TypingDisplay = XOpenDisplay(nullptr);
-    int eventBase, errorBase, major, minor;
-    if (TypingDisplay &&
-        !XTestQueryExtension(TypingDisplay, &eventBase, &errorBase, &major, &minor))
+    if (!TypingChecked)
     {
-        XCloseDisplay(TypingDisplay);
-        TypingDisplay = nullptr;
+        TypingChecked = true;
+        int eventBase, errorBase, major, minor;
+        Display* display = keyDisplay();
+        TypingUnavailable =
+            !display || !XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
+        if (TypingUnavailable)
+            fprintf(stderr, "No X display with the XTest extension: keys are not typed\n");
     }
-    if (!TypingDisplay)
-    {
-        TypingUnavailable = true;
-        fprintf(stderr, "No X display with the XTest extension: keys are not typed\n");
-    }
-    return TypingDisplay;
+    return TypingUnavailable ? nullptr : KeyDisplay;
+}
+
+// Declared in internal.h, whose Window and Font would clash with X's.
+int xKeyDown(int code);
+int xKeyDown(int code)
+{
+    // Only the display the front end draws on tells about the player's keyboard.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "x11") != 0) return -1;
+    Display* display = keyDisplay();
+    if (!display) return -1;
+    KeySym symbol = keySymFor(code);
+    KeyCode key = symbol == NoSymbol ? 0 : XKeysymToKeycode(display, symbol);
+    if (key == 0) return 0;
+    char keys[32];
+    XQueryKeymap(display, keys);
+    return (keys[key / 8] >> (key % 8)) & 1;
 }
 
 static void typeKey(int code, bool down)

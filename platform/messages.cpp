@@ -13,7 +13,7 @@ struct Timer
     Window* Target;
     int Id;
     int64_t Period; // milliseconds
-    int64_t Due;    // on clockMilliseconds
+    int64_t Due;    // on platformMilliseconds
 };
 
 // Keys pressed while nobody reads the queue (a game running, a busy wait) must not pile up.
@@ -45,7 +45,7 @@ void platformSetTimer(Window* window, int id, int milliseconds)
 {
     if (!isWindow(window)) return;
     int64_t period = milliseconds > 0 ? milliseconds : 1;
-    int64_t due = clockMilliseconds() + period;
+    int64_t due = platformMilliseconds() + period;
     for (Timer& timer : Timers)
         if (timer.Target == window && timer.Id == id)
         {
@@ -82,7 +82,7 @@ void stopMessages()
 
 static Timer* firstDueTimer()
 {
-    int64_t now = clockMilliseconds();
+    int64_t now = platformMilliseconds();
     Timer* first = nullptr;
     for (Timer& timer : Timers)
         if (timer.Due <= now && (!first || timer.Due < first->Due)) first = &timer;
@@ -112,7 +112,7 @@ static int nextMessage(Message* message, int remove)
     if (Timer* timer = firstDueTimer())
     {
         *message = {timer->Target, MsgTimer, timer->Id, 0};
-        if (remove) timer->Due = clockMilliseconds() + timer->Period;
+        if (remove) timer->Due = platformMilliseconds() + timer->Period;
         return 1;
     }
     // The queue is idle: what was drawn goes to the screen now.
@@ -138,7 +138,7 @@ static void waitForSomething()
         return;
     }
     int64_t wait = 10;
-    int64_t now = clockMilliseconds();
+    int64_t now = platformMilliseconds();
     for (const Timer& timer : Timers) wait = std::min(wait, std::max<int64_t>(timer.Due - now, 0));
     SDL_WaitEventTimeout(nullptr, (int)wait);
 }

@@ -1,6 +1,7 @@
 // Starting programs and waiting for them on POSIX: posix_spawnp, never a shell.
 #include "platform/process.h"
 
+#include "platform/clock.h"
 #include "platform/internal.h"
 #include "platform/window.h"
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,8 +22,11 @@ extern char** environ;
 
 struct Process
 {
-    pid_t Pid;
-    int PidFd; // -1 when the kernel offers none; then the wait polls on a timer
+    pid_t Pid;  // also its process group's id
+    int PidFd;  // -1 when the kernel offers none; then the wait polls on a timer
+    int Ended;  // the program itself has been waited for
+    int Status; // its wait status
+    int Lost;   // it could not be waited for
 };
 
 // How often the window system is pumped while a program runs.
@@ -124,7 +129,10 @@ static void prepareAttributes(posix_spawnattr_t* attributes)
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(attributes, &all);
     posix_spawnattr_setsigmask(attributes, &none);
-    posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // A group of its own, so that what the emulator starts can be ended with it.
+    posix_spawnattr_setpgroup(attributes, 0);
+    posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                             POSIX_SPAWN_SETPGROUP);
 }
 
 static int spawn(std::vector<std::string>& arguments, const std::string& workingDirectory,
@@ -157,6 +165,10 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
     arguments[0] = programPath(arguments[0], workingDirectory);
     int outputFd = openOutput(outputPath);
     if (!outputPath.empty() && outputFd < 0) return nullptr;
+    // What a program leaves running when it ends comes to us rather than to init, so the wait
+    // can go on until its whole group has ended and take up whatever ends.
+    static int adopting = prctl(PR_SET_CHILD_SUBREAPER, 1);
+    (void)adopting;
     pid_t pid = 0;
     int error = spawn(arguments, workingDirectory, outputFd, &pid);
     if (outputFd >= 0) close(outputFd);
@@ -167,45 +179,84 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
         return nullptr;
     }
     // Called through syscall: this glibc's header declares pidfd_open without C linkage.
-    return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0)};
+    return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0};
 }
 
-// Sleeps until the program ends or the next pump is due, whichever comes first.
-static void pauseForProcess(const Process* process)
+// Sleeps until the program ends or milliseconds have passed, whichever comes first.
+static void pauseForProcess(const Process* process, int milliseconds)
 {
-    if (process->PidFd >= 0)
+    if (process->PidFd >= 0 && !process->Ended)
     {
         pollfd entry = {process->PidFd, POLLIN, 0};
-        poll(&entry, 1, PumpIntervalMs);
+        poll(&entry, 1, milliseconds);
         return;
     }
-    timespec interval = {0, PumpIntervalMs * 1000000L};
+    timespec interval = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     nanosleep(&interval, nullptr);
 }
 
-static int reap(const Process* process, int* status)
+static void reapProgram(Process* process)
+{
+    while (!process->Ended)
+    {
+        pid_t answer = waitpid(process->Pid, &process->Status, WNOHANG);
+        if (answer == 0) return;
+        if (answer < 0 && errno == EINTR) continue;
+        if (answer < 0)
+        {
+            fprintf(stderr, "Cannot wait for process %d: %s\n", (int)process->Pid, strerror(errno));
+            process->Lost = 1;
+        }
+        process->Ended = 1;
+    }
+}
+
+// Whether a process of the program's group is still there; those that have ended are taken up.
+static int groupRemains(const Process* process)
 {
     for (;;)
     {
-        pid_t answer = waitpid(process->Pid, status, WNOHANG);
-        if (answer == process->Pid) return 1;
-        if (answer < 0 && errno != EINTR)
-        {
-            fprintf(stderr, "Cannot wait for process %d: %s\n", (int)process->Pid, strerror(errno));
-            return 0;
-        }
-        // The display connection must be served while a game runs, or the window system
-        // may take the front end for hung.
-        pumpEventsAndPresent();
-        pauseForProcess(process);
+        int status;
+        pid_t answer = waitpid(-process->Pid, &status, WNOHANG);
+        if (answer > 0 || (answer < 0 && errno == EINTR)) continue;
+        return answer == 0;
     }
+}
+
+static int stillRunning(Process* process)
+{
+    reapProgram(process);
+    return !process->Ended || (!process->Lost && groupRemains(process));
+}
+
+// The display connection must be served while a game runs, or the window system may take the
+// front end for hung.
+static int servedWhileRunning(Process* process, int milliseconds)
+{
+    pumpEventsAndPresent();
+    if (!stillRunning(process)) return 0;
+    pauseForProcess(process, milliseconds);
+    return stillRunning(process);
+}
+
+int platformProcessRunning(Process* process, int milliseconds)
+{
+    if (!process) return 0;
+    if (!usingTestClock()) return servedWhileRunning(process, milliseconds);
+    // A moment of real time stands for the whole of it on the test clock, so that a test
+    // holding a key for seconds takes milliseconds.
+    int running = servedWhileRunning(process, 1);
+    platformSleep(milliseconds);
+    return running;
 }
 
 int platformWaitProcess(Process* process, int* exitCode)
 {
     if (!process) return 0;
-    int status = 0;
-    int ok = reap(process, &status);
+    while (servedWhileRunning(process, PumpIntervalMs))
+    {
+    }
+    int ok = !process->Lost, status = process->Status;
     if (process->PidFd >= 0) close(process->PidFd);
     delete process;
     takeScreenFocus(); // the keys of an arcade encoder must reach the front end again
@@ -215,7 +266,10 @@ int platformWaitProcess(Process* process, int* exitCode)
     return 1;
 }
 
-void platformTerminateProcess(Process* process)
+void platformEndProcess(Process* process, int force)
 {
-    if (process) kill(process->Pid, SIGTERM);
+    if (!process) return;
+    kill(-process->Pid, force ? SIGKILL : SIGTERM);
+    // A member stopped by job control would only take the request once continued.
+    if (!force) kill(-process->Pid, SIGCONT);
 }

@@ -16,12 +16,20 @@ std::vector<std::string> platformSplitCommandLine(const std::string& commandLine
 // program cannot be started (missing, not executable, bad working directory).
 Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
                               const std::string& outputPath);
-// Waits without a limit, pumping the window system's events meanwhile; fills the exit code
-// (128 + the signal number for a program killed by a signal) and frees the process.
-// Answers 0 when the exit code could not be read.
+// A started program runs in a process group of its own, and counts as running until every
+// process of that group has ended: a launcher that starts the emulator and exits at once is
+// waited for as long as the emulator runs.
+// Waits up to milliseconds, pumping the window system's events meanwhile; 1 while the program
+// or a process of its group still runs. On the test clock the wait moves the clock on by
+// milliseconds, as a sleep does.
+int platformProcessRunning(Process* process, int milliseconds);
+// Waits without a limit, as above; fills the program's own exit code (128 + the signal number
+// for a program killed by a signal) and frees the process. Answers 0 when the exit code could
+// not be read.
 int platformWaitProcess(Process* process, int* exitCode);
-// Asks a started program to end (SIGTERM); it must still be waited for.
-void platformTerminateProcess(Process* process);
+// Asks the program and every process of its group to end (SIGTERM), or with force kills them
+// (SIGKILL); they must still be waited for.
+void platformEndProcess(Process* process, int force);
 
 // Sends a key-down (key-up) event for a virtual-key code to the window that has the focus
 // (XTest). Without an X display nothing is typed and one line on standard error says so, once.

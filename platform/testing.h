@@ -27,11 +27,15 @@ void testPressKey(int code);
 void testReleaseKey(int code);
 void testTapKey(int code); // pressed and released before the next query
 
-// A virtual joystick with two axes and four buttons.
-void testAttachJoystick();
-void testDetachJoystick();
-void testMoveJoystick(int16_t x, int16_t y);
-void testJoystickButton(int button, int down); // button 1-4
+// Plugs in a virtual device: a game controller SDL knows (its buttons in SDL's virtual order:
+// A, B, X, Y, Back, Guide, Start, the stick presses, the shoulders, then the d-pad up, down,
+// left and right; its axes left x and y first), or a device without a mapping. Answers the
+// handle the calls below take, -1 when SDL refuses.
+int testPlugJoystick(int controller, int axes, int buttons, int hats);
+void testUnplugJoystick(int handle);
+void testJoystickAxis(int handle, int axis, int16_t value);
+void testJoystickButton(int handle, int button, int down); // the device's own button 0, 1, ...
+void testJoystickHat(int handle, int hat, uint8_t value);  // 1 up, 2 right, 4 down, 8 left
 
 struct RecordedMessageBox
 {

@@ -2,18 +2,16 @@
 #include "runtime/controls.h"
 
 #include "config/settings.h"
-#include "platform/clock.h"
 #include "platform/input.h"
 #include "runtime/state.h"
 
 #include <cstdint>
-#include <cstdio>
 
 struct ActionSample
 {
     Action Target;
     KeyBinding Key;
-    int WithJoystick; // the joystick binding of the same name is tested when the key is not
+    int WithJoystick; // player 1's binding of the same name is tested when the key is not
 };
 
 // The Player 2 page keys are crossed: seated on the other side of the cabinet, that player's
@@ -39,26 +37,56 @@ static const ActionSample SampleOrder[] = {
     {ActionStartGame, KeyP2StartGame, 0},
     {ActionGameInfo, KeyP2GameInfo, 0},
     {ActionShowMenu, KeyP2ShowMenu, 0},
+    {ActionSelectLetterUp, KeySelectLetterUp, 1},
+    {ActionSelectLetterDown, KeySelectLetterDown, 1},
+    {ActionSelectLetterUp, KeyP2SelectLetterUp, 0},
+    {ActionSelectLetterDown, KeyP2SelectLetterDown, 0},
 };
+
+// Player 2's stick is not crossed: two sticks side by side act alike.
+struct StickSample
+{
+    Action Target;
+    KeyBinding Key;
+};
+static const StickSample PlayerTwoStick[] = {
+    {ActionSelectUp, KeyP2SelectUp},
+    {ActionSelectDown, KeyP2SelectDown},
+    {ActionSelectPageUp, KeyP2SelectPageUp},
+    {ActionSelectPageDown, KeyP2SelectPageDown},
+    {ActionExit, KeyP2Exit},
+    {ActionStartGame, KeyP2StartGame},
+    {ActionGameInfo, KeyP2GameInfo},
+    {ActionShowMenu, KeyP2ShowMenu},
+    {ActionSelectLetterUp, KeyP2SelectLetterUp},
+    {ActionSelectLetterDown, KeyP2SelectLetterDown},
+};
+
+// Set when a game was left with Exit still held: until it is let go, Exit does not act.
+static int ExitHeldOver;
 
 void sampleActions(int active[ActionCount])
 {
     for (int i = 0; i < ActionCount; i++) active[i] = 0;
+    const FrontendSettingsRecord& settings = FrontendSettings;
     for (const ActionSample& sample : SampleOrder)
     {
-        int on = isKeyActive(FrontendSettings.Keys[sample.Key]);
-        if (!on && sample.WithJoystick)
-            on = isJoystickActive(FrontendSettings.Joystick[sample.Key]);
+        int on = isKeyActive(settings.Keys[sample.Key]);
+        if (!on && sample.WithJoystick) on = isJoystickActive(settings.Joystick[sample.Key]);
         if (on) active[sample.Target] = 1;
     }
+    for (const StickSample& sample : PlayerTwoStick)
+        if (isPlayerJoystickActive(2, settings.Joystick[sample.Key])) active[sample.Target] = 1;
+    if (ExitHeldOver) ExitHeldOver = isExitHeld();
+    if (ExitHeldOver) active[ActionExit] = 0;
 }
 
 int isControlActive(KeyBinding key, KeyBinding playerTwoKey)
 {
     int active = isKeyActive(FrontendSettings.Keys[key]);
-    if (!active && key < JoystickBindingCount)
-        active = isJoystickActive(FrontendSettings.Joystick[key]);
+    if (!active) active = isJoystickActive(FrontendSettings.Joystick[key]);
     if (isKeyActive(FrontendSettings.Keys[playerTwoKey])) active = 1;
+    if (isPlayerJoystickActive(2, FrontendSettings.Joystick[playerTwoKey])) active = 1;
     return active;
 }
 
@@ -70,28 +98,24 @@ int isKeyActive(int key)
     return state.Down || state.PressedSinceLastQuery;
 }
 
-// An unplugged joystick fails every read, up to eight times a tick: one line a second tells
-// the technician without filling the log.
-static void reportJoystickFailure()
-{
-    static int64_t lastReport = INT64_MIN;
-    int64_t frequency = platformCounterFrequency();
-    int64_t now = frequency > 0 ? (int64_t)((__int128)platformCounter() * 1000 / frequency) : 0;
-    if (lastReport != INT64_MIN && now - lastReport < 1000) return;
-    lastReport = now;
-    printf("Error reading joystick!\n");
-    fflush(stdout);
-}
-
 int isJoystickActive(int code)
 {
-    if (!FrontendSettings.UseJoystick || !FrontendState.JoystickPresent) return 0;
+    return isPlayerJoystickActive(1, code);
+}
+
+// Codes 16, 32, 64, ... are the buttons 1, 2, 3, ...: one bit each, never two together.
+static uint32_t buttonBit(int code)
+{
+    if (code < 16 || (code & (code - 1)) != 0) return 0;
+    uint32_t bit = (uint32_t)code / 16;
+    return bit < (1u << JoystickButtons) ? bit : 0;
+}
+
+int isPlayerJoystickActive(int player, int code)
+{
+    if (!FrontendSettings.UseJoystick || code <= 0) return 0;
     JoystickPosition position;
-    if (!platformJoystickRead(&position))
-    {
-        reportJoystickFailure();
-        return 0;
-    }
+    if (!platformJoystickRead(player, &position)) return 0;
     // Each zone is a fifth of the axis maximum wide, measured from the end it lies at.
     const FrontendStateRecord& s = FrontendState;
     double x = position.X, y = position.Y;
@@ -105,14 +129,22 @@ int isJoystickActive(int code)
         return y >= s.JoystickYMax - 0.2 * s.JoystickYMax;
     case 8:
         return y <= s.JoystickYMin + 0.2 * s.JoystickYMax;
-    case 16:
-    case 32:
-    case 64:
-    case 128:
-        return (int)(position.Buttons & (uint32_t)(code / 16));
     default:
-        return 0;
+        return (int)(position.Buttons & buttonBit(code));
     }
+}
+
+int isExitHeld()
+{
+    const FrontendSettingsRecord& settings = FrontendSettings;
+    return platformKeyHeld(settings.Keys[KeyExit]) || platformKeyHeld(settings.Keys[KeyP2Exit]) ||
+           isPlayerJoystickActive(1, settings.Joystick[KeyExit]) ||
+           isPlayerJoystickActive(2, settings.Joystick[KeyP2Exit]);
+}
+
+void holdOffExit()
+{
+    ExitHeldOver = isExitHeld();
 }
 
 void flushKeyboard()
@@ -123,6 +155,7 @@ void flushKeyboard()
 void initJoystick()
 {
     FrontendStateRecord& s = FrontendState;
-    s.JoystickPresent =
-        platformJoystickPresent(&s.JoystickXMin, &s.JoystickXMax, &s.JoystickYMin, &s.JoystickYMax);
+    s.JoystickXMin = s.JoystickYMin = 0;
+    s.JoystickXMax = s.JoystickYMax = 65535;
+    if (FrontendSettings.UseJoystick) platformWatchJoysticks();
 }

@@ -1,5 +1,5 @@
-// The controls: what a key or the joystick asks for, how each is tested and the joystick found
-// at start-up. Keys and the joystick are polled, never waited for.
+// The controls: what a key or a stick asks for and how each is tested. Keys and sticks are
+// polled, never waited for.
 #pragma once
 
 #include "config/settings.h"
@@ -19,6 +19,8 @@ enum Action
     ActionShutdown1,
     ActionShutdown2,
     ActionChangeEmu,
+    ActionSelectLetterUp,
+    ActionSelectLetterDown,
     ActionCount
 };
 
@@ -30,14 +32,23 @@ void sampleActions(int active[ActionCount]);
 // The key is down or was pressed since its last test; never while another program has the
 // focus.
 int isKeyActive(int key);
-// Non-zero when the joystick direction (1 right, 2 left, 4 down, 8 up) or button (16, 32, 64,
-// 128) is held. Every call reads the joystick afresh.
+// Non-zero when player 1's stick is pushed to a side (1 right, 2 left, 4 down, 8 up) or holds a
+// button (16 button 1, 32 button 2, ... each next button doubles the code). Every call reads
+// the stick afresh; never without one, or with UseJoystick off.
 int isJoystickActive(int code);
-// A control of the pop-up windows: the first player's key, else its joystick input when the
-// binding has one, or the second player's key. Both keys are tested, so neither press is left
-// over for a later tick.
+// The same for player 1's or player 2's stick.
+int isPlayerJoystickActive(int player, int code);
+// A control of the pop-up windows: the first player's key, else its joystick input, or the
+// second player's key or stick. Both keys are tested, so neither press is left over for a later
+// tick.
 int isControlActive(KeyBinding key, KeyBinding playerTwoKey);
+// Either player's Exit key or stick button is held down now, whichever program has the focus.
+int isExitHeld();
+// After a game left with Exit held: Exit does not act until every Exit control was let go,
+// so the hold that ended the game does not also end the front end.
+void holdOffExit();
 // Forgets every key press made so far.
 void flushKeyboard();
-// Finds the first joystick and its axis ranges; run once, at the end of loading.
+// Sets the sticks' axis ranges and, unless UseJoystick is off, starts watching for sticks: those
+// attached now and every one plugged in later. Run once, at the end of loading.
 void initJoystick();

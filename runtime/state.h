@@ -26,7 +26,6 @@ struct FrontendStateRecord
     int WindowHasFocus;
     Surface* WindowDC;     // the main window's own surface
     Surface* BackBufferDC; // the client-sized back buffer the main screen is drawn into
-    int JoystickPresent;
     uint32_t JoystickXMin, JoystickXMax, JoystickYMin, JoystickYMax;
 };
 

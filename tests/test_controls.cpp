@@ -56,6 +56,56 @@ TEST_F(Controls, MovesAndPagesInBothViews)
     }
 }
 
+// The first game of the next or previous initial, any letter case alike, digits and whatever
+// is not a letter one group before A, round the ends; the initial shows for a moment.
+TEST_F(Controls, JumpsByLetter)
+{
+    writeWave(Dir / "skin" / "change.wav", 10);
+    Skin.Sounds.ChangeGame = "change.wav";
+    // Sorted by bytes: 1942, Alpha, Bravo, Zork, alpha2, beta, Eclair (E with an accent).
+    const std::vector<std::string> mixed = {"Zork",
+                                            "alpha2",
+                                            "1942",
+                                            "Bravo",
+                                            "beta",
+                                            "Alpha",
+                                            "\xC3\x89"
+                                            "clair"};
+    const std::tuple<std::vector<std::string>, int, int, int> cases[] = {
+        {mixed, 0, 'X', 1},    {mixed, 1, 'X', 2},
+        {mixed, 3, 'X', 0},    {mixed, 4, 'X', 2},
+        {mixed, 6, 'X', 1},    {mixed, 1, 'Z', 0},
+        {mixed, 0, 'Z', 3},    {mixed, 5, 'I', 1},
+        {{"Solo"}, 0, 'X', 0}, {{"Sa", "Sb", "Sc"}, 2, 'X', 0},
+        {{}, 0, 'X', 0}};
+    for (const auto& [names, from, key, to] : cases)
+    {
+        resetCatalogue();
+        addEmulator("A");
+        for (const std::string& name : names) addGame(name);
+        sortAllGames();
+        rebuildVisibleGames();
+        FrontendState.CurrentGame = from;
+        testSoundsPlayed().clear();
+        tick({key});
+        EXPECT_EQ(FrontendState.CurrentGame, to) << names.size() << " " << from;
+        EXPECT_EQ(testSoundsPlayed().size(), names.empty() ? 0u : 1u);
+    }
+    // The square with the initial, in the highlight's colours, gone 0.8 s later.
+    addGames(30);
+    std::tie(Skin.HighlightBackcolor, Skin.ShowHighlightBar) = std::tuple(0x123456, 0);
+    Rect middle = platformScreenRect();
+    Surface* buffer = FrontendState.BackBufferDC;
+    tick({'X'});
+    EXPECT_GT(countColour(buffer, middle, 0x123456), 0);
+    testAdvanceClock(platformCounterFrequency() * 7 / 10);
+    tick({});
+    EXPECT_GT(countColour(buffer, middle, 0x123456), 0);
+    testAdvanceClock(platformCounterFrequency() / 10);
+    tick({});
+    EXPECT_EQ(countColour(buffer, middle, 0x123456), 0);
+}
+
 static void tapDownDuringTheGame(int milliseconds)
 {
     if (milliseconds == 500) testTapKey(VkDown);
@@ -139,14 +189,11 @@ static void recordingTick(Window*)
     if ((int)Ticks.size() == QuitAfterTicks) platformPostQuit(0);
 }
 
-// Each zone is 0.2 x the axis's range wide, counted from the end it lies at; an unplugged
-// stick fails every read and the log hears of it once a second.
-TEST_F(Controls, JoystickZonesButtonsAndUnplugging)
+// Each zone is 0.2 x the axis's range wide, counted from the end it lies at.
+TEST_F(Controls, JoystickZones)
 {
-    addGames(5);
-    testAttachJoystick();
+    int stick = testPlugJoystick(0, 2, 4, 0);
     initJoystick();
-    ASSERT_EQ(FrontendState.JoystickPresent, 1);
     struct
     {
         uint32_t Min;
@@ -156,21 +203,110 @@ TEST_F(Controls, JoystickZonesButtonsAndUnplugging)
     for (const auto& c : cases)
     {
         FrontendState.JoystickXMin = FrontendState.JoystickYMin = c.Min;
-        testMoveJoystick((int16_t)(c.Position - 32768), (int16_t)(c.Position - 32768));
+        for (int axis : {0, 1}) testJoystickAxis(stick, axis, (int16_t)(c.Position - 32768));
         int seen[] = {isJoystickActive(1), isJoystickActive(2), isJoystickActive(4),
                       isJoystickActive(8)};
         EXPECT_THAT(seen, testing::ElementsAre(c.Right, c.Left, c.Right, c.Left)) << c.Position;
     }
-    testMoveJoystick(0, 0);
-    testJoystickButton(2, 1);
-    for (int code : {16, 32, 64, 128, 0, 3, 255})
-        EXPECT_EQ(isJoystickActive(code) != 0, code == 32) << code;
-    testDetachJoystick();
-    testing::internal::CaptureStdout();
-    for (int i = 0; i < 3; i++, testAdvanceClock(platformCounterFrequency() / 2))
-        for (int read = 0; read < 8; read++) EXPECT_EQ(isJoystickActive(4), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error reading joystick!\nError reading joystick!\n");
+}
+
+// What each kind of device gives: a known controller through its mapping, an arcade encoder
+// or a bare button box through its own axes, hats and buttons. Codes 1 right, 2 left, 4 down,
+// 8 up, 16 button 1, 256 button 5, 1 << 30 button 27.
+TEST_F(Controls, EachKindOfStickActsThroughItsOwnInputs)
+{
+    enum Input
+    {
+        Axis,
+        Button,
+        Hat
+    };
+    struct Case
+    {
+        int Controller, Axes, Buttons, Hats;
+        Input Kind;
+        int Which, Value;
+        std::vector<int> Active; // of the codes below
+    } cases[] = {
+        {1, 6, 15, 0, Button, 0, 1, {16}},       // A is button 1
+        {1, 6, 15, 0, Button, 3, 1, {128}},      // Y is button 4: Exit
+        {1, 6, 15, 0, Button, 9, 1, {256}},      // the left shoulder is button 5
+        {1, 6, 15, 0, Button, 13, 1, {2}},       // the d-pad's left
+        {1, 6, 15, 0, Axis, 1, 32767, {4}},      // the left stick down
+        {0, 2, 50, 1, Hat, 0, 1, {8}},           // a hat pushed up is the stick
+        {0, 2, 50, 1, Button, 4, 1, {256}},      // button 5
+        {0, 2, 50, 1, Button, 26, 1, {1 << 30}}, // button 27, the last one read
+        {0, 2, 50, 1, Button, 27, 1, {}},        // button 28 and on are not
+        {0, 2, 50, 1, Axis, 0, -32768, {2}},
+        {0, 0, 3, 0, Button, 1, 1, {32}}, // no axes: centred
+        {0, 0, 0, 0, Button, 0, 1, {}},   // nothing at all
+    };
+    const int codes[] = {1, 2, 4, 8, 16, 32, 128, 256, 512, 1 << 30};
+    initJoystick();
+    for (const Case& c : cases)
+    {
+        int stick = testPlugJoystick(c.Controller, c.Axes, c.Buttons, c.Hats);
+        ASSERT_GE(stick, 0);
+        if (c.Kind == Axis) testJoystickAxis(stick, c.Which, (int16_t)c.Value);
+        if (c.Kind == Button) testJoystickButton(stick, c.Which, c.Value);
+        if (c.Kind == Hat) testJoystickHat(stick, c.Which, (uint8_t)c.Value);
+        std::vector<int> active;
+        for (int code : codes)
+            if (isJoystickActive(code)) active.push_back(code);
+        EXPECT_EQ(active, c.Active) << c.Controller << " " << c.Kind << " " << c.Which;
+        testUnplugJoystick(stick);
+    }
+}
+
+// Sticks come and go while the front end runs: the first two serve the players, one found
+// while both have one waits for a free place, and one pulled out mid-move stops at once.
+TEST_F(Controls, SticksPluggedAndPulledWhileRunning)
+{
+    addGames(30);
+    FrontendSettings.MenuType = ViewList;
+    std::string lines = stderrOf(
+        [&]
+        {
+            initJoystick();
+            int first = testPlugJoystick(1, 6, 15, 0), second = testPlugJoystick(0, 2, 8, 1),
+                third = testPlugJoystick(0, 2, 8, 0);
+            testJoystickHat(second, 0, 2); // player 2's right pages on, uncrossed
+            testJoystickButton(third, 0, 1);
+            EXPECT_FALSE(isJoystickActive(16)); // the third serves nobody yet
+            processTick(FrontendState.MainWindow);
+            EXPECT_GT(FrontendState.CurrentGame, 1);
+            testJoystickAxis(first, 1, 32767);
+            EXPECT_TRUE(isJoystickActive(4));
+            testUnplugJoystick(first); // pulled out while held down
+            EXPECT_FALSE(isJoystickActive(4));
+            EXPECT_TRUE(isJoystickActive(16)); // the third took player 1's place
+            for (int i = 0; i < 100; i++)
+            {
+                int flicker = testPlugJoystick(0, 2, 8, 0);
+                isPlayerJoystickActive(2, 1);
+                testUnplugJoystick(flicker);
+                isPlayerJoystickActive(2, 1);
+            }
+            testUnplugJoystick(second);
+            testUnplugJoystick(third);
+            EXPECT_FALSE(isPlayerJoystickActive(2, 1) || isJoystickActive(16));
+        });
+    std::vector<std::string> expected = {
+        "Joystick found: Test Pad (game controller), player 1",
+        "Joystick found: Test Encoder (2 axes, 8 buttons, 1 hats), player 2",
+        "Joystick found: Test Encoder (2 axes, 8 buttons, 0 hats), not used: both players have one",
+        "Joystick removed: Test Pad (player 1)", "Joystick Test Encoder now serves player 1"};
+    std::vector<std::string> seen;
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) seen.push_back(line);
+    ASSERT_EQ(seen.size(), 5u + 200 + 2) << lines;
+    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + 5), expected);
+
+    // UseJoystick=0 ignores every stick.
+    FrontendSettings.UseJoystick = 0;
+    int stick = testPlugJoystick(1, 6, 15, 0);
+    testJoystickButton(stick, 0, 1);
+    EXPECT_FALSE(isJoystickActive(16));
 }
 
 // A window manager resizing the screen, or the screen turned, under the running front end:

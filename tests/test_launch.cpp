@@ -1,11 +1,15 @@
-// Launching a game: the template, the run, the failures, the log and the typed keys' waits.
+// Launching a game: the template, the run, the failures, the log, the typed keys' waits and
+// leaving a hung game.
 #include "launch/launch.h"
 
 #include "core/frontend.h"
 #include "platform/clock.h"
+#include "platform/input.h"
 #include "platform/process.h"
+#include "runtime/controls.h"
 #include "support.h"
 
+#include <cerrno>
 #include <csignal>
 
 using Args = std::vector<std::string>;
@@ -24,6 +28,7 @@ protected:
         unsetenv("DISPLAY"); // keys must never reach the desktop of whoever runs the tests
         setenv("ARGRECORDER_OUT", (Dir / "record").c_str(), 1);
         FrontendSettings.SendKeys = 0;
+        FrontendSettings.ExitGameHoldSeconds = 0; // the waits are timed on the test clock
         std::tie(Emu.ExecPath, Emu.Executable, Emu.CmdLine) =
             std::make_tuple(EmuDir, "argrecorder", "%f");
         EmulatorTable.assign(1, &Emu);
@@ -127,4 +132,82 @@ TEST_F(Launch, KeysWaitAndIntervalOnlyWhenSendKeysIsOn)
         launch();
         EXPECT_EQ(platformCounter() - start, waited) << keys;
     }
+}
+
+static int Elapsed, ReleaseAt, EndAt;
+static std::vector<int> HangerIds;
+static fs::path HangerRecord;
+
+// The player presses Exit once the stand-in has started (its ids are written), and lets go or
+// sees the game end by itself at the times of the case.
+static int readHangerIds()
+{
+    if (!HangerIds.empty() || !fs::exists(HangerRecord) || fs::file_size(HangerRecord) == 0)
+        return 0;
+    std::istringstream(readText(HangerRecord)) >> HangerIds.emplace_back() >>
+        HangerIds.emplace_back();
+    return 1;
+}
+
+static void playerHoldsExit(int milliseconds)
+{
+    if (readHangerIds())
+    {
+        testPressKey(VkEscape);
+        Elapsed = 0;
+    }
+    if (HangerIds.empty()) return;
+    Elapsed += milliseconds;
+    if (Elapsed == ReleaseAt) testReleaseKey(VkEscape);
+    if (Elapsed == EndAt) kill(-HangerIds[0], SIGTERM);
+}
+
+// Exit held for ExitGameHoldSeconds ends the game's whole group: asked first, killed two
+// seconds later when it will not go. A shorter hold, or none, changes nothing, and an Exit held
+// as the game ends does not end the front end too.
+TEST_F(Launch, HoldingExitEndsAHungGameAndWhatItStarted)
+{
+    std::tie(FrontendSettings.Keys[KeyExit], FrontendSettings.Keys[KeyP2Exit]) = std::tuple(27, 0);
+    FrontendSettings.UseJoystick = 0;
+    HangerRecord = Dir / "ids";
+    // Mode, the game's own length in real ms, hold setting, release and end on the test clock,
+    // then: asked to end, killed, exit code.
+    const std::tuple<const char*, int, int, int, int, bool, bool, int> cases[] = {
+        {"stubborn", 60000, 3, -1, -1, true, true, 128 + SIGKILL},
+        {"leaves", 60000, 3, -1, -1, true, true, 0},
+        {"polite", 60000, 3, -1, -1, true, false, 128 + SIGTERM},
+        {"polite", 300, 3, 1000, -1, false, false, 0},               // let go after a second
+        {"polite", 300, 0, -1, -1, false, false, 0},                 // switched off
+        {"polite", 60000, 3, -1, 1500, false, false, 128 + SIGTERM}, // ended during the hold
+    };
+    testOnSleep(playerHoldsExit);
+    for (const auto& [mode, length, hold, release, end, asked, killed, exitCode] : cases)
+    {
+        FrontendSettings.ExitGameHoldSeconds = hold;
+        std::tie(ReleaseAt, EndAt) = std::tie(release, end);
+        HangerIds.clear();
+        fs::remove(HangerRecord);
+        std::string command =
+            EmuDir + "/hanger " + HangerRecord.string() + " " + mode + " " + std::to_string(length);
+        int code = -1;
+        std::string said = stderrOf([&] { EXPECT_EQ(runProgram(command, "", &code, ""), 1); });
+        readHangerIds(); // never pressed when the hold is off
+        flushKeyboard(); // as after any game
+        EXPECT_EQ(said.find("the player ended the game") != std::string::npos, asked) << said;
+        EXPECT_EQ(said.find("killed") != std::string::npos, killed) << said;
+        EXPECT_EQ(code, exitCode) << mode;
+        ASSERT_EQ(HangerIds.size(), 2u);
+        for (int id : HangerIds) EXPECT_TRUE(kill(id, 0) == -1 && errno == ESRCH) << mode;
+        // Until the Exit held over the game's end is let go, Exit does not act.
+        int active[ActionCount];
+        FrontendState.WindowHasFocus = 1;
+        sampleActions(active);
+        EXPECT_EQ(active[ActionExit], 0) << mode;
+        testReleaseKey(VkEscape);
+        sampleActions(active);
+        testTapKey(VkEscape);
+        sampleActions(active);
+        EXPECT_EQ(active[ActionExit], 1) << mode;
+    }
+    testOnSleep(nullptr);
 }

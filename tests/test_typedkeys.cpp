@@ -44,7 +44,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        if (Server) platformTerminateProcess(Server), platformWaitProcess(Server, nullptr);
+        if (Server) platformEndProcess(Server, 0), platformWaitProcess(Server, nullptr);
         Server = nullptr;
         unsetenv("DISPLAY");
     }

@@ -49,8 +49,8 @@ start $config
 shot "$work/before.png"
 press 3
 previous="$work/before.png"
-keys=(i j u n k)
-codes=(73 74 85 78 75)
+keys=(h j u n y)
+codes=(72 74 85 78 89)
 names=(SelectUp SelectDown SelectPageUp SelectPageDown StartGame)
 prompt_shown() {
     shot "$work/prompt$1.png"
