@@ -55,3 +55,32 @@ TEST(Settings, AHandWrittenFileIsReadAndTheExitSaveChangesOnlyItsOwnKeys)
                                            "ScreenShots\nSendKeys=1\nSendKeyWait=3\n"
                                            "SendKeyInterval=-250\nSkin=Plain\n");
 }
+
+// A hold time that is no whole number of seconds is told and taken as 3, never as "off"; the
+// new bindings have their defaults; player 2's stick its own.
+TEST(Settings, ExitHoldTimeAndTheNewBindings)
+{
+    fs::path dir = freshDirectory();
+    const std::pair<const char*, int> cases[] = {{"", 3},
+                                                 {"0", 0},
+                                                 {"7", 7},
+                                                 {"-2", 3},
+                                                 {"three", 3},
+                                                 {"3s", 3},
+                                                 {"99999999999999", 999999999},
+                                                 {"000012", 12}};
+    for (const auto& [text, seconds] : cases)
+    {
+        std::string line = *text ? std::string("ExitGameHoldSeconds=") + text + "\n" : "";
+        useConfig(dir / "t.ini", "[Settings]\n" + line + "[JoystickMappings]\nP2Exit=64\n");
+        std::string said = stderrOf(loadFrontendSettings);
+        EXPECT_EQ(FrontendSettings.ExitGameHoldSeconds, seconds) << text;
+        EXPECT_EQ(said.empty(), seconds != 3 || !*text) << said;
+    }
+    const FrontendSettingsRecord& s = FrontendSettings;
+    EXPECT_EQ(std::vector<int>({s.Keys[KeySelectLetterUp], s.Keys[KeySelectLetterDown],
+                                s.Joystick[KeySelectLetterUp], s.Joystick[KeyP2SelectLetterDown],
+                                s.Joystick[KeyP2SelectPageUp], s.Joystick[KeyP2Exit],
+                                s.Joystick[KeyChangeEmu]}),
+              std::vector<int>({'Z', 'X', 256, 512, 2, 64, 0}));
+}
