@@ -22,6 +22,13 @@ static Rect cellRect(int64_t row, int64_t column)
                 clampCoordinate(top + PlacedSkin.ListHeight)};
 }
 
+Rect browserGridRect()
+{
+    Rect first = cellRect(0, 0);
+    Rect last = cellRect(PlacedSkin.ListRows - 1, PlacedSkin.ListColumns - 1);
+    return Rect{first.Left, first.Top, last.Right, last.Bottom};
+}
+
 static int onSurface(Surface* dc, Rect cell)
 {
     return cell.Right > 0 && cell.Bottom > 0 && cell.Left < platformSurfaceWidth(dc) &&

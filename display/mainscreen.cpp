@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 const int NameIndent = 6;
 const Color ShadowColor = 0x000000;
@@ -184,6 +185,22 @@ static Rect intersection(Rect a, Rect b)
     return r.Right > r.Left && r.Bottom > r.Top ? r : b;
 }
 
+static int brightness(Color color)
+{
+    return (299 * (color & 0xFF) + 587 * ((color >> 8) & 0xFF) + 114 * ((color >> 16) & 0xFF)) /
+           1000;
+}
+
+// The highlight's text colour, unless the skin made it alike to the highlight's background (the
+// image browser draws only a frame in it): then black or white, whichever reads.
+static Color initialColor()
+{
+    int box = brightness(PlacedSkin.HighlightBackcolor);
+    if (std::abs(box - brightness(PlacedSkin.HighlightForecolor)) >= 96)
+        return PlacedSkin.HighlightForecolor;
+    return box >= 128 ? 0x000000 : 0xFFFFFF;
+}
+
 // A square a third of the list's (or the grid's) smaller side, in the highlight's colours.
 static void drawJumpInitial(Surface* dc, Rect area)
 {
@@ -193,18 +210,19 @@ static void drawJumpInitial(Surface* dc, Rect area)
     if (!Badge.OnScreen) return;
     int group = initialGroup(VisibleGames[current]->Description);
     std::string initial = group ? std::string(1, (char)('A' + group - 1)) : "#";
-    Rect over =
-        FrontendSettings.MenuType == ViewImageBrowser ? area : intersection(listRect(area), area);
+    Rect place = FrontendSettings.MenuType == ViewImageBrowser ? browserGridRect() : listRect(area);
+    Rect over = intersection(place, area);
     int side = std::max(std::min(over.Right - over.Left, over.Bottom - over.Top) / 3, 24);
     int left = over.Left + (over.Right - over.Left - side) / 2;
     int top = over.Top + (over.Bottom - over.Top - side) / 2;
     int border = std::max(side / 40, 1);
-    platformFillRect(dc, Rect{left, top, left + side, top + side}, PlacedSkin.HighlightForecolor);
+    Color letter = initialColor();
+    platformFillRect(dc, Rect{left, top, left + side, top + side}, letter);
     platformFillRect(dc,
                      Rect{left + border, top + border, left + side - border, top + side - border},
                      PlacedSkin.HighlightBackcolor);
     createFont(dc, PlacedSkin.Fontface, side * 52 / 100, 1); // letters about 0.7 of the square
-    platformSetTextColor(dc, PlacedSkin.HighlightForecolor);
+    platformSetTextColor(dc, letter);
     platformSetBackgroundMode(dc, BackgroundTransparent);
     int x = left + (side - getTextWidth(dc, initial)) / 2;
     int y = top + (side - getTextHeight(dc)) / 2;
