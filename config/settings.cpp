@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 FrontendSettingsRecord FrontendSettings;
 
@@ -105,10 +106,9 @@ static void loadExitHold(const std::string& file)
                 file.c_str(), text.c_str());
         text = "3";
     }
-    size_t significant = std::min(text.find_first_not_of('0'), text.size());
     // Nobody holds a button for years: a longer hold is as good as none.
     FrontendSettings.ExitGameHoldSeconds =
-        text.size() - significant > 9 ? 999999999 : std::stoi(text);
+        (int)std::min(std::strtoll(text.c_str(), nullptr, 10), 999999999LL);
 }
 
 static void loadBindings(const std::string& file)

@@ -137,16 +137,6 @@ std::string stripExtension(const std::string& text)
     return text;
 }
 
-static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
-                      const std::string& outputPath, int* exitCode, const std::string& keys,
-                      int game);
-
-int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
-               const std::string& keys)
-{
-    return runWatched(commandLine, workingDirectory, "", exitCode, keys, 1);
-}
-
 static int milliseconds(int64_t value)
 {
     if (value < 0) return 0;
@@ -245,6 +235,12 @@ static int runWatched(const std::string& commandLine, const std::string& working
             showError("GetExitCodeProcess failed!");
     }
     return 1;
+}
+
+int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
+               const std::string& keys)
+{
+    return runWatched(commandLine, workingDirectory, "", exitCode, keys, 1);
 }
 
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,
