@@ -16,6 +16,7 @@
 #include "launch/launch.h"
 #include "platform/clock.h"
 #include "platform/power.h"
+#include "platform/stop.h"
 #include "platform/window.h"
 #include "popups/gameinfo.h"
 #include "popups/message.h"
@@ -186,7 +187,7 @@ static void runGame(Window* window)
     blankScreen();
     int exitCode;
     launchGame(selectedGame(), &exitCode); // a game that failed was reported
-    platformSleep(500);
+    if (!platformStopRequested()) platformSleep(500);
     flushKeyboard(); // what was pressed during the game was meant for the game
     closeMessageWindow();
     // The back buffer still holds the screen of before the game.

@@ -7,6 +7,7 @@
 #include "core/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/stop.h"
 #include "popups/message.h"
 #include "runtime/controls.h"
 
@@ -18,7 +19,7 @@ int waitForAnyKey(const std::string& prompt)
     int key;
     // Key state changes only as events are pumped, once a scan; a short sleep between scans
     // keeps a core from spinning for as long as nobody presses anything.
-    while ((key = platformFirstActiveKey()) < 0) platformSleep(1);
+    while ((key = platformFirstActiveKey()) < 0 && !platformStopRequested()) platformSleep(1);
     flushKeyboard();
     return key;
 }
@@ -41,6 +42,7 @@ void configureControls()
     for (int i = 0; i < count; i++)
     {
         int key = waitForAnyKey(ControlSteps[i].Prompt);
+        if (key < 0) break; // told to stop: what was recorded stays
         FrontendSettings.Keys[ControlSteps[i].Key] = key;
         // Written at once: a player who walks away halfway keeps what was recorded.
         iniWriteInt("Keymappings", KeyBindings[ControlSteps[i].Key].Name, key,

@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/messagebox.h"
 #include "platform/sound.h"
+#include "platform/stop.h"
 #include "platform/window.h"
 #include "popups/message.h"
 #include "runtime/controls.h"
@@ -58,7 +59,13 @@ static int captureMissingList(const Emulator& emulator, const std::string& path)
     deleteMameList(path); // a snapshot without its list is of an older list
     showMessage("Loading Game Information From Mame...");
     std::string command = mameListCommand(emulator);
-    if (captureMameList(command, path)) return 1;
+    int captured = captureMameList(command, path);
+    if (platformStopRequested())
+    {
+        deleteMameList(path); // cut short: the next start captures it whole
+        return 0;
+    }
+    if (captured) return 1;
     showError("Error launching [" + command + "]!");
     deleteMameList(path);
     return 0;
@@ -153,7 +160,7 @@ int loadCatalogue()
     showMessage("Building Emulator List...");
     loadEmulators();
     for (int i = 0; i < (int)EmulatorTable.size(); i++)
-        if (!loadEmulatorGames(i)) return 0;
+        if (platformStopRequested() || !loadEmulatorGames(i)) return 0;
     return finishLoading();
 }
 
@@ -244,6 +251,22 @@ static int failInitialization()
     return 1;
 }
 
+// The way out after the main loop, or after a stop signal at any earlier moment: the settings
+// saved as the player left them, everything released.
+static int endFrontend(int code)
+{
+    // Told once, whichever files failed; standard error names each of them.
+    if (!saveFrontendSettings())
+        showError("Your settings could not be saved:\nthe disk may be full or the file "
+                  "read-only.\nThe settings saved before are kept.");
+    releaseResources();
+    showCursor();
+    platformStopSound();
+    platformShowPointer(1);
+    closeWindowSystem();
+    return code;
+}
+
 int runFrontend(const std::string& commandLine)
 {
     FrontendState = FrontendStateRecord();
@@ -258,18 +281,10 @@ int runFrontend(const std::string& commandLine)
     loadFrontendSettings();
     platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings
-    if (!loadCatalogue()) return failInitialization();
+    int loaded = loadCatalogue();
+    if (platformStopRequested()) return endFrontend(0);
+    if (!loaded) return failInitialization();
     showMainWindow();
     hideCursor();
-    int code = runMainLoop();
-    // Told once, whichever files failed; standard error names each of them.
-    if (!saveFrontendSettings())
-        showError("Your settings could not be saved:\nthe disk may be full or the file "
-                  "read-only.\nThe settings saved before are kept.");
-    releaseResources();
-    showCursor();
-    platformStopSound();
-    platformShowPointer(1);
-    closeWindowSystem();
-    return code;
+    return endFrontend(runMainLoop());
 }

@@ -13,11 +13,12 @@ const char* const ProgramTitle = "Torvanell v1.00";
 
 // The whole program: commandLine is the configuration path (empty: ./torvanell.ini), taken
 // whole. Answers the exit code: 1 when the window cannot be made or loading fails, -1
-// without a high-resolution counter, else the quit message's code.
+// without a high-resolution counter, else the quit message's code. A stop signal at any moment
+// ends it as the Exit control does, settings saved, with 0.
 int runFrontend(const std::string& commandLine);
 // Starts the window system and creates the main window, hidden; 0 after telling the user.
 int createMainWindow();
-// Builds the catalogue; 1, or 0 after telling the user why.
+// Builds the catalogue; 1, or 0 after telling the user why (or, silently, after a stop signal).
 int loadCatalogue();
 // Answers the quit message's code, or -1 when there is no high-resolution counter.
 int runMainLoop();

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/stop.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 
@@ -164,7 +165,7 @@ const int KillAfterMs = 2000;
 struct ExitHold
 {
     int64_t HeldSince = -1;  // on the platform clock; -1 while no Exit control is held
-    int64_t EndAskedAt = -1; // when the game was asked to end; -1 before
+    int64_t EndAskedAt = -1; // when the program was asked to end; -1 before
     int Killed = 0;
 };
 
@@ -177,20 +178,21 @@ static void endHeldGame(ExitHold& hold, Process* process, const std::string& com
     platformEndProcess(process, 0);
 }
 
+// The front end told to stop takes what it started with it: a game left running would hold
+// the screen and the sound after the front end has gone.
+static void endOnStop(ExitHold& hold, Process* process, const std::string& commandLine)
+{
+    hold.EndAskedAt = platformMilliseconds();
+    fprintf(stderr, "Told to stop (signal %d): ending [%s]\n", platformStopRequested(),
+            commandLine.c_str());
+    platformEndProcess(process, 0);
+}
+
 // A game that hangs, or an emulator without an exit key, would otherwise strand a player who
 // has only the cabinet's controls.
 static void watchExitHold(ExitHold& hold, Process* process, const std::string& commandLine)
 {
     int64_t now = platformMilliseconds();
-    if (hold.EndAskedAt >= 0)
-    {
-        if (hold.Killed || now - hold.EndAskedAt < KillAfterMs) return;
-        hold.Killed = 1;
-        fprintf(stderr, "The game did not end within %d s of being asked: killed [%s]\n",
-                KillAfterMs / 1000, commandLine.c_str());
-        platformEndProcess(process, 1);
-        return;
-    }
     if (!isExitHeld())
     {
         hold.HeldSince = -1;
@@ -201,14 +203,30 @@ static void watchExitHold(ExitHold& hold, Process* process, const std::string& c
         endHeldGame(hold, process, commandLine);
 }
 
-static int waitForGame(Process* process, int* code, const std::string& commandLine)
+static void watchProgram(ExitHold& hold, Process* process, const std::string& commandLine, int game)
+{
+    if (hold.EndAskedAt < 0)
+    {
+        if (platformStopRequested())
+            endOnStop(hold, process, commandLine);
+        else if (game && FrontendSettings.ExitGameHoldSeconds > 0)
+            watchExitHold(hold, process, commandLine);
+        return;
+    }
+    if (hold.Killed || platformMilliseconds() - hold.EndAskedAt < KillAfterMs) return;
+    hold.Killed = 1;
+    fprintf(stderr, "The program did not end within %d s of being asked: killed [%s]\n",
+            KillAfterMs / 1000, commandLine.c_str());
+    platformEndProcess(process, 1);
+}
+
+static int waitWatched(Process* process, int* code, const std::string& commandLine, int game)
 {
     ExitHold hold;
-    if (FrontendSettings.ExitGameHoldSeconds > 0)
-        while (platformProcessRunning(process, ExitWatchMs))
-            watchExitHold(hold, process, commandLine);
+    while (platformProcessRunning(process, ExitWatchMs))
+        watchProgram(hold, process, commandLine, game);
     int waited = platformWaitProcess(process, code);
-    holdOffExit(); // an Exit held as the game ended was meant for the game
+    if (game) holdOffExit(); // an Exit held as the game ended was meant for the game
     return waited;
 }
 
@@ -223,10 +241,9 @@ static int runWatched(const std::string& commandLine, const std::string& working
         showError("Failed to execute [" + commandLine + "]!");
         return 0;
     }
-    if (FrontendSettings.SendKeys && !keys.empty()) typeKeys(keys);
+    if (FrontendSettings.SendKeys && !keys.empty() && !platformStopRequested()) typeKeys(keys);
     int code = 0;
-    int waited =
-        game ? waitForGame(process, &code, commandLine) : platformWaitProcess(process, &code);
+    int waited = waitWatched(process, &code, commandLine, game);
     if (exitCode)
     {
         if (waited)

@@ -28,8 +28,9 @@ std::string stripExtension(const std::string& text);
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
                const std::string& keys);
 // The general runner: outputPath, when not empty, receives standard output and standard
-// error. exitCode may be null. Logs the command line when DebugCmdLine is set, reports a
-// program that cannot be started in the "Error" box.
+// error. exitCode may be null. Both runners end what they started after a stop signal
+// (asked, then killed two seconds later) and then answer as for any ended program. Logs the command
+// line when DebugCmdLine is set, reports a program that cannot be started in the "Error" box.
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,
                const std::string& outputPath, int* exitCode, const std::string& keys);
 // The command that asks a MAME emulator for its list of machines, built as a game's command

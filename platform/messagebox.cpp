@@ -4,6 +4,7 @@
 
 #include "platform/input.h"
 #include "platform/internal.h"
+#include "platform/stop.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
@@ -93,7 +94,7 @@ static void runModalMessageBox(Window*, const std::string& text, const std::stri
     }
     closingKeyPressed(); // presses made before the box appeared do not close it
     showBox(box);
-    while (!closingKeyPressed())
+    while (!closingKeyPressed() && !platformStopRequested())
     {
         if (Layer.Dirty) showBox(box); // uncovered by another program
         SDL_Delay(10);

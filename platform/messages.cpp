@@ -3,6 +3,7 @@
 // timer message exists only while nothing else is waiting.
 #include "platform/clock.h"
 #include "platform/internal.h"
+#include "platform/stop.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
@@ -92,6 +93,13 @@ static Timer* firstDueTimer()
 static int nextMessage(Message* message, int remove)
 {
     pumpSdlEvents();
+    // A stop signal is a quit message that is never taken: each loop that looks at the queue
+    // ends in turn, the modal ones first, down to the main one.
+    if (platformStopRequested())
+    {
+        *message = {nullptr, MsgQuit, 0, 0};
+        return 1;
+    }
     if (!Posted.empty())
     {
         *message = Posted.front();

@@ -1,5 +1,6 @@
 // Starting and ending the layer: SDL, the one full-screen window, fonts, sound, joystick.
 #include "platform/internal.h"
+#include "platform/stop.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
@@ -20,7 +21,7 @@ static void setHints()
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // The cabinet's stick must work even when another program has the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    // SIGINT and SIGTERM keep their ordinary meaning.
+    // The front end handles the stop signals itself (platform/stop.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
@@ -68,6 +69,7 @@ static int createScreen()
 int platformStart()
 {
     if (Layer.Started) return 1;
+    platformWatchStopSignals();
     setHints();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     {
@@ -148,6 +150,7 @@ void startTestPlatform()
     SDL_setenv("SDL_VIDEODRIVER", "dummy", 0);
     SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
     platformStop();
+    platformClearStopRequest();
     Layer.TestSeams = 1;
     if (!platformStart()) fprintf(stderr, "The test platform did not start\n");
     resetTestClock();

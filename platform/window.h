@@ -103,7 +103,8 @@ void platformUpdateWindow(Window* window);
 // whole life: a size change resizes it (its picture is then blank) but never replaces it.
 Surface* platformWindowSurface(Window* window);
 
-// The message queue of the one thread.
+// The message queue of the one thread. After a stop signal (platform/stop.h) the queue
+// answers the quit message, with code 0, to every look and never lets it be taken.
 int platformGetMessage(Message* message);  // waits; 0 when it took the quit message
 int platformTakeMessage(Message* message); // 1 and removes it, 0 when none is waiting
 void platformTranslateMessage(const Message* message);
