@@ -4,6 +4,7 @@
 
 #include "config/ini.h"
 #include "platform/files.h"
+#include "platform/window.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -93,6 +94,20 @@ static void loadRotation(const std::string& file)
     FrontendSettings.Rotation = degrees;
 }
 
+// On the console the emulator can only draw once the front end lets go of the display device;
+// on a display server both windows can live side by side.
+static void loadReleaseScreen(const std::string& file)
+{
+    std::string text = iniReadString("Settings", "ReleaseScreenDuringGame", "", file);
+    int release = platformOwnsDisplayDevice();
+    if (text == "0" || text == "1")
+        release = text == "1";
+    else if (!text.empty())
+        fprintf(stderr, "%s [Settings] ReleaseScreenDuringGame=%s: 0 or 1; %d is used\n",
+                file.c_str(), text.c_str(), release);
+    FrontendSettings.ReleaseScreenDuringGame = release;
+}
+
 // A hung game is left by holding Exit; a value that is no whole number of seconds must not
 // switch that off unnoticed.
 static void loadExitHold(const std::string& file)
@@ -145,6 +160,7 @@ void loadFrontendSettings()
     loadView(file);
     loadRotation(file);
     loadExitHold(file);
+    loadReleaseScreen(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }

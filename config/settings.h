@@ -84,8 +84,9 @@ struct FrontendSettingsRecord
     int ScreenSaverStartInterval;
     int ScreenSaverChangeInterval;
     ScreenSaverKind ScreenSaverType;
-    int Rotation;            // degrees the picture is turned clockwise: 0, 90, 180 or 270
-    int ExitGameHoldSeconds; // Exit held this long ends a running game; 0 never
+    int Rotation;                // degrees the picture is turned clockwise: 0, 90, 180 or 270
+    int ExitGameHoldSeconds;     // Exit held this long ends a running game; 0 never
+    int ReleaseScreenDuringGame; // the front end's window is given up while a game runs
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

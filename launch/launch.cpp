@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/stop.h"
+#include "platform/window.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 
@@ -32,7 +33,11 @@ int launchGame(const Game* game, int* exitCode)
     // Suspending rather than switching off: afterwards the screen saver is as the user left
     // it, also when the user had switched it off.
     platformSuspendScreenSaver();
+    if (FrontendSettings.ReleaseScreenDuringGame) platformReleaseScreen();
     int result = runProgram(commandLine, emulator->ExecPath, exitCode, emulator->SendKeys);
+    // Also after a game that could not start or crashed: the player must see the list again.
+    if (FrontendSettings.ReleaseScreenDuringGame && !platformTakeBackScreen())
+        showError("The screen could not be taken back after the game.");
     platformResumeScreenSaver();
     return result;
 }

@@ -39,6 +39,8 @@ struct LayerRecord
     int Dirty;      // something was drawn on a shown window since the last present
     int PumpWanted; // an event was pushed: the next pump must not be skipped
     int TestScreenWidth, TestScreenHeight; // a screen size asked for by a test; 0 for none
+    int ReleasedConsole;                   // the display device was given up for a game (KMS/DRM)
+    std::string Title;                     // the screen window's title, kept for a window made anew
 };
 extern LayerRecord Layer;
 
@@ -86,6 +88,14 @@ std::vector<Window*> windowsInStackOrder();
 SDL_Surface* composeScreen();
 // Windows that covered an old layout of the screen are stretched over the new one.
 void refitScreenWindows(int oldWidth, int oldHeight);
+
+// display.cpp: starts SDL's video on the display there is (or the one SDL_VIDEODRIVER names);
+// 0 after a line on standard error naming what was tried.
+int startDisplay();
+// Chooses how the window's pixels reach the display the video started on.
+void setFramebufferHint();
+// start.cpp: the one full-screen window, hidden, at the display's size.
+int createScreen();
 
 // screen.cpp: the screen's size and turn.
 // The real screen's size at the start; the layout follows the turn.

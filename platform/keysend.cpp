@@ -60,12 +60,27 @@ static KeySym keySymFor(int code)
     return NoSymbol;
 }
 
+// Wayland lets no program type into another's window, and on the console an emulator reads
+// the input devices itself: neither has anything XTest could reach.
+static bool typingImpossible()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (strcmp(driver, "wayland") != 0 && strcmp(driver, "KMSDRM") != 0)) return false;
+    fprintf(stderr,
+            "Typing keys into a game is not available on this display (%s): the games start "
+            "without their SendKeys\n",
+            driver);
+    return true;
+}
+
 // Answers the display, or null after saying once on standard error why keys cannot be typed.
 static Display* typingDisplay()
 {
     if (!TypingChecked)
     {
         TypingChecked = true;
+        if (typingImpossible()) TypingUnavailable = true;
+        if (TypingUnavailable) return nullptr;
         int eventBase, errorBase, major, minor;
         Display* display = keyDisplay();
         TypingUnavailable =

@@ -84,6 +84,8 @@ static int closingKeyPressed()
 
 static void runModalMessageBox(Window*, const std::string& text, const std::string& caption)
 {
+    // A box nobody sees would wait for a key forever: a screen given up for a game comes back.
+    if (!Layer.Screen && !platformTakeBackScreen()) return;
     Surface* box = drawBox(text, caption);
     if (!box) return;
     if (!Layer.ScreenShown)

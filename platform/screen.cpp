@@ -118,7 +118,7 @@ static void turnInto(const SDL_Surface* layout, SDL_Surface* screen)
 
 void showComposed(SDL_Surface* composed)
 {
-    SDL_Surface* screen = SDL_GetWindowSurface(Layer.Screen);
+    SDL_Surface* screen = Layer.Screen ? SDL_GetWindowSurface(Layer.Screen) : nullptr;
     if (!screen || !composed) return;
     if (composed != screen)
     {

@@ -14,8 +14,6 @@ static int PointerCounter; // as the system's display counter: shown while >= 0
 
 static void setHints()
 {
-    // Software surfaces present ten times faster without the framebuffer texture.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // The system's screen saver runs normally while the front end is idle; it is suspended
     // only while a game runs.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -30,17 +28,9 @@ static int isHeadlessDriver(const char* driver)
     return !driver || strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0;
 }
 
-// Without any display SDL quietly draws off screen; a front end nobody can see would only
-// look hung. Off-screen drawing is kept for those who ask for it (the tests do).
-static int headlessWanted()
-{
-    const char* driver = getenv("SDL_VIDEODRIVER");
-    return driver && *driver;
-}
-
 // Without a window manager X leaves a window 800x600 and clipped unless it is created at
 // (0, 0) with the desktop's size and the desktop full-screen flag.
-static int createScreen()
+int createScreen()
 {
     SDL_DisplayMode mode;
     int width = 1024, height = 768;
@@ -56,13 +46,16 @@ static int createScreen()
         height = Layer.TestScreenHeight;
         flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
     }
-    Layer.Screen = SDL_CreateWindow("", 0, 0, width, height, flags);
+    Layer.Screen = SDL_CreateWindow(Layer.Title.c_str(), 0, 0, width, height, flags);
     if (!Layer.Screen)
     {
         fprintf(stderr, "Cannot create the screen window: %s\n", SDL_GetError());
         return 0;
     }
-    setScreenSize(width, height);
+    if (!Layer.Started)
+        setScreenSize(width, height);
+    else
+        screenSizeChanged(width, height);
     return 1;
 }
 
@@ -71,19 +64,18 @@ int platformStart()
     if (Layer.Started) return 1;
     platformWatchStopSignals();
     setHints();
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+    if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     {
         fprintf(stderr, "Cannot start SDL: %s\n", SDL_GetError());
         return 0;
     }
-    Layer.RealDisplay = !isHeadlessDriver(SDL_GetCurrentVideoDriver());
-    if (!Layer.RealDisplay && !headlessWanted())
+    if (!startDisplay())
     {
-        fprintf(stderr, "No display: Torvanell needs an X display. Set DISPLAY (for example "
-                        "DISPLAY=:0), or start one with 'Xvfb :1 &' and use DISPLAY=:1.\n");
         SDL_Quit();
         return 0;
     }
+    Layer.RealDisplay = !isHeadlessDriver(SDL_GetCurrentVideoDriver());
+    setFramebufferHint();
     if (!createScreen())
     {
         SDL_Quit();

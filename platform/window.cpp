@@ -159,7 +159,11 @@ Window* platformCreateWindow(const char* className, const char* title, int style
     if (!windowClass || !Layer.Started) return nullptr;
     Window* window = newWindow(windowClass->Proc, style, owner, x, y, width, height);
     Windows.push_back(window);
-    if (!window->Owner && title && *title) SDL_SetWindowTitle(Layer.Screen, title);
+    if (!window->Owner && title && *title)
+    {
+        Layer.Title = title;
+        SDL_SetWindowTitle(Layer.Screen, title);
+    }
     if (window->Proc(window, MsgNcCreate, createParam, 0) == -1 ||
         window->Proc(window, MsgCreate, createParam, 0) == -1)
     {

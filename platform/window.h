@@ -70,6 +70,14 @@ const int DefaultPosition = INT32_MIN; // CW_USEDEFAULT for position and size
 int platformStart();
 // Ends the layer; destroys every window that is left.
 void platformStop();
+// Gives up the screen's window while a game runs (on KMS/DRM the display device too), so that
+// the game's own window is the only one; the windows and their pictures stay. Taking it back
+// makes the window anew at the display's size and shows the windows as they were; 0 when it
+// could not (said on standard error). Nothing is shown in between.
+void platformReleaseScreen();
+int platformTakeBackScreen();
+// 1 on the console (KMS/DRM), where the front end holds the display device itself.
+int platformOwnsDisplayDevice();
 
 // Window classes: registering a name twice fails (0).
 int platformRegisterClass(const char* name, WindowProc proc);

@@ -213,3 +213,28 @@ TEST_F(Launch, HoldingExitEndsAHungGameAndWhatItStarted)
     }
     testOnSleep(nullptr);
 }
+
+static std::vector<Color> SeenDuringGame;
+static void lookAtTheScreen(int)
+{
+    SeenDuringGame.push_back(testScreenPixel(0, 0));
+}
+
+TEST_F(Launch, TheScreenIsGivenUpDuringAGameAndTakenBackAfterEvenOneThatFailed)
+{
+    const Color NoScreen = 0xFFFFFFFF;
+    FrontendSettings.ReleaseScreenDuringGame = 1;
+    testOnSleep(lookAtTheScreen);
+    // The emulator, and whether it could be started.
+    for (auto [executable, started] : {std::pair("argrecorder", 1), std::pair("missing", 0)})
+    {
+        SeenDuringGame.clear();
+        Emu.Executable = executable;
+        int code;
+        EXPECT_EQ(launchGame(&Entry, &code), started);
+        EXPECT_NE(testScreenPixel(0, 0), NoScreen) << executable;
+        EXPECT_EQ(!SeenDuringGame.empty() && SeenDuringGame.front() == NoScreen, started != 0);
+    }
+    EXPECT_EQ(boxTexts(), Args{"Failed to execute [" + EmuDir + "/missing game.zip]!"});
+    testOnSleep(nullptr);
+}

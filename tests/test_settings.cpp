@@ -83,4 +83,13 @@ TEST(Settings, ExitHoldTimeAndTheNewBindings)
                                 s.Joystick[KeyP2SelectPageUp], s.Joystick[KeyP2Exit],
                                 s.Joystick[KeyChangeEmu]}),
               std::vector<int>({'Z', 'X', 256, 512, 2, 64, 0}));
+    // Giving up the screen during a game: off on a display server unless asked for.
+    for (auto [text, release] :
+         {std::pair("", 0), std::pair("1", 1), std::pair("0", 0), std::pair("yes", 0)})
+    {
+        useConfig(dir / "t.ini", std::string("[Settings]\nReleaseScreenDuringGame=") + text);
+        std::string said = stderrOf(loadFrontendSettings);
+        EXPECT_EQ(FrontendSettings.ReleaseScreenDuringGame, release) << text;
+        EXPECT_EQ(said.empty(), std::string(text) != "yes") << said;
+    }
 }
