@@ -30,6 +30,7 @@
 #include <cstdio>
 
 void (*MainLoopTick)(Window* mainWindow) = processTick;
+int EndProcessWithFrontend;
 
 void hideCursor()
 {
@@ -259,6 +260,9 @@ static int endFrontend(int code)
     if (!saveFrontendSettings())
         showError("Your settings could not be saved:\nthe disk may be full or the file "
                   "read-only.\nThe settings saved before are kept.");
+    // A full set's games alone take a tenth of a second to free one by one, and the player
+    // is waiting for the screen.
+    if (EndProcessWithFrontend) platformLeaveNow(code);
     releaseResources();
     showCursor();
     platformStopSound();
@@ -285,6 +289,7 @@ int runFrontend(const std::string& commandLine)
     if (platformStopRequested()) return endFrontend(0);
     if (!loaded) return failInitialization();
     showMainWindow();
+    platformSettleHeap();
     hideCursor();
     return endFrontend(runMainLoop());
 }

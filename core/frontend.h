@@ -16,6 +16,10 @@ const char* const ProgramTitle = "Torvanell v1.00";
 // without a high-resolution counter, else the quit message's code. A stop signal at any moment
 // ends it as the Exit control does, settings saved, with 0.
 int runFrontend(const std::string& commandLine);
+// Set by the executable, whose process ends with runFrontend: after the exit save the process
+// then ends at once (platformLeaveNow) instead of freeing what the system takes back anyway.
+// Off in the tests, which run the program many times in one process.
+extern int EndProcessWithFrontend;
 // Starts the window system and creates the main window, hidden; 0 after telling the user.
 int createMainWindow();
 // Builds the catalogue; 1, or 0 after telling the user why (or, silently, after a stop signal).

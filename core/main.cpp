@@ -12,5 +12,6 @@ int main(int argc, char** argv)
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
+    EndProcessWithFrontend = 1;
     return runFrontend(commandLine);
 }

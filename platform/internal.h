@@ -65,6 +65,8 @@ void joystickPlugged();
 void joystickUnplugged(int id);
 // keysend.cpp: whether the key of a virtual-key code is down on the X display; -1 without one.
 int xKeyDown(int code);
+// keysend.cpp: 1 when a window manager runs on the X display (it names itself on the root).
+int xWindowManagerRunning();
 
 // window.cpp: the windows' side of events and presenting.
 int isWindow(Window* window);

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -106,6 +107,25 @@ int xKeyDown(int code)
     char keys[32];
     XQueryKeymap(display, keys);
     return (keys[key / 8] >> (key % 8)) & 1;
+}
+
+// Declared in internal.h.
+int xWindowManagerRunning();
+int xWindowManagerRunning()
+{
+    Display* display = keyDisplay();
+    if (!display) return 0;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return 0;
+    Atom type;
+    int format;
+    unsigned long count, left;
+    unsigned char* data = nullptr;
+    int found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                   XA_WINDOW, &type, &format, &count, &left, &data) == Success &&
+                count == 1;
+    if (data) XFree(data);
+    return found;
 }
 
 static void typeKey(int code, bool down)

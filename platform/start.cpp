@@ -1,10 +1,15 @@
 // Starting and ending the layer: SDL, the one full-screen window, fonts, sound, joystick.
+#include "platform/files.h"
 #include "platform/internal.h"
 #include "platform/stop.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
 #include <csignal>
+#include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,8 +33,18 @@ static int isHeadlessDriver(const char* driver)
     return !driver || strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0;
 }
 
-// Without a window manager X leaves a window 800x600 and clipped unless it is created at
-// (0, 0) with the desktop's size and the desktop full-screen flag.
+// Full screen is something a window manager grants: without one SDL waits a tenth of a second
+// for an answer that never comes, and a borderless window at (0, 0) with the desktop's size
+// covers the screen just as well.
+static Uint32 fullScreenFlag()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    int bareX = driver && strcmp(driver, "x11") == 0 && !xWindowManagerRunning();
+    return bareX ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+// The window is made at (0, 0) with the desktop's size: without a window manager X would
+// otherwise leave it 800x600 and clipped.
 int createScreen()
 {
     SDL_DisplayMode mode;
@@ -39,7 +54,7 @@ int createScreen()
         width = mode.w;
         height = mode.h;
     }
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP;
+    Uint32 flags = SDL_WINDOW_HIDDEN | fullScreenFlag();
     if (Layer.TestScreenWidth > 0 && Layer.TestScreenHeight > 0)
     {
         width = Layer.TestScreenWidth;
@@ -62,6 +77,7 @@ int createScreen()
 int platformStart()
 {
     if (Layer.Started) return 1;
+    platformPrepareHeap();
     platformWatchStopSignals();
     setHints();
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
@@ -112,6 +128,18 @@ void platformStop()
     Layer.TestSeams = testSeams;
     Layer.TestScreenWidth = testWidth;
     Layer.TestScreenHeight = testHeight;
+}
+
+void platformLeaveNow(int code)
+{
+    // The screen is given back at once; the rest is the system's to take back.
+    if (Layer.Screen) SDL_DestroyWindow(Layer.Screen);
+    std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's leak check would otherwise be skipped along with the rest of the exit.
+    __lsan_do_leak_check();
+#endif
+    _exit(code);
 }
 
 int platformShowPointer(int show)

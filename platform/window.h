@@ -70,6 +70,11 @@ const int DefaultPosition = INT32_MIN; // CW_USEDEFAULT for position and size
 int platformStart();
 // Ends the layer; destroys every window that is left.
 void platformStop();
+// Ends the process with code at once: the screen's window goes, and the memory, the sound
+// device, the display and the input devices are left to the system to take back, as it does
+// for any ending process (tearing them down one by one takes longer than the rest of the
+// exit). Nothing written is lost: every file was closed, and standard output is flushed.
+[[noreturn]] void platformLeaveNow(int code);
 // Gives up the screen's window while a game runs (on KMS/DRM the display device too), so that
 // the game's own window is the only one; the windows and their pictures stay. Taking it back
 // makes the window anew at the display's size and shows the windows as they were; 0 when it
