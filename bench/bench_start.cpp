@@ -5,11 +5,16 @@
 // first frame. The counters give its resident and peak resident memory at that frame, the
 // snapshot's size, and the snapshot start's time as a share of the parsed one.
 //
+// Each start is timed twice: with SDL's dummy driver, and on X at 1920x1080 (an Xvfb of the
+// benchmark's own, without a window manager, as on a cabinet). "Exit" presses Escape at the
+// first frame and times the press to the end of the process.
+//
 // The data is made once, by tests/gen_mamelist, into $TORVANELL_BENCH_DATA or
-// /tmp/torvanell-bench-start. Without DISPLAY the program draws with SDL's dummy driver.
+// /tmp/torvanell-bench-start.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,7 +54,60 @@ struct FirstFrame
 {
     double Seconds;
     double ResidentMegabytes, PeakMegabytes;
+    double ExitSeconds; // from Escape to the end of the process, when asked for
 };
+
+// The benchmark's own X server, started at the first need and ended with the benchmark.
+static pid_t XServer;
+static std::string XDisplay;
+
+static void stopXServer()
+{
+    if (XServer > 0) kill(XServer, SIGTERM), waitpid(XServer, nullptr, 0);
+}
+
+static const char* xDisplay()
+{
+    if (XServer) return XDisplay.empty() ? nullptr : XDisplay.c_str();
+    int ends[2];
+    if (pipe(ends) != 0) return nullptr;
+    XServer = fork();
+    if (XServer == 0)
+    {
+        close(ends[0]);
+        std::string fd = std::to_string(ends[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24",
+               "-nolisten", "tcp", (char*)nullptr);
+        _exit(127);
+    }
+    close(ends[1]);
+    char number[16] = {};
+    ssize_t got = XServer > 0 ? read(ends[0], number, sizeof number - 1) : 0;
+    close(ends[0]);
+    if (got > 0) XDisplay = ":" + std::to_string(std::atoi(number));
+    std::atexit(stopXServer);
+    return XDisplay.empty() ? nullptr : XDisplay.c_str();
+}
+
+// The drivers the starts are timed on.
+enum Screen
+{
+    OnDummy,
+    OnX
+};
+
+static int useScreen(Screen screen)
+{
+    if (screen == OnDummy)
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        return 1;
+    }
+    unsetenv("SDL_VIDEODRIVER");
+    const char* display = xDisplay();
+    if (display) setenv("DISPLAY", display, 1);
+    return display != nullptr;
+}
 
 static long long steadyNanoseconds()
 {
@@ -70,6 +128,8 @@ static FirstFrame startProbe(const fs::path& dir)
     {
         dup2(pipeEnds[1], 1);
         close(pipeEnds[0]);
+        // What the program says of the made-up set (no skin, unknown sets) is the same each time.
+        if (FILE* quiet = std::freopen("/dev/null", "w", stderr)) (void)quiet;
         if (chdir(dir.c_str()) == 0) execl(probe.c_str(), probe.c_str(), "t.ini", (char*)nullptr);
         _exit(127);
     }
@@ -77,15 +137,21 @@ static FirstFrame startProbe(const fs::path& dir)
     FILE* output = fdopen(pipeEnds[0], "r");
     FirstFrame frame{};
     long resident = 0, peak = 0;
-    if (std::fscanf(output, "%lf %ld %ld", &frame.Seconds, &resident, &peak) != 3) frame = {};
+    long long pressed = 0;
+    int wanted = std::getenv("START_PROBE_EXIT") ? 4 : 3;
+    if (std::fscanf(output, "%lf %ld %ld %lld", &frame.Seconds, &resident, &peak, &pressed) !=
+        wanted)
+        frame = {};
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (pressed) frame.ExitSeconds = (double)(steadyNanoseconds() - pressed) / 1e9;
     std::fclose(output);
-    waitpid(child, nullptr, 0);
     frame.ResidentMegabytes = resident / 1024.0;
     frame.PeakMegabytes = peak / 1024.0;
     return frame;
 }
 
-static double ParsedSeconds; // the mean of BM_StartParsed, for the ratio
+static double ParsedSeconds[2]; // the means of BM_StartParsed, for the ratio
 
 // Starts the probe for every iteration, after prepare; sets the counters; answers the mean.
 template <class Prepare>
@@ -97,7 +163,11 @@ static double measureStarts(benchmark::State& state, Prepare prepare)
         state.SkipWithError("the data could not be made");
         return 0;
     }
-    if (!std::getenv("DISPLAY")) setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (!useScreen((Screen)state.range(0)))
+    {
+        state.SkipWithError("no Xvfb to start");
+        return 0;
+    }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     double total = 0;
     FirstFrame frame{};
@@ -117,20 +187,60 @@ static double measureStarts(benchmark::State& state, Prepare prepare)
     return total / (double)state.iterations();
 }
 
+static void makeSnapshot(const fs::path& dir)
+{
+    if (!fs::exists(dir / "mame.lst.cache")) startProbe(dir);
+}
+
 static void BM_StartParsed(benchmark::State& state)
 {
-    ParsedSeconds =
+    ParsedSeconds[state.range(0)] =
         measureStarts(state, [](const fs::path& dir) { fs::remove(dir / "mame.lst.cache"); });
 }
-BENCHMARK(BM_StartParsed)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StartParsed)
+    ->ArgName("x11")
+    ->Arg(OnDummy)
+    ->Arg(OnX)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 static void BM_StartFromSnapshot(benchmark::State& state)
 {
-    double seconds = measureStarts(state,
-                                   [](const fs::path& dir)
-                                   {
-                                       if (!fs::exists(dir / "mame.lst.cache")) startProbe(dir);
-                                   });
-    if (ParsedSeconds > 0) state.counters["share_of_parsed"] = seconds / ParsedSeconds;
+    double seconds = measureStarts(state, makeSnapshot);
+    double parsed = ParsedSeconds[state.range(0)];
+    if (parsed > 0) state.counters["share_of_parsed"] = seconds / parsed;
 }
-BENCHMARK(BM_StartFromSnapshot)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StartFromSnapshot)
+    ->ArgName("x11")
+    ->Arg(OnDummy)
+    ->Arg(OnX)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+// The time is the one from Escape, pressed at the first frame, to the end of the process.
+static void BM_ExitFromSnapshot(benchmark::State& state)
+{
+    fs::path dir = dataDirectory();
+    if (!prepareData(dir) || !useScreen((Screen)state.range(0)))
+        return state.SkipWithError("no data or no Xvfb");
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    makeSnapshot(dir);
+    setenv("START_PROBE_EXIT", "1", 1);
+    for (auto _ : state)
+    {
+        FirstFrame frame = startProbe(dir);
+        if (frame.ExitSeconds <= 0)
+            return unsetenv("START_PROBE_EXIT"), state.SkipWithError("no exit");
+        state.SetIterationTime(frame.ExitSeconds);
+    }
+    unsetenv("START_PROBE_EXIT");
+}
+BENCHMARK(BM_ExitFromSnapshot)
+    ->ArgName("x11")
+    ->Arg(OnDummy)
+    ->Arg(OnX)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
