@@ -18,6 +18,7 @@
 #include "display/prefetch.h"
 #include "launch/launch.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/messagebox.h"
 #include "platform/sound.h"
 #include "platform/stop.h"

@@ -1,5 +1,5 @@
-// Which display the front end runs on (X11, Wayland, or the console through KMS/DRM), the one
-// full-screen window on it, and giving that screen up while a game runs.
+// Which display the front end runs on (X11, Wayland, or the console through KMS/DRM), and
+// giving its screen up while a game runs.
 #include "platform/internal.h"
 #include "platform/window.h"
 

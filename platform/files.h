@@ -46,10 +46,3 @@ struct FileIdentity
 int platformFileIdentity(const std::string& path, FileIdentity* identity);
 // Names the running program's build: the same text exactly when the same code was built.
 std::string platformBuildIdentity();
-
-// Makes the heap ready for a big catalogue: it grows in one large step that the system is asked
-// to back with large pages. Called once at the start, before the catalogue is loaded.
-void platformPrepareHeap();
-// Ends that: memory freed later is given back to the system in small steps again. Called once
-// the catalogue is loaded and shown.
-void platformSettleHeap();

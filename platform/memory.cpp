@@ -1,5 +1,5 @@
 // The heap made ready for a big catalogue before it is loaded.
-#include "platform/files.h"
+#include "platform/memory.h"
 
 #include <malloc.h>
 #include <sys/mman.h>

@@ -1,6 +1,6 @@
 // Starting and ending the layer: SDL, the one full-screen window, fonts, sound, joystick.
-#include "platform/files.h"
 #include "platform/internal.h"
+#include "platform/memory.h"
 #include "platform/stop.h"
 #include "platform/testing.h"
 #include "platform/window.h"
