@@ -62,6 +62,16 @@ wayland_shot() {
     (cd "$work" && WAYLAND_DISPLAY=wl-e2e weston-screenshooter) || fail "no screenshot of weston"
     mv "$work"/wayland-screenshot-*.png "$1" 2>/dev/null
 }
+# Screenshots until the screen compares with reference as asked (differ or same); the last stays.
+wayland_until() {
+    for _ in $(seq 25); do
+        wayland_shot "$3"
+        "$1" "$2" "$3" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+drawn() { (($(convert "$1" -format %k info:) > 2)); }
 # Keys go to weston's X window, which hands them to the client that has its keyboard.
 wayland_press() {
     for key; do
@@ -80,19 +90,19 @@ sed -i 's/SelectedGame=.*/SelectedGame=alpha/; s/ window$//' "$config" # no X wi
 # Wayland leave buffers behind and are unloaded before the check, so no suppression can name them.
 (cd "$work" && exec env -u DISPLAY WAYLAND_DISPLAY=wl-e2e ASAN_OPTIONS=detect_leaks=0 "$torvanell" "$config") >"$work/out.log" 2>&1 &
 pid=$!
-sleep 2
-grep -q "Display: Wayland" "$work/out.log" || fail "the front end did not start on Wayland"
+eventually grep -q "Display: Wayland" "$work/out.log" || fail "the front end did not start on Wayland"
 xdotool mousemove --window "$weston_window" 10 10
+for _ in $(seq 25); do wayland_shot "$work/wayland-alpha.png"; drawn "$work/wayland-alpha.png" && break; sleep 0.2; done
+sleep 1 # the loading messages close before the list is drawn
 wayland_shot "$work/wayland-alpha.png"
 wayland_press Down
-sleep 0.5
-wayland_shot "$work/wayland-beta.png"
-differ "$work/wayland-alpha.png" "$work/wayland-beta.png" || fail "Down did not move the selection on Wayland"
+wayland_until differ "$work/wayland-alpha.png" "$work/wayland-beta.png" ||
+    fail "Down did not move the selection on Wayland"
 wayland_press Up 1
 eventually test -s "$short" || fail "the short game did not start on Wayland"
-sleep 3
-wayland_shot "$work/wayland-after.png"
-same "$work/wayland-alpha.png" "$work/wayland-after.png" || fail "the screen after the game on Wayland is not the one of before"
+sleep 1.5 # the game's own length
+wayland_until same "$work/wayland-alpha.png" "$work/wayland-after.png" ||
+    fail "the screen after the game on Wayland is not the one of before"
 wayland_press Down
 sleep 0.5
 kill -TERM "$pid"
