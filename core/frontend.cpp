@@ -254,7 +254,8 @@ static int failInitialization()
 }
 
 // The way out after the main loop, or after a stop signal at any earlier moment: the settings
-// saved as the player left them, everything released.
+// saved as the player left them, everything released (by the system when the process ends
+// here).
 static int endFrontend(int code)
 {
     // Told once, whichever files failed; standard error names each of them.

@@ -15,25 +15,27 @@
 // thousands. Memory not touched stays unused; only the address space is reserved.
 static const size_t HeapReserve = (size_t)256 << 20;
 static const uintptr_t HugePage = (uintptr_t)2 << 20;
-static const size_t MaxThreshold = (size_t)32 << 20, DefaultThreshold = (size_t)128 << 10;
 static const size_t DefaultTopPad = (size_t)128 << 10;
+static const size_t ProbeSize = (size_t)64 << 10; // below the size malloc maps on its own
+static const int MostProbes = 64;
 
 void platformPrepareHeap()
 {
     static bool prepared = false;
     if (prepared) return;
     prepared = true;
-    // A block this big comes from the heap only while the mapping threshold is above it; it
-    // is never touched, and freeing it leaves the reserve at the heap's top (the top pad).
     mallopt(M_TOP_PAD, (int)HeapReserve);
-    mallopt(M_MMAP_THRESHOLD, (int)MaxThreshold);
-    char* probe = (char*)std::malloc(MaxThreshold - 4096);
-    mallopt(M_MMAP_THRESHOLD, (int)DefaultThreshold);
-    if (!probe) return;
-    uintptr_t start = ((uintptr_t)probe + HugePage - 1) & ~(HugePage - 1);
+    // Small blocks are taken until the heap has to grow, which it now does by the reserve;
+    // they are never touched, and freeing them leaves the reserve at the heap's top.
+    uintptr_t before = (uintptr_t)sbrk(0);
+    void* probes[MostProbes];
+    int count = 0;
+    while (count < MostProbes && (uintptr_t)sbrk(0) == before)
+        if (!(probes[count++] = std::malloc(ProbeSize))) break;
+    uintptr_t start = (before + HugePage - 1) & ~(HugePage - 1);
     uintptr_t end = (uintptr_t)sbrk(0) & ~(HugePage - 1);
     if (end > start) madvise((void*)start, end - start, MADV_HUGEPAGE);
-    std::free(probe);
+    for (int i = 0; i < count; i++) std::free(probes[i]);
 }
 
 void platformSettleHeap()
