@@ -129,9 +129,7 @@ int platformTakeBackScreen()
     }
     Layer.ReleasedConsole = 0;
     if (!createScreen()) return 0;
-    Layer.ScreenShown = 1;
-    SDL_ShowWindow(Layer.Screen);
-    SDL_RaiseWindow(Layer.Screen);
+    showScreen();
     Layer.Dirty = 1;
     presentIfDirty();
     return 1;

@@ -76,6 +76,8 @@ void screenFocusChanged(int gained);
 // Raises the shown screen and gives it the keyboard, as after a game: without a window
 // manager nobody else hands the focus back when another program's window goes away.
 void takeScreenFocus();
+// Shows and raises the screen's window the first time anything is to be seen on it.
+void showScreen();
 void postKeyMessage(int kind, int code);
 void presentIfDirty();
 void markDirty(Window* window);

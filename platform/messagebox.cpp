@@ -88,12 +88,7 @@ static void runModalMessageBox(Window*, const std::string& text, const std::stri
     if (!Layer.Screen && !platformTakeBackScreen()) return;
     Surface* box = drawBox(text, caption);
     if (!box) return;
-    if (!Layer.ScreenShown)
-    {
-        Layer.ScreenShown = 1;
-        SDL_ShowWindow(Layer.Screen);
-        SDL_RaiseWindow(Layer.Screen);
-    }
+    showScreen();
     closingKeyPressed(); // presses made before the box appeared do not close it
     showBox(box);
     while (!closingKeyPressed() && !platformStopRequested())

@@ -233,7 +233,7 @@ static void placeWindow(Window* window, int x, int y, int width, int height)
     sendSizeWhenChanged(window, previousWidth, previousHeight);
 }
 
-static void showScreen()
+void showScreen()
 {
     if (Layer.ScreenShown) return;
     Layer.ScreenShown = 1;

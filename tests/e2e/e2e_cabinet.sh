@@ -71,7 +71,7 @@ wayland_until() {
     done
     return 1
 }
-drawn() { (($(convert "$1" -format %k info:) > 2)); }
+drawn() { (($(convert "$2" -format %k info:) > 2)); } # the first argument is unused
 # Keys go to weston's X window, which hands them to the client that has its keyboard.
 wayland_press() {
     for key; do
@@ -92,7 +92,7 @@ sed -i 's/SelectedGame=.*/SelectedGame=alpha/; s/ window$//' "$config" # no X wi
 pid=$!
 eventually grep -q "Display: Wayland" "$work/out.log" || fail "the front end did not start on Wayland"
 xdotool mousemove --window "$weston_window" 10 10
-for _ in $(seq 25); do wayland_shot "$work/wayland-alpha.png"; drawn "$work/wayland-alpha.png" && break; sleep 0.2; done
+wayland_until drawn - "$work/wayland-alpha.png" || fail "nothing was drawn on Wayland"
 sleep 1 # the loading messages close before the list is drawn
 wayland_shot "$work/wayland-alpha.png"
 wayland_press Down
