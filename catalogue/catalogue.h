@@ -71,6 +71,11 @@ struct Emulator
     std::string CmdLine;
     std::string SendKeys;
     std::string RomFileExt;
+    // MAME emulators only: the category file (none when empty), the main categories hidden
+    // (as the owner wrote them) and whether games marked mature are shown.
+    std::string CategoryFile;
+    std::vector<std::string> HiddenCategories;
+    int ShowMature;
     std::unique_ptr<struct NameCodeFilter> NameCodeFilter; // exactly when UseGoodFilters
     std::unique_ptr<struct MameFilter> MameFilter;         // exactly when IsMame
 };
@@ -115,7 +120,10 @@ struct Game
     int NotRunnable;
     int Available;
     std::vector<std::string> InfoLines;
-    Game* Parent; // not owned
+    Game* Parent;              // not owned
+    int Category;              // 0: the category file names it not; else 1 + index in Categories
+    int Mature;                // the category file marks it mature
+    struct PlayRecord* Played; // its favourite mark and plays; null: neither; not owned
 };
 
 // Filled by loadEmulators at start-up; lives until the program ends.

@@ -117,6 +117,23 @@ static int startsWithMame(const std::string& name)
     return 1;
 }
 
+// A list typed by hand ("Casino, Slot Machine") keeps no blanks around its names.
+static void readCategorySettings(Emulator& emulator)
+{
+    const std::string& file = FrontendSettings.ConfigFile;
+    const char* section = emulator.Name.c_str();
+    emulator.CategoryFile = iniReadString(section, "CategoryFile", "", file);
+    emulator.HiddenCategories.clear();
+    for (std::string name :
+         splitListItems(iniReadString(section, "HiddenCategories", "", file), ","))
+    {
+        size_t start = name.find_first_not_of(" \t"), end = name.find_last_not_of(" \t");
+        if (start != std::string::npos)
+            emulator.HiddenCategories.push_back(name.substr(start, end - start + 1));
+    }
+    emulator.ShowMature = iniReadBool(section, "ShowMature", 1, file);
+}
+
 static Emulator* readEmulator(const std::string& name)
 {
     const std::string& file = FrontendSettings.ConfigFile;
@@ -129,6 +146,8 @@ static Emulator* readEmulator(const std::string& name)
             iniReadString(section, key.Key, key.Default ? key.Default : section, file);
     emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
+    emulator->ShowMature = 1;
+    if (emulator->IsMame) readCategorySettings(*emulator);
     if (emulator->IsMame) emulator->MameFilter = readMameFilter(name);
     if (emulator->UseGoodFilters) emulator->NameCodeFilter = readNameCodeFilter(name);
     return emulator;
@@ -162,6 +181,13 @@ static std::vector<int> nameCodeWriteOrder()
     return order;
 }
 
+static std::string joinList(const std::vector<std::string>& items)
+{
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
 static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& nameCodeOrder)
 {
     const char* section = emulator.Name.c_str();
@@ -172,6 +198,12 @@ static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& na
     if (emulator.IsMame && emulator.MameFilter)
         for (const MameFilterKey& key : MameFilterKeys)
             iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MameFilter, key), file);
+    // Without a category file the menu offers no categories: nothing to write.
+    if (emulator.IsMame && !emulator.CategoryFile.empty())
+    {
+        iniWriteString(section, "HiddenCategories", joinList(emulator.HiddenCategories), file);
+        iniWriteInt(section, "ShowMature", emulator.ShowMature, file);
+    }
 }
 
 void saveEmulatorFilters()

@@ -1,7 +1,10 @@
 // Availability of MAME games, the order of AllGames and the list the screen shows.
 #include "catalogue/filters.h"
 
+#include "catalogue/categories.h"
 #include "catalogue/emulators.h"
+#include "catalogue/history.h"
+#include "config/settings.h"
 #include "platform/files.h"
 #include "runtime/state.h"
 
@@ -52,9 +55,11 @@ void sortAllGames()
                      [](const Game* a, const Game* b) { return compareDescriptions(a, b) < 0; });
 }
 
+// Favourites are shown whether or not their emulator is included in "All".
 static bool isChosenEmulator(const Game& game, const Emulator& emulator, int current)
 {
     if (current >= 0) return game.EmulatorIndex == current;
+    if (current == FavouriteGames) return isFavourite(game);
     return emulator.IncludeInAll != 0;
 }
 
@@ -108,17 +113,43 @@ static bool passesMameFilter(const Game& game, const Emulator& emulator)
              (!filter.DisplayRaster && hasScreen(game, "raster")));
 }
 
+// A game the category file does not name is shown.
+static bool passesCategories(const Game& game, const Emulator& emulator,
+                             const std::vector<char>& hidden)
+{
+    if (game.Mature && !emulator.ShowMature) return false;
+    if (game.Category <= 0 || game.Category > (int)Categories.size()) return true;
+    size_t main = Categories[game.Category - 1].Main;
+    return main >= hidden.size() || !hidden[main];
+}
+
+// Games that tie keep the order they came in: that of their descriptions.
+static void sortByPlayHistory(GameOrder order)
+{
+    if (order == OrderByMostPlayed)
+        std::stable_sort(VisibleGames.begin(), VisibleGames.end(),
+                         [](const Game* a, const Game* b) { return playsOf(*a) > playsOf(*b); });
+    else if (order == OrderByLastPlayed)
+        std::stable_sort(VisibleGames.begin(), VisibleGames.end(),
+                         [](const Game* a, const Game* b)
+                         { return lastPlayedOf(*a) > lastPlayedOf(*b); });
+}
+
 void rebuildVisibleGames()
 {
     std::vector<Game*>().swap(VisibleGames);
     int current = FrontendState.CurrentEmulator;
+    std::vector<std::vector<char>> hidden;
+    for (const Emulator* emulator : EmulatorTable) hidden.push_back(hiddenCategoryMask(*emulator));
     for (Game* game : AllGames)
     {
         const Emulator* emulator = emulatorOf(game);
         if (emulator && isChosenEmulator(*game, *emulator, current) &&
-            passesNameCodes(*game, *emulator) && passesMameFilter(*game, *emulator))
+            passesNameCodes(*game, *emulator) && passesMameFilter(*game, *emulator) &&
+            passesCategories(*game, *emulator, hidden[game->EmulatorIndex]))
             VisibleGames.push_back(game);
     }
+    sortByPlayHistory(FrontendSettings.SortGamesBy);
 }
 
 int initialGroup(const std::string& description)

@@ -10,7 +10,8 @@ void markAvailableGames(int emulatorIndex);
 // Byte-wise unsigned comparison of the Descriptions: negative, zero or positive.
 int compareDescriptions(const Game* a, const Game* b);
 void sortAllGames();
-// Rebuilds VisibleGames from AllGames, FrontendState.CurrentEmulator and the filters.
+// Rebuilds VisibleGames from AllGames, FrontendState.CurrentEmulator, the filters and the
+// categories, in the order SortGamesBy chooses.
 void rebuildVisibleGames();
 
 // Jumping by letter. The group of a description's first byte: 1-26 for the letters A to Z

@@ -39,6 +39,8 @@ const KeyBindingInfo KeyBindings[KeyBindingCount] = {
     {"SelectLetterDown",   "88", "512"},
     {"P2SelectLetterUp",   "73", "256"},
     {"P2SelectLetterDown", "75", "512"},
+    // Button 7, and the key an arcade encoder commonly gives player 1's seventh button.
+    {"ToggleFavourite",    "67", "1024"},
 };
 // clang-format on
 
@@ -126,6 +128,21 @@ static void loadExitHold(const std::string& file)
         (int)std::min(std::strtoll(text.c_str(), nullptr, 10), 999999999LL);
 }
 
+static const char* const GameOrderNames[] = {"Description", "MostPlayed", "LastPlayed"};
+
+static void loadGameOrder(const std::string& file)
+{
+    std::string text = iniReadString("Settings", "SortGamesBy", "Description", file);
+    FrontendSettings.SortGamesBy = OrderByDescription;
+    for (int order : {OrderByDescription, OrderByMostPlayed, OrderByLastPlayed})
+        if (text == GameOrderNames[order]) FrontendSettings.SortGamesBy = (GameOrder)order;
+    if (FrontendSettings.SortGamesBy == OrderByDescription && text != "Description")
+        fprintf(stderr,
+                "%s [Settings] SortGamesBy=%s: Description, MostPlayed or LastPlayed; the "
+                "list is sorted by description\n",
+                file.c_str(), text.c_str());
+}
+
 static void loadBindings(const std::string& file)
 {
     for (int i = 0; i < KeyBindingCount; i++)
@@ -161,6 +178,7 @@ void loadFrontendSettings()
     loadRotation(file);
     loadExitHold(file);
     loadReleaseScreen(file);
+    loadGameOrder(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }
@@ -179,4 +197,9 @@ void writeFrontendSettings(const std::optional<std::string>& selectedGame)
     iniWriteInt("Settings", "SendKeyWait", FrontendSettings.SendKeyWait, file);
     iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);
     iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
+    // A file that never chose an order is left without the key.
+    if (FrontendSettings.SortGamesBy != OrderByDescription ||
+        iniReadOptionalString("Settings", "SortGamesBy", file))
+        iniWriteString("Settings", "SortGamesBy", GameOrderNames[FrontendSettings.SortGamesBy],
+                       file);
 }

@@ -35,6 +35,7 @@ enum KeyBinding
     KeySelectLetterDown,
     KeyP2SelectLetterUp,
     KeyP2SelectLetterDown,
+    KeyToggleFavourite,
     KeyBindingCount
 };
 
@@ -56,6 +57,12 @@ enum PreviewKind // the preview pictures the player prefers; the options menu of
 {
     PreviewScreenshots = 1,
     PreviewFlyers = 2,
+};
+enum GameOrder // the order of the list; games that tie keep the order of their descriptions
+{
+    OrderByDescription,
+    OrderByMostPlayed, // the most plays first
+    OrderByLastPlayed, // the latest play first; games never played after the others
 };
 enum ScreenSaverKind // what the screensaver shows over the whole screen
 {
@@ -87,6 +94,7 @@ struct FrontendSettingsRecord
     int Rotation;                // degrees the picture is turned clockwise: 0, 90, 180 or 270
     int ExitGameHoldSeconds;     // Exit held this long ends a running game; 0 never
     int ReleaseScreenDuringGame; // the front end's window is given up while a game runs
+    GameOrder SortGamesBy;
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

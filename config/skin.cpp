@@ -51,6 +51,8 @@ static void loadColours(const char* layout, const std::string& file)
     Skin.StatusBarForeColor = iniReadColor(layout, "StatusBarForeColor", "0x000000", file);
     Skin.StatusBarBackColor = iniReadColor(layout, "StatusBarBackColor", "0xFFFFFF", file);
     Skin.ShowHighlightBar = iniReadBool(layout, "ShowHighlightBar", 1, file);
+    Skin.FavouriteColor = iniReadColor(layout, "FavouriteColor", "0x00D7FF", file); // gold
+    Skin.StatusBarCategory = iniReadBool(layout, "StatusBarCategory", 0, file);
 }
 
 struct LayoutKey

@@ -20,7 +20,7 @@ static const char* const LogPrefix = "Executing command line: ";
 static const char* const LogFile = "log.txt";
 static const char* const EndedPrefix = "Ended by the player holding Exit: ";
 
-int launchGame(const Game* game, int* exitCode)
+int launchGame(const Game* game, int* exitCode, const std::function<void()>& started)
 {
     const Emulator* emulator = emulatorOf(game);
     if (!emulator)
@@ -34,7 +34,7 @@ int launchGame(const Game* game, int* exitCode)
     // it, also when the user had switched it off.
     platformSuspendScreenSaver();
     if (FrontendSettings.ReleaseScreenDuringGame) platformReleaseScreen();
-    int result = runProgram(commandLine, emulator->ExecPath, exitCode, emulator->SendKeys);
+    int result = runProgram(commandLine, emulator->ExecPath, exitCode, emulator->SendKeys, started);
     // Also after a game that could not start or crashed: the player must see the list again.
     if (FrontendSettings.ReleaseScreenDuringGame && !platformTakeBackScreen())
         showError("The screen could not be taken back after the game.");
@@ -237,7 +237,7 @@ static int waitWatched(Process* process, int* code, const std::string& commandLi
 
 static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
                       const std::string& outputPath, int* exitCode, const std::string& keys,
-                      int game)
+                      int game, const std::function<void()>& started)
 {
     if (FrontendSettings.DebugCmdLine) appendToLog(LogPrefix, commandLine);
     Process* process = platformStartProcess(commandLine, workingDirectory, outputPath);
@@ -246,6 +246,7 @@ static int runWatched(const std::string& commandLine, const std::string& working
         showError("Failed to execute [" + commandLine + "]!");
         return 0;
     }
+    if (started) started();
     if (FrontendSettings.SendKeys && !keys.empty() && !platformStopRequested()) typeKeys(keys);
     int code = 0;
     int waited = waitWatched(process, &code, commandLine, game);
@@ -260,15 +261,15 @@ static int runWatched(const std::string& commandLine, const std::string& working
 }
 
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
-               const std::string& keys)
+               const std::string& keys, const std::function<void()>& started)
 {
-    return runWatched(commandLine, workingDirectory, "", exitCode, keys, 1);
+    return runWatched(commandLine, workingDirectory, "", exitCode, keys, 1, started);
 }
 
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,
                const std::string& outputPath, int* exitCode, const std::string& keys)
 {
-    return runWatched(commandLine, workingDirectory, outputPath, exitCode, keys, 0);
+    return runWatched(commandLine, workingDirectory, outputPath, exitCode, keys, 0, {});
 }
 
 std::string mameListCommand(const Emulator& emulator)

@@ -3,13 +3,15 @@
 // capturing a MAME emulator's list of machines.
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct Game;
 struct Emulator;
 
-// 1 when the emulator was started and has ended, 0 when it could not be started.
-int launchGame(const Game* game, int* exitCode);
+// 1 when the emulator was started and has ended, 0 when it could not be started. started, when
+// given, runs as soon as the emulator is running.
+int launchGame(const Game* game, int* exitCode, const std::function<void()>& started = {});
 // The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
 // RomDirectory, %q a double quote, %r Name without extension, %x x, a last lone % dropped).
 // An empty template gives the Name. Double quotes in the game's texts, and backslashes that
@@ -26,7 +28,7 @@ std::string stripExtension(const std::string& text);
 // for ExitGameHoldSeconds ends the game's whole process group (asked, then killed two seconds
 // later), and Exit does not act again until it was let go.
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
-               const std::string& keys);
+               const std::string& keys, const std::function<void()>& started = {});
 // The general runner: outputPath, when not empty, receives standard output and standard
 // error. exitCode may be null. Both runners end what they started after a stop signal
 // (asked, then killed two seconds later) and then answer as for any ended program. Logs the command

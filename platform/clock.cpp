@@ -4,6 +4,8 @@
 #include "platform/internal.h"
 #include "platform/testing.h"
 
+#include <ctime>
+
 struct TestClockRecord
 {
     int InUse;
@@ -80,4 +82,11 @@ int64_t platformMilliseconds()
     int64_t frequency = platformCounterFrequency();
     if (frequency <= 0) return (int64_t)SDL_GetTicks64();
     return (int64_t)((__int128)platformCounter() * 1000 / frequency);
+}
+
+int64_t platformWallSeconds()
+{
+    const int64_t TestDay = 1767225600; // 2026-01-01 00:00:00 UTC
+    if (TestClock.InUse) return TestDay + platformMilliseconds() / 1000;
+    return (int64_t)time(nullptr);
 }

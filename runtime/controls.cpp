@@ -41,6 +41,7 @@ static const ActionSample SampleOrder[] = {
     {ActionSelectLetterDown, KeySelectLetterDown, 1},
     {ActionSelectLetterUp, KeyP2SelectLetterUp, 0},
     {ActionSelectLetterDown, KeyP2SelectLetterDown, 0},
+    {ActionToggleFavourite, KeyToggleFavourite, 1},
 };
 
 // Player 2's stick is not crossed: two sticks side by side act alike.

@@ -21,6 +21,7 @@ enum Action
     ActionChangeEmu,
     ActionSelectLetterUp,
     ActionSelectLetterDown,
+    ActionToggleFavourite,
     ActionCount
 };
 

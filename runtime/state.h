@@ -16,11 +16,20 @@ enum PowerOffStage
     PowerOffArmed,   // then Shutdown2: the next StartGame powers the machine off
 };
 
+// What CurrentEmulator holds when no single emulator is shown.
+enum ShownGames
+{
+    AllEmulators = -1,   // the games of every emulator included in "All"
+    FavouriteGames = -2, // the favourite games of every emulator ("Favourites")
+};
+const char* const AllEmulatorsName = "All";
+const char* const FavouriteGamesName = "Favourites";
+
 struct FrontendStateRecord
 {
     Window* MainWindow;
     int CurrentGame;     // index into VisibleGames
-    int CurrentEmulator; // index into EmulatorTable; -1 for all emulators ("All")
+    int CurrentEmulator; // index into EmulatorTable, AllEmulators or FavouriteGames
     int ScreenSaverActive;
     PowerOffStage ShutdownStage;
     int WindowHasFocus;

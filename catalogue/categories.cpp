@@ -1,0 +1,215 @@
+// Category files are large (some 50,000 [Category] lines for a full set, as many again in
+// other sections) and read at every start, so the file is read whole and scanned in place,
+// each game looked up by name, and each distinct category kept once.
+#include "catalogue/categories.h"
+
+#include "catalogue/catalogue.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+std::vector<CategoryRecord> Categories;
+std::vector<std::string> MainCategories;
+static std::unordered_map<std::string, int> CategoryIds;
+static std::unordered_map<std::string, int> MainCategoryIds;
+
+static const std::string_view MatureMark = "* Mature *";
+
+static std::string_view trimmed(std::string_view text)
+{
+    size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string_view::npos) return {};
+    size_t end = text.find_last_not_of(" \t\r");
+    return text.substr(start, end - start + 1);
+}
+
+static int lowerAscii(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+static bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y)
+                      { return lowerAscii((unsigned char)x) == lowerAscii((unsigned char)y); });
+}
+
+// "[ Category ]" as the INI reader takes section names: letter case and blanks not counted.
+static bool isCategorySection(std::string_view line)
+{
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
+           sameIgnoringCase(trimmed(line.substr(1, line.size() - 2)), "Category");
+}
+
+static void readCategoryLine(std::string_view line,
+                             const std::function<void(const CategoryLine&)>& found)
+{
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return;
+    CategoryLine entry{trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), 0};
+    if (entry.Category.size() >= MatureMark.size() &&
+        entry.Category.substr(entry.Category.size() - MatureMark.size()) == MatureMark)
+    {
+        entry.Mature = 1;
+        entry.Category =
+            trimmed(entry.Category.substr(0, entry.Category.size() - MatureMark.size()));
+    }
+    if (!entry.Game.empty() && !entry.Category.empty()) found(entry);
+}
+
+void parseCategoryFile(std::string_view text, const std::function<void(const CategoryLine&)>& found)
+{
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    bool inCategories = false;
+    while (!text.empty())
+    {
+        size_t end = text.find('\n');
+        std::string_view line = trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[')
+            inCategories = isCategorySection(line);
+        else if (inCategories)
+            readCategoryLine(line, found);
+    }
+}
+
+static int internMain(std::string_view name)
+{
+    auto [place, added] =
+        MainCategoryIds.try_emplace(std::string(name), (int)MainCategories.size());
+    if (added) MainCategories.emplace_back(name);
+    return place->second;
+}
+
+// "Game Console/Computer" has no blanks around its slash: it is a main category of its own.
+static int internCategory(std::string_view name)
+{
+    auto found = CategoryIds.find(std::string(name));
+    if (found != CategoryIds.end()) return found->second;
+    size_t slash = name.find(" / ");
+    int main = internMain(trimmed(name.substr(0, slash)));
+    CategoryIds.emplace(std::string(name), (int)Categories.size());
+    Categories.push_back({std::string(name), main});
+    return (int)Categories.size() - 1;
+}
+
+int loadCategories(int emulatorIndex)
+{
+    const Emulator* emulator = emulatorAt(emulatorIndex);
+    if (!emulator || !emulator->IsMame || emulator->CategoryFile.empty()) return 0;
+    std::string text;
+    errno = 0;
+    if (!platformReadFile(emulator->CategoryFile, text))
+    {
+        fprintf(stderr,
+                "Category file cannot be read: [%s] (%s); the games of %s are shown "
+                "without categories\n",
+                emulator->CategoryFile.c_str(), errno ? strerror(errno) : "not a file",
+                emulator->Name.c_str());
+        return 0;
+    }
+    parseCategoryFile(text,
+                      [&](const CategoryLine& line)
+                      {
+                          Game* game = findGame(line.Game, emulatorIndex);
+                          if (!game || game->Category) return;
+                          game->Category = internCategory(line.Category) + 1;
+                          game->Mature = line.Mature;
+                      });
+    return 1;
+}
+
+static const CategoryRecord* recordOf(const Game& game)
+{
+    return game.Category > 0 && game.Category <= (int)Categories.size()
+               ? &Categories[game.Category - 1]
+               : nullptr;
+}
+
+const std::string& categoryOf(const Game& game)
+{
+    static const std::string none;
+    const CategoryRecord* record = recordOf(game);
+    return record ? record->Name : none;
+}
+
+const std::string& mainCategoryOf(const Game& game)
+{
+    static const std::string none;
+    const CategoryRecord* record = recordOf(game);
+    return record ? MainCategories[record->Main] : none;
+}
+
+std::vector<int> mainCategoriesOf(int emulatorIndex)
+{
+    std::vector<char> present(MainCategories.size(), 0);
+    for (const Game* game : AllGames)
+        if (game->EmulatorIndex == emulatorIndex && recordOf(*game))
+            present[recordOf(*game)->Main] = 1;
+    std::vector<int> mains;
+    for (size_t i = 0; i < present.size(); i++)
+        if (present[i]) mains.push_back((int)i);
+    std::sort(mains.begin(), mains.end(),
+              [](int a, int b) { return MainCategories[a] < MainCategories[b]; });
+    return mains;
+}
+
+// Names as the owner may type them: blanks around them and ASCII letter case do not count.
+static std::string comparable(std::string_view name)
+{
+    std::string key(trimmed(name));
+    for (char& c : key) c = (char)lowerAscii((unsigned char)c);
+    return key;
+}
+
+static std::unordered_set<std::string> comparableNames(const std::vector<std::string>& names)
+{
+    std::unordered_set<std::string> keys;
+    for (const std::string& name : names) keys.insert(comparable(name));
+    return keys;
+}
+
+std::vector<char> hiddenCategoryMask(const Emulator& emulator)
+{
+    std::vector<char> hidden(MainCategories.size(), 0);
+    if (emulator.HiddenCategories.empty()) return hidden;
+    std::unordered_set<std::string> names = comparableNames(emulator.HiddenCategories);
+    for (size_t i = 0; i < MainCategories.size(); i++)
+        hidden[i] = names.count(comparable(MainCategories[i])) ? 1 : 0;
+    return hidden;
+}
+
+void setShownCategories(Emulator& emulator, const std::vector<std::pair<std::string, int>>& shown)
+{
+    std::unordered_set<std::string> offered, hide;
+    for (const auto& [name, on] : shown)
+    {
+        offered.insert(comparable(name));
+        if (!on) hide.insert(comparable(name));
+    }
+    std::vector<std::string> kept;
+    for (const std::string& name : emulator.HiddenCategories)
+    {
+        std::string key = comparable(name);
+        if (!offered.count(key) || hide.erase(key)) kept.push_back(name);
+    }
+    for (const auto& [name, on] : shown)
+        if (!on && hide.erase(comparable(name))) kept.push_back(name);
+    emulator.HiddenCategories = std::move(kept);
+}
+
+void forgetCategories()
+{
+    std::vector<CategoryRecord>().swap(Categories);
+    std::vector<std::string>().swap(MainCategories);
+    decltype(CategoryIds)().swap(CategoryIds);
+    decltype(MainCategoryIds)().swap(MainCategoryIds);
+}

@@ -1,0 +1,363 @@
+// The history file is text a person can read and mend: a header naming the format, then one
+// line per game with tab-separated fields (emulator, game, favourite, plays, last played in
+// UTC). Tabs, line breaks and backslashes inside names are written as \t, \n, \r and \\; any
+// other byte, UTF-8 or not, is written as it is.
+#include "catalogue/history.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "runtime/state.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+
+std::vector<std::unique_ptr<PlayRecord>> PlayRecords;
+
+static const char Header[] = "# Torvanell favourites and play history, format ";
+static const int FormatVersion = 1;
+static const size_t FileLimit = 64
+                                << 20; // far beyond any cabinet's games; a bigger file is not ours
+static const char Never[] = "never";
+
+struct PlayHistoryFile
+{
+    std::string Path;
+    std::string Unread; // the bytes of a file that could not be read whole, kept until replaced
+    int KeepAside;      // before the next write, Unread goes to "<path>.unreadable"
+    int WriteFailureTold;
+};
+static PlayHistoryFile History;
+
+std::string playHistoryPath(const std::string& configFile)
+{
+    size_t slash = configFile.find_last_of('/');
+    size_t dot = configFile.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1))
+        return configFile.substr(0, dot) + "-history.txt";
+    return configFile + "-history.txt";
+}
+
+// ---- Fields
+
+static std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+    {
+        const char* code = c == '\t'   ? "\\t"
+                           : c == '\n' ? "\\n"
+                           : c == '\r' ? "\\r"
+                           : c == '\\' ? "\\\\"
+                                       : nullptr;
+        if (code)
+            out += code;
+        else
+            out += c;
+    }
+    return out;
+}
+
+static int unescape(std::string_view text, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < text.size(); i++)
+    {
+        if (text[i] != '\\')
+        {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size()) return 0;
+        char c = text[i];
+        if (c != 't' && c != 'n' && c != 'r' && c != '\\') return 0;
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : '\\';
+    }
+    return !out.empty();
+}
+
+static int readCount(std::string_view text, int64_t& value)
+{
+    if (text.empty() || text.size() > 18 ||
+        text.find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    value = 0;
+    for (char c : text) value = value * 10 + (c - '0');
+    return 1;
+}
+
+static std::string formatTime(int64_t seconds)
+{
+    if (seconds <= 0) return Never;
+    using namespace std::chrono;
+    sys_seconds time{std::chrono::seconds(seconds)};
+    sys_days day = floor<days>(time);
+    year_month_day date{day};
+    hh_mm_ss clock{time - day};
+    char text[64];
+    snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d", (int)date.year(),
+             (unsigned)date.month(), (unsigned)date.day(), (int)clock.hours().count(),
+             (int)clock.minutes().count(), (int)clock.seconds().count());
+    return text;
+}
+
+static int readTime(std::string_view text, int64_t& seconds)
+{
+    if (text == Never)
+    {
+        seconds = 0;
+        return 1;
+    }
+    int year, hour, minute, second, used = 0;
+    unsigned month, day;
+    std::string copy(text);
+    if (sscanf(copy.c_str(), "%4d-%2u-%2u %2d:%2d:%2d%n", &year, &month, &day, &hour, &minute,
+               &second, &used) != 6 ||
+        used != (int)copy.size())
+        return 0;
+    using namespace std::chrono;
+    year_month_day date{std::chrono::year(year), std::chrono::month(month), std::chrono::day(day)};
+    if (!date.ok() || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+        second > 60)
+        return 0;
+    seconds = (int64_t)(sys_days(date).time_since_epoch() / std::chrono::seconds(1)) + hour * 3600 +
+              minute * 60 + second;
+    return 1;
+}
+
+// ---- The file
+
+static std::vector<std::string_view> splitTabs(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (;;)
+    {
+        size_t tab = line.find('\t');
+        fields.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) return fields;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+static int readEntry(std::string_view line, PlayRecord& record)
+{
+    std::vector<std::string_view> fields = splitTabs(line);
+    if (fields.size() < 5 || (fields[2] != "yes" && fields[2] != "no")) return 0;
+    record.Favourite = fields[2] == "yes";
+    if (!unescape(fields[0], record.Emulator) || !unescape(fields[1], record.Game) ||
+        !readCount(fields[3], record.Plays) || !readTime(fields[4], record.LastPlayed))
+        return 0;
+    record.Extra.clear();
+    for (size_t i = 5; i < fields.size(); i++) record.Extra += "\t" + std::string(fields[i]);
+    return 1;
+}
+
+// A game written twice (a file mended by hand) keeps the most of each.
+static void merge(PlayRecord& into, const PlayRecord& from)
+{
+    into.Favourite = into.Favourite || from.Favourite;
+    into.Plays = std::max(into.Plays, from.Plays);
+    into.LastPlayed = std::max(into.LastPlayed, from.LastPlayed);
+}
+
+static int readVersion(std::string_view line)
+{
+    if (line.substr(0, sizeof Header - 1) != Header) return 0;
+    int64_t version;
+    return readCount(line.substr(sizeof Header - 1), version) && version > 0 && version < 1000000
+               ? (int)version
+               : 0;
+}
+
+PlayHistoryText parsePlayHistory(std::string_view text)
+{
+    PlayHistoryText result{};
+    std::unordered_map<std::string, size_t> seen;
+    bool first = true;
+    while (!text.empty())
+    {
+        size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (first && !(result.Version = readVersion(line))) return result;
+        first = false;
+        if (line.empty() || line.front() == '#') continue;
+        PlayRecord record{};
+        if (!readEntry(line, record))
+        {
+            result.BadLines++;
+            continue;
+        }
+        auto [place, added] =
+            seen.try_emplace(record.Emulator + '\t' + record.Game, result.Records.size());
+        if (added)
+            result.Records.push_back(std::move(record));
+        else
+            merge(result.Records[place->second], record);
+    }
+    return result;
+}
+
+std::string formatPlayHistory(const std::vector<std::unique_ptr<PlayRecord>>& records)
+{
+    std::string text = Header + std::to_string(FormatVersion) + "\n";
+    text += "# One game a line: emulator, game, favourite (yes or no), plays, last played (UTC),\n"
+            "# separated by tabs.\n";
+    for (const auto& record : records)
+        text += escaped(record->Emulator) + "\t" + escaped(record->Game) + "\t" +
+                (record->Favourite ? "yes" : "no") + "\t" + std::to_string(record->Plays) + "\t" +
+                formatTime(record->LastPlayed) + record->Extra + "\n";
+    return text;
+}
+
+// ---- Reading at start-up
+
+// Which emulator an entry names: the first of that name, as a shown emulator is found.
+static int emulatorNamed(const std::string& name)
+{
+    for (size_t i = 0; i < EmulatorTable.size(); i++)
+        if (EmulatorTable[i]->Name == name) return (int)i;
+    return -1;
+}
+
+static void linkGames()
+{
+    for (const auto& record : PlayRecords)
+    {
+        int emulator = emulatorNamed(record->Emulator);
+        Game* game = emulator < 0 ? nullptr : findGame(record->Game, emulator);
+        if (game) game->Played = record.get();
+    }
+}
+
+static void tellUnreadable(const std::string& why)
+{
+    History.KeepAside = !History.Unread.empty();
+    showError("Your favourites and play history could not be read:\n" + History.Path + "\n" + why +
+              "\nThe file is left as it is until a favourite is marked or a game is played.");
+}
+
+static void takeRecords(PlayHistoryText& text)
+{
+    for (PlayRecord& record : text.Records)
+        PlayRecords.push_back(std::make_unique<PlayRecord>(std::move(record)));
+}
+
+static void readHistoryText(const std::string& text)
+{
+    PlayHistoryText read = parsePlayHistory(text);
+    takeRecords(read);
+    if (read.Version > FormatVersion)
+        fprintf(stderr,
+                "%s was written by a later version of Torvanell (format %d): it is read "
+                "as far as this version understands it\n",
+                History.Path.c_str(), read.Version);
+    if (read.Version == 0 || read.BadLines == 0) return;
+    History.Unread = text;
+    tellUnreadable(std::to_string(read.BadLines) + (read.BadLines == 1 ? " line" : " lines") +
+                   " cannot be read; the others are used.");
+}
+
+void loadPlayHistory()
+{
+    forgetPlayHistory();
+    History.Path = playHistoryPath(FrontendSettings.ConfigFile);
+    int64_t stamp, size;
+    if (!platformFileStamp(History.Path, &stamp, &size)) return; // none yet: nothing played
+    std::string text;
+    errno = 0;
+    if (size > (int64_t)FileLimit)
+        tellUnreadable("It is far too large for a history file.");
+    else if (!platformReadFile(History.Path, text))
+        tellUnreadable(errno ? strerror(errno) : "It cannot be opened.");
+    else if (!text.empty() && !readVersion(text.substr(0, text.find('\n'))))
+    {
+        History.Unread = text;
+        tellUnreadable("It is not a history file of this program.");
+    }
+    else
+        readHistoryText(text);
+    linkGames();
+}
+
+// ---- Changes
+
+static PlayRecord& recordOf(Game& game)
+{
+    if (game.Played) return *game.Played;
+    const Emulator* emulator = emulatorOf(&game);
+    PlayRecords.push_back(std::make_unique<PlayRecord>(
+        PlayRecord{emulator ? emulator->Name : "", game.Name, 0, 0, 0, ""}));
+    game.Played = PlayRecords.back().get();
+    return *game.Played;
+}
+
+// The first write after a file that could not be read keeps that file's bytes beside it;
+// when they cannot be kept, the file is not replaced either.
+static int keepUnreadAside()
+{
+    if (!History.KeepAside) return 1;
+    if (!platformReplaceFile(History.Path + ".unreadable", History.Unread)) return 0;
+    fprintf(stderr, "The history file that could not be read is kept as [%s.unreadable]\n",
+            History.Path.c_str());
+    History.KeepAside = 0;
+    std::string().swap(History.Unread);
+    return 1;
+}
+
+int savePlayHistory()
+{
+    if (History.Path.empty()) History.Path = playHistoryPath(FrontendSettings.ConfigFile);
+    errno = 0;
+    if (keepUnreadAside() && platformReplaceFile(History.Path, formatPlayHistory(PlayRecords)))
+        return 1;
+    if (!History.WriteFailureTold)
+        showError("Your favourites and play history could not be saved:\n" + History.Path + "\n" +
+                  (errno ? strerror(errno) : "the file cannot be written") +
+                  "\nThey are kept until the program ends.");
+    History.WriteFailureTold = 1;
+    return 0;
+}
+
+void toggleFavourite(Game& game)
+{
+    PlayRecord& record = recordOf(game);
+    record.Favourite = !record.Favourite;
+    savePlayHistory();
+}
+
+void recordPlay(Game& game)
+{
+    PlayRecord& record = recordOf(game);
+    record.Plays++;
+    record.LastPlayed = platformWallSeconds();
+    savePlayHistory();
+}
+
+int isFavourite(const Game& game)
+{
+    return game.Played && game.Played->Favourite;
+}
+
+int64_t playsOf(const Game& game)
+{
+    return game.Played ? game.Played->Plays : 0;
+}
+
+int64_t lastPlayedOf(const Game& game)
+{
+    return game.Played ? game.Played->LastPlayed : 0;
+}
+
+void forgetPlayHistory()
+{
+    for (Game* game : AllGames) game->Played = nullptr;
+    std::vector<std::unique_ptr<PlayRecord>>().swap(PlayRecords);
+    History = PlayHistoryFile();
+}
