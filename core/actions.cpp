@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/filters.h"
+#include "catalogue/history.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/controlsetup.h"
@@ -186,7 +187,9 @@ static void runGame(Window* window)
     playSkinSound(Skin.Sounds.StartGame, 0);
     blankScreen();
     int exitCode;
-    launchGame(selectedGame(), &exitCode); // a game that failed was reported
+    Game* game = selectedGame();
+    // Counted once the emulator runs: a game that could not start was not played.
+    launchGame(game, &exitCode, [game] { recordPlay(*game); }); // a failure was reported
     if (!platformStopRequested()) platformSleep(500);
     flushKeyboard(); // what was pressed during the game was meant for the game
     closeMessageWindow();
@@ -282,18 +285,36 @@ static ActionOutcome shutdown2(Window*)
     return KeepsSequence;
 }
 
-// Emulator 0, 1, ..., the last, then all of them, then emulator 0 again.
+// The game keeps its place in the list until the list is next rebuilt, so that a mark taken
+// off by mistake (in the favourites, say) can be put back at once.
+static ActionOutcome toggleFavouriteGame(Window* window)
+{
+    if (!wakeUp()) return EndsTick;
+    Game* game = selectedGame();
+    if (!game)
+    {
+        playSkinSound(Skin.Sounds.Error, 1);
+        return BreaksSequence;
+    }
+    toggleFavourite(*game);
+    redrawMainWindow();
+    platformUpdateWindow(window);
+    return BreaksSequence;
+}
+
+// Emulator 0, 1, ..., the last, then the favourites, then all of them, then emulator 0 again.
 static ActionOutcome changeEmulator(Window*)
 {
     int& shown = FrontendState.CurrentEmulator;
-    shown++;
-    if (shown > (int)EmulatorTable.size() - 1)
-    {
-        shown = -1;
-        Skin.ShownEmulator = "All";
-    }
+    if (shown == FavouriteGames)
+        shown = AllEmulators;
+    else if (shown + 1 < (int)EmulatorTable.size())
+        shown++;
     else
-        Skin.ShownEmulator = EmulatorTable[shown]->Name;
+        shown = FavouriteGames;
+    Skin.ShownEmulator = shown == AllEmulators     ? AllEmulatorsName
+                         : shown == FavouriteGames ? FavouriteGamesName
+                                                   : EmulatorTable[shown]->Name;
     rebuildVisibleGames();
     current() = 0;
     redrawMainWindow();
@@ -314,6 +335,7 @@ static const ActionRow ActionRows[] = {
     {ActionSelectPageDown, selectPageDown},
     {ActionSelectLetterUp, selectLetterUp},
     {ActionSelectLetterDown, selectLetterDown},
+    {ActionToggleFavourite, toggleFavouriteGame},
     {ActionExit, exitFrontend},
     {ActionStartGame, startGame},
     {ActionGameInfo, gameInfo},

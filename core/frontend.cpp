@@ -3,8 +3,10 @@
 #include "core/frontend.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/categories.h"
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
+#include "catalogue/history.h"
 #include "catalogue/mamelist.h"
 #include "catalogue/romscan.h"
 #include "config/ini.h"
@@ -112,6 +114,7 @@ static int loadMameEmulator(const Emulator& emulator, int index)
         deleteMameList(path);
     }
     markAvailableGames(index);
+    loadCategories(index); // read at every start: the snapshot does not hold them
     return 1;
 }
 
@@ -136,6 +139,7 @@ static int selectedGameIndex()
 static int finishLoading()
 {
     showMessage("Filtering And Sorting Roms...");
+    loadPlayHistory();
     sortAllGames();
     rebuildVisibleGames();
     flushKeyboard(); // keys pressed while loading must trigger nothing
@@ -157,7 +161,9 @@ static int finishLoading()
 
 int loadCatalogue()
 {
-    FrontendState.CurrentEmulator = -1;
+    // An emulator of the skin's name, found while loading, is shown rather than these.
+    FrontendState.CurrentEmulator =
+        Skin.ShownEmulator == FavouriteGamesName ? FavouriteGames : AllEmulators;
     FrontendState.ScreenSaverActive = 0;
     showMessage("Building Emulator List...");
     loadEmulators();
@@ -192,7 +198,9 @@ int saveFrontendSettings()
 
 void releaseResources()
 {
+    forgetPlayHistory();
     freeCatalogue();
+    forgetCategories();
     freeEmulators(); // nothing reads them after the exit save
     freeSkin();
     freeArtwork();

@@ -3,14 +3,17 @@
 #include "display/imagebrowser.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/history.h"
 #include "config/skin.h"
 #include "display/artwork.h"
+#include "display/favouritemark.h"
 #include "display/layout.h"
 #include "display/picture.h"
 #include "display/placement.h"
 #include "platform/window.h"
 #include "runtime/state.h"
 
+#include <algorithm>
 #include <cstdint>
 
 static Rect cellRect(int64_t row, int64_t column)
@@ -44,6 +47,12 @@ static void drawCell(Surface* dc, int game, Rect cell)
     Rect inner = {clampCoordinate(cell.Left + spacer), clampCoordinate(cell.Top + spacer),
                   clampCoordinate(cell.Right - spacer), clampCoordinate(cell.Bottom - spacer)};
     stretchPicture(dc, inner, loadMarquee(VisibleGames[game]));
+    if (!isFavourite(*VisibleGames[game])) return;
+    // In the cell's top right corner, over the marquee, a fifth of the cell's smaller side.
+    int side = std::max(std::min(cell.Right - cell.Left, cell.Bottom - cell.Top) / 5, 8);
+    int margin = std::max(side / 4, 2);
+    drawFavouriteMark(dc, cell.Right - side - margin, cell.Top + margin, side,
+                      PlacedSkin.FavouriteColor);
 }
 
 void drawImageBrowser(Surface* dc, Rect area)

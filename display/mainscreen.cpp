@@ -2,10 +2,13 @@
 #include "display/mainscreen.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/categories.h"
 #include "catalogue/filters.h"
+#include "catalogue/history.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/artwork.h"
+#include "display/favouritemark.h"
 #include "display/imagebrowser.h"
 #include "display/layout.h"
 #include "display/picturecache.h"
@@ -50,6 +53,18 @@ static void drawName(Surface* dc, Rect rect, const std::string& name)
     drawTextInRect(dc, rect, name);
 }
 
+// After the name, in the font it was drawn in; a name that fills the line has it at the
+// line's end, over the name's last letters.
+static void markFavourite(Surface* dc, Rect line, int lineHeight, const std::string& name)
+{
+    int side = std::max(lineHeight * 7 / 10, 3);
+    int64_t left = (int64_t)line.Left + getTextWidth(dc, name) + side / 3;
+    left = std::min<int64_t>(left, (int64_t)line.Right - side);
+    if (left < line.Left) return;
+    drawFavouriteMark(dc, (int)left, line.Top + (lineHeight - side) / 2, side,
+                      PlacedSkin.FavouriteColor);
+}
+
 void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows)
 {
     int count = (int)VisibleGames.size();
@@ -64,8 +79,10 @@ void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows
             createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 1);
             platformSetTextColor(dc, PlacedSkin.HighlightForecolor);
         }
-        drawName(dc, Rect{list.Left + NameIndent, (int)top, list.Right, list.Bottom},
-                 VisibleGames[game]->Description);
+        Rect line{list.Left + NameIndent, (int)top, list.Right, list.Bottom};
+        drawName(dc, line, VisibleGames[game]->Description);
+        if (isFavourite(*VisibleGames[game]))
+            markFavourite(dc, line, lineHeight, VisibleGames[game]->Description);
         if (game == current)
         {
             createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
@@ -101,10 +118,19 @@ void drawGameList(Surface* dc, Rect area)
 static std::string shownEmulatorName()
 {
     const Emulator* emulator = emulatorAt(FrontendState.CurrentEmulator);
-    return emulator ? emulator->Name : "All";
+    if (emulator) return emulator->Name;
+    return FrontendState.CurrentEmulator == FavouriteGames ? FavouriteGamesName : AllEmulatorsName;
 }
 
+// The skin may add the category, after the other details or alone when there are none.
 std::string statusBarDetails(const Game& game)
+{
+    std::string details = statusBarMachine(game);
+    if (!PlacedSkin.StatusBarCategory || categoryOf(game).empty()) return details;
+    return details + (details.empty() ? "" : "  ") + "Category: " + categoryOf(game);
+}
+
+std::string statusBarMachine(const Game& game)
 {
     if (!game.Video || game.Video->Orientation == 0 || game.Year == 0 || game.Manufacturer.empty())
         return "";

@@ -4,6 +4,7 @@
 #include "popups/optionsmenu.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/categories.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/artwork.h"
@@ -220,6 +221,33 @@ void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
         filter.*count.Count = (int16_t)menu.children.at(row++).selected;
 }
 
+// Rows 15 and 16 of the MAME filters, for an emulator whose category file named its games: a
+// toggle for each main category, and the mature games.
+void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex)
+{
+    std::vector<int> mains = mainCategoriesOf(emulatorIndex);
+    if (emulator.CategoryFile.empty() || mains.empty()) return;
+    std::vector<char> hidden = hiddenCategoryMask(emulator);
+    MenuNode categories = newMenuNode(ChooseCategoriesLabel, 0);
+    for (int main : mains)
+        categories.children.push_back(newToggleItem(MainCategories[main], !hidden[main]));
+    filters.children.push_back(std::move(categories));
+    filters.children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
+}
+
+void readCategoryRows(const MenuNode& filters, Emulator& emulator)
+{
+    for (const MenuNode& row : filters.children)
+    {
+        if (row.label == ShowMatureLabel) emulator.ShowMature = toggleValue(row);
+        if (row.label != ChooseCategoriesLabel) continue;
+        std::vector<std::pair<std::string, int>> shown;
+        for (const MenuNode& category : row.children)
+            shown.emplace_back(category.label, toggleValue(category));
+        setShownCategories(emulator, shown);
+    }
+}
+
 static void enumerateFonts()
 {
     FontNames = platformListFonts();
@@ -254,7 +282,7 @@ std::vector<std::string> listSkins()
 }
 
 // The rows of the top level, by what they are, in the order they are shown: eight always,
-// the filter sub-menus of the one emulator shown, then the skin and the emulator.
+// the filter sub-menus of the one emulator shown, then the order, the skin and the emulator.
 enum OptionsRow
 {
     RowMenuType,
@@ -268,6 +296,7 @@ enum OptionsRow
     RowRomTypeFilters,
     RowCountryFilters,
     RowMameFilters,
+    RowGameOrder,
     RowSkin,
     RowEmulator,
     OptionsRowCount
@@ -327,7 +356,11 @@ static void addFilterMenus(OptionsMenu& menu)
         addRow(menu, RowCountryFilters, buildCountryFilterMenu(*emulator->NameCodeFilter));
     }
     if (emulator->IsMame && emulator->MameFilter)
-        addRow(menu, RowMameFilters, buildMameFilterMenu(*emulator->MameFilter));
+    {
+        MenuNode filters = buildMameFilterMenu(*emulator->MameFilter);
+        addCategoryRows(filters, *emulator, FrontendState.CurrentEmulator);
+        addRow(menu, RowMameFilters, filters);
+    }
 }
 
 static MenuNode skinItem()
@@ -340,10 +373,23 @@ static MenuNode skinItem()
 
 static MenuNode emulatorItem()
 {
-    std::vector<std::string> names = {"All"};
+    std::vector<std::string> names = {AllEmulatorsName};
     for (const Emulator* emulator : EmulatorTable) names.push_back(emulator->Name);
+    names.push_back(FavouriteGamesName);
     MenuNode node = withChoices("Emulator", names);
     node.selected = emulatorNamed(Skin.ShownEmulator) + 1; // "All" when none is named so
+    if (node.selected == 0 && FrontendState.CurrentEmulator == FavouriteGames)
+        node.selected = (int)names.size() - 1;
+    return node;
+}
+
+static const char* const GameOrderChoices[] = {"Description", "Most Played", "Last Played"};
+
+static MenuNode gameOrderItem()
+{
+    MenuNode node =
+        withChoices("Sort Games By", {std::begin(GameOrderChoices), std::end(GameOrderChoices)});
+    node.selected = FrontendSettings.SortGamesBy;
     return node;
 }
 
@@ -354,6 +400,7 @@ static OptionsMenu buildOptionsMenu()
     menu.emulator = emulatorAt(FrontendState.CurrentEmulator);
     addFixedRows(menu);
     addFilterMenus(menu);
+    addRow(menu, RowGameOrder, gameOrderItem());
     addRow(menu, RowSkin, skinItem());
     addRow(menu, RowEmulator, emulatorItem());
     return menu;
@@ -367,7 +414,10 @@ static void applyFilters(const OptionsMenu& menu)
         readCountryFilterMenu(rowOf(menu, RowCountryFilters), *menu.emulator->NameCodeFilter);
     }
     if (menu.At[RowMameFilters] >= 0)
+    {
         readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.emulator->MameFilter);
+        readCategoryRows(rowOf(menu, RowMameFilters), *menu.emulator);
+    }
 }
 
 static void reloadSkin()
@@ -399,8 +449,10 @@ static void applyFontsAndEmulator(const OptionsMenu& menu)
     Skin.StatusBarFontFace = choiceValue(rowOf(menu, RowStatusFont));
     Skin.StatusBarFontSize = fontSizeValue(rowOf(menu, RowStatusFontSize));
     Skin.ShownEmulator = choiceValue(rowOf(menu, RowEmulator));
-    FrontendState.CurrentEmulator =
-        Skin.ShownEmulator == "All" ? -1 : emulatorNamed(Skin.ShownEmulator);
+    int named = emulatorNamed(Skin.ShownEmulator);
+    FrontendState.CurrentEmulator = named >= 0                                 ? named
+                                    : Skin.ShownEmulator == FavouriteGamesName ? FavouriteGames
+                                                                               : AllEmulators;
 }
 
 // The other view has its own layout in skin.ini: switching reloads the whole skin, so what
@@ -418,6 +470,8 @@ static void applyOptionsMenu(const OptionsMenu& menu)
     applyFilters(menu);
     if (!applySkin(menu)) applyFontsAndEmulator(menu);
     applyView(menu);
+    FrontendSettings.SortGamesBy = (GameOrder)std::clamp(
+        rowOf(menu, RowGameOrder).selected, (int)OrderByDescription, (int)OrderByLastPlayed);
     Skin.ShowStatusBar = toggleValue(rowOf(menu, RowStatusBar));
     FrontendSettings.PreviewPictures =
         rowOf(menu, RowPreview).selected == 0 ? PreviewScreenshots : PreviewFlyers;

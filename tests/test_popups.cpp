@@ -94,7 +94,7 @@ TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
                           skins = rows[rows.size() - 2].choices;
                       }),
                   1);
-        EXPECT_EQ(seen, fixed + filters + "Skin|Emulator|") << shown;
+        EXPECT_EQ(seen, fixed + filters + "Sort Games By|Skin|Emulator|") << shown;
         EXPECT_EQ(skins, (std::vector<std::string>{"Other", "skin", "zeta"}));
     }
     FrontendSettings.AllowMenu = 0;
@@ -115,12 +115,16 @@ TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
     EXPECT_EQ(Skin.MenuFontSize, 36);
 
     // Status bar off, flyers, 12-point menu font (right from 36 wraps to 8, then 10, 12),
-    // emulator B (left from the first choice is the last).
-    EXPECT_EQ(run("dddddd rdr uu rrr dddd lx"), 1);
+    // most played first, emulator B (left from the first choice is the last, "Favourites").
+    EXPECT_EQ(run("dddddd rdr uu rrr ddd r dd llx"), 1);
     EXPECT_EQ(Skin.ShowStatusBar, 0);
     EXPECT_EQ(FrontendSettings.PreviewPictures, PreviewFlyers);
     EXPECT_EQ(Skin.MenuFontSize, 12);
+    EXPECT_EQ(FrontendSettings.SortGamesBy, OrderByMostPlayed);
     EXPECT_EQ(FrontendState.CurrentEmulator, 1);
+    EXPECT_EQ(run("dddddddddd rx"), 1);
+    EXPECT_EQ(FrontendState.CurrentEmulator, FavouriteGames);
+    EXPECT_EQ(Skin.ShownEmulator, "Favourites");
     // So far below the list that doubling its place would overflow: raised first.
     Skin.MenuFontSize = INT_MIN;
     EXPECT_EQ(run("x"), 1);
