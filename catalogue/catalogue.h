@@ -75,7 +75,7 @@ struct Emulator
     // (as the owner wrote them) and whether games marked mature are shown.
     std::string CategoryFile;
     std::vector<std::string> HiddenCategories;
-    int ShowMature;
+    int ShowMature = 1;
     std::unique_ptr<struct NameCodeFilter> NameCodeFilter; // exactly when UseGoodFilters
     std::unique_ptr<struct MameFilter> MameFilter;         // exactly when IsMame
 };

@@ -146,7 +146,6 @@ static Emulator* readEmulator(const std::string& name)
             iniReadString(section, key.Key, key.Default ? key.Default : section, file);
     emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
-    emulator->ShowMature = 1;
     if (emulator->IsMame) readCategorySettings(*emulator);
     if (emulator->IsMame) emulator->MameFilter = readMameFilter(name);
     if (emulator->UseGoodFilters) emulator->NameCodeFilter = readNameCodeFilter(name);

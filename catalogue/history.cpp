@@ -268,6 +268,7 @@ void loadPlayHistory()
 {
     forgetPlayHistory();
     History.Path = playHistoryPath(FrontendSettings.ConfigFile);
+    platformRemoveTemporaries(History.Path);
     int64_t stamp, size;
     if (!platformFileStamp(History.Path, &stamp, &size)) return; // none yet: nothing played
     std::string text;

@@ -48,10 +48,10 @@ static void drawCell(Surface* dc, int game, Rect cell)
                   clampCoordinate(cell.Right - spacer), clampCoordinate(cell.Bottom - spacer)};
     stretchPicture(dc, inner, loadMarquee(VisibleGames[game]));
     if (!isFavourite(*VisibleGames[game])) return;
-    // In the cell's top right corner, over the marquee, a fifth of the cell's smaller side.
-    int side = std::max(std::min(cell.Right - cell.Left, cell.Bottom - cell.Top) / 5, 8);
-    int margin = std::max(side / 4, 2);
-    drawFavouriteMark(dc, cell.Right - side - margin, cell.Top + margin, side,
+    // In the marquee's top right corner, two fifths of the cell's smaller side.
+    int side = std::max(std::min(cell.Right - cell.Left, cell.Bottom - cell.Top) * 2 / 5, 10);
+    int margin = std::max(side / 6, 2);
+    drawFavouriteMark(dc, inner.Right - side - margin, inner.Top + margin, side,
                       PlacedSkin.FavouriteColor);
 }
 

@@ -53,16 +53,32 @@ static void drawName(Surface* dc, Rect rect, const std::string& name)
     drawTextInRect(dc, rect, name);
 }
 
+static int brightness(Color color)
+{
+    return (299 * (color & 0xFF) + 587 * ((color >> 8) & 0xFF) + 114 * ((color >> 16) & 0xFF)) /
+           1000;
+}
+
+// A skin whose highlight bar is about the mark's colour (gold on orange) would hide the mark of
+// the current game: there it takes the highlight's text colour.
+static Color markColor(int onHighlight)
+{
+    Color mark = PlacedSkin.FavouriteColor;
+    if (!onHighlight || !PlacedSkin.ShowHighlightBar) return mark;
+    int near = std::abs(brightness(mark) - brightness(PlacedSkin.HighlightBackcolor)) < 64;
+    return near ? PlacedSkin.HighlightForecolor : mark;
+}
+
 // After the name, in the font it was drawn in; a name that fills the line has it at the
 // line's end, over the name's last letters.
-static void markFavourite(Surface* dc, Rect line, int lineHeight, const std::string& name)
+static void markFavourite(Surface* dc, Rect line, int lineHeight, const std::string& name,
+                          int current)
 {
     int side = std::max(lineHeight * 7 / 10, 3);
     int64_t left = (int64_t)line.Left + getTextWidth(dc, name) + side / 3;
     left = std::min<int64_t>(left, (int64_t)line.Right - side);
     if (left < line.Left) return;
-    drawFavouriteMark(dc, (int)left, line.Top + (lineHeight - side) / 2, side,
-                      PlacedSkin.FavouriteColor);
+    drawFavouriteMark(dc, (int)left, line.Top + (lineHeight - side) / 2, side, markColor(current));
 }
 
 void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows)
@@ -82,7 +98,7 @@ void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows
         Rect line{list.Left + NameIndent, (int)top, list.Right, list.Bottom};
         drawName(dc, line, VisibleGames[game]->Description);
         if (isFavourite(*VisibleGames[game]))
-            markFavourite(dc, line, lineHeight, VisibleGames[game]->Description);
+            markFavourite(dc, line, lineHeight, VisibleGames[game]->Description, game == current);
         if (game == current)
         {
             createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
@@ -209,12 +225,6 @@ static Rect intersection(Rect a, Rect b)
     Rect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
            std::min(a.Bottom, b.Bottom)};
     return r.Right > r.Left && r.Bottom > r.Top ? r : b;
-}
-
-static int brightness(Color color)
-{
-    return (299 * (color & 0xFF) + 587 * ((color >> 8) & 0xFF) + 114 * ((color >> 16) & 0xFF)) /
-           1000;
 }
 
 // The highlight's text colour, unless the skin made it alike to the highlight's background (the

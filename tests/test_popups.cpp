@@ -1,5 +1,7 @@
 // The pop-ups on the test clock: the options menu's rows, what closing it applies and a window
 // that cannot be made; the game information's word wrapping, scrolling and closing.
+#include "catalogue/categories.h"
+#include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "config/skin.h"
 #include "core/mainwindow.h"
@@ -133,6 +135,47 @@ TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
 
 // A face the system serves under another name stays as the skin names it; only one that
 // resolves to nothing falls back to the first listed font.
+// With a category file the MAME filters end with the main categories present and the mature
+// games; closing saves them in the emulator's section. Without one, the filters are as before.
+TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
+{
+    Emulator* mame = addMame();
+    for (const char* name : {"a", "b", "c"}) addGame(name);
+    FrontendState.CurrentEmulator = 0;
+    Skin.ShownEmulator = "MAME"; // closing the menu keeps it shown
+    size_t rows = 0;
+    auto countRows = [&] { rows = OpenMenus.at(0)->items->at(8).children.size(); };
+    EXPECT_EQ(run("x", countRows), 1);
+    EXPECT_EQ(rows, 14u);
+
+    writeText(Dir / "catver.ini", "[Category]\na=Shooter / Flying\nb=Casino / Cards * Mature *\n");
+    mame->CategoryFile = (Dir / "catver.ini").string();
+    mame->HiddenCategories = {"Quiz"};
+    loadCategories(0);
+    std::vector<std::string> labels;
+    auto readRows = [&]
+    {
+        for (const MenuNode& row : OpenMenus.at(0)->items->at(8).children)
+            labels.push_back(row.label);
+        for (const MenuNode& row : OpenMenus.at(0)->items->at(8).children.at(14).children)
+            labels.push_back(row.label);
+    };
+    // Open the filters, the mature games off (the last row), then Casino off.
+    EXPECT_EQ(run("dddddddd r ur u r r xxx", readRows), 1);
+    EXPECT_EQ(std::vector<std::string>(labels.begin() + 13, labels.end()),
+              (std::vector<std::string>{"Display Maximum Coin Slots", "Choose Categories",
+                                        "Show Mature Games", "Casino", "Shooter"}));
+    EXPECT_EQ(mame->HiddenCategories, (std::vector<std::string>{"Quiz", "Casino"}));
+    EXPECT_EQ(mame->ShowMature, 0);
+    rebuildVisibleGames();
+    EXPECT_EQ(VisibleGames, (std::vector<Game*>{AllGames[0], AllGames[2]}));
+    saveEmulatorFilters();
+    std::string config = readText(FrontendSettings.ConfigFile);
+    EXPECT_NE(config.find("HiddenCategories=Quiz, Casino\nShowMature=0\n"), std::string::npos)
+        << config;
+    forgetCategories();
+}
+
 TEST_F(OptionsMenuTest, ClosingKeepsFacesTheSystemResolves)
 {
     const std::string first = platformListFonts().at(0);

@@ -1,0 +1,310 @@
+// Finding a game in a big set: categories from a category file, favourites and play history
+// kept beside the configuration, and the list sorted by them.
+#include "catalogue/categories.h"
+#include "catalogue/filters.h"
+#include "catalogue/history.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "support.h"
+
+#include <gmock/gmock.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+static std::string visible()
+{
+    rebuildVisibleGames();
+    std::string names;
+    for (const Game* game : VisibleGames) names += game->Name + ",";
+    return names;
+}
+
+class History : public WithMainWindow
+{
+protected:
+    void TearDown() override
+    {
+        forgetCategories();
+        WithMainWindow::TearDown();
+    }
+    // The games of a MAME emulator named by the category file text, each with its category
+    // and a "*" when mature, and what stderr said.
+    std::string categories(const std::string& text, std::string* said = nullptr)
+    {
+        resetCatalogue();
+        forgetCategories();
+        Emulator* mame = addMame();
+        addEmulator("Other");
+        mame->CategoryFile = (Dir / "catver.ini").string();
+        fs::remove(mame->CategoryFile);
+        if (!text.empty()) writeText(mame->CategoryFile, text);
+        for (const char* name : {"1942", "1942a", "a=b", "sys", "none"}) addGame(name);
+        addGame("other", 1); // another emulator's game of a name the file gives
+        std::string err = stderrOf([] { loadCategories(0); });
+        if (said) *said = err;
+        std::string seen;
+        for (const Game* game : AllGames)
+            seen +=
+                categoryOf(*game) + "|" + mainCategoryOf(*game) + (game->Mature ? "*" : "") + ",";
+        return seen;
+    }
+};
+
+TEST_F(History, CategoriesFromTheFileAndWhatTheyHide)
+{
+    const std::string lines = "1942=Shooter / Flying Vertical\r\n1942a=Shooter / Flying "
+                              "Vertical * Mature *\r\nsys=Game Console/Computer\r\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Category]\r\n" + lines,
+         "Shooter / Flying Vertical|Shooter,Shooter / Flying Vertical|Shooter*,|,Game "
+         "Console/Computer|Game Console/Computer,|,|,"},
+        // A byte-order mark, other sections first and after, lines without "=", a game the list
+        // does not have, the same game twice (the first counts), a name with "=" cut at it.
+        {"\xEF\xBB\xBF;; comment\n[FOLDER_SETTINGS]\n1942=Maze\n[ category ]\nno equals\n"
+         "gone=Quiz\n1942 = Sports / Golf \n1942=Maze\n\nsys=\n[VerAdded]\nsys=0.1\n",
+         "Sports / Golf|Sports,|,|,|,|,|,"},
+        {"[Category]\nother=Quiz\n", "|,|,|,|,|,|,"},
+    };
+    for (const auto& [text, seen] : cases) EXPECT_EQ(categories(text), seen) << text;
+
+    // A missing file: one line, every game shown.
+    std::string said;
+    EXPECT_EQ(categories("", &said), "|,|,|,|,|,|,");
+    EXPECT_THAT(said, testing::HasSubstr("Category file cannot be read: [" + Dir.string() +
+                                         "/catver.ini] (No such file or directory)"));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+
+    // Hidden main categories as typed by hand, mature games, and games the file does not name.
+    categories("[Category]\n" + lines + "none=Casino / Cards\nother=Casino\n");
+    FrontendState.CurrentEmulator = AllEmulators;
+    EXPECT_EQ(visible(), "1942,1942a,a=b,sys,none,other,");
+    EmulatorTable[0]->HiddenCategories = {" shooter", "CASINO"};
+    EXPECT_EQ(visible(), "a=b,sys,other,");
+    EmulatorTable[0]->HiddenCategories = {"Game Console"};
+    EmulatorTable[0]->ShowMature = 0;
+    EXPECT_EQ(visible(), "1942,a=b,sys,none,other,");
+    std::vector<std::string> offered;
+    for (int main : mainCategoriesOf(0)) offered.push_back(MainCategories[main]);
+    EXPECT_EQ(offered, (std::vector<std::string>{"Casino", "Game Console/Computer", "Shooter"}));
+
+    // The menu's answer: shown ones taken out, hidden ones added, names not offered kept.
+    EmulatorTable[0]->HiddenCategories = {"Mahjong", "shooter"};
+    setShownCategories(*EmulatorTable[0], {{"Casino", 0}, {"Shooter", 1}, {"Quiz", 0}});
+    EXPECT_EQ(EmulatorTable[0]->HiddenCategories,
+              (std::vector<std::string>{"Mahjong", "Casino", "Quiz"}));
+}
+
+TEST(Categories, TheRealFileOfAFullSet)
+{
+    SKIP_WITHOUT_REALDATA("catver/catver-0.289.ini");
+    std::string text = readText(RealData);
+    int lines = 0, mature = 0;
+    std::map<std::string, std::string> named;
+    parseCategoryFile(text,
+                      [&](const CategoryLine& line)
+                      {
+                          lines++;
+                          mature += line.Mature;
+                          named.emplace(line.Game, line.Category);
+                      });
+    EXPECT_EQ(lines, 50368); // every line of [Category], none of [VerAdded]
+    EXPECT_GT(mature, 700);
+    EXPECT_EQ(named.at("10yard"), "Sports / Football");
+    EXPECT_EQ(named.at("3kokushi"), "Tabletop / Shanghai");
+}
+
+// Names with tabs, "=", backslashes and bytes that are not UTF-8; two emulators with a game of
+// the same name; entries of games not present; what a later version added.
+TEST_F(History, TheFileKeepsEveryEntryAndReadsBackWhatItWrote)
+{
+    addEmulator("A");
+    addEmulator("B");
+    Game* odd = addGame("a\tb=c\\d\xff\n", 0);
+    Game* sameA = addGame("pacman", 0);
+    Game* sameB = addGame("pacman", 1);
+    std::string path = playHistoryPath(FrontendSettings.ConfigFile);
+    EXPECT_EQ(path, (Dir / "t-history.txt").string());
+    writeText(path, "# Torvanell favourites and play history, format 7\n"
+                    "C\tgone\tyes\t3\t2025-02-03 04:05:06\tlater\tfields\n");
+    loadPlayHistory();
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{});
+    toggleFavourite(*odd);
+    recordPlay(*sameB);
+    testAdvanceClock(platformCounterFrequency() * 90);
+    recordPlay(*sameB);
+    recordPlay(*sameA);
+    EXPECT_EQ(readText(path),
+              "# Torvanell favourites and play history, format 1\n"
+              "# One game a line: emulator, game, favourite (yes or no), plays, last played "
+              "(UTC),\n# separated by tabs.\n"
+              "C\tgone\tyes\t3\t2025-02-03 04:05:06\tlater\tfields\n"
+              "A\ta\\tb=c\\\\d\xff\\n\tyes\t0\tnever\n"
+              "B\tpacman\tno\t2\t2026-01-01 00:01:30\n"
+              "A\tpacman\tno\t1\t2026-01-01 00:01:30\n");
+
+    // The next start finds each game again.
+    for (Game* game : AllGames) game->Played = nullptr;
+    loadPlayHistory();
+    EXPECT_EQ(std::vector<int64_t>(
+                  {isFavourite(*odd), playsOf(*sameA), playsOf(*sameB), lastPlayedOf(*sameB)}),
+              std::vector<int64_t>({1, 1, 2, 1767225690}));
+    EXPECT_EQ(PlayRecords.size(), 4u);
+}
+
+// A file that cannot be read whole is told once, left as it is, and kept aside at the first
+// change; one that cannot be written is told once.
+TEST_F(History, FilesThatCannotBeReadOrWritten)
+{
+    addEmulator("A");
+    Game* game = addGame("g");
+    std::string path = playHistoryPath(FrontendSettings.ConfigFile);
+    const std::string header = "# Torvanell favourites and play history, format 1\n";
+    const std::string good = "A\tg\tyes\t4\tnever\n";
+    // The file, what the box says, whether the good entry was read.
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        {header + good + "A\th\tyes\t4\t2026-13-01 00:00:00\nA\ti\tno\t", "2 lines cannot be read",
+         true},
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), "not a history file", false},
+        {"[Settings]\nA=g\n", "not a history file", false},
+        {header + good + std::string(65 << 20, 'x'), "far too large", false},
+    };
+    for (const auto& [text, why, read] : cases)
+    {
+        testMessageBoxes().clear();
+        fs::remove(path + ".unreadable");
+        writeText(path, text);
+        game->Played = nullptr;
+        loadPlayHistory();
+        std::vector<std::string> boxes = boxTexts();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_THAT(boxes[0], testing::HasSubstr(why));
+        EXPECT_EQ(isFavourite(*game), read);
+        EXPECT_EQ(readText(path), text); // untouched until the player changes something
+        recordPlay(*game);
+        PlayHistoryText now = parsePlayHistory(readText(path));
+        ASSERT_EQ(now.Records.size(), 1u);
+        EXPECT_EQ(now.Records[0].Plays, read ? 5 : 1);
+        // Bytes that were read are kept aside; a file too large to read is not.
+        EXPECT_EQ(fs::exists(path + ".unreadable"), text.size() < 1000);
+        if (text.size() < 1000)
+        {
+            EXPECT_EQ(readText(path + ".unreadable"), text);
+        }
+    }
+
+    // Read-only: told once, however many changes follow; what was changed is kept meanwhile.
+    testMessageBoxes().clear();
+    fs::permissions(path, fs::perms::owner_read);
+    toggleFavourite(*game);
+    toggleFavourite(*game);
+    recordPlay(*game);
+    std::vector<std::string> boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_THAT(boxes[0], testing::HasSubstr("could not be saved"));
+    EXPECT_EQ(playsOf(*game), 2);
+}
+
+// Ties keep the order of the descriptions; games never played come last.
+TEST_F(History, MostAndLastPlayedOrders)
+{
+    addEmulator("A");
+    for (const char* name : {"a", "b", "c", "d", "e"}) addGame(name);
+    // Plays of each game at minutes 1, 2, ... of the test clock.
+    for (const char* name : {"d", "b", "d", "c", "b", "e"})
+    {
+        testAdvanceClock(platformCounterFrequency() * 60);
+        recordPlay(*AllGames[name[0] - 'a']);
+    }
+    const std::pair<GameOrder, std::string> cases[] = {
+        {OrderByDescription, "a,b,c,d,e,"},
+        {OrderByMostPlayed, "b,d,c,e,a,"},
+        {OrderByLastPlayed, "e,b,c,d,a,"},
+    };
+    for (const auto& [order, shown] : cases)
+    {
+        FrontendSettings.SortGamesBy = order;
+        EXPECT_EQ(visible(), shown) << order;
+    }
+    FrontendSettings.SortGamesBy = OrderByDescription;
+}
+
+// The favourite key marks the game the list is on; ChangeEmu goes from the last emulator to
+// the favourites of every emulator, then to all. A favourite whose game has gone stays in the
+// file and shows again when the game is back.
+TEST_F(History, FavouritesAcrossChangeEmuAndARestart)
+{
+    auto start = [&](bool withB2)
+    {
+        resetCatalogue();
+        addEmulator("A");
+        addEmulator("B")->IncludeInAll = 0;
+        for (const char* name : {"a1", "a2"}) addGame(name, 0);
+        if (withB2) addGame("b2", 1);
+        addGame("b1", 1);
+        sortAllGames();
+        loadPlayHistory();
+        FrontendState.CurrentEmulator = AllEmulators;
+        rebuildVisibleGames();
+    };
+    start(true);
+    FrontendState.CurrentGame = 1;
+    tick({'C'});
+    EXPECT_EQ(testMessageBoxes().size(), 0u);
+    std::string shown;
+    for (int i = 0; i < 5; i++)
+    {
+        if (i == 2) tick({'C'}); // emulator B, its first game
+        tick({'5'});
+        shown += Skin.ShownEmulator + ":" + visible() + " ";
+    }
+    EXPECT_EQ(shown, "A:a1,a2, B:b1,b2, Favourites:a2,b1, All:a1,a2, A:a1,a2, ");
+
+    start(false); // b2's file is gone; a2 and b1 stay favourites
+    FrontendState.CurrentEmulator = FavouriteGames;
+    EXPECT_EQ(visible(), "a2,b1,");
+    tick({VkDown, 'C'}); // b1 unmarked: it stays in the list until it is rebuilt
+    EXPECT_EQ(visible(), "a2,");
+    start(true);
+    FrontendState.CurrentEmulator = FavouriteGames;
+    EXPECT_EQ(visible(), "a2,");
+    EXPECT_EQ(PlayRecords.size(), 2u);
+}
+
+// Every change replaces the file: killed at any moment, it holds the plays before the change or
+// after it, whole, and the next start reads it.
+TEST_F(History, PlaysKilledAtAnyMomentOfTheWrite)
+{
+    addEmulator("A");
+    for (int i = 0; i < 200; i++) addGame("game" + std::to_string(i));
+    std::string path = playHistoryPath(FrontendSettings.ConfigFile);
+    std::mt19937 random(11);
+    int64_t plays = 0, sawNew = 0;
+    for (int i = 0; i < 150; i++)
+    {
+        pid_t child = fork();
+        if (child == 0)
+        {
+            std::freopen("/dev/null", "w", stderr);
+            loadPlayHistory();
+            for (Game* game : AllGames) recordPlay(*game); // 200 replacements of the file
+            _exit(0);
+        }
+        usleep((int)(random() % 30000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        PlayHistoryText text = parsePlayHistory(readText(path));
+        ASSERT_EQ(text.BadLines, 0) << i;
+        int64_t total = 0;
+        for (const PlayRecord& record : text.Records) total += record.Plays;
+        ASSERT_GE(total, plays) << i; // never fewer than before
+        sawNew += total > plays;
+        plays = total;
+    }
+    EXPECT_GT(sawNew, 10);
+    stderrOf([] { loadPlayHistory(); }); // the next start removes what a kill left
+    for (const fs::directory_entry& entry : fs::directory_iterator(Dir))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
+}
