@@ -15,8 +15,18 @@
 
 std::vector<CategoryRecord> Categories;
 std::vector<std::string> MainCategories;
-static std::unordered_map<std::string, int> CategoryIds;
-static std::unordered_map<std::string, int> MainCategoryIds;
+// Looked up by views into the file's text: no copy is made for a category already known.
+struct TextHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const
+    {
+        return std::hash<std::string_view>()(text);
+    }
+};
+using TextIds = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+static TextIds CategoryIds;
+static TextIds MainCategoryIds;
 
 static const std::string_view MatureMark = "* Mature *";
 
@@ -92,7 +102,7 @@ static int internMain(std::string_view name)
 // "Game Console/Computer" has no blanks around its slash: it is a main category of its own.
 static int internCategory(std::string_view name)
 {
-    auto found = CategoryIds.find(std::string(name));
+    auto found = CategoryIds.find(name);
     if (found != CategoryIds.end()) return found->second;
     size_t slash = name.find(" / ");
     int main = internMain(trimmed(name.substr(0, slash)));
