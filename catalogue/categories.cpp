@@ -80,7 +80,7 @@ void parseCategoryFile(std::string_view text, const std::function<void(const Cat
     bool inCategories = false;
     while (!text.empty())
     {
-        size_t end = text.find('\n');
+        size_t end = text.find_first_of("\r\n"); // CRLF, LF or a lone CR
         std::string_view line = trimmed(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';') continue;

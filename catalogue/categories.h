@@ -30,8 +30,8 @@ struct CategoryLine
     int Mature;
 };
 // Calls found for every line of the [Category] section that names a game and a category, in
-// the file's order. Other sections, lines without "=", a byte-order mark and CRs are passed
-// over.
+// the file's order. Lines end at LF, CR or both; other sections, lines without "=" and a
+// byte-order mark are passed over.
 void parseCategoryFile(std::string_view text,
                        const std::function<void(const CategoryLine&)>& found);
 // Gives the games of that MAME emulator their categories from its CategoryFile; the first line

@@ -122,12 +122,12 @@ static int readTime(std::string_view text, int64_t& seconds)
         return 0;
     using namespace std::chrono;
     year_month_day date{std::chrono::year(year), std::chrono::month(month), std::chrono::day(day)};
-    if (!date.ok() || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
-        second > 60)
+    if (!date.ok() || year < 1970 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59)
         return 0;
     seconds = (int64_t)(sys_days(date).time_since_epoch() / std::chrono::seconds(1)) + hour * 3600 +
               minute * 60 + second;
-    return 1;
+    return seconds > 0; // the first second of 1970 would read back as "never"
 }
 
 // ---- The file
@@ -184,7 +184,7 @@ PlayHistoryText parsePlayHistory(std::string_view text)
         size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (first && !(result.Version = readVersion(line))) return result;
         first = false;
         if (line.empty() || line.front() == '#') continue;
@@ -252,13 +252,18 @@ static void takeRecords(PlayHistoryText& text)
 static void readHistoryText(const std::string& text)
 {
     PlayHistoryText read = parsePlayHistory(text);
+    if (read.Version == 0)
+    {
+        History.Unread = text;
+        return tellUnreadable("It is not a history file of this program.");
+    }
     takeRecords(read);
     if (read.Version > FormatVersion)
         fprintf(stderr,
                 "%s was written by a later version of Torvanell (format %d): it is read "
                 "as far as this version understands it\n",
                 History.Path.c_str(), read.Version);
-    if (read.Version == 0 || read.BadLines == 0) return;
+    if (read.BadLines == 0) return;
     History.Unread = text;
     tellUnreadable(std::to_string(read.BadLines) + (read.BadLines == 1 ? " line" : " lines") +
                    " cannot be read; the others are used.");
@@ -277,12 +282,7 @@ void loadPlayHistory()
         tellUnreadable("It is far too large for a history file.");
     else if (!platformReadFile(History.Path, text))
         tellUnreadable(errno ? strerror(errno) : "It cannot be opened.");
-    else if (!text.empty() && !readVersion(text.substr(0, text.find('\n'))))
-    {
-        History.Unread = text;
-        tellUnreadable("It is not a history file of this program.");
-    }
-    else
+    else if (!text.empty())
         readHistoryText(text);
     linkGames();
 }

@@ -66,6 +66,7 @@ TEST_F(History, CategoriesFromTheFileAndWhatTheyHide)
          "gone=Quiz\n1942 = Sports / Golf \n1942=Maze\n\nsys=\n[VerAdded]\nsys=0.1\n",
          "Sports / Golf|Sports,|,|,|,|,|,"},
         {"[Category]\nother=Quiz\n", "|,|,|,|,|,|,"},
+        {"[Category]\rsys=Quiz\r", "|,|,|,Quiz|Quiz,|,|,"}, // lines ended by CR alone
     };
     for (const auto& [text, seen] : cases) EXPECT_EQ(categories(text), seen) << text;
 
@@ -151,6 +152,14 @@ TEST_F(History, TheFileKeepsEveryEntryAndReadsBackWhatItWrote)
                   {isFavourite(*odd), playsOf(*sameA), playsOf(*sameB), lastPlayedOf(*sameB)}),
               std::vector<int64_t>({1, 1, 2, 1767225690}));
     EXPECT_EQ(PlayRecords.size(), 4u);
+
+    // The same file mended in an editor that ends lines with CRLF.
+    std::string text = readText(path), crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    writeText(path, crlf);
+    loadPlayHistory();
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{});
+    EXPECT_EQ(playsOf(*sameB), 2);
 }
 
 // A file that cannot be read whole is told once, left as it is, and kept aside at the first
