@@ -95,6 +95,23 @@ TEST_F(History, CategoriesFromTheFileAndWhatTheyHide)
     setShownCategories(*EmulatorTable[0], {{"Casino", 0}, {"Shooter", 1}, {"Quiz", 0}});
     EXPECT_EQ(EmulatorTable[0]->HiddenCategories,
               (std::vector<std::string>{"Mahjong", "Casino", "Quiz"}));
+
+    // 10,000 categories, each of one game: all offered, all hidden, all shown again.
+    std::string many = "[Category]\n";
+    for (int i = 0; i < 10000; i++)
+        many += "g" + std::to_string(i) + "=Kind " + std::to_string(i) + "\n";
+    categories(many);
+    for (int i = 0; i < 10000; i++) addGame("g" + std::to_string(i));
+    loadCategories(0);
+    std::vector<std::pair<std::string, int>> rows;
+    for (int main : mainCategoriesOf(0)) rows.emplace_back(MainCategories[main], 0);
+    ASSERT_EQ(rows.size(), 10000u);
+    setShownCategories(*EmulatorTable[0], rows);
+    EXPECT_EQ(visible(), "1942,1942a,a=b,sys,none,other,");
+    for (auto& row : rows) row.second = 1;
+    setShownCategories(*EmulatorTable[0], rows);
+    rebuildVisibleGames();
+    EXPECT_EQ(VisibleGames.size(), 10006u);
 }
 
 TEST(Categories, TheRealFileOfAFullSet)
@@ -316,4 +333,44 @@ TEST_F(History, PlaysKilledAtAnyMomentOfTheWrite)
     for (const fs::directory_entry& entry : fs::directory_iterator(Dir))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
             << entry.path();
+}
+
+// Categories are read at every start, after the list (parsed or from its snapshot): a changed
+// file counts at the next start either way.
+static std::string ShownAtFirstTick;
+static void noteShownAndLeave(Window*)
+{
+    ShownAtFirstTick.clear();
+    for (const Game* game : VisibleGames) ShownAtFirstTick += game->Name + ",";
+    platformPostQuit(0);
+}
+
+TEST_F(InFreshDirectory, ACategoryFileChangedCountsAtTheNextStart)
+{
+    fs::create_directories("emu");
+    fs::create_directories("roms");
+    fs::copy_file(TestPrograms + "fakemame", "emu/fakemame");
+    for (const char* zip : {"fakepac.zip", "fakepacb.zip", "fakevert.zip"})
+        touch("roms/" + std::string(zip));
+    writeText("t.ini", "[Settings]\nEmulators=MAME\n[MAME]\nExecPath=emu\nExecutable=fakemame\n"
+                       "RomPath=roms\nCategoryFile=cat.ini\nHiddenCategories=Maze\n");
+    MainLoopTick = noteShownAndLeave;
+    // The category file of each start; the second and third start from the snapshot.
+    const std::pair<std::string, std::string> starts[] = {
+        {"[Category]\nfakevert=Maze / Collect\n", "fakepac,fakepacb,"},
+        {"[Category]\nfakepac=Maze / Collect\nfakevert=Shooter\n", "fakepacb,fakevert,"},
+        {"", "fakepac,fakepacb,fakevert,"},
+    };
+    for (const auto& [categories, shown] : starts)
+    {
+        startTestPlatform();
+        fs::remove("cat.ini");
+        if (!categories.empty()) writeText("cat.ini", categories);
+        std::string said = stderrOf([] { EXPECT_EQ(runFrontend("t.ini"), 0); });
+        EXPECT_EQ(ShownAtFirstTick, shown) << categories;
+        EXPECT_EQ(said.find("Category file cannot be read") != std::string::npos,
+                  categories.empty());
+        EXPECT_TRUE(fs::exists("mame.lst.cache"));
+    }
+    MainLoopTick = processTick;
 }
