@@ -80,3 +80,13 @@ finish() {
     ended || { fail "exit code $?, expected 0"; cat "$work/out.log" >&2; }
     [[ $(setting SelectedGame) == "$1" ]] || fail "saved SelectedGame=$(setting SelectedGame), expected $1"
 }
+
+# The bundled demo (its tools left out) and its stand-in for MAME in the work folder;
+# DEMOMAME_RECORD names the file where the emulator notes each run.
+copy_demo() {
+    local demo entry
+    demo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../demo" && pwd -P)
+    for entry in "$demo"/*; do [[ $(basename "$entry") == tools ]] || cp -R "$entry" "$work"/; done
+    mkdir -p "$work/emulator" && cp "$(dirname "$torvanell")/demo/emulator/demomame" "$work/emulator/"
+    export DEMOMAME_RECORD="$work/emulator.log"
+}

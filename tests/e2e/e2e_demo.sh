@@ -6,7 +6,6 @@
 # Usage: e2e_demo.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
-demomame=$(dirname "$torvanell")/demo/emulator/demomame
 demo=$(cd "$(dirname "$0")/../../demo" && pwd -P)
 
 source "$(dirname "$0")/xvfb.sh"
@@ -14,9 +13,7 @@ start_xvfb demo
 config="$work/torvanell.ini"
 source "$(dirname "$0")/drive.sh"
 
-for entry in "$demo"/*; do [[ $(basename "$entry") == tools ]] || cp -R "$entry" "$work"/; done
-mkdir -p "$work/emulator" && cp "$demomame" "$work/emulator/"
-export DEMOMAME_RECORD="$work/emulator.log"
+copy_demo
 export TORVANELL_POWEROFF_RECORD="$work/poweroff.log"
 # Key 3 also starts the controls set-up by default; unbound here, it only begins the power-off.
 printf '%s\n' "[Keymappings]" "ConfigControls=0" >>"$config"
