@@ -194,8 +194,9 @@ PlayHistoryText parsePlayHistory(std::string_view text)
             result.BadLines++;
             continue;
         }
-        auto [place, added] =
-            seen.try_emplace(record.Emulator + '\t' + record.Game, result.Records.size());
+        // Written out, a name holds no tab: the pair of them names one game only.
+        auto [place, added] = seen.try_emplace(
+            escaped(record.Emulator) + '\t' + escaped(record.Game), result.Records.size());
         if (added)
             result.Records.push_back(std::move(record));
         else
