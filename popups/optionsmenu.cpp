@@ -449,10 +449,13 @@ static void applyFontsAndEmulator(const OptionsMenu& menu)
     Skin.StatusBarFontFace = choiceValue(rowOf(menu, RowStatusFont));
     Skin.StatusBarFontSize = fontSizeValue(rowOf(menu, RowStatusFontSize));
     Skin.ShownEmulator = choiceValue(rowOf(menu, RowEmulator));
+    // "All" wins over an emulator of that name; an emulator over "Favourites".
     int named = emulatorNamed(Skin.ShownEmulator);
-    FrontendState.CurrentEmulator = named >= 0                                 ? named
-                                    : Skin.ShownEmulator == FavouriteGamesName ? FavouriteGames
-                                                                               : AllEmulators;
+    if (Skin.ShownEmulator == AllEmulatorsName ||
+        (named < 0 && Skin.ShownEmulator != FavouriteGamesName))
+        FrontendState.CurrentEmulator = AllEmulators;
+    else
+        FrontendState.CurrentEmulator = named >= 0 ? named : FavouriteGames;
 }
 
 // The other view has its own layout in skin.ini: switching reloads the whole skin, so what

@@ -92,4 +92,19 @@ TEST(Settings, ExitHoldTimeAndTheNewBindings)
         EXPECT_EQ(FrontendSettings.ReleaseScreenDuringGame, release) << text;
         EXPECT_EQ(said.empty(), std::string(text) != "yes") << said;
     }
+    // The order: a word it does not know is told and gives the names' order; a file that
+    // never chose one is saved without the key.
+    for (auto [text, order] :
+         {std::pair("", OrderByDescription), std::pair("LastPlayed", OrderByLastPlayed),
+          std::pair("most played", OrderByDescription)})
+    {
+        std::string config =
+            std::string("[Settings]\n") + (*text ? "SortGamesBy=" : "") + text + "\n";
+        useConfig(dir / "t.ini", config);
+        std::string said = stderrOf(loadFrontendSettings);
+        EXPECT_EQ(FrontendSettings.SortGamesBy, order) << text;
+        EXPECT_EQ(said.empty(), std::string(text) != "most played") << said;
+        writeFrontendSettings(std::nullopt);
+        EXPECT_EQ(readText(dir / "t.ini").find("SortGamesBy") != std::string::npos, *text != 0);
+    }
 }
