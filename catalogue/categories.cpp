@@ -43,19 +43,19 @@ static int lowerAscii(unsigned char c)
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 
-static bool sameIgnoringCase(std::string_view a, std::string_view b)
+// Names as the owner may type them: blanks around them and ASCII letter case do not count.
+static std::string comparable(std::string_view name)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y)
-                      { return lowerAscii((unsigned char)x) == lowerAscii((unsigned char)y); });
+    std::string key(trimmed(name));
+    for (char& c : key) c = (char)lowerAscii((unsigned char)c);
+    return key;
 }
 
 // "[ Category ]" as the INI reader takes section names: letter case and blanks not counted.
 static bool isCategorySection(std::string_view line)
 {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
-           sameIgnoringCase(trimmed(line.substr(1, line.size() - 2)), "Category");
+           comparable(line.substr(1, line.size() - 2)) == "category";
 }
 
 static void readCategoryLine(std::string_view line,
@@ -170,14 +170,6 @@ std::vector<int> mainCategoriesOf(int emulatorIndex)
     std::sort(mains.begin(), mains.end(),
               [](int a, int b) { return MainCategories[a] < MainCategories[b]; });
     return mains;
-}
-
-// Names as the owner may type them: blanks around them and ASCII letter case do not count.
-static std::string comparable(std::string_view name)
-{
-    std::string key(trimmed(name));
-    for (char& c : key) c = (char)lowerAscii((unsigned char)c);
-    return key;
 }
 
 static std::unordered_set<std::string> comparableNames(const std::vector<std::string>& names)

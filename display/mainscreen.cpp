@@ -138,15 +138,8 @@ static std::string shownEmulatorName()
     return FrontendState.CurrentEmulator == FavouriteGames ? FavouriteGamesName : AllEmulatorsName;
 }
 
-// The skin may add the category, after the other details or alone when there are none.
-std::string statusBarDetails(const Game& game)
-{
-    std::string details = statusBarMachine(game);
-    if (!PlacedSkin.StatusBarCategory || categoryOf(game).empty()) return details;
-    return details + (details.empty() ? "" : "  ") + "Category: " + categoryOf(game);
-}
-
-std::string statusBarMachine(const Game& game)
+// The screen, orientation, year and maker; empty unless the game has all of them.
+static std::string statusBarMachine(const Game& game)
 {
     if (!game.Video || game.Video->Orientation == 0 || game.Year == 0 || game.Manufacturer.empty())
         return "";
@@ -154,6 +147,14 @@ std::string statusBarMachine(const Game& game)
     std::string orientation = game.Video->Orientation == 1 ? "Vertical" : "Horizontal";
     return "Name: " + game.Description + "  Screen: " + screen + "  Orientation: " + orientation +
            "  \xC2\xA9" + std::to_string(game.Year) + ", " + game.Manufacturer;
+}
+
+// The skin may add the category, after the other details or alone when there are none.
+std::string statusBarDetails(const Game& game)
+{
+    std::string details = statusBarMachine(game);
+    if (!PlacedSkin.StatusBarCategory || categoryOf(game).empty()) return details;
+    return details + (details.empty() ? "" : "  ") + "Category: " + categoryOf(game);
 }
 
 std::string statusBarPosition(int current)

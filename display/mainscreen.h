@@ -18,10 +18,9 @@ void drawGameList(Surface* dc, Rect area);
 void drawStatusBar(Surface* dc, int current, int width, int height);
 // The status bar's right-hand text: " (<emulator or All>) <current + 1>/<count>".
 std::string statusBarPosition(int current);
-// The left-hand text: the game's screen, orientation, year and maker (statusBarMachine, empty
-// unless the game has all of them), and its category when the skin asks for it.
+// The left-hand text: the game's screen, orientation, year and maker (empty unless the game
+// has all of them), and its category when the skin asks for it.
 std::string statusBarDetails(const Game& game);
-std::string statusBarMachine(const Game& game);
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int rows);
 void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows);
 // Shows the current game's initial ("A" to "Z", "#" for any other) large over the list or the

@@ -221,9 +221,12 @@ void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
         filter.*count.Count = (int16_t)menu.children.at(row++).selected;
 }
 
+static const char* const ChooseCategoriesLabel = "Choose Categories";
+static const char* const ShowMatureLabel = "Show Mature Games";
+
 // Rows 15 and 16 of the MAME filters, for an emulator whose category file named its games: a
 // toggle for each main category, and the mature games.
-void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex)
+static void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex)
 {
     std::vector<int> mains = mainCategoriesOf(emulatorIndex);
     if (emulator.CategoryFile.empty() || mains.empty()) return;
@@ -235,7 +238,7 @@ void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIn
     filters.children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
 }
 
-void readCategoryRows(const MenuNode& filters, Emulator& emulator)
+static void readCategoryRows(const MenuNode& filters, Emulator& emulator)
 {
     for (const MenuNode& row : filters.children)
     {

@@ -34,14 +34,6 @@ void readRomTypeFilterMenu(const MenuNode& menu, NameCodeFilter& filter);
 void readCountryFilterMenu(const MenuNode& menu, NameCodeFilter& filter);
 void readMameFilterMenu(const MenuNode& menu, MameFilter& filter);
 
-struct Emulator;
-const char* const ChooseCategoriesLabel = "Choose Categories";
-const char* const ShowMatureLabel = "Show Mature Games";
-// The category rows of the MAME filters (a sub-menu of main categories, and the mature games),
-// added only when the emulator's category file named some of its games; and their copy back.
-void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex);
-void readCategoryRows(const MenuNode& filters, Emulator& emulator);
-
 // The folders of SkinDir, hidden ones left out, sorted as a file manager would show them.
 std::vector<std::string> listSkins();
 
