@@ -67,6 +67,7 @@ struct Emulator
     std::string DefaultMarquee;
     std::string Flyers;
     std::string DefaultFlyer;
+    std::string Videos; // the folder of the games' videos; none when empty
     std::string RomPath;
     std::string CmdLine;
     std::string SendKeys;

@@ -44,6 +44,7 @@ static const EmulatorTextKey EmulatorTextKeys[] = {
     {"DefaultMarquee", &Emulator::DefaultMarquee, ""},
     {"Flyers", &Emulator::Flyers, ""},
     {"DefaultFlyer", &Emulator::DefaultFlyer, ""},
+    {"Videos", &Emulator::Videos, ""},
     {"SendKeys", &Emulator::SendKeys, ""},
     {"RomFileExt", &Emulator::RomFileExt, "zip"},
 };

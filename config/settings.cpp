@@ -75,7 +75,28 @@ static void loadView(const std::string& file)
     std::string saver = iniReadString("Settings", "ScreenSaverType", "Flyers", file);
     FrontendSettings.ScreenSaverType = saver == "Marquees"      ? SaverMarquees
                                        : saver == "Screenshots" ? SaverScreenshots
+                                       : saver == "Videos"      ? SaverVideos
                                                                 : SaverFlyers;
+}
+
+// A whole number from low to high; anything else is told and gives the default.
+static int readRange(const char* key, int low, int high, int fallback, const std::string& file)
+{
+    std::string text = iniReadString("Settings", key, std::to_string(fallback).c_str(), file);
+    bool digits = !text.empty() && text.size() < 10 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    int value = digits ? std::stoi(text) : -1;
+    if (value >= low && value <= high) return value;
+    fprintf(stderr, "%s [Settings] %s=%s: a whole number from %d to %d; %d is used\n", file.c_str(),
+            key, text.c_str(), low, high, fallback);
+    return fallback;
+}
+
+static void loadVideoSettings(const std::string& file)
+{
+    FrontendSettings.VideoDelay = readRange("VideoDelay", 0, 3600000, 600, file);
+    FrontendSettings.VideoSound = readRange("VideoSound", 0, 1, 0, file);
+    FrontendSettings.VideoVolume = readRange("VideoVolume", 0, 100, 50, file);
 }
 
 // A vertical or cocktail cabinet turns its monitor; on a console nobody else can turn the
@@ -179,6 +200,7 @@ void loadFrontendSettings()
     loadExitHold(file);
     loadReleaseScreen(file);
     loadGameOrder(file);
+    loadVideoSettings(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }

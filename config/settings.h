@@ -69,6 +69,7 @@ enum ScreenSaverKind // what the screensaver shows over the whole screen
     SaverFlyers = 0,
     SaverMarquees = 1,
     SaverScreenshots = 2,
+    SaverVideos = 3, // the games' videos, one after another
 };
 
 struct FrontendSettingsRecord
@@ -95,6 +96,9 @@ struct FrontendSettingsRecord
     int ExitGameHoldSeconds;     // Exit held this long ends a running game; 0 never
     int ReleaseScreenDuringGame; // the front end's window is given up while a game runs
     GameOrder SortGamesBy;
+    int VideoDelay;  // milliseconds the selection rests before its video plays; 0 no videos
+    int VideoSound;  // a video's sound is played
+    int VideoVolume; // its volume, 0 to 100
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

@@ -182,7 +182,7 @@ static ActionOutcome powerOff()
     return KeepsSequence;
 }
 
-static void runGame(Window* window)
+static void runGame()
 {
     playSkinSound(Skin.Sounds.StartGame, 0);
     blankScreen();
@@ -193,12 +193,13 @@ static void runGame(Window* window)
     if (!platformStopRequested()) platformSleep(500);
     flushKeyboard(); // what was pressed during the game was meant for the game
     closeMessageWindow();
-    // The back buffer still holds the screen of before the game.
-    platformInvalidate(window, 0);
+    // Drawn again rather than shown as it was: a video stopped for the game starts again after
+    // its rest, and until then the screenshot is back.
+    redrawMainWindow();
     restartIdleTimer();
 }
 
-static ActionOutcome startGame(Window* window)
+static ActionOutcome startGame(Window*)
 {
     if (FrontendState.ShutdownStage == PowerOffArmed) return powerOff();
     // Nothing to start: the countdown goes on.
@@ -209,7 +210,7 @@ static ActionOutcome startGame(Window* window)
         return EndsTick;
     }
     stopAllTimers(); // no timer runs while the game does
-    runGame(window);
+    runGame();
     return BreaksSequence;
 }
 

@@ -18,6 +18,7 @@
 #include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/prefetch.h"
+#include "display/videoplayer.h"
 #include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -30,6 +31,7 @@
 #include "runtime/state.h"
 #include "runtime/tickloop.h"
 
+#include <algorithm>
 #include <cstdio>
 
 void (*MainLoopTick)(Window* mainWindow) = processTick;
@@ -172,11 +174,20 @@ int loadCatalogue()
     return finishLoading();
 }
 
+// Between ticks a video's frame is shown when its time comes; until the next one is due the
+// pictures of the next moves are decoded ahead.
+static int betweenTicks(int millisecondsLeft)
+{
+    VideoStep step = videoStep();
+    if (step == VideoEnded) videoEnded();
+    if (step != VideoIdle) return 1;
+    return prefetchStep(std::min(millisecondsLeft, videoMillisecondsToNextFrame()));
+}
+
 int runMainLoop()
 {
     int code = 0;
-    // Between ticks the pictures of the next moves are decoded ahead.
-    if (runTickLoop([] { MainLoopTick(FrontendState.MainWindow); }, nullptr, &code, prefetchStep))
+    if (runTickLoop([] { MainLoopTick(FrontendState.MainWindow); }, nullptr, &code, betweenTicks))
         return code;
     showError(NoCounterText);
     return -1;
@@ -203,6 +214,7 @@ void releaseResources()
     forgetCategories();
     freeEmulators(); // nothing reads them after the exit save
     freeSkin();
+    shutDownVideo(); // before the pictures it draws from and the back buffer it draws into
     freeArtwork();
     forgetPrefetch();
     FrontendSettings.MameinfoDat.clear();

@@ -5,6 +5,7 @@
 #include "config/skin.h"
 #include "display/backbuffer.h"
 #include "display/mainscreen.h"
+#include "display/videoplayer.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -113,8 +114,21 @@ void restartIdleTimer()
     startTimer(IdleTimer, FrontendSettings.ScreenSaverStartInterval);
 }
 
+void videoEnded()
+{
+    if (!FrontendState.ScreenSaverActive)
+    {
+        redrawMainWindow(); // the screenshot again
+        return;
+    }
+    // The next video gets its whole time.
+    nextScreenSaverPicture();
+    startTimer(ScreenSaverTimer, FrontendSettings.ScreenSaverChangeInterval);
+}
+
 void stopAllTimers()
 {
+    stopVideo(); // nothing plays while a game runs
     stopScreenSaver();
     platformKillTimer(FrontendState.MainWindow, IdleTimer);
 }

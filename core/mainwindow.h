@@ -32,7 +32,10 @@ void nextScreenSaverPicture();
 void stopScreenSaver();
 // Starts the idle countdown from the beginning.
 void restartIdleTimer();
-// No timer runs (while a game runs).
+// The video shown ended or could not play: the list shows the screenshot again, the
+// screensaver moves on to the next game's video.
+void videoEnded();
+// No timer runs and no video plays (while a game runs).
 void stopAllTimers();
 
 // Plays a file of the current skin's folder; none plays nothing, and so does a missing file

@@ -9,6 +9,7 @@
 #include "display/picture.h"
 #include "display/picturecache.h"
 #include "display/placement.h"
+#include "display/videoplayer.h"
 #include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -122,29 +123,20 @@ Prefetched prefetchArtwork(const Game* game, ArtworkPart part, uint64_t keepFrom
     return prefetchPicture(path, endsInJpg(path), keepFrom);
 }
 
-static Rect placeInBox(Surface* dc, const ArtworkKind& kind, const Picture* picture)
+// The skin's box for the kind on dc: a negative start counts from the right or bottom edge,
+// and a box anchored to the bottom stays above the status bar.
+static Rect resolveBox(Surface* dc, const ArtworkKind& kind)
 {
     const SkinRecord& skin = PlacedSkin;
     int64_t x = skin.*kind.StartX, y = skin.*kind.StartY;
-    int64_t width = skin.*kind.Width, height = skin.*kind.Height;
     if (x < 0) x += platformSurfaceWidth(dc);
     if (y < 0)
     {
         y += platformSurfaceHeight(dc);
-        if (skin.ShowStatusBar) y -= StatusBarHeight; // stays above the status bar
+        if (skin.ShowStatusBar) y -= StatusBarHeight;
     }
-    // On a screen larger than the skin's design a screenshot grows with the layout, but
-    // never past its box.
-    int64_t ownWidth = scaled(Placement.Pictures, picture->Width);
-    int64_t ownHeight = scaled(Placement.Pictures, picture->Height);
-    if (kind.KeepsOwnSize && ownWidth < width)
-    {
-        x += (width - ownWidth) / 2;
-        width = ownWidth;
-    }
-    if (kind.KeepsOwnSize && ownHeight < height) height = ownHeight;
-    return Rect{clampCoordinate(x), clampCoordinate(y), clampCoordinate(x + width),
-                clampCoordinate(y + height)};
+    return Rect{clampCoordinate(x), clampCoordinate(y), clampCoordinate(x + skin.*kind.Width),
+                clampCoordinate(y + skin.*kind.Height)};
 }
 
 static void drawKind(Surface* dc, const Game* game, Rect area, const ArtworkKind& kind)
@@ -155,8 +147,15 @@ static void drawKind(Surface* dc, const Game* game, Rect area, const ArtworkKind
         return;
     }
     if (!boxInUse(kind)) return;
+    Rect box = resolveBox(dc, kind);
+    // Once the selection has rested, its video plays where the screenshot was.
+    if (&kind == &Screenshot && drawVideoInBox(dc, game, box)) return;
     const Picture* picture = loadKind(game, kind);
-    if (picture) stretchPicture(dc, placeInBox(dc, kind, picture), picture);
+    if (picture)
+        stretchPicture(
+            dc,
+            fitInBox(box, kind.KeepsOwnSize, Placement.Pictures, picture->Width, picture->Height),
+            picture);
 }
 
 void drawScreenshot(Surface* dc, const Game* game, Rect area)

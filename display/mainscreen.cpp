@@ -14,6 +14,7 @@
 #include "display/picturecache.h"
 #include "display/placement.h"
 #include "display/text.h"
+#include "display/videoplayer.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -182,6 +183,21 @@ void drawStatusBar(Surface* dc, int current, int width, int height)
     drawTextInRect(dc, Rect{positionLeft, top, width, height}, position);
 }
 
+// The next game that has a video, from the one after the selection round to the selection
+// itself; the selection stays where it was when none has.
+static void playNextScreenSaverVideo(Rect area)
+{
+    int count = (int)VisibleGames.size();
+    for (int step = 0; step < count; step++)
+    {
+        int next = (FrontendState.CurrentGame + step) % count;
+        if (!playScreenSaverVideo(VisibleGames[next], area)) continue;
+        FrontendState.CurrentGame = next;
+        return;
+    }
+    FrontendState.CurrentGame = (FrontendState.CurrentGame + count - 1) % count;
+}
+
 // The screensaver moves the selection on and shows only that game's picture, over whatever
 // the screen showed before.
 static void drawScreenSaver(Surface* dc, Rect area)
@@ -190,7 +206,9 @@ static void drawScreenSaver(Surface* dc, Rect area)
     if (count < 1) return;
     FrontendState.CurrentGame = (FrontendState.CurrentGame + 1) % count;
     const Game* game = VisibleGames[FrontendState.CurrentGame];
-    if (FrontendSettings.ScreenSaverType == SaverMarquees)
+    if (FrontendSettings.ScreenSaverType == SaverVideos)
+        playNextScreenSaverVideo(area);
+    else if (FrontendSettings.ScreenSaverType == SaverMarquees)
         drawMarquee(dc, game, area);
     else if (FrontendSettings.ScreenSaverType == SaverScreenshots)
         drawScreenshot(dc, game, area);
@@ -266,9 +284,8 @@ static void drawJumpInitial(Surface* dc, Rect area)
     drawTextInRect(dc, Rect{x, y, left + side, top + side}, initial);
 }
 
-int drawMainScreen(Surface* dc)
+static void drawScreen(Surface* dc)
 {
-    if (!dc) return 1;
     Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
     placeSkin(area.Right, area.Bottom);
     Badge.OnScreen = 0;
@@ -277,10 +294,10 @@ int drawMainScreen(Surface* dc)
     if (FrontendState.ScreenSaverActive)
     {
         drawScreenSaver(dc, area);
-        return 1;
+        return;
     }
     drawBackground(dc, area);
-    if (VisibleGames.empty()) return 1;
+    if (VisibleGames.empty()) return;
     if (PlacedSkin.ShowStatusBar)
     {
         drawStatusBar(dc, FrontendState.CurrentGame, area.Right, area.Bottom);
@@ -291,6 +308,14 @@ int drawMainScreen(Surface* dc)
     else
         drawGameList(dc, area);
     drawJumpInitial(dc, area);
+}
+
+int drawMainScreen(Surface* dc)
+{
+    if (!dc) return 1;
+    beginVideoRedraw();
+    drawScreen(dc);
+    endVideoRedraw();
     return 1;
 }
 

@@ -184,10 +184,9 @@ static const FolderListing& folderListing(const std::string& directory)
     return listing;
 }
 
-int findFolderEntry(const std::string& directory, const std::string& fileName, std::string& path)
+static int entryIn(const FolderListing& listing, const std::string& directory,
+                   const std::string& fileName, std::string& path)
 {
-    const FolderListing& listing = folderListing(directory);
-    if (!listing.Readable) return 0;
     if (listing.Names.count(fileName))
     {
         path = directory + "/" + fileName;
@@ -197,6 +196,22 @@ int findFolderEntry(const std::string& directory, const std::string& fileName, s
     if (found == listing.ByFoldedName.end()) return 0;
     path = directory + "/" + found->second;
     return 1;
+}
+
+int findFolderEntry(const std::string& directory, const std::string& fileName, std::string& path)
+{
+    const FolderListing& listing = folderListing(directory);
+    return listing.Readable && entryIn(listing, directory, fileName, path);
+}
+
+int findFirstFolderEntry(const std::string& directory, const std::vector<std::string>& fileNames,
+                         std::string& path)
+{
+    const FolderListing& listing = folderListing(directory);
+    if (!listing.Readable) return 0;
+    for (const std::string& fileName : fileNames)
+        if (entryIn(listing, directory, fileName, path)) return 1;
+    return 0;
 }
 
 void forgetPictures()

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct Picture;
 
@@ -41,6 +42,10 @@ uint64_t nextPictureUse();
 // The name of the entry of directory whose name is fileName, compared without regard to ASCII
 // letter case (an exact match first): 1 and its path in path, or 0 when there is none.
 int findFolderEntry(const std::string& directory, const std::string& fileName, std::string& path);
+// The first of fileNames that the folder has, found as findFolderEntry finds it, looking at the
+// folder once.
+int findFirstFolderEntry(const std::string& directory, const std::vector<std::string>& fileNames,
+                         std::string& path);
 // The name with ASCII capitals made small, as file names are compared here.
 std::string foldedName(const std::string& name);
 // Drops every picture and folder listing and clears the counters; the budget stays.

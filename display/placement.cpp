@@ -23,6 +23,19 @@ int scaled(Scale scale, int64_t value)
     return clampCoordinate(value < 0 ? -result : result);
 }
 
+Rect fitInBox(Rect box, int keepsOwnSize, Scale scale, int64_t width, int64_t height)
+{
+    if (!keepsOwnSize) return box;
+    int64_t ownWidth = scaled(scale, width), ownHeight = scaled(scale, height);
+    if (ownWidth < box.Right - box.Left)
+    {
+        box.Left = clampCoordinate(box.Left + (box.Right - box.Left - ownWidth) / 2);
+        box.Right = clampCoordinate(box.Left + ownWidth);
+    }
+    if (ownHeight < box.Bottom - box.Top) box.Bottom = clampCoordinate(box.Top + ownHeight);
+    return box;
+}
+
 static void applyTallValues(SkinRecord& skin)
 {
     for (const SkinValue& value : skin.TallValues) skin.*value.Field = value.Value;

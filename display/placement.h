@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+struct Rect;
+
 // Screen pixels per design pixel, as a fraction; 1/1 when the places are screen pixels.
 struct Scale
 {
@@ -30,6 +32,10 @@ void placeSkin(int width, int height);
 // value x Screen / Design rounded to the nearest whole number, halves away from 0; a value
 // that is not 0 stays at least 1 away from 0, since 0 means "the screen's edge" or "no box".
 int scaled(Scale scale, int64_t value);
+// Where a picture of width x height pixels goes in box: stretched to the box, or (keepsOwnSize,
+// a screenshot's rule) at its own size grown by scale, never past the box, centred across and at
+// the box's top, and squeezed to the box in each direction it is larger.
+Rect fitInBox(Rect box, int keepsOwnSize, Scale scale, int64_t width, int64_t height);
 // A font size of the skin in points as shown on the screen now (the pop-ups' text): scaled
 // like the main screen's fonts, within what a font can be.
 int screenFontSize(int points);

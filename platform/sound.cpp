@@ -9,7 +9,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <deque>
+#include <mutex>
 #include <set>
 
 // A skin's sounds are seconds long; a bigger file is a mistake, and the mixer would decode
@@ -73,6 +76,84 @@ void startSound()
     }
     Mix_AllocateChannels(1);
     AudioOpen = 1;
+}
+
+// The video's sound waiting for the mixer, filled by the video's decoder and emptied by the
+// mixer's thread.
+struct VideoSoundQueue
+{
+    std::mutex Lock;
+    std::deque<int16_t> Samples;
+    int Volume = 0; // the mixer's scale, 0 to 128
+    int Playing = 0;
+    int64_t Queued = 0;
+};
+static VideoSoundQueue VideoSound;
+const size_t VideoSoundLimit = 2 * 44100 * 2;
+
+// Runs on the mixer's thread before the skin's channel is mixed over what it leaves.
+static void mixVideoSound(void*, Uint8* stream, int length)
+{
+    std::vector<int16_t> samples((size_t)length / 2);
+    {
+        std::lock_guard<std::mutex> hold(VideoSound.Lock);
+        if (!VideoSound.Playing) return;
+        size_t count = std::min(samples.size(), VideoSound.Samples.size());
+        std::copy_n(VideoSound.Samples.begin(), count, samples.begin());
+        VideoSound.Samples.erase(VideoSound.Samples.begin(), VideoSound.Samples.begin() + count);
+    }
+    if (Mix_Playing(0)) return; // the skin's sound alone: what it hides is dropped
+    SDL_MixAudioFormat(stream, (const Uint8*)samples.data(), AUDIO_S16SYS, (Uint32)length,
+                       VideoSound.Volume);
+}
+
+// The mixer runs at the rate and layout the video's sound is decoded to, or the sound would
+// play at the wrong speed: otherwise it stays silent.
+static int mixerTakesVideoSound()
+{
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    return AudioOpen && Mix_QuerySpec(&rate, &format, &channels) && rate == 44100 &&
+           format == AUDIO_S16SYS && channels == 2;
+}
+
+void platformStartVideoSound(int volume)
+{
+    {
+        std::lock_guard<std::mutex> hold(VideoSound.Lock);
+        VideoSound.Samples.clear();
+        VideoSound.Playing = 0;
+        VideoSound.Volume = std::clamp(volume, 0, 100) * MIX_MAX_VOLUME / 100;
+    }
+    if (mixerTakesVideoSound()) Mix_HookMusic(mixVideoSound, nullptr);
+}
+
+void platformQueueVideoSound(const int16_t* samples, size_t count)
+{
+    std::lock_guard<std::mutex> hold(VideoSound.Lock);
+    count = std::min(count, VideoSoundLimit - std::min(VideoSoundLimit, VideoSound.Samples.size()));
+    VideoSound.Samples.insert(VideoSound.Samples.end(), samples, samples + count);
+    VideoSound.Queued += (int64_t)count;
+}
+
+void platformPlayVideoSound()
+{
+    std::lock_guard<std::mutex> hold(VideoSound.Lock);
+    VideoSound.Playing = 1;
+}
+
+void platformStopVideoSound()
+{
+    if (AudioOpen) Mix_HookMusic(nullptr, nullptr); // waits for the mixer's thread to let go
+    std::lock_guard<std::mutex> hold(VideoSound.Lock);
+    VideoSound.Samples.clear();
+    VideoSound.Playing = 0;
+}
+
+int64_t testVideoSoundQueued()
+{
+    std::lock_guard<std::mutex> hold(VideoSound.Lock);
+    return VideoSound.Queued;
 }
 
 void platformStopSound()

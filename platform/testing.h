@@ -45,6 +45,8 @@ struct RecordedMessageBox
 };
 std::vector<RecordedMessageBox>& testMessageBoxes();
 std::vector<std::string>& testSoundsPlayed();
+// Samples of video sound queued since the start.
+int64_t testVideoSoundQueued();
 // 1 while a sound is still playing.
 int testSoundPlaying();
 // Called with the milliseconds of every sleep on the test clock, after the clock advanced: a
