@@ -17,6 +17,7 @@
 #include "display/mainscreen.h"
 #include "display/picturecache.h"
 #include "display/prefetch.h"
+#include "display/videoplayer.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -240,6 +242,149 @@ static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation,
     forgetPrefetch();
 }
 
+// ---- Videos ----
+// A 640x480 H.264 video at 30 frames a second (ffmpeg's moving test picture), the same file
+// for every game, played in the 640x480 screenshot box at 1920x1080 on the real clock. The
+// main loop is played out: a tick every 100 ms, and between ticks the video's steps and the
+// decoding ahead, each move shown up to the screen.
+static void writeVideos()
+{
+    if (fs::exists(Data / "videos/done")) return;
+    fs::create_directories(Data / "videos");
+    std::string command =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i "
+        "testsrc2=size=640x480:rate=30:duration=20 -pix_fmt yuv420p -c:v libx264 '" +
+        (Data / "videos/video.mp4").string() + "'";
+    if (std::system(command.c_str()) != 0) return;
+    for (int i = 0; i < GameCount; i++)
+        fs::create_symlink("video.mp4", Data / "videos" / (gameName(i) + ".mp4"));
+    fs::create_directories(Data / "videos/done");
+}
+
+struct VideoBench
+{
+    Window* Main;
+    Surface* BackBuffer;
+    Rect Screen;
+};
+
+static VideoBench startVideoBench(int delay)
+{
+    setUp(ViewList);
+    writeVideos();
+    testUseRealClock();
+    EmulatorTable[0]->Videos = "videos";
+    FrontendSettings.VideoDelay = delay;
+    FrontendSettings.VideoSound = 0;
+    platformRegisterClass("BenchWndClass", platformDefaultWindowProc);
+    VideoBench bench;
+    bench.Main = platformCreateWindow("BenchWndClass", "", StylePopup, nullptr, 0, 0, 1, 1, 0);
+    platformShowWindow(bench.Main, ShowMaximized);
+    bench.Screen = platformScreenRect();
+    bench.BackBuffer = platformCreateSurface(bench.Screen.Right, bench.Screen.Bottom);
+    FrontendState.BackBufferDC = bench.BackBuffer;
+    FrontendState.MainWindow = bench.Main;
+    return bench;
+}
+
+static void endVideoBench(VideoBench& bench)
+{
+    shutDownVideo();
+    FrontendState.BackBufferDC = nullptr;
+    FrontendState.MainWindow = nullptr;
+    platformFreeSurface(bench.BackBuffer);
+    platformDestroyWindow(bench.Main);
+    freeArtwork();
+    forgetPrefetch();
+}
+
+// The back buffer to the screen, as the main window's paint does.
+static void showBackBuffer(VideoBench& bench)
+{
+    platformCopyRect(platformWindowSurface(bench.Main), 0, 0, bench.Screen.Right,
+                     bench.Screen.Bottom, bench.BackBuffer, 0, 0);
+    platformPresent();
+}
+
+// Between ticks for the rest of one: video frames at their times, pictures decoded ahead.
+static void videoRestOfTick(VideoBench& bench, double usedMs)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (true)
+    {
+        int left = (int)(100 - usedMs - millisecondsSince(start));
+        if (left <= 0) break;
+        VideoStep step = videoStep();
+        if (step == VideoDrew) showBackBuffer(bench);
+        if (step != VideoIdle) continue;
+        if (!prefetchStep(std::min(left, videoMillisecondsToNextFrame())))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// A key held over games whose videos start (after a short rest) and stop under it: every
+// fourth tick moves; the move is timed up to the screen.
+static void BM_HeldKeyWhileVideosStartAndStop(benchmark::State& state)
+{
+    VideoBench bench = startVideoBench(150);
+    std::vector<double> times;
+    for (auto _ : state)
+        for (int i = 0; i < GameCount; i++)
+        {
+            auto start = std::chrono::steady_clock::now();
+            FrontendState.CurrentGame = i;
+            drawMainScreen(bench.BackBuffer);
+            showBackBuffer(bench);
+            double used = millisecondsSince(start);
+            times.push_back(used);
+            videoRestOfTick(bench, used);
+            for (int rest = 0; rest < 3; rest++) videoRestOfTick(bench, 0);
+        }
+    state.counters["median_ms"] = percentile(times, 0.5);
+    state.counters["p99_ms"] = percentile(times, 0.99);
+    state.counters["videos_started"] = (double)GameCount;
+    state.counters["frames_shown"] = (double)VideoPlayer.FramesShown;
+    endVideoBench(bench);
+}
+
+static double processCpuSeconds()
+{
+    return (double)std::clock() / CLOCKS_PER_SEC; // every thread of the process
+}
+
+// One video played for ten seconds in its box, a redraw of the list every second as the
+// status of a real screen would: how late its frames are shown, and the processor time the
+// whole program takes, its decoder's thread included.
+static void BM_VideoPlaysOnTime(benchmark::State& state)
+{
+    VideoBench bench = startVideoBench(1);
+    double cpu = 0, wall = 0;
+    for (auto _ : state)
+    {
+        FrontendState.CurrentGame = 0;
+        drawMainScreen(bench.BackBuffer);
+        showBackBuffer(bench);
+        double cpuStart = processCpuSeconds();
+        auto start = std::chrono::steady_clock::now();
+        for (int tick = 0; tick < 100; tick++)
+        {
+            auto tickStart = std::chrono::steady_clock::now();
+            if (tick % 10 == 0) drawMainScreen(bench.BackBuffer), showBackBuffer(bench);
+            videoRestOfTick(bench, millisecondsSince(tickStart));
+        }
+        cpu += processCpuSeconds() - cpuStart;
+        wall += millisecondsSince(start) / 1000;
+    }
+    state.counters["frames_shown"] = (double)VideoPlayer.FramesShown;
+    state.counters["frames_late_10ms"] = (double)VideoPlayer.FramesLate;
+    state.counters["frames_dropped"] = (double)VideoPlayer.FramesDropped;
+    state.counters["worst_late_ms"] = (double)VideoPlayer.WorstLateness;
+    state.counters["cpu_pct_of_core"] = 100 * cpu / wall;
+    endVideoBench(bench);
+}
+
+BENCHMARK(BM_HeldKeyWhileVideosStartAndStop)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_VideoPlaysOnTime)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ListViewCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ListViewWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImageBrowserCold)->Unit(benchmark::kMillisecond)->Iterations(3);

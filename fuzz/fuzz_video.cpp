@@ -19,14 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     VideoFrame frame;
     std::vector<int16_t> sound;
     int64_t last = -1;
-    for (int i = 0; i < FramesRead && readVideoFrame(video, 16, 12, frame, &sound) == VideoFrameRead;
-         i++)
+    for (int i = 0;
+         i < FramesRead && readVideoFrame(video, 16, 12, frame, &sound) == VideoFrameRead; i++)
     {
         require(frame.Width == 16 && frame.Height == 12 && frame.Pixels.size() == 16 * 12 * 4,
                 "a frame of another size than asked");
         require(frame.Time > last, "frames out of time order");
         last = frame.Time;
-        if (i == FramesRead / 2) rewindVideo(video);
+        if (i == FramesRead / 2 && rewindVideo(video)) last = -1; // the times start again
     }
     require(sound.size() % 2 == 0, "sound samples not in pairs");
     closeVideoFile(video);

@@ -3,6 +3,7 @@
 // Nothing may grow, the selection stays in range and no timer is lost.
 #include "core/actions.h"
 #include "core/frontend.h"
+#include "display/videoplayer.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "support.h"
@@ -19,6 +20,7 @@ struct Month
     int64_t NextKeyAt, LastKeyAt;
     int ExpectedGame; // where the screensaver's pictures must have moved the selection
     int Keys, GamesStarted, Pictures, LastKey;
+    int64_t VideoFrames;
     long ResidentAtDay1, ResidentAtEnd;
     int FilesAtDay1, FilesAtEnd;
     std::mt19937 Random{2026};
@@ -76,7 +78,8 @@ static void planNextKey(int64_t now)
 }
 
 // Every tick moves the clock on by one tick, so the loop never sleeps: a month of ticks runs
-// back to back.
+// back to back. A video's frames are taken as they come between ticks; the decoder's thread
+// runs in real time meanwhile, and its screensaver videos are moved on by the timer alone.
 static void monthTick(Window* window)
 {
     int64_t now = platformCounter();
@@ -85,6 +88,7 @@ static void monthTick(Window* window)
     int keyTick = now >= M.NextKeyAt;
     if (keyTick) pressRandomKey(now);
     processTick(window);
+    M.VideoFrames += videoStep() == VideoDrew;
     if (keyTick)
     {
         M.ExpectedGame = FrontendState.CurrentGame;
@@ -118,30 +122,46 @@ protected:
     }
 };
 
-TEST_F(SimulatedMonth, ScreensaverAndKeysForThirtyDays)
+// Every game but each third has a picture, or with videos a video as well, which the
+// screensaver then shows.
+static std::string writeMonthGames(const fs::path& dir, int videos)
+{
+    std::string games;
+    fs::create_directories(dir / "art");
+    for (int i = 0; i < GameCount; i++)
+    {
+        std::string name = "game" + std::to_string(100 + i);
+        games +=
+            "Game" + std::to_string(i + 1) + "=Game " + std::to_string(100 + i) + "," + name + "\n";
+        if (i % 3) writePicture(dir / "art" / (name + (i % 2 ? ".png" : ".jpg")), 64, 48, i);
+        if (videos) fs::create_symlink("../video.mp4", dir / "art" / (name + ".mp4"));
+    }
+    if (!videos) return games;
+    std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i "
+                       "testsrc=size=64x48:rate=10:duration=1 -c:v libx264 -pix_fmt yuv420p '" +
+                       (dir / "video.mp4").string() + "'";
+    EXPECT_EQ(std::system(make.c_str()), 0);
+    return games;
+}
+
+static void runMonth(const fs::path& dir, int videos)
 {
 #if defined(__SANITIZE_ADDRESS__)
     int days = 1; // what the sanitizer build adds is its leak check at the end
 #else
     int days = 30;
 #endif
-    std::string config = "[Settings]\nEmulators=Demo\nSkin.dir=" + Dir.string() +
-                         "\nSkin=skin\nScreenSaverType=Screenshots\n"
-                         "ScreenSaverStartInterval=60\nScreenSaverChangeInterval=20\n"
+    std::string config = "[Settings]\nEmulators=Demo\nSkin.dir=" + dir.string() +
+                         "\nSkin=skin\nScreenSaverType=" + (videos ? "Videos" : "Screenshots") +
+                         "\nScreenSaverStartInterval=60\nScreenSaverChangeInterval=20\n"
                          "[Demo]\nExecPath=" +
-                         TestPrograms + "\nExecutable=argrecorder\nCmdLine=%f\nSnaps=art\n";
-    fs::create_directories(Dir / "art");
-    fs::create_directories(Dir / "skin");
-    writeText(Dir / "skin" / "skin.ini", "[List]\nScreenshotWidth=160\nScreenshotHeight=120\n");
-    for (int i = 0; i < GameCount; i++)
-    {
-        std::string name = "game" + std::to_string(100 + i);
-        config +=
-            "Game" + std::to_string(i + 1) + "=Game " + std::to_string(100 + i) + "," + name + "\n";
-        if (i % 3) writePicture(Dir / "art" / (name + (i % 2 ? ".png" : ".jpg")), 64, 48, i);
-    }
-    writeText(Dir / "t.ini", config);
-    setenv("ARGRECORDER_OUT", (Dir / "record").c_str(), 1);
+                         TestPrograms +
+                         "\nExecutable=argrecorder\nCmdLine=%f\nSnaps=art\nVideos=art\n" +
+                         writeMonthGames(dir, videos);
+    fs::create_directories(dir / "skin");
+    writeText(dir / "skin" / "skin.ini", "[List]\nScreenshotWidth=160\nScreenshotHeight=120\n");
+    writeText(dir / "t.ini", config);
+    setenv("ARGRECORDER_OUT", (dir / "record").c_str(), 1);
 
     startTestPlatform();
     M = Month{};
@@ -151,18 +171,31 @@ TEST_F(SimulatedMonth, ScreensaverAndKeysForThirtyDays)
     M.End = M.Start + days * Day * M.Frequency;
     M.NextKeyAt = M.Start + 90 * M.Frequency;
     MainLoopTick = monthTick;
-    EXPECT_EQ(runFrontend((Dir / "t.ini").string()), 0);
+    EXPECT_EQ(runFrontend((dir / "t.ini").string()), 0);
 
     long growth = M.ResidentAtEnd - M.ResidentAtDay1;
-    std::printf("%d days: %d keys, %d games started, %d screensaver pictures; resident size "
-                "%ld kB after day 1, %+ld kB at the end; %d open files\n",
-                days, M.Keys, M.GamesStarted, M.Pictures, M.ResidentAtDay1, growth, M.FilesAtEnd);
+    std::printf("%d days: %d keys, %d games started, %d screensaver pictures, %lld video frames; "
+                "resident size %ld kB after day 1, %+ld kB at the end; %d open files\n",
+                days, M.Keys, M.GamesStarted, M.Pictures, (long long)M.VideoFrames,
+                M.ResidentAtDay1, growth, M.FilesAtEnd);
     EXPECT_GT(M.Pictures, days * 2000); // most of the month is screensaver
     EXPECT_GT(M.GamesStarted, days * 10);
+    EXPECT_EQ(M.VideoFrames > 0, videos != 0);
     EXPECT_LE(M.FilesAtEnd, M.FilesAtDay1);
 #if !defined(__SANITIZE_ADDRESS__)
     // The sanitizer's quarantine holds freed memory; its leak check covers that build.
     EXPECT_LT(growth, 4096);
 #endif
     EXPECT_TRUE(testMessageBoxes().empty());
+}
+
+TEST_F(SimulatedMonth, ScreensaverAndKeysForThirtyDays)
+{
+    runMonth(Dir, 0);
+}
+
+// The same month with a video for every game: the screensaver's and the list's.
+TEST_F(SimulatedMonth, VideosForThirtyDays)
+{
+    runMonth(Dir, 1);
 }

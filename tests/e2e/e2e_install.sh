@@ -48,6 +48,7 @@ for entry in "$demo"/*; do
     [[ $(basename "$entry") == tools || $(basename "$entry") == skins ]] || cp -R "$entry" "$work/demo"/
 done
 cp "$demomame" "$work/demo/emulator/"
+without_videos "$config"
 sed -i "s|^Skin.dir=.*|Skin.dir=$prefix/share/games/torvanell/skins|" "$config"
 torvanell="$prefix/games/torvanell"
 work_run() { (cd "$work/demo" && exec "$torvanell" torvanell.ini) >"$work/out.log" 2>&1 & pid=$!; }

@@ -19,6 +19,7 @@ source "$(dirname "$0")/drive.sh"
 
 for entry in "$demo"/*; do [[ $(basename "$entry") == tools ]] || cp -R "$entry" "$work"/; done
 mkdir -p "$work/emulator" && cp "$demomame" "$work/emulator/"
+without_videos "$config"
 printf '%s\n' "[Keymappings]" "ConfigControls=0" >>"$config"
 set_setting() { sed -i "s/^$1=.*/$1=$2/" "$config"; }
 sed -i 's/^\[Settings\]/[Settings]\nRotation=0/' "$config"
