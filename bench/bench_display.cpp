@@ -29,6 +29,7 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -383,6 +384,48 @@ static void BM_VideoPlaysOnTime(benchmark::State& state)
     endVideoBench(bench);
 }
 
+// A folder of 100,000 videos (empty files: only their names are read): the first lookup lists
+// the folder, the later ones find a game's video among the names kept.
+static void BM_FindVideoAmong100000(benchmark::State& state)
+{
+    const int Count = 100000;
+    fs::path folder = Data / "many-videos";
+    if (!fs::exists(folder / "done"))
+    {
+        fs::create_directories(folder);
+        for (int i = 0; i < Count; i++)
+            std::ofstream(folder / ("video" + std::to_string(i) + ".mp4"));
+        fs::create_directories(folder / "done");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2100)); // the folder settles
+    }
+    setUp(ViewList);
+    EmulatorTable[0]->Videos = folder.string();
+    Game* game = newGame(0);
+    std::string path;
+    double first = 0, later = 0;
+    int lookups = 0;
+    for (auto _ : state)
+    {
+        forgetPictures();
+        game->Name = "video0";
+        auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(findGameVideo(game, path));
+        first = millisecondsSince(start);
+        start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 1000; i++, lookups++)
+        {
+            game->Name = "video" + std::to_string(i * 97 % (Count * 2)); // half of them missing
+            benchmark::DoNotOptimize(findGameVideo(game, path));
+        }
+        later += millisecondsSince(start);
+    }
+    state.counters["listing_ms"] = first;
+    state.counters["lookup_us"] = 1000 * later / lookups;
+    freeGame(game);
+    freeArtwork();
+}
+
+BENCHMARK(BM_FindVideoAmong100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_HeldKeyWhileVideosStartAndStop)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_VideoPlaysOnTime)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ListViewCold)->Unit(benchmark::kMillisecond)->Iterations(3);

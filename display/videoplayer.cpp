@@ -232,7 +232,7 @@ static void dropFrames()
 
 static void askForVideo(const std::string& path)
 {
-    int sound = FrontendSettings.VideoSound && !VideoPlayer.FullScreen;
+    int sound = FrontendSettings.VideoSound; // the attract mode's too: the owner asked for it
     if (sound) platformStartVideoSound(FrontendSettings.VideoVolume);
     SoundOn = sound;
     Surface* screen = FrontendState.BackBufferDC;

@@ -209,6 +209,35 @@ TEST_F(Videos, FramesFollowTheClockLoopAndStayMuted)
     EXPECT_EQ(stepAt(start + 3600), VideoDrew);
 }
 
+// A file deleted or replaced while it plays ends the video at its end, silently: the
+// screenshot is back; the file is looked for again at the next rest.
+TEST_F(Videos, AVideoDeletedOrReplacedWhilePlayingEndsAtItsEnd)
+{
+    show("alpha");
+    show("beta");
+    for (int replaced = 0; replaced < 2; replaced++)
+    {
+        fs::copy_file(redVideo(), "videos/alpha.mp4", fs::copy_options::overwrite_existing);
+        select(0);
+        int64_t start = readMs() + 600;
+        ASSERT_EQ(stepAt(start), VideoDrew);
+        fs::remove("videos/alpha.mp4");
+        if (replaced) writeText("videos/alpha.mp4", "something else");
+        VideoStep step = VideoDrew;
+        std::string told = stderrOf(
+            [&]
+            {
+                for (int64_t t = start + 100; step == VideoDrew && t <= start + 1100; t += 100)
+                    step = stepAt(t);
+            });
+        EXPECT_EQ(step, VideoEnded) << "the loop did not start again";
+        EXPECT_EQ(told, "");
+        select(0);
+        EXPECT_EQ(countColour(screen(), Shot, Green), 320 * 240);
+        select(1);
+    }
+}
+
 TEST_F(Videos, SoundIsQueuedOnlyWhenAskedFor)
 {
     fs::copy_file(redVideo(), "videos/alpha.mp4");
