@@ -3,6 +3,8 @@
 #include "platform/input.h"
 #include "support.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 // CRLF, odd letter case, quotes, comments and a few traps.
@@ -106,5 +108,29 @@ TEST(Settings, ExitHoldTimeAndTheNewBindings)
         EXPECT_EQ(said.empty(), std::string(text) != "most played") << said;
         writeFrontendSettings(std::nullopt);
         EXPECT_EQ(readText(dir / "t.ini").find("SortGamesBy") != std::string::npos, *text != 0);
+    }
+    // The video settings: out of range or not a number is told and gives the default; the
+    // screensaver's kinds are words compared exactly.
+    struct VideoCase
+    {
+        const char* Lines;
+        int Delay, Sound, Volume, Told;
+        ScreenSaverKind Saver;
+    };
+    for (const VideoCase& c :
+         {VideoCase{"", 600, 0, 50, 0, SaverFlyers},
+          VideoCase{"VideoDelay=0\nVideoSound=1\nVideoVolume=100\nScreenSaverType=Videos\n", 0, 1,
+                    100, 0, SaverVideos},
+          VideoCase{"VideoDelay=-5\nVideoSound=2\nVideoVolume=101\nScreenSaverType=videos\n", 600,
+                    0, 50, 3, SaverFlyers},
+          VideoCase{"VideoDelay=99999999999\nVideoVolume=half\n", 600, 0, 50, 2, SaverFlyers}})
+    {
+        useConfig(dir / "t.ini", std::string("[Settings]\n") + c.Lines);
+        std::string said = stderrOf(loadFrontendSettings);
+        const FrontendSettingsRecord& s = FrontendSettings;
+        EXPECT_EQ(std::vector<int>({s.VideoDelay, s.VideoSound, s.VideoVolume, s.ScreenSaverType}),
+                  std::vector<int>({c.Delay, c.Sound, c.Volume, c.Saver}))
+            << c.Lines;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), c.Told) << said;
     }
 }
