@@ -257,6 +257,7 @@ static void askForVideo(const std::string& path)
     VideoPlayer.Asked = 1;
     VideoPlayer.Showing = 0;
     VideoPlayer.Path = path;
+    VideoPlayer.VideosAsked++;
 }
 
 void stopVideo()

@@ -23,6 +23,7 @@ struct VideoPlayerRecord
     int64_t Origin = 0;            // the clock's time at the video's time 0
     std::string Path;
     // Counted since the start, for the benchmarks and the tests.
+    int64_t VideosAsked = 0; // handed to the decoder
     int64_t FramesShown = 0;
     int64_t FramesDropped = 0; // due while an earlier one was still waiting to be shown
     int64_t FramesLate = 0;    // shown more than 10 ms after their time
