@@ -142,9 +142,14 @@ static VideoFacts factsOf(const AVStream* stream)
 static int fitsMemory(const VideoFacts& facts, const AVCodecParameters* codec, int64_t byteLimit,
                       std::string& why)
 {
+    if (codec->width <= 0 || codec->height <= 0)
+    {
+        why = "its pictures have no size";
+        return 0;
+    }
     double ahead = std::max(2.0, std::ceil(facts.FramesPerSecond * AheadMilliseconds / 1000));
     double bytes = (double)codec->width * codec->height * 4 * ahead;
-    if (codec->width > 0 && codec->height > 0 && bytes <= (double)byteLimit) return 1;
+    if (bytes <= (double)byteLimit) return 1;
     why = std::to_string(codec->width) + "x" + std::to_string(codec->height) + " pixels at " +
           std::to_string((int64_t)std::llround(facts.FramesPerSecond)) +
           " frames a second are more than the memory kept for pictures";

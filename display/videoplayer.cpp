@@ -342,7 +342,6 @@ static void tellUnplayable(const std::string& failure)
     if (knownUnplayable(path)) return;
     fprintf(stderr, "Video not shown: [%s]: %s\n", path.c_str(), failure.c_str());
     Unplayable[path] = versionOf(path);
-    VideoPlayer.Failures++;
 }
 
 // The frame whose time has come, into ShownFrame; frames due before it are passed over.

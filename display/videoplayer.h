@@ -28,7 +28,6 @@ struct VideoPlayerRecord
     int64_t FramesDropped = 0; // due while an earlier one was still waiting to be shown
     int64_t FramesLate = 0;    // shown more than 10 ms after their time
     int64_t WorstLateness = 0; // milliseconds
-    int64_t Failures = 0;      // videos that could not be played
 };
 extern VideoPlayerRecord VideoPlayer;
 
