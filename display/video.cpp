@@ -9,14 +9,13 @@ extern "C"
 {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 // The demuxers of .mp4, .mkv/.webm, .avi and .flv, by FFmpeg's names.
 static const char* const Containers = "mov,matroska,avi,flv";
@@ -57,11 +56,11 @@ static std::string ffmpegSays(int code)
     return text;
 }
 
+// Our one line per file says what matters; the libraries would print many per frame.
 static void quietLibraries()
 {
-    // Our one line per file says what matters; the libraries would print many per frame.
-    static int quiet = (av_log_set_level(AV_LOG_QUIET), 1);
-    (void)quiet;
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
 static int readMemory(void* opaque, uint8_t* buffer, int size)

@@ -19,10 +19,11 @@ eventually() {
     return 1
 }
 
-# Only two pictures that were read count: an unreadable one is neither same nor different.
-# (compare prints a large count as 2.0736e+06).
-differ() { [[ $(compare -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}') =~ ^[1-9][0-9.e+]*$ ]]; }
-same() { [[ $(compare -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}') == 0 ]]; }
+# The pixels that differ, or compare's complaint when a picture cannot be read: an unreadable
+# one is neither the same nor different. A large count is printed as 2.0736e+06.
+pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}'; }
+differ() { [[ $(pixels_differing "$1" "$2") =~ ^[1-9][0-9.e+]*$ ]]; }
+same() { [[ $(pixels_differing "$1" "$2") == 0 ]]; }
 
 # A screenshot once the screen has stopped changing: never a half-drawn frame.
 shot() {
