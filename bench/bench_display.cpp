@@ -121,7 +121,7 @@ static void setUp(ViewMode menuType, int rotation = 0)
     Skin.ListRows = 4, Skin.ListColumns = 3, Skin.PreviewSpacer = 8;
     // Laid out for 1920x1080: upright the places are as given, turned they are scaled.
     Skin.DesignWidth = 1920, Skin.DesignHeight = 1080;
-    ListTop = 0;
+    ScreenLayout.ListTop = 0;
     forgetPictures();
     forgetPrefetch();
 }

@@ -92,6 +92,21 @@ int findGameByName(const std::string& name)
     return first;
 }
 
+int emulatorNamed(std::string_view name)
+{
+    for (int i = (int)EmulatorTable.size() - 1; i >= 0; i--)
+        if (EmulatorTable[i]->Name == name) return i;
+    return -1;
+}
+
+// An extension is at most three characters after the last dot: "game.tar.gz" keeps ".tar".
+std::string stripExtension(const std::string& name)
+{
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos && name.size() - dot <= 4) return name.substr(0, dot);
+    return name;
+}
+
 Game* newGame(int emulatorIndex)
 {
     Game* game = new Game{};

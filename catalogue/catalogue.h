@@ -81,17 +81,18 @@ struct Emulator
     std::unique_ptr<struct MameFilter> MameFilter;         // exactly when IsMame
 };
 
-struct RomEntry
+// Kept in the snapshot as these numbers.
+enum ScreenOrientation : uint16_t
 {
-    std::string Name;
-    int32_t Size;
-    uint32_t Crc;
+    OrientationUnknown = 0,
+    OrientationVertical = 1,
+    OrientationHorizontal = 2,
 };
 
 struct VideoInfo
 {
-    std::string Screen;   // "raster", "vector", ...
-    uint16_t Orientation; // 0 unknown, 1 vertical, 2 horizontal
+    std::string Screen; // "raster", "vector", ...
+    ScreenOrientation Orientation;
     uint16_t Width;
     uint16_t Height;
 };
@@ -115,7 +116,6 @@ struct Game
     std::string Manufacturer;
     std::string CloneOf; // empty: not a clone
     std::string RomOf;
-    std::vector<RomEntry> Roms;
     std::unique_ptr<VideoInfo> Video;
     std::unique_ptr<InputInfo> Input;
     int NotRunnable;
@@ -149,6 +149,14 @@ inline Emulator* emulatorAt(int index)
 {
     return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
 }
+// The index in EmulatorTable of the emulator named name (compared byte for byte); -1 when none
+// is. Two entries of one name read the same section and so are the same emulator: the last is
+// the one, as it is the one shown when its name is chosen, so the games that carry the
+// favourite marks and plays are the games the player sees.
+int emulatorNamed(std::string_view name);
+// The game's name without its file extension: what its artwork, videos and the %r of a command
+// line are named by.
+std::string stripExtension(const std::string& name);
 // The emulator a game belongs to; null for no game or an index that names no emulator.
 inline Emulator* emulatorOf(const Game* game)
 {

@@ -151,12 +151,6 @@ const std::string& categoryOf(const Game& game)
     return record ? record->Name : none;
 }
 
-const std::string& mainCategoryOf(const Game& game)
-{
-    static const std::string none;
-    const CategoryRecord* record = recordOf(game);
-    return record ? MainCategories[record->Main] : none;
-}
 
 std::vector<int> mainCategoriesOf(int emulatorIndex)
 {

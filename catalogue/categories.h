@@ -38,9 +38,8 @@ void parseCategoryFile(std::string_view text,
 // naming a game counts. A file that cannot be read is one line on standard error, and the
 // games stay without categories (shown). 0 when no file was read.
 int loadCategories(int emulatorIndex);
-// The game's category and main category; empty when the file does not name it.
+// The game's category; empty when the file does not name it.
 const std::string& categoryOf(const Game& game);
-const std::string& mainCategoryOf(const Game& game);
 // The main categories of that emulator's games (indices into MainCategories), sorted by name;
 // what the menu offers.
 std::vector<int> mainCategoriesOf(int emulatorIndex);

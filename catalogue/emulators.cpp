@@ -212,22 +212,6 @@ void saveEmulatorFilters()
     for (const Emulator* emulator : EmulatorTable) saveOneEmulator(*emulator, order);
 }
 
-char* splitList(char* text, const char* separators, char** cursor)
-{
-    char* start = text ? text : *cursor;
-    if (!start) return nullptr;
-    start += strspn(start, separators);
-    if (*start == '\0')
-    {
-        *cursor = start;
-        return nullptr;
-    }
-    char* end = start + strcspn(start, separators);
-    *cursor = *end ? end + 1 : end;
-    *end = '\0';
-    return start;
-}
-
 std::vector<std::string> splitListItems(const std::string& text, const char* separators)
 {
     std::vector<std::string> items;

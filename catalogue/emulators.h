@@ -36,9 +36,6 @@ std::unique_ptr<MameFilter> readMameFilter(const std::string& section);
 std::unique_ptr<NameCodeFilter> readNameCodeFilter(const std::string& section);
 // Writes every emulator's filter keys back into its section (at exit).
 void saveEmulatorFilters();
-// Next item of text separated by any of separators; empty items are skipped, nothing is
-// trimmed. Call with the text first, then with null to go on from cursor. Cuts the text in
-// place. Null when no item is left.
-char* splitList(char* text, const char* separators, char** cursor);
-// The same as a list of copies.
+// The items of text separated by any of separators, in order; empty items are skipped, nothing
+// is trimmed.
 std::vector<std::string> splitListItems(const std::string& text, const char* separators);

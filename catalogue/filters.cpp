@@ -87,7 +87,7 @@ static bool outsideInputBounds(const Game& game, const MameFilter& filter)
            (filter.ControllerTypes & input.Control) == 0;
 }
 
-static bool hasOrientation(const Game& game, int orientation)
+static bool hasOrientation(const Game& game, ScreenOrientation orientation)
 {
     return game.Video && game.Video->Orientation == orientation;
 }
@@ -105,8 +105,8 @@ static bool passesMameFilter(const Game& game, const Emulator& emulator)
     bool neoGeo = game.RomOf == "neogeo";
     bool clone = !game.CloneOf.empty();
     return !(game.NotRunnable || (!filter.DisplayMissingRoms && missingRoms(game)) ||
-             (!filter.DisplayVertical && hasOrientation(game, 1)) ||
-             (!filter.DisplayHorizontal && hasOrientation(game, 2)) ||
+             (!filter.DisplayVertical && hasOrientation(game, OrientationVertical)) ||
+             (!filter.DisplayHorizontal && hasOrientation(game, OrientationHorizontal)) ||
              (!filter.DisplayClones && clone) || outsideInputBounds(game, filter) ||
              (!filter.DisplayNeoGeo && neoGeo) || (!filter.DisplayNonNeoGeo && !neoGeo) ||
              (!filter.DisplayVector && hasScreen(game, "vector")) ||

@@ -219,14 +219,6 @@ std::string formatPlayHistory(const std::vector<std::unique_ptr<PlayRecord>>& re
 
 // ---- Reading at start-up
 
-// Which emulator an entry names: the first of that name, as a shown emulator is found.
-static int emulatorNamed(const std::string& name)
-{
-    for (size_t i = 0; i < EmulatorTable.size(); i++)
-        if (EmulatorTable[i]->Name == name) return (int)i;
-    return -1;
-}
-
 static void linkGames()
 {
     for (const auto& record : PlayRecords)

@@ -36,9 +36,6 @@ struct ListParse
     int CurrentOpen; // its end tag has not come: it is not in AllGames yet
     TextTarget Target;
     std::string Text; // the element's text so far: entities split it into several pieces
-    // The open game's ROMs; moved into it at its end tag so that each game holds an exactly
-    // sized array (growing the game's own vector would leave up to half of it unused).
-    std::vector<RomEntry> Roms;
     int InInput;         // inside the current game's input element
     int InputHasButtons; // that input element gave buttons itself
 };
@@ -77,27 +74,6 @@ static long long readDecimal(const char* text)
     return negative ? -value : value;
 }
 
-// The same for an unsigned hexadecimal number with an optional 0x; the low 32 bits are kept.
-static uint32_t readHex(const char* text)
-{
-    while (isBlank(*text)) text++;
-    int negative = *text == '-';
-    if (*text == '-' || *text == '+') text++;
-    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
-    uint32_t value = 0;
-    for (;; text++)
-    {
-        char c = *text;
-        int digit = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : -1;
-        if (digit < 0) break;
-        value = value * 16 + (uint32_t)digit;
-    }
-    return negative ? 0u - value : value;
-}
-
 static int32_t readInt32(const char* text)
 {
     return (int32_t)std::clamp<long long>(readDecimal(text), INT32_MIN, INT32_MAX);
@@ -132,7 +108,6 @@ static void startGame(ListParse* parse, const XML_Char** atts)
     parse->Current = newGame(parse->EmulatorIndex);
     parse->CurrentOpen = 1;
     parse->InInput = 0;
-    parse->Roms.clear();
     Game* game = parse->Current;
     for (; atts[0]; atts += 2)
     {
@@ -154,9 +129,6 @@ static void endGame(ListParse* parse)
 {
     if (!parse->CurrentOpen) return;
     Game* game = parse->Current;
-    game->Roms.assign(std::make_move_iterator(parse->Roms.begin()),
-                      std::make_move_iterator(parse->Roms.end()));
-    parse->Roms.clear();
     appendGame(game);
     parse->CurrentOpen = 0;
     parse->InInput = 0;
@@ -182,23 +154,6 @@ static void finishText(ListParse* parse)
     parse->Target = TextNone;
 }
 
-static void addRom(ListParse* parse, const XML_Char** atts)
-{
-    if (!parse->Current) return;
-    std::vector<RomEntry>& roms = parse->CurrentOpen ? parse->Roms : parse->Current->Roms;
-    RomEntry& rom = roms.emplace_back();
-    for (; atts[0]; atts += 2)
-    {
-        const char *name = atts[0], *value = atts[1];
-        if (std::strcmp(name, "name") == 0)
-            rom.Name = value;
-        else if (std::strcmp(name, "size") == 0)
-            rom.Size = readInt32(value);
-        else if (std::strcmp(name, "crc") == 0)
-            rom.Crc = readHex(value);
-    }
-}
-
 // video: screen (or type, as DAT files write it), orientation, width, height.
 static void setVideo(ListParse* parse, const XML_Char** atts)
 {
@@ -214,7 +169,8 @@ static void setVideo(ListParse* parse, const XML_Char** atts)
         else if (std::strcmp(name, "type") == 0)
             type = value;
         else if (std::strcmp(name, "orientation") == 0)
-            video->Orientation = std::strcmp(value, "vertical") == 0 ? 1 : 2;
+            video->Orientation =
+                std::strcmp(value, "vertical") == 0 ? OrientationVertical : OrientationHorizontal;
         else if (std::strcmp(name, "width") == 0)
             video->Width = readLow16(value);
         else if (std::strcmp(name, "height") == 0)
@@ -237,7 +193,8 @@ static void setDisplay(ListParse* parse, const XML_Char** atts)
         else if (std::strcmp(name, "rotate") == 0)
         {
             long long degrees = readDecimal(value);
-            video->Orientation = degrees == 90 || degrees == 270 ? 1 : 2;
+            video->Orientation =
+                degrees == 90 || degrees == 270 ? OrientationVertical : OrientationHorizontal;
         }
         else if (std::strcmp(name, "width") == 0)
             video->Width = readLow16(value);
@@ -296,15 +253,14 @@ static void addControl(ListParse* parse, const XML_Char** atts)
 
 // Element names are told apart by their first letter before any full comparison: most
 // elements of a list are rom, dipvalue, port and the like, which need one test to pass over.
+// The ROMs a machine needs are not kept: nothing shown depends on them, and a full list holds
+// hundreds of thousands; the list itself still has them for whatever comes to need them.
 static void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** atts)
 {
     ListParse* parse = (ListParse*)data;
     parse->Target = TextNone;
     switch (name[0])
     {
-    case 'r':
-        if (std::strcmp(name, "rom") == 0) addRom(parse, atts);
-        break;
     case 'g':
         if (std::strcmp(name, "game") == 0) startGame(parse, atts);
         break;
@@ -510,7 +466,6 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std
 {
     ListParse parse{};
     parse.EmulatorIndex = emulatorIndex;
-    parse.Roms.reserve(1024);
     XML_SetUserData(parser, &parse);
     XML_SetElementHandler(parser, startElement, endElement);
     XML_SetCharacterDataHandler(parser, characterData);

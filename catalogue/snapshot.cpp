@@ -17,13 +17,12 @@
 
 static const char Magic[8] = {'T', 'O', 'R', 'V', 'S', 'N', 'A', 'P'};
 // Raised whenever what a snapshot holds, or what the list reader puts into a game, changes.
-static const uint32_t LayoutVersion = 1;
+static const uint32_t LayoutVersion = 2;
 static const size_t EndBytes = 64 * 1024; // of the list, hashed at each end
 static const size_t FlushSize = 64 * 1024;
 static const size_t ReadBlockSize = 1 << 20;
-// The fewest bytes a game and a ROM entry take: their counts are checked against them.
-static const uint64_t MinGameBytes = 9;
-static const uint64_t MinRomBytes = 6;
+// The fewest bytes a game takes: the count of games is checked against it.
+static const uint64_t MinGameBytes = 8;
 
 // ---- The check sum, fed in pieces of any size
 
@@ -213,13 +212,6 @@ static void putGame(SnapshotWriter& writer, const Game& game, uint64_t infoBlock
     putText(writer, game.CloneOf);
     putText(writer, game.RomOf);
     putNumber(writer, (game.NotRunnable ? 1 : 0) | (game.Video ? 2 : 0) | (game.Input ? 4 : 0));
-    putNumber(writer, game.Roms.size());
-    for (const RomEntry& rom : game.Roms)
-    {
-        putText(writer, rom.Name);
-        putSigned(writer, rom.Size);
-        putFixed(writer, rom.Crc, 4);
-    }
     if (game.Video)
     {
         putText(writer, game.Video->Screen);
@@ -362,10 +354,12 @@ static void getText(SnapshotReader& reader, std::string& text)
     reader.Position += (size_t)length;
 }
 
-// A count of items that take at least itemBytes each: more than the file holds is a fault.
+// A count of items that take at least itemBytes each: more than the rest of the file holds
+// means the file lacks their bytes.
 static uint64_t getCount(SnapshotReader& reader, uint64_t itemBytes)
 {
-    return getBounded(reader, bytesLeft(reader) / itemBytes);
+    uint64_t count = getNumber(reader);
+    return count <= bytesLeft(reader) / itemBytes ? count : fail(reader, "it is cut short");
 }
 
 static void getSource(SnapshotReader& reader, SnapshotSource& source)
@@ -410,23 +404,11 @@ static void useInfoBlock(SnapshotReader& reader, InfoBlock& block, std::vector<s
         lines = block.Lines;
 }
 
-static void getRoms(SnapshotReader& reader, std::vector<RomEntry>& roms)
-{
-    roms.resize(getCount(reader, MinRomBytes));
-    for (RomEntry& rom : roms)
-    {
-        getText(reader, rom.Name);
-        rom.Size = (int32_t)getSigned(reader, INT32_MIN, INT32_MAX);
-        rom.Crc = (uint32_t)getFixed(reader, 4);
-        if (reader.Fault) return;
-    }
-}
-
 static std::unique_ptr<VideoInfo> getVideo(SnapshotReader& reader)
 {
     auto video = std::make_unique<VideoInfo>();
     getText(reader, video->Screen);
-    video->Orientation = (uint16_t)getBounded(reader, UINT16_MAX);
+    video->Orientation = (ScreenOrientation)getBounded(reader, OrientationHorizontal);
     video->Width = (uint16_t)getBounded(reader, UINT16_MAX);
     video->Height = (uint16_t)getBounded(reader, UINT16_MAX);
     return video;
@@ -453,7 +435,6 @@ static Game* getGame(SnapshotReader& reader, int emulatorIndex, std::vector<Info
     getText(reader, game->RomOf);
     uint64_t parts = getBounded(reader, 7);
     game->NotRunnable = (int)(parts & 1);
-    getRoms(reader, game->Roms);
     if (parts & 2) game->Video = getVideo(reader);
     if (parts & 4) game->Input = getInput(reader);
     uint64_t block = getBounded(reader, blocks.size());

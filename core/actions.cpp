@@ -12,8 +12,6 @@
 #include "core/mainwindow.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
-#include "display/placement.h"
-#include "display/text.h"
 #include "launch/launch.h"
 #include "platform/clock.h"
 #include "platform/power.h"
@@ -70,23 +68,10 @@ static void showMove(Window* window)
     playSkinSound(Skin.Sounds.ChangeGame, 1);
 }
 
-// The names on one page of the list view, as it was last drawn. At least one, so that a list
-// lower than a line still pages forward and back.
-static int pageRows(Window* window, int reserve)
-{
-    Rect client = platformClientRect(window);
-    const SkinRecord& skin = PlacedSkin;
-    int64_t width = (int64_t)(skin.ListWidth ? skin.ListWidth : client.Right) - skin.ListStartX;
-    int64_t height = (int64_t)(skin.ListHeight ? skin.ListHeight : client.Bottom) - skin.ListStartY;
-    int rows = countVisibleRows(FrontendState.BackBufferDC, clampCoordinate(width),
-                                clampCoordinate(height), reserve);
-    return rows > 0 ? rows : 1;
-}
-
 static ActionOutcome selectUp(Window* window)
 {
     if (!wakeUp()) return EndsTick;
-    int columns = PlacedSkin.ListColumns;
+    int columns = ScreenLayout.GridColumns;
     if (!imageBrowser())
         current() = current() > 0 ? current() - 1 : std::max(gameCount() - 1, 0);
     else if (columns > 0 && current() >= columns)
@@ -98,7 +83,7 @@ static ActionOutcome selectUp(Window* window)
 static ActionOutcome selectDown(Window* window)
 {
     if (!wakeUp()) return EndsTick;
-    int columns = PlacedSkin.ListColumns;
+    int columns = ScreenLayout.GridColumns;
     if (!imageBrowser())
         current() = current() < gameCount() - 1 ? current() + 1 : 0;
     else if (columns > 0 && current() < gameCount() - columns)
@@ -113,7 +98,7 @@ static ActionOutcome selectPageUp(Window* window)
     if (!wakeUp()) return EndsTick;
     if (current() > 0)
     {
-        int step = imageBrowser() ? 1 : pageRows(window, StatusBarHeight);
+        int step = imageBrowser() ? 1 : ScreenLayout.PageUpRows;
         current() = std::max(current() - step, 0);
         showMove(window);
     }
@@ -128,8 +113,7 @@ static ActionOutcome selectPageDown(Window* window)
     int last = gameCount() - 1;
     if (current() < last)
     {
-        int reserve = Skin.ShowStatusBar ? StatusBarHeight : 0;
-        int64_t step = imageBrowser() ? 1 : pageRows(window, reserve);
+        int64_t step = imageBrowser() ? 1 : ScreenLayout.PageDownRows;
         current() = (int)std::min<int64_t>(current() + step, last);
         showMove(window);
     }

@@ -123,7 +123,6 @@ static int loadMameEmulator(const Emulator& emulator, int index)
 static int loadEmulatorGames(int index)
 {
     const Emulator& emulator = *EmulatorTable[index];
-    if (emulator.Name == Skin.ShownEmulator) FrontendState.CurrentEmulator = index;
     if (emulator.IsMame) return loadMameEmulator(emulator, index);
     showMessage("Discovering " + emulator.Name + " roms...");
     discoverRoms(&emulator, index);
@@ -145,7 +144,7 @@ static int finishLoading()
     sortAllGames();
     rebuildVisibleGames();
     flushKeyboard(); // keys pressed while loading must trigger nothing
-    ListTop = 0;
+    ScreenLayout.ListTop = 0;
     FrontendState.CurrentGame = selectedGameIndex();
     loadBackgroundImage();
     closeMessageWindow();
@@ -163,12 +162,14 @@ static int finishLoading()
 
 int loadCatalogue()
 {
-    // An emulator of the skin's name, found while loading, is shown rather than these.
-    FrontendState.CurrentEmulator =
-        Skin.ShownEmulator == FavouriteGamesName ? FavouriteGames : AllEmulators;
     FrontendState.ScreenSaverActive = 0;
     showMessage("Building Emulator List...");
     loadEmulators();
+    // An emulator of the skin's name is shown rather than "All" or "Favourites".
+    int shown = emulatorNamed(Skin.ShownEmulator);
+    FrontendState.CurrentEmulator = shown >= 0                                 ? shown
+                                    : Skin.ShownEmulator == FavouriteGamesName ? FavouriteGames
+                                                                               : AllEmulators;
     for (int i = 0; i < (int)EmulatorTable.size(); i++)
         if (platformStopRequested() || !loadEmulatorGames(i)) return 0;
     return finishLoading();

@@ -1,6 +1,7 @@
 // The main window's procedure, its timers and the screensaver they run.
 #include "core/mainwindow.h"
 
+#include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
@@ -85,16 +86,38 @@ void redrawMainWindow()
     platformInvalidate(FrontendState.MainWindow, 0);
 }
 
+// The game after the selection; for videos, the next game that has one, from the one after
+// the selection round to the selection itself (it stays where it was when none has).
+static void moveScreenSaverOn()
+{
+    int count = (int)VisibleGames.size();
+    int& current = FrontendState.CurrentGame;
+    if (count < 1) return;
+    if (FrontendSettings.ScreenSaverType != SaverVideos)
+    {
+        current = (current + 1) % count;
+        return;
+    }
+    std::string path;
+    for (int step = 1; step <= count; step++)
+        if (findGameVideo(VisibleGames[(current + step) % count], path))
+        {
+            current = (current + step) % count;
+            return;
+        }
+}
+
 void startScreenSaver()
 {
     FrontendState.ScreenSaverActive = 1;
-    redrawMainWindow(); // moves on to the next game and shows its picture alone
+    nextScreenSaverPicture();
     platformKillTimer(FrontendState.MainWindow, IdleTimer);
     startTimer(ScreenSaverTimer, FrontendSettings.ScreenSaverChangeInterval);
 }
 
 void nextScreenSaverPicture()
 {
+    moveScreenSaverOn();
     redrawMainWindow();
 }
 

@@ -10,7 +10,6 @@
 #include "display/picturecache.h"
 #include "display/placement.h"
 #include "display/videoplayer.h"
-#include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -133,7 +132,7 @@ static Rect resolveBox(Surface* dc, const ArtworkKind& kind)
     if (y < 0)
     {
         y += platformSurfaceHeight(dc);
-        if (skin.ShowStatusBar) y -= StatusBarHeight;
+        if (skin.ShowStatusBar) y -= ScreenLayout.StatusBarHeight;
     }
     return Rect{clampCoordinate(x), clampCoordinate(y), clampCoordinate(x + skin.*kind.Width),
                 clampCoordinate(y + skin.*kind.Height)};

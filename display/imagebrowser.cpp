@@ -65,11 +65,11 @@ void drawImageBrowser(Surface* dc, Rect area)
     if (PlacedSkin.ListRows < 1 || PlacedSkin.ListColumns < 1) return;
     int64_t page = (int64_t)PlacedSkin.ListRows * PlacedSkin.ListColumns;
     int count = (int)VisibleGames.size();
-    ListTop = pageTop(ListTop, FrontendState.CurrentGame, count, page);
+    ScreenLayout.ListTop = pageTop(ScreenLayout.ListTop, FrontendState.CurrentGame, count, page);
     for (int64_t row = 0; row < PlacedSkin.ListRows; row++)
         for (int64_t column = 0; column < PlacedSkin.ListColumns; column++)
         {
-            int64_t game = ListTop + row * PlacedSkin.ListColumns + column;
+            int64_t game = ScreenLayout.ListTop + row * PlacedSkin.ListColumns + column;
             if (game >= count) return; // the rest of the page stays empty
             Rect cell = cellRect(row, column);
             if (onSurface(dc, cell)) drawCell(dc, (int)game, cell);

@@ -3,9 +3,7 @@
 
 #include <algorithm>
 
-int ListTop;
-int StatusBarHeight;
-int ListPageRows;
+ScreenLayoutRecord ScreenLayout;
 int Redraws;
 uint64_t RedrawFirstUse;
 

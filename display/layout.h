@@ -2,17 +2,31 @@
 // list view, the image browser, the artwork boxes and the page moves.
 #pragma once
 
+#include "platform/window.h"
+
 #include <cstdint>
 
-// Index in VisibleGames of the first game on the shown page; kept between redraws and moved
-// only by the page rule, a whole page at a time.
-extern int ListTop;
-// The status bar's text height, set whenever the bar is drawn; artwork anchored to the bottom
-// and the page moves keep clear of it.
-extern int StatusBarHeight;
-// The rows of the list view's page last drawn (they follow from its font), and the number of
-// redraws so far: what the decoding ahead plans from.
-extern int ListPageRows;
+// What the last redraw laid out, from the skin as placed on the screen. The moves read it, so
+// that they go by the page the player sees; only a redraw writes it.
+struct ScreenLayoutRecord
+{
+    // Index in VisibleGames of the first game on the shown page; moved only by the page rule,
+    // a whole page at a time.
+    int ListTop;
+    // The status bar's text height, set whenever the bar is drawn and kept while it is hidden;
+    // artwork anchored to the bottom keeps clear of it while the bar shows.
+    int StatusBarHeight;
+    Rect List;    // the list view's names
+    int PageRows; // whole names that fit in List; 0 when not even one does
+    // How far a page back and a page on move in the list view: at least one name.
+    int PageUpRows;
+    int PageDownRows;
+    int GridColumns; // the image browser's cells in a row and its rows (as the skin says)
+    int GridRows;
+};
+// Zero until the first redraw; ListTop goes back to 0 when a catalogue is loaded.
+extern ScreenLayoutRecord ScreenLayout;
+// The number of redraws so far: what the decoding ahead plans from.
 extern int Redraws;
 // The picture cache's use number when the last redraw began: what it showed is kept.
 extern uint64_t RedrawFirstUse;

@@ -36,7 +36,7 @@ static Rect listRect(Rect area)
 
 void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int)
 {
-    int64_t top = list.Top + (int64_t)(current - ListTop) * lineHeight;
+    int64_t top = list.Top + (int64_t)(current - ScreenLayout.ListTop) * lineHeight;
     platformFillRect(dc, Rect{list.Left, (int)top, list.Right, (int)(top + lineHeight)},
                      PlacedSkin.HighlightBackcolor);
 }
@@ -86,11 +86,11 @@ void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows
 {
     int count = (int)VisibleGames.size();
     int bottom = std::min(list.Bottom, platformSurfaceHeight(dc));
-    for (int i = 0; i < rows && ListTop + i < count; i++)
+    for (int i = 0; i < rows && ScreenLayout.ListTop + i < count; i++)
     {
         int64_t top = list.Top + (int64_t)i * lineHeight;
         if (top >= bottom) break; // below the screen: nothing more can show
-        int game = ListTop + i;
+        int game = ScreenLayout.ListTop + i;
         if (game == current)
         {
             createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 1);
@@ -117,12 +117,14 @@ void drawGameList(Surface* dc, Rect area)
     int lineHeight = getTextHeight(dc);
     int rows = countVisibleRows(dc, list.Right - list.Left, list.Bottom - list.Top, 0);
     int current = FrontendState.CurrentGame;
+    ScreenLayout.List = list;
+    ScreenLayout.PageRows = std::max(rows, 0);
     // A list too low for one line holds no rows and shows no names, only the pictures: the
     // page rule could never settle without a row.
     if (rows >= 1)
     {
-        ListTop = pageTop(ListTop, current, (int)VisibleGames.size(), rows);
-        ListPageRows = rows;
+        ScreenLayout.ListTop =
+            pageTop(ScreenLayout.ListTop, current, (int)VisibleGames.size(), rows);
         if (PlacedSkin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
     }
     const Game* game = VisibleGames[current];
@@ -142,10 +144,10 @@ static std::string shownEmulatorName()
 // The screen, orientation, year and maker; empty unless the game has all of them.
 static std::string statusBarMachine(const Game& game)
 {
-    if (!game.Video || game.Video->Orientation == 0 || game.Year == 0 || game.Manufacturer.empty())
+    if (!game.Video || game.Video->Orientation == OrientationUnknown || game.Year == 0 || game.Manufacturer.empty())
         return "";
     std::string screen = game.Video->Screen == "raster" ? "Raster" : "Vector";
-    std::string orientation = game.Video->Orientation == 1 ? "Vertical" : "Horizontal";
+    std::string orientation = game.Video->Orientation == OrientationVertical ? "Vertical" : "Horizontal";
     return "Name: " + game.Description + "  Screen: " + screen + "  Orientation: " + orientation +
            "  \xC2\xA9" + std::to_string(game.Year) + ", " + game.Manufacturer;
 }
@@ -170,10 +172,10 @@ void drawStatusBar(Surface* dc, int current, int width, int height)
     platformSetTextColor(dc, PlacedSkin.StatusBarForeColor);
     platformSetBackgroundColor(dc, PlacedSkin.StatusBarBackColor);
     platformSetBackgroundMode(dc, BackgroundOpaque);
-    StatusBarHeight = getTextHeight(dc);
+    ScreenLayout.StatusBarHeight = getTextHeight(dc);
     std::string position = statusBarPosition(current);
     int positionWidth = getTextWidth(dc, position);
-    int top = height - StatusBarHeight;
+    int top = height - ScreenLayout.StatusBarHeight;
     platformFillRect(dc, Rect{0, top, width, height}, PlacedSkin.StatusBarBackColor);
     int positionLeft = width - positionWidth - NameIndent;
     // The position wins where the two meet; the details stop where it starts, so no piece of
@@ -183,31 +185,14 @@ void drawStatusBar(Surface* dc, int current, int width, int height)
     drawTextInRect(dc, Rect{positionLeft, top, width, height}, position);
 }
 
-// The next game that has a video, from the one after the selection round to the selection
-// itself; the selection stays where it was when none has.
-static void playNextScreenSaverVideo(Rect area)
-{
-    int count = (int)VisibleGames.size();
-    for (int step = 0; step < count; step++)
-    {
-        int next = (FrontendState.CurrentGame + step) % count;
-        if (!playScreenSaverVideo(VisibleGames[next], area)) continue;
-        FrontendState.CurrentGame = next;
-        return;
-    }
-    FrontendState.CurrentGame = (FrontendState.CurrentGame + count - 1) % count;
-}
-
-// The screensaver moves the selection on and shows only that game's picture, over whatever
-// the screen showed before.
+// The screensaver shows only the selected game's picture, or plays its video, over whatever the
+// screen showed before; its timer moves the selection on.
 static void drawScreenSaver(Surface* dc, Rect area)
 {
-    int count = (int)VisibleGames.size();
-    if (count < 1) return;
-    FrontendState.CurrentGame = (FrontendState.CurrentGame + 1) % count;
-    const Game* game = VisibleGames[FrontendState.CurrentGame];
+    const Game* game = selectedGame();
+    if (!game) return;
     if (FrontendSettings.ScreenSaverType == SaverVideos)
-        playNextScreenSaverVideo(area);
+        playScreenSaverVideo(game, area);
     else if (FrontendSettings.ScreenSaverType == SaverMarquees)
         drawMarquee(dc, game, area);
     else if (FrontendSettings.ScreenSaverType == SaverScreenshots)
@@ -284,10 +269,32 @@ static void drawJumpInitial(Surface* dc, Rect area)
     drawTextInRect(dc, Rect{x, y, left + side, top + side}, initial);
 }
 
+// A page move goes by the list's height on the whole screen less the status bar, in the list's
+// font, and by at least one name, so that a list lower than a line still pages. A page back
+// keeps clear of the bar's last height even while the bar is hidden, a page on only while it
+// shows: the two have always differed so, and a cabinet's players know its page sizes.
+static void layOutPageMoves(Surface* dc, Rect screen)
+{
+    const SkinRecord& skin = PlacedSkin;
+    int64_t width = (int64_t)(skin.ListWidth ? skin.ListWidth : screen.Right) - skin.ListStartX;
+    int64_t height = (int64_t)(skin.ListHeight ? skin.ListHeight : screen.Bottom) - skin.ListStartY;
+    int bar = ScreenLayout.StatusBarHeight;
+    auto rows = [&](int reserve)
+    {
+        int fit = countVisibleRows(dc, clampCoordinate(width), clampCoordinate(height), reserve);
+        return std::max(fit, 1);
+    };
+    ScreenLayout.PageUpRows = rows(bar);
+    ScreenLayout.PageDownRows = rows(skin.ShowStatusBar ? bar : 0);
+}
+
 static void drawScreen(Surface* dc)
 {
     Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
+    Rect screen = area;
     placeSkin(area.Right, area.Bottom);
+    ScreenLayout.GridColumns = PlacedSkin.ListColumns;
+    ScreenLayout.GridRows = PlacedSkin.ListRows;
     Badge.OnScreen = 0;
     Redraws++;
     RedrawFirstUse = nextPictureUse();
@@ -301,22 +308,24 @@ static void drawScreen(Surface* dc)
     if (PlacedSkin.ShowStatusBar)
     {
         drawStatusBar(dc, FrontendState.CurrentGame, area.Right, area.Bottom);
-        area.Bottom -= StatusBarHeight;
+        area.Bottom -= ScreenLayout.StatusBarHeight;
     }
     if (FrontendSettings.MenuType == ViewImageBrowser)
         drawImageBrowser(dc, area);
     else
+    {
         drawGameList(dc, area);
+        layOutPageMoves(dc, screen); // the list leaves its font selected
+    }
     drawJumpInitial(dc, area);
 }
 
-int drawMainScreen(Surface* dc)
+void drawMainScreen(Surface* dc)
 {
-    if (!dc) return 1;
+    if (!dc) return;
     beginVideoRedraw();
     drawScreen(dc);
     endVideoRedraw();
-    return 1;
 }
 
 void blankScreen()

@@ -9,9 +9,9 @@ struct Game;
 struct Surface;
 struct Rect;
 
-// Redraws everything into dc (the back buffer). While the screensaver runs, the selection
-// moves on by one game and only that game's picture is drawn.
-int drawMainScreen(Surface* dc);
+// Redraws everything into dc (the back buffer) and fills ScreenLayout. While the screensaver
+// runs, only the selected game's picture is drawn (or its video played).
+void drawMainScreen(Surface* dc);
 // The list view into area: the names, the highlight bar and the current game's pictures.
 void drawGameList(Surface* dc, Rect area);
 // The bar along the bottom of a width x height area, for the game at index current.

@@ -77,14 +77,14 @@ static std::vector<PrefetchItem> plannedItems()
     }
     if (FrontendSettings.MenuType != ViewImageBrowser)
     {
-        addNeighbours(items, current, count, {1, 2, 3, std::max(ListPageRows, 1)});
+        addNeighbours(items, current, count, {1, 2, 3, std::max(ScreenLayout.PageRows, 1)});
         return items;
     }
     int columns = std::max(PlacedSkin.ListColumns, 1);
     int page = (int)std::clamp<int64_t>((int64_t)PlacedSkin.ListRows * columns, 1, count);
     addNeighbours(items, current, count, {1, columns});
-    addPageMarquees(items, ListTop + page, page, count);
-    addPageMarquees(items, ListTop - page, page, count);
+    addPageMarquees(items, ScreenLayout.ListTop + page, page, count);
+    addPageMarquees(items, ScreenLayout.ListTop - page, page, count);
     return items;
 }
 

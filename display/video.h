@@ -34,7 +34,8 @@ struct VideoFile;
 // stream or no decoder for it, or when its frames (those held ahead for a tenth of a second)
 // would take more than byteLimit bytes. With sound set, its sound is decoded too.
 VideoFile* openVideoFile(const std::string& path, int64_t byteLimit, int sound, std::string& why);
-// The same from bytes in memory (kept by the video until it is closed).
+// The same from bytes in memory (kept by the video until it is closed): for the fuzzer and the
+// tests, which hand it files they made.
 VideoFile* openVideoBytes(const std::string& bytes, int64_t byteLimit, int sound, std::string& why);
 VideoFacts videoFacts(const VideoFile* video);
 enum VideoRead

@@ -10,7 +10,6 @@
 #include "display/picturecache.h"
 #include "display/placement.h"
 #include "display/video.h"
-#include "launch/launch.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/sound.h"

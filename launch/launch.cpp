@@ -136,13 +136,6 @@ std::string expandCmdLine(const Emulator* emulator, const Game* game)
     return protectGameTexts(expansion);
 }
 
-std::string stripExtension(const std::string& text)
-{
-    size_t dot = text.rfind('.');
-    if (dot != std::string::npos && text.size() - dot <= 4) return text.substr(0, dot);
-    return text;
-}
-
 static int milliseconds(int64_t value)
 {
     if (value < 0) return 0;

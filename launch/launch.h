@@ -22,8 +22,6 @@ std::string expandCmdLine(const Emulator* emulator, const Game* game);
 // and the parameters. An existing program path with blanks is quoted.
 std::string buildCommandLine(const std::string& execPath, const std::string& executable,
                              const std::string& parameters);
-// The text without an extension of at most three characters after the last dot.
-std::string stripExtension(const std::string& text);
 // Runs a game's command line in workingDirectory; keys may be empty. Either player's Exit held
 // for ExitGameHoldSeconds ends the game's whole process group (asked, then killed two seconds
 // later), and Exit does not act again until it was let go.

@@ -30,7 +30,7 @@ static void handleEvent(const SDL_Event& event)
         if (down && event.key.repeat) break;
         keyEvent(event.key.keysym.scancode, down);
         int code = virtualKeyOfScancode(event.key.keysym.scancode);
-        if (code) postKeyMessage(down ? MsgKeyDown : MsgKeyUp, code);
+        if (code && down) postKeyMessage(code);
         break;
     }
     case SDL_MOUSEBUTTONDOWN:

@@ -78,7 +78,7 @@ void screenFocusChanged(int gained);
 void takeScreenFocus();
 // Shows and raises the screen's window the first time anything is to be seen on it.
 void showScreen();
-void postKeyMessage(int kind, int code);
+void postKeyMessage(int code);
 void presentIfDirty();
 void markDirty(Window* window);
 void startWindows();

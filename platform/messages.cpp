@@ -30,10 +30,10 @@ void platformPostMessage(Window* window, int kind, intptr_t param1, intptr_t par
     Posted.push_back({window, kind, param1, param2});
 }
 
-void postKeyMessage(int kind, int code)
+void postKeyMessage(int code)
 {
     Window* focus = platformFocusWindow();
-    if (focus && Posted.size() < KeyMessageLimit) platformPostMessage(focus, kind, code, 0);
+    if (focus && Posted.size() < KeyMessageLimit) platformPostMessage(focus, MsgKeyDown, code, 0);
 }
 
 void platformPostQuit(int exitCode)
@@ -155,22 +155,6 @@ int platformGetMessage(Message* message)
 {
     while (!nextMessage(message, 1)) waitForSomething();
     return message->Kind != MsgQuit;
-}
-
-static int characterOfKey(int code)
-{
-    SDL_Keymod mods = SDL_GetModState();
-    if (code >= 'A' && code <= 'Z') return (mods & KMOD_SHIFT) ? code : code - 'A' + 'a';
-    if ((code >= '0' && code <= '9') || code == ' ') return code;
-    if (code == 0x08 || code == 0x09 || code == 0x0D || code == 0x1B) return code;
-    return 0;
-}
-
-void platformTranslateMessage(const Message* message)
-{
-    if (!message || message->Kind != MsgKeyDown) return;
-    int character = characterOfKey((int)message->Param1);
-    if (character) platformPostMessage(message->Target, MsgChar, character, 0);
 }
 
 intptr_t platformDispatchMessage(const Message* message)

@@ -42,7 +42,3 @@ void platformTypeKeyUp(int code);
 void platformSuspendScreenSaver();
 void platformResumeScreenSaver();
 
-// For tests and diagnostics: the X screen saver's state now (0 off, 1 on, 3 disabled), -1
-// without an X display; and its timeout set for the whole display (0 switches it off).
-int platformScreenSaverState();
-int platformSetScreenSaverTimeout(int seconds);

@@ -209,11 +209,6 @@ void platformPlayWave(const std::string& path, int wait)
     }
 }
 
-int testSoundPlaying()
-{
-    return AudioOpen && Mix_Playing(0);
-}
-
 std::vector<std::string>& testSoundsPlayed()
 {
     return SoundsPlayed;

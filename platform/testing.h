@@ -47,8 +47,6 @@ std::vector<RecordedMessageBox>& testMessageBoxes();
 std::vector<std::string>& testSoundsPlayed();
 // Samples of video sound queued since the start.
 int64_t testVideoSoundQueued();
-// 1 while a sound is still playing.
-int testSoundPlaying();
 // Called with the milliseconds of every sleep on the test clock, after the clock advanced: a
 // test can act "meanwhile" (press a key while a game runs). Null for none.
 void testOnSleep(void (*hook)(int milliseconds));
@@ -60,6 +58,10 @@ void testOnPresent(void (*hook)());
 // Power-off requests made so far, and whether the next ones are accepted (at first they are).
 int& testPowerOffRequests();
 void testAnswerPowerOff(int accepted);
+// The X screen saver's state now (0 off, 1 on, 3 disabled), -1 without an X display; and its
+// timeout set for the whole display (0 switches it off).
+int platformScreenSaverState();
+int platformSetScreenSaverTimeout(int seconds);
 // A pixel of the physical screen as the last present left it.
 Color testScreenPixel(int x, int y);
 

@@ -31,9 +31,9 @@ enum MessageKind
     MsgPaint, // sent only to an invalid window, only when nothing else is queued
     MsgTimer, // Param1 = timer id
     MsgDestroy,
-    MsgKeyDown, // Param1 = virtual-key code
-    MsgKeyUp,   // Param1 = virtual-key code
-    MsgChar,    // made by platformTranslateMessage from MsgKeyDown; Param1 = character
+    // Param1 = virtual-key code. The front end polls the keys instead; a window of another
+    // program built on this layer (the demo's emulator) acts on a press through it.
+    MsgKeyDown,
     MsgQuit,    // Param1 = exit code; never dispatched to a window
     MsgUser = 0x400
 };
@@ -120,7 +120,6 @@ Surface* platformWindowSurface(Window* window);
 // answers the quit message, with code 0, to every look and never lets it be taken.
 int platformGetMessage(Message* message);  // waits; 0 when it took the quit message
 int platformTakeMessage(Message* message); // 1 and removes it, 0 when none is waiting
-void platformTranslateMessage(const Message* message);
 intptr_t platformDispatchMessage(const Message* message);
 void platformPostQuit(int exitCode);
 intptr_t platformDefaultWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2);

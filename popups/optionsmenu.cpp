@@ -323,15 +323,6 @@ static const MenuNode& rowOf(const OptionsMenu& menu, OptionsRow row)
     return menu.items[menu.At[row]];
 }
 
-// The index of the last emulator named name; -1 when none is.
-static int emulatorNamed(const std::string& name)
-{
-    int found = -1;
-    for (int i = 0; i < (int)EmulatorTable.size(); i++)
-        if (EmulatorTable[i]->Name == name) found = i;
-    return found;
-}
-
 static void addFixedRows(OptionsMenu& menu)
 {
     MenuNode menuType = withChoices("Menu Type", {"List View", "Image Preview"});

@@ -16,7 +16,6 @@ static int dispatchNextMessage(int* quitCode)
         if (quitCode) *quitCode = (int)message.Param1;
         return 1;
     }
-    platformTranslateMessage(&message);
     platformDispatchMessage(&message);
     return 0;
 }

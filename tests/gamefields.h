@@ -16,8 +16,6 @@ inline std::string gameFields(const Game& g)
         << g.NotRunnable << '|' << g.Available << '|' << (g.Parent ? g.Parent->Name : "-")
         << "|codes ";
     for (int i = 0; g.NameCodes && i < NameCodeCount; i++) out << g.NameCodes->Flags[i];
-    for (const RomEntry& rom : g.Roms)
-        out << "|rom " << rom.Name << ' ' << rom.Size << ' ' << rom.Crc;
     if (g.Video)
         out << "|video " << g.Video->Screen << ' ' << g.Video->Orientation << ' ' << g.Video->Width
             << ' ' << g.Video->Height;

@@ -30,7 +30,7 @@ protected:
 
 TEST_F(Controls, MovesAndPagesInBothViews)
 {
-    Skin.ShowStatusBar = StatusBarHeight = Skin.ListStartY = 0;
+    Skin.ShowStatusBar = ScreenLayout.StatusBarHeight = Skin.ListStartY = 0;
     addGames(1);
     drawMainScreen(FrontendState.BackBufferDC);                           // selects the list's font
     Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBufferDC) + 3; // ten names a page

@@ -32,7 +32,7 @@ protected:
         FrontendSettings.MenuType = ViewList;
         loadSkin(); // every default
         placeSkin(800, 600);
-        ListTop = 0;
+        ScreenLayout.ListTop = 0;
         PictureCache.Budget = DefaultPictureBudget;
         Emulator* emulator = addEmulator("Arcade");
         emulator->Marquees = "marquees";
@@ -65,10 +65,10 @@ TEST_F(MainScreen, TheListShowsAPageOfNamesWithTheCurrentOneHighlighted)
     createFont(Screen, Skin.Fontface, Skin.Fontsize, 0);
     int line = getTextHeight(Screen);
     drawMainScreen(Screen);
-    int statusTop = 600 - StatusBarHeight, rows = (statusTop - 30) / line; // down to the bar
+    int statusTop = 600 - ScreenLayout.StatusBarHeight, rows = (statusTop - 30) / line; // down to the bar
     ASSERT_GT(rows, 0);
-    EXPECT_EQ(ListTop, 9 >= rows ? std::min(rows, 20 - rows) : 0);
-    int bar = 30 + (9 - ListTop) * line;
+    EXPECT_EQ(ScreenLayout.ListTop, 9 >= rows ? std::min(rows, 20 - rows) : 0);
+    int bar = 30 + (9 - ScreenLayout.ListTop) * line;
     // The bar spans the list's width; the current name is green on it, the others red.
     EXPECT_EQ(platformGetPixel(Screen, 399, bar + line - 1), White);
     EXPECT_GT(countColour(Screen, Rect{40, bar, 400, bar + line}, Green), 20);
@@ -76,9 +76,9 @@ TEST_F(MainScreen, TheListShowsAPageOfNamesWithTheCurrentOneHighlighted)
     EXPECT_EQ(countColour(Screen, Rect{400, 30, 800, statusTop}, Red), 0) << "cut at the edge";
     // A list lower than one line shows no names, and the page does not move.
     Skin.ListHeight = 30 + line - 1;
-    ListTop = 0;
+    ScreenLayout.ListTop = 0;
     drawMainScreen(Screen);
-    EXPECT_EQ(ListTop, 0);
+    EXPECT_EQ(ScreenLayout.ListTop, 0);
     EXPECT_EQ(countColour(Screen, Rect{0, 0, 800, statusTop}, Red), 0);
 }
 
@@ -103,15 +103,15 @@ TEST_F(MainScreen, TheStatusBarNamesTheEmulatorThePlaceAndTheGame)
     game->Year = 1980;
     for (const auto& [screen, orientation, maker, expected] : cases)
     {
-        game->Video = std::make_unique<VideoInfo>(VideoInfo{screen, (uint16_t)orientation, 0, 0});
+        game->Video = std::make_unique<VideoInfo>(VideoInfo{screen, (ScreenOrientation)orientation, 0, 0});
         game->Manufacturer = maker;
         EXPECT_EQ(statusBarDetails(*game), expected);
     }
     // Details longer than the bar stop where the position starts, leaving its margin clear.
     game->Manufacturer = std::string(300, 'M');
     drawStatusBar(Screen, 11, 800, 600);
-    EXPECT_EQ(countColour(Screen, Rect{794, 600 - StatusBarHeight, 800, 600}, Black), 0);
-    EXPECT_GT(countColour(Screen, Rect{700, 600 - StatusBarHeight, 794, 600}, Black), 10);
+    EXPECT_EQ(countColour(Screen, Rect{794, 600 - ScreenLayout.StatusBarHeight, 800, 600}, Black), 0);
+    EXPECT_GT(countColour(Screen, Rect{700, 600 - ScreenLayout.StatusBarHeight, 794, 600}, Black), 10);
 }
 
 TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
@@ -126,7 +126,7 @@ TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
     Skin.HighlightForecolor = Green;
     FrontendState.CurrentGame = 13;
     drawMainScreen(Screen);
-    EXPECT_EQ(ListTop, 12);
+    EXPECT_EQ(ScreenLayout.ListTop, 12);
     // Game 13 stands in row 0, column 1: its marquee 180 x 60, 10 pixels in, on the highlight.
     EXPECT_EQ(countColour(Screen, Rect{220, 20, 400, 80}, 0x010101 * 14), 180 * 60);
     EXPECT_EQ(platformGetPixel(Screen, 219, 50), Green);

@@ -2,6 +2,7 @@
 // the player in the screenshot's box and the screensaver, timed by the test clock while the
 // decoder's thread runs in real time.
 #include "config/skin.h"
+#include "core/mainwindow.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/picturecache.h"
@@ -342,8 +343,7 @@ TEST_F(Videos, TheScreensaverPlaysTheNextGameWithAVideoToItsEnd)
     show("gamma");
     fs::copy_file(redVideo(), "videos/gamma.mp4");
     FrontendState.CurrentGame = 0;
-    FrontendState.ScreenSaverActive = 1;
-    drawMainScreen(screen());
+    startScreenSaver();
     EXPECT_EQ(FrontendState.CurrentGame, 2) << "beta, without a video, was passed over";
     int64_t start = readMs();
     ASSERT_EQ(stepAt(start), VideoDrew);
@@ -354,7 +354,9 @@ TEST_F(Videos, TheScreensaverPlaysTheNextGameWithAVideoToItsEnd)
     EXPECT_EQ(step, VideoEnded);
     EXPECT_EQ(VideoPlayer.FramesShown, 10) << "played once";
     drawMainScreen(screen());
+    EXPECT_EQ(FrontendState.CurrentGame, 2) << "a redraw does not move the screensaver on";
+    nextScreenSaverPicture();
     EXPECT_EQ(FrontendState.CurrentGame, 2) << "the only one with a video";
-    FrontendState.ScreenSaverActive = 0;
+    stopScreenSaver();
     FrontendSettings.ScreenSaverType = SaverFlyers;
 }

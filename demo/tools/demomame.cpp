@@ -303,7 +303,6 @@ static int playGame()
     Message message;
     while (platformGetMessage(&message))
     {
-        platformTranslateMessage(&message);
         platformDispatchMessage(&message);
     }
     platformStop();
