@@ -283,7 +283,7 @@ static VideoBench startVideoBench(int delay)
     platformShowWindow(bench.Main, ShowMaximized);
     bench.Screen = platformScreenRect();
     bench.BackBuffer = platformCreateSurface(bench.Screen.Right, bench.Screen.Bottom);
-    FrontendState.BackBufferDC = bench.BackBuffer;
+    FrontendState.BackBuffer = bench.BackBuffer;
     FrontendState.MainWindow = bench.Main;
     return bench;
 }
@@ -291,7 +291,7 @@ static VideoBench startVideoBench(int delay)
 static void endVideoBench(VideoBench& bench)
 {
     shutDownVideo();
-    FrontendState.BackBufferDC = nullptr;
+    FrontendState.BackBuffer = nullptr;
     FrontendState.MainWindow = nullptr;
     platformFreeSurface(bench.BackBuffer);
     platformDestroyWindow(bench.Main);

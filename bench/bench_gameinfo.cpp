@@ -6,6 +6,7 @@
 #include "display/text.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "display/wordwrap.h"
 #include "popups/gameinfo.h"
 
 #include <benchmark/benchmark.h>
@@ -58,7 +59,8 @@ static std::vector<std::string> informationText(int lineCount)
 struct WrapSetup
 {
     Window* ScrollWindow;
-    Surface* Dc;
+    Surface* Text;
+    int Width; // the scroll window's text width
 };
 
 static WrapSetup setUp(int screenWidth, int screenHeight)
@@ -69,9 +71,9 @@ static WrapSetup setUp(int screenWidth, int screenHeight)
     int x = screenWidth * 20 / 100, y = screenHeight * 20 / 100;
     Window* window = platformCreateWindow("BenchWndClass", "", StyleSizingFrame, nullptr, x, y,
                                           screenWidth - 2 * x, screenHeight - 2 * y, 0);
-    Surface* dc = platformCreateSurface(8, 8);
-    createFont(dc, "Arial", 18, 0);
-    return {window, dc};
+    Surface* surface = platformCreateSurface(8, 8);
+    createFont(surface, "Arial", 18, 0);
+    return {window, surface, screenWidth - 2 * x - 2 * ScrollTextMargin};
 }
 
 static void wrapText(benchmark::State& state, const std::vector<std::string>& lines)
@@ -81,13 +83,13 @@ static void wrapText(benchmark::State& state, const std::vector<std::string>& li
     for (const std::string& line : lines) bytes += line.size();
     for (auto _ : state)
     {
-        std::vector<std::string> result = wordWrapText(setup.ScrollWindow, setup.Dc, lines);
+        std::vector<std::string> result = wordWrapText(setup.Text, setup.Width, lines);
         wrapped = result.size();
         benchmark::DoNotOptimize(result.data());
     }
     state.counters["wrapped_lines"] = (double)wrapped;
     state.SetBytesProcessed((int64_t)(bytes * state.iterations()));
-    platformFreeSurface(setup.Dc);
+    platformFreeSurface(setup.Text);
     platformStop();
 }
 

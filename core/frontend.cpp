@@ -220,9 +220,9 @@ void releaseResources()
     forgetPrefetch();
     FrontendSettings.MameinfoDat.clear();
     FrontendSettings.SelectedGame.clear();
-    if (FrontendState.BackBufferDC) platformFreeSurface(FrontendState.BackBufferDC);
-    FrontendState.BackBufferDC = nullptr;
-    FrontendState.WindowDC = nullptr; // the window's own surface goes with the window
+    if (FrontendState.BackBuffer) platformFreeSurface(FrontendState.BackBuffer);
+    FrontendState.BackBuffer = nullptr;
+    FrontendState.WindowSurface = nullptr; // the window's own surface goes with the window
 }
 
 int createMainWindow()
@@ -248,7 +248,7 @@ static void showMainWindow()
 {
     if (FrontendState.CurrentGame >= (int)VisibleGames.size()) FrontendState.CurrentGame = 0;
     platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-    drawMainScreen(FrontendState.BackBufferDC);
+    drawMainScreen(FrontendState.BackBuffer);
     platformInvalidate(FrontendState.MainWindow, 0);
     platformUpdateWindow(FrontendState.MainWindow);
 }

@@ -15,8 +15,8 @@
 
 static void onCreate(Window* window)
 {
-    FrontendState.WindowDC = platformWindowSurface(window);
-    FrontendState.BackBufferDC = renewBackBuffer(window, nullptr);
+    FrontendState.WindowSurface = platformWindowSurface(window);
+    FrontendState.BackBuffer = renewBackBuffer(window, nullptr);
 }
 
 // The first size comes before anything can be drawn; a later one (the screen resized or
@@ -24,10 +24,10 @@ static void onCreate(Window* window)
 // the next move. The screensaver draws its next picture when its timer comes.
 static void onSize(Window* window)
 {
-    FrontendState.WindowDC = platformWindowSurface(window); // the old one went with the size
-    Surface* previous = FrontendState.BackBufferDC;
+    FrontendState.WindowSurface = platformWindowSurface(window); // the old one went with the size
+    Surface* previous = FrontendState.BackBuffer;
     int resized = previous && platformSurfaceWidth(previous) > 0;
-    FrontendState.BackBufferDC = renewBackBuffer(window, previous);
+    FrontendState.BackBuffer = renewBackBuffer(window, previous);
     if (resized && !FrontendState.ScreenSaverActive) redrawMainWindow();
 }
 
@@ -41,7 +41,7 @@ static void onTimer(intptr_t id)
 
 intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
-    if (handleCommonMessage(window, kind, FrontendState.BackBufferDC)) return 0;
+    if (handleCommonMessage(window, kind, FrontendState.BackBuffer)) return 0;
     switch (kind)
     {
     case MsgCreate:
@@ -82,7 +82,7 @@ static void startTimer(int id, int seconds)
 
 void redrawMainWindow()
 {
-    drawMainScreen(FrontendState.BackBufferDC);
+    drawMainScreen(FrontendState.BackBuffer);
     platformInvalidate(FrontendState.MainWindow, 0);
 }
 

@@ -122,54 +122,54 @@ Prefetched prefetchArtwork(const Game* game, ArtworkPart part, uint64_t keepFrom
     return prefetchPicture(path, endsInJpg(path), keepFrom);
 }
 
-// The skin's box for the kind on dc: a negative start counts from the right or bottom edge,
+// The skin's box for the kind on surface: a negative start counts from the right or bottom edge,
 // and a box anchored to the bottom stays above the status bar.
-static Rect resolveBox(Surface* dc, const ArtworkKind& kind)
+static Rect resolveBox(Surface* surface, const ArtworkKind& kind)
 {
     const SkinRecord& skin = PlacedSkin;
     int64_t x = skin.*kind.StartX, y = skin.*kind.StartY;
-    if (x < 0) x += platformSurfaceWidth(dc);
+    if (x < 0) x += platformSurfaceWidth(surface);
     if (y < 0)
     {
-        y += platformSurfaceHeight(dc);
+        y += platformSurfaceHeight(surface);
         if (skin.ShowStatusBar) y -= ScreenLayout.StatusBarHeight;
     }
     return Rect{clampCoordinate(x), clampCoordinate(y), clampCoordinate(x + skin.*kind.Width),
                 clampCoordinate(y + skin.*kind.Height)};
 }
 
-static void drawKind(Surface* dc, const Game* game, Rect area, const ArtworkKind& kind)
+static void drawKind(Surface* surface, const Game* game, Rect area, const ArtworkKind& kind)
 {
     if (FrontendState.ScreenSaverActive)
     {
-        stretchPicture(dc, area, loadKind(game, kind));
+        stretchPicture(surface, area, loadKind(game, kind));
         return;
     }
     if (!boxInUse(kind)) return;
-    Rect box = resolveBox(dc, kind);
+    Rect box = resolveBox(surface, kind);
     // Once the selection has rested, its video plays where the screenshot was.
-    if (&kind == &Screenshot && drawVideoInBox(dc, game, box)) return;
+    if (&kind == &Screenshot && drawVideoInBox(surface, game, box)) return;
     const Picture* picture = loadKind(game, kind);
     if (picture)
         stretchPicture(
-            dc,
+            surface,
             fitInBox(box, kind.KeepsOwnSize, Placement.Pictures, picture->Width, picture->Height),
             picture);
 }
 
-void drawScreenshot(Surface* dc, const Game* game, Rect area)
+void drawScreenshot(Surface* surface, const Game* game, Rect area)
 {
-    drawKind(dc, game, area, Screenshot);
+    drawKind(surface, game, area, Screenshot);
 }
 
-void drawFlyer(Surface* dc, const Game* game, Rect area)
+void drawFlyer(Surface* surface, const Game* game, Rect area)
 {
-    drawKind(dc, game, area, Flyer);
+    drawKind(surface, game, area, Flyer);
 }
 
-void drawMarquee(Surface* dc, const Game* game, Rect area)
+void drawMarquee(Surface* surface, const Game* game, Rect area)
 {
-    drawKind(dc, game, area, Marquee);
+    drawKind(surface, game, area, Marquee);
 }
 
 // A background picture and the file it was last read from, so that asking again for an
@@ -205,15 +205,15 @@ void loadBackgroundImage()
     loadBackground(TallBackgroundImage, skinFolder() + "/back-portrait.png");
 }
 
-void drawBackground(Surface* dc, Rect area)
+void drawBackground(Surface* surface, Rect area)
 {
     int tall = area.Bottom - area.Top > area.Right - area.Left;
     if (tall && TallBackgroundImage.Image)
-        stretchPicture(dc, area, TallBackgroundImage.Image);
+        stretchPicture(surface, area, TallBackgroundImage.Image);
     else if (BackgroundImage.Image)
-        stretchPicture(dc, area, BackgroundImage.Image);
+        stretchPicture(surface, area, BackgroundImage.Image);
     else
-        platformFillRect(dc, area,
+        platformFillRect(surface, area,
                          FrontendSettings.MenuType == ViewImageBrowser
                              ? FrontendSettings.PreviewBackgroundcolor
                              : Skin.Backgroundcolor);

@@ -19,7 +19,7 @@ struct Rect;
 void loadBackgroundImage();
 // back.png stretched over area (back-portrait.png when area is taller than wide and the skin
 // has it); without it the background colour of the view.
-void drawBackground(Surface* dc, Rect area);
+void drawBackground(Surface* surface, Rect area);
 // The first picture that exists of: <directory>/<Name without extension>.png,
 // <directory>/<Name>.jpg, the parent's .png and .jpg (for a clone), <directory>/<defaultName>.
 // Null when none exists or the one found cannot be decoded. Owned by the picture cache; valid
@@ -30,9 +30,9 @@ const Picture* loadArtwork(const Game* game, const std::string& directory,
 const Picture* loadMarquee(const Game* game);
 // Each draws its kind of picture of game into the skin's box for it, or over area while the
 // screensaver runs.
-void drawScreenshot(Surface* dc, const Game* game, Rect area);
-void drawFlyer(Surface* dc, const Game* game, Rect area);
-void drawMarquee(Surface* dc, const Game* game, Rect area);
+void drawScreenshot(Surface* surface, const Game* game, Rect area);
+void drawFlyer(Surface* surface, const Game* game, Rect area);
+void drawMarquee(Surface* surface, const Game* game, Rect area);
 enum ArtworkPart
 {
     PartScreenshot,

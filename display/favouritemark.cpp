@@ -42,7 +42,7 @@ static std::vector<double> crossings(const std::vector<Point>& outline, double y
     return xs;
 }
 
-static void fillStar(Surface* dc, double centreX, double centreY, double radius, uint32_t color)
+static void fillStar(Surface* surface, double centreX, double centreY, double radius, uint32_t color)
 {
     std::vector<Point> outline = starOutline(centreX, centreY, radius);
     int top = (int)std::floor(centreY - radius), bottom = (int)std::ceil(centreY + radius);
@@ -52,19 +52,19 @@ static void fillStar(Surface* dc, double centreX, double centreY, double radius,
         for (size_t i = 0; i + 1 < xs.size(); i += 2)
         {
             int from = (int)std::lround(xs[i]), to = (int)std::lround(xs[i + 1]);
-            if (to > from) platformFillRect(dc, Rect{from, y, to, y + 1}, color);
+            if (to > from) platformFillRect(surface, Rect{from, y, to, y + 1}, color);
         }
     }
 }
 
 // A dark rim keeps the star apart from a picture or a bar of about its colour.
-void drawFavouriteMark(Surface* dc, int left, int top, int side, uint32_t color)
+void drawFavouriteMark(Surface* surface, int left, int top, int side, uint32_t color)
 {
     if (side < 3) return;
     double radius = side / 2.0, rim = std::max(side / 12.0, 1.0);
     // A star's points reach lower on the sides than its notches: centred a little low, it
     // sits in the middle of its square.
     double centreX = left + radius, centreY = top + radius * 1.1;
-    fillStar(dc, centreX, centreY, radius + rim, 0x000000);
-    fillStar(dc, centreX, centreY, radius - rim, color);
+    fillStar(surface, centreX, centreY, radius + rim, 0x000000);
+    fillStar(surface, centreX, centreY, radius - rim, color);
 }

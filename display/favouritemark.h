@@ -8,4 +8,4 @@ struct Surface;
 struct Rect;
 
 // A star filling the square of that side whose top-left corner is (left, top).
-void drawFavouriteMark(Surface* dc, int left, int top, int side, uint32_t color);
+void drawFavouriteMark(Surface* surface, int left, int top, int side, uint32_t color);

@@ -32,35 +32,35 @@ Rect browserGridRect()
     return Rect{first.Left, first.Top, last.Right, last.Bottom};
 }
 
-static int onSurface(Surface* dc, Rect cell)
+static int onSurface(Surface* surface, Rect cell)
 {
-    return cell.Right > 0 && cell.Bottom > 0 && cell.Left < platformSurfaceWidth(dc) &&
-           cell.Top < platformSurfaceHeight(dc);
+    return cell.Right > 0 && cell.Bottom > 0 && cell.Left < platformSurfaceWidth(surface) &&
+           cell.Top < platformSurfaceHeight(surface);
 }
 
-static void drawCell(Surface* dc, int game, Rect cell)
+static void drawCell(Surface* surface, int game, Rect cell)
 {
     if (game == FrontendState.CurrentGame)
-        platformRoundRect(dc, cell, HighlightCorner, HighlightCorner,
+        platformRoundRect(surface, cell, HighlightCorner, HighlightCorner,
                           PlacedSkin.HighlightForecolor);
     int64_t spacer = PlacedSkin.PreviewSpacer;
     Rect inner = {clampCoordinate(cell.Left + spacer), clampCoordinate(cell.Top + spacer),
                   clampCoordinate(cell.Right - spacer), clampCoordinate(cell.Bottom - spacer)};
-    stretchPicture(dc, inner, loadMarquee(VisibleGames[game]));
+    stretchPicture(surface, inner, loadMarquee(VisibleGames[game]));
     if (!isFavourite(*VisibleGames[game])) return;
     // In the marquee's top right corner, two fifths of the cell's smaller side.
     int side = std::max(std::min(cell.Right - cell.Left, cell.Bottom - cell.Top) * 2 / 5, 10);
     int margin = std::max(side / 6, 2);
-    drawFavouriteMark(dc, inner.Right - side - margin, inner.Top + margin, side,
+    drawFavouriteMark(surface, inner.Right - side - margin, inner.Top + margin, side,
                       PlacedSkin.FavouriteColor);
 }
 
-void drawImageBrowser(Surface* dc, Rect area)
+void drawImageBrowser(Surface* surface, Rect area)
 {
     const Game* current = VisibleGames[FrontendState.CurrentGame];
-    drawScreenshot(dc, current, area);
-    drawFlyer(dc, current, area);
-    drawMarquee(dc, current, area);
+    drawScreenshot(surface, current, area);
+    drawFlyer(surface, current, area);
+    drawMarquee(surface, current, area);
     // A grid without cells has no page; the page rule could never settle then.
     if (PlacedSkin.ListRows < 1 || PlacedSkin.ListColumns < 1) return;
     int64_t page = (int64_t)PlacedSkin.ListRows * PlacedSkin.ListColumns;
@@ -72,6 +72,6 @@ void drawImageBrowser(Surface* dc, Rect area)
             int64_t game = ScreenLayout.ListTop + row * PlacedSkin.ListColumns + column;
             if (game >= count) return; // the rest of the page stays empty
             Rect cell = cellRect(row, column);
-            if (onSurface(dc, cell)) drawCell(dc, (int)game, cell);
+            if (onSurface(surface, cell)) drawCell(surface, (int)game, cell);
         }
 }

@@ -9,6 +9,6 @@ const int HighlightCorner = 12; // width and height of the highlight's corner el
 
 // The current game's three pictures in their boxes, then the page of the grid that holds it.
 // area is the screen less the status bar.
-void drawImageBrowser(Surface* dc, Rect area);
+void drawImageBrowser(Surface* surface, Rect area);
 // The whole page of the grid, from the first cell's corner to the last cell's (as placed).
 Rect browserGridRect();

@@ -34,24 +34,24 @@ static Rect listRect(Rect area)
                 PlacedSkin.ListHeight ? clampCoordinate(PlacedSkin.ListHeight) : area.Bottom};
 }
 
-void drawHighlightBar(Surface* dc, int current, Rect list, int lineHeight, int)
+void drawHighlightBar(Surface* surface, int current, Rect list, int lineHeight, int)
 {
     int64_t top = list.Top + (int64_t)(current - ScreenLayout.ListTop) * lineHeight;
-    platformFillRect(dc, Rect{list.Left, (int)top, list.Right, (int)(top + lineHeight)},
+    platformFillRect(surface, Rect{list.Left, (int)top, list.Right, (int)(top + lineHeight)},
                      PlacedSkin.HighlightBackcolor);
 }
 
-static void drawName(Surface* dc, Rect rect, const std::string& name)
+static void drawName(Surface* surface, Rect rect, const std::string& name)
 {
     if (PlacedSkin.TextShadow)
     {
-        Color color = platformGetTextColor(dc);
-        platformSetTextColor(dc, ShadowColor);
-        drawTextInRect(dc, Rect{rect.Left + 1, rect.Top + 1, rect.Right + 1, rect.Bottom + 1},
+        Color color = platformGetTextColor(surface);
+        platformSetTextColor(surface, ShadowColor);
+        drawTextInRect(surface, Rect{rect.Left + 1, rect.Top + 1, rect.Right + 1, rect.Bottom + 1},
                        name);
-        platformSetTextColor(dc, color);
+        platformSetTextColor(surface, color);
     }
-    drawTextInRect(dc, rect, name);
+    drawTextInRect(surface, rect, name);
 }
 
 static int brightness(Color color)
@@ -72,20 +72,20 @@ static Color markColor(int onHighlight)
 
 // After the name, in the font it was drawn in; a name that fills the line has it at the
 // line's end, over the name's last letters.
-static void markFavourite(Surface* dc, Rect line, int lineHeight, const std::string& name,
+static void markFavourite(Surface* surface, Rect line, int lineHeight, const std::string& name,
                           int current)
 {
     int side = std::max(lineHeight * 7 / 10, 3);
-    int64_t left = (int64_t)line.Left + getTextWidth(dc, name) + side / 3;
+    int64_t left = (int64_t)line.Left + getTextWidth(surface, name) + side / 3;
     left = std::min<int64_t>(left, (int64_t)line.Right - side);
     if (left < line.Left) return;
-    drawFavouriteMark(dc, (int)left, line.Top + (lineHeight - side) / 2, side, markColor(current));
+    drawFavouriteMark(surface, (int)left, line.Top + (lineHeight - side) / 2, side, markColor(current));
 }
 
-void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows)
+void drawGameNames(Surface* surface, int current, Rect list, int lineHeight, int rows)
 {
     int count = (int)VisibleGames.size();
-    int bottom = std::min(list.Bottom, platformSurfaceHeight(dc));
+    int bottom = std::min(list.Bottom, platformSurfaceHeight(surface));
     for (int i = 0; i < rows && ScreenLayout.ListTop + i < count; i++)
     {
         int64_t top = list.Top + (int64_t)i * lineHeight;
@@ -93,29 +93,29 @@ void drawGameNames(Surface* dc, int current, Rect list, int lineHeight, int rows
         int game = ScreenLayout.ListTop + i;
         if (game == current)
         {
-            createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 1);
-            platformSetTextColor(dc, PlacedSkin.HighlightForecolor);
+            createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 1);
+            platformSetTextColor(surface, PlacedSkin.HighlightForecolor);
         }
         Rect line{list.Left + NameIndent, (int)top, list.Right, list.Bottom};
-        drawName(dc, line, VisibleGames[game]->Description);
+        drawName(surface, line, VisibleGames[game]->Description);
         if (isFavourite(*VisibleGames[game]))
-            markFavourite(dc, line, lineHeight, VisibleGames[game]->Description, game == current);
+            markFavourite(surface, line, lineHeight, VisibleGames[game]->Description, game == current);
         if (game == current)
         {
-            createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
-            platformSetTextColor(dc, PlacedSkin.Fontcolor);
+            createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
+            platformSetTextColor(surface, PlacedSkin.Fontcolor);
         }
     }
 }
 
-void drawGameList(Surface* dc, Rect area)
+void drawGameList(Surface* surface, Rect area)
 {
     Rect list = listRect(area);
-    createFont(dc, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
-    platformSetTextColor(dc, PlacedSkin.Fontcolor);
-    platformSetBackgroundMode(dc, BackgroundTransparent);
-    int lineHeight = getTextHeight(dc);
-    int rows = countVisibleRows(dc, list.Right - list.Left, list.Bottom - list.Top, 0);
+    createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
+    platformSetTextColor(surface, PlacedSkin.Fontcolor);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
+    int lineHeight = getTextHeight(surface);
+    int rows = countVisibleRows(surface, list.Right - list.Left, list.Bottom - list.Top, 0);
     int current = FrontendState.CurrentGame;
     ScreenLayout.List = list;
     ScreenLayout.PageRows = std::max(rows, 0);
@@ -125,13 +125,13 @@ void drawGameList(Surface* dc, Rect area)
     {
         ScreenLayout.ListTop =
             pageTop(ScreenLayout.ListTop, current, (int)VisibleGames.size(), rows);
-        if (PlacedSkin.ShowHighlightBar) drawHighlightBar(dc, current, list, lineHeight, rows);
+        if (PlacedSkin.ShowHighlightBar) drawHighlightBar(surface, current, list, lineHeight, rows);
     }
     const Game* game = VisibleGames[current];
-    drawScreenshot(dc, game, area);
-    drawFlyer(dc, game, area);
-    drawMarquee(dc, game, area);
-    if (rows >= 1) drawGameNames(dc, current, list, lineHeight, rows);
+    drawScreenshot(surface, game, area);
+    drawFlyer(surface, game, area);
+    drawMarquee(surface, game, area);
+    if (rows >= 1) drawGameNames(surface, current, list, lineHeight, rows);
 }
 
 static std::string shownEmulatorName()
@@ -166,39 +166,39 @@ std::string statusBarPosition(int current)
            std::to_string(VisibleGames.size());
 }
 
-void drawStatusBar(Surface* dc, int current, int width, int height)
+void drawStatusBar(Surface* surface, int current, int width, int height)
 {
-    createFont(dc, PlacedSkin.StatusBarFontFace, PlacedSkin.StatusBarFontSize, 0);
-    platformSetTextColor(dc, PlacedSkin.StatusBarForeColor);
-    platformSetBackgroundColor(dc, PlacedSkin.StatusBarBackColor);
-    platformSetBackgroundMode(dc, BackgroundOpaque);
-    ScreenLayout.StatusBarHeight = getTextHeight(dc);
+    createFont(surface, PlacedSkin.StatusBarFontFace, PlacedSkin.StatusBarFontSize, 0);
+    platformSetTextColor(surface, PlacedSkin.StatusBarForeColor);
+    platformSetBackgroundColor(surface, PlacedSkin.StatusBarBackColor);
+    platformSetBackgroundMode(surface, BackgroundOpaque);
+    ScreenLayout.StatusBarHeight = getTextHeight(surface);
     std::string position = statusBarPosition(current);
-    int positionWidth = getTextWidth(dc, position);
+    int positionWidth = getTextWidth(surface, position);
     int top = height - ScreenLayout.StatusBarHeight;
-    platformFillRect(dc, Rect{0, top, width, height}, PlacedSkin.StatusBarBackColor);
+    platformFillRect(surface, Rect{0, top, width, height}, PlacedSkin.StatusBarBackColor);
     int positionLeft = width - positionWidth - NameIndent;
     // The position wins where the two meet; the details stop where it starts, so no piece of
     // them shows again in the margin after it.
     std::string details = statusBarDetails(*VisibleGames[current]);
-    if (!details.empty()) drawTextInRect(dc, Rect{NameIndent, top, positionLeft, height}, details);
-    drawTextInRect(dc, Rect{positionLeft, top, width, height}, position);
+    if (!details.empty()) drawTextInRect(surface, Rect{NameIndent, top, positionLeft, height}, details);
+    drawTextInRect(surface, Rect{positionLeft, top, width, height}, position);
 }
 
 // The screensaver shows only the selected game's picture, or plays its video, over whatever the
 // screen showed before; its timer moves the selection on.
-static void drawScreenSaver(Surface* dc, Rect area)
+static void drawScreenSaver(Surface* surface, Rect area)
 {
     const Game* game = selectedGame();
     if (!game) return;
     if (FrontendSettings.ScreenSaverType == SaverVideos)
         playScreenSaverVideo(game, area);
     else if (FrontendSettings.ScreenSaverType == SaverMarquees)
-        drawMarquee(dc, game, area);
+        drawMarquee(surface, game, area);
     else if (FrontendSettings.ScreenSaverType == SaverScreenshots)
-        drawScreenshot(dc, game, area);
+        drawScreenshot(surface, game, area);
     else
-        drawFlyer(dc, game, area);
+        drawFlyer(surface, game, area);
 }
 
 // The initial jumped to, shown large for a moment where the player looks.
@@ -242,7 +242,7 @@ static Color initialColor()
 }
 
 // A square a third of the list's (or the grid's) smaller side, in the highlight's colours.
-static void drawJumpInitial(Surface* dc, Rect area)
+static void drawJumpInitial(Surface* surface, Rect area)
 {
     int current = FrontendState.CurrentGame;
     Badge.OnScreen = Badge.Game == current && current < (int)VisibleGames.size() &&
@@ -257,23 +257,23 @@ static void drawJumpInitial(Surface* dc, Rect area)
     int top = over.Top + (over.Bottom - over.Top - side) / 2;
     int border = std::max(side / 40, 1);
     Color letter = initialColor();
-    platformFillRect(dc, Rect{left, top, left + side, top + side}, letter);
-    platformFillRect(dc,
+    platformFillRect(surface, Rect{left, top, left + side, top + side}, letter);
+    platformFillRect(surface,
                      Rect{left + border, top + border, left + side - border, top + side - border},
                      PlacedSkin.HighlightBackcolor);
-    createFont(dc, PlacedSkin.Fontface, side * 52 / 100, 1); // letters about 0.7 of the square
-    platformSetTextColor(dc, letter);
-    platformSetBackgroundMode(dc, BackgroundTransparent);
-    int x = left + (side - getTextWidth(dc, initial)) / 2;
-    int y = top + (side - getTextHeight(dc)) / 2;
-    drawTextInRect(dc, Rect{x, y, left + side, top + side}, initial);
+    createFont(surface, PlacedSkin.Fontface, side * 52 / 100, 1); // letters about 0.7 of the square
+    platformSetTextColor(surface, letter);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
+    int x = left + (side - getTextWidth(surface, initial)) / 2;
+    int y = top + (side - getTextHeight(surface)) / 2;
+    drawTextInRect(surface, Rect{x, y, left + side, top + side}, initial);
 }
 
 // A page move goes by the list's height on the whole screen less the status bar, in the list's
 // font, and by at least one name, so that a list lower than a line still pages. A page back
 // keeps clear of the bar's last height even while the bar is hidden, a page on only while it
 // shows: the two have always differed so, and a cabinet's players know its page sizes.
-static void layOutPageMoves(Surface* dc, Rect screen)
+static void layOutPageMoves(Surface* surface, Rect screen)
 {
     const SkinRecord& skin = PlacedSkin;
     int64_t width = (int64_t)(skin.ListWidth ? skin.ListWidth : screen.Right) - skin.ListStartX;
@@ -281,16 +281,16 @@ static void layOutPageMoves(Surface* dc, Rect screen)
     int bar = ScreenLayout.StatusBarHeight;
     auto rows = [&](int reserve)
     {
-        int fit = countVisibleRows(dc, clampCoordinate(width), clampCoordinate(height), reserve);
+        int fit = countVisibleRows(surface, clampCoordinate(width), clampCoordinate(height), reserve);
         return std::max(fit, 1);
     };
     ScreenLayout.PageUpRows = rows(bar);
     ScreenLayout.PageDownRows = rows(skin.ShowStatusBar ? bar : 0);
 }
 
-static void drawScreen(Surface* dc)
+static void drawScreen(Surface* surface)
 {
-    Rect area = {0, 0, platformSurfaceWidth(dc), platformSurfaceHeight(dc)};
+    Rect area = {0, 0, platformSurfaceWidth(surface), platformSurfaceHeight(surface)};
     Rect screen = area;
     placeSkin(area.Right, area.Bottom);
     ScreenLayout.GridColumns = PlacedSkin.ListColumns;
@@ -300,37 +300,37 @@ static void drawScreen(Surface* dc)
     RedrawFirstUse = nextPictureUse();
     if (FrontendState.ScreenSaverActive)
     {
-        drawScreenSaver(dc, area);
+        drawScreenSaver(surface, area);
         return;
     }
-    drawBackground(dc, area);
+    drawBackground(surface, area);
     if (VisibleGames.empty()) return;
     if (PlacedSkin.ShowStatusBar)
     {
-        drawStatusBar(dc, FrontendState.CurrentGame, area.Right, area.Bottom);
+        drawStatusBar(surface, FrontendState.CurrentGame, area.Right, area.Bottom);
         area.Bottom -= ScreenLayout.StatusBarHeight;
     }
     if (FrontendSettings.MenuType == ViewImageBrowser)
-        drawImageBrowser(dc, area);
+        drawImageBrowser(surface, area);
     else
     {
-        drawGameList(dc, area);
-        layOutPageMoves(dc, screen); // the list leaves its font selected
+        drawGameList(surface, area);
+        layOutPageMoves(surface, screen); // the list leaves its font selected
     }
-    drawJumpInitial(dc, area);
+    drawJumpInitial(surface, area);
 }
 
-void drawMainScreen(Surface* dc)
+void drawMainScreen(Surface* surface)
 {
-    if (!dc) return;
+    if (!surface) return;
     beginVideoRedraw();
-    drawScreen(dc);
+    drawScreen(surface);
     endVideoRedraw();
 }
 
 void blankScreen()
 {
     Rect screen = platformScreenRect();
-    if (FrontendState.WindowDC) platformFillRect(FrontendState.WindowDC, screen, 0x000000);
+    if (FrontendState.WindowSurface) platformFillRect(FrontendState.WindowSurface, screen, 0x000000);
     if (FrontendState.MainWindow) platformInvalidate(FrontendState.MainWindow, 1);
 }

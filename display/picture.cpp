@@ -175,9 +175,9 @@ int64_t pictureBytes(const Picture* picture)
     return picture ? (int64_t)picture->Pitch * picture->Height : 0;
 }
 
-void stretchPicture(Surface* dc, Rect rect, const Picture* picture)
+void stretchPicture(Surface* surface, Rect rect, const Picture* picture)
 {
     if (!picture) return;
-    platformStretchPicture(dc, rect, picture->Bits, picture->Width, picture->Height, picture->Pitch,
+    platformStretchPicture(surface, rect, picture->Bits, picture->Width, picture->Height, picture->Pitch,
                            1);
 }

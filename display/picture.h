@@ -25,5 +25,5 @@ Picture* loadPictureFile(const std::string& path, int jpeg, int64_t byteLimit, s
 void freePicture(Picture* picture);
 // Bytes the picture's pixels take.
 int64_t pictureBytes(const Picture* picture);
-// The whole picture stretched onto rect of dc, nearest neighbour, without keeping its aspect.
-void stretchPicture(Surface* dc, Rect rect, const Picture* picture);
+// The whole picture stretched onto rect of surface, nearest neighbour, without keeping its aspect.
+void stretchPicture(Surface* surface, Rect rect, const Picture* picture);

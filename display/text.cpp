@@ -19,20 +19,20 @@ static void reportOnce(int& reported, const char* text)
     showError(text);
 }
 
-int createFont(Surface* dc, const std::string& face, int points, int emphasised)
+int createFont(Surface* surface, const std::string& face, int points, int emphasised)
 {
     std::string name = face.substr(0, FaceNameLimit);
     Font* font = platformCreateFont(name.c_str(), points, emphasised ? 1 : 0, emphasised ? 1 : 0);
     if (!font) return 0;
-    Font* previous = platformSelectFont(dc, font);
+    Font* previous = platformSelectFont(surface, font);
     if (previous && previous != font) platformFreeFont(previous);
     return 1;
 }
 
-int getTextHeight(Surface* dc)
+int getTextHeight(Surface* surface)
 {
     static int reported;
-    const Font* font = platformSurfaceFont(dc);
+    const Font* font = platformSurfaceFont(surface);
     if (!platformFontUsable(font))
     {
         reportOnce(reported, "GetTextMetrics failed!");
@@ -42,11 +42,11 @@ int getTextHeight(Surface* dc)
     return height > 0 ? height : FallbackLineHeight;
 }
 
-int getTextWidth(Surface* dc, const std::string& text)
+int getTextWidth(Surface* surface, const std::string& text)
 {
     static int reported;
     if (text.empty()) return 0;
-    const Font* font = platformSurfaceFont(dc);
+    const Font* font = platformSurfaceFont(surface);
     if (!platformFontUsable(font))
     {
         reportOnce(reported, "GetTextExtentPoint32 failed!");
@@ -55,19 +55,19 @@ int getTextWidth(Surface* dc, const std::string& text)
     return platformTextWidth(font, text);
 }
 
-int countVisibleRows(Surface* dc, int, int height, int reserve)
+int countVisibleRows(Surface* surface, int, int height, int reserve)
 {
-    return (height - reserve) / getTextHeight(dc);
+    return (height - reserve) / getTextHeight(surface);
 }
 
-void useSkinFont(Surface* dc)
+void useSkinFont(Surface* surface)
 {
-    createFont(dc, Skin.Fontface, screenFontSize(Skin.Fontsize), 0);
-    platformSetTextColor(dc, Skin.Fontcolor);
-    platformSetBackgroundMode(dc, BackgroundTransparent);
+    createFont(surface, Skin.Fontface, screenFontSize(Skin.Fontsize), 0);
+    platformSetTextColor(surface, Skin.Fontcolor);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
 }
 
-void drawTextInRect(Surface* dc, Rect rect, const std::string& text)
+void drawTextInRect(Surface* surface, Rect rect, const std::string& text)
 {
-    platformDrawText(dc, rect, text);
+    platformDrawText(surface, rect, text);
 }

@@ -12,19 +12,19 @@ const int FaceNameLimit = 31;      // characters of a face name that are used
 const int FallbackLineHeight = 16; // when a font's metrics cannot be read
 
 // Creates the font (face cut to FaceNameLimit characters, points at 96 pixels per inch;
-// emphasised: weight 800 and italic) and selects it into dc in place of the one before.
+// emphasised: weight 800 and italic) and selects it into surface in place of the one before.
 // 0 when no font can be made; the selected font stays.
-int createFont(Surface* dc, const std::string& face, int points, int emphasised);
+int createFont(Surface* surface, const std::string& face, int points, int emphasised);
 // The selected font's cell height without external leading; never 0, so callers can divide by
 // it. A font that cannot be measured is reported once ("GetTextMetrics failed!").
-int getTextHeight(Surface* dc);
+int getTextHeight(Surface* surface);
 // The width of text in the selected font; 0 for an empty text and after a failure (reported
 // once, "GetTextExtentPoint32 failed!").
-int getTextWidth(Surface* dc, const std::string& text);
+int getTextWidth(Surface* surface, const std::string& text);
 // Whole lines of the selected font in height - reserve pixels; the width does not count.
-int countVisibleRows(Surface* dc, int width, int height, int reserve);
-// Selects the skin's list font and colour into dc, drawn without a background: the text of the
+int countVisibleRows(Surface* surface, int width, int height, int reserve);
+// Selects the skin's list font and colour into surface, drawn without a background: the text of the
 // pop-ups.
-void useSkinFont(Surface* dc);
+void useSkinFont(Surface* surface);
 // Top-left in rect, clipped to it, no wrapping; a line break starts a new line.
-void drawTextInRect(Surface* dc, Rect rect, const std::string& text);
+void drawTextInRect(Surface* surface, Rect rect, const std::string& text);

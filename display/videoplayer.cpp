@@ -234,7 +234,7 @@ static void askForVideo(const std::string& path)
     int sound = FrontendSettings.VideoSound; // the attract mode's too: the owner asked for it
     if (sound) platformStartVideoSound(FrontendSettings.VideoVolume);
     SoundOn = sound;
-    Surface* screen = FrontendState.BackBufferDC;
+    Surface* screen = FrontendState.BackBuffer;
     {
         std::lock_guard<std::mutex> hold(Hand.Lock);
         dropFrames();
@@ -284,13 +284,13 @@ static int sameRect(Rect a, Rect b)
     return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
 }
 
-static void drawShownFrame(Surface* dc)
+static void drawShownFrame(Surface* surface)
 {
-    platformStretchPicture(dc, VideoPlayer.Shown, ShownFrame.Pixels.data(), ShownFrame.Width,
+    platformStretchPicture(surface, VideoPlayer.Shown, ShownFrame.Pixels.data(), ShownFrame.Width,
                            ShownFrame.Height, ShownFrame.Pitch, 0);
 }
 
-int drawVideoInBox(Surface* dc, const Game* game, Rect box)
+int drawVideoInBox(Surface* surface, const Game* game, Rect box)
 {
     RedrawClaimed = 1;
     if (FrontendSettings.VideoDelay <= 0)
@@ -307,7 +307,7 @@ int drawVideoInBox(Surface* dc, const Game* game, Rect box)
         return 0;
     }
     if (!VideoPlayer.Showing) return 0;
-    drawShownFrame(dc);
+    drawShownFrame(surface);
     return 1;
 }
 
@@ -396,7 +396,7 @@ static VideoStep showNextFrame()
     if (!VideoPlayer.Showing && SoundOn) platformPlayVideoSound();
     VideoPlayer.Showing = 1;
     VideoPlayer.FramesShown++;
-    drawShownFrame(FrontendState.BackBufferDC);
+    drawShownFrame(FrontendState.BackBuffer);
     platformInvalidate(FrontendState.MainWindow, 0);
     return VideoDrew;
 }

@@ -37,8 +37,8 @@ extern VideoPlayerRecord VideoPlayer;
 int findGameVideo(const Game* game, std::string& path);
 // Called by every redraw of the screenshot's box (box as placed on the screen): a game other
 // than the one wanted stops the video at once, and its video is wanted from now on. 1 when a
-// frame of the game's video was drawn into dc in place of the screenshot.
-int drawVideoInBox(Surface* dc, const Game* game, Rect box);
+// frame of the game's video was drawn into surface in place of the screenshot.
+int drawVideoInBox(Surface* surface, const Game* game, Rect box);
 // The screensaver's video of game over area, played once from its start; 0 when game has none.
 int playScreenSaverVideo(const Game* game, Rect area);
 // A redraw begins, and ends: a redraw that drew no box for the wanted video (a view or skin

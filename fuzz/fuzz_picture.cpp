@@ -8,12 +8,12 @@
 
 // Small enough that a picture within it decodes in milliseconds, so the fuzzer keeps its pace.
 static const int64_t ByteLimit = 1 << 18;
-static Surface* Dc;
+static Surface* Target;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     startTestPlatform();
-    Dc = platformCreateSurface(32, 24);
+    Target = platformCreateSurface(32, 24);
     return 0;
 }
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             "a picture of impossible size");
     unsigned sum = 0;
     for (int64_t i = 0; i < pictureBytes(picture); i++) sum += picture->Bits[i];
-    stretchPicture(Dc, Rect{1, 2, 31, 23 + (int)(sum & 1)}, picture);
+    stretchPicture(Target, Rect{1, 2, 31, 23 + (int)(sum & 1)}, picture);
     freePicture(picture);
     return 0;
 }

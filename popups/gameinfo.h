@@ -24,11 +24,3 @@ extern int ScrollTopLine;
 // when the window class cannot be registered or the window cannot be made (the player is
 // told). No lines return 1 at once, with no window.
 int showGameInfo(const std::vector<std::string>& lines);
-// The lines broken into pieces that fit the window's client width less the margins, measured
-// in dc's font: at the last white space before which a piece fits (that one
-// white-space character is dropped), else after its last character that fits. A line's last
-// piece is kept once all of it but its last character fits, and a character wider than the
-// window makes a piece alone (a line of only that character is dropped). No lines, and a line
-// on standard output, when dc's font cannot measure.
-std::vector<std::string> wordWrapText(Window* window, Surface* dc,
-                                      const std::vector<std::string>& lines);

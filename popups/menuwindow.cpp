@@ -25,68 +25,68 @@ const int CloseSettleMs = 500; // after closing, so the close key is let go
 
 std::string choiceValue(const MenuNode& node)
 {
-    if (node.choices.empty()) return "";
-    return node.choices[std::clamp(node.selected, 0, (int)node.choices.size() - 1)];
+    if (node.Choices.empty()) return "";
+    return node.Choices[std::clamp(node.Selected, 0, (int)node.Choices.size() - 1)];
 }
 
 static int rowCount(const MenuView* view)
 {
-    return (int)view->items->size();
+    return (int)view->Items->size();
 }
 
-static void useMenuFont(Surface* dc, int emphasised)
+static void useMenuFont(Surface* surface, int emphasised)
 {
-    createFont(dc, Skin.Fontface, screenFontSize(Skin.MenuFontSize), emphasised);
+    createFont(surface, Skin.Fontface, screenFontSize(Skin.MenuFontSize), emphasised);
 }
 
 // When the selected row is off the page, the page is moved to show it in its middle, within
 // the rows there are.
 static void scrollToSelection(MenuView* view, int visibleRows)
 {
-    if (view->selectedRow >= view->firstRow && view->selectedRow < view->firstRow + visibleRows)
+    if (view->SelectedRow >= view->FirstRow && view->SelectedRow < view->FirstRow + visibleRows)
         return;
-    int first = view->selectedRow - visibleRows / 2;
+    int first = view->SelectedRow - visibleRows / 2;
     if (first < 0) first = 0;
     if (first > rowCount(view) - visibleRows) first = rowCount(view) - visibleRows;
-    view->firstRow = std::max(first, 0);
+    view->FirstRow = std::max(first, 0);
 }
 
 static void paintRow(MenuView* view, int index, int y, int clientWidth)
 {
-    Surface* dc = view->memoryDC;
-    const MenuNode& node = (*view->items)[index];
-    int selected = index == view->selectedRow;
-    if (selected) useMenuFont(dc, 1); // no bar: only the font shows the selection
-    platformTextOut(dc, MenuMargin, y, node.label);
-    if (!node.choices.empty() || !node.children.empty())
+    Surface* surface = view->BackBuffer;
+    const MenuNode& node = (*view->Items)[index];
+    int selected = index == view->SelectedRow;
+    if (selected) useMenuFont(surface, 1); // no bar: only the font shows the selection
+    platformTextOut(surface, MenuMargin, y, node.Label);
+    if (!node.Choices.empty() || !node.Children.empty())
     {
-        std::string value = !node.children.empty() ? "[...]" : choiceValue(node);
-        platformTextOut(dc, clientWidth - getTextWidth(dc, value) - MenuMargin, y, value);
+        std::string value = !node.Children.empty() ? "[...]" : choiceValue(node);
+        platformTextOut(surface, clientWidth - getTextWidth(surface, value) - MenuMargin, y, value);
     }
-    if (selected) useMenuFont(dc, 0);
+    if (selected) useMenuFont(surface, 0);
 }
 
 // The rows, scrolled so that the selected row is shown.
 static void paintMenu(MenuView* view)
 {
-    Surface* dc = view->memoryDC;
-    if (!dc || !view->window) return;
-    Rect client = platformClientRect(view->window);
-    useMenuFont(dc, 0);
-    platformSetTextColor(dc, Skin.Fontcolor);
-    platformSetBackgroundMode(dc, BackgroundTransparent);
-    platformFillRect(dc, client, Skin.Backgroundcolor);
-    int visibleRows = countVisibleRows(dc, client.Right, client.Bottom, 0);
-    int lineHeight = getTextHeight(dc);
+    Surface* surface = view->BackBuffer;
+    if (!surface || !view->MenuWindow) return;
+    Rect client = platformClientRect(view->MenuWindow);
+    useMenuFont(surface, 0);
+    platformSetTextColor(surface, Skin.Fontcolor);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
+    platformFillRect(surface, client, Skin.Backgroundcolor);
+    int visibleRows = countVisibleRows(surface, client.Right, client.Bottom, 0);
+    int lineHeight = getTextHeight(surface);
     scrollToSelection(view, visibleRows);
-    for (int r = 0; r < visibleRows && view->firstRow + r < rowCount(view); r++)
-        paintRow(view, view->firstRow + r, r * lineHeight, client.Right);
+    for (int r = 0; r < visibleRows && view->FirstRow + r < rowCount(view); r++)
+        paintRow(view, view->FirstRow + r, r * lineHeight, client.Right);
 }
 
 static void repaint(MenuView* view)
 {
     paintMenu(view);
-    platformInvalidate(view->window, 0);
+    platformInvalidate(view->MenuWindow, 0);
 }
 
 // The window's outer size follows from the client size wanted; it is centred on the main
@@ -111,16 +111,16 @@ static void placeMenuWindow(Window* window, int wantedWidth, int wantedHeight)
 // scroll.
 static void wantedClientSize(MenuView* view, int* width, int* height)
 {
-    Surface* dc = view->memoryDC;
+    Surface* surface = view->BackBuffer;
     int widestLabel = 0, widestChoice = 0;
-    for (const MenuNode& node : *view->items)
+    for (const MenuNode& node : *view->Items)
     {
-        widestLabel = std::max(widestLabel, getTextWidth(dc, node.label));
-        for (const std::string& choice : node.choices)
-            widestChoice = std::max(widestChoice, getTextWidth(dc, choice));
+        widestLabel = std::max(widestLabel, getTextWidth(surface, node.Label));
+        for (const std::string& choice : node.Choices)
+            widestChoice = std::max(widestChoice, getTextWidth(surface, choice));
     }
     int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap;
-    int64_t wantedHeight = (int64_t)getTextHeight(dc) * rowCount(view);
+    int64_t wantedHeight = (int64_t)getTextHeight(surface) * rowCount(view);
     Rect screen = platformClientRect(FrontendState.MainWindow);
     *width = (int)std::min<int64_t>(wantedWidth, screen.Right);
     *height = (int)std::min<int64_t>(wantedHeight, screen.Bottom);
@@ -128,10 +128,10 @@ static void wantedClientSize(MenuView* view, int* width, int* height)
 
 static void layoutMenu(MenuView* view)
 {
-    Window* window = view->window;
+    Window* window = view->MenuWindow;
     Rect client = platformClientRect(window);
-    view->memoryDC = renewBackBuffer(window, view->memoryDC);
-    useMenuFont(view->memoryDC, 0);
+    view->BackBuffer = renewBackBuffer(window, view->BackBuffer);
+    useMenuFont(view->BackBuffer, 0);
     int width, height;
     wantedClientSize(view, &width, &height);
     if (client.Right != width || client.Bottom != height) placeMenuWindow(window, width, height);
@@ -140,9 +140,9 @@ static void layoutMenu(MenuView* view)
 
 static void onDestroy(MenuView* view)
 {
-    if (view->memoryDC) platformFreeSurface(view->memoryDC);
-    view->memoryDC = nullptr;
-    view->window = nullptr;
+    if (view->BackBuffer) platformFreeSurface(view->BackBuffer);
+    view->BackBuffer = nullptr;
+    view->MenuWindow = nullptr;
 }
 
 static intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
@@ -150,16 +150,16 @@ static intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr
     if (kind == MsgNcCreate) // param1 is the view the window shows
     {
         platformSetWindowData(window, param1);
-        ((MenuView*)param1)->window = window;
+        ((MenuView*)param1)->MenuWindow = window;
         return platformDefaultWindowProc(window, kind, param1, param2);
     }
     MenuView* view = (MenuView*)platformGetWindowData(window);
     if (!view) return 0;
-    if (handleCommonMessage(window, kind, view->memoryDC)) return 0;
+    if (handleCommonMessage(window, kind, view->BackBuffer)) return 0;
     switch (kind)
     {
     case MsgCreate:
-        view->memoryDC = renewBackBuffer(window, nullptr);
+        view->BackBuffer = renewBackBuffer(window, nullptr);
         return 0;
     case MsgDestroy:
         onDestroy(view);
@@ -176,21 +176,21 @@ static intptr_t menuWindowProc(Window* window, int kind, intptr_t param1, intptr
 // row without choices (a sub-menu) has nothing to step through.
 static void stepChoice(MenuNode& node, int forward)
 {
-    int count = (int)node.choices.size();
+    int count = (int)node.Choices.size();
     if (count <= 0) return;
     if (forward)
-        node.selected = node.selected < 0 || node.selected >= count - 1 ? 0 : node.selected + 1;
+        node.Selected = node.Selected < 0 || node.Selected >= count - 1 ? 0 : node.Selected + 1;
     else
-        node.selected =
-            node.selected <= 0 || node.selected > count - 1 ? count - 1 : node.selected - 1;
+        node.Selected =
+            node.Selected <= 0 || node.Selected > count - 1 ? count - 1 : node.Selected - 1;
 }
 
 static void openOrStep(MenuView* view)
 {
-    MenuNode& node = (*view->items)[view->selectedRow];
-    if (!node.children.empty())
+    MenuNode& node = (*view->Items)[view->SelectedRow];
+    if (!node.Children.empty())
     {
-        showMenuWindow(node.children);
+        showMenuWindow(node.Children);
         flushKeyboard(); // the keys that closed the sub-menu are not for this one
         return;
     }
@@ -210,23 +210,23 @@ static void menuTick(MenuView* view)
     int rows = rowCount(view);
     if (up && rows > 0)
     {
-        view->selectedRow = view->selectedRow > 0 ? view->selectedRow - 1 : rows - 1;
+        view->SelectedRow = view->SelectedRow > 0 ? view->SelectedRow - 1 : rows - 1;
         repaint(view);
     }
     if (down && rows > 0)
     {
-        view->selectedRow = view->selectedRow < rows - 1 ? view->selectedRow + 1 : 0;
+        view->SelectedRow = view->SelectedRow < rows - 1 ? view->SelectedRow + 1 : 0;
         repaint(view);
     }
     if (right && rows > 0) openOrStep(view);
     if (left && rows > 0)
     {
-        stepChoice((*view->items)[view->selectedRow], 0);
+        stepChoice((*view->Items)[view->SelectedRow], 0);
         repaint(view);
     }
     if (close)
     {
-        view->closing = 1;
+        view->Closing = 1;
         platformSleep(CloseSettleMs);
     }
 }
@@ -235,14 +235,14 @@ static void menuTick(MenuView* view)
 // message ends it too, and the front end runs on.
 static void runMenuLoop(MenuView* view)
 {
-    if (!runTickLoop([view] { menuTick(view); }, &view->closing, nullptr))
+    if (!runTickLoop([view] { menuTick(view); }, &view->Closing, nullptr))
         platformMessageBox(nullptr, NoCounterText, "Error");
 }
 
 int showMenuWindow(std::vector<MenuNode>& items)
 {
     MenuView* view = new MenuView{};
-    view->items = &items;
+    view->Items = &items;
     OpenMenus.push_back(view);
     size_t slot = OpenMenus.size() - 1;
     platformRegisterClass(MenuWindowClass, menuWindowProc); // fails only when registered
@@ -259,7 +259,7 @@ int showMenuWindow(std::vector<MenuNode>& items)
     platformUpdateWindow(window);
     flushKeyboard();
     runMenuLoop(view);
-    if (view->window) platformDestroyWindow(view->window); // not when it went with its owner
+    if (view->MenuWindow) platformDestroyWindow(view->MenuWindow); // not when it went with its owner
     return 1;
 }
 
@@ -267,7 +267,7 @@ void destroyMenuWindows()
 {
     for (MenuView* view : OpenMenus)
     {
-        if (view && view->window) platformDestroyWindow(view->window);
+        if (view && view->MenuWindow) platformDestroyWindow(view->MenuWindow);
         delete view;
     }
     OpenMenus.clear();

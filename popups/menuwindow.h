@@ -15,10 +15,10 @@ const char* const MenuWindowClass = "MenuWndClass";
 // One row of a menu: an item with the values it can take, or a sub-menu.
 struct MenuNode
 {
-    std::string label;                // drawn on the left
-    std::vector<std::string> choices; // the values it can take, drawn on the right
-    int selected;                     // index into choices; may be negative (shown as the first)
-    std::vector<MenuNode> children;   // the rows of a sub-menu, shown as "[...]"; else empty
+    std::string Label;                // drawn on the left
+    std::vector<std::string> Choices; // the values it can take, drawn on the right
+    int Selected;                     // index into Choices; may be negative (shown as the first)
+    std::vector<MenuNode> Children;   // the rows of a sub-menu, shown as "[...]"; else empty
 };
 
 // The selected choice; empty when there is none.
@@ -27,12 +27,12 @@ std::string choiceValue(const MenuNode& node);
 // One open (or closed, until destroyMenuWindows) menu window.
 struct MenuView
 {
-    std::vector<MenuNode>* items; // the rows; not owned, changed in place
-    Window* window;               // null once the window is destroyed
-    Surface* memoryDC;            // the client-sized picture everything is drawn into
-    int selectedRow;              // the highlighted row
-    int firstRow;                 // the top row shown
-    int closing;                  // the player closed this window
+    std::vector<MenuNode>* Items; // the rows; not owned, changed in place
+    Window* MenuWindow;           // null once the window is destroyed
+    Surface* BackBuffer;          // the client-sized picture everything is drawn into
+    int SelectedRow;              // the highlighted row
+    int FirstRow;                 // the top row shown
+    int Closing;                  // the player closed this window
 };
 
 // Every menu window of the current visit, innermost last; a slot is null when its window could

@@ -13,7 +13,7 @@
 
 std::string MessageText;
 static Window* MessageWindow; // null while the window is closed
-static Surface* MessageDC;    // its picture, drawn at every layout; painting copies it
+static Surface* MessageBackBuffer;    // its picture, drawn at every layout; painting copies it
 
 const int MessageMargin = 15;
 
@@ -21,25 +21,25 @@ const int MessageMargin = 15;
 static void drawMessagePicture(Window* window)
 {
     Rect client = platformClientRect(window);
-    MessageDC = renewBackBuffer(window, MessageDC);
-    useSkinFont(MessageDC);
-    platformFillRect(MessageDC, client, Skin.Backgroundcolor);
-    platformTextOut(MessageDC, client.Left + MessageMargin, client.Top + MessageMargin,
+    MessageBackBuffer = renewBackBuffer(window, MessageBackBuffer);
+    useSkinFont(MessageBackBuffer);
+    platformFillRect(MessageBackBuffer, client, Skin.Backgroundcolor);
+    platformTextOut(MessageBackBuffer, client.Left + MessageMargin, client.Top + MessageMargin,
                     MessageText);
     platformInvalidate(window, 0);
 }
 
 static intptr_t messageWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
 {
-    if (handleCommonMessage(window, kind, MessageDC)) return 0;
+    if (handleCommonMessage(window, kind, MessageBackBuffer)) return 0;
     switch (kind)
     {
     case MsgCreate:
-        MessageDC = renewBackBuffer(window, MessageDC);
+        MessageBackBuffer = renewBackBuffer(window, MessageBackBuffer);
         return 0;
     case MsgDestroy:
-        if (MessageDC) platformFreeSurface(MessageDC);
-        MessageDC = nullptr;
+        if (MessageBackBuffer) platformFreeSurface(MessageBackBuffer);
+        MessageBackBuffer = nullptr;
         // Also destroyed with the main window: nothing may point at it afterwards.
         if (MessageWindow == window) MessageWindow = nullptr;
         return 0;
@@ -67,7 +67,7 @@ static void placeMessageWindow(const std::string& text)
 {
     Rect screen = platformScreenRect();
     int screenWidth = screen.Right - screen.Left, screenHeight = screen.Bottom - screen.Top;
-    int textWidth = getTextWidth(MessageDC, text), textHeight = getTextHeight(MessageDC);
+    int textWidth = getTextWidth(MessageBackBuffer, text), textHeight = getTextHeight(MessageBackBuffer);
     int x = std::max((screenWidth - textWidth - 2 * MessageMargin) / 2, MessageMargin);
     int y = (screenHeight - textHeight - 2 * MessageMargin) / 2;
     int width = std::min(textWidth + 2 * MessageMargin, screenWidth - 2 * MessageMargin);
@@ -85,7 +85,7 @@ void showMessage(const std::string& text)
             showError("Failed to create message window!");
             return;
         }
-        useSkinFont(MessageDC); // the measuring below needs the skin's font
+        useSkinFont(MessageBackBuffer); // the measuring below needs the skin's font
     }
     else
         platformShowWindow(MessageWindow, ShowHide);

@@ -23,22 +23,22 @@ static std::vector<std::string> FontNames;
 MenuNode newMenuNode(const std::string& label, int choiceCount)
 {
     MenuNode node{};
-    node.label = label;
-    node.choices.resize(std::max(choiceCount, 0));
+    node.Label = label;
+    node.Choices.resize(std::max(choiceCount, 0));
     return node;
 }
 
 static MenuNode withChoices(const std::string& label, const std::vector<std::string>& choices)
 {
     MenuNode node = newMenuNode(label, 0);
-    node.choices = choices;
+    node.Choices = choices;
     return node;
 }
 
 MenuNode newToggleItem(const std::string& label, int flag)
 {
     MenuNode node = withChoices(label, {"Yes", "No"});
-    node.selected = flag ? 0 : 1;
+    node.Selected = flag ? 0 : 1;
     return node;
 }
 
@@ -54,35 +54,35 @@ MenuNode newFontItem(const std::string& label, const std::string& face)
         ((place == choices.end() || *place != face) && platformFontInstalled(face)))
         place = choices.insert(place, face);
     MenuNode node = withChoices(label, choices);
-    if (place != choices.end() && *place == face) node.selected = (int)(place - choices.begin());
+    if (place != choices.end() && *place == face) node.Selected = (int)(place - choices.begin());
     return node;
 }
 
 MenuNode newCountItem(const std::string& label, int n)
 {
     MenuNode node = withChoices(label, {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
-    node.selected = std::clamp(n, 0, 8);
+    node.Selected = std::clamp(n, 0, 8);
     return node;
 }
 
 MenuNode newFontSizeItem(const std::string& label, int size)
 {
     MenuNode node = newMenuNode(label, 15);
-    for (size_t i = 0; i < node.choices.size(); i++) node.choices[i] = std::to_string(i * 2 + 8);
+    for (size_t i = 0; i < node.Choices.size(); i++) node.Choices[i] = std::to_string(i * 2 + 8);
     // A size below 8 keeps its negative index, so an untouched item gives an even size back;
     // one so far below that doubling the index would overflow is raised first.
-    node.selected = std::clamp(size / 2 - 4, INT_MIN / 4, (int)node.choices.size() - 1);
+    node.Selected = std::clamp(size / 2 - 4, INT_MIN / 4, (int)node.Choices.size() - 1);
     return node;
 }
 
 int toggleValue(const MenuNode& node)
 {
-    return node.selected == 0 ? 1 : 0;
+    return node.Selected == 0 ? 1 : 0;
 }
 
 int fontSizeValue(const MenuNode& node)
 {
-    return node.selected * 2 + 8;
+    return node.Selected * 2 + 8;
 }
 
 // The name-code rows the menu offers, by the configuration key of their flag.
@@ -142,7 +142,7 @@ static MenuNode buildNameCodeMenu(const char* label, const FilterRow (&rows)[N],
 {
     MenuNode menu = newMenuNode(label, 0);
     for (const FilterRow& row : rows)
-        menu.children.push_back(newToggleItem(row.Label, filter.Flags[nameCodeRow(row.Key)]));
+        menu.Children.push_back(newToggleItem(row.Label, filter.Flags[nameCodeRow(row.Key)]));
     return menu;
 }
 
@@ -150,8 +150,8 @@ template <size_t N>
 static void readNameCodeMenu(const MenuNode& menu, const FilterRow (&rows)[N],
                              NameCodeFilter& filter)
 {
-    for (size_t i = 0; i < N && i < menu.children.size(); i++)
-        filter.Flags[nameCodeRow(rows[i].Key)] = toggleValue(menu.children[i]);
+    for (size_t i = 0; i < N && i < menu.Children.size(); i++)
+        filter.Flags[nameCodeRow(rows[i].Key)] = toggleValue(menu.Children[i]);
 }
 
 MenuNode buildRomTypeFilterMenu(const NameCodeFilter& filter)
@@ -206,9 +206,9 @@ MenuNode buildMameFilterMenu(const MameFilter& filter)
 {
     MenuNode menu = newMenuNode("Choose MAME Filters", 0);
     for (const auto& row : MameToggleRows)
-        menu.children.push_back(newToggleItem(row.Label, filter.*row.Flag));
+        menu.Children.push_back(newToggleItem(row.Label, filter.*row.Flag));
     for (const auto& row : MameCountRows)
-        menu.children.push_back(newCountItem(row.Label, filter.*row.Count));
+        menu.Children.push_back(newCountItem(row.Label, filter.*row.Count));
     return menu;
 }
 
@@ -216,9 +216,9 @@ void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
 {
     int row = 0;
     for (const auto& toggle : MameToggleRows)
-        filter.*toggle.Flag = toggleValue(menu.children.at(row++));
+        filter.*toggle.Flag = toggleValue(menu.Children.at(row++));
     for (const auto& count : MameCountRows)
-        filter.*count.Count = (int16_t)menu.children.at(row++).selected;
+        filter.*count.Count = (int16_t)menu.Children.at(row++).Selected;
 }
 
 static const char* const ChooseCategoriesLabel = "Choose Categories";
@@ -233,20 +233,20 @@ static void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emu
     std::vector<char> hidden = hiddenCategoryMask(emulator);
     MenuNode categories = newMenuNode(ChooseCategoriesLabel, 0);
     for (int main : mains)
-        categories.children.push_back(newToggleItem(MainCategories[main], !hidden[main]));
-    filters.children.push_back(std::move(categories));
-    filters.children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
+        categories.Children.push_back(newToggleItem(MainCategories[main], !hidden[main]));
+    filters.Children.push_back(std::move(categories));
+    filters.Children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
 }
 
 static void readCategoryRows(const MenuNode& filters, Emulator& emulator)
 {
-    for (const MenuNode& row : filters.children)
+    for (const MenuNode& row : filters.Children)
     {
-        if (row.label == ShowMatureLabel) emulator.ShowMature = toggleValue(row);
-        if (row.label != ChooseCategoriesLabel) continue;
+        if (row.Label == ShowMatureLabel) emulator.ShowMature = toggleValue(row);
+        if (row.Label != ChooseCategoriesLabel) continue;
         std::vector<std::pair<std::string, int>> shown;
-        for (const MenuNode& category : row.children)
-            shown.emplace_back(category.label, toggleValue(category));
+        for (const MenuNode& category : row.Children)
+            shown.emplace_back(category.Label, toggleValue(category));
         setShownCategories(emulator, shown);
     }
 }
@@ -307,26 +307,26 @@ enum OptionsRow
 
 struct OptionsMenu
 {
-    std::vector<MenuNode> items;
-    int At[OptionsRowCount]; // where each row stands in items; -1 for a row not shown
-    Emulator* emulator;      // the single emulator shown; null with all of them
+    std::vector<MenuNode> Items;
+    int At[OptionsRowCount]; // where each row stands in Items; -1 for a row not shown
+    Emulator* OnlyEmulator;  // the single emulator shown; null with all of them
 };
 
 static void addRow(OptionsMenu& menu, OptionsRow row, MenuNode node)
 {
-    menu.At[row] = (int)menu.items.size();
-    menu.items.push_back(std::move(node));
+    menu.At[row] = (int)menu.Items.size();
+    menu.Items.push_back(std::move(node));
 }
 
 static const MenuNode& rowOf(const OptionsMenu& menu, OptionsRow row)
 {
-    return menu.items[menu.At[row]];
+    return menu.Items[menu.At[row]];
 }
 
 static void addFixedRows(OptionsMenu& menu)
 {
     MenuNode menuType = withChoices("Menu Type", {"List View", "Image Preview"});
-    menuType.selected = FrontendSettings.MenuType == ViewList ? 0 : 1;
+    menuType.Selected = FrontendSettings.MenuType == ViewList ? 0 : 1;
     addRow(menu, RowMenuType, menuType);
     addRow(menu, RowMainFont, newFontItem("Main Window Font", Skin.Fontface));
     addRow(menu, RowMainFontSize, newFontSizeItem("Main Window Font Size", Skin.Fontsize));
@@ -336,13 +336,13 @@ static void addFixedRows(OptionsMenu& menu)
     addRow(menu, RowMenuFontSize, newFontSizeItem("Menu Font Size", Skin.MenuFontSize));
     addRow(menu, RowStatusBar, newToggleItem("Show Status Bar", Skin.ShowStatusBar));
     MenuNode preview = withChoices("Preview Pictures", {"Screen Shots", "Flyers"});
-    preview.selected = FrontendSettings.PreviewPictures == PreviewScreenshots ? 0 : 1;
+    preview.Selected = FrontendSettings.PreviewPictures == PreviewScreenshots ? 0 : 1;
     addRow(menu, RowPreview, preview);
 }
 
 static void addFilterMenus(OptionsMenu& menu)
 {
-    Emulator* emulator = menu.emulator;
+    Emulator* emulator = menu.OnlyEmulator;
     if (!emulator) return;
     if (emulator->UseGoodFilters && emulator->NameCodeFilter)
     {
@@ -360,8 +360,8 @@ static void addFilterMenus(OptionsMenu& menu)
 static MenuNode skinItem()
 {
     MenuNode node = withChoices("Skin", listSkins());
-    for (size_t i = 0; i < node.choices.size(); i++)
-        if (node.choices[i] == FrontendSettings.SkinName) node.selected = (int)i;
+    for (size_t i = 0; i < node.Choices.size(); i++)
+        if (node.Choices[i] == FrontendSettings.SkinName) node.Selected = (int)i;
     return node;
 }
 
@@ -371,9 +371,9 @@ static MenuNode emulatorItem()
     for (const Emulator* emulator : EmulatorTable) names.push_back(emulator->Name);
     names.push_back(FavouriteGamesName);
     MenuNode node = withChoices("Emulator", names);
-    node.selected = emulatorNamed(Skin.ShownEmulator) + 1; // "All" when none is named so
-    if (node.selected == 0 && FrontendState.CurrentEmulator == FavouriteGames)
-        node.selected = (int)names.size() - 1;
+    node.Selected = emulatorNamed(Skin.ShownEmulator) + 1; // "All" when none is named so
+    if (node.Selected == 0 && FrontendState.CurrentEmulator == FavouriteGames)
+        node.Selected = (int)names.size() - 1;
     return node;
 }
 
@@ -383,7 +383,7 @@ static MenuNode gameOrderItem()
 {
     MenuNode node =
         withChoices("Sort Games By", {std::begin(GameOrderChoices), std::end(GameOrderChoices)});
-    node.selected = FrontendSettings.SortGamesBy;
+    node.Selected = FrontendSettings.SortGamesBy;
     return node;
 }
 
@@ -391,7 +391,7 @@ static OptionsMenu buildOptionsMenu()
 {
     OptionsMenu menu{};
     std::fill(std::begin(menu.At), std::end(menu.At), -1);
-    menu.emulator = emulatorAt(FrontendState.CurrentEmulator);
+    menu.OnlyEmulator = emulatorAt(FrontendState.CurrentEmulator);
     addFixedRows(menu);
     addFilterMenus(menu);
     addRow(menu, RowGameOrder, gameOrderItem());
@@ -404,13 +404,13 @@ static void applyFilters(const OptionsMenu& menu)
 {
     if (menu.At[RowRomTypeFilters] >= 0)
     {
-        readRomTypeFilterMenu(rowOf(menu, RowRomTypeFilters), *menu.emulator->NameCodeFilter);
-        readCountryFilterMenu(rowOf(menu, RowCountryFilters), *menu.emulator->NameCodeFilter);
+        readRomTypeFilterMenu(rowOf(menu, RowRomTypeFilters), *menu.OnlyEmulator->NameCodeFilter);
+        readCountryFilterMenu(rowOf(menu, RowCountryFilters), *menu.OnlyEmulator->NameCodeFilter);
     }
     if (menu.At[RowMameFilters] >= 0)
     {
-        readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.emulator->MameFilter);
-        readCategoryRows(rowOf(menu, RowMameFilters), *menu.emulator);
+        readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.OnlyEmulator->MameFilter);
+        readCategoryRows(rowOf(menu, RowMameFilters), *menu.OnlyEmulator);
     }
 }
 
@@ -426,8 +426,8 @@ static void reloadSkin()
 static int applySkin(const OptionsMenu& menu)
 {
     const MenuNode& item = rowOf(menu, RowSkin);
-    if (item.selected < 0 || item.selected >= (int)item.choices.size()) return 0;
-    const std::string& chosen = item.choices[item.selected];
+    if (item.Selected < 0 || item.Selected >= (int)item.Choices.size()) return 0;
+    const std::string& chosen = item.Choices[item.Selected];
     if (chosen == FrontendSettings.SkinName) return 0;
     saveSkin();
     FrontendSettings.SkinName = chosen;
@@ -458,7 +458,7 @@ static void applyView(const OptionsMenu& menu)
 {
     ViewMode previous = FrontendSettings.MenuType;
     FrontendSettings.MenuType =
-        rowOf(menu, RowMenuType).selected == 0 ? ViewList : ViewImageBrowser;
+        rowOf(menu, RowMenuType).Selected == 0 ? ViewList : ViewImageBrowser;
     if (FrontendSettings.MenuType != previous) reloadSkin();
 }
 
@@ -468,10 +468,10 @@ static void applyOptionsMenu(const OptionsMenu& menu)
     if (!applySkin(menu)) applyFontsAndEmulator(menu);
     applyView(menu);
     FrontendSettings.SortGamesBy = (GameOrder)std::clamp(
-        rowOf(menu, RowGameOrder).selected, (int)OrderByDescription, (int)OrderByLastPlayed);
+        rowOf(menu, RowGameOrder).Selected, (int)OrderByDescription, (int)OrderByLastPlayed);
     Skin.ShowStatusBar = toggleValue(rowOf(menu, RowStatusBar));
     FrontendSettings.PreviewPictures =
-        rowOf(menu, RowPreview).selected == 0 ? PreviewScreenshots : PreviewFlyers;
+        rowOf(menu, RowPreview).Selected == 0 ? PreviewScreenshots : PreviewFlyers;
 }
 
 int runOptionsMenu()
@@ -479,7 +479,7 @@ int runOptionsMenu()
     if (!FrontendSettings.AllowMenu) return 0;
     enumerateFonts();
     OptionsMenu menu = buildOptionsMenu();
-    int shown = showMenuWindow(menu.items);
+    int shown = showMenuWindow(menu.Items);
     if (shown) applyOptionsMenu(menu);
     destroyMenuWindows();
     FontNames.clear();

@@ -32,8 +32,8 @@ TEST_F(Controls, MovesAndPagesInBothViews)
 {
     Skin.ShowStatusBar = ScreenLayout.StatusBarHeight = Skin.ListStartY = 0;
     addGames(1);
-    drawMainScreen(FrontendState.BackBufferDC);                           // selects the list's font
-    Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBufferDC) + 3; // ten names a page
+    drawMainScreen(FrontendState.BackBuffer);                           // selects the list's font
+    Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBuffer) + 3; // ten names a page
     // View, grid columns, games, from, key, to.
     const int cases[][6] = {
         {ViewList, 0, 25, 0, VkUp, 24},         {ViewList, 0, 25, 3, VkRight, 13},
@@ -47,7 +47,7 @@ TEST_F(Controls, MovesAndPagesInBothViews)
         addGames(c[2]);
         FrontendSettings.MenuType = (ViewMode)c[0];
         Skin.ListColumns = c[1];
-        drawMainScreen(FrontendState.BackBufferDC); // the list font, as after any redraw
+        drawMainScreen(FrontendState.BackBuffer); // the list font, as after any redraw
         FrontendState.CurrentGame = c[3];
         FrontendState.ShutdownStage = PowerOffStarted;
         tick({c[4]});
@@ -95,7 +95,7 @@ TEST_F(Controls, JumpsByLetter)
     addGames(30);
     std::tie(Skin.HighlightBackcolor, Skin.ShowHighlightBar) = std::tuple(0x123456, 0);
     Rect middle = platformScreenRect();
-    Surface* buffer = FrontendState.BackBufferDC;
+    Surface* buffer = FrontendState.BackBuffer;
     tick({'X'});
     EXPECT_GT(countColour(buffer, middle, 0x123456), 0);
     testAdvanceClock(platformCounterFrequency() * 7 / 10);
@@ -320,7 +320,7 @@ TEST_F(Controls, AScreenResizedOrTurnedWhileRunningIsRedrawnAtItsNewSize)
     {
         testResizeScreen(width, height);
         platformSetRotation(degrees);
-        Surface* buffer = FrontendState.BackBufferDC;
+        Surface* buffer = FrontendState.BackBuffer;
         int down = width * height / across;
         EXPECT_EQ(platformSurfaceWidth(buffer) * 10000 + platformSurfaceHeight(buffer),
                   across * 10000 + down);

@@ -7,6 +7,7 @@
 #include "core/mainwindow.h"
 #include "display/text.h"
 #include "platform/input.h"
+#include "display/wordwrap.h"
 #include "popups/gameinfo.h"
 #include "popups/menuwindow.h"
 #include "popups/optionsmenu.h"
@@ -91,9 +92,9 @@ TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
         EXPECT_EQ(run("x",
                       [&]
                       {
-                          const std::vector<MenuNode>& rows = *OpenMenus.at(0)->items;
-                          for (const MenuNode& row : rows) seen += row.label + "|";
-                          skins = rows[rows.size() - 2].choices;
+                          const std::vector<MenuNode>& rows = *OpenMenus.at(0)->Items;
+                          for (const MenuNode& row : rows) seen += row.Label + "|";
+                          skins = rows[rows.size() - 2].Choices;
                       }),
                   1);
         EXPECT_EQ(seen, fixed + filters + "Sort Games By|Skin|Emulator|") << shown;
@@ -144,7 +145,7 @@ TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
     FrontendState.CurrentEmulator = 0;
     Skin.ShownEmulator = "MAME"; // closing the menu keeps it shown
     size_t rows = 0;
-    auto countRows = [&] { rows = OpenMenus.at(0)->items->at(8).children.size(); };
+    auto countRows = [&] { rows = OpenMenus.at(0)->Items->at(8).Children.size(); };
     EXPECT_EQ(run("x", countRows), 1);
     EXPECT_EQ(rows, 14u);
 
@@ -155,10 +156,10 @@ TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
     std::vector<std::string> labels;
     auto readRows = [&]
     {
-        for (const MenuNode& row : OpenMenus.at(0)->items->at(8).children)
-            labels.push_back(row.label);
-        for (const MenuNode& row : OpenMenus.at(0)->items->at(8).children.at(14).children)
-            labels.push_back(row.label);
+        for (const MenuNode& row : OpenMenus.at(0)->Items->at(8).Children)
+            labels.push_back(row.Label);
+        for (const MenuNode& row : OpenMenus.at(0)->Items->at(8).Children.at(14).Children)
+            labels.push_back(row.Label);
     };
     // Open the filters, the mature games off (the last row), then Casino off.
     EXPECT_EQ(run("dddddddd r ur u r r xxx", readRows), 1);
@@ -188,7 +189,7 @@ TEST_F(OptionsMenuTest, ClosingKeepsFacesTheSystemResolves)
     {
         Skin.Fontface = Skin.StatusBarFontFace = face;
         std::vector<std::string> listed;
-        EXPECT_EQ(run("x", [&] { listed = OpenMenus.at(0)->items->at(1).choices; }), 1);
+        EXPECT_EQ(run("x", [&] { listed = OpenMenus.at(0)->Items->at(1).Choices; }), 1);
         EXPECT_EQ(Skin.Fontface + "|" + Skin.StatusBarFontFace, kept + "|" + kept) << face;
         EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end())) << face;
     }
@@ -224,18 +225,11 @@ TEST_F(OptionsMenuTest, GameInfoWrapsAtWhiteSpaceAndBreaksLongWords)
          {"\xC3\xA9\xC3\xA9", "\xE2\x82\xAC"}},
         {"W", "", 0, {}}, // one character wider than the window is dropped
     };
-    platformRegisterClass("TextWndClass", platformDefaultWindowProc);
-    Surface* dc = platformCreateSurface(400, 400);
-    createFont(dc, Skin.Fontface, Skin.Fontsize, 0);
+    Surface* surface = platformCreateSurface(400, 400);
+    createFont(surface, Skin.Fontface, Skin.Fontsize, 0);
     for (const auto& [line, fits, less, expected] : cases)
-    {
-        Window* window =
-            platformCreateWindow("TextWndClass", "", StylePopup, nullptr, 0, 0,
-                                 getTextWidth(dc, fits) - less + 2 * ScrollTextMargin, 100, 0);
-        EXPECT_EQ(wordWrapText(window, dc, {line}), expected) << line;
-        platformDestroyWindow(window);
-    }
-    platformFreeSurface(dc);
+        EXPECT_EQ(wordWrapText(surface, getTextWidth(surface, fits) - less, {line}), expected) << line;
+    platformFreeSurface(surface);
 }
 
 TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsControlsOnly)

@@ -117,13 +117,13 @@ protected:
         emulator->Videos = "videos";
         fs::create_directories("snap");
         fs::create_directories("videos");
-        FrontendState.BackBufferDC = platformCreateSurface(800, 600);
+        FrontendState.BackBuffer = platformCreateSurface(800, 600);
     }
     void TearDown() override
     {
         shutDownVideo();
-        platformFreeSurface(FrontendState.BackBufferDC);
-        FrontendState.BackBufferDC = nullptr;
+        platformFreeSurface(FrontendState.BackBuffer);
+        FrontendState.BackBuffer = nullptr;
         VisibleGames.clear();
         forgetPictures();
         resetCatalogue();
@@ -140,11 +140,11 @@ protected:
     void select(int index)
     {
         FrontendState.CurrentGame = index;
-        drawMainScreen(FrontendState.BackBufferDC);
+        drawMainScreen(FrontendState.BackBuffer);
     }
     Surface* screen()
     {
-        return FrontendState.BackBufferDC;
+        return FrontendState.BackBuffer;
     }
 };
 
