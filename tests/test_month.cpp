@@ -171,10 +171,13 @@ static void runMonth(const fs::path& dir, int videos)
                          "\nExecutable=argrecorder\nCmdLine=%f\nSnaps=art\nVideos=art\n" +
                          writeMonthGames(dir, videos);
     fs::create_directories(dir / "skin");
-    writeText(dir / "skin" / "skin.ini", "[List]\nScreenshotWidth=160\nScreenshotHeight=120\n");
+    writeText(dir / "skin" / "skin.ini", "[List]\nScreenshotWidth=64\nScreenshotHeight=48\n");
     writeText(dir / "t.ini", config);
     setenv("ARGRECORDER_OUT", (dir / "record").c_str(), 1);
 
+    // A small screen: a month redraws it a hundred thousand times, and what is measured is what
+    // grows, not pixels.
+    testUseScreenSize(128, 96);
     startTestPlatform();
     M = Month{};
     M.Frequency = platformCounterFrequency();
