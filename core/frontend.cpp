@@ -107,8 +107,8 @@ static int loadMameEmulator(const Emulator& emulator, int index)
     if (!captureMissingList(emulator, path) || !readMameList(path, index)) return 0;
     if (!hasGamesOf(index))
     {
-        // An emulator that crashed or printed something else than its list: kept, the same
-        // empty list would come back at every start.
+        // An emulator that crashed or printed something else than its list: were it kept, the
+        // same empty list would come back at every start.
         fprintf(stderr,
                 "%s holds no games; it is deleted, so the next start captures the list "
                 "again\n",
@@ -243,7 +243,8 @@ int createMainWindow()
     return 1;
 }
 
-// Steps 9 to 11: the first screen.
+// The first screen, once everything it shows is loaded: a selection past the end of a list
+// that shrank since the last run starts at the first game.
 static void showMainWindow()
 {
     if (FrontendState.CurrentGame >= (int)VisibleGames.size()) FrontendState.CurrentGame = 0;

@@ -224,8 +224,8 @@ void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
 static const char* const ChooseCategoriesLabel = "Choose Categories";
 static const char* const ShowMatureLabel = "Show Mature Games";
 
-// Rows 15 and 16 of the MAME filters, for an emulator whose category file named its games: a
-// toggle for each main category, and the mature games.
+// The last rows of the MAME filters, after the counts, for an emulator whose category file
+// named its games: a sub-menu with a toggle for each main category, and the mature games.
 static void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex)
 {
     std::vector<int> mains = mainCategoriesOf(emulatorIndex);
