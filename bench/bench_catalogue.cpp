@@ -70,7 +70,7 @@ static void buildMameCatalogue(const std::string& romPath)
     mame->IsMame = 1;
     mame->IncludeInAll = 1;
     mame->RomPath = romPath;
-    mame->MameFilter =
+    mame->MachineFilter =
         std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
     EmulatorTable.push_back(mame);
     std::mt19937 random(7);

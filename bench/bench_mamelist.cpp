@@ -77,7 +77,7 @@ static void addEmulator(const fs::path& roms)
     mame->IsMame = 1;
     mame->IncludeInAll = 1;
     mame->RomPath = roms.string();
-    mame->MameFilter =
+    mame->MachineFilter =
         std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
     EmulatorTable.push_back(mame);
 }

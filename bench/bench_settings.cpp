@@ -45,8 +45,8 @@ static void prepare(const fs::path& file)
         emulator->Name = names[i];
         emulator->IsMame = i < 2;
         emulator->UseGoodFilters = i >= 2;
-        if (emulator->IsMame) emulator->MameFilter = std::make_unique<MameFilter>();
-        if (emulator->UseGoodFilters) emulator->NameCodeFilter = std::make_unique<NameCodeFilter>();
+        if (emulator->IsMame) emulator->MachineFilter = std::make_unique<MameFilter>();
+        if (emulator->UseGoodFilters) emulator->CodeFilter = std::make_unique<NameCodeFilter>();
         EmulatorTable.push_back(emulator);
     }
 }

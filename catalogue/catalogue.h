@@ -77,8 +77,8 @@ struct Emulator
     std::string CategoryFile;
     std::vector<std::string> HiddenCategories;
     int ShowMature = 1;
-    std::unique_ptr<struct NameCodeFilter> NameCodeFilter; // exactly when UseGoodFilters
-    std::unique_ptr<struct MameFilter> MameFilter;         // exactly when IsMame
+    std::unique_ptr<NameCodeFilter> CodeFilter; // exactly when UseGoodFilters
+    std::unique_ptr<MameFilter> MachineFilter;  // exactly when IsMame
 };
 
 // Kept in the snapshot as these numbers.

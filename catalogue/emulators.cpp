@@ -148,8 +148,8 @@ static Emulator* readEmulator(const std::string& name)
     emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
     if (emulator->IsMame) readCategorySettings(*emulator);
-    if (emulator->IsMame) emulator->MameFilter = readMameFilter(name);
-    if (emulator->UseGoodFilters) emulator->NameCodeFilter = readNameCodeFilter(name);
+    if (emulator->IsMame) emulator->MachineFilter = readMameFilter(name);
+    if (emulator->UseGoodFilters) emulator->CodeFilter = readNameCodeFilter(name);
     return emulator;
 }
 
@@ -192,12 +192,12 @@ static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& na
 {
     const char* section = emulator.Name.c_str();
     const std::string& file = FrontendSettings.ConfigFile;
-    if (emulator.UseGoodFilters && emulator.NameCodeFilter)
+    if (emulator.UseGoodFilters && emulator.CodeFilter)
         for (int i : nameCodeOrder)
-            iniWriteInt(section, NameCodeTable[i].Key, emulator.NameCodeFilter->Flags[i], file);
-    if (emulator.IsMame && emulator.MameFilter)
+            iniWriteInt(section, NameCodeTable[i].Key, emulator.CodeFilter->Flags[i], file);
+    if (emulator.IsMame && emulator.MachineFilter)
         for (const MameFilterKey& key : MameFilterKeys)
-            iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MameFilter, key), file);
+            iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MachineFilter, key), file);
     // Without a category file the menu offers no categories: nothing to write.
     if (emulator.IsMame && !emulator.CategoryFile.empty())
     {

@@ -65,9 +65,9 @@ static bool isChosenEmulator(const Game& game, const Emulator& emulator, int cur
 
 static bool passesNameCodes(const Game& game, const Emulator& emulator)
 {
-    if (!emulator.UseGoodFilters || !emulator.NameCodeFilter || !game.NameCodes) return true;
+    if (!emulator.UseGoodFilters || !emulator.CodeFilter || !game.NameCodes) return true;
     for (int i = 0; i < NameCodeCount; i++)
-        if (game.NameCodes->Flags[i] && !emulator.NameCodeFilter->Flags[i]) return false;
+        if (game.NameCodes->Flags[i] && !emulator.CodeFilter->Flags[i]) return false;
     return true;
 }
 
@@ -100,8 +100,8 @@ static bool hasScreen(const Game& game, const char* screen)
 // The tests in the order the filter has always applied them; any one hides the game.
 static bool passesMameFilter(const Game& game, const Emulator& emulator)
 {
-    if (!emulator.IsMame || !emulator.MameFilter) return true;
-    const MameFilter& filter = *emulator.MameFilter;
+    if (!emulator.IsMame || !emulator.MachineFilter) return true;
+    const MameFilter& filter = *emulator.MachineFilter;
     bool neoGeo = game.RomOf == "neogeo";
     bool clone = !game.CloneOf.empty();
     return !(game.NotRunnable || (!filter.DisplayMissingRoms && missingRoms(game)) ||

@@ -344,14 +344,14 @@ static void addFilterMenus(OptionsMenu& menu)
 {
     Emulator* emulator = menu.OnlyEmulator;
     if (!emulator) return;
-    if (emulator->UseGoodFilters && emulator->NameCodeFilter)
+    if (emulator->UseGoodFilters && emulator->CodeFilter)
     {
-        addRow(menu, RowRomTypeFilters, buildRomTypeFilterMenu(*emulator->NameCodeFilter));
-        addRow(menu, RowCountryFilters, buildCountryFilterMenu(*emulator->NameCodeFilter));
+        addRow(menu, RowRomTypeFilters, buildRomTypeFilterMenu(*emulator->CodeFilter));
+        addRow(menu, RowCountryFilters, buildCountryFilterMenu(*emulator->CodeFilter));
     }
-    if (emulator->IsMame && emulator->MameFilter)
+    if (emulator->IsMame && emulator->MachineFilter)
     {
-        MenuNode filters = buildMameFilterMenu(*emulator->MameFilter);
+        MenuNode filters = buildMameFilterMenu(*emulator->MachineFilter);
         addCategoryRows(filters, *emulator, FrontendState.CurrentEmulator);
         addRow(menu, RowMameFilters, filters);
     }
@@ -404,12 +404,12 @@ static void applyFilters(const OptionsMenu& menu)
 {
     if (menu.At[RowRomTypeFilters] >= 0)
     {
-        readRomTypeFilterMenu(rowOf(menu, RowRomTypeFilters), *menu.OnlyEmulator->NameCodeFilter);
-        readCountryFilterMenu(rowOf(menu, RowCountryFilters), *menu.OnlyEmulator->NameCodeFilter);
+        readRomTypeFilterMenu(rowOf(menu, RowRomTypeFilters), *menu.OnlyEmulator->CodeFilter);
+        readCountryFilterMenu(rowOf(menu, RowCountryFilters), *menu.OnlyEmulator->CodeFilter);
     }
     if (menu.At[RowMameFilters] >= 0)
     {
-        readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.OnlyEmulator->MameFilter);
+        readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.OnlyEmulator->MachineFilter);
         readCategoryRows(rowOf(menu, RowMameFilters), *menu.OnlyEmulator);
     }
 }

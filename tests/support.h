@@ -184,7 +184,7 @@ inline Emulator* addMame(const std::string& romPath = "")
 {
     Emulator* emulator = addEmulator("MAME", romPath, "zip");
     emulator->IsMame = 1;
-    emulator->MameFilter =
+    emulator->MachineFilter =
         std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
     return emulator;
 }

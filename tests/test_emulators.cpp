@@ -11,12 +11,12 @@ static std::vector<std::string> emulatorFields()
         std::ostringstream out;
         out << e->Name << "|" << e->Executable << "|" << e->RomPath << "|" << e->RomFileExt << "|"
             << e->SendKeys << "|" << e->IsMame << e->IncludeInAll << e->UseGoodFilters << "|";
-        if (const MameFilter* f = e->MameFilter.get())
+        if (const MameFilter* f = e->MachineFilter.get())
             out << f->DisplayMissingRoms << f->DisplayVertical << f->DisplayClones << " "
                 << f->MinPlayers << " " << f->MaxPlayers << " " << f->MaxCoins << " "
                 << f->ControllerTypes;
-        for (int i = 0; e->NameCodeFilter && i < NameCodeCount; i++)
-            if (e->NameCodeFilter->Flags[i]) out << " " << i;
+        for (int i = 0; e->CodeFilter && i < NameCodeCount; i++)
+            if (e->CodeFilter->Flags[i]) out << " " << i;
         fields.push_back(out.str());
     }
     return fields;
@@ -41,8 +41,8 @@ TEST(Emulators, ListSectionsAndFiltersWrittenBackAndReadAgain)
                           "MAM|MAM||zip||010|", " Mame2| Mame2||zip||110|011 3 1 0 0"}));
 
     // Written back into each emulator's own section and read again unchanged.
-    EmulatorTable[0]->MameFilter->MinPlayers = -2;
-    EmulatorTable[1]->NameCodeFilter->Flags[4] = 1;
+    EmulatorTable[0]->MachineFilter->MinPlayers = -2;
+    EmulatorTable[1]->CodeFilter->Flags[4] = 1;
     fields = emulatorFields();
     saveEmulatorFilters();
     std::string text = readText(file);

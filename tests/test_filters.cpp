@@ -76,7 +76,7 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     };
     for (const auto& [filter, shown] : cases)
     {
-        *EmulatorTable[0]->MameFilter = filter;
+        *EmulatorTable[0]->MachineFilter = filter;
         EXPECT_EQ(visible(), shown) << &filter - &cases[0].first;
     }
     resetCatalogue();
@@ -84,22 +84,22 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     // Name codes, and the emulator chosen.
     Emulator* genesis = addEmulator("Genesis");
     genesis->UseGoodFilters = 1;
-    genesis->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    genesis->CodeFilter = std::make_unique<NameCodeFilter>();
     addEmulator("Hidden")->IncludeInAll = 0;
     for (const char* description : {"Clean", "Puzzle (U)", "Puzzle (U) [!]"})
         addGame(description)->NameCodes = decodeNameCodes(description);
     addGame("hand-listed"); // no name codes at all
     addGame("hidden", 1);
     FrontendState.CurrentEmulator = 0;
-    genesis->NameCodeFilter->Flags[9] = 1; // verified, but not USA: both codes must be shown
+    genesis->CodeFilter->Flags[9] = 1; // verified, but not USA: both codes must be shown
     EXPECT_EQ(visible(), "Clean,hand-listed,");
-    genesis->NameCodeFilter->Flags[30] = 1;
+    genesis->CodeFilter->Flags[30] = 1;
     EXPECT_EQ(visible(), "Clean,Puzzle (U),Puzzle (U) [!],hand-listed,");
     FrontendState.CurrentEmulator = 1; // left out of "All", still shown on its own
     EXPECT_EQ(visible(), "hidden,");
     FrontendState.CurrentEmulator = -1;
     genesis->UseGoodFilters = 0; // codes count only with UseGoodFilters
-    genesis->NameCodeFilter->Flags[30] = 0;
+    genesis->CodeFilter->Flags[30] = 0;
     EXPECT_EQ(visible(), "Clean,Puzzle (U),Puzzle (U) [!],hand-listed,");
     resetCatalogue();
 }

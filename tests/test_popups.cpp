@@ -78,7 +78,7 @@ TEST_F(OptionsMenuTest, RowsFollowTheShownEmulator)
 {
     Emulator* both = addMame();
     both->UseGoodFilters = 1;
-    both->NameCodeFilter = std::make_unique<NameCodeFilter>();
+    both->CodeFilter = std::make_unique<NameCodeFilter>();
     const std::string fixed =
         "Menu Type|Main Window Font|Main Window Font Size|Status Bar Font|"
         "Status Bar Font Size|Menu Font Size|Show Status Bar|Preview Pictures|";
