@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The module folders stand on floors, the README's layout table lists them bottom up: a file
+# The module folders stand on floors, the README's layout lists them bottom up: a file
 # includes headers of its own folder or of a folder below it, never above. Inside one folder no
 # modules include each other in a circle, and only platform/ includes SDL, X11 or POSIX headers.
 # Prints every include that breaks a rule and fails; passes silently.
