@@ -23,15 +23,13 @@ static void setUp(int count = 1000, int initials = 0)
 {
     testUseScreenSize(1920, 1080);
     startTestPlatform();
+    resetFrontend();
     FrontendSettings.ConfigFile = "/nonexistent/torvanell.ini";
     loadFrontendSettings();
     loadSkin();
-    FrontendState = FrontendStateRecord();
     FrontendState.CurrentEmulator = -1;
     createMainWindow();
     platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-    freeCatalogue();
-    freeEmulators();
     Emulator* emulator = new Emulator{};
     emulator->Name = "Bench";
     emulator->IncludeInAll = 1;

@@ -144,7 +144,6 @@ static int finishLoading()
     sortAllGames();
     rebuildVisibleGames();
     flushKeyboard(); // keys pressed while loading must trigger nothing
-    ScreenLayout.ListTop = 0;
     FrontendState.CurrentGame = selectedGameIndex();
     loadBackgroundImage();
     closeMessageWindow();
@@ -208,18 +207,29 @@ int saveFrontendSettings()
     return saved;
 }
 
-void releaseResources()
+void resetFrontend()
 {
     forgetPlayHistory();
     freeCatalogue();
     forgetCategories();
-    freeEmulators(); // nothing reads them after the exit save
+    freeEmulators();
     freeSkin();
     shutDownVideo(); // before the pictures it draws from and the back buffer it draws into
     freeArtwork();
     forgetPrefetch();
     FrontendSettings.MameinfoDat.clear();
     FrontendSettings.SelectedGame.clear();
+    FrontendStateRecord kept = FrontendState;
+    FrontendState = FrontendStateRecord();
+    FrontendState.MainWindow = kept.MainWindow;
+    FrontendState.WindowSurface = kept.WindowSurface;
+    FrontendState.BackBuffer = kept.BackBuffer;
+    ScreenLayout = ScreenLayoutRecord();
+}
+
+void releaseResources()
+{
+    resetFrontend();
     if (FrontendState.BackBuffer) platformFreeSurface(FrontendState.BackBuffer);
     FrontendState.BackBuffer = nullptr;
     FrontendState.WindowSurface = nullptr; // the window's own surface goes with the window
@@ -297,7 +307,7 @@ static int endFrontend(int code)
 
 int runFrontend(const std::string& commandLine)
 {
-    FrontendState = FrontendStateRecord();
+    resetFrontend();
     platformShowPointer(0);
     FrontendSettings.ConfigFile = commandLine.empty() ? "./torvanell.ini" : commandLine;
     if (!createMainWindow())

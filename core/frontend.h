@@ -30,6 +30,13 @@ int runMainLoop();
 // replacement of the configuration file, then skin.ini. 0 when either could not be replaced
 // (each file is then left whole).
 int saveFrontendSettings();
+// Returns the process to its state before a start: no games, emulators, play history,
+// categories, skin, pictures, prefetch or video; the run-time state (but for the main window and
+// its surfaces), the settings' per-run texts and the screen's layout cleared. A start begins
+// with it, so a second start in one process is a first one; the tests and benchmarks reset with
+// it between runs.
+void resetFrontend();
+// resetFrontend, and the back buffer freed: what the exit leaves.
 void releaseResources();
 void hideCursor();
 void showCursor();

@@ -18,13 +18,14 @@ struct ScreenLayoutRecord
     int StatusBarHeight;
     Rect List;    // the list view's names
     int PageRows; // whole names that fit in List; 0 when not even one does
-    // How far a page back and a page on move in the list view: at least one name.
-    int PageUpRows;
-    int PageDownRows;
+    // How far a page back and a page on move in the list view: at least one name, also before
+    // the first redraw.
+    int PageUpRows = 1;
+    int PageDownRows = 1;
     int GridColumns; // the image browser's cells in a row and its rows (as the skin says)
     int GridRows;
 };
-// Zero until the first redraw; ListTop goes back to 0 when a catalogue is loaded.
+// Empty until the first redraw.
 extern ScreenLayoutRecord ScreenLayout;
 // The number of redraws so far: what the decoding ahead plans from.
 extern int Redraws;

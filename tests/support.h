@@ -248,13 +248,12 @@ protected:
     void startFrontend(const std::string& configText)
     {
         startTestPlatform();
+        resetFrontend();
         useConfig(Dir / "t.ini", configText);
         loadFrontendSettings();
         loadSkin();
-        FrontendState = FrontendStateRecord();
         FrontendState.CurrentEmulator = -1;
         createMainWindow();
         platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-        resetCatalogue();
     }
 };

@@ -273,6 +273,7 @@ TEST_F(Controls, SticksPluggedAndPulledWhileRunning)
             testJoystickHat(second, 0, 2); // player 2's right pages on, uncrossed
             testJoystickButton(third, 0, 1);
             EXPECT_FALSE(isJoystickActive(16)); // the third serves nobody yet
+            redrawMainWindow();                 // the page the move goes by
             processTick(FrontendState.MainWindow);
             EXPECT_GT(FrontendState.CurrentGame, 1);
             testJoystickAxis(first, 1, 32767);

@@ -24,11 +24,6 @@ static std::string visible()
 class History : public WithMainWindow
 {
 protected:
-    void TearDown() override
-    {
-        forgetCategories();
-        WithMainWindow::TearDown();
-    }
     // The games of a MAME emulator named by the category file text, each with its category
     // and a "*" when mature, and what stderr said.
     std::string categories(const std::string& text, std::string* said = nullptr)

@@ -23,16 +23,14 @@ protected:
     {
         InFreshDirectory::SetUp();
         startTestPlatform();
-        resetCatalogue();
+        resetFrontend();
         forgetPictures();
-        FrontendState = FrontendStateRecord();
         FrontendState.CurrentEmulator = -1;
         FrontendSettings.SkinDir = "skins";
         FrontendSettings.SkinName = "Missing";
         FrontendSettings.MenuType = ViewList;
         loadSkin(); // every default
         placeSkin(800, 600);
-        ScreenLayout.ListTop = 0;
         PictureCache.Budget = DefaultPictureBudget;
         Emulator* emulator = addEmulator("Arcade");
         emulator->Marquees = "marquees";
@@ -44,9 +42,7 @@ protected:
     void TearDown() override
     {
         platformFreeSurface(Screen);
-        VisibleGames.clear();
-        freeArtwork();
-        resetCatalogue();
+        resetFrontend();
         InFreshDirectory::TearDown();
     }
     void addGames(int count)

@@ -94,9 +94,8 @@ protected:
         InFreshDirectory::SetUp();
         startTestPlatform();
         testUseClock(1000000);
-        resetCatalogue();
+        resetFrontend();
         forgetPictures();
-        FrontendState = FrontendStateRecord();
         FrontendSettings.SkinDir = "skins";
         FrontendSettings.SkinName = "Missing";
         FrontendSettings.MenuType = ViewList;
@@ -121,12 +120,8 @@ protected:
     }
     void TearDown() override
     {
-        shutDownVideo();
-        platformFreeSurface(FrontendState.BackBuffer);
-        FrontendState.BackBuffer = nullptr;
-        VisibleGames.clear();
+        releaseResources();
         forgetPictures();
-        resetCatalogue();
         InFreshDirectory::TearDown();
     }
     Game* show(const std::string& name, const std::string& parent = "")
