@@ -4,9 +4,9 @@
 // megabyte-long word, in the window a 1920 x 1080 or 1024 x 768 main window gives with the
 // default border of 20 %, in an 18-point font.
 #include "display/text.h"
+#include "display/wordwrap.h"
 #include "platform/testing.h"
 #include "platform/window.h"
-#include "display/wordwrap.h"
 #include "popups/gameinfo.h"
 
 #include <benchmark/benchmark.h>

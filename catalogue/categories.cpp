@@ -151,7 +151,6 @@ const std::string& categoryOf(const Game& game)
     return record ? record->Name : none;
 }
 
-
 std::vector<int> mainCategoriesOf(int emulatorIndex)
 {
     std::vector<char> present(MainCategories.size(), 0);

@@ -35,7 +35,7 @@ struct ListParse
     Game* Current;   // the game whose start tag came last; null before the first one
     int CurrentOpen; // its end tag has not come: it is not in AllGames yet
     TextTarget Target;
-    std::string Text; // the element's text so far: entities split it into several pieces
+    std::string Text;    // the element's text so far: entities split it into several pieces
     int InInput;         // inside the current game's input element
     int InputHasButtons; // that input element gave buttons itself
 };

@@ -42,7 +42,8 @@ static std::vector<double> crossings(const std::vector<Point>& outline, double y
     return xs;
 }
 
-static void fillStar(Surface* surface, double centreX, double centreY, double radius, uint32_t color)
+static void fillStar(Surface* surface, double centreX, double centreY, double radius,
+                     uint32_t color)
 {
     std::vector<Point> outline = starOutline(centreX, centreY, radius);
     int top = (int)std::floor(centreY - radius), bottom = (int)std::ceil(centreY + radius);

@@ -79,7 +79,8 @@ static void markFavourite(Surface* surface, Rect line, int lineHeight, const std
     int64_t left = (int64_t)line.Left + getTextWidth(surface, name) + side / 3;
     left = std::min<int64_t>(left, (int64_t)line.Right - side);
     if (left < line.Left) return;
-    drawFavouriteMark(surface, (int)left, line.Top + (lineHeight - side) / 2, side, markColor(current));
+    drawFavouriteMark(surface, (int)left, line.Top + (lineHeight - side) / 2, side,
+                      markColor(current));
 }
 
 void drawGameNames(Surface* surface, int current, Rect list, int lineHeight, int rows)
@@ -99,7 +100,8 @@ void drawGameNames(Surface* surface, int current, Rect list, int lineHeight, int
         Rect line{list.Left + NameIndent, (int)top, list.Right, list.Bottom};
         drawName(surface, line, VisibleGames[game]->Description);
         if (isFavourite(*VisibleGames[game]))
-            markFavourite(surface, line, lineHeight, VisibleGames[game]->Description, game == current);
+            markFavourite(surface, line, lineHeight, VisibleGames[game]->Description,
+                          game == current);
         if (game == current)
         {
             createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
@@ -144,10 +146,12 @@ static std::string shownEmulatorName()
 // The screen, orientation, year and maker; empty unless the game has all of them.
 static std::string statusBarMachine(const Game& game)
 {
-    if (!game.Video || game.Video->Orientation == OrientationUnknown || game.Year == 0 || game.Manufacturer.empty())
+    if (!game.Video || game.Video->Orientation == OrientationUnknown || game.Year == 0 ||
+        game.Manufacturer.empty())
         return "";
     std::string screen = game.Video->Screen == "raster" ? "Raster" : "Vector";
-    std::string orientation = game.Video->Orientation == OrientationVertical ? "Vertical" : "Horizontal";
+    std::string orientation =
+        game.Video->Orientation == OrientationVertical ? "Vertical" : "Horizontal";
     return "Name: " + game.Description + "  Screen: " + screen + "  Orientation: " + orientation +
            "  \xC2\xA9" + std::to_string(game.Year) + ", " + game.Manufacturer;
 }
@@ -181,7 +185,8 @@ void drawStatusBar(Surface* surface, int current, int width, int height)
     // The position wins where the two meet; the details stop where it starts, so no piece of
     // them shows again in the margin after it.
     std::string details = statusBarDetails(*VisibleGames[current]);
-    if (!details.empty()) drawTextInRect(surface, Rect{NameIndent, top, positionLeft, height}, details);
+    if (!details.empty())
+        drawTextInRect(surface, Rect{NameIndent, top, positionLeft, height}, details);
     drawTextInRect(surface, Rect{positionLeft, top, width, height}, position);
 }
 
@@ -281,7 +286,8 @@ static void layOutPageMoves(Surface* surface, Rect screen)
     int bar = ScreenLayout.StatusBarHeight;
     auto rows = [&](int reserve)
     {
-        int fit = countVisibleRows(surface, clampCoordinate(width), clampCoordinate(height), reserve);
+        int fit =
+            countVisibleRows(surface, clampCoordinate(width), clampCoordinate(height), reserve);
         return std::max(fit, 1);
     };
     ScreenLayout.PageUpRows = rows(bar);
@@ -331,6 +337,7 @@ void drawMainScreen(Surface* surface)
 void blankScreen()
 {
     Rect screen = platformScreenRect();
-    if (FrontendState.WindowSurface) platformFillRect(FrontendState.WindowSurface, screen, 0x000000);
+    if (FrontendState.WindowSurface)
+        platformFillRect(FrontendState.WindowSurface, screen, 0x000000);
     if (FrontendState.MainWindow) platformInvalidate(FrontendState.MainWindow, 1);
 }

@@ -178,6 +178,6 @@ int64_t pictureBytes(const Picture* picture)
 void stretchPicture(Surface* surface, Rect rect, const Picture* picture)
 {
     if (!picture) return;
-    platformStretchPicture(surface, rect, picture->Bits, picture->Width, picture->Height, picture->Pitch,
-                           1);
+    platformStretchPicture(surface, rect, picture->Bits, picture->Width, picture->Height,
+                           picture->Pitch, 1);
 }

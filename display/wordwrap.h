@@ -11,4 +11,5 @@ struct Surface;
 // last character that fits. A line's last piece is kept once all of it but its last character
 // fits, and a character wider than width makes a piece alone (a line of only that character is
 // dropped). No lines, and a line on standard output, when surface's font cannot measure.
-std::vector<std::string> wordWrapText(Surface* surface, int width, const std::vector<std::string>& lines);
+std::vector<std::string> wordWrapText(Surface* surface, int width,
+                                      const std::vector<std::string>& lines);

@@ -2,10 +2,10 @@
 // text only grows wider as it grows). Each line's pieces must give back the line with one white
 // space at each break, fit unless the rule lets them not, and be as long as the rule allows.
 #include "display/text.h"
+#include "display/wordwrap.h"
 #include "fuzzing.h"
 #include "platform/testing.h"
 #include "platform/window.h"
-#include "display/wordwrap.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

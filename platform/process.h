@@ -41,4 +41,3 @@ void platformTypeKeyUp(int code);
 // screen saver the user switched off stays off). Calls nest. Without X nothing happens.
 void platformSuspendScreenSaver();
 void platformResumeScreenSaver();
-

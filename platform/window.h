@@ -34,7 +34,7 @@ enum MessageKind
     // Param1 = virtual-key code. The front end polls the keys instead; a window of another
     // program built on this layer (the demo's emulator) acts on a press through it.
     MsgKeyDown,
-    MsgQuit,    // Param1 = exit code; never dispatched to a window
+    MsgQuit, // Param1 = exit code; never dispatched to a window
     MsgUser = 0x400
 };
 

@@ -259,7 +259,8 @@ int showMenuWindow(std::vector<MenuNode>& items)
     platformUpdateWindow(window);
     flushKeyboard();
     runMenuLoop(view);
-    if (view->MenuWindow) platformDestroyWindow(view->MenuWindow); // not when it went with its owner
+    if (view->MenuWindow)
+        platformDestroyWindow(view->MenuWindow); // not when it went with its owner
     return 1;
 }
 

@@ -12,8 +12,8 @@
 #include <cstdio>
 
 std::string MessageText;
-static Window* MessageWindow; // null while the window is closed
-static Surface* MessageBackBuffer;    // its picture, drawn at every layout; painting copies it
+static Window* MessageWindow;      // null while the window is closed
+static Surface* MessageBackBuffer; // its picture, drawn at every layout; painting copies it
 
 const int MessageMargin = 15;
 
@@ -67,7 +67,8 @@ static void placeMessageWindow(const std::string& text)
 {
     Rect screen = platformScreenRect();
     int screenWidth = screen.Right - screen.Left, screenHeight = screen.Bottom - screen.Top;
-    int textWidth = getTextWidth(MessageBackBuffer, text), textHeight = getTextHeight(MessageBackBuffer);
+    int textWidth = getTextWidth(MessageBackBuffer, text),
+        textHeight = getTextHeight(MessageBackBuffer);
     int x = std::max((screenWidth - textWidth - 2 * MessageMargin) / 2, MessageMargin);
     int y = (screenHeight - textHeight - 2 * MessageMargin) / 2;
     int width = std::min(textWidth + 2 * MessageMargin, screenWidth - 2 * MessageMargin);

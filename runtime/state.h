@@ -33,8 +33,8 @@ struct FrontendStateRecord
     int ScreenSaverActive;
     PowerOffStage ShutdownStage;
     int WindowHasFocus;
-    Surface* WindowSurface;     // the main window's own surface
-    Surface* BackBuffer; // the client-sized back buffer the main screen is drawn into
+    Surface* WindowSurface; // the main window's own surface
+    Surface* BackBuffer;    // the client-sized back buffer the main screen is drawn into
     uint32_t JoystickXMin, JoystickXMax, JoystickYMin, JoystickYMax;
 };
 

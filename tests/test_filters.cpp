@@ -51,8 +51,10 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     AllGames[1]->Input = std::make_unique<InputInfo>(InputInfo{1, 0, 1, 8});
     AllGames[2]->RomOf = "neogeo";
     AllGames[3]->RomOf = "NeoGeo";
-    AllGames[4]->Video = std::make_unique<VideoInfo>(VideoInfo{"raster", OrientationVertical, 0, 0});
-    AllGames[5]->Video = std::make_unique<VideoInfo>(VideoInfo{"vector", OrientationHorizontal, 0, 0});
+    AllGames[4]->Video =
+        std::make_unique<VideoInfo>(VideoInfo{"raster", OrientationVertical, 0, 0});
+    AllGames[5]->Video =
+        std::make_unique<VideoInfo>(VideoInfo{"vector", OrientationHorizontal, 0, 0});
     AllGames[6]->Available = 0;
     for (auto [clone, parent] : {std::pair{7, 0}, {8, 6}})
     {

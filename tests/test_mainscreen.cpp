@@ -61,7 +61,8 @@ TEST_F(MainScreen, TheListShowsAPageOfNamesWithTheCurrentOneHighlighted)
     createFont(Screen, Skin.Fontface, Skin.Fontsize, 0);
     int line = getTextHeight(Screen);
     drawMainScreen(Screen);
-    int statusTop = 600 - ScreenLayout.StatusBarHeight, rows = (statusTop - 30) / line; // down to the bar
+    int statusTop = 600 - ScreenLayout.StatusBarHeight,
+        rows = (statusTop - 30) / line; // down to the bar
     ASSERT_GT(rows, 0);
     EXPECT_EQ(ScreenLayout.ListTop, 9 >= rows ? std::min(rows, 20 - rows) : 0);
     int bar = 30 + (9 - ScreenLayout.ListTop) * line;
@@ -99,15 +100,18 @@ TEST_F(MainScreen, TheStatusBarNamesTheEmulatorThePlaceAndTheGame)
     game->Year = 1980;
     for (const auto& [screen, orientation, maker, expected] : cases)
     {
-        game->Video = std::make_unique<VideoInfo>(VideoInfo{screen, (ScreenOrientation)orientation, 0, 0});
+        game->Video =
+            std::make_unique<VideoInfo>(VideoInfo{screen, (ScreenOrientation)orientation, 0, 0});
         game->Manufacturer = maker;
         EXPECT_EQ(statusBarDetails(*game), expected);
     }
     // Details longer than the bar stop where the position starts, leaving its margin clear.
     game->Manufacturer = std::string(300, 'M');
     drawStatusBar(Screen, 11, 800, 600);
-    EXPECT_EQ(countColour(Screen, Rect{794, 600 - ScreenLayout.StatusBarHeight, 800, 600}, Black), 0);
-    EXPECT_GT(countColour(Screen, Rect{700, 600 - ScreenLayout.StatusBarHeight, 794, 600}, Black), 10);
+    EXPECT_EQ(countColour(Screen, Rect{794, 600 - ScreenLayout.StatusBarHeight, 800, 600}, Black),
+              0);
+    EXPECT_GT(countColour(Screen, Rect{700, 600 - ScreenLayout.StatusBarHeight, 794, 600}, Black),
+              10);
 }
 
 TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)

@@ -84,8 +84,8 @@ TEST(MameList, ReadingErrorsLongLinesDatFilesAndCapture)
     // A line split at byte 511 by a 512-byte reader is joined again exactly.
     freeCatalogue();
     std::string padding(511 - std::string("<description>").size(), 'r');
-    ASSERT_EQ(loadMameList(writeList("long", "<mame><game name=\"long\">\n<description>" +
-                                                 padding + "</description>\n</game></mame>"),
+    ASSERT_EQ(loadMameList(writeList("long", "<mame><game name=\"long\">\n<description>" + padding +
+                                                 "</description>\n</game></mame>"),
                            0),
               1);
     EXPECT_EQ(AllGames.at(0)->Description, padding);

@@ -6,8 +6,8 @@
 #include "config/skin.h"
 #include "core/mainwindow.h"
 #include "display/text.h"
-#include "platform/input.h"
 #include "display/wordwrap.h"
+#include "platform/input.h"
 #include "popups/gameinfo.h"
 #include "popups/menuwindow.h"
 #include "popups/optionsmenu.h"
@@ -228,7 +228,8 @@ TEST_F(OptionsMenuTest, GameInfoWrapsAtWhiteSpaceAndBreaksLongWords)
     Surface* surface = platformCreateSurface(400, 400);
     createFont(surface, Skin.Fontface, Skin.Fontsize, 0);
     for (const auto& [line, fits, less, expected] : cases)
-        EXPECT_EQ(wordWrapText(surface, getTextWidth(surface, fits) - less, {line}), expected) << line;
+        EXPECT_EQ(wordWrapText(surface, getTextWidth(surface, fits) - less, {line}), expected)
+            << line;
     platformFreeSurface(surface);
 }
 
