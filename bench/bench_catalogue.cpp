@@ -81,7 +81,7 @@ static void buildMameCatalogue(const std::string& romPath)
         snprintf(name, sizeof name, "game%05d (U) [!]", i);
         game->Name = name;
         game->Description = randomText(random);
-        game->Input = std::make_unique<InputInfo>(InputInfo{2, 4, 2, (uint16_t)(i % 3 ? 1 : 8)});
+        game->Input = InputInfo{2, 4, 2, (uint16_t)(i % 3 ? 1 : 8)};
         game->Video = std::make_unique<VideoInfo>(
             VideoInfo{i % 5 ? "raster" : "vector", OrientationHorizontal, 0, 0});
         if (i % 4 == 0) game->CloneOf = AllGames.empty() ? "" : AllGames.back()->Name;

@@ -4,14 +4,44 @@
 #include "runtime/state.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <functional>
 
 std::vector<Emulator*> EmulatorTable;
 std::vector<Game*> AllGames;
 std::vector<Game*> VisibleGames;
-// Every game of AllGames that has a name, by name, each name's games in the order added. The
-// keys are the games' own names.
-static std::unordered_map<std::string_view, std::vector<Game*>> GamesByName;
+
+// Every game of AllGames that has a name, in a table of at least twice as many slots as games,
+// found from the slot its name's hash gives, one slot on at a time (the last wraps to the first).
+// A slot costs 8 bytes where a map's entry would cost some 100, and a full set has 45,000 games.
+// No game leaves the table but all at once, so the games of one name lie along their path in
+// the order they were added, and a path ends at the first empty slot.
+static std::vector<Game*> NameSlots;
+static size_t NamedGames;
+static const size_t FewestNameSlots = 1024;
+
+static size_t homeSlot(std::string_view name)
+{
+    return std::hash<std::string_view>{}(name) & (NameSlots.size() - 1);
+}
+
+static void placeByName(Game* game)
+{
+    size_t slot = homeSlot(game->Name);
+    while (NameSlots[slot]) slot = (slot + 1) & (NameSlots.size() - 1);
+    NameSlots[slot] = game;
+}
+
+// Each path is taken up whole and in order: from just after an empty slot, paths never wrap
+// across the start of the walk.
+static void growNameSlots()
+{
+    std::vector<Game*> old(std::max(NameSlots.size() * 2, FewestNameSlots), nullptr);
+    old.swap(NameSlots);
+    if (old.empty()) return;
+    size_t start = std::find(old.begin(), old.end(), nullptr) - old.begin();
+    for (size_t i = 1; i <= old.size(); i++)
+        if (Game* game = old[(start + i) % old.size()]) placeByName(game);
+}
 
 // Row i is index i of NameCodeFlags and NameCodeFilter. The bracket codes are searched
 // without their closing bracket so that "[a" also finds "[a1]" and "[T" finds "[T+Eng]".
@@ -55,14 +85,19 @@ const NameCodeInfo NameCodeTable[NameCodeCount] = {
 void appendGame(Game* game)
 {
     AllGames.push_back(game);
-    if (!game->Name.empty()) GamesByName[game->Name].push_back(game);
+    if (game->Name.empty()) return;
+    if (2 * (NamedGames + 1) > NameSlots.size()) growNameSlots();
+    placeByName(game);
+    NamedGames++;
 }
 
-const std::vector<Game*>& gamesNamed(std::string_view name)
+std::vector<Game*> gamesNamed(std::string_view name)
 {
-    static const std::vector<Game*> none;
-    auto found = GamesByName.find(name);
-    return found == GamesByName.end() ? none : found->second;
+    std::vector<Game*> games;
+    if (NameSlots.empty()) return games;
+    for (size_t slot = homeSlot(name); NameSlots[slot]; slot = (slot + 1) & (NameSlots.size() - 1))
+        if (NameSlots[slot]->Name == name) games.push_back(NameSlots[slot]);
+    return games;
 }
 
 Game* findGame(std::string_view name, int emulatorIndex)
@@ -123,7 +158,8 @@ void freeGame(Game* game)
 void freeCatalogue()
 {
     std::vector<Game*>().swap(VisibleGames);
-    decltype(GamesByName)().swap(GamesByName);
+    std::vector<Game*>().swap(NameSlots);
+    NamedGames = 0;
     for (Game* game : AllGames) freeGame(game);
     std::vector<Game*>().swap(AllGames);
 }

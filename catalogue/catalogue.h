@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,27 +106,42 @@ struct InputInfo
     uint16_t Control; // 1 for the seven named control types, else 8
 };
 
+// A game that is a ROM file found on disk: its folder and the codes in its file name.
+struct RomFileInfo
+{
+    std::string Directory;
+    NameCodeFlags Codes;
+};
+
+// A full MAME set holds 45,000 of these, so what most games lack is held apart (RomFile,
+// Video), and what is smaller than a pointer to it is held within (Input).
 struct Game
 {
     int EmulatorIndex;
-    std::unique_ptr<struct NameCodeFlags> NameCodes; // scanned ROM files only
-    std::string RomDirectory;                        // empty for hand-listed and MAME games
+    int32_t Year;
     std::string Name;
     std::string Description;
-    int32_t Year;
     std::string Manufacturer;
     std::string CloneOf; // empty: not a clone
     std::string RomOf;
+    std::unique_ptr<RomFileInfo> RomFile; // scanned ROM files only
     std::unique_ptr<VideoInfo> Video;
-    std::unique_ptr<InputInfo> Input;
-    int NotRunnable;
-    int Available;
     std::vector<std::string> InfoLines;
     Game* Parent;              // not owned
-    int Category;              // 0: the category file names it not; else 1 + index in Categories
-    int Mature;                // the category file marks it mature
     struct PlayRecord* Played; // its favourite mark and plays; null: neither; not owned
+    int Category; // 0: the category file names it not; else 1 + index in Categories
+    bool NotRunnable;
+    bool Available;
+    bool Mature; // the category file marks it mature
+    std::optional<InputInfo> Input;
 };
+
+// The folder of the game's ROM file; empty for hand-listed and MAME games.
+inline const std::string& romDirectoryOf(const Game& game)
+{
+    static const std::string none;
+    return game.RomFile ? game.RomFile->Directory : none;
+}
 
 // Filled by loadEmulators at start-up; lives until the program ends.
 extern std::vector<Emulator*> EmulatorTable;
@@ -137,7 +153,7 @@ extern std::vector<Game*> VisibleGames;
 // Name must not change once it is added.
 void appendGame(Game* game);
 // Every game added under name (compared byte for byte), in the order added; empty when none.
-const std::vector<Game*>& gamesNamed(std::string_view name);
+std::vector<Game*> gamesNamed(std::string_view name);
 // The first game of that emulator added under name; null when none.
 Game* findGame(std::string_view name, int emulatorIndex);
 // The game the selection is on (CurrentGame in VisibleGames); null with an empty list.

@@ -65,9 +65,9 @@ static bool isChosenEmulator(const Game& game, const Emulator& emulator, int cur
 
 static bool passesNameCodes(const Game& game, const Emulator& emulator)
 {
-    if (!emulator.UseGoodFilters || !emulator.CodeFilter || !game.NameCodes) return true;
+    if (!emulator.UseGoodFilters || !emulator.CodeFilter || !game.RomFile) return true;
     for (int i = 0; i < NameCodeCount; i++)
-        if (game.NameCodes->Flags[i] && !emulator.CodeFilter->Flags[i]) return false;
+        if (game.RomFile->Codes.Flags[i] && !emulator.CodeFilter->Flags[i]) return false;
     return true;
 }
 

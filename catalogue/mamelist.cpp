@@ -207,7 +207,7 @@ static void setDisplay(ListParse* parse, const XML_Char** atts)
 static void setInput(ListParse* parse, const XML_Char** atts)
 {
     if (!parse->Current) return;
-    auto input = std::make_unique<InputInfo>();
+    InputInfo* input = &parse->Current->Input.emplace();
     input->Control = 8;
     parse->InputHasButtons = 0;
     for (; atts[0]; atts += 2)
@@ -222,7 +222,6 @@ static void setInput(ListParse* parse, const XML_Char** atts)
         else if (std::strcmp(name, "control") == 0 && isNamedControl(value))
             input->Control = 1;
     }
-    parse->Current->Input = std::move(input);
     parse->InInput = 1;
 }
 
@@ -231,7 +230,7 @@ static void setInput(ListParse* parse, const XML_Char** atts)
 static void addControl(ListParse* parse, const XML_Char** atts)
 {
     if (!parse->Current || !parse->InInput || !parse->Current->Input) return;
-    InputInfo* input = parse->Current->Input.get();
+    InputInfo* input = &*parse->Current->Input;
     std::string type;
     const char* ways = nullptr;
     long long buttons = 0;

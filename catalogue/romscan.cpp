@@ -7,15 +7,15 @@
 #include "config/settings.h"
 #include "platform/files.h"
 
-std::unique_ptr<NameCodeFlags> decodeNameCodes(const std::string& text)
+NameCodeFlags decodeNameCodes(const std::string& text)
 {
-    auto flags = std::make_unique<NameCodeFlags>();
+    NameCodeFlags flags;
     for (int i = 0; i < NameCodeCount; i++)
     {
         const NameCodeInfo& row = NameCodeTable[i];
         bool found = text.find(row.Code) != std::string::npos ||
                      (row.OtherCode && text.find(row.OtherCode) != std::string::npos);
-        flags->Flags[i] = found ? 1 : 0;
+        flags.Flags[i] = found ? 1 : 0;
     }
     return flags;
 }
@@ -24,14 +24,14 @@ static Game* gameFromFile(const std::string& directory, const std::string& fileN
                           const std::string& extension, int emulatorIndex)
 {
     Game* game = newGame(emulatorIndex);
-    game->RomDirectory = directory;
     game->Manufacturer = "Unknown";
     game->Name = fileName;
     // The listing ignores letter case, so "Game.ZIP" is here for "zip": only the length of
     // the dot and the extension is cut, whatever their case.
     size_t cut = extension.size() + 1;
     game->Description = fileName.substr(0, fileName.size() > cut ? fileName.size() - cut : 0);
-    game->NameCodes = decodeNameCodes(game->Description);
+    game->RomFile = std::make_unique<RomFileInfo>(
+        RomFileInfo{directory, decodeNameCodes(game->Description)});
     return game;
 }
 

@@ -9,4 +9,4 @@
 // Appends the emulator's games to AllGames.
 void discoverRoms(const Emulator* emulator, int emulatorIndex);
 // Flag i set exactly when the code of row i occurs in text.
-std::unique_ptr<NameCodeFlags> decodeNameCodes(const std::string& text);
+NameCodeFlags decodeNameCodes(const std::string& text);

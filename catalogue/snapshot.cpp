@@ -414,13 +414,13 @@ static std::unique_ptr<VideoInfo> getVideo(SnapshotReader& reader)
     return video;
 }
 
-static std::unique_ptr<InputInfo> getInput(SnapshotReader& reader)
+static InputInfo getInput(SnapshotReader& reader)
 {
-    auto input = std::make_unique<InputInfo>();
-    input->Players = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
-    input->Buttons = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
-    input->Coins = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
-    input->Control = (uint16_t)getBounded(reader, UINT16_MAX);
+    InputInfo input{};
+    input.Players = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
+    input.Buttons = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
+    input.Coins = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
+    input.Control = (uint16_t)getBounded(reader, UINT16_MAX);
     return input;
 }
 
@@ -434,7 +434,7 @@ static Game* getGame(SnapshotReader& reader, int emulatorIndex, std::vector<Info
     getText(reader, game->CloneOf);
     getText(reader, game->RomOf);
     uint64_t parts = getBounded(reader, 7);
-    game->NotRunnable = (int)(parts & 1);
+    game->NotRunnable = parts & 1;
     if (parts & 2) game->Video = getVideo(reader);
     if (parts & 4) game->Input = getInput(reader);
     uint64_t block = getBounded(reader, blocks.size());

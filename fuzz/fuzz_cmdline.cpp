@@ -19,7 +19,7 @@ static std::string expected(const std::string& piece, const Game& game)
 {
     if (piece == "%d") return game.Description;
     if (piece == "%f") return game.Name;
-    if (piece == "%p") return game.RomDirectory;
+    if (piece == "%p") return romDirectoryOf(game);
     if (piece == "%r") return stripExtension(game.Name);
     return piece[0] == '%' ? piece.substr(1) : piece;
 }
@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Emulator emulator{};
     game.Name = input.ConsumeRandomLengthString(200);
     game.Description = input.ConsumeRandomLengthString(200);
-    game.RomDirectory = input.ConsumeRandomLengthString(200);
+    game.RomFile = std::make_unique<RomFileInfo>();
+    game.RomFile->Directory = input.ConsumeRandomLengthString(200);
     // Any template must expand; the property is asked of templates made of known pieces.
     emulator.CmdLine = input.ConsumeRandomLengthString(200);
     platformSplitCommandLine(expandCmdLine(&emulator, &game));

@@ -14,11 +14,11 @@ static bool holds(const std::string& text, const char* code)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string text((const char*)data, size);
-    std::unique_ptr<NameCodeFlags> flags = decodeNameCodes(text);
+    NameCodeFlags flags = decodeNameCodes(text);
     for (int i = 0; i < NameCodeCount; i++)
     {
         const NameCodeInfo& row = NameCodeTable[i];
-        require(flags->Flags[i] == (holds(text, row.Code) || holds(text, row.OtherCode)),
+        require(flags.Flags[i] == (holds(text, row.Code) || holds(text, row.OtherCode)),
                 std::string("flag of ") + row.Code);
     }
     return 0;

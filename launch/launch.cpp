@@ -83,7 +83,7 @@ static void appendToken(Expansion& expansion, char token, const Game* game)
     case 'f':
         return append(expansion, game->Name, true);
     case 'p':
-        return append(expansion, game->RomDirectory, true);
+        return append(expansion, romDirectoryOf(*game), true);
     case 'q':
         return append(expansion, "\"", false);
     case 'r':

@@ -13,7 +13,7 @@ struct Emulator;
 // given, runs as soon as the emulator is running.
 int launchGame(const Game* game, int* exitCode, const std::function<void()>& started = {});
 // The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
-// RomDirectory, %q a double quote, %r Name without extension, %x x, a last lone % dropped).
+// the ROM file's folder, %q a double quote, %r Name without extension, %x x, a last lone % dropped).
 // An empty template gives the Name. Double quotes in the game's texts, and backslashes that
 // come to stand before a double quote, are escaped so that each text reaches the emulator
 // byte for byte as the argument the template's quoting makes.

@@ -210,9 +210,10 @@ static void readRaw(SDL_Joystick* joystick, JoystickPosition* position)
         if (SDL_JoystickGetButton(joystick, i)) position->Buttons |= 1u << i;
 }
 
+// The events were read as platformKeyState says.
 int platformJoystickRead(int player, JoystickPosition* position)
 {
-    pumpSdlEvents();
+    if (Layer.PumpWanted) pumpSdlEvents();
     Stick* stick = nullptr;
     for (Stick& candidate : Sticks)
         if (player >= 1 && candidate.Player == player) stick = &candidate;

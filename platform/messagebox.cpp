@@ -75,6 +75,7 @@ static void showBox(Surface* box)
 
 static int closingKeyPressed()
 {
+    pumpSdlEvents(); // the box's loop looks at no message queue
     // Every one of the three is asked, so no press of them is left over for later.
     int enter = platformKeyState(VkReturn).PressedSinceLastQuery;
     int escape = platformKeyState(VkEscape).PressedSinceLastQuery;

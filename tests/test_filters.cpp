@@ -47,8 +47,8 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     FrontendState.CurrentEmulator = -1;
     addMame();
     for (const char* name : {"2", "1", "n", "N", "v", "h", "m", "c", "cm", "o", "b"}) addGame(name);
-    AllGames[0]->Input = std::make_unique<InputInfo>(InputInfo{2, 4, 2, 1});
-    AllGames[1]->Input = std::make_unique<InputInfo>(InputInfo{1, 0, 1, 8});
+    AllGames[0]->Input = InputInfo{2, 4, 2, 1};
+    AllGames[1]->Input = InputInfo{1, 0, 1, 8};
     AllGames[2]->RomOf = "neogeo";
     AllGames[3]->RomOf = "NeoGeo";
     AllGames[4]->Video =
@@ -89,7 +89,8 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     genesis->CodeFilter = std::make_unique<NameCodeFilter>();
     addEmulator("Hidden")->IncludeInAll = 0;
     for (const char* description : {"Clean", "Puzzle (U)", "Puzzle (U) [!]"})
-        addGame(description)->NameCodes = decodeNameCodes(description);
+        addGame(description)->RomFile =
+            std::make_unique<RomFileInfo>(RomFileInfo{"", decodeNameCodes(description)});
     addGame("hand-listed"); // no name codes at all
     addGame("hidden", 1);
     FrontendState.CurrentEmulator = 0;

@@ -54,7 +54,8 @@ TEST_F(Launch, TheCommandLineArgumentsExitCodesFailuresAndTheLog)
 {
     EXPECT_EQ(stripExtension("game.tar.gz"), "game.tar");
     EXPECT_EQ(stripExtension("photo.jpeg"), "photo.jpeg");
-    std::tie(Entry.Description, Entry.RomDirectory) = std::make_tuple("Big", "/roms");
+    Entry.Description = "Big";
+    Entry.RomFile = std::make_unique<RomFileInfo>(RomFileInfo{"/roms", {}});
     auto expand = [&](const char* line, const char* name)
     {
         std::tie(Emu.CmdLine, Entry.Name) = std::make_tuple(line, name);
@@ -83,7 +84,7 @@ TEST_F(Launch, TheCommandLineArgumentsExitCodesFailuresAndTheLog)
     Emu.CmdLine = "%q\\%f%q";
     EXPECT_EQ(launch(), (Args{EmuDir, "\\\"q"}));
     Emu.CmdLine = "%q\\%p%q -x"; // an empty folder brings the template's backslash to the quote
-    Entry.RomDirectory = "";
+    Entry.RomFile->Directory = "";
     EXPECT_EQ(launch(), (Args{EmuDir, "\\", "-x"}));
     setenv("ARGRECORDER_CRASH", "1", 1);
     launch(&code);

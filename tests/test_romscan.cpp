@@ -19,7 +19,7 @@ TEST(RomScan, NameCodesRomFoldersAndHandListedGames)
     {
         std::vector<int> found;
         for (int i = 0; i < NameCodeCount; i++)
-            if (decodeNameCodes(name)->Flags[i]) found.push_back(i);
+            if (decodeNameCodes(name).Flags[i]) found.push_back(i);
         EXPECT_EQ(found, rows) << name;
     }
 
@@ -39,14 +39,14 @@ TEST(RomScan, NameCodesRomFoldersAndHandListedGames)
     discoverRoms(EmulatorTable[0], 0);
     std::vector<std::string> found;
     for (const Game* game : AllGames)
-        found.push_back(game->Description + "," + game->Name + (game->NameCodes ? "*" : ""));
+        found.push_back(game->Description + "," + game->Name + (game->RomFile ? "*" : ""));
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"Desc, spaced", "Game,Game.MD*", "Game,Game.MD*",
                                                "Last,last", "Pac Man,pacman",
                                                "Puzzle (U) [!],Puzzle (U) [!].md*",
                                                "Puzzle (U) [!],Puzzle (U) [!].md*",
                                                "folder,folder.md*", "folder,folder.md*"}));
-    EXPECT_EQ(findGame("Game.MD", 0)->RomDirectory, roms.string());
+    EXPECT_EQ(romDirectoryOf(*findGame("Game.MD", 0)), roms.string());
     EXPECT_EQ(findGame("last", 0)->Manufacturer, "Unknown");
     resetCatalogue();
 }
