@@ -15,8 +15,8 @@
 
 static void onCreate(Window* window)
 {
-    FrontendState.WindowSurface = platformWindowSurface(window);
     FrontendState.BackBuffer = renewBackBuffer(window, nullptr);
+    FrontendState.WindowSurface = platformWindowSurface(window); // the back buffer, shown
 }
 
 // The first size comes before anything can be drawn; a later one (the screen resized or
@@ -24,10 +24,10 @@ static void onCreate(Window* window)
 // the next move. The screensaver draws its next picture when its timer comes.
 static void onSize(Window* window)
 {
-    FrontendState.WindowSurface = platformWindowSurface(window); // the old one went with the size
     Surface* previous = FrontendState.BackBuffer;
     int resized = previous && platformSurfaceWidth(previous) > 0;
     FrontendState.BackBuffer = renewBackBuffer(window, previous);
+    FrontendState.WindowSurface = platformWindowSurface(window);
     if (resized && !FrontendState.ScreenSaverActive) redrawMainWindow();
 }
 

@@ -8,6 +8,9 @@ Surface* renewBackBuffer(Window* window, Surface* previous)
 {
     Rect client = platformClientRect(window);
     Surface* buffer = platformCreateSurface(client.Right - client.Left, client.Bottom - client.Top);
+    // Shown as it is, the back buffer needs no copy at a paint, and the window no picture of its
+    // own; lent before the previous one goes, so the window never falls back to one meanwhile.
+    platformShowSurface(window, buffer);
     if (previous) platformFreeSurface(previous);
     return buffer;
 }
@@ -25,7 +28,7 @@ int handleCommonMessage(Window* window, int kind, const Surface* backBuffer)
     case MsgPaint:
     {
         Rect client = platformClientRect(window);
-        if (backBuffer)
+        if (backBuffer && backBuffer != platformWindowSurface(window))
             platformCopyRect(platformWindowSurface(window), 0, 0, client.Right - client.Left,
                              client.Bottom - client.Top, backBuffer, 0, 0);
         return 1;

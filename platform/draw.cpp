@@ -67,7 +67,9 @@ void freeSurfaceRecord(Surface* surface)
 void platformFreeSurface(Surface* surface)
 {
     // A window's own surface lives and dies with its window.
-    if (surface && !surface->Owner) freeSurfaceRecord(surface);
+    if (!surface || surface->Owner) return;
+    endSurfaceLoans(surface);
+    freeSurfaceRecord(surface);
 }
 
 int platformSurfaceWidth(const Surface* surface)
@@ -118,6 +120,7 @@ void platformCopyRect(Surface* target, int x, int y, int width, int height, cons
                       int sourceX, int sourceY)
 {
     if (!target || !source || width <= 0 || height <= 0) return;
+    if (source == target && x == sourceX && y == sourceY) return; // onto itself
     // Only the part that lies inside both surfaces is copied.
     int clipLeft = std::max({0, -x, -sourceX}), clipTop = std::max({0, -y, -sourceY});
     width = std::min({width, target->Width - x, source->Width - sourceX});

@@ -80,6 +80,8 @@ void takeScreenFocus();
 void showScreen();
 void postKeyMessage(int code);
 void presentIfDirty();
+// Windows that show surface show their own pictures again (it is being freed).
+void endSurfaceLoans(const Surface* surface);
 void markDirty(Window* window);
 void startWindows();
 void stopWindows();

@@ -26,6 +26,7 @@ struct Window
     int Destroying;
     intptr_t Data;
     Surface* Own;
+    Surface* Shown; // lent by platformShowSurface; null: Own is shown
 };
 
 // Thickness of the sizing frame drawn around a framed pop-up's client area.
@@ -114,7 +115,8 @@ intptr_t platformGetWindowData(Window* window)
 
 Surface* platformWindowSurface(Window* window)
 {
-    return isWindow(window) ? window->Own : nullptr;
+    if (!isWindow(window)) return nullptr;
+    return window->Shown ? window->Shown : window->Own;
 }
 
 intptr_t sendMessage(Window* window, int kind, intptr_t param1, intptr_t param2)
@@ -215,7 +217,7 @@ static void sendSizeWhenChanged(Window* window, int previousWidth, int previousH
     int width, height;
     clientSize(window, &width, &height);
     if (window->SizeSent && width == previousWidth && height == previousHeight) return;
-    resizeSurface(window->Own, width, height);
+    if (!window->Shown) resizeSurface(window->Own, width, height);
     window->SizeSent = 1;
     sendMessage(window, MsgSize, width, height);
 }
@@ -305,6 +307,22 @@ int platformDestroyWindow(Window* window)
     return 1;
 }
 
+void platformShowSurface(Window* window, Surface* surface)
+{
+    if (!isWindow(window)) return;
+    window->Shown = surface;
+    int width, height;
+    clientSize(window, &width, &height);
+    resizeSurface(window->Own, surface ? 1 : width, surface ? 1 : height); // unused meanwhile
+    markDirty(window);
+}
+
+void endSurfaceLoans(const Surface* surface)
+{
+    for (Window* window : Windows)
+        if (window->Shown == surface) platformShowSurface(window, nullptr);
+}
+
 void platformInvalidate(Window* window, int erase)
 {
     if (!isWindow(window)) return;
@@ -316,11 +334,10 @@ void platformInvalidate(Window* window, int erase)
 void paintWindow(Window* window)
 {
     window->Invalid = 0;
-    if (window->Erase)
-    {
-        window->Erase = 0;
+    // A surface the window shows is its owner's whole picture, not a background to clear.
+    if (window->Erase && !window->Shown)
         platformFillRect(window->Own, platformClientRect(window), 0);
-    }
+    window->Erase = 0;
     sendMessage(window, MsgPaint, 0, 0);
     markDirty(window);
 }
@@ -379,9 +396,12 @@ static void composeWindow(SDL_Surface* screen, const Window* window)
 {
     if (frameOf(window)) drawFrame(screen, window);
     int frame = frameOf(window);
-    SDL_Rect source = {0, 0, window->Own->Width, window->Own->Height};
+    const Surface* shown = window->Shown ? window->Shown : window->Own;
+    int width, height;
+    clientSize(window, &width, &height);
+    SDL_Rect source = {0, 0, std::min(shown->Width, width), std::min(shown->Height, height)};
     SDL_Rect target = {window->X + frame, window->Y + frame, 0, 0};
-    SDL_BlitSurface(window->Own->Pixels, &source, screen, &target);
+    SDL_BlitSurface(shown->Pixels, &source, screen, &target);
 }
 
 static int covers(const Window* window, int width, int height)

@@ -114,7 +114,13 @@ void platformInvalidate(Window* window, int erase);
 void platformUpdateWindow(Window* window);
 // The window's own surface; a paint handler draws into it. The same surface for the window's
 // whole life: a size change resizes it (its picture is then blank) but never replaces it.
+// While the window shows another surface (below), that one.
 Surface* platformWindowSurface(Window* window);
+// The window shows surface itself from now on, in place of a picture of its own (null: its own
+// again, blank). For a window that draws off screen into a surface of its client's size and only
+// copies it at a paint: its own picture would be one more copy, 8 MB on a 1920x1080 screen. Not
+// owned; freeing the surface ends the loan.
+void platformShowSurface(Window* window, Surface* surface);
 
 // The message queue of the one thread. After a stop signal (platform/stop.h) the queue
 // answers the quit message, with code 0, to every look and never lets it be taken.

@@ -33,7 +33,7 @@ struct FrontendStateRecord
     int ScreenSaverActive;
     PowerOffStage ShutdownStage;
     int WindowHasFocus;
-    Surface* WindowSurface; // the main window's own surface
+    Surface* WindowSurface; // what the main window shows: the back buffer
     Surface* BackBuffer;    // the client-sized back buffer the main screen is drawn into
     uint32_t JoystickXMin, JoystickXMax, JoystickYMin, JoystickYMax;
 };
