@@ -65,19 +65,18 @@ static void buildMameCatalogue(const std::string& romPath)
 {
     freeCatalogue();
     freeEmulators();
-    Emulator* mame = new Emulator{};
+    Emulator* mame = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     mame->Name = "MAME";
     mame->IsMame = 1;
     mame->IncludeInAll = 1;
     mame->RomPath = romPath;
     mame->MachineFilter =
         std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
-    EmulatorTable.push_back(mame);
     std::mt19937 random(7);
     char name[64];
     for (int i = 0; i < GameCount; i++)
     {
-        Game* game = newGame(0);
+        std::unique_ptr<Game> game = newGame(0);
         snprintf(name, sizeof name, "game%05d (U) [!]", i);
         game->Name = name;
         game->Description = randomText(random);
@@ -85,8 +84,8 @@ static void buildMameCatalogue(const std::string& romPath)
         game->Video = std::make_unique<VideoInfo>(
             VideoInfo{i % 5 ? "raster" : "vector", OrientationHorizontal, 0, 0});
         if (i % 4 == 0) game->CloneOf = AllGames.empty() ? "" : AllGames.back()->Name;
-        if (!game->CloneOf.empty()) game->Parent = AllGames.back();
-        appendGame(game);
+        if (!game->CloneOf.empty()) game->Parent = AllGames.back().get();
+        appendGame(std::move(game));
     }
 }
 
@@ -101,8 +100,9 @@ static void BM_MarkAvailableGames(benchmark::State& state)
     const fs::path& zips = zipFolder();
     buildMameCatalogue(zips.string());
     for (auto _ : state) markAvailableGames(0);
-    int available = (int)std::count_if(AllGames.begin(), AllGames.end(),
-                                       [](const Game* game) { return game->Available; });
+    int available =
+        (int)std::count_if(AllGames.begin(), AllGames.end(),
+                           [](const std::unique_ptr<Game>& game) { return game->Available; });
     state.counters["available"] = available;
 }
 BENCHMARK(BM_MarkAvailableGames)->Unit(benchmark::kMillisecond);
@@ -121,7 +121,7 @@ static void BM_MarkAvailableGamesBySearch(benchmark::State& state)
         for (const std::string& name : names)
         {
             std::string wanted = name.substr(0, name.size() - 4);
-            for (Game* game : AllGames)
+            for (auto& game : AllGames)
                 if (game->EmulatorIndex == 0 && game->Name == wanted)
                 {
                     game->Available = 1;
@@ -161,11 +161,10 @@ static void BM_DiscoverRoms(benchmark::State& state)
     FrontendSettings.ConfigFile = (roms / "absent.ini").string();
     freeCatalogue();
     freeEmulators();
-    Emulator* genesis = new Emulator{};
+    Emulator* genesis = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     genesis->Name = "Genesis";
     genesis->RomPath = roms.string();
     genesis->RomFileExt = "bin";
-    EmulatorTable.push_back(genesis);
     for (auto _ : state)
     {
         discoverRoms(genesis, 0);
@@ -209,7 +208,7 @@ static void BM_LoadCategories(benchmark::State& state)
     {
         state.PauseTiming();
         forgetCategories();
-        for (Game* game : AllGames) game->Category = game->Mature = 0;
+        for (auto& game : AllGames) game->Category = game->Mature = 0;
         state.ResumeTiming();
         loadCategories(0);
     }
@@ -221,7 +220,7 @@ BENCHMARK(BM_LoadCategories)->Unit(benchmark::kMillisecond);
 static void BM_RebuildAfterCategoryToggle(benchmark::State& state)
 {
     buildMameCatalogue("");
-    for (Game* game : AllGames) game->Available = 1;
+    for (auto& game : AllGames) game->Available = 1;
     EmulatorTable[0]->CategoryFile = categoryFile().string();
     forgetCategories();
     loadCategories(0);
@@ -244,11 +243,11 @@ BENCHMARK(BM_RebuildAfterCategoryToggle)->Unit(benchmark::kMillisecond);
 static void BM_RebuildByPlayHistory(benchmark::State& state)
 {
     buildMameCatalogue("");
-    for (Game* game : AllGames) game->Available = 1;
+    for (auto& game : AllGames) game->Available = 1;
     std::mt19937 random(5);
     for (int i = 0; i < 5000; i++)
     {
-        Game* game = AllGames[random() % AllGames.size()];
+        Game* game = AllGames[random() % AllGames.size()].get();
         if (!game->Played)
         {
             PlayRecords.push_back(

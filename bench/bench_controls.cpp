@@ -30,17 +30,16 @@ static void setUp(int count = 1000, int initials = 0)
     FrontendState.CurrentEmulator = -1;
     createMainWindow();
     platformShowWindow(FrontendState.MainWindow, ShowMaximized);
-    Emulator* emulator = new Emulator{};
+    Emulator* emulator = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     emulator->Name = "Bench";
     emulator->IncludeInAll = 1;
-    EmulatorTable.push_back(emulator);
     for (int i = 0; i < count; i++)
     {
-        Game* game = newGame(0);
+        std::unique_ptr<Game> game = newGame(0);
         game->Name = "game" + std::to_string(i);
         game->Description = "Game number " + std::to_string(i);
         if (initials) game->Description[0] = (char)('A' + i % 26);
-        appendGame(game);
+        appendGame(std::move(game));
     }
     sortAllGames();
     rebuildVisibleGames();

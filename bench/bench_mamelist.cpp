@@ -72,14 +72,13 @@ static std::map<std::string, double> BareSeconds; // by list file, for the ratio
 
 static void addEmulator(const fs::path& roms)
 {
-    Emulator* mame = new Emulator{};
+    Emulator* mame = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     mame->Name = "MAME";
     mame->IsMame = 1;
     mame->IncludeInAll = 1;
     mame->RomPath = roms.string();
     mame->MachineFilter =
         std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
-    EmulatorTable.push_back(mame);
 }
 
 static void BM_BareExpat(benchmark::State& state, const char* list)

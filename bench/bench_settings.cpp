@@ -41,13 +41,12 @@ static void prepare(const fs::path& file)
     const char* names[EmulatorCountForBench] = {"MAME", "MAME2", "Genesis", "SNES"};
     for (int i = 0; i < EmulatorCountForBench; i++)
     {
-        auto* emulator = new Emulator{};
+        auto* emulator = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
         emulator->Name = names[i];
         emulator->IsMame = i < 2;
         emulator->UseGoodFilters = i >= 2;
         if (emulator->IsMame) emulator->MachineFilter = std::make_unique<MameFilter>();
         if (emulator->UseGoodFilters) emulator->CodeFilter = std::make_unique<NameCodeFilter>();
-        EmulatorTable.push_back(emulator);
     }
 }
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <functional>
 
-std::vector<Emulator*> EmulatorTable;
-std::vector<Game*> AllGames;
+std::vector<std::unique_ptr<Emulator>> EmulatorTable;
+std::vector<std::unique_ptr<Game>> AllGames;
 std::vector<Game*> VisibleGames;
 
 // Every game of AllGames that has a name, in a table of at least twice as many slots as games,
@@ -82,13 +82,14 @@ const NameCodeInfo NameCodeTable[NameCodeCount] = {
     {"(I)", nullptr, "ShowItaly"},
 };
 
-void appendGame(Game* game)
+Game* appendGame(std::unique_ptr<Game> owned)
 {
-    AllGames.push_back(game);
-    if (game->Name.empty()) return;
+    Game* game = AllGames.emplace_back(std::move(owned)).get();
+    if (game->Name.empty()) return game;
     if (2 * (NamedGames + 1) > NameSlots.size()) growNameSlots();
     placeByName(game);
     NamedGames++;
+    return game;
 }
 
 std::vector<Game*> gamesNamed(std::string_view name)
@@ -142,17 +143,12 @@ std::string stripExtension(const std::string& name)
     return name;
 }
 
-Game* newGame(int emulatorIndex)
+std::unique_ptr<Game> newGame(int emulatorIndex)
 {
-    Game* game = new Game{};
+    auto game = std::make_unique<Game>();
     game->EmulatorIndex = emulatorIndex;
-    game->Available = 1;
+    game->Available = true;
     return game;
-}
-
-void freeGame(Game* game)
-{
-    delete game; // its texts, name codes, ROM entries, video, input and lines go with it
 }
 
 void freeCatalogue()
@@ -160,12 +156,10 @@ void freeCatalogue()
     std::vector<Game*>().swap(VisibleGames);
     std::vector<Game*>().swap(NameSlots);
     NamedGames = 0;
-    for (Game* game : AllGames) freeGame(game);
-    std::vector<Game*>().swap(AllGames);
+    decltype(AllGames)().swap(AllGames);
 }
 
 void freeEmulators()
 {
-    for (Emulator* emulator : EmulatorTable) delete emulator;
-    std::vector<Emulator*>().swap(EmulatorTable);
+    decltype(EmulatorTable)().swap(EmulatorTable);
 }

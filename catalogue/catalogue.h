@@ -129,7 +129,7 @@ struct Game
     std::vector<std::string> InfoLines;
     Game* Parent;              // not owned
     struct PlayRecord* Played; // its favourite mark and plays; null: neither; not owned
-    int Category; // 0: the category file names it not; else 1 + index in Categories
+    int Category;              // 0: the category file names it not; else 1 + index in Categories
     bool NotRunnable;
     bool Available;
     bool Mature; // the category file marks it mature
@@ -143,15 +143,15 @@ inline const std::string& romDirectoryOf(const Game& game)
     return game.RomFile ? game.RomFile->Directory : none;
 }
 
-// Filled by loadEmulators at start-up; lives until the program ends.
-extern std::vector<Emulator*> EmulatorTable;
+// Filled by loadEmulators at start-up; owns them; lives until the program ends.
+extern std::vector<std::unique_ptr<Emulator>> EmulatorTable;
 // Every game of every emulator; owns them. Filled while loading, sorted once, freed at exit.
-extern std::vector<Game*> AllGames;
+extern std::vector<std::unique_ptr<Game>> AllGames;
 // The games the screen shows, in AllGames order; refers to games owned by AllGames.
 extern std::vector<Game*> VisibleGames;
-// Appends game to AllGames, which owns it from then on, and to the lookup by name. A game's
-// Name must not change once it is added.
-void appendGame(Game* game);
+// Appends game to AllGames, which owns it from then on, and to the lookup by name; answers it.
+// A game's Name must not change once it is added.
+Game* appendGame(std::unique_ptr<Game> game);
 // Every game added under name (compared byte for byte), in the order added; empty when none.
 std::vector<Game*> gamesNamed(std::string_view name);
 // The first game of that emulator added under name; null when none.
@@ -163,7 +163,7 @@ int findGameByName(const std::string& name);
 // The emulator at that index of EmulatorTable; null when it names none.
 inline Emulator* emulatorAt(int index)
 {
-    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index] : nullptr;
+    return index >= 0 && index < (int)EmulatorTable.size() ? EmulatorTable[index].get() : nullptr;
 }
 // The index in EmulatorTable of the emulator named name (compared byte for byte); -1 when none
 // is. Two entries of one name read the same section and so are the same emulator: the last is
@@ -179,10 +179,8 @@ inline Emulator* emulatorOf(const Game* game)
     return game ? emulatorAt(game->EmulatorIndex) : nullptr;
 }
 
-// A game of that emulator with Available 1 and every other field zero or empty; the caller
-// owns it until it is appended to AllGames.
-Game* newGame(int emulatorIndex);
-void freeGame(Game* game);
+// A game of that emulator with Available 1 and every other field zero or empty.
+std::unique_ptr<Game> newGame(int emulatorIndex);
 // Frees VisibleGames, the lookup by name and every game; the emulators stay.
 void freeCatalogue();
 // Frees the emulators too (tests and a second start in one process).

@@ -154,7 +154,7 @@ const std::string& categoryOf(const Game& game)
 std::vector<int> mainCategoriesOf(int emulatorIndex)
 {
     std::vector<char> present(MainCategories.size(), 0);
-    for (const Game* game : AllGames)
+    for (const auto& game : AllGames)
         if (game->EmulatorIndex == emulatorIndex && recordOf(*game))
             present[recordOf(*game)->Main] = 1;
     std::vector<int> mains;

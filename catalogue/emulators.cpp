@@ -135,15 +135,15 @@ static void readCategorySettings(Emulator& emulator)
     emulator.ShowMature = iniReadBool(section, "ShowMature", 1, file);
 }
 
-static Emulator* readEmulator(const std::string& name)
+static std::unique_ptr<Emulator> readEmulator(const std::string& name)
 {
     const std::string& file = FrontendSettings.ConfigFile;
     const char* section = name.c_str();
-    Emulator* emulator = new Emulator{};
+    auto emulator = std::make_unique<Emulator>();
     emulator->Name = name;
     emulator->IsMame = startsWithMame(name);
     for (const EmulatorTextKey& key : EmulatorTextKeys)
-        emulator->*key.Field =
+        (*emulator).*key.Field =
             iniReadString(section, key.Key, key.Default ? key.Default : section, file);
     emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
@@ -209,7 +209,7 @@ static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& na
 void saveEmulatorFilters()
 {
     std::vector<int> order = nameCodeWriteOrder();
-    for (const Emulator* emulator : EmulatorTable) saveOneEmulator(*emulator, order);
+    for (const auto& emulator : EmulatorTable) saveOneEmulator(*emulator, order);
 }
 
 std::vector<std::string> splitListItems(const std::string& text, const char* separators)

@@ -14,7 +14,7 @@
 // Only the games a zip file names count as present, so every game starts out missing.
 static void clearAvailable(int emulatorIndex)
 {
-    for (Game* game : AllGames)
+    for (auto& game : AllGames)
         if (game->EmulatorIndex == emulatorIndex) game->Available = 0;
 }
 
@@ -52,7 +52,8 @@ int compareDescriptions(const Game* a, const Game* b)
 void sortAllGames()
 {
     std::stable_sort(AllGames.begin(), AllGames.end(),
-                     [](const Game* a, const Game* b) { return compareDescriptions(a, b) < 0; });
+                     [](const std::unique_ptr<Game>& a, const std::unique_ptr<Game>& b)
+                     { return compareDescriptions(a.get(), b.get()) < 0; });
 }
 
 // Favourites are shown whether or not their emulator is included in "All".
@@ -140,9 +141,10 @@ void rebuildVisibleGames()
     std::vector<Game*>().swap(VisibleGames);
     int current = FrontendState.CurrentEmulator;
     std::vector<std::vector<char>> hidden;
-    for (const Emulator* emulator : EmulatorTable) hidden.push_back(hiddenCategoryMask(*emulator));
-    for (Game* game : AllGames)
+    for (const auto& emulator : EmulatorTable) hidden.push_back(hiddenCategoryMask(*emulator));
+    for (const auto& owned : AllGames)
     {
+        Game* game = owned.get();
         const Emulator* emulator = emulatorOf(game);
         if (emulator && isChosenEmulator(*game, *emulator, current) &&
             passesNameCodes(*game, *emulator) && passesMameFilter(*game, *emulator) &&

@@ -351,7 +351,7 @@ int64_t lastPlayedOf(const Game& game)
 
 void forgetPlayHistory()
 {
-    for (Game* game : AllGames) game->Played = nullptr;
+    for (auto& game : AllGames) game->Played = nullptr;
     std::vector<std::unique_ptr<PlayRecord>>().swap(PlayRecords);
     History = PlayHistoryFile();
 }

@@ -32,8 +32,10 @@ enum TextTarget
 struct ListParse
 {
     int EmulatorIndex;
-    Game* Current;   // the game whose start tag came last; null before the first one
-    int CurrentOpen; // its end tag has not come: it is not in AllGames yet
+    Game* Current; // the game whose start tag came last; null before the first one
+    // Current while its end tag has not come: not in AllGames yet, and dropped when the next
+    // game starts inside it or the list ends first.
+    std::unique_ptr<Game> Open;
     TextTarget Target;
     std::string Text;    // the element's text so far: entities split it into several pieces
     int InInput;         // inside the current game's input element
@@ -104,9 +106,8 @@ static int isNamedControl(const char* name)
 
 static void startGame(ListParse* parse, const XML_Char** atts)
 {
-    if (parse->CurrentOpen) freeGame(parse->Current); // a game inside a game never ended
-    parse->Current = newGame(parse->EmulatorIndex);
-    parse->CurrentOpen = 1;
+    parse->Open = newGame(parse->EmulatorIndex);
+    parse->Current = parse->Open.get();
     parse->InInput = 0;
     Game* game = parse->Current;
     for (; atts[0]; atts += 2)
@@ -127,10 +128,8 @@ static void startGame(ListParse* parse, const XML_Char** atts)
 
 static void endGame(ListParse* parse)
 {
-    if (!parse->CurrentOpen) return;
-    Game* game = parse->Current;
-    appendGame(game);
-    parse->CurrentOpen = 0;
+    if (!parse->Open) return;
+    appendGame(std::move(parse->Open));
     parse->InInput = 0;
 }
 
@@ -453,7 +452,7 @@ static void linkParents(size_t firstGame)
 {
     for (size_t i = firstGame; i < AllGames.size(); i++)
     {
-        Game* game = AllGames[i];
+        Game* game = AllGames[i].get();
         game->Parent =
             game->CloneOf.empty() ? nullptr : findGame(game->CloneOf, game->EmulatorIndex);
     }
@@ -474,7 +473,6 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std
     if (feed.SkippedLines)
         std::fprintf(stderr, "%s: skipped %ld line(s) of text before the list\n", path.c_str(),
                      feed.SkippedLines);
-    if (parse.CurrentOpen) freeGame(parse.Current); // its end tag never came
     *complete = read && !feed.ParseFailed;
     return read;
 }

@@ -20,18 +20,18 @@ NameCodeFlags decodeNameCodes(const std::string& text)
     return flags;
 }
 
-static Game* gameFromFile(const std::string& directory, const std::string& fileName,
-                          const std::string& extension, int emulatorIndex)
+static std::unique_ptr<Game> gameFromFile(const std::string& directory, const std::string& fileName,
+                                          const std::string& extension, int emulatorIndex)
 {
-    Game* game = newGame(emulatorIndex);
+    std::unique_ptr<Game> game = newGame(emulatorIndex);
     game->Manufacturer = "Unknown";
     game->Name = fileName;
     // The listing ignores letter case, so "Game.ZIP" is here for "zip": only the length of
     // the dot and the extension is cut, whatever their case.
     size_t cut = extension.size() + 1;
     game->Description = fileName.substr(0, fileName.size() > cut ? fileName.size() - cut : 0);
-    game->RomFile = std::make_unique<RomFileInfo>(
-        RomFileInfo{directory, decodeNameCodes(game->Description)});
+    game->RomFile =
+        std::make_unique<RomFileInfo>(RomFileInfo{directory, decodeNameCodes(game->Description)});
     return game;
 }
 
@@ -56,11 +56,11 @@ static void readHandListedGames(const Emulator* emulator, int emulatorIndex)
         if (value.empty()) return;
         std::vector<std::string> items = splitListItems(value, ",");
         if (items.size() < 2) continue;
-        Game* game = newGame(emulatorIndex);
+        std::unique_ptr<Game> game = newGame(emulatorIndex);
         game->Manufacturer = "Unknown";
         game->Description = items[0];
         game->Name = items[1];
-        appendGame(game);
+        appendGame(std::move(game));
     }
 }
 

@@ -176,11 +176,11 @@ static uint64_t hashLines(const std::vector<std::string>& lines)
     return finishChecksum(sum);
 }
 
-static InfoBlocks collectInfoBlocks(const std::vector<Game*>& games)
+static InfoBlocks collectInfoBlocks(std::span<const std::unique_ptr<Game>> games)
 {
     InfoBlocks blocks;
     std::unordered_multimap<uint64_t, uint64_t> byHash;
-    for (const Game* game : games)
+    for (const auto& game : games)
     {
         uint64_t number = 0;
         if (!game->InfoLines.empty())
@@ -229,7 +229,7 @@ static void putGame(SnapshotWriter& writer, const Game& game, uint64_t infoBlock
     putNumber(writer, infoBlock);
 }
 
-static void putGames(SnapshotWriter& writer, const std::vector<Game*>& games)
+static void putGames(SnapshotWriter& writer, std::span<const std::unique_ptr<Game>> games)
 {
     InfoBlocks blocks = collectInfoBlocks(games);
     putNumber(writer, blocks.Blocks.size());
@@ -243,7 +243,8 @@ static void putGames(SnapshotWriter& writer, const std::vector<Game*>& games)
     for (size_t i = 0; i < games.size(); i++) putGame(writer, *games[i], blocks.OfGame[i]);
 }
 
-int writeSnapshotFile(FILE* file, const SnapshotContents& contents)
+int writeSnapshotFile(FILE* file, const SnapshotSource& source,
+                      std::span<const std::unique_ptr<Game>> games)
 {
     SnapshotWriter writer{file, std::string(), newChecksum(), 0};
     writer.Buffer.reserve(FlushSize + 1024);
@@ -252,8 +253,8 @@ int writeSnapshotFile(FILE* file, const SnapshotContents& contents)
     std::memcpy(prefix, Magic, sizeof Magic);
     for (int i = 0; i < 4; i++) prefix[8 + i] = (unsigned char)(LayoutVersion >> (8 * i));
     if (start < 0 || std::fwrite(prefix, 1, sizeof prefix, file) != sizeof prefix) return 0;
-    putSource(writer, contents.Source);
-    putGames(writer, contents.Games);
+    putSource(writer, source);
+    putGames(writer, games);
     flushWriter(writer);
     uint64_t sum = finishChecksum(writer.Sum);
     for (int i = 0; i < 8; i++)
@@ -424,9 +425,10 @@ static InputInfo getInput(SnapshotReader& reader)
     return input;
 }
 
-static Game* getGame(SnapshotReader& reader, int emulatorIndex, std::vector<InfoBlock>& blocks)
+static std::unique_ptr<Game> getGame(SnapshotReader& reader, int emulatorIndex,
+                                     std::vector<InfoBlock>& blocks)
 {
-    Game* game = newGame(emulatorIndex);
+    std::unique_ptr<Game> game = newGame(emulatorIndex);
     getText(reader, game->Name);
     getText(reader, game->Description);
     game->Year = (int32_t)getSigned(reader, INT32_MIN, INT32_MAX);
@@ -439,19 +441,19 @@ static Game* getGame(SnapshotReader& reader, int emulatorIndex, std::vector<Info
     if (parts & 4) game->Input = getInput(reader);
     uint64_t block = getBounded(reader, blocks.size());
     if (block && !reader.Fault) useInfoBlock(reader, blocks[block - 1], game->InfoLines);
-    if (!reader.Fault) return game;
-    freeGame(game);
-    return nullptr;
+    return reader.Fault ? nullptr : std::move(game);
 }
 
-static void getGames(SnapshotReader& reader, int emulatorIndex, std::vector<Game*>& games)
+static void getGames(SnapshotReader& reader, int emulatorIndex,
+                     std::vector<std::unique_ptr<Game>>& games)
 {
     std::vector<InfoBlock> blocks;
     getInfoBlocks(reader, blocks);
     uint64_t count = getCount(reader, MinGameBytes);
     games.reserve((size_t)count);
     for (uint64_t i = 0; i < count && !reader.Fault; i++)
-        if (Game* game = getGame(reader, emulatorIndex, blocks)) games.push_back(game);
+        if (std::unique_ptr<Game> game = getGame(reader, emulatorIndex, blocks))
+            games.push_back(std::move(game));
 }
 
 // The prefix, read before the checked part; also finds the file's length.
@@ -484,16 +486,10 @@ static const char* sourceMismatch(const SnapshotSource& found, const SnapshotSou
     return "the list or the game information changed since it was made";
 }
 
-static void freeGames(std::vector<Game*>& games)
-{
-    for (Game* game : games) freeGame(game);
-    games.clear();
-}
-
 int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorIndex,
                      SnapshotContents& contents, std::string& why)
 {
-    freeGames(contents.Games);
+    contents.Games.clear();
     contents.Source = SnapshotSource{};
     why.clear();
     SnapshotReader reader{};
@@ -515,7 +511,7 @@ int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorInd
         fail(reader, "its check sum is wrong");
     if (!reader.Fault) return 1;
     why = reader.Fault;
-    freeGames(contents.Games);
+    contents.Games.clear();
     return 0;
 }
 
@@ -609,7 +605,7 @@ int loadSnapshot(const std::string& listPath, const SnapshotSource& source, int 
         return 0;
     }
     AllGames.reserve(AllGames.size() + contents.Games.size());
-    for (Game* game : contents.Games) appendGame(game);
+    for (std::unique_ptr<Game>& game : contents.Games) appendGame(std::move(game));
     return 1;
 }
 
@@ -623,12 +619,10 @@ int saveSnapshot(const std::string& listPath, const SnapshotSource& source, size
 {
     static std::vector<std::string> toldFolders; // told once each, for the life of the program
     std::string path = snapshotPath(listPath);
-    SnapshotContents contents{
-        source, std::vector<Game*>(AllGames.begin() + (long)std::min(firstGame, AllGames.size()),
-                                   AllGames.end())};
+    auto games = std::span(AllGames).subspan(std::min(firstGame, AllGames.size()));
     errno = 0;
     int saved = platformReplaceFileWith(path, [&](FILE* file)
-                                        { return writeSnapshotFile(file, contents); });
+                                        { return writeSnapshotFile(file, source, games); });
     if (saved) return 1;
     std::string folder = folderOf(path);
     if (std::find(toldFolders.begin(), toldFolders.end(), folder) != toldFolders.end()) return 0;

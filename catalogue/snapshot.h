@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,16 +41,17 @@ int loadSnapshot(const std::string& listPath, const SnapshotSource& source, int 
 // written, which is told on standard error once for each folder.
 int saveSnapshot(const std::string& listPath, const SnapshotSource& source, size_t firstGame);
 
-// What a snapshot file holds; the games are the holder's to free until they go to AllGames.
+// What a snapshot file holds.
 struct SnapshotContents
 {
     SnapshotSource Source;
-    std::vector<Game*> Games;
+    std::vector<std::unique_ptr<Game>> Games;
 };
 
 // The file format on its own, for the fuzzer and the tests. Reading answers 0 and says why,
 // with no games; an expected source of null accepts whichever the file names.
-int writeSnapshotFile(FILE* file, const SnapshotContents& contents);
+int writeSnapshotFile(FILE* file, const SnapshotSource& source,
+                      std::span<const std::unique_ptr<Game>> games);
 int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorIndex,
                      SnapshotContents& contents, std::string& why);
 // The check sum a snapshot holds of the bytes after its first 20.

@@ -53,7 +53,7 @@ void showCursor()
 
 static int hasGamesOf(int emulatorIndex)
 {
-    for (const Game* game : AllGames)
+    for (const auto& game : AllGames)
         if (game->EmulatorIndex == emulatorIndex) return 1;
     return 0;
 }

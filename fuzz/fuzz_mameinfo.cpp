@@ -40,11 +40,11 @@ static bool isKeywordOrComment(const std::string& line)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    for (Game* game : AllGames) game->InfoLines.clear();
+    for (auto& game : AllGames) game->InfoLines.clear();
     const std::string& file = scratchFile(".dat");
     writeScratch(file, data, size);
     require(loadMameInfo(file) == 1, "the file did not open");
-    for (const Game* game : AllGames)
+    for (const auto& game : AllGames)
         for (const std::string& line : game->InfoLines)
             require(line.find('\n') == std::string::npos && !isKeywordOrComment(line),
                     "a keyword, comment or line feed in the text of " + game->Name);

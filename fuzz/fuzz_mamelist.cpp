@@ -19,7 +19,7 @@ static std::vector<std::string> loadedFields(const std::string& file)
 {
     loadMameList(file, 0);
     std::vector<std::string> fields;
-    for (const Game* game : AllGames) fields.push_back(gameFields(*game));
+    for (const auto& game : AllGames) fields.push_back(gameFields(*game));
     freeCatalogue();
     return fields;
 }
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     writeScratch(file, data, size);
     loadMameList(file, 0);
     std::vector<std::string> parsed;
-    for (const Game* game : AllGames)
+    for (const auto& game : AllGames)
     {
         require(game->EmulatorIndex == 0, "a game of another emulator");
         if (game->Parent) require(game->Parent->Name == game->CloneOf, "parent of another name");

@@ -368,7 +368,7 @@ static MenuNode skinItem()
 static MenuNode emulatorItem()
 {
     std::vector<std::string> names = {AllEmulatorsName};
-    for (const Emulator* emulator : EmulatorTable) names.push_back(emulator->Name);
+    for (const auto& emulator : EmulatorTable) names.push_back(emulator->Name);
     names.push_back(FavouriteGamesName);
     MenuNode node = withChoices("Emulator", names);
     node.Selected = emulatorNamed(Skin.ShownEmulator) + 1; // "All" when none is named so

@@ -173,7 +173,7 @@ inline void resetCatalogue()
 inline Emulator* addEmulator(const std::string& name, const std::string& romPath = "",
                              const std::string& extension = "")
 {
-    Emulator* e = EmulatorTable.emplace_back(new Emulator{});
+    Emulator* e = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     std::tie(e->Name, e->IncludeInAll, e->RomPath, e->RomFileExt) =
         std::make_tuple(name, 1, romPath, extension);
     return e;
@@ -191,10 +191,9 @@ inline Emulator* addMame(const std::string& romPath = "")
 
 inline Game* addGame(const std::string& name, int emulatorIndex = 0)
 {
-    Game* game = newGame(emulatorIndex);
+    std::unique_ptr<Game> game = newGame(emulatorIndex);
     game->Name = game->Description = name;
-    appendGame(game);
-    return game;
+    return appendGame(std::move(game));
 }
 
 // One colour (0x00BBGGRR) as PNG, or as JPEG for ".jpg".

@@ -9,20 +9,25 @@ TEST(Catalogue, GamesByNameAndEmulator)
     for (const char* name : {"pacman", "pacman", "ab", "ba", "PACMAN", ""}) addGame(name);
     Game* other = addGame("pacman", 1);
     const std::tuple<const char*, int, Game*> cases[] = {
-        {"pacman", 0, AllGames[0]}, {"PACMAN", 0, AllGames[4]},
-        {"ab", 0, AllGames[2]},     {"ba", 0, AllGames[3]},
-        {"pacman", 1, other},       {"Pacman", 0, nullptr},
-        {"ab", 1, nullptr},         {"", 0, nullptr}}; // a game without a name is not found
+        {"pacman", 0, AllGames[0].get()},
+        {"PACMAN", 0, AllGames[4].get()},
+        {"ab", 0, AllGames[2].get()},
+        {"ba", 0, AllGames[3].get()},
+        {"pacman", 1, other},
+        {"Pacman", 0, nullptr},
+        {"ab", 1, nullptr},
+        {"", 0, nullptr}}; // a game without a name is not found
     for (auto [name, emulator, game] : cases)
         EXPECT_EQ(findGame(name, emulator), game) << name << " " << emulator;
-    EXPECT_EQ(gamesNamed("pacman"), (std::vector<Game*>{AllGames[0], AllGames[1], other}));
+    EXPECT_EQ(gamesNamed("pacman"),
+              (std::vector<Game*>{AllGames[0].get(), AllGames[1].get(), other}));
 
     // The first game of that name the list shows, of whichever emulator.
-    VisibleGames = {AllGames[2], other, AllGames[1]};
+    VisibleGames = {AllGames[2].get(), other, AllGames[1].get()};
     EXPECT_EQ(findGameByName("pacman"), 1);
     EXPECT_EQ(findGameByName("PACMAN"), -1);
 
-    EXPECT_EQ(emulatorOf(other), EmulatorTable[1]);
+    EXPECT_EQ(emulatorOf(other), EmulatorTable[1].get());
     other->EmulatorIndex = 2;
     EXPECT_EQ(emulatorOf(other), nullptr);
     EXPECT_EQ(emulatorAt(-1), nullptr);

@@ -6,7 +6,7 @@
 static std::vector<std::string> emulatorFields()
 {
     std::vector<std::string> fields;
-    for (const Emulator* e : EmulatorTable)
+    for (const auto& e : EmulatorTable)
     {
         std::ostringstream out;
         out << e->Name << "|" << e->Executable << "|" << e->RomPath << "|" << e->RomFileExt << "|"

@@ -26,7 +26,7 @@ TEST(Filters, ZipFilesMarkTheFirstGameOfThatExactNameAndTheOrderIsByBytes)
     addGame("pacman", 1)->Available = 0; // other emulators are left alone
     markAvailableGames(0);
     std::string available;
-    for (const Game* game : AllGames) available += std::to_string(game->Available);
+    for (const auto& game : AllGames) available += std::to_string(game->Available);
     EXPECT_EQ(available, "10011010");
 
     resetCatalogue();
@@ -58,7 +58,7 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     AllGames[6]->Available = 0;
     for (auto [clone, parent] : {std::pair{7, 0}, {8, 6}})
     {
-        AllGames[clone]->Parent = AllGames[parent];
+        AllGames[clone]->Parent = AllGames[parent].get();
         AllGames[clone]->CloneOf = AllGames[parent]->Name;
     }
     AllGames[9]->CloneOf = "gone";

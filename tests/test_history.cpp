@@ -40,7 +40,7 @@ protected:
         std::string err = stderrOf([] { loadCategories(0); });
         if (said) *said = err;
         std::string seen;
-        for (const Game* game : AllGames)
+        for (const auto& game : AllGames)
             seen += categoryOf(*game) + (game->Mature ? "*" : "") + ",";
         return seen;
     }
@@ -156,7 +156,7 @@ TEST_F(History, TheFileKeepsEveryEntryAndReadsBackWhatItWrote)
               "A\tpacman\tno\t1\t2026-01-01 00:01:30\n");
 
     // The next start finds each game again.
-    for (Game* game : AllGames) game->Played = nullptr;
+    for (auto& game : AllGames) game->Played = nullptr;
     loadPlayHistory();
     EXPECT_EQ(std::vector<int64_t>(
                   {isFavourite(*odd), playsOf(*sameA), playsOf(*sameB), lastPlayedOf(*sameB)}),
@@ -311,7 +311,7 @@ TEST_F(History, PlaysKilledAtAnyMomentOfTheWrite)
         {
             std::freopen("/dev/null", "w", stderr);
             loadPlayHistory();
-            for (Game* game : AllGames) // 200 replacements of the file
+            for (auto& game : AllGames) // 200 replacements of the file
             {
                 recordPlay(*game);
                 if (game == AllGames.front() && write(ready[1], "w", 1) != 1) _exit(1);

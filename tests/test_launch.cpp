@@ -18,7 +18,7 @@ class Launch : public InFreshDirectory
 {
 protected:
     std::string EmuDir = TORVANELL_BINARY_DIR "/tests";
-    Emulator Emu;
+    Emulator& Emu = *addEmulator("Emu");
     Game Entry;
 
     void SetUp() override
@@ -31,7 +31,6 @@ protected:
         FrontendSettings.ExitGameHoldSeconds = 0; // the waits are timed on the test clock
         std::tie(Emu.ExecPath, Emu.Executable, Emu.CmdLine) =
             std::make_tuple(EmuDir, "argrecorder", "%f");
-        EmulatorTable.assign(1, &Emu);
         std::tie(Entry.Name, Entry.EmulatorIndex) = std::make_tuple("game.zip", 0);
     }
     void TearDown() override

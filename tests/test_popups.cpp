@@ -169,7 +169,7 @@ TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
     EXPECT_EQ(mame->HiddenCategories, (std::vector<std::string>{"Quiz", "Casino"}));
     EXPECT_EQ(mame->ShowMature, 0);
     rebuildVisibleGames();
-    EXPECT_EQ(VisibleGames, (std::vector<Game*>{AllGames[0], AllGames[2]}));
+    EXPECT_EQ(VisibleGames, (std::vector<Game*>{AllGames[0].get(), AllGames[2].get()}));
     saveEmulatorFilters();
     std::string config = readText(FrontendSettings.ConfigFile);
     EXPECT_NE(config.find("HiddenCategories=Quiz, Casino\nShowMature=0\n"), std::string::npos)

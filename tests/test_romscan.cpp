@@ -36,9 +36,9 @@ TEST(RomScan, NameCodesRomFoldersAndHandListedGames)
     // Missing, empty and plain-file items are passed over; the same folder twice lists twice.
     std::string items = (dir / "missing").string() + ",," + (dir / "plain-file").string();
     addEmulator("Genesis", items + "," + roms.string() + "," + roms.string() + "/", "md");
-    discoverRoms(EmulatorTable[0], 0);
+    discoverRoms(EmulatorTable[0].get(), 0);
     std::vector<std::string> found;
-    for (const Game* game : AllGames)
+    for (const auto& game : AllGames)
         found.push_back(game->Description + "," + game->Name + (game->RomFile ? "*" : ""));
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"Desc, spaced", "Game,Game.MD*", "Game,Game.MD*",

@@ -24,9 +24,9 @@ static std::string gameFields(const Game& g, const std::map<const Game*, long>& 
 static std::vector<std::string> catalogueFields()
 {
     std::map<const Game*, long> places;
-    for (size_t i = 0; i < AllGames.size(); i++) places[AllGames[i]] = (long)i;
+    for (size_t i = 0; i < AllGames.size(); i++) places[AllGames[i].get()] = (long)i;
     std::vector<std::string> fields;
-    for (const Game* game : AllGames) fields.push_back(gameFields(*game, places));
+    for (const auto& game : AllGames) fields.push_back(gameFields(*game, places));
     std::string shown = "shown";
     for (const Game* game : VisibleGames) shown += ' ' + std::to_string(places.at(game));
     fields.push_back(shown + " selected " + std::to_string(FrontendState.CurrentGame));
@@ -86,9 +86,8 @@ static void rewriteSnapshot(void (*change)(SnapshotContents&))
     std::fclose(file);
     change(contents);
     file = std::fopen("mame.lst.cache", "wb");
-    EXPECT_TRUE(writeSnapshotFile(file, contents));
+    EXPECT_TRUE(writeSnapshotFile(file, contents.Source, contents.Games));
     std::fclose(file);
-    for (Game* game : contents.Games) freeGame(game);
 }
 
 static int holds(const std::vector<std::string>& fields, const std::string& text)
@@ -246,7 +245,6 @@ TEST_F(Snapshot, HostileCountsAndLengthsStayInsideTheFile)
         std::fclose(file);
         EXPECT_EQ(why.empty(), read == 1);
         refused += !read;
-        for (Game* game : contents.Games) freeGame(game);
     }
     EXPECT_GT(refused, tried / 2);
     resetCatalogue();

@@ -101,13 +101,12 @@ TEST_F(XvfbTest, ScreenSaverIsSuspendedDuringAGameAndPutBackAsItWas)
     EXPECT_EQ(platformScreenSaverState(), 1);
     // Switched off by the owner: still off after a game.
     platformSetScreenSaverTimeout(0);
-    Emulator emu;
-    emu.ExecPath = TestPrograms.substr(0, TestPrograms.size() - 1);
-    emu.Executable = "argrecorder";
+    Emulator* emu = addEmulator("Emu");
+    emu->ExecPath = TestPrograms.substr(0, TestPrograms.size() - 1);
+    emu->Executable = "argrecorder";
     Game game;
     game.Name = "x";
     game.EmulatorIndex = 0;
-    EmulatorTable.assign(1, &emu);
     EXPECT_EQ(launchGame(&game, nullptr), 1);
     pause(1500);
     EXPECT_EQ(platformScreenSaverState(), 3);
