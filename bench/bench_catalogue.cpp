@@ -70,8 +70,9 @@ static void buildMameCatalogue(const std::string& romPath)
     mame->IsMame = 1;
     mame->IncludeInAll = 1;
     mame->RomPath = romPath;
-    mame->MachineFilter =
-        std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
+    mame->MachineFilter = std::make_unique<MameFilter>();
+    for (const MameFilterKey& key : MameFilterKeys)
+        setMameFilterValue(*mame->MachineFilter, key, key.Default);
     std::mt19937 random(7);
     char name[64];
     for (int i = 0; i < GameCount; i++)

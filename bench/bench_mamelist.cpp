@@ -5,6 +5,7 @@
 //   tests/gen_mamelist /tmp/torvanell-bench-mamelist && bench/bench_mamelist
 //
 // (TORVANELL_BENCH_DATA names another directory.)
+#include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "catalogue/mamelist.h"
 #include "config/settings.h"
@@ -77,8 +78,9 @@ static void addEmulator(const fs::path& roms)
     mame->IsMame = 1;
     mame->IncludeInAll = 1;
     mame->RomPath = roms.string();
-    mame->MachineFilter =
-        std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
+    mame->MachineFilter = std::make_unique<MameFilter>();
+    for (const MameFilterKey& key : MameFilterKeys)
+        setMameFilterValue(*mame->MachineFilter, key, key.Default);
 }
 
 static void BM_BareExpat(benchmark::State& state, const char* list)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
+#include "catalogue/emulators.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/actions.h"
@@ -184,8 +185,9 @@ inline Emulator* addMame(const std::string& romPath = "")
 {
     Emulator* emulator = addEmulator("MAME", romPath, "zip");
     emulator->IsMame = 1;
-    emulator->MachineFilter =
-        std::make_unique<MameFilter>(MameFilter{0, 1, 1, 1, 1, 1, 1, 1, 0, 8, 0, 8, 0, 8, 127});
+    emulator->MachineFilter = std::make_unique<MameFilter>();
+    for (const MameFilterKey& key : MameFilterKeys)
+        setMameFilterValue(*emulator->MachineFilter, key, key.Default);
     return emulator;
 }
 

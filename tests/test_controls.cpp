@@ -34,24 +34,28 @@ TEST_F(Controls, MovesAndPagesInBothViews)
     addGames(1);
     drawMainScreen(FrontendState.BackBuffer);                           // selects the list's font
     Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBuffer) + 3; // ten names a page
-    // View, grid columns, games, from, key, to.
-    const int cases[][6] = {
+    struct Move
+    {
+        ViewMode View;
+        int Columns, Games, From, Key, To;
+    };
+    const Move cases[] = {
         {ViewList, 0, 25, 0, VkUp, 24},         {ViewList, 0, 25, 3, VkRight, 13},
         {ViewList, 0, 25, 24, VkRight, 24},     {ViewList, 0, 25, 5, VkLeft, 0},
         {ViewList, 0, 25, 5, 'D', 15}, // Player 2's keys are crossed
         {ViewList, 0, 0, 0, VkRight, 0},        {ViewImageBrowser, 4, 10, 2, VkDown, 6},
         {ViewImageBrowser, 0, 10, 6, VkDown, 6}};
-    for (const auto& c : cases)
+    for (const Move& c : cases)
     {
         resetCatalogue();
-        addGames(c[2]);
-        FrontendSettings.MenuType = (ViewMode)c[0];
-        Skin.ListColumns = c[1];
+        addGames(c.Games);
+        FrontendSettings.MenuType = c.View;
+        Skin.ListColumns = c.Columns;
         drawMainScreen(FrontendState.BackBuffer); // the list font, as after any redraw
-        FrontendState.CurrentGame = c[3];
+        FrontendState.CurrentGame = c.From;
         FrontendState.ShutdownStage = PowerOffStarted;
-        tick({c[4]});
-        EXPECT_EQ(FrontendState.CurrentGame, c[5]) << c[0] << " " << c[3];
+        tick({c.Key});
+        EXPECT_EQ(FrontendState.CurrentGame, c.To) << c.View << " " << c.From;
         EXPECT_EQ(FrontendState.ShutdownStage, PowerOffIdle); // a move breaks the sequence off
     }
 }
