@@ -32,6 +32,19 @@ TEST(Catalogue, GamesByNameAndEmulator)
     EXPECT_EQ(emulatorOf(other), nullptr);
     EXPECT_EQ(emulatorAt(-1), nullptr);
     EXPECT_EQ(emulatorOf(nullptr), nullptr);
+    addEmulator("A"); // a second entry of one name: the last is the one
+    EXPECT_EQ(std::make_pair(emulatorNamed("A"), emulatorNamed("a")), std::make_pair(2, -1));
+
+    // Many games of one name among others, through every growth of the lookup: all found, in
+    // the order added.
+    std::vector<Game*> many;
+    for (int i = 0; i < 3000; i++)
+    {
+        addGame("g" + std::to_string(i));
+        many.push_back(addGame("many"));
+    }
+    EXPECT_EQ(gamesNamed("many"), many);
+    EXPECT_EQ(findGame("g2999", 0), AllGames[AllGames.size() - 2].get());
     resetCatalogue();
     EXPECT_TRUE(AllGames.empty() && VisibleGames.empty() && gamesNamed("pacman").empty());
 }

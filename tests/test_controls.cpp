@@ -32,18 +32,22 @@ TEST_F(Controls, MovesAndPagesInBothViews)
 {
     Skin.ShowStatusBar = ScreenLayout.StatusBarHeight = Skin.ListStartY = 0;
     addGames(1);
-    drawMainScreen(FrontendState.BackBuffer);                           // selects the list's font
-    Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBuffer) + 3; // ten names a page
+    drawMainScreen(FrontendState.BackBuffer); // selects the list's font
+    int line = getTextHeight(FrontendState.BackBuffer);
+    Skin.ListHeight = 10 * line + 3; // ten names a page
     struct Move
     {
         ViewMode View;
         int Columns, Games, From, Key, To;
+        int BarHidden = 0; // the status bar's height, kept since it was last shown
     };
     const Move cases[] = {
-        {ViewList, 0, 25, 0, VkUp, 24},         {ViewList, 0, 25, 3, VkRight, 13},
-        {ViewList, 0, 25, 24, VkRight, 24},     {ViewList, 0, 25, 5, VkLeft, 0},
+        {ViewList, 0, 25, 20, VkLeft, 11, line}, // a page back keeps clear of a hidden bar
+        {ViewList, 0, 25, 0, VkRight, 10, line}, // a page on does not
+        {ViewList, 0, 25, 0, VkUp, 24},          {ViewList, 0, 25, 3, VkRight, 13},
+        {ViewList, 0, 25, 24, VkRight, 24},      {ViewList, 0, 25, 5, VkLeft, 0},
         {ViewList, 0, 25, 5, 'D', 15}, // Player 2's keys are crossed
-        {ViewList, 0, 0, 0, VkRight, 0},        {ViewImageBrowser, 4, 10, 2, VkDown, 6},
+        {ViewList, 0, 0, 0, VkRight, 0},         {ViewImageBrowser, 4, 10, 2, VkDown, 6},
         {ViewImageBrowser, 0, 10, 6, VkDown, 6}};
     for (const Move& c : cases)
     {
@@ -51,6 +55,7 @@ TEST_F(Controls, MovesAndPagesInBothViews)
         addGames(c.Games);
         FrontendSettings.MenuType = c.View;
         Skin.ListColumns = c.Columns;
+        ScreenLayout.StatusBarHeight = c.BarHidden;
         drawMainScreen(FrontendState.BackBuffer); // the list font, as after any redraw
         FrontendState.CurrentGame = c.From;
         FrontendState.ShutdownStage = PowerOffStarted;
