@@ -42,9 +42,9 @@ static int openFiles()
     int files = 0, videos = 0;
     for (const fs::directory_entry& fd : fs::directory_iterator("/proc/self/fd"))
     {
-        std::error_code gone; // a file closed while the folder is read
+        std::error_code gone; // a file closed while the folder is read: not open any more
         fs::path target = fs::read_symlink(fd.path(), gone);
-        (target.extension() == ".mp4" ? videos : files)++;
+        if (!gone) (target.extension() == ".mp4" ? videos : files)++;
     }
     EXPECT_LE(videos, 1);
     return files;
@@ -100,6 +100,10 @@ static void monthTick(Window* window)
     if (keyTick) pressRandomKey(now);
     processTick(window);
     M.VideoFrames += videoStep() == VideoDrew;
+    // A real loop looks at its queue many times between two ticks; this one only once, and a
+    // paint goes before a timer: a frame drawn at every tick would keep the screensaver's timer
+    // waiting for as long as frames come. What the tick drew is painted now.
+    platformUpdateWindow(window);
     M.VideosAsked = VideoPlayer.VideosAsked; // the record is cleared at the exit
     if (keyTick)
     {
