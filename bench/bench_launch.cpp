@@ -11,7 +11,8 @@ static void BM_ExpandAndSplitLongCommandLine(benchmark::State& state)
     Emulator emulator;
     emulator.CmdLine = "-rompath %q%p%q %q%p/%f%q -skip_gameinfo %r";
     Game game;
-    game.RomFile = std::make_unique<RomFileInfo>(RomFileInfo{"/home/arcade/roms/Super Nintendo", {}});
+    game.RomFile =
+        std::make_unique<RomFileInfo>(RomFileInfo{"/home/arcade/roms/Super Nintendo", {}});
     game.Name = std::string(state.range(0), 'n') + " (U) [!].zip";
     for (auto _ : state)
     {

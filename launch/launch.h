@@ -13,10 +13,10 @@ struct Emulator;
 // given, runs as soon as the emulator is running.
 int launchGame(const Game* game, int* exitCode, const std::function<void()>& started = {});
 // The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
-// the ROM file's folder, %q a double quote, %r Name without extension, %x x, a last lone % dropped).
-// An empty template gives the Name. Double quotes in the game's texts, and backslashes that
-// come to stand before a double quote, are escaped so that each text reaches the emulator
-// byte for byte as the argument the template's quoting makes.
+// the ROM file's folder, %q a double quote, %r Name without extension, %x x, a last lone %
+// dropped). An empty template gives the Name. Double quotes in the game's texts, and backslashes
+// that come to stand before a double quote, are escaped so that each text reaches the emulator byte
+// for byte as the argument the template's quoting makes.
 std::string expandCmdLine(const Emulator* emulator, const Game* game);
 // ExecPath/Executable (just Executable, looked up on the PATH, when execPath is empty), a blank
 // and the parameters. An existing program path with blanks is quoted.

@@ -11,8 +11,8 @@
 inline std::string gameFields(const Game& g)
 {
     std::ostringstream out;
-    out << g.EmulatorIndex << '|' << romDirectoryOf(g) << '|' << g.Name << '|' << g.Description << '|'
-        << g.Year << '|' << g.Manufacturer << '|' << g.CloneOf << '|' << g.RomOf << '|'
+    out << g.EmulatorIndex << '|' << romDirectoryOf(g) << '|' << g.Name << '|' << g.Description
+        << '|' << g.Year << '|' << g.Manufacturer << '|' << g.CloneOf << '|' << g.RomOf << '|'
         << g.NotRunnable << '|' << g.Available << '|' << (g.Parent ? g.Parent->Name : "-")
         << "|codes ";
     for (int i = 0; g.RomFile && i < NameCodeCount; i++) out << g.RomFile->Codes.Flags[i];
