@@ -24,11 +24,27 @@ static size_t homeSlot(std::string_view name)
     return std::hash<std::string_view>{}(name) & (NameSlots.size() - 1);
 }
 
+static size_t nextSlot(size_t slot)
+{
+    return (slot + 1) & (NameSlots.size() - 1);
+}
+
 static void placeByName(Game* game)
 {
     size_t slot = homeSlot(game->Name);
-    while (NameSlots[slot]) slot = (slot + 1) & (NameSlots.size() - 1);
+    while (NameSlots[slot]) slot = nextSlot(slot);
     NameSlots[slot] = game;
+}
+
+// The first game of that name, in the order added, that wanted answers true for; null when
+// none does. Nothing is allocated: the clones of a full set look their parents up at load.
+template <class Wanted>
+static Game* firstNamed(std::string_view name, Wanted wanted)
+{
+    if (NameSlots.empty()) return nullptr;
+    for (size_t slot = homeSlot(name); NameSlots[slot]; slot = nextSlot(slot))
+        if (NameSlots[slot]->Name == name && wanted(NameSlots[slot])) return NameSlots[slot];
+    return nullptr;
 }
 
 // Each path is taken up whole and in order: from just after an empty slot, paths never wrap
@@ -95,17 +111,13 @@ Game* appendGame(std::unique_ptr<Game> owned)
 std::vector<Game*> gamesNamed(std::string_view name)
 {
     std::vector<Game*> games;
-    if (NameSlots.empty()) return games;
-    for (size_t slot = homeSlot(name); NameSlots[slot]; slot = (slot + 1) & (NameSlots.size() - 1))
-        if (NameSlots[slot]->Name == name) games.push_back(NameSlots[slot]);
+    firstNamed(name, [&](Game* game) { return games.push_back(game), false; });
     return games;
 }
 
 Game* findGame(std::string_view name, int emulatorIndex)
 {
-    for (Game* game : gamesNamed(name))
-        if (game->EmulatorIndex == emulatorIndex) return game;
-    return nullptr;
+    return firstNamed(name, [&](const Game* game) { return game->EmulatorIndex == emulatorIndex; });
 }
 
 Game* selectedGame()
@@ -119,12 +131,14 @@ Game* selectedGame()
 int findGameByName(const std::string& name)
 {
     int first = -1;
-    for (const Game* game : gamesNamed(name))
-    {
-        auto found = std::find(VisibleGames.begin(), VisibleGames.end(), game);
-        int at = found == VisibleGames.end() ? -1 : (int)(found - VisibleGames.begin());
-        if (at >= 0 && (first < 0 || at < first)) first = at;
-    }
+    firstNamed(name,
+               [&](const Game* game)
+               {
+                   auto found = std::find(VisibleGames.begin(), VisibleGames.end(), game);
+                   int at = found == VisibleGames.end() ? -1 : (int)(found - VisibleGames.begin());
+                   if (at >= 0 && (first < 0 || at < first)) first = at;
+                   return false;
+               });
     return first;
 }
 

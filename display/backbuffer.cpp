@@ -28,7 +28,7 @@ int handleCommonMessage(Window* window, int kind, const Surface* backBuffer)
     case MsgPaint:
     {
         Rect client = platformClientRect(window);
-        if (backBuffer && backBuffer != platformWindowSurface(window))
+        if (backBuffer)
             platformCopyRect(platformWindowSurface(window), 0, 0, client.Right - client.Left,
                              client.Bottom - client.Top, backBuffer, 0, 0);
         return 1;

@@ -12,8 +12,7 @@ struct Surface;
 // the window shows it itself from now on.
 Surface* renewBackBuffer(Window* window, Surface* previous);
 // The messages every window procedure of the front end answers alike: a paint copies
-// backBuffer (when there is one, and the window does not show it itself) onto the window, and
-// gaining or losing the focus sets
-// FrontendState.WindowHasFocus, since keys count only while one of the front end's own
-// windows has it. 1 when kind was one of them.
+// backBuffer (when there is one) onto the window, which is nothing when it shows it itself, and
+// gaining or losing the focus sets FrontendState.WindowHasFocus, since keys count only while one
+// of the front end's own windows has it. 1 when kind was one of them.
 int handleCommonMessage(Window* window, int kind, const Surface* backBuffer);

@@ -2,8 +2,6 @@
 // list view, the image browser, the artwork boxes and the page moves.
 #pragma once
 
-#include "platform/window.h"
-
 #include <cstdint>
 
 // What the last redraw laid out, from the skin as placed on the screen. The moves read it, so
@@ -16,14 +14,12 @@ struct ScreenLayoutRecord
     // The status bar's text height, set whenever the bar is drawn and kept while it is hidden;
     // artwork anchored to the bottom keeps clear of it while the bar shows.
     int StatusBarHeight;
-    Rect List;    // the list view's names
-    int PageRows; // whole names that fit in List; 0 when not even one does
+    int PageRows; // whole names that fit in the list view; 0 when not even one does
     // How far a page back and a page on move in the list view: at least one name, also before
     // the first redraw.
     int PageUpRows = 1;
     int PageDownRows = 1;
-    int GridColumns; // the image browser's cells in a row and its rows (as the skin says)
-    int GridRows;
+    int GridColumns; // the image browser's cells in a row (as the skin says)
 };
 // Empty until the first redraw.
 extern ScreenLayoutRecord ScreenLayout;

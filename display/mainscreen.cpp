@@ -119,7 +119,6 @@ void drawGameList(Surface* surface, Rect area)
     int lineHeight = getTextHeight(surface);
     int rows = countVisibleRows(surface, list.Right - list.Left, list.Bottom - list.Top, 0);
     int current = FrontendState.CurrentGame;
-    ScreenLayout.List = list;
     ScreenLayout.PageRows = std::max(rows, 0);
     // A list too low for one line holds no rows and shows no names, only the pictures: the
     // page rule could never settle without a row.
@@ -300,7 +299,6 @@ static void drawScreen(Surface* surface)
     Rect screen = area;
     placeSkin(area.Right, area.Bottom);
     ScreenLayout.GridColumns = PlacedSkin.ListColumns;
-    ScreenLayout.GridRows = PlacedSkin.ListRows;
     Badge.OnScreen = 0;
     Redraws++;
     RedrawFirstUse = nextPictureUse();

@@ -142,6 +142,7 @@ void platformFreeSurface(Surface* surface);
 int platformSurfaceWidth(const Surface* surface);
 int platformSurfaceHeight(const Surface* surface);
 void platformFillRect(Surface* surface, Rect rect, Color color);
+// A surface copied onto itself at the same place stays as it is, at no cost.
 void platformCopyRect(Surface* target, int x, int y, int width, int height, const Surface* source,
                       int sourceX, int sourceY);
 // Stretches a decoded picture (32-bit BGRA rows, bottomUp as FreeImage keeps them) into rect,
