@@ -2,7 +2,7 @@
 // (b) loadMameList + markAvailableGames + sort + rebuildVisibleGames, for the new and the old
 // format, with the resident memory after loading. The data comes from gen_mamelist:
 //
-//   tests/gen_mamelist /tmp/torvanell-bench-mamelist && bench/bench_mamelist
+//   bench/gen_mamelist /tmp/torvanell-bench-mamelist && bench/bench_mamelist
 //
 // (TORVANELL_BENCH_DATA names another directory.)
 #include "catalogue/emulators.h"

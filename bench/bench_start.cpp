@@ -11,7 +11,7 @@
 // benchmark's own, without a window manager, as on a cabinet). "Exit" presses Escape at the
 // first frame and times the press to the end of the process.
 //
-// The data is made once, by tests/gen_mamelist, into $TORVANELL_BENCH_DATA or
+// The data is made once, by bench/gen_mamelist, into $TORVANELL_BENCH_DATA or
 // /tmp/torvanell-bench-start.
 #include <benchmark/benchmark.h>
 
@@ -41,7 +41,7 @@ static fs::path dataDirectory()
 static int prepareData(const fs::path& dir)
 {
     if (fs::exists(dir / "mame.lst")) return 1;
-    std::string generate = Binaries + "/tests/gen_mamelist " + dir.string() + " 45000 new";
+    std::string generate = Binaries + "/bench/gen_mamelist " + dir.string() + " 45000 new";
     if (std::system(generate.c_str()) != 0) return 0;
     fs::rename(dir / "mame-new.lst", dir / "mame.lst");
     int files = (int)std::distance(fs::directory_iterator(dir / "roms"), fs::directory_iterator());

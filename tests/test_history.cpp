@@ -162,6 +162,11 @@ TEST_F(History, TheFileKeepsEveryEntryAndReadsBackWhatItWrote)
                   {isFavourite(*odd), playsOf(*sameA), playsOf(*sameB), lastPlayedOf(*sameB)}),
               std::vector<int64_t>({1, 1, 2, 1767225690}));
     EXPECT_EQ(PlayRecords.size(), 4u);
+    // The favourites of every emulator, also of one left out of "All".
+    EmulatorTable[1]->IncludeInAll = 0;
+    toggleFavourite(*sameB);
+    FrontendState.CurrentEmulator = FavouriteGames;
+    EXPECT_EQ(visible(), "a\tb=c\\d\xff\n,pacman,");
 
     // The same file mended in an editor that ends lines with CRLF.
     std::string text = readText(path), crlf;
@@ -247,48 +252,6 @@ TEST_F(History, MostAndLastPlayedOrders)
         EXPECT_EQ(visible(), shown) << order;
     }
     FrontendSettings.SortGamesBy = OrderByDescription;
-}
-
-// The favourite key marks the game the list is on; ChangeEmu goes from the last emulator to
-// the favourites of every emulator, then to all. A favourite whose game has gone stays in the
-// file and shows again when the game is back.
-TEST_F(History, FavouritesAcrossChangeEmuAndARestart)
-{
-    auto start = [&](bool withB2)
-    {
-        resetCatalogue();
-        addEmulator("A");
-        addEmulator("B")->IncludeInAll = 0;
-        for (const char* name : {"a1", "a2"}) addGame(name, 0);
-        if (withB2) addGame("b2", 1);
-        addGame("b1", 1);
-        sortAllGames();
-        loadPlayHistory();
-        FrontendState.CurrentEmulator = AllEmulators;
-        rebuildVisibleGames();
-    };
-    start(true);
-    FrontendState.CurrentGame = 1;
-    tick({'C'});
-    EXPECT_EQ(testMessageBoxes().size(), 0u);
-    std::string shown;
-    for (int i = 0; i < 5; i++)
-    {
-        if (i == 2) tick({'C'}); // emulator B, its first game
-        tick({'5'});
-        shown += Skin.ShownEmulator + ":" + visible() + " ";
-    }
-    EXPECT_EQ(shown, "A:a1,a2, B:b1,b2, Favourites:a2,b1, All:a1,a2, A:a1,a2, ");
-
-    start(false); // b2's file is gone; a2 and b1 stay favourites
-    FrontendState.CurrentEmulator = FavouriteGames;
-    EXPECT_EQ(visible(), "a2,b1,");
-    tick({VkDown, 'C'}); // b1 unmarked: it stays in the list until it is rebuilt
-    EXPECT_EQ(visible(), "a2,");
-    start(true);
-    FrontendState.CurrentEmulator = FavouriteGames;
-    EXPECT_EQ(visible(), "a2,");
-    EXPECT_EQ(PlayRecords.size(), 2u);
 }
 
 // Every change replaces the file: killed at any moment, it holds the plays before the change or

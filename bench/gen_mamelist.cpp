@@ -1,4 +1,4 @@
-// Writes a full-set MAME list for the benchmarks and the snapshot test: about 45,000 entries in the
+// Writes a full-set MAME list for the benchmarks: about 45,000 entries in the
 // format of a current MAME (a third of them devices and BIOS sets, parents and clones, 10-300 rom
 // elements per game, display, input with control children, chips, dipswitches, ports...), the same
 // entries in the old format, and a ROM folder of empty zip files for most runnable games.
