@@ -167,6 +167,9 @@ TEST_F(History, TheFileKeepsEveryEntryAndReadsBackWhatItWrote)
     toggleFavourite(*sameB);
     FrontendState.CurrentEmulator = FavouriteGames;
     EXPECT_EQ(visible(), "a\tb=c\\d\xff\n,pacman,");
+    FrontendState.CurrentGame = 1;
+    tick({'C'}); // the mark taken off: the game keeps its place until the list is rebuilt
+    EXPECT_EQ(VisibleGames.size(), 2u);
 
     // The same file mended in an editor that ends lines with CRLF.
     std::string text = readText(path), crlf;
