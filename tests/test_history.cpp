@@ -170,6 +170,9 @@ TEST_F(History, TheFileKeepsEveryEntryAndReadsBackWhatItWrote)
     FrontendState.CurrentGame = 1;
     tick({'C'}); // the mark taken off: the game keeps its place until the list is rebuilt
     EXPECT_EQ(VisibleGames.size(), 2u);
+    std::string shown;
+    for (int i = 0; i < 3; i++) tick({'5'}), shown += Skin.ShownEmulator + ","; // ChangeEmu
+    EXPECT_EQ(shown, "All,A,B,");
 
     // The same file mended in an editor that ends lines with CRLF.
     std::string text = readText(path), crlf;
