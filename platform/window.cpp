@@ -113,10 +113,15 @@ intptr_t platformGetWindowData(Window* window)
     return isWindow(window) ? window->Data : 0;
 }
 
+// What the window shows: the surface lent to it, else its own.
+static Surface* shownSurface(const Window* window)
+{
+    return window->Shown ? window->Shown : window->Own;
+}
+
 Surface* platformWindowSurface(Window* window)
 {
-    if (!isWindow(window)) return nullptr;
-    return window->Shown ? window->Shown : window->Own;
+    return isWindow(window) ? shownSurface(window) : nullptr;
 }
 
 intptr_t sendMessage(Window* window, int kind, intptr_t param1, intptr_t param2)
@@ -396,7 +401,7 @@ static void composeWindow(SDL_Surface* screen, const Window* window)
 {
     if (frameOf(window)) drawFrame(screen, window);
     int frame = frameOf(window);
-    const Surface* shown = window->Shown ? window->Shown : window->Own;
+    const Surface* shown = shownSurface(window);
     int width, height;
     clientSize(window, &width, &height);
     SDL_Rect source = {0, 0, std::min(shown->Width, width), std::min(shown->Height, height)};
