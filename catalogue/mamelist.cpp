@@ -46,12 +46,13 @@ struct ListParse
 struct ListFeed
 {
     XML_Parser Parser;
-    int Started;       // a non-empty line has reached the parser
-    long LeadingEmpty; // empty lines before it, added to the parser's line numbers
-    int InLine;        // the start of the current line has gone to the parser already
-    long SkippedLines; // lines of text before the list
-    int Skipping;      // the rest of a skipped line is still to come
-    int ParseFailed;   // the parser stopped at an error
+    int Started;          // a non-empty line has reached the parser
+    long LeadingEmpty;    // empty lines before it, added to the parser's line numbers
+    int InLine;           // the start of the current line has gone to the parser already
+    long SkippedLines;    // lines of text before the list
+    int Skipping;         // the rest of a skipped line is still to come
+    int ParseFailed;      // the parser stopped at an error
+    std::string* Problem; // where the error's text goes; null: it is shown in the box
 };
 
 static const size_t ReadBlockSize = 1 << 20;
@@ -316,8 +317,12 @@ static int parseChunk(ListFeed& feed, const char* text, size_t length, int isFin
     long line = (long)XML_GetCurrentLineNumber(feed.Parser) + feed.LeadingEmpty;
     char number[32];
     std::snprintf(number, sizeof number, "%ld", line);
-    showError(std::string("Parse error at line ") + number + ":\n" +
-              XML_ErrorString(XML_GetErrorCode(feed.Parser)) + "\n");
+    std::string problem = std::string("Parse error at line ") + number + ":\n" +
+                          XML_ErrorString(XML_GetErrorCode(feed.Parser)) + "\n";
+    if (feed.Problem)
+        *feed.Problem = problem;
+    else
+        showError(problem);
     return 0;
 }
 
@@ -460,7 +465,7 @@ static void linkParents(size_t firstGame)
 
 // 1 when the whole file was read, and *complete when it also parsed without an error.
 static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std::string& path,
-                     int* complete)
+                     int* complete, std::string* problem)
 {
     ListParse parse{};
     parse.EmulatorIndex = emulatorIndex;
@@ -469,6 +474,7 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std
     XML_SetCharacterDataHandler(parser, characterData);
     ListFeed feed{};
     feed.Parser = parser;
+    feed.Problem = problem;
     int read = feedList(file, feed);
     if (feed.SkippedLines)
         std::fprintf(stderr, "%s: skipped %ld line(s) of text before the list\n", path.c_str(),
@@ -477,7 +483,7 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std
     return read;
 }
 
-static int readList(const std::string& path, int emulatorIndex, int* complete)
+static int readList(const std::string& path, int emulatorIndex, int* complete, std::string* problem)
 {
     XML_Parser parser = XML_ParserCreate(nullptr);
     if (!parser)
@@ -492,7 +498,7 @@ static int readList(const std::string& path, int emulatorIndex, int* complete)
         XML_ParserFree(parser);
         return 0;
     }
-    int read = parseList(file, parser, emulatorIndex, path, complete);
+    int read = parseList(file, parser, emulatorIndex, path, complete, problem);
     std::fclose(file);
     XML_ParserFree(parser);
     return read;
@@ -501,11 +507,11 @@ static int readList(const std::string& path, int emulatorIndex, int* complete)
 // The parse, the index and the game information; a snapshot is made of a list that gave
 // games without an error and did not change while it was read.
 static MameListLoad parseAndSnapshot(const std::string& path, int emulatorIndex, int described,
-                                     const SnapshotSource& source)
+                                     const SnapshotSource& source, std::string* problem)
 {
     size_t firstGame = AllGames.size();
     int complete = 0;
-    if (!readList(path, emulatorIndex, &complete)) return ListUnreadable;
+    if (!readList(path, emulatorIndex, &complete, problem)) return ListUnreadable;
     linkParents(firstGame);
     if (FrontendSettings.UseMameInfoDat && !loadMameInfo(FrontendSettings.MameinfoDat, &complete))
         return InfoUnreadable;
@@ -516,14 +522,15 @@ static MameListLoad parseAndSnapshot(const std::string& path, int emulatorIndex,
     return ListLoaded;
 }
 
-MameListLoad loadMameList(const std::string& path, int emulatorIndex)
+MameListLoad loadMameList(const std::string& path, int emulatorIndex, std::string* problem)
 {
+    if (problem) problem->clear();
     platformRemoveTemporaries(snapshotPath(path));
     SnapshotSource source;
     int described = describeSnapshotSource(path, source);
     size_t firstGame = AllGames.size();
     if (!described || !loadSnapshot(path, source, emulatorIndex))
-        return parseAndSnapshot(path, emulatorIndex, described, source);
+        return parseAndSnapshot(path, emulatorIndex, described, source, problem);
     linkParents(firstGame);
     return ListLoaded;
 }

@@ -14,7 +14,10 @@ enum MameListLoad
 // Appends the games of the list at path to AllGames for the emulator at emulatorIndex,
 // links its clones to their parents; reads the game information when it is switched on.
 // The games come from the list's snapshot when it matches the list, and a list read without
-// an error leaves a snapshot for the next start.
-MameListLoad loadMameList(const std::string& path, int emulatorIndex);
+// an error leaves a snapshot for the next start. A list that is not whole XML (cut off, or
+// damaged) gives the games before the fault; the fault's "Parse error" text goes to problem
+// (empty when the list is whole) for the caller to tell, or without problem into the box.
+MameListLoad loadMameList(const std::string& path, int emulatorIndex,
+                          std::string* problem = nullptr);
 // Deletes the list and its snapshot.
 void deleteMameList(const std::string& path);

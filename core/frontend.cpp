@@ -7,13 +7,13 @@
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "catalogue/history.h"
-#include "catalogue/mamelist.h"
 #include "catalogue/romscan.h"
 #include "config/ini.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/actions.h"
 #include "core/mainwindow.h"
+#include "core/mameload.h"
 #include "display/artwork.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
@@ -49,75 +49,6 @@ void showCursor()
     while (platformShowPointer(1) < 0)
     {
     }
-}
-
-static int hasGamesOf(int emulatorIndex)
-{
-    for (const auto& game : AllGames)
-        if (game->EmulatorIndex == emulatorIndex) return 1;
-    return 0;
-}
-
-// MAME is asked for its list only when mame.lst is missing.
-static int captureMissingList(const Emulator& emulator, const std::string& path)
-{
-    if (platformFileExists(path)) return 1;
-    deleteMameList(path); // a snapshot without its list is of an older list
-    showMessage("Loading Game Information From Mame...");
-    std::string command = mameListCommand(emulator);
-    int captured = captureMameList(command, path);
-    if (platformStopRequested())
-    {
-        deleteMameList(path); // cut short: the next start captures it whole
-        return 0;
-    }
-    if (captured) return 1;
-    showError("Error launching [" + command + "]!");
-    deleteMameList(path);
-    return 0;
-}
-
-// Only a list that cannot be read is deleted, so that the next start captures it anew: a good
-// one costs MAME seconds to print, and when only the information file failed it is kept.
-static int readMameList(const std::string& path, int index)
-{
-    showMessage("Loading Mame Game List...");
-    MameListLoad loaded = loadMameList(path, index);
-    if (loaded == ListLoaded) return 1;
-    showError("Error loading game list!");
-    if (loaded == ListUnreadable)
-        deleteMameList(path);
-    else
-        fprintf(stderr, "Game information file cannot be read: [%s]; %s is kept\n",
-                FrontendSettings.MameinfoDat.c_str(), path.c_str());
-    return 0;
-}
-
-// Every MAME emulator reads the one mame.lst of the current directory.
-static int loadMameEmulator(const Emulator& emulator, int index)
-{
-    std::string path;
-    if (!platformFullPath("mame.lst", path))
-    {
-        // Without a path there is nothing to load, and nothing that could safely be deleted.
-        showError("Unable to get game list file path!");
-        showError("Error loading game list!");
-        return 0;
-    }
-    if (!captureMissingList(emulator, path) || !readMameList(path, index)) return 0;
-    if (!hasGamesOf(index))
-    {
-        // An emulator that crashed or printed something else than its list: were it kept, the
-        // same empty list would come back at every start.
-        fprintf(stderr,
-                "%s holds no games; it is deleted, so the next start captures the list "
-                "again\n",
-                path.c_str());
-        deleteMameList(path);
-    }
-    markAvailableGames(index);
-    loadCategories(index); // read at every start: the snapshot does not hold them
-    return 1;
 }
 
 static int loadEmulatorGames(int index)
@@ -169,9 +100,11 @@ int loadCatalogue()
     FrontendState.CurrentEmulator = shown >= 0                                 ? shown
                                     : Skin.ShownEmulator == FavouriteGamesName ? FavouriteGames
                                                                                : AllEmulators;
-    for (int i = 0; i < (int)EmulatorTable.size(); i++)
-        if (platformStopRequested() || !loadEmulatorGames(i)) return 0;
-    return finishLoading();
+    int loaded = 1;
+    for (int i = 0; i < (int)EmulatorTable.size() && loaded; i++)
+        loaded = !platformStopRequested() && loadEmulatorGames(i);
+    finishMameLists();
+    return loaded && finishLoading();
 }
 
 // Between ticks a video's frame is shown when its time comes; until the next one is due the

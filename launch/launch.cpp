@@ -270,7 +270,7 @@ std::string mameListCommand(const Emulator& emulator)
     return buildCommandLine(emulator.ExecPath, emulator.Executable, "-listxml");
 }
 
-int captureMameList(const std::string& command, const std::string& path)
+int captureMameList(const std::string& command, const std::string& path, int* exitCode)
 {
     // Creating the file here tells a place that cannot be written apart from an emulator
     // that cannot be started; the runner then replaces it with the program's output.
@@ -281,7 +281,7 @@ int captureMameList(const std::string& command, const std::string& path)
         return 0;
     }
     std::fclose(file);
-    return runProcess(command, "", path, nullptr, "");
+    return runProcess(command, "", path, exitCode, "");
 }
 
 // A line break inside the text (a game name may hold one) must not start a false entry.

@@ -36,8 +36,9 @@ int runProcess(const std::string& commandLine, const std::string& workingDirecto
 // The command that asks a MAME emulator for its list of machines, built as a game's command
 // line is, so that an emulator found by one is found by the other.
 std::string mameListCommand(const Emulator& emulator);
-// Runs command with standard output and standard error written into path.
-int captureMameList(const std::string& command, const std::string& path);
+// Runs command with standard output and standard error written into path; fills the
+// program's exit code.
+int captureMameList(const std::string& command, const std::string& path, int* exitCode);
 // Appends prefix, text and a line feed to log.txt in the current directory, as one line (line
 // breaks inside the text are written as \n and \r); a log that cannot be written is skipped.
 void appendToLog(const std::string& prefix, const std::string& text);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 static void splitPattern(const std::string& pattern, std::string& directory, std::string& mask)
 {
@@ -101,6 +103,87 @@ int platformReadFile(const std::string& path, std::string& contents)
     }
     close(fd);
     return 1;
+}
+
+int platformRenameFile(const std::string& from, const std::string& to)
+{
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+int platformCreateTemporaryFile(const std::string& prefix, std::string& path)
+{
+    const char* folder = getenv("TMPDIR");
+    path = std::string(folder && *folder ? folder : "/tmp") + "/" + prefix + "-XXXXXX";
+    // mkstemp makes a name no one else holds, so a link planted in /tmp is never followed.
+    int fd = mkstemp(path.data());
+    if (fd < 0) return 0;
+    close(fd);
+    return 1;
+}
+
+static int readSome(int fd, char* buffer, size_t size, ssize_t* got)
+{
+    do *got = read(fd, buffer, size);
+    while (*got < 0 && errno == EINTR);
+    return *got >= 0;
+}
+
+// Reads up to size bytes, fewer only at the end of the file.
+static ssize_t readFull(int fd, char* buffer, size_t size)
+{
+    size_t done = 0;
+    ssize_t got = 0;
+    while (done < size && readSome(fd, buffer + done, size - done, &got) && got > 0)
+        done += (size_t)got;
+    return got < 0 ? -1 : (ssize_t)done;
+}
+
+static int sameContents(int first, int second)
+{
+    std::vector<char> a(1 << 16), b(1 << 16);
+    for (;;)
+    {
+        ssize_t gotA = readFull(first, a.data(), a.size());
+        ssize_t gotB = readFull(second, b.data(), b.size());
+        if (gotA < 0 || gotB < 0) return 0;
+        if (gotA != gotB || memcmp(a.data(), b.data(), (size_t)gotA) != 0)
+        {
+            errno = EIO;
+            return 0;
+        }
+        if (gotA == 0) return 1;
+    }
+}
+
+static int compareFiles(const std::string& first, const std::string& second)
+{
+    int a = open(first.c_str(), O_RDONLY | O_CLOEXEC);
+    int b = a < 0 ? -1 : open(second.c_str(), O_RDONLY | O_CLOEXEC);
+    int same = a >= 0 && b >= 0 && sameContents(a, b);
+    int error = errno;
+    if (a >= 0) close(a);
+    if (b >= 0) close(b);
+    errno = error;
+    return same;
+}
+
+int platformCopyFileVerified(const std::string& from, const std::string& to)
+{
+    int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) return 0;
+    auto copy = [source](FILE* file)
+    {
+        std::vector<char> buffer(1 << 16);
+        ssize_t got = 0;
+        while (readSome(source, buffer.data(), buffer.size(), &got) && got > 0)
+            if (fwrite(buffer.data(), 1, (size_t)got, file) != (size_t)got) return 0;
+        return got == 0 ? 1 : 0;
+    };
+    int copied = platformReplaceFileWith(to, copy);
+    int error = errno;
+    close(source);
+    errno = error;
+    return copied && compareFiles(from, to);
 }
 
 static int writeAll(int fd, const std::string& data)

@@ -17,6 +17,14 @@ int platformIsDirectory(const std::string& path);
 // Answers 0 when the current directory cannot be determined.
 int platformFullPath(const std::string& relative, std::string& full);
 int platformDeleteFile(const std::string& path);
+// Renames from to to, replacing a file at to; 0 (errno set) when it cannot.
+int platformRenameFile(const std::string& from, const std::string& to);
+// Creates an empty file of a new name, starting with prefix, in the system's folder for
+// temporary files ($TMPDIR, else /tmp) and answers its path; 0 (errno set) when it cannot.
+int platformCreateTemporaryFile(const std::string& prefix, std::string& path);
+// Copies the file at from to to through platformReplaceFileWith, then reads both back and
+// compares them: 1 only when to holds exactly the bytes of from. errno tells why it did not.
+int platformCopyFileVerified(const std::string& from, const std::string& to);
 // Reads the whole file; 0 when it cannot be read (missing, a directory, no permission).
 int platformReadFile(const std::string& path, std::string& contents);
 // Appends text and one line feed in a single write, creating the file when missing, so

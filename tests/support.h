@@ -22,9 +22,21 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
+
+// A user for whom permissions count: root reads and writes every file whatever its mode, so a
+// test run as root is "nobody" meanwhile, and the files it makes must let nobody pass.
+struct AsAnotherUser
+{
+    bool Switched = geteuid() == 0 && setegid(65534) == 0 && seteuid(65534) == 0;
+    ~AsAnotherUser()
+    {
+        if (Switched && (seteuid(0) != 0 || setegid(0) != 0)) std::abort();
+    }
+};
 
 inline const std::string TestPrograms = TORVANELL_BINARY_DIR "/tests/";
 

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -71,6 +72,7 @@ static void limitFileSize(rlim_t bytes)
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
+static std::optional<AsAnotherUser> Nobody; // while a row runs in a read-only folder
 static Seen* Watching;
 static const BadInput* Running;
 static int KeysLeft, TicksRun;
@@ -120,6 +122,7 @@ static Seen runRow(const BadInput& row, const fs::path& dir)
     setenv("ARGRECORDER_OUT", (dir / "record").c_str(), 1);
     testing::internal::CaptureStderr();
     seen.Exit = runFrontend((dir / "t.ini").string());
+    Nobody.reset();
     if (NoLimit.rlim_max) setrlimit(RLIMIT_FSIZE, &NoLimit);
     NoLimit = {};
     seen.Errors = testing::internal::GetCapturedStderr();
@@ -161,6 +164,9 @@ protected:
         unsetenv("ARGRECORDER_MEGABYTES");
         unsetenv("ARGRECORDER_CRASH");
         unsetenv("ARGRECORDER_SLEEP_MS");
+        for (const char* name : {"FAKEMAME_CUT", "FAKEMAME_FULL", "FAKEMAME_LOG", "TMPDIR"})
+            unsetenv(name);
+        Nobody.reset();
         if (Killer.joinable()) Killer.join();
         resetCatalogue();
         InFreshDirectory::TearDown();
@@ -308,7 +314,7 @@ TEST_F(BadInputs, MameLists)
     {
         return [games](const Seen& s)
         {
-            EXPECT_EQ(s.GamesShown, games);
+            EXPECT_EQ(s.GamesShown, games) << testing::PrintToString(s.Boxes) << s.Errors;
             EXPECT_TRUE(fs::exists(s.Dir / "mame.lst"));
         };
     };
@@ -328,9 +334,14 @@ TEST_F(BadInputs, MameLists)
         {"cut in the middle of a game",
          withList(list.substr(0, list.find("gamma") + 20)),
          0,
-         {"Parse error at line 6:\n"},
-         "",
-         shows(2)},
+         {"Parse error at line 6:\nno element found\nThe game list "},
+         "is set aside as",
+         [](const Seen& s)
+         {
+             EXPECT_EQ(s.GamesShown, 2u);
+             EXPECT_FALSE(fs::exists(s.Dir / "mame.lst")); // the next start captures a new one
+             EXPECT_TRUE(fs::exists(s.Dir / "mame.lst.damaged"));
+         }},
         {"warnings before the XML",
          withList("Warning: roms/ is missing\n  ...and more\n" + list),
          0,
@@ -364,8 +375,115 @@ TEST_F(BadInputs, MameLists)
              writeConfig(d, mameConfig(d));
              setenv("ARGRECORDER_MEGABYTES", "100", 1);
          },
-         1, NoGames, "mame.lst holds no games", dropped},
+         1,
+         {"MAME printed no game list", NoGames[0], NoGames[1]},
+         "MAME printed no game list",
+         dropped},
     });
+}
+
+// Two MAME emulators sharing one list, and a hand-listed game that keeps the start going.
+static std::string captureConfig(const fs::path& dir)
+{
+    std::string mame =
+        "\nExecPath=" + dir.string() + "\nExecutable=fakemame\nDisplayMissingRoms=1\n";
+    return "[Settings]\nEmulators=MAME,MAME two,Demo\nSkin.dir=" + dir.string() +
+           "\nSkin=skin\n[MAME]" + mame + "[MAME two]" + mame + "[Demo]\nGame1=Alpha,alpha\n";
+}
+
+// What MAME prints becomes mame.lst only when whole; otherwise its games are shown for this
+// start, and MAME is asked again at the next one, never twice in one start.
+TEST_F(BadInputs, MameCaptures)
+{
+    auto capture = [](const char* variable, const char* value, bool readOnly = false)
+    {
+        return [=](const fs::path& d)
+        {
+            writeConfig(d, captureConfig(d));
+            fs::copy_file(TestPrograms + "fakemame", d / "fakemame");
+            fs::create_directories(d / "tmp");
+            fs::permissions(d / "tmp", fs::perms::all);
+            setenv("TMPDIR", (d / "tmp").c_str(), 1);
+            setenv("FAKEMAME_LOG", (d / "tmp" / "runs").c_str(), 1);
+            unsetenv("FAKEMAME_CUT");
+            unsetenv("FAKEMAME_FULL");
+            if (variable) setenv(variable, value, 1);
+            if (!readOnly) return;
+            fs::permissions(runDirectory(), fs::perms::owner_all | fs::perms::others_exec);
+            fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec |
+                                   fs::perms::others_read | fs::perms::others_exec);
+            Nobody.emplace();
+        };
+    };
+    // Games of both MAME emulators and the hand-listed one; one run of MAME; nothing left over.
+    auto shows = [](size_t games, bool kept)
+    {
+        return [=](const Seen& s)
+        {
+            fs::permissions(s.Dir, fs::perms::owner_all);
+            EXPECT_EQ(s.GamesShown, games) << testing::PrintToString(s.Boxes) << s.Errors;
+            EXPECT_EQ(readText(s.Dir / "tmp" / "runs"), "run\n");
+            EXPECT_EQ(fs::exists(s.Dir / "mame.lst"), kept);
+            EXPECT_FALSE(fs::exists(s.Dir / "mame.lst.capture"));
+            EXPECT_EQ(std::distance(fs::directory_iterator(s.Dir / "tmp"), {}), 1);
+        };
+    };
+    const size_t All = 7; // three of each MAME emulator's five machines can be played
+    auto thenAWorkingOne = [&](const Seen& s)
+    {
+        shows(3, false)(s);
+        unsetenv("FAKEMAME_CUT");
+        fs::remove(s.Dir / "tmp" / "runs");
+        Seen again = runRow({"again", [](const fs::path&) {}, 0, {}, ""}, s.Dir);
+        EXPECT_EQ(again.Boxes, std::vector<std::string>{});
+        shows(All, true)(again);
+    };
+    std::string cutOff =
+        "Parse error at line 20:\nno element found\nThe list MAME printed is cut off";
+    runTable({
+        {"MAME crashes half-way",
+         capture("FAKEMAME_CUT", "650"),
+         0,
+         {cutOff},
+         "cut off (it was ended by signal 6)",
+         thenAWorkingOne},
+        {"the disk fills up",
+         capture("FAKEMAME_FULL", "650"),
+         0,
+         {cutOff},
+         "cut off (it ended with code 0)",
+         shows(3, false)},
+        {"the disk is full",
+         capture("FAKEMAME_FULL", "0"),
+         0,
+         {"MAME printed no game list"},
+         "MAME printed no game list",
+         shows(1, false)},
+        {"a read-only folder",
+         capture(nullptr, "", true),
+         0,
+         {"The game list cannot be kept in ", NotSaved},
+         "Cannot write [",
+         shows(All, false)},
+    });
+    // A list kept before the folder became read-only is read as ever.
+    runTable({{"a read-only folder with mame.lst",
+               [&](const fs::path& d)
+               {
+                   capture(nullptr, "", true)(d);
+                   Nobody.reset();
+                   writeText(d / "mame.lst", machines({"alpha", "beta"}));
+                   Nobody.emplace();
+               },
+               0,
+               {NotSaved},
+               "",
+               [](const Seen& s)
+               {
+                   fs::permissions(s.Dir, fs::perms::owner_all);
+                   EXPECT_EQ(s.GamesShown, 5u);
+                   EXPECT_FALSE(fs::exists(s.Dir / "tmp" / "runs"));
+               }}});
 }
 
 // A full MAME list is 270 MB; most of it is lines the front end does not keep.

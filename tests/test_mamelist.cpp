@@ -93,7 +93,7 @@ TEST(MameList, ReadingErrorsLongLinesDatFilesAndCapture)
     // A capture that cannot be written.
     path = (freshDirectory() / "no" / "mame.lst").string();
     testMessageBoxes().clear();
-    EXPECT_EQ(captureMameList(TestPrograms + "fakemame -listxml", path), 0);
+    EXPECT_EQ(captureMameList(TestPrograms + "fakemame -listxml", path, nullptr), 0);
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"Failed to create file [" + path + "]!"});
     resetCatalogue();
     platformStop();

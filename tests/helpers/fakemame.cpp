@@ -1,8 +1,13 @@
 // Stands in for a MAME emulator: on "-listxml" prints a small list in the new format (a parent,
 // a clone, a vertical game, a BIOS set and a device). Each run appends a line to FAKEMAME_LOG.
+// FAKEMAME_CUT=N makes it crash after the list's first N bytes, as a MAME that dies half-way;
+// FAKEMAME_FULL=N lets its output file take only N bytes, as a full disk, and it ends well.
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
 
 static const char* const List =
     "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (machine+)>\n"
@@ -31,6 +36,21 @@ int main(int argc, char** argv)
             std::fputs("run\n", file);
             std::fclose(file);
         }
+    const char* cut = std::getenv("FAKEMAME_CUT");
+    if (const char* full = std::getenv("FAKEMAME_FULL"))
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = {(rlim_t)std::atol(full), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::fputs(List, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "-listxml") == 0 && cut)
+    {
+        std::fwrite(List, 1, std::min(std::strlen(List), (size_t)std::atol(cut)), stdout);
+        std::fflush(stdout);
+        std::abort();
+    }
     if (argc > 1 && std::strcmp(argv[1], "-listxml") == 0) return std::fputs(List, stdout) < 0;
     std::fputs("fakemame: unknown option\n", stderr);
     return 1;
