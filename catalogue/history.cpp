@@ -28,8 +28,9 @@ static const char Never[] = "never";
 struct PlayHistoryFile
 {
     std::string Path;
-    std::string Unread; // the bytes of a file that could not be read whole, kept until replaced
-    int KeepAside;      // before the next write, Unread goes to "<path>.unreadable"
+    // The file could not be read whole: before the first write it is copied to
+    // "<path>.unreadable", and while that copy cannot be made it is not replaced at all.
+    int KeepAside;
     int WriteFailureTold;
 };
 static PlayHistoryFile History;
@@ -231,9 +232,11 @@ static void linkGames()
 
 static void tellUnreadable(const std::string& why)
 {
-    History.KeepAside = !History.Unread.empty();
+    History.KeepAside = 1;
     showError("Your favourites and play history could not be read:\n" + History.Path + "\n" + why +
-              "\nThe file is left as it is until a favourite is marked or a game is played.");
+              "\nThe file is left as it is. At the first change it is kept as\n" + History.Path +
+              ".unreadable, or, if it cannot be copied there,\n" +
+              "changes are kept only until the program ends.");
 }
 
 static void takeRecords(PlayHistoryText& text)
@@ -245,11 +248,7 @@ static void takeRecords(PlayHistoryText& text)
 static void readHistoryText(const std::string& text)
 {
     PlayHistoryText read = parsePlayHistory(text);
-    if (read.Version == 0)
-    {
-        History.Unread = text;
-        return tellUnreadable("It is not a history file of this program.");
-    }
+    if (read.Version == 0) return tellUnreadable("It is not a history file of this program.");
     takeRecords(read);
     if (read.Version > FormatVersion)
         fprintf(stderr,
@@ -257,7 +256,6 @@ static void readHistoryText(const std::string& text)
                 "as far as this version understands it\n",
                 History.Path.c_str(), read.Version);
     if (read.BadLines == 0) return;
-    History.Unread = text;
     tellUnreadable(std::to_string(read.BadLines) + (read.BadLines == 1 ? " line" : " lines") +
                    " cannot be read; the others are used.");
 }
@@ -292,16 +290,24 @@ static PlayRecord& recordOf(Game& game)
     return *game.Played;
 }
 
-// The first write after a file that could not be read keeps that file's bytes beside it;
-// when they cannot be kept, the file is not replaced either.
+// The first write after a file that could not be read keeps that file beside it, and only a
+// copy read back whole counts; without one the file is not replaced. A file gone meanwhile
+// has nothing left to keep.
 static int keepUnreadAside()
 {
     if (!History.KeepAside) return 1;
-    if (!platformReplaceFile(History.Path + ".unreadable", History.Unread)) return 0;
-    fprintf(stderr, "The history file that could not be read is kept as [%s.unreadable]\n",
-            History.Path.c_str());
+    std::string aside = History.Path + ".unreadable";
+    errno = 0;
+    if (!platformCopyFileVerified(History.Path, aside) && platformFileExists(History.Path))
+    {
+        int error = errno;
+        fprintf(stderr, "The history file [%s] is not replaced: it cannot be copied to [%s] (%s)\n",
+                History.Path.c_str(), aside.c_str(), strerror(error));
+        errno = error;
+        return 0;
+    }
+    fprintf(stderr, "The history file that could not be read is kept as [%s]\n", aside.c_str());
     History.KeepAside = 0;
-    std::string().swap(History.Unread);
     return 1;
 }
 

@@ -43,7 +43,8 @@ std::string formatPlayHistory(const std::vector<std::unique_ptr<PlayRecord>>& re
 
 // Reads the file beside the configuration file and links every game to its entry. A file that
 // cannot be read, or read only in part, is told once and left as it is until the player
-// changes something; it is then kept beside the new one as "<name>.unreadable".
+// changes something; it is then copied beside the new one as "<name>.unreadable", and while
+// that copy cannot be made (a file this user may not read) it is never replaced.
 void loadPlayHistory();
 // Marks or unmarks the game, and records one start of it now; both write the file.
 void toggleFavourite(Game& game);

@@ -216,12 +216,7 @@ TEST_F(History, FilesThatCannotBeReadOrWritten)
         PlayHistoryText now = parsePlayHistory(readText(path));
         ASSERT_EQ(now.Records.size(), 1u);
         EXPECT_EQ(now.Records[0].Plays, read ? 5 : 1);
-        // Bytes that were read are kept aside; a file too large to read is not.
-        EXPECT_EQ(fs::exists(path + ".unreadable"), text.size() < 1000);
-        if (text.size() < 1000)
-        {
-            EXPECT_EQ(readText(path + ".unreadable"), text);
-        }
+        EXPECT_EQ(readText(path + ".unreadable"), text); // too large to read, it is still kept
     }
 
     // Read-only: told once, however many changes follow; what was changed is kept meanwhile.
@@ -234,6 +229,25 @@ TEST_F(History, FilesThatCannotBeReadOrWritten)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_THAT(boxes[0], testing::HasSubstr("could not be saved"));
     EXPECT_EQ(playsOf(*game), 2);
+
+    // Unreadable by this user: never replaced, and nothing set aside; changes stay in memory.
+    writeText(path, header + good);
+    fs::permissions(path, fs::perms::none);
+    fs::remove(path + ".unreadable");
+    {
+        AsAnotherUser nobody;
+        testMessageBoxes().clear();
+        game->Played = nullptr;
+        loadPlayHistory();
+        toggleFavourite(*game);
+        recordPlay(*game);
+        EXPECT_THAT(boxTexts(), testing::ElementsAre(testing::HasSubstr("Permission denied"),
+                                                     testing::HasSubstr("could not be saved")));
+    }
+    EXPECT_EQ(readText(path), header + good);
+    EXPECT_FALSE(fs::exists(path + ".unreadable"));
+    EXPECT_EQ(playsOf(*game), 1);
+    fs::permissions(path, fs::perms::owner_all);
 }
 
 // Ties keep the order of the descriptions; games never played come last.
