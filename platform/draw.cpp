@@ -60,6 +60,7 @@ Surface* platformCreateSurface(int width, int height)
 void freeSurfaceRecord(Surface* surface)
 {
     if (!surface) return;
+    fontSelected(surface->Selected, -1);
     SDL_FreeSurface(surface->Pixels);
     delete surface;
 }
@@ -242,5 +243,7 @@ Font* platformSelectFont(Surface* surface, Font* font)
     if (!surface) return nullptr;
     Font* previous = surface->Selected;
     surface->Selected = font;
+    fontSelected(font, 1);
+    fontSelected(previous, -1);
     return previous;
 }

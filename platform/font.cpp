@@ -1,5 +1,6 @@
 // Fonts through fontconfig and SDL_ttf, and text drawn onto surfaces. The front end creates a
-// font for every use, so opened faces are kept for the life of the layer.
+// font for every use, so opened faces are kept for the next use, as many as surfaces select
+// and a few more.
 #include "platform/internal.h"
 #include "platform/window.h"
 
@@ -20,22 +21,44 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <set>
 
 struct Font
 {
-    TTF_Font* Face;  // null only when not even the default face could be opened
-    int PixelHeight; // the em height asked for
-    int LineHeight;  // cell height without external leading; never below 1
+    TTF_Font* Face;      // null only when not even the default face could be opened
+    int PixelHeight;     // the em height asked for
+    int LineHeight;      // cell height without external leading; never below 1
+    std::string Key;     // in Fonts
+    std::string FaceKey; // in OpenFaces; empty without a face
+    int Selections;      // surfaces that have it selected: it stays while any has
+    uint64_t LastUse;
 };
 
-static std::map<std::string, Font*> Fonts;           // by face, points and emphasis
-static std::map<std::string, TTF_Font*> OpenFaces;   // by file, pixel height and style
+// An open face holds its file and a few hundred kilobytes of glyphs, and several fonts may
+// share one (two names of the same file).
+struct OpenFace
+{
+    TTF_Font* Face;
+    int Users;
+};
+
+static std::map<std::string, Font*> Fonts; // by face, points and emphasis
+static std::set<const Font*> LiveFonts;    // a surface may outlive the fonts of a stopped layer
+static std::map<std::string, OpenFace> OpenFaces;    // by file, pixel height and style
 static std::map<std::string, std::string> FaceFiles; // by face and emphasis
 static Font* DefaultFont;
 static int FontsStarted;
+static uint64_t UseClock;
+
+// Fonts no surface has selected are kept for the next redraw that asks for them; beyond this
+// many the least recently used are closed, so that trying every face and size in the menu
+// leaves no files open.
+const size_t KeptIdleFonts = 8;
 
 // A quarter of a 4K screen: more than any list or bar can use, and it keeps a mistyped size
 // (a skin's 100000 points) from rasterising glyphs of millions of pixels at every redraw.
@@ -73,8 +96,9 @@ void stopFonts()
 {
     if (!FontsStarted) return;
     for (auto& entry : Fonts) delete entry.second;
-    for (auto& entry : OpenFaces) TTF_CloseFont(entry.second);
+    for (auto& entry : OpenFaces) TTF_CloseFont(entry.second.Face);
     Fonts.clear();
+    LiveFonts.clear();
     OpenFaces.clear();
     FaceFiles.clear();
     DefaultFont = nullptr;
@@ -168,26 +192,45 @@ static int missingStyle(TTF_Font* face, int bold, int italic)
     return style_;
 }
 
-static TTF_Font* openFace(const std::string& file, int pixelHeight, int bold, int italic)
+static TTF_Font* openFace(const std::string& file, int pixelHeight, int bold, int italic,
+                          std::string& key)
 {
     if (file.empty()) return nullptr;
-    std::string key =
-        file + "|" + std::to_string(pixelHeight) + (bold ? "b" : "") + (italic ? "i" : "");
+    key = file + "|" + std::to_string(pixelHeight) + (bold ? "b" : "") + (italic ? "i" : "");
     auto found = OpenFaces.find(key);
-    if (found != OpenFaces.end()) return found->second;
+    if (found != OpenFaces.end())
+    {
+        found->second.Users++;
+        return found->second.Face;
+    }
+    errno = 0;
     TTF_Font* face = TTF_OpenFont(file.c_str(), pixelHeight);
-    if (!face) return nullptr;
+    if (!face)
+    {
+        fprintf(stderr, "Cannot open the font file [%s]: %s\n", file.c_str(),
+                errno ? strerror(errno) : TTF_GetError());
+        return nullptr;
+    }
     TTF_SetFontStyle(face, missingStyle(face, bold, italic));
-    OpenFaces[key] = face;
+    OpenFaces[key] = {face, 1};
     return face;
+}
+
+static void closeFace(const std::string& key)
+{
+    auto found = OpenFaces.find(key);
+    if (found == OpenFaces.end() || --found->second.Users > 0) return;
+    TTF_CloseFont(found->second.Face);
+    OpenFaces.erase(found);
 }
 
 static Font* newFont(const std::string& face, int pixelHeight, int bold, int italic)
 {
     Font* font = new Font();
     font->PixelHeight = pixelHeight;
-    font->Face = openFace(faceFile(face, bold, italic), pixelHeight, bold, italic);
-    if (!font->Face) font->Face = openFace(faceFile("", bold, italic), pixelHeight, bold, italic);
+    font->Face = openFace(faceFile(face, bold, italic), pixelHeight, bold, italic, font->FaceKey);
+    if (!font->Face)
+        font->Face = openFace(faceFile("", bold, italic), pixelHeight, bold, italic, font->FaceKey);
     if (!font->Face) fprintf(stderr, "No font could be opened for \"%s\"\n", face.c_str());
     // The system's line height is the cell without external leading; SDL_ttf's line skip is
     // the cell with it.
@@ -197,23 +240,57 @@ static Font* newFont(const std::string& face, int pixelHeight, int bold, int ita
     return font;
 }
 
+static void closeLeastUsedIdleFont()
+{
+    Font* oldest = nullptr;
+    for (auto& [key, font] : Fonts)
+        if (font->Selections == 0 && font != DefaultFont &&
+            (!oldest || font->LastUse < oldest->LastUse))
+            oldest = font;
+    if (!oldest) return;
+    if (oldest->Face) closeFace(oldest->FaceKey);
+    Fonts.erase(oldest->Key);
+    LiveFonts.erase(oldest);
+    delete oldest;
+}
+
+static void trimIdleFonts()
+{
+    size_t idle = 0;
+    for (auto& [key, font] : Fonts) idle += font->Selections == 0 && font != DefaultFont;
+    for (; idle > KeptIdleFonts; idle--) closeLeastUsedIdleFont();
+}
+
+void fontSelected(Font* font, int change)
+{
+    if (LiveFonts.count(font)) font->Selections += change;
+}
+
 Font* platformCreateFont(const char* face, int points, int bold, int italic)
 {
     if (!FontsStarted && !startFonts()) return nullptr;
     std::string name = face ? face : "";
     std::string key = name + "|" + std::to_string(points) + (bold ? "b" : "") + (italic ? "i" : "");
     auto found = Fonts.find(key);
-    if (found != Fonts.end()) return found->second;
+    if (found != Fonts.end())
+    {
+        found->second->LastUse = ++UseClock;
+        return found->second;
+    }
     // Points at 96 pixels per inch, rounded to the nearest pixel.
     int64_t pixels = std::llabs((int64_t)points * 96);
     int pixelHeight = (int)std::min<int64_t>((pixels + 36) / 72, MaxPixelHeight);
     if (pixelHeight <= 0) pixelHeight = 16; // a size of 0 asks for the default size
     Font* font = newFont(name, pixelHeight, bold, italic);
+    font->Key = key;
+    font->LastUse = ++UseClock;
     Fonts[key] = font;
+    LiveFonts.insert(font);
+    trimIdleFonts(); // the new one is the most recently used: it stays
     return font;
 }
 
-// Fonts are shared through the cache and live until the layer stops.
+// Fonts are shared through the cache, which closes those no surface has selected.
 void platformFreeFont(Font*) {}
 
 int platformFontHeight(const Font* font)

@@ -141,6 +141,9 @@ void pumpEventsAndPresent();
 
 // font.cpp and sound.cpp
 int startFonts();
+// A surface selected (change 1) or let go of (-1) the font; a font no surface holds may be
+// closed by the cache.
+void fontSelected(Font* font, int change);
 void stopFonts();
 void startSound();
 void stopSound();

@@ -172,6 +172,17 @@ TEST(Font, FacesWindows1252BytesAndClipping)
         secondLine |= platformGetPixel(surface, x, 10 + lineHeight + lineHeight / 2) != 0;
     EXPECT_FALSE(outside);
     EXPECT_TRUE(secondLine);
+
+    // A thousand changes of face and size, as in the menu, leave only a few font files open.
+    auto openFiles = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    long before = openFiles();
+    for (int i = 0; i < 1000; i++)
+    {
+        const std::string& face = names[i % names.size()];
+        platformSelectFont(surface, platformCreateFont(face.c_str(), 8 + i % 40, i % 2, 0));
+        EXPECT_GT(platformTextWidth(platformSurfaceFont(surface), "W"), 0) << face;
+    }
+    EXPECT_LE(openFiles(), before + 9);
     platformFreeSurface(surface);
 }
 
@@ -214,5 +225,21 @@ TEST(MessageBox, IsRecordedWithoutBlockingAndWrittenToStandardError)
     testing::internal::CaptureStderr();
     platformMessageBox(nullptr, "No games found!", "Error");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No games found!\n");
+    EXPECT_EQ(testMessageBoxes().size(), 1u);
+}
+
+// Standard error on a pipe whose reader went away: what is written there is lost, nothing else.
+TEST(StandardError, APipeClosedByItsReaderChangesNothing)
+{
+    startTestPlatform();
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    int kept = dup(2);
+    dup2(ends[1], 2);
+    platformMessageBox(nullptr, "Told with no one reading", "Error");
+    dup2(kept, 2);
+    close(kept);
+    close(ends[1]);
     EXPECT_EQ(testMessageBoxes().size(), 1u);
 }
