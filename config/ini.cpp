@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -366,11 +367,27 @@ static void storeInText(std::string& text, const std::string& section, const std
     text.insert(place.InsertAt, insert);
 }
 
+static std::string LastWriteFailure;
+
+// Says why on standard error, and keeps the reason for the player's box.
+static void tellWriteFailure(const char* what, const std::string& file)
+{
+    LastWriteFailure = errno ? strerror(errno) : "";
+    fprintf(stderr, "Error %s file: [%s]%s%s\n", what, file.c_str(),
+            LastWriteFailure.empty() ? "" : ": ", LastWriteFailure.c_str());
+}
+
+std::string iniLastWriteFailure()
+{
+    return LastWriteFailure;
+}
+
 // A file that exists but cannot be read must not be replaced by one holding only new keys.
 static int readForWriting(const std::string& file, std::string& contents)
 {
+    errno = 0;
     if (platformReadFile(file, contents) || !platformFileExists(file)) return 1;
-    fprintf(stderr, "Error reading file: [%s]\n", file.c_str());
+    tellWriteFailure("reading", file);
     return 0;
 }
 
@@ -398,9 +415,10 @@ int iniWriteString(const char* sectionName, const char* keyName, const std::stri
     std::string updated = contents;
     storeInText(updated, section, key, quoteIfNeeded(text));
     if (updated == contents && platformFileExists(file)) return 1;
+    errno = 0;
     if (!platformReplaceFile(file, updated))
     {
-        fprintf(stderr, "Error writing file: [%s]\n", file.c_str());
+        tellWriteFailure("writing", file);
         return 0;
     }
     return 1;
@@ -431,7 +449,8 @@ int iniFlushWrites()
     std::string current;
     // Nothing to replace when every held write stored what the file already said.
     if (platformReadFile(HeldFile.Path, current) && current == text) return 1;
+    errno = 0;
     if (platformReplaceFile(HeldFile.Path, text)) return 1;
-    fprintf(stderr, "Error writing file: [%s]\n", HeldFile.Path.c_str());
+    tellWriteFailure("writing", HeldFile.Path);
     return 0;
 }

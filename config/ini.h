@@ -41,3 +41,6 @@ void iniWriteInt(const char* section, const char* key, int value, const std::str
 void iniHoldWrites(const std::string& file);
 // Writes what is held in one replacement and stops holding; 0 (file untouched) on failure.
 int iniFlushWrites();
+// Why the last write that failed did ("Permission denied", "No space left on device"); empty
+// when the system did not say.
+std::string iniLastWriteFailure();

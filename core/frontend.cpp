@@ -225,8 +225,12 @@ static int endFrontend(int code)
 {
     // Told once, whichever files failed; standard error names each of them.
     if (!saveFrontendSettings())
-        showError("Your settings could not be saved:\nthe disk may be full or the file "
-                  "read-only.\nThe settings saved before are kept.");
+    {
+        std::string why = iniLastWriteFailure();
+        showError("Your settings could not be saved:\n" +
+                  (why.empty() ? "the disk may be full or the file read-only." : why + ".") +
+                  "\nThe settings saved before are kept.");
+    }
     // A full set's games alone take a tenth of a second to free one by one, and the player
     // is waiting for the screen.
     if (EndProcessWithFrontend) platformLeaveNow(code);

@@ -79,6 +79,10 @@ int platformStart()
     if (Layer.Started) return 1;
     platformPrepareHeap();
     platformWatchStopSignals();
+    // A file-size limit must fail a write, as a full disk does, and standard error or a log
+    // on a pipe whose reader went away must fail it too, not end the front end unsaved.
+    signal(SIGXFSZ, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN);
     setHints();
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     {
@@ -98,8 +102,6 @@ int platformStart()
         return 0;
     }
     Layer.Started = 1;
-    // A file-size limit must fail a write, as a full disk does, not end the front end.
-    signal(SIGXFSZ, SIG_IGN);
     // Whatever a program leaves running is ended in order before the process's own
     // variables are torn down.
     static int stopAtExit = atexit(platformStop);

@@ -151,9 +151,7 @@ static const std::string Binary("\x7f"
                                 27);
 static const std::string LongLine(100000, 'L');
 static const std::vector<std::string> NoGames = {"No games found!", "Initialization failed"};
-static const std::string NotSaved =
-    "Your settings could not be saved:\nthe disk may be full or the file read-only.\n"
-    "The settings saved before are kept.";
+static const std::string NotSaved = "Your settings could not be saved:\n";
 
 class BadInputs : public InFreshDirectory
 {
@@ -662,10 +660,10 @@ TEST_F(BadInputs, SavingAtExit)
     runTable({{"a read-only configuration",
                readOnly,
                0,
-               {NotSaved},
+               {NotSaved + "Permission denied.\nThe settings saved before are kept."},
                "Error writing file: [",
                keptWhole}});
-    BadInput full = {"a full disk", readOnly, 0, {NotSaved}, "", keptWhole};
+    BadInput full = {"a full disk", readOnly, 0, {NotSaved + "File too large."}, "", keptWhole};
     full.Prepare = [&](const fs::path& d)
     {
         writeConfig(d, config(d));
