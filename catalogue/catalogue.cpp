@@ -157,6 +157,15 @@ std::string stripExtension(const std::string& name)
     return name;
 }
 
+std::string_view cutToLength(std::string_view text, size_t limit, int* cuts)
+{
+    if (text.size() <= limit) return text;
+    (*cuts)++;
+    size_t end = limit;
+    while (end > 0 && ((unsigned char)text[end] & 0xC0) == 0x80) end--; // a continuation byte
+    return text.substr(0, end);
+}
+
 std::unique_ptr<Game> newGame(int emulatorIndex)
 {
     auto game = std::make_unique<Game>();

@@ -179,6 +179,16 @@ inline Emulator* emulatorOf(const Game* game)
     return game ? emulatorAt(game->EmulatorIndex) : nullptr;
 }
 
+// Per-game texts from files other tools made are kept to these lengths in bytes: one line gone
+// wrong (megabytes without a line break) must not cost seconds and megabytes at every move.
+// The longest in real files: categories 66, descriptions about 150, information lines 2,067.
+const size_t CategoryLengthLimit = 200;
+const size_t GameTextLengthLimit = 1024; // descriptions and manufacturers of the MAME list
+const size_t InfoLineLengthLimit = 4096; // a line of game information
+// The text cut to at most limit bytes, ending before a character that would not fit whole;
+// adds one to *cuts when it was cut.
+std::string_view cutToLength(std::string_view text, size_t limit, int* cuts);
+
 // A game of that emulator with Available 1 and every other field zero or empty.
 std::unique_ptr<Game> newGame(int emulatorIndex);
 // Frees VisibleGames, the lookup by name and every game; the emulators stay.

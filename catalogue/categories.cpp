@@ -126,14 +126,20 @@ int loadCategories(int emulatorIndex)
                 emulator->Name.c_str());
         return 0;
     }
+    int cuts = 0;
     parseCategoryFile(text,
                       [&](const CategoryLine& line)
                       {
                           Game* game = findGame(line.Game, emulatorIndex);
                           if (!game || game->Category) return;
-                          game->Category = internCategory(line.Category) + 1;
+                          std::string_view name =
+                              cutToLength(line.Category, CategoryLengthLimit, &cuts);
+                          game->Category = internCategory(name) + 1;
                           game->Mature = line.Mature;
                       });
+    if (cuts)
+        fprintf(stderr, "Category file [%s]: %d categories longer than %zu bytes were cut\n",
+                emulator->CategoryFile.c_str(), cuts, CategoryLengthLimit);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct InfoEntry
     std::string Names; // the text after "$info=": one set name or several separated by commas
     std::vector<std::string> Lines;
     int DropNextIfEmpty; // a text line came last: an empty line after it only spaces the text
+    int Cuts;            // lines cut to their limit
 };
 
 // Whole lines of any length, read in blocks.
@@ -127,7 +129,7 @@ static int handleInfoLine(InfoEntry& entry, const std::string& line)
     if (const InfoKeyword* keyword = findKeyword(line)) return applyKeyword(entry, *keyword, line);
     if (entry.State == StateText)
     {
-        entry.Lines.push_back(line);
+        entry.Lines.emplace_back(cutToLength(line, InfoLineLengthLimit, &entry.Cuts));
         entry.DropNextIfEmpty = !line.empty();
     }
     return 1;
@@ -150,6 +152,9 @@ int parseMameInfo(FILE* file)
         }
         if (!handleInfoLine(entry, line)) break;
     }
+    if (entry.Cuts)
+        std::fprintf(stderr, "Game information: %d lines longer than %zu bytes were cut\n",
+                     entry.Cuts, InfoLineLengthLimit);
     return entry.State == StateBetween; // an unfinished entry's lines go with entry
 }
 

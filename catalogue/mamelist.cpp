@@ -40,6 +40,7 @@ struct ListParse
     std::string Text;    // the element's text so far: entities split it into several pieces
     int InInput;         // inside the current game's input element
     int InputHasButtons; // that input element gave buttons itself
+    int Cuts;            // descriptions and manufacturers cut to their limit
 };
 
 // The lines handed to the parser, read in large blocks.
@@ -146,9 +147,9 @@ static void finishText(ListParse* parse)
 {
     Game* game = parse->Current;
     if (parse->Target == TextDescription)
-        game->Description = parse->Text;
+        game->Description = cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts);
     else if (parse->Target == TextManufacturer)
-        game->Manufacturer = parse->Text;
+        game->Manufacturer = cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts);
     else if (parse->Target == TextYear)
         game->Year = readInt32(parse->Text.c_str());
     parse->Target = TextNone;
@@ -305,7 +306,9 @@ static void XMLCALL endElement(void* data, const XML_Char* name)
 static void XMLCALL characterData(void* data, const XML_Char* text, int length)
 {
     ListParse* parse = (ListParse*)data;
-    if (parse->Target != TextNone) parse->Text.append(text, (size_t)length);
+    // One byte past the limit is enough to know the text is cut.
+    if (parse->Target != TextNone && parse->Text.size() <= GameTextLengthLimit)
+        parse->Text.append(text, (size_t)length);
 }
 
 // ---- Reading the file
@@ -476,6 +479,10 @@ static int parseList(FILE* file, XML_Parser parser, int emulatorIndex, const std
     feed.Parser = parser;
     feed.Problem = problem;
     int read = feedList(file, feed);
+    if (parse.Cuts)
+        std::fprintf(stderr,
+                     "%s: %d descriptions or manufacturers longer than %zu bytes were cut\n",
+                     path.c_str(), parse.Cuts, GameTextLengthLimit);
     if (feed.SkippedLines)
         std::fprintf(stderr, "%s: skipped %ld line(s) of text before the list\n", path.c_str(),
                      feed.SkippedLines);

@@ -1,5 +1,6 @@
 // The files and programs a cabinet owner's set-up really contains, each run through the whole
 // program: what the player is told, what standard error says, and that nothing is lost.
+#include "catalogue/categories.h"
 #include "core/actions.h"
 #include "core/frontend.h"
 #include "platform/input.h"
@@ -367,6 +368,29 @@ TEST_F(BadInputs, MameLists)
          {},
          "",
          shows(1)},
+        {"a category and a description of 10 MB",
+         [](const fs::path& d)
+         {
+             std::string huge(10 << 20, 'x');
+             writeConfig(d, mameConfig(d) + "CategoryFile=catver.ini\n");
+             writeText(d / "mame.lst", "<mame><machine name=\"a\"><description>" + huge +
+                                           "</description></machine></mame>\n");
+             writeText(d / "catver.ini", "[Category]\na=" + huge + "\n");
+         },
+         0,
+         {},
+         "1 categories longer than 200 bytes were cut",
+         [](const Seen& s)
+         {
+             EXPECT_NE(s.Errors.find("1 descriptions or manufacturers longer than 1024"),
+                       std::string::npos);
+         },
+         0,
+         []
+         {
+             EXPECT_EQ(categoryOf(*findGame("a", 0)).size(), CategoryLengthLimit);
+             EXPECT_EQ(findGame("a", 0)->Description.size(), GameTextLengthLimit);
+         }},
         {"an emulator that prints 100 MB instead of a list",
          [](const fs::path& d)
          {
