@@ -242,6 +242,12 @@ static int endFrontend(int code)
     return code;
 }
 
+// Nothing can be shown any more: only the files are written.
+static void saveWithoutDisplay()
+{
+    if (!saveFrontendSettings()) fprintf(stderr, "Your settings could not be saved\n");
+}
+
 int runFrontend(const std::string& commandLine)
 {
     resetFrontend();
@@ -254,6 +260,7 @@ int runFrontend(const std::string& commandLine)
         return 1; // a front end that never came up is a failure to whatever started it
     }
     loadFrontendSettings();
+    platformWhenDisplayLost(saveWithoutDisplay);
     platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings
     int loaded = loadCatalogue();

@@ -3,6 +3,7 @@
 #include "platform/internal.h"
 #include "platform/window.h"
 
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <cstdio>
@@ -48,13 +49,44 @@ static int isWayland(const char* driver)
     return driver && SDL_strcasecmp(driver, "wayland") == 0;
 }
 
+static void (*SaveWhenDisplayLost)();
+
+void platformWhenDisplayLost(void (*save)())
+{
+    SaveWhenDisplayLost = save;
+}
+
+// Anything that tears the layer down would talk to the dead display again (Xlib's own ending
+// runs the exit handlers, whose SDL calls then spin for good), so the process ends here.
+[[noreturn]] static void leaveWithoutDisplay(const char* what)
+{
+    Layer.DisplayLost = 1;
+    fprintf(stderr, "The display was lost (%s): the settings are saved and Torvanell ends\n", what);
+    if (SaveWhenDisplayLost) SaveWhenDisplayLost();
+    fflush(nullptr);
+    _exit(DisplayLostExitCode);
+}
+
+// SDL tells of a Wayland connection that broke by a quit event, as if the player had asked.
+void quitOrDisplayLost()
+{
+    if (isWayland(SDL_GetCurrentVideoDriver()) && waylandConnectionBroken(Layer.Screen))
+        leaveWithoutDisplay("the Wayland compositor went away");
+    platformPostQuit(0);
+}
+
 static int startDriver(const DisplayChoice& choice, std::string& tried)
 {
     std::string problem = isWayland(choice.Driver) ? waylandProblem() : "";
     if (problem.empty())
     {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, choice.Driver);
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return 1;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+        {
+            // After SDL's own: the last one set is the one Xlib calls.
+            if (strcmp(choice.Driver, "x11") == 0) watchXConnection(leaveWithoutDisplay);
+            return 1;
+        }
         problem = SDL_GetError();
     }
     tried += std::string(tried.empty() ? "" : "; ") + choice.Name + ": " + problem;

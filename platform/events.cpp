@@ -50,7 +50,7 @@ static void handleEvent(const SDL_Event& event)
         joystickUnplugged(event.jdevice.which);
         break;
     case SDL_QUIT:
-        platformPostQuit(0);
+        quitOrDisplayLost();
         break;
     }
 }

@@ -41,6 +41,7 @@ struct LayerRecord
     int TestScreenWidth, TestScreenHeight; // a screen size asked for by a test; 0 for none
     int ReleasedConsole;                   // the display device was given up for a game (KMS/DRM)
     std::string Title;                     // the screen window's title, kept for a window made anew
+    int DisplayLost; // the display server went away: nothing may be drawn or shown
 };
 extern LayerRecord Layer;
 
@@ -98,6 +99,11 @@ void refitScreenWindows(int oldWidth, int oldHeight);
 // display.cpp: starts SDL's video on the display there is (or the one SDL_VIDEODRIVER names);
 // 0 after a line on standard error naming what was tried.
 int startDisplay();
+// A quit event: the player's, or a Wayland connection that broke, which ends the process.
+void quitOrDisplayLost();
+// connection.cpp: lost is called when the X connection breaks, and must not return.
+void watchXConnection(void (*lost)(const char* what));
+int waylandConnectionBroken(SDL_Window* window);
 // Chooses how the window's pixels reach the display the video started on.
 void setFramebufferHint();
 // start.cpp: the one full-screen window, hidden, at the display's size.

@@ -112,6 +112,7 @@ void platformMessageBox(Window* owner, const std::string& text, const std::strin
 {
     fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     // Nobody could read or close a box without a display: it is kept for the tests instead.
+    if (Layer.DisplayLost) return;
     if (Layer.TestSeams || !Layer.RealDisplay || !Layer.Started)
     {
         MessageBoxes.push_back({text, caption, owner != nullptr});

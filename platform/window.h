@@ -75,6 +75,12 @@ void platformStop();
 // for any ending process (tearing them down one by one takes longer than the rest of the
 // exit). Nothing written is lost: every file was closed, and standard output is flushed.
 [[noreturn]] void platformLeaveNow(int code);
+// When the X server or the Wayland compositor goes away, nothing can be shown again: the layer
+// calls save (which must only write files; message boxes then go to standard error alone),
+// says so on standard error and ends the process with DisplayLostExitCode, a failure, so that
+// a service manager starts the front end again. The display is never touched again.
+const int DisplayLostExitCode = 2;
+void platformWhenDisplayLost(void (*save)());
 // Gives up the screen's window while a game runs (on KMS/DRM the display device too), so that
 // the game's own window is the only one; the windows and their pictures stay. Taking it back
 // makes the window anew at the display's size and shows the windows as they were; 0 when it

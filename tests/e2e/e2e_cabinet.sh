@@ -2,8 +2,8 @@
 # The real program as a cabinet runs it, with real key presses: on X without a window manager,
 # its window given up while a game runs and taken back after it, and SIGTERM during a game
 # ending the game and then the front end with the settings saved; then the same under a
-# Wayland compositor (weston's kiosk shell); and on a Wayland compositor without a seat, a
-# clear "No display" instead of a crash.
+# Wayland compositor (weston's kiosk shell), which then goes away; and on a Wayland compositor
+# without a seat, a clear "No display" instead of a crash.
 # Usage: e2e_cabinet.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
@@ -108,7 +108,25 @@ sleep 0.5
 kill -TERM "$pid"
 ended || { fail "exit code $? after SIGTERM on Wayland, expected 0"; cat "$work/out.log" >&2; }
 [[ $(setting SelectedGame) == beta ]] || fail "saved SelectedGame=$(setting SelectedGame) on Wayland"
-stop_compositor
+
+# --- The compositor goes away: the front end ends within two seconds with code 2, saved.
+(cd "$work" && exec env -u DISPLAY WAYLAND_DISPLAY=wl-e2e ASAN_OPTIONS=detect_leaks=0 "$torvanell" "$config") >"$work/out.log" 2>&1 &
+pid=$!
+wayland_until drawn - "$work/wayland-lost.png" || fail "nothing was drawn on Wayland again"
+sleep 1
+wayland_press Up
+sleep 0.5
+kill -9 "$weston"
+wait "$weston" 2>/dev/null
+for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && { fail "still running two seconds after the compositor went away"; kill -9 "$pid"; }
+wait "$pid"
+code=$?
+pid=""
+[[ $code -eq 2 ]] || { fail "exit code $code after the compositor went away, expected 2"; cat "$work/out.log" >&2; }
+grep -q "The display was lost (the Wayland compositor went away)" "$work/out.log" ||
+    fail "standard error did not say the compositor went away"
+[[ $(setting SelectedGame) == alpha ]] || fail "saved SelectedGame=$(setting SelectedGame) after the compositor went away"
 
 # --- A compositor without a seat: a clear message and exit code 1, never a crash.
 compositor headless-backend.so
