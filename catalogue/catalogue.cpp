@@ -166,6 +166,12 @@ std::string_view cutToLength(std::string_view text, size_t limit, int* cuts)
     return text.substr(0, end);
 }
 
+void keepOnOneLine(std::string& text)
+{
+    for (char& c : text)
+        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+}
+
 std::unique_ptr<Game> newGame(int emulatorIndex)
 {
     auto game = std::make_unique<Game>();

@@ -189,6 +189,10 @@ const size_t InfoLineLengthLimit = 4096; // a line of game information
 // adds one to *cuts when it was cut.
 std::string_view cutToLength(std::string_view text, size_t limit, int* cuts);
 
+// Line breaks and tabs made blanks, for a text shown on one row: a file name or a description
+// holding one must not spill into the next row.
+void keepOnOneLine(std::string& text);
+
 // A game of that emulator with Available 1 and every other field zero or empty.
 std::unique_ptr<Game> newGame(int emulatorIndex);
 // Frees VisibleGames, the lookup by name and every game; the emulators stay.

@@ -5,6 +5,7 @@
 #include "catalogue/history.h"
 
 #include "catalogue/catalogue.h"
+#include "config/ini.h"
 #include "config/settings.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -45,42 +46,6 @@ std::string playHistoryPath(const std::string& configFile)
 }
 
 // ---- Fields
-
-static std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-    {
-        const char* code = c == '\t'   ? "\\t"
-                           : c == '\n' ? "\\n"
-                           : c == '\r' ? "\\r"
-                           : c == '\\' ? "\\\\"
-                                       : nullptr;
-        if (code)
-            out += code;
-        else
-            out += c;
-    }
-    return out;
-}
-
-static int unescape(std::string_view text, std::string& out)
-{
-    out.clear();
-    for (size_t i = 0; i < text.size(); i++)
-    {
-        if (text[i] != '\\')
-        {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) return 0;
-        char c = text[i];
-        if (c != 't' && c != 'n' && c != 'r' && c != '\\') return 0;
-        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : '\\';
-    }
-    return !out.empty();
-}
 
 static int readCount(std::string_view text, int64_t& value)
 {
@@ -150,7 +115,8 @@ static int readEntry(std::string_view line, PlayRecord& record)
     std::vector<std::string_view> fields = splitTabs(line);
     if (fields.size() < 5 || (fields[2] != "yes" && fields[2] != "no")) return 0;
     record.Favourite = fields[2] == "yes";
-    if (!unescape(fields[0], record.Emulator) || !unescape(fields[1], record.Game) ||
+    if (!unescapeLineText(fields[0], record.Emulator) || record.Emulator.empty() ||
+        !unescapeLineText(fields[1], record.Game) || record.Game.empty() ||
         !readCount(fields[3], record.Plays) || !readTime(fields[4], record.LastPlayed))
         return 0;
     record.Extra.clear();
@@ -196,8 +162,9 @@ PlayHistoryText parsePlayHistory(std::string_view text)
             continue;
         }
         // Written out, a name holds no tab: the pair of them names one game only.
-        auto [place, added] = seen.try_emplace(
-            escaped(record.Emulator) + '\t' + escaped(record.Game), result.Records.size());
+        auto [place, added] =
+            seen.try_emplace(escapeLineText(record.Emulator) + '\t' + escapeLineText(record.Game),
+                             result.Records.size());
         if (added)
             result.Records.push_back(std::move(record));
         else
@@ -212,7 +179,7 @@ std::string formatPlayHistory(const std::vector<std::unique_ptr<PlayRecord>>& re
     text += "# One game a line: emulator, game, favourite (yes or no), plays, last played (UTC),\n"
             "# separated by tabs.\n";
     for (const auto& record : records)
-        text += escaped(record->Emulator) + "\t" + escaped(record->Game) + "\t" +
+        text += escapeLineText(record->Emulator) + "\t" + escapeLineText(record->Game) + "\t" +
                 (record->Favourite ? "yes" : "no") + "\t" + std::to_string(record->Plays) + "\t" +
                 formatTime(record->LastPlayed) + record->Extra + "\n";
     return text;

@@ -147,9 +147,11 @@ static void finishText(ListParse* parse)
 {
     Game* game = parse->Current;
     if (parse->Target == TextDescription)
-        game->Description = cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts);
+        keepOnOneLine(game->Description =
+                          cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts));
     else if (parse->Target == TextManufacturer)
-        game->Manufacturer = cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts);
+        keepOnOneLine(game->Manufacturer =
+                          cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts));
     else if (parse->Target == TextYear)
         game->Year = readInt32(parse->Text.c_str());
     parse->Target = TextNone;

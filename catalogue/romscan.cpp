@@ -30,6 +30,7 @@ static std::unique_ptr<Game> gameFromFile(const std::string& directory, const st
     // the dot and the extension is cut, whatever their case.
     size_t cut = extension.size() + 1;
     game->Description = fileName.substr(0, fileName.size() > cut ? fileName.size() - cut : 0);
+    keepOnOneLine(game->Description);
     game->RomFile =
         std::make_unique<RomFileInfo>(RomFileInfo{directory, decodeNameCodes(game->Description)});
     return game;

@@ -454,3 +454,39 @@ int iniFlushWrites()
     tellWriteFailure("writing", HeldFile.Path);
     return 0;
 }
+
+std::string escapeLineText(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+    {
+        const char* code = c == '\t'   ? "\\t"
+                           : c == '\n' ? "\\n"
+                           : c == '\r' ? "\\r"
+                           : c == '\\' ? "\\\\"
+                                       : nullptr;
+        if (code)
+            out += code;
+        else
+            out += c;
+    }
+    return out;
+}
+
+int unescapeLineText(std::string_view text, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < text.size(); i++)
+    {
+        if (text[i] != '\\')
+        {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size()) return 0;
+        char c = text[i];
+        if (c != 't' && c != 'n' && c != 'r' && c != '\\') return 0;
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : '\\';
+    }
+    return 1;
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 const int IniValueLimit = 1023; // a value keeps at most this many characters
 
@@ -44,3 +45,9 @@ int iniFlushWrites();
 // Why the last write that failed did ("Permission denied", "No space left on device"); empty
 // when the system did not say.
 std::string iniLastWriteFailure();
+
+// A text on one line, for a value or a field that cannot hold a line break: tab, line feed,
+// carriage return and backslash written as \t, \n, \r and \\; every other byte as it is.
+std::string escapeLineText(const std::string& text);
+// Back again; 0 for a backslash before any other character or at the end.
+int unescapeLineText(std::string_view text, std::string& out);

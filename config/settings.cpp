@@ -214,7 +214,13 @@ void writeFrontendSettings(const std::optional<std::string>& selectedGame)
     iniWriteString("Settings", "PreviewPictures",
                    FrontendSettings.PreviewPictures == PreviewFlyers ? "Flyers" : "ScreenShots",
                    file);
-    if (selectedGame) iniWriteString("System", "SelectedGame", *selectedGame, file);
+    // A name with a line break (a ROM file may be named so) cannot stand in the file as it is.
+    if (selectedGame)
+        iniWriteString("System", "SelectedGame",
+                       selectedGame->find_first_of("\r\n") == std::string::npos
+                           ? *selectedGame
+                           : escapeLineText(*selectedGame),
+                       file);
     iniWriteInt("Settings", "SendKeys", FrontendSettings.SendKeys, file);
     iniWriteInt("Settings", "SendKeyWait", FrontendSettings.SendKeyWait, file);
     iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);

@@ -64,6 +64,10 @@ static int selectedGameIndex()
 {
     const std::string& selected = FrontendSettings.SelectedGame;
     int index = selected.empty() ? -1 : findGameByName(selected);
+    std::string unescaped; // a name with a line break is saved escaped
+    if (index < 0 && selected.find('\\') != std::string::npos &&
+        unescapeLineText(selected, unescaped))
+        index = findGameByName(unescaped);
     return index > 0 ? index : 0;
 }
 

@@ -590,13 +590,25 @@ TEST_F(BadInputs, RomNamesAndFolders)
              EXPECT_FALSE(fs::exists(s.Dir / "pwned"));
          },
          1},
+        // Shown on one row, started, and selected again at the next start from its saved name.
         {"a line break in a name",
-         romFolder({"two\nlines.zip"}),
+         [&](const fs::path& d)
+         {
+             romFolder({"a.zip", "two\nlines.zip"})(d);
+             writeText(d / "t.ini",
+                       readText(d / "t.ini") + "[System]\nSelectedGame=two\\nlines.zip\n");
+         },
          0,
          {},
          "",
-         [](const Seen& s) { EXPECT_EQ(s.Started.substr(s.Started.find('|')), "|two\nlines.zip"); },
-         1},
+         [](const Seen& s)
+         {
+             EXPECT_EQ(s.Started.substr(s.Started.find('|')), "|two\nlines.zip");
+             EXPECT_NE(readText(s.Dir / "t.ini").find("SelectedGame=two\\nlines.zip\n"),
+                       std::string::npos);
+         },
+         1,
+         [] { EXPECT_EQ(selectedGame()->Description, "two lines"); }},
         {"a name of 1,000 characters",
          [&](const fs::path& d)
          { writeConfig(d, config(d, "Game1=A long name," + longName + "\n")); },

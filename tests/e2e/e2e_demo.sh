@@ -84,6 +84,7 @@ differ "$work/before-game.png" "$work/moved.png" || fail "the list does not answ
 press Up
 
 finish "$third_below"
+(($(grep -c "No sound device" "$work/out.log") <= 1)) || fail "the missing sound device was told again after the game"
 
 # --- Third start: the screensaver after a short idle time, then the power-off sequence.
 set_setting ScreenSaverStartInterval 2
