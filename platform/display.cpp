@@ -62,6 +62,7 @@ void platformWhenDisplayLost(void (*save)())
 {
     Layer.DisplayLost = 1;
     fprintf(stderr, "The display was lost (%s): the settings are saved and Torvanell ends\n", what);
+    endRunningPrograms(); // a game left running would hold the sound and the cabinet
     if (SaveWhenDisplayLost) SaveWhenDisplayLost();
     fflush(nullptr);
     _exit(DisplayLostExitCode);

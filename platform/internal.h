@@ -101,6 +101,8 @@ void refitScreenWindows(int oldWidth, int oldHeight);
 int startDisplay();
 // A quit event: the player's, or a Wayland connection that broke, which ends the process.
 void quitOrDisplayLost();
+// process.cpp: asks every program started and not yet waited for, and its group, to end.
+void endRunningPrograms();
 // connection.cpp: lost is called when the X connection breaks, and must not return.
 void watchXConnection(void (*lost)(const char* what));
 int waylandConnectionBroken(SDL_Window* window);

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
+#include <set>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -19,6 +20,9 @@
 #include <unistd.h>
 
 extern char** environ;
+
+// The process groups of the programs started and not yet waited for.
+static std::set<pid_t> RunningGroups;
 
 struct Process
 {
@@ -178,8 +182,14 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
                 workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
         return nullptr;
     }
+    RunningGroups.insert(pid);
     // Called through syscall: this glibc's header declares pidfd_open without C linkage.
     return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0};
+}
+
+void endRunningPrograms()
+{
+    for (pid_t group : RunningGroups) kill(-group, SIGTERM);
 }
 
 // Sleeps until the program ends or milliseconds have passed, whichever comes first.
@@ -258,6 +268,7 @@ int platformWaitProcess(Process* process, int* exitCode)
     }
     int ok = !process->Lost, status = process->Status;
     if (process->PidFd >= 0) close(process->PidFd);
+    RunningGroups.erase(process->Pid);
     delete process;
     takeScreenFocus(); // the keys of an arcade encoder must reach the front end again
     if (!ok) return 0;

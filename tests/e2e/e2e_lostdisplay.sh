@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The X server goes away under the real program: on the main screen, with the options menu
 # open and while a game runs. Each time the program ends within two seconds with exit code 2
-# (so that a service restarts it), says why on standard error and has saved the selection.
+# (so that a service restarts it), says why on standard error and has saved the selection; a
+# running game is ended with it.
 # Usage: e2e_lostdisplay.sh <path-to-torvanell> <build/tests dir>
 set -uo pipefail
 torvanell=$1
@@ -48,6 +49,9 @@ start
 press Up 1
 eventually test -s "$ids" || fail "the game did not start"
 lose_display "a game" beta
+read -r leader child <"$ids"
+gone() { ! kill -0 "$leader" 2>/dev/null && ! kill -0 "$child" 2>/dev/null; }
+eventually gone || fail "the game outlived the front end"
 
 [[ $status -eq 0 ]] && echo "e2e_lostdisplay: passed"
 exit $status
