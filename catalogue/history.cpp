@@ -265,7 +265,8 @@ static int keepUnreadAside()
     if (!History.KeepAside) return 1;
     std::string aside = History.Path + ".unreadable";
     errno = 0;
-    if (!platformCopyFileVerified(History.Path, aside) && platformFileExists(History.Path))
+    int copied = platformCopyFileVerified(History.Path, aside);
+    if (!copied && platformFileExists(History.Path))
     {
         int error = errno;
         fprintf(stderr, "The history file [%s] is not replaced: it cannot be copied to [%s] (%s)\n",
@@ -273,7 +274,8 @@ static int keepUnreadAside()
         errno = error;
         return 0;
     }
-    fprintf(stderr, "The history file that could not be read is kept as [%s]\n", aside.c_str());
+    if (copied)
+        fprintf(stderr, "The history file that could not be read is kept as [%s]\n", aside.c_str());
     History.KeepAside = 0;
     return 1;
 }
