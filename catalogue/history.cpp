@@ -201,9 +201,8 @@ static void tellUnreadable(const std::string& why)
 {
     History.KeepAside = 1;
     showError("Your favourites and play history could not be read:\n" + History.Path + "\n" + why +
-              "\nThe file is left as it is. At the first change it is kept as\n" + History.Path +
-              ".unreadable, or, if it cannot be copied there,\n" +
-              "changes are kept only until the program ends.");
+              "\nThe file is left as it is. At the first change it is copied to\n" + History.Path +
+              ".unreadable\n" + "(if it cannot be, changes are kept only until the program ends).");
 }
 
 static void takeRecords(PlayHistoryText& text)
