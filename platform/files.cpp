@@ -75,6 +75,13 @@ int platformDeleteFile(const std::string& path)
     return unlink(path.c_str()) == 0;
 }
 
+static int readSome(int fd, char* buffer, size_t size, ssize_t* got)
+{
+    do *got = read(fd, buffer, size);
+    while (*got < 0 && errno == EINTR);
+    return *got >= 0;
+}
+
 int platformReadFile(const std::string& path, std::string& contents)
 {
     contents.clear();
@@ -88,20 +95,15 @@ int platformReadFile(const std::string& path, std::string& contents)
     }
     if (info.st_size > 0) contents.reserve((size_t)info.st_size);
     char buffer[65536];
-    for (;;)
-    {
-        ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0)
-        {
-            close(fd);
-            contents.clear();
-            return 0;
-        }
-        if (got == 0) break;
+    ssize_t got = 0;
+    while (readSome(fd, buffer, sizeof buffer, &got) && got > 0)
         contents.append(buffer, (size_t)got);
-    }
     close(fd);
+    if (got < 0)
+    {
+        contents.clear();
+        return 0;
+    }
     return 1;
 }
 
@@ -119,13 +121,6 @@ int platformCreateTemporaryFile(const std::string& prefix, std::string& path)
     if (fd < 0) return 0;
     close(fd);
     return 1;
-}
-
-static int readSome(int fd, char* buffer, size_t size, ssize_t* got)
-{
-    do *got = read(fd, buffer, size);
-    while (*got < 0 && errno == EINTR);
-    return *got >= 0;
 }
 
 // Reads up to size bytes, fewer only at the end of the file.

@@ -26,7 +26,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
 
 struct Font
 {
@@ -47,8 +46,7 @@ struct OpenFace
     int Users;
 };
 
-static std::map<std::string, Font*> Fonts; // by face, points and emphasis
-static std::set<const Font*> LiveFonts;    // a surface may outlive the fonts of a stopped layer
+static std::map<std::string, Font*> Fonts;           // by face, points and emphasis
 static std::map<std::string, OpenFace> OpenFaces;    // by file, pixel height and style
 static std::map<std::string, std::string> FaceFiles; // by face and emphasis
 static Font* DefaultFont;
@@ -98,7 +96,6 @@ void stopFonts()
     for (auto& entry : Fonts) delete entry.second;
     for (auto& entry : OpenFaces) TTF_CloseFont(entry.second.Face);
     Fonts.clear();
-    LiveFonts.clear();
     OpenFaces.clear();
     FaceFiles.clear();
     DefaultFont = nullptr;
@@ -250,7 +247,6 @@ static void closeLeastUsedIdleFont()
     if (!oldest) return;
     if (oldest->Face) closeFace(oldest->FaceKey);
     Fonts.erase(oldest->Key);
-    LiveFonts.erase(oldest);
     delete oldest;
 }
 
@@ -261,9 +257,17 @@ static void trimIdleFonts()
     for (; idle > KeptIdleFonts; idle--) closeLeastUsedIdleFont();
 }
 
+// A surface may outlive the fonts of a stopped layer: only a font the cache holds is counted.
+// The cache holds the fonts surfaces have selected and a few more, so looking through it is
+// quick.
 void fontSelected(Font* font, int change)
 {
-    if (LiveFonts.count(font)) font->Selections += change;
+    for (auto& [key, cached] : Fonts)
+        if (cached == font)
+        {
+            font->Selections += change;
+            return;
+        }
 }
 
 Font* platformCreateFont(const char* face, int points, int bold, int italic)
@@ -285,7 +289,6 @@ Font* platformCreateFont(const char* face, int points, int bold, int italic)
     font->Key = key;
     font->LastUse = ++UseClock;
     Fonts[key] = font;
-    LiveFonts.insert(font);
     trimIdleFonts(); // the new one is the most recently used: it stays
     return font;
 }
