@@ -11,16 +11,16 @@
 #include "popups/message.h"
 #include "runtime/controls.h"
 
+// The prompt shows at once and the presses are taken in the order they were made, so that a
+// player who presses the next key before its prompt is drawn still gives it to the right action;
+// a key held from the step before is no new press.
 int waitForAnyKey(const std::string& prompt)
 {
-    platformSleep(700);
-    flushKeyboard();
     showMessage(prompt);
     int key;
     // Key state changes only as events are pumped, once a scan; a short sleep between scans
     // keeps a core from spinning for as long as nobody presses anything.
-    while ((key = platformFirstActiveKey()) < 0 && !platformStopRequested()) platformSleep(1);
-    flushKeyboard();
+    while ((key = platformNextKeyPress()) < 0 && !platformStopRequested()) platformSleep(1);
     return key;
 }
 
@@ -38,6 +38,7 @@ static const ControlStep ControlSteps[] = {
 
 void configureControls()
 {
+    flushKeyboard(); // the key that opened the set-up is no answer to its first prompt
     const int count = sizeof ControlSteps / sizeof ControlSteps[0];
     for (int i = 0; i < count; i++)
     {
@@ -47,7 +48,6 @@ void configureControls()
         // Written at once: a player who walks away halfway keeps what was recorded.
         iniWriteInt("Keymappings", KeyBindings[ControlSteps[i].Key].Name, key,
                     FrontendSettings.ConfigFile);
-        platformSleep(700);
         if (i == count - 1) break;
         redrawMainWindow();
     }

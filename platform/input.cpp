@@ -13,6 +13,7 @@ struct KeyRecord
 {
     int DownCount;
     int Pressed;
+    uint64_t PressNumber; // which press set Pressed: the codes of one key share it
 };
 static KeyRecord Keys[KeyCodeCount];
 static bool ScancodeDown[SDL_NUM_SCANCODES];
@@ -207,6 +208,9 @@ int virtualKeyOfScancode(int scancode)
     return found;
 }
 
+// Counts the presses, so that the presses waiting can be taken in the order they were made.
+static uint64_t PressesSeen;
+
 static void changeKey(int code, int down)
 {
     if (code <= 0 || code >= KeyCodeCount) return;
@@ -215,6 +219,7 @@ static void changeKey(int code, int down)
     {
         key.DownCount++;
         key.Pressed = 1;
+        key.PressNumber = PressesSeen;
     }
     else if (key.DownCount > 0)
         key.DownCount--;
@@ -226,6 +231,7 @@ void keyEvent(int scancode, int down)
     // A repeat or a second release changes nothing: the key is held or it is not.
     if (ScancodeDown[scancode] == (down != 0)) return;
     ScancodeDown[scancode] = down != 0;
+    PressesSeen++;
     for (int i = 0; i < KeyTableSize; i++)
         if (KeyTable[i].Scancode == scancode) changeKey(KeyTable[i].Code, down);
 }
@@ -234,11 +240,13 @@ void mouseButtonEvent(int button, int down)
 {
     if (button < 0 || button >= 8 || MouseDown[button] == (down != 0)) return;
     MouseDown[button] = down != 0;
+    PressesSeen++;
     changeKey(virtualKeyOfMouseButton(button), down);
 }
 
 void setKeyDirect(int code, int down)
 {
+    PressesSeen++;
     changeKey(code, down);
 }
 
@@ -281,15 +289,18 @@ int platformKeyHeld(int code)
     return xKeyDown(code) == 1;
 }
 
-int platformFirstActiveKey()
+int platformNextKeyPress()
 {
     pumpSdlEvents();
+    int first = -1;
     for (int code = 0; code < KeyCodeCount; code++)
-    {
-        KeyState state = queryKey(code);
-        if (state.Down || state.PressedSinceLastQuery) return code;
-    }
-    return -1;
+        if (Keys[code].Pressed && (first < 0 || Keys[code].PressNumber < Keys[first].PressNumber))
+            first = code;
+    if (first < 0) return -1;
+    uint64_t press = Keys[first].PressNumber;
+    for (KeyRecord& key : Keys)
+        if (key.Pressed && key.PressNumber == press) key.Pressed = 0;
+    return first;
 }
 
 void platformClearKeyPresses()

@@ -48,9 +48,10 @@ struct KeyState
 // Answers the state and clears PressedSinceLastQuery for that code. A tap shorter than a tick
 // is reported once. Codes outside 0-254 are never down.
 KeyState platformKeyState(int code);
-// The lowest code 0-254 that is down or was pressed since its last query, querying each code
-// up to it as platformKeyState does; -1 when none. Events are pumped once for the whole scan.
-int platformFirstActiveKey();
+// The key of the earliest press not yet taken (the lowest code of those one key stands for),
+// and that press taken; -1 when none waits. Presses made later stay for the next call, and a
+// key held since before the last clear is not a press.
+int platformNextKeyPress();
 // Forgets every PressedSinceLastQuery.
 void platformClearKeyPresses();
 
