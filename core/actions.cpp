@@ -1,6 +1,7 @@
 // The heart of the interaction. No event queue, no key repeat: a control held down acts in
 // every tick, ten times a second, and the actions that block (a game, the menu, the game
-// information, the controls set-up) pause briefly and forget the keys pressed meanwhile.
+// information, the controls set-up) forget the keys pressed meanwhile, and those held to close
+// them until they are let go.
 #include "core/actions.h"
 
 #include "catalogue/catalogue.h"
@@ -220,12 +221,7 @@ static ActionOutcome gameInfo(Window*)
     if (FrontendSettings.UseMameInfoDat && isMameGame(*game))
     {
         const std::vector<std::string>* lines = informationLines(*game);
-        if (lines && !lines->empty())
-        {
-            showGameInfo(*lines);
-            platformSleep(300);
-            flushKeyboard();
-        }
+        if (lines && !lines->empty()) showGameInfo(*lines);
     }
     return BreaksSequence;
 }
@@ -234,7 +230,6 @@ static ActionOutcome gameInfo(Window*)
 // the game selected before is found again by name (the first game when it is gone).
 static void applyMenuChoices()
 {
-    platformSleep(200);
     std::string selected = selectedGame() ? selectedGame()->Name : "";
     rebuildVisibleGames();
     int found = selected.empty() ? -1 : findGameByName(selected);
@@ -246,8 +241,6 @@ static ActionOutcome showMenu(Window*)
 {
     if (!wakeUp()) return EndsTick;
     if (runOptionsMenu()) applyMenuChoices();
-    platformSleep(300);
-    flushKeyboard();
     return BreaksSequence;
 }
 

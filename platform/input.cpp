@@ -14,6 +14,7 @@ struct KeyRecord
     int DownCount;
     int Pressed;
     uint64_t PressNumber; // which press set Pressed: the codes of one key share it
+    int HeldOver;         // held when the input was forgotten: reads as up until let go
 };
 static KeyRecord Keys[KeyCodeCount];
 static bool ScancodeDown[SDL_NUM_SCANCODES];
@@ -221,8 +222,8 @@ static void changeKey(int code, int down)
         key.Pressed = 1;
         key.PressNumber = PressesSeen;
     }
-    else if (key.DownCount > 0)
-        key.DownCount--;
+    else if (key.DownCount > 0 && --key.DownCount == 0)
+        key.HeldOver = 0;
 }
 
 void keyEvent(int scancode, int down)
@@ -252,7 +253,7 @@ void setKeyDirect(int code, int down)
 
 void releaseAllKeys()
 {
-    for (int i = 0; i < KeyCodeCount; i++) Keys[i].DownCount = 0;
+    for (KeyRecord& key : Keys) key.DownCount = key.HeldOver = 0;
     for (bool& down : ScancodeDown) down = false;
     for (bool& down : MouseDown) down = false;
 }
@@ -260,14 +261,15 @@ void releaseAllKeys()
 void resetKeyTable()
 {
     releaseAllKeys();
-    for (int i = 0; i < KeyCodeCount; i++) Keys[i].Pressed = 0;
+    for (KeyRecord& key : Keys) key.Pressed = key.HeldOver = 0;
 }
 
 static KeyState queryKey(int code)
 {
     KeyState state = {0, 0};
     if (code < 0 || code >= KeyCodeCount) return state;
-    state.Down = Keys[code].DownCount > 0;
+    KeyRecord& key = Keys[code];
+    state.Down = key.DownCount > 0 && !key.HeldOver;
     state.PressedSinceLastQuery = Keys[code].Pressed;
     Keys[code].Pressed = 0;
     return state;
@@ -303,10 +305,15 @@ int platformNextKeyPress()
     return first;
 }
 
-void platformClearKeyPresses()
+void platformForgetInput()
 {
     pumpSdlEvents();
-    for (int i = 0; i < KeyCodeCount; i++) Keys[i].Pressed = 0;
+    for (KeyRecord& key : Keys)
+    {
+        key.Pressed = 0;
+        key.HeldOver = key.DownCount > 0;
+    }
+    platformForgetJoysticks();
 }
 
 // Test presses travel through SDL's event queue, so they take the same road as real keys.

@@ -52,8 +52,9 @@ KeyState platformKeyState(int code);
 // and that press taken; -1 when none waits. Presses made later stay for the next call, and a
 // key held since before the last clear is not a press.
 int platformNextKeyPress();
-// Forgets every PressedSinceLastQuery.
-void platformClearKeyPresses();
+// Forgets every press, and the keys, stick directions and buttons held now read as let go
+// until they are: what closed a pop-up, or was pressed while it was up, does not act after it.
+void platformForgetInput();
 
 // A stick's reading: a controller's d-pad and left stick, or a device's first two axes and its
 // hats, with a hat or d-pad pressed to a side putting the stick at that end.

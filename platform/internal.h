@@ -64,6 +64,8 @@ void stopJoystick();
 // joystick.cpp: a device was plugged in (any index) or removed (its instance id).
 void joystickPlugged();
 void joystickUnplugged(int id);
+// What each stick holds now reads as let go until it is (the sticks' part of forgetting input).
+void platformForgetJoysticks();
 // keysend.cpp: whether the key of a virtual-key code is down on the X display; -1 without one.
 int xKeyDown(int code);
 // keysend.cpp: 1 when a window manager runs on the X display (it names itself on the root).

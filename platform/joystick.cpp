@@ -10,6 +10,10 @@
 
 struct Stick
 {
+    // What was held when the input was last forgotten: it reads as let go until it is.
+    uint32_t HeldButtons;
+    int HeldX, HeldY;
+
     SDL_Joystick* Joystick;         // the device; a controller's own joystick too
     SDL_GameController* Controller; // null for a device SDL has no mapping for
     SDL_JoystickID Id;
@@ -211,6 +215,22 @@ static void readRaw(SDL_Joystick* joystick, JoystickPosition* position)
 }
 
 // The events were read as platformKeyState says.
+// Pushed past the middle half of its travel: far enough to count as a move.
+static int offCentre(uint32_t axis)
+{
+    return axis < 16384 || axis > 49152;
+}
+
+static void hideHeldOver(Stick& stick, JoystickPosition* position)
+{
+    stick.HeldButtons &= position->Buttons;
+    position->Buttons &= ~stick.HeldButtons;
+    stick.HeldX = stick.HeldX && offCentre(position->X);
+    stick.HeldY = stick.HeldY && offCentre(position->Y);
+    if (stick.HeldX) position->X = 32768;
+    if (stick.HeldY) position->Y = 32768;
+}
+
 int platformJoystickRead(int player, JoystickPosition* position)
 {
     if (Layer.PumpWanted) pumpSdlEvents();
@@ -228,7 +248,23 @@ int platformJoystickRead(int player, JoystickPosition* position)
         readController(stick->Controller, position);
     else
         readRaw(stick->Joystick, position);
+    hideHeldOver(*stick, position);
     return 1;
+}
+
+void platformForgetJoysticks()
+{
+    for (Stick& stick : Sticks)
+    {
+        JoystickPosition position = {};
+        if (stick.Controller)
+            readController(stick.Controller, &position);
+        else
+            readRaw(stick.Joystick, &position);
+        stick.HeldButtons = position.Buttons;
+        stick.HeldX = offCentre(position.X);
+        stick.HeldY = offCentre(position.Y);
+    }
 }
 
 int testPlugJoystick(int controller, int axes, int buttons, int hats)

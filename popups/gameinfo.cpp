@@ -169,6 +169,7 @@ int showGameInfo(const std::vector<std::string>& lines)
     platformUpdateWindow(ScrollWindow);
     flushKeyboard(); // presses made before the window opened must not scroll or close it
     runScrollLoop(ScrollWindow);
+    flushKeyboard(); // the key that closed the window does not act again on the main screen
     platformDestroyWindow(ScrollWindow); // the focus goes back to the main window
     ScrollWindow = nullptr;
     platformUnregisterClass(ScrollWindowClass);

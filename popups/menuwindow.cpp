@@ -8,7 +8,6 @@
 #include "display/backbuffer.h"
 #include "display/placement.h"
 #include "display/text.h"
-#include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
@@ -19,9 +18,8 @@
 
 std::vector<MenuView*> OpenMenus;
 
-const int MenuMargin = 6;      // left of a label and right of a value
-const int MenuGap = 112;       // the room between the widest label and the widest value
-const int CloseSettleMs = 500; // after closing, so the close key is let go
+const int MenuMargin = 6; // left of a label and right of a value
+const int MenuGap = 112;  // the room between the widest label and the widest value
 
 std::string choiceValue(const MenuNode& node)
 {
@@ -191,7 +189,6 @@ static void openOrStep(MenuView* view)
     if (!node.Children.empty())
     {
         showMenuWindow(node.Children);
-        flushKeyboard(); // the keys that closed the sub-menu are not for this one
         return;
     }
     stepChoice(node, 1);
@@ -224,11 +221,7 @@ static void menuTick(MenuView* view)
         stepChoice((*view->Items)[view->SelectedRow], 0);
         repaint(view);
     }
-    if (close)
-    {
-        view->Closing = 1;
-        platformSleep(CloseSettleMs);
-    }
+    if (close) view->Closing = 1;
 }
 
 // Closing ends the loop before anything more is taken, so no message is lost; the quit
@@ -257,8 +250,9 @@ int showMenuWindow(std::vector<MenuNode>& items)
     }
     platformShowWindow(window, ShowNormal);
     platformUpdateWindow(window);
-    flushKeyboard();
+    flushKeyboard(); // neither a press from before nor the key that opened it acts here
     runMenuLoop(view);
+    flushKeyboard(); // nor the key that closed it, in the window below
     if (view->MenuWindow)
         platformDestroyWindow(view->MenuWindow); // not when it went with its owner
     return 1;

@@ -150,7 +150,7 @@ void holdOffExit()
 
 void flushKeyboard()
 {
-    platformClearKeyPresses();
+    platformForgetInput();
 }
 
 void initJoystick()

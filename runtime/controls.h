@@ -48,7 +48,9 @@ int isExitHeld();
 // After a game left with Exit held: Exit does not act until every Exit control was let go,
 // so the hold that ended the game does not also end the front end.
 void holdOffExit();
-// Forgets every key press made so far.
+// Forgets every press made so far; the keys and stick inputs held now act again only once
+// they were let go. Run as a pop-up opens and closes, so that nothing pressed before or during
+// it, or held to close it, acts after it.
 void flushKeyboard();
 // Sets the sticks' axis ranges and, unless UseJoystick is off, starts watching for sticks: those
 // attached now and every one plugged in later. Run once, at the end of loading.

@@ -157,33 +157,45 @@ TEST_F(Controls, ThePowerOffSequenceOrAGame)
     unsetenv("ARGRECORDER_OUT");
 }
 
-// The set-up sleeps 700 ms before each prompt (the player's key goes down) and after the key
-// was taken (the key goes up).
+// The player presses each key when its prompt shows, or all five at the first prompt; the key
+// 3 that began the set-up is still held meanwhile.
 static std::vector<int> SetUpKeys;
 static std::vector<std::string> Prompts;
-static int SetUpSleeps;
-static void playerAtTheControls(int milliseconds)
+static int PressAllAtOnce;
+static void playerAtTheControls(int)
 {
-    if (milliseconds != 700) return;
-    int step = SetUpSleeps / 2;
-    if (SetUpSleeps++ % 2)
-        Prompts.push_back(MessageText), testReleaseKey(SetUpKeys[step]);
-    else
-        testReleaseKey('3'), testPressKey(SetUpKeys[step]);
+    if (MessageText.empty() || (!Prompts.empty() && Prompts.back() == MessageText)) return;
+    Prompts.push_back(MessageText);
+    size_t step = Prompts.size() - 1;
+    if (PressAllAtOnce && step == 0)
+        for (int key : SetUpKeys) testTapKey(key);
+    else if (!PressAllAtOnce && step < SetUpKeys.size())
+        testTapKey(SetUpKeys[step]);
 }
 
 TEST_F(Controls, TheDefaultKeyThreeRunsTheSetUpAndThenArmsThePowerOff)
 {
     addGames(3);
-    SetUpKeys = {'W', 'S', VkLButton, 'D', VkReturn};
+    SetUpKeys = {'W', 'J', VkLButton, 'D', VkReturn};
     testOnSleep(playerAtTheControls);
-    tick({'3'});
-    EXPECT_EQ(Prompts, (std::vector<std::string>{
-                           "Press Player 1 UP", "Press Player 1 DOWN", "Press Player 1 PAGE UP",
-                           "Press Player 1 PAGE DOWN", "Press Player 1 START"}));
+    for (int atOnce : {0, 1})
+    {
+        PressAllAtOnce = atOnce;
+        Prompts.clear();
+        MessageText.clear();
+        FrontendState.ShutdownStage = PowerOffIdle;
+        tick({'3'});
+        std::vector<std::string> prompts = {"Press Player 1 UP", "Press Player 1 DOWN",
+                                            "Press Player 1 PAGE UP", "Press Player 1 PAGE DOWN",
+                                            "Press Player 1 START"};
+        if (atOnce) prompts.resize(1); // the later ones are answered before a rest
+        EXPECT_EQ(Prompts, prompts);
+        for (int step = 0; step < 5; step++)
+            EXPECT_EQ(FrontendSettings.Keys[KeySelectUp + step], SetUpKeys[step]) << atOnce;
+    }
     EXPECT_EQ(FrontendState.ShutdownStage, PowerOffStarted);
     EXPECT_EQ(iniReadInt("Keymappings", "StartGame", "0", FrontendSettings.ConfigFile), VkReturn);
-    tick({'S'}); // the new keys act at the next tick
+    tick({'J'}); // the new keys act at the next tick
     EXPECT_EQ(FrontendState.CurrentGame, 1);
 }
 
@@ -217,6 +229,17 @@ TEST_F(Controls, JoystickZones)
                       isJoystickActive(8)};
         EXPECT_THAT(seen, testing::ElementsAre(c.Right, c.Left, c.Right, c.Left)) << c.Position;
     }
+    // What was held as the input was forgotten (a pop-up closed by it) acts once let go.
+    testJoystickAxis(stick, 0, 32767);
+    testJoystickButton(stick, 0, 1);
+    flushKeyboard();
+    EXPECT_FALSE(isJoystickActive(1) || isJoystickActive(16));
+    testJoystickAxis(stick, 0, 0);
+    testJoystickButton(stick, 0, 0);
+    EXPECT_FALSE(isJoystickActive(1) || isJoystickActive(16));
+    testJoystickAxis(stick, 0, 32767);
+    testJoystickButton(stick, 0, 1);
+    EXPECT_TRUE(isJoystickActive(1) && isJoystickActive(16));
 }
 
 // What each kind of device gives: a known controller through its mapping, an arcade encoder

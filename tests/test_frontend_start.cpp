@@ -21,12 +21,14 @@ static std::string mameConfig(const std::string& executable, const std::string& 
            "[mame plus]" + section;
 }
 
-// Runs the program the way main does, the Exit key held from the start.
+// Runs the program the way main does; the player taps Exit whenever the program rests.
 static int run(const std::string& config, const fs::path& file = "t.ini")
 {
     if (!config.empty()) writeText(file, config);
-    testPressKey(VkEscape);
-    return runFrontend(file.string());
+    testOnSleep([](int) { testTapKey(VkEscape); });
+    int code = runFrontend(file.string());
+    testOnSleep(nullptr);
+    return code;
 }
 
 TEST_F(InFreshDirectory, FailedStartsLeaveTheConfigurationAndNoBadListAndAGoodOneIsCapturedOnce)

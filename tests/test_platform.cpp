@@ -208,15 +208,32 @@ TEST(KeyState, PressesLastUntilQueriedOrCleared)
     EXPECT_TRUE(platformKeyState(VkDown).PressedSinceLastQuery);
     EXPECT_FALSE(platformKeyState(VkDown).PressedSinceLastQuery);
     EXPECT_TRUE(platformKeyState(VkUp).PressedSinceLastQuery); // another code's query left it
-    // Clearing forgets presses but not held keys; keys let go while another program has the
-    // focus never send their release.
+    // Forgetting drops presses, and a held key reads as up until it is let go and pressed again;
+    // keys let go while another program has the focus never send their release.
     testTapKey(VkEscape);
     testPressKey(VkRControl);
-    platformClearKeyPresses();
+    platformForgetInput();
     EXPECT_FALSE(platformKeyState(VkEscape).PressedSinceLastQuery);
+    EXPECT_FALSE(platformKeyState(VkRControl).Down);
+    testReleaseKey(VkRControl);
+    testPressKey(VkRControl);
     EXPECT_TRUE(platformKeyState(VkRControl).Down);
     testScreenFocus(0);
     EXPECT_FALSE(platformKeyState(VkRControl).Down);
+}
+
+TEST(KeyState, PressesAreTakenInTheOrderMadeOncePerKey)
+{
+    startTestPlatform();
+    testTapKey(VkDown);
+    testTapKey(VkLControl); // also stands for VkControl: one press all the same
+    testTapKey(VkUp);
+    testTapKey('W');
+    testTapKey(VkLButton);
+    testTapKey(VkReturn);
+    std::vector<int> taken;
+    for (int key; (key = platformNextKeyPress()) >= 0;) taken.push_back(key);
+    EXPECT_EQ(taken, (std::vector<int>{VkDown, VkControl, VkUp, 'W', VkLButton, VkReturn}));
 }
 
 TEST(MessageBox, IsRecordedWithoutBlockingAndWrittenToStandardError)
