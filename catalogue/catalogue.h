@@ -119,6 +119,7 @@ struct Game
 {
     int EmulatorIndex;
     int32_t Year;
+    std::string YearText; // as the list writes it: "1981", or "198?" when it is not known
     std::string Name;
     std::string Description;
     std::string Manufacturer;
@@ -184,6 +185,7 @@ inline Emulator* emulatorOf(const Game* game)
 // The longest in real files: categories 66, descriptions about 150, information lines 2,067.
 const size_t CategoryLengthLimit = 200;
 const size_t GameTextLengthLimit = 1024; // descriptions and manufacturers of the MAME list
+const size_t YearLengthLimit = 16;       // "1981", "198?"; longer is not a year
 const size_t InfoLineLengthLimit = 4096; // a line of game information
 // The text cut to at most limit bytes, ending before a character that would not fit whole;
 // adds one to *cuts when it was cut.

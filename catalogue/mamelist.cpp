@@ -153,7 +153,10 @@ static void finishText(ListParse* parse)
         keepOnOneLine(game->Manufacturer =
                           cutToLength(parse->Text, GameTextLengthLimit, &parse->Cuts));
     else if (parse->Target == TextYear)
+    {
         game->Year = readInt32(parse->Text.c_str());
+        keepOnOneLine(game->YearText = cutToLength(parse->Text, YearLengthLimit, &parse->Cuts));
+    }
     parse->Target = TextNone;
 }
 

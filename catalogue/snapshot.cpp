@@ -17,7 +17,7 @@
 
 static const char Magic[8] = {'T', 'O', 'R', 'V', 'S', 'N', 'A', 'P'};
 // Raised whenever what a snapshot holds, or what the list reader puts into a game, changes.
-static const uint32_t LayoutVersion = 2;
+static const uint32_t LayoutVersion = 3;
 static const size_t EndBytes = 64 * 1024; // of the list, hashed at each end
 static const size_t FlushSize = 64 * 1024;
 static const size_t ReadBlockSize = 1 << 20;
@@ -211,7 +211,15 @@ static void putGame(SnapshotWriter& writer, const Game& game, uint64_t infoBlock
     putText(writer, game.Manufacturer);
     putText(writer, game.CloneOf);
     putText(writer, game.RomOf);
-    putNumber(writer, (game.NotRunnable ? 1 : 0) | (game.Video ? 2 : 0) | (game.Input ? 4 : 0));
+    // The year's text is mostly the number itself; kept only where it says more ("198?"), as
+    // what follows the number or, rarely, whole.
+    std::string number = game.Year ? std::to_string(game.Year) : "";
+    bool afterNumber = game.YearText.rfind(number, 0) == 0;
+    bool yearSaysMore = game.YearText != number;
+    putNumber(writer, (game.NotRunnable ? 1 : 0) | (game.Video ? 2 : 0) | (game.Input ? 4 : 0) |
+                          (yearSaysMore ? 8 : 0) | (yearSaysMore && !afterNumber ? 16 : 0));
+    if (yearSaysMore)
+        putText(writer, afterNumber ? game.YearText.substr(number.size()) : game.YearText);
     if (game.Video)
     {
         putText(writer, game.Video->Screen);
@@ -435,8 +443,15 @@ static std::unique_ptr<Game> getGame(SnapshotReader& reader, int emulatorIndex,
     getText(reader, game->Manufacturer);
     getText(reader, game->CloneOf);
     getText(reader, game->RomOf);
-    uint64_t parts = getBounded(reader, 7);
+    uint64_t parts = getBounded(reader, 31);
     game->NotRunnable = parts & 1;
+    game->YearText = game->Year && !(parts & 16) ? std::to_string(game->Year) : "";
+    if (parts & 8)
+    {
+        std::string more;
+        getText(reader, more);
+        game->YearText += more;
+    }
     if (parts & 2) game->Video = getVideo(reader);
     if (parts & 4) game->Input = getInput(reader);
     uint64_t block = getBounded(reader, blocks.size());

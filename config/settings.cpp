@@ -77,6 +77,7 @@ static void loadView(const std::string& file)
                                        : saver == "Screenshots" ? SaverScreenshots
                                        : saver == "Videos"      ? SaverVideos
                                                                 : SaverFlyers;
+    FrontendSettings.ScreenSaverStretch = iniReadBool("Settings", "ScreenSaverStretch", 0, file);
 }
 
 // A whole number from low to high; anything else is told and gives the default.

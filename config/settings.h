@@ -92,6 +92,7 @@ struct FrontendSettingsRecord
     int ScreenSaverStartInterval;
     int ScreenSaverChangeInterval;
     ScreenSaverKind ScreenSaverType;
+    int ScreenSaverStretch;      // the screensaver's pictures fill the screen, whatever their shape
     int Rotation;                // degrees the picture is turned clockwise: 0, 90, 180 or 270
     int ExitGameHoldSeconds;     // Exit held this long ends a running game; 0 never
     int ReleaseScreenDuringGame; // the front end's window is given up while a game runs

@@ -142,7 +142,10 @@ static void drawKind(Surface* surface, const Game* game, Rect area, const Artwor
 {
     if (FrontendState.ScreenSaverActive)
     {
-        stretchPicture(surface, area, loadKind(game, kind));
+        const Picture* picture = loadKind(game, kind);
+        if (picture && !FrontendSettings.ScreenSaverStretch)
+            area = fitKeepingShape(area, picture->Width, picture->Height);
+        stretchPicture(surface, area, picture);
         return;
     }
     if (!boxInUse(kind)) return;

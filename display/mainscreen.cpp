@@ -145,14 +145,18 @@ static std::string shownEmulatorName()
 // The screen, orientation, year and maker; empty unless the game has all of them.
 static std::string statusBarMachine(const Game& game)
 {
-    if (!game.Video || game.Video->Orientation == OrientationUnknown || game.Year == 0 ||
+    // A year the list does not know exactly ("198?", "19??") is shown as it is written.
+    std::string year = !game.YearText.empty() ? game.YearText
+                       : game.Year != 0       ? std::to_string(game.Year)
+                                              : "";
+    if (!game.Video || game.Video->Orientation == OrientationUnknown || year.empty() ||
         game.Manufacturer.empty())
         return "";
     std::string screen = game.Video->Screen == "raster" ? "Raster" : "Vector";
     std::string orientation =
         game.Video->Orientation == OrientationVertical ? "Vertical" : "Horizontal";
     return "Name: " + game.Description + "  Screen: " + screen + "  Orientation: " + orientation +
-           "  \xC2\xA9" + std::to_string(game.Year) + ", " + game.Manufacturer;
+           "  \xC2\xA9" + year + ", " + game.Manufacturer;
 }
 
 // The skin may add the category, after the other details or alone when there are none.
@@ -181,9 +185,11 @@ void drawStatusBar(Surface* surface, int current, int width, int height)
     int top = height - ScreenLayout.StatusBarHeight;
     platformFillRect(surface, Rect{0, top, width, height}, PlacedSkin.StatusBarBackColor);
     int positionLeft = width - positionWidth - NameIndent;
-    // The position wins where the two meet; the details stop where it starts, so no piece of
-    // them shows again in the margin after it.
-    std::string details = statusBarDetails(*VisibleGames[current]);
+    // The position wins where the two meet: the details end with an ellipsis a gap before it
+    // (narrow and turned screens), never in a cut letter touching it.
+    int gap = getTextWidth(surface, "  ");
+    std::string details = fitToWidth(surface, statusBarDetails(*VisibleGames[current]),
+                                     positionLeft - gap - NameIndent);
     if (!details.empty())
         drawTextInRect(surface, Rect{NameIndent, top, positionLeft, height}, details);
     drawTextInRect(surface, Rect{positionLeft, top, width, height}, position);
@@ -196,8 +202,12 @@ static void drawScreenSaver(Surface* surface, Rect area)
     const Game* game = selectedGame();
     if (!game) return;
     if (FrontendSettings.ScreenSaverType == SaverVideos)
+    {
         playScreenSaverVideo(game, area);
-    else if (FrontendSettings.ScreenSaverType == SaverMarquees)
+        return;
+    }
+    platformFillRect(surface, area, 0); // around a picture of another shape than the screen's
+    if (FrontendSettings.ScreenSaverType == SaverMarquees)
         drawMarquee(surface, game, area);
     else if (FrontendSettings.ScreenSaverType == SaverScreenshots)
         drawScreenshot(surface, game, area);

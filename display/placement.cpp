@@ -36,6 +36,22 @@ Rect fitInBox(Rect box, int keepsOwnSize, Scale scale, int64_t width, int64_t he
     return box;
 }
 
+Rect fitKeepingShape(Rect area, int64_t width, int64_t height)
+{
+    int64_t areaWidth = area.Right - area.Left, areaHeight = area.Bottom - area.Top;
+    if (width <= 0 || height <= 0 || areaWidth <= 0 || areaHeight <= 0) return area;
+    // width/height against areaWidth/areaHeight, without dividing
+    int64_t shownWidth = areaWidth, shownHeight = areaHeight;
+    if (width * areaHeight > areaWidth * height)
+        shownHeight = std::max<int64_t>(areaWidth * height / width, 1);
+    else
+        shownWidth = std::max<int64_t>(areaHeight * width / height, 1);
+    int64_t left = area.Left + (areaWidth - shownWidth) / 2;
+    int64_t top = area.Top + (areaHeight - shownHeight) / 2;
+    return Rect{clampCoordinate(left), clampCoordinate(top), clampCoordinate(left + shownWidth),
+                clampCoordinate(top + shownHeight)};
+}
+
 static void applyTallValues(SkinRecord& skin)
 {
     for (const SkinValue& value : skin.TallValues) skin.*value.Field = value.Value;

@@ -36,6 +36,9 @@ int scaled(Scale scale, int64_t value);
 // a screenshot's rule) at its own size grown by scale, never past the box, centred across and at
 // the box's top, and squeezed to the box in each direction it is larger.
 Rect fitInBox(Rect box, int keepsOwnSize, Scale scale, int64_t width, int64_t height);
+// Where a picture of width x height pixels fills as much of area as it can with its own
+// proportions, centred (the screensaver's pictures).
+Rect fitKeepingShape(Rect area, int64_t width, int64_t height);
 // A font size of the skin in points as shown on the screen now (the pop-ups' text): scaled
 // like the main screen's fonts, within what a font can be.
 int screenFontSize(int points);

@@ -8,6 +8,7 @@
 #include "runtime/state.h"
 
 #include <cstdio>
+#include <vector>
 
 // A surface whose font cannot be measured stays so for every later redraw: one box tells the
 // player, where one at every redraw would stop the front end at every key.
@@ -70,4 +71,27 @@ void useSkinFont(Surface* surface)
 void drawTextInRect(Surface* surface, Rect rect, const std::string& text)
 {
     platformDrawText(surface, rect, text);
+}
+
+// Cut between whole characters, so that no broken glyph or half letter ends the text; the
+// widest prefix that fits is found by halving, as a text can be a whole path long.
+std::string fitToWidth(Surface* surface, const std::string& text, int width)
+{
+    if (getTextWidth(surface, text) <= width) return text;
+    const std::string ellipsis = "\xE2\x80\xA6";
+    std::vector<size_t> ends; // where each character ends
+    for (size_t i = 1; i <= text.size(); i++)
+        if (i == text.size() || (text[i] & 0xC0) != 0x80) ends.push_back(i);
+    size_t low = 0, high = ends.size(); // the first `low` characters fit
+    while (low < high)
+    {
+        size_t middle = (low + high + 1) / 2;
+        if (getTextWidth(surface, text.substr(0, ends[middle - 1]) + ellipsis) <= width)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    size_t end = low > 0 ? ends[low - 1] : 0;
+    while (end > 0 && text[end - 1] == ' ') end--;
+    return end > 0 ? text.substr(0, end) + ellipsis : "";
 }

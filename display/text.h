@@ -28,3 +28,6 @@ int countVisibleRows(Surface* surface, int width, int height, int reserve);
 void useSkinFont(Surface* surface);
 // Top-left in rect, clipped to it, no wrapping; a line break starts a new line.
 void drawTextInRect(Surface* surface, Rect rect, const std::string& text);
+// text as it fits in width pixels of the selected font: whole, or cut after a whole character
+// with an ellipsis; empty when not even one character fits.
+std::string fitToWidth(Surface* surface, const std::string& text, int width);

@@ -12,9 +12,9 @@ inline std::string gameFields(const Game& g)
 {
     std::ostringstream out;
     out << g.EmulatorIndex << '|' << romDirectoryOf(g) << '|' << g.Name << '|' << g.Description
-        << '|' << g.Year << '|' << g.Manufacturer << '|' << g.CloneOf << '|' << g.RomOf << '|'
-        << g.NotRunnable << '|' << g.Available << '|' << (g.Parent ? g.Parent->Name : "-")
-        << "|codes ";
+        << '|' << g.Year << '|' << g.YearText << '|' << g.Manufacturer << '|' << g.CloneOf << '|'
+        << g.RomOf << '|' << g.NotRunnable << '|' << g.Available << '|'
+        << (g.Parent ? g.Parent->Name : "-") << "|codes ";
     for (int i = 0; g.RomFile && i < NameCodeCount; i++) out << g.RomFile->Codes.Flags[i];
     if (g.Video)
         out << "|video " << g.Video->Screen << ' ' << g.Video->Orientation << ' ' << g.Video->Width

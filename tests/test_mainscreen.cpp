@@ -97,7 +97,7 @@ TEST_F(MainScreen, TheStatusBarNamesTheEmulatorThePlaceAndTheGame)
          "1980, Atari"},
         {"raster", 0, "Namco", ""}, // details only when all are known
     };
-    game->Year = 1980;
+    game->YearText = "1980";
     for (const auto& [screen, orientation, maker, expected] : cases)
     {
         game->Video =
@@ -112,6 +112,28 @@ TEST_F(MainScreen, TheStatusBarNamesTheEmulatorThePlaceAndTheGame)
               0);
     EXPECT_GT(countColour(Screen, Rect{700, 600 - ScreenLayout.StatusBarHeight, 794, 600}, Black),
               10);
+    // ... and end a blank before it: no letter runs into the position.
+    int positionLeft = 800 - getTextWidth(Screen, statusBarPosition(11)) - 6;
+    Rect gap{positionLeft - getTextWidth(Screen, " "), 600 - ScreenLayout.StatusBarHeight,
+             positionLeft, 600};
+    EXPECT_EQ(countColour(Screen, gap, Black), 0);
+}
+
+// A tall snap keeps its shape, centred on black, unless the owner asks for the stretch.
+TEST_F(MainScreen, TheScreensaverKeepsAPicturesShape)
+{
+    addGames(1);
+    writePicture("snap/" + VisibleGames[0]->Name + ".png", 10, 40, Red);
+    FrontendSettings.ScreenSaverType = SaverScreenshots;
+    FrontendState.ScreenSaverActive = 1;
+    for (int stretch : {0, 1})
+    {
+        FrontendSettings.ScreenSaverStretch = stretch;
+        drawMainScreen(Screen);
+        EXPECT_EQ(countColour(Screen, Rect{0, 0, 100, 600}, Red) > 0, stretch == 1);
+        EXPECT_EQ(countColour(Screen, Rect{325, 0, 475, 600}, Red), 150 * 600);
+    }
+    FrontendState.ScreenSaverActive = 0;
 }
 
 TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
@@ -350,4 +372,15 @@ TEST(Pictures, ProgressiveJpegTooLargeIsRefusedFromItsFrameHeader)
         EXPECT_EQ(decodePicture(header, 1, DefaultPictureBudget, why), nullptr);
         EXPECT_EQ(why, "60000x60000 pixels are more than the memory kept for pictures");
     }
+}
+
+// The first row shown for the selection: a page moves only when the selection leaves it, and a
+// list that shrank under its old page (a filter) is shown from its start or its last page.
+TEST(PageTop, FollowsTheSelectionAndNeverLeavesRowsEmpty)
+{
+    const int cases[][5] = {// top, current, count, page, expected
+                            {20, 25, 100, 10, 20}, {20, 35, 100, 10, 30}, {0, 99, 100, 10, 90},
+                            {95, 0, 100, 10, 0},   {9, 9, 18, 27, 0},     {50, 12, 18, 10, 8}};
+    for (const auto& c : cases)
+        EXPECT_EQ(pageTop(c[0], c[1], c[2], c[3]), c[4]) << c[0] << " " << c[1];
 }
