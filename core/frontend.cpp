@@ -215,7 +215,11 @@ static void closeWindowSystem()
 // Loading failed: nothing is saved, so the configuration keeps what the user wrote.
 static int failInitialization()
 {
-    showError("Initialization failed");
+    // The box that said why is enough; a second one would only be read as another fault.
+    if (FrontendState.ErrorsShown == 0)
+        showError("Initialization failed");
+    else
+        fprintf(stderr, "Initialization failed\n");
     releaseResources();
     showCursor();
     closeWindowSystem();

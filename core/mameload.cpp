@@ -132,7 +132,8 @@ static int captureAndRead(const Emulator& emulator, const std::string& path, int
     if (platformStopRequested() || !captured)
     {
         deleteMameList(capture); // cut short: the next start captures it whole
-        if (!platformStopRequested()) showError("Error launching [" + command + "]!");
+        // Why it failed was shown as it happened: one box is enough.
+        if (!platformStopRequested()) fprintf(stderr, "Error launching [%s]\n", command.c_str());
         return 0;
     }
     showMessage("Loading Mame Game List...");

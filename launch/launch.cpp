@@ -12,6 +12,7 @@
 #include "runtime/controls.h"
 #include "runtime/state.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <vector>
@@ -159,6 +160,7 @@ static void typeKeys(const std::string& keys)
 // may take before it is killed.
 const int ExitWatchMs = 50;
 const int KillAfterMs = 2000;
+const int64_t QuickFailureMs = 5000; // a game that fails sooner was never played
 
 struct ExitHold
 {
@@ -218,14 +220,58 @@ static void watchProgram(ExitHold& hold, Process* process, const std::string& co
     platformEndProcess(process, 1);
 }
 
-static int waitWatched(Process* process, int* code, const std::string& commandLine, int game)
+// How the program ended: its code, whether the front end ended it, and the last it wrote to
+// its standard error.
+struct ProgramEnd
+{
+    int Waited = 0;
+    int Code = 0;
+    int EndedByUs = 0;
+    std::string Errors;
+    int64_t RanMs = 0;
+};
+
+static ProgramEnd waitWatched(Process* process, const std::string& commandLine, int game)
 {
     ExitHold hold;
+    ProgramEnd end;
     while (platformProcessRunning(process, ExitWatchMs))
         watchProgram(hold, process, commandLine, game);
-    int waited = platformWaitProcess(process, code);
+    end.Waited = platformWaitProcess(process, &end.Code, &end.Errors, &end.RanMs);
+    end.EndedByUs = hold.EndAskedAt >= 0;
     if (game) holdOffExit(); // an Exit held as the game ended was meant for the game
-    return waited;
+    return end;
+}
+
+// The last lines of an emulator's complaint, without the blank ones, each within reason.
+static std::string lastLines(const std::string& text, size_t count)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();)
+    {
+        size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") != std::string::npos)
+            lines.push_back(line.substr(0, 200));
+        start = end + 1;
+    }
+    if (lines.size() > count) lines.erase(lines.begin(), lines.end() - (long)count);
+    std::string joined;
+    for (const std::string& line : lines) joined += "\n" + line;
+    return joined;
+}
+
+// A game whose emulator gives up at once (its ROMs missing, a bad option) would otherwise
+// only flash the screen: the player is told, with what the emulator said.
+static void tellQuickFailure(const ProgramEnd& end)
+{
+    if (!end.Waited || end.Code == 0 || end.EndedByUs || platformStopRequested() ||
+        end.RanMs >= QuickFailureMs)
+        return;
+    std::string said = lastLines(end.Errors, 4);
+    showError("The game ended at once (exit code " + std::to_string(end.Code) + ")" +
+              (said.empty() ? "." : ". The emulator said:" + said));
 }
 
 static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
@@ -233,23 +279,24 @@ static int runWatched(const std::string& commandLine, const std::string& working
                       int game, const std::function<void()>& started)
 {
     if (FrontendSettings.DebugCmdLine) appendToLog(LogPrefix, commandLine);
-    Process* process = platformStartProcess(commandLine, workingDirectory, outputPath);
+    std::string why;
+    Process* process = platformStartProcess(commandLine, workingDirectory, outputPath, &why);
     if (!process)
     {
-        showError("Failed to execute [" + commandLine + "]!");
+        showError("Cannot start [" + commandLine + "]: " + why + ".");
         return 0;
     }
     if (started) started();
     if (FrontendSettings.SendKeys && !keys.empty() && !platformStopRequested()) typeKeys(keys);
-    int code = 0;
-    int waited = waitWatched(process, &code, commandLine, game);
+    ProgramEnd end = waitWatched(process, commandLine, game);
     if (exitCode)
     {
-        if (waited)
-            *exitCode = code;
+        if (end.Waited)
+            *exitCode = end.Code;
         else
             showError("GetExitCodeProcess failed!");
     }
+    if (game) tellQuickFailure(end);
     return 1;
 }
 

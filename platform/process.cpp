@@ -6,6 +6,7 @@
 #include "platform/window.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -26,12 +27,18 @@ static std::set<pid_t> RunningGroups;
 
 struct Process
 {
-    pid_t Pid;  // also its process group's id
-    int PidFd;  // -1 when the kernel offers none; then the wait polls on a timer
-    int Ended;  // the program itself has been waited for
-    int Status; // its wait status
-    int Lost;   // it could not be waited for
+    pid_t Pid;             // also its process group's id
+    int PidFd;             // -1 when the kernel offers none; then the wait polls on a timer
+    int Ended;             // the program itself has been waited for
+    int Status;            // its wait status
+    int Lost;              // it could not be waited for
+    int ErrorPipe;         // the read end of the program's standard error; -1 without one
+    std::string ErrorTail; // the last of what it wrote there
+    std::chrono::steady_clock::time_point StartedAt;
 };
+
+// Enough for the last lines an emulator prints before it gives up.
+static const size_t ErrorTailLimit = 4096;
 
 // How often the window system is pumped while a program runs.
 static const int PumpIntervalMs = 50;
@@ -109,7 +116,30 @@ static int openOutput(const std::string& outputPath)
     return fd;
 }
 
-static void prepareActions(posix_spawn_file_actions_t* actions, int outputFd,
+// What the program wrote to its standard error so far, passed on to ours as it comes (the
+// technician reads it there as before) and its tail kept; never waits for more.
+static void drainErrors(Process* process)
+{
+    if (process->ErrorPipe < 0) return;
+    std::string buffer(ErrorTailLimit, '\0');
+    for (;;)
+    {
+        ssize_t got = read(process->ErrorPipe, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0)
+        {
+            if (got == 0 || errno != EAGAIN) close(process->ErrorPipe), process->ErrorPipe = -1;
+            return;
+        }
+        ssize_t written = write(2, buffer.data(), (size_t)got);
+        (void)written; // our own standard error gone: the tail is still kept
+        process->ErrorTail.append(buffer.data(), (size_t)got);
+        if (process->ErrorTail.size() > ErrorTailLimit)
+            process->ErrorTail.erase(0, process->ErrorTail.size() - ErrorTailLimit);
+    }
+}
+
+static void prepareActions(posix_spawn_file_actions_t* actions, int outputFd, int errorFd,
                            const std::string& workingDirectory)
 {
     posix_spawn_file_actions_init(actions);
@@ -118,6 +148,8 @@ static void prepareActions(posix_spawn_file_actions_t* actions, int outputFd,
         posix_spawn_file_actions_adddup2(actions, outputFd, 1);
         posix_spawn_file_actions_adddup2(actions, outputFd, 2);
     }
+    else if (errorFd >= 0)
+        posix_spawn_file_actions_adddup2(actions, errorFd, 2);
     // The emulator must not hold the front end's X connection, log or list files.
     posix_spawn_file_actions_addclosefrom_np(actions, 3);
     if (!workingDirectory.empty())
@@ -140,14 +172,14 @@ static void prepareAttributes(posix_spawnattr_t* attributes)
 }
 
 static int spawn(std::vector<std::string>& arguments, const std::string& workingDirectory,
-                 int outputFd, pid_t* pid)
+                 int outputFd, int errorFd, pid_t* pid)
 {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
-    prepareActions(&actions, outputFd, workingDirectory);
+    prepareActions(&actions, outputFd, errorFd, workingDirectory);
     prepareAttributes(&attributes);
     // glibc reports a failed change of directory or exec through the answer, so a program
     // that cannot start is known here and never looks like an exit code.
@@ -157,34 +189,64 @@ static int spawn(std::vector<std::string>& arguments, const std::string& working
     return error;
 }
 
+// The pipe the program's standard error goes into, read without waiting; both ends -1 when
+// none can be made (the program then writes to ours, as before).
+static void openErrorPipe(int ends[2])
+{
+    if (pipe2(ends, O_CLOEXEC) != 0)
+    {
+        ends[0] = ends[1] = -1;
+        return;
+    }
+    fcntl(ends[0], F_SETFL, O_NONBLOCK);
+}
+
+static std::string startFailure(int error)
+{
+    if (error == ENOENT) return "not found";
+    if (error == EACCES) return "permission denied";
+    return strerror(error);
+}
+
 Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
-                              const std::string& outputPath)
+                              const std::string& outputPath, std::string* why)
 {
     std::vector<std::string> arguments = platformSplitCommandLine(commandLine);
     if (arguments.empty())
     {
         fprintf(stderr, "Cannot start a program: the command line names none\n");
+        if (why) *why = "the command line names no program";
         return nullptr;
     }
     arguments[0] = programPath(arguments[0], workingDirectory);
     int outputFd = openOutput(outputPath);
-    if (!outputPath.empty() && outputFd < 0) return nullptr;
+    if (!outputPath.empty() && outputFd < 0)
+    {
+        if (why) *why = "its output file cannot be made: " + std::string(strerror(errno));
+        return nullptr;
+    }
+    int errorPipe[2] = {-1, -1};
+    if (outputPath.empty()) openErrorPipe(errorPipe);
     // What a program leaves running when it ends comes to us rather than to init, so the wait
     // can go on until its whole group has ended and take up whatever ends.
     static int adopting = prctl(PR_SET_CHILD_SUBREAPER, 1);
     (void)adopting;
     pid_t pid = 0;
-    int error = spawn(arguments, workingDirectory, outputFd, &pid);
+    int error = spawn(arguments, workingDirectory, outputFd, errorPipe[1], &pid);
     if (outputFd >= 0) close(outputFd);
+    if (errorPipe[1] >= 0) close(errorPipe[1]);
     if (error != 0)
     {
         fprintf(stderr, "Cannot start [%s] in [%s]: %s\n", arguments[0].c_str(),
                 workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
+        if (errorPipe[0] >= 0) close(errorPipe[0]);
+        if (why) *why = startFailure(error);
         return nullptr;
     }
     RunningGroups.insert(pid);
     // Called through syscall: this glibc's header declares pidfd_open without C linkage.
-    return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0};
+    return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0, errorPipe[0],
+                       "",  std::chrono::steady_clock::now()};
 }
 
 void endRunningPrograms()
@@ -197,8 +259,9 @@ static void pauseForProcess(const Process* process, int milliseconds)
 {
     if (process->PidFd >= 0 && !process->Ended)
     {
-        pollfd entry = {process->PidFd, POLLIN, 0};
-        poll(&entry, 1, milliseconds);
+        // Woken by output too, so that a program writing much never waits on a full pipe.
+        pollfd entries[] = {{process->PidFd, POLLIN, 0}, {process->ErrorPipe, POLLIN, 0}};
+        poll(entries, process->ErrorPipe >= 0 ? 2 : 1, milliseconds);
         return;
     }
     timespec interval = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
@@ -244,6 +307,7 @@ static int stillRunning(Process* process)
 static int servedWhileRunning(Process* process, int milliseconds)
 {
     pumpEventsAndPresent();
+    drainErrors(process);
     if (!stillRunning(process)) return 0;
     pauseForProcess(process, milliseconds);
     return stillRunning(process);
@@ -260,14 +324,22 @@ int platformProcessRunning(Process* process, int milliseconds)
     return running;
 }
 
-int platformWaitProcess(Process* process, int* exitCode)
+int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail, int64_t* ranMs)
 {
     if (!process) return 0;
     while (servedWhileRunning(process, PumpIntervalMs))
     {
     }
+    drainErrors(process);
+    if (errorTail) *errorTail = process->ErrorTail;
+    // Real time, also on the test clock: how long the program itself took.
+    if (ranMs)
+        *ranMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::steady_clock::now() - process->StartedAt)
+                     .count();
     int ok = !process->Lost, status = process->Status;
     if (process->PidFd >= 0) close(process->PidFd);
+    if (process->ErrorPipe >= 0) close(process->ErrorPipe);
     RunningGroups.erase(process->Pid);
     delete process;
     takeScreenFocus(); // the keys of an arcade encoder must reach the front end again

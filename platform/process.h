@@ -1,6 +1,7 @@
 // Starting programs, waiting for them, typing keys into them, and the system screen saver.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,11 @@ std::vector<std::string> platformSplitCommandLine(const std::string& commandLine
 // Starts the program named by the first argument directly (never through a shell) in
 // workingDirectory (empty: the current one). With outputPath set, standard output and standard
 // error go into that file (created or replaced). Null, with a line on standard error, when the
-// program cannot be started (missing, not executable, bad working directory).
+// program cannot be started (missing, not executable, bad working directory), and why in a few
+// words ("not found", "permission denied") when asked. Without outputPath the program's
+// standard error still reaches ours, and its last 4 KB are kept for platformWaitProcess.
 Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
-                              const std::string& outputPath);
+                              const std::string& outputPath, std::string* why = nullptr);
 // A started program runs in a process group of its own, and counts as running until every
 // process of that group has ended: a launcher that starts the emulator and exits at once is
 // waited for as long as the emulator runs.
@@ -25,8 +28,10 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
 int platformProcessRunning(Process* process, int milliseconds);
 // Waits without a limit, as above; fills the program's own exit code (128 + the signal number
 // for a program killed by a signal) and frees the process. Answers 0 when the exit code could
-// not be read.
-int platformWaitProcess(Process* process, int* exitCode);
+// not be read. errorTail, when given, receives the last 4 KB the program wrote to its standard
+// error (empty with an outputPath), and ranMs the real milliseconds it ran.
+int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail = nullptr,
+                        int64_t* ranMs = nullptr);
 // Asks the program and every process of its group to end (SIGTERM), or with force kills them
 // (SIGKILL); they must still be waited for.
 void platformEndProcess(Process* process, int force);

@@ -6,5 +6,6 @@ FrontendStateRecord FrontendState;
 
 void showError(const std::string& text)
 {
+    FrontendState.ErrorsShown++;
     platformMessageBox(FrontendState.MainWindow, text, "Error");
 }

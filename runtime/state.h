@@ -31,6 +31,7 @@ struct FrontendStateRecord
     int CurrentGame;     // index into VisibleGames
     int CurrentEmulator; // index into EmulatorTable, AllEmulators or FavouriteGames
     int ScreenSaverActive;
+    int ErrorsShown; // "Error" boxes shown since the start
     PowerOffStage ShutdownStage;
     int WindowHasFocus;
     Surface* WindowSurface; // what the main window shows: the back buffer

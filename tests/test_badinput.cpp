@@ -151,7 +151,7 @@ static const std::string Binary("\x7f"
                                 "ELF\x02\x01\x01\0\0\0[Settings]\xff\xfe\r\r\n=\n[\n",
                                 27);
 static const std::string LongLine(100000, 'L');
-static const std::vector<std::string> NoGames = {"No games found!", "Initialization failed"};
+static const std::vector<std::string> NoGames = {"No games found!"};
 static const std::string NotSaved = "Your settings could not be saved:\n";
 
 class BadInputs : public InFreshDirectory
@@ -162,6 +162,7 @@ protected:
         unsetenv("ARGRECORDER_OUT");
         unsetenv("ARGRECORDER_MEGABYTES");
         unsetenv("ARGRECORDER_CRASH");
+        unsetenv("ARGRECORDER_COMPLAIN");
         unsetenv("ARGRECORDER_SLEEP_MS");
         for (const char* name : {"FAKEMAME_CUT", "FAKEMAME_FULL", "FAKEMAME_LOG", "TMPDIR"})
             unsetenv(name);
@@ -350,8 +351,7 @@ TEST_F(BadInputs, MameLists)
         {"a DOCTYPE and an entity bomb",
          withList(bomb),
          1,
-         {"Parse error at line 14:\nlimit on input amplification", "No games found!",
-          "Initialization failed"},
+         {"Parse error at line 14:\nlimit on input amplification", "No games found!"},
          "",
          dropped},
         {"an external entity is not read",
@@ -398,7 +398,7 @@ TEST_F(BadInputs, MameLists)
              setenv("ARGRECORDER_MEGABYTES", "100", 1);
          },
          1,
-         {"MAME printed no game list", NoGames[0], NoGames[1]},
+         {"MAME printed no game list", NoGames[0]},
          "MAME printed no game list",
          dropped},
     });
@@ -653,18 +653,39 @@ TEST_F(BadInputs, Emulators)
         {"missing",
          emulator("none-such"),
          0,
-         {"Failed to execute [" + TestPrograms + "/none-such \"alpha\"]!"},
+         {"Cannot start [" + TestPrograms + "/none-such \"alpha\"]: not found."},
          "",
          cameBack,
          1},
         {"not executable",
-         emulator(notExecutable.string()),
+         [&](const fs::path& d)
+         {
+             std::string text = config(d);
+             text.replace(text.find(TestPrograms), TestPrograms.size(), Dir.string());
+             writeConfig(d, text.replace(text.find("argrecorder"), 11, "plain"));
+         },
          0,
-         {"Failed to execute [" + TestPrograms + "/" + notExecutable.string() + " \"alpha\"]!"},
+         {"Cannot start [" + notExecutable.string() + " \"alpha\"]: permission denied."},
          "",
          cameBack,
          1},
-        {"crashes", emulator("argrecorder", "ARGRECORDER_CRASH"), 0, {}, "", cameBack, 1},
+        {"crashes at once",
+         emulator("argrecorder", "ARGRECORDER_CRASH"),
+         0,
+         {"The game ended at once (exit code 139)."},
+         "",
+         cameBack,
+         1},
+        // What the emulator said last is shown, however much it wrote before.
+        {"gives up at once with a complaint",
+         emulator("argrecorder", "ARGRECORDER_COMPLAIN"),
+         0,
+         {"The game ended at once (exit code 1). The emulator said:\n" + std::string(200, 'x') +
+          "\n" + std::string(200, 'x') +
+          "\npacman.zip NOT FOUND\nRequired files are missing, the machine cannot be run."},
+         "",
+         cameBack,
+         1},
         {"hangs until killed",
          [&](const fs::path& d)
          {
@@ -676,7 +697,7 @@ TEST_F(BadInputs, Emulators)
              killWhenStarted(d / "hang.pid");
          },
          0,
-         {},
+         {"The game ended at once (exit code 137)."},
          "",
          cameBack,
          1},

@@ -1,5 +1,7 @@
 // An emulator stand-in: records its folder and arguments into ARGRECORDER_OUT as "<kind> <length>
-// \n<bytes>\n", so any byte survives; then obeys ARGRECORDER_MEGABYTES, _SLEEP_MS, _CRASH, _EXIT.
+// \n<bytes>\n", so any byte survives; then obeys ARGRECORDER_MEGABYTES, _SLEEP_MS, _CRASH, _EXIT,
+// and _COMPLAIN (a megabyte of lines on standard error ending as MAME's about missing ROMs, exit
+// 1).
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -29,6 +31,14 @@ int main(int argc, char** argv)
         fwrite(block.data(), 1, block.size(), stdout), fwrite(block.data(), 1, 1 << 19, stderr);
     fflush(stdout);
     std::this_thread::sleep_for(std::chrono::milliseconds(fromEnvironment("ARGRECORDER_SLEEP_MS")));
+    if (fromEnvironment("ARGRECORDER_COMPLAIN"))
+    {
+        std::string line(1000, 'x');
+        for (int i = 0; i < 1000; i++) fprintf(stderr, "%s\n", line.c_str());
+        fprintf(stderr, "pacman.zip NOT FOUND\n\nRequired files are missing, the machine cannot be "
+                        "run.\n");
+        return 1;
+    }
     if (fromEnvironment("ARGRECORDER_CRASH"))
         std::signal(SIGSEGV, SIG_DFL), std::raise(SIGSEGV); // a sanitizer would exit instead
     return fromEnvironment("ARGRECORDER_EXIT");
