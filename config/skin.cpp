@@ -153,6 +153,28 @@ static void loadSounds(const std::string& file)
     Skin.Sounds.ChangeGame = iniReadOptionalString("Sounds", "ChangeGame", file);
 }
 
+static std::string colourText(uint32_t colour)
+{
+    char text[16];
+    snprintf(text, sizeof text, "0x%06X", colour & 0xFFFFFF);
+    return text;
+}
+
+static PopupLook loadPopupLook(const char* section, int fontsize, const std::string& file)
+{
+    PopupLook look;
+    look.Fontface = iniReadString(section, "Fontface", Skin.Fontface.c_str(), file);
+    look.Fontsize = iniReadNumber(section, "Fontsize", fontsize, file);
+    look.Fontcolor = iniReadColor(section, "Fontcolor", colourText(Skin.Fontcolor).c_str(), file);
+    look.Backgroundcolor =
+        iniReadColor(section, "Backgroundcolor", colourText(Skin.Backgroundcolor).c_str(), file);
+    look.TitleForecolor =
+        iniReadColor(section, "TitleForecolor", colourText(Skin.HighlightForecolor).c_str(), file);
+    look.TitleBackcolor =
+        iniReadColor(section, "TitleBackcolor", colourText(Skin.HighlightBackcolor).c_str(), file);
+    return look;
+}
+
 void loadSkin()
 {
     std::string folder = skinFolder();
@@ -167,6 +189,8 @@ void loadSkin()
     loadDesignSize(layout, file);
     loadTallLayout(file);
     loadSounds(file);
+    Skin.Menu = loadPopupLook("Menu", Skin.MenuFontSize, file);
+    Skin.Message = loadPopupLook("Message", Skin.Fontsize, file);
 }
 
 int saveSkin()

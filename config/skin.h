@@ -20,6 +20,18 @@ struct SkinSounds
 
 struct SkinRecord;
 
+// How a pop-up looks ([Menu], [Message]); every key defaults to the list's look, so a skin made
+// before these sections gets pop-ups in its own colours and font.
+struct PopupLook
+{
+    std::string Fontface;
+    int Fontsize; // points, scaled with the screen as the list's font is
+    uint32_t Fontcolor;
+    uint32_t Backgroundcolor;
+    uint32_t TitleForecolor; // the title band and the current row's bar
+    uint32_t TitleBackcolor;
+};
+
 // One number of the tall layout, put in place of the field it names.
 struct SkinValue
 {
@@ -64,6 +76,8 @@ struct SkinRecord
     // a screen taller than wide. Never written back.
     std::vector<SkinValue> TallValues;
     SkinSounds Sounds;
+    PopupLook Menu;    // the options menu and the game information
+    PopupLook Message; // message boxes and the messages shown while loading
 };
 
 // Filled by loadSkin at start-up and whenever the skin or the view changes; its texts are

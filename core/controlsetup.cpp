@@ -52,5 +52,6 @@ void configureControls()
         redrawMainWindow();
     }
     closeMessageWindow();
+    applyMessageBoxLook(); // a new Start closes the boxes
     flushKeyboard();
 }

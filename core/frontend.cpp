@@ -271,6 +271,7 @@ int runFrontend(const std::string& commandLine)
     platformWhenDisplayLost(saveWithoutDisplay);
     platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings
+    applyMessageBoxLook();
     int loaded = loadCatalogue();
     if (platformStopRequested()) return endFrontend(0);
     if (!loaded) return failInitialization();

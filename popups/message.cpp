@@ -2,9 +2,12 @@
 // painting copies it, as the main window does with its back buffer.
 #include "popups/message.h"
 
+#include "config/settings.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
+#include "display/placement.h"
 #include "display/text.h"
+#include "platform/messagebox.h"
 #include "platform/window.h"
 #include "runtime/state.h"
 
@@ -15,18 +18,47 @@ std::string MessageText;
 static Window* MessageWindow;      // null while the window is closed
 static Surface* MessageBackBuffer; // its picture, drawn at every layout; painting copies it
 
-const int MessageMargin = 15;
+static void useMessageFont(Surface* surface)
+{
+    createFont(surface, Skin.Message.Fontface, screenFontSize(Skin.Message.Fontsize), 0);
+    platformSetTextColor(surface, Skin.Message.Fontcolor);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
+}
 
-// A new picture of the client's size with the text on the skin's background.
+// Inside the border, as wide as a line is high: it grows with the screen and the font.
+static int messageMargin()
+{
+    return getTextHeight(MessageBackBuffer);
+}
+
+// A new picture of the client's size with the text on the look's background, framed.
 static void drawMessagePicture(Window* window)
 {
     Rect client = platformClientRect(window);
     MessageBackBuffer = renewBackBuffer(window, MessageBackBuffer);
-    useSkinFont(MessageBackBuffer);
-    platformFillRect(MessageBackBuffer, client, Skin.Backgroundcolor);
-    platformTextOut(MessageBackBuffer, client.Left + MessageMargin, client.Top + MessageMargin,
+    useMessageFont(MessageBackBuffer);
+    platformFillRect(MessageBackBuffer, client, Skin.Message.TitleBackcolor);
+    Rect inside = {client.Left + 2, client.Top + 2, client.Right - 2, client.Bottom - 2};
+    platformFillRect(MessageBackBuffer, inside, Skin.Message.Backgroundcolor);
+    platformTextOut(MessageBackBuffer, client.Left + messageMargin(), client.Top + messageMargin(),
                     MessageText);
     platformInvalidate(window, 0);
+}
+
+void applyMessageBoxLook()
+{
+    MessageBoxLook look;
+    look.FontFace = Skin.Message.Fontface;
+    look.FontPoints = screenFontSize(Skin.Message.Fontsize);
+    look.Face = Skin.Message.Backgroundcolor;
+    look.Ink = Skin.Message.Fontcolor;
+    look.TitleBand = Skin.Message.TitleBackcolor;
+    look.TitleInk = Skin.Message.TitleForecolor;
+    const FrontendSettingsRecord& settings = FrontendSettings;
+    for (KeyBinding key :
+         {KeyStartGame, KeyExit, KeyGameInfo, KeyP2StartGame, KeyP2Exit, KeyP2GameInfo})
+        look.CloseKeys.push_back(settings.Keys[key]);
+    platformSetMessageBoxLook(look);
 }
 
 static intptr_t messageWindowProc(Window* window, int kind, intptr_t param1, intptr_t param2)
@@ -69,10 +101,10 @@ static void placeMessageWindow(const std::string& text)
     int screenWidth = screen.Right - screen.Left, screenHeight = screen.Bottom - screen.Top;
     int textWidth = getTextWidth(MessageBackBuffer, text),
         textHeight = getTextHeight(MessageBackBuffer);
-    int x = std::max((screenWidth - textWidth - 2 * MessageMargin) / 2, MessageMargin);
-    int y = (screenHeight - textHeight - 2 * MessageMargin) / 2;
-    int width = std::min(textWidth + 2 * MessageMargin, screenWidth - 2 * MessageMargin);
-    platformMoveWindow(MessageWindow, x, y, width, textHeight + 2 * MessageMargin);
+    int x = std::max((screenWidth - textWidth - 2 * messageMargin()) / 2, messageMargin());
+    int y = (screenHeight - textHeight - 2 * messageMargin()) / 2;
+    int width = std::min(textWidth + 2 * messageMargin(), screenWidth - 2 * messageMargin());
+    platformMoveWindow(MessageWindow, x, y, width, textHeight + 2 * messageMargin());
 }
 
 void showMessage(const std::string& text)
@@ -86,7 +118,7 @@ void showMessage(const std::string& text)
             showError("Failed to create message window!");
             return;
         }
-        useSkinFont(MessageBackBuffer); // the measuring below needs the skin's font
+        useMessageFont(MessageBackBuffer); // the measuring below needs the look's font
     }
     else
         platformShowWindow(MessageWindow, ShowHide);

@@ -16,5 +16,8 @@ extern std::string MessageText;
 // Shows text, opening the window first when it is closed; placed, sized and painted at once,
 // so that it is on the screen before a long load goes on.
 void showMessage(const std::string& text);
+// Gives the message boxes the skin's [Message] look and the player's Start, Exit and
+// information keys to close them; after the skin or the keys change.
+void applyMessageBoxLook();
 // Destroys the window and unregisters its class; nothing when it is closed.
 void closeMessageWindow();

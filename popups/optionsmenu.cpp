@@ -10,6 +10,7 @@
 #include "display/artwork.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "popups/message.h"
 #include "runtime/state.h"
 
 #include <algorithm>
@@ -417,6 +418,7 @@ static void applyFilters(const OptionsMenu& menu)
 static void reloadSkin()
 {
     loadSkin();
+    applyMessageBoxLook();
     loadBackgroundImage();
 }
 

@@ -240,9 +240,11 @@ TEST(MessageBox, IsRecordedWithoutBlockingAndWrittenToStandardError)
 {
     startTestPlatform();
     testing::internal::CaptureStderr();
+    testTapKey('1'); // a Start pressed while the box is up does not start a game after it
     platformMessageBox(nullptr, "No games found!", "Error");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No games found!\n");
     EXPECT_EQ(testMessageBoxes().size(), 1u);
+    EXPECT_FALSE(platformKeyState('1').PressedSinceLastQuery);
 }
 
 // Standard error on a pipe whose reader went away: what is written there is lost, nothing else.
