@@ -59,6 +59,7 @@ struct Emulator
     int IsMame;
     int UseGoodFilters;
     int IncludeInAll;
+    int SectionFound = 1; // the configuration has its section; else it runs on every default
     std::string Name;
     std::string Executable;
     std::string ExecPath;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 const MameFilterKey MameFilterKeys[MameFilterKeyCount] = {
@@ -142,6 +143,10 @@ static std::unique_ptr<Emulator> readEmulator(const std::string& name)
     auto emulator = std::make_unique<Emulator>();
     emulator->Name = name;
     emulator->IsMame = startsWithMame(name);
+    emulator->SectionFound = iniHasSection(section, file);
+    if (!emulator->SectionFound)
+        fprintf(stderr, "%s: Emulators names %s, but the file has no section [%s]\n", file.c_str(),
+                section, section);
     for (const EmulatorTextKey& key : EmulatorTextKeys)
         (*emulator).*key.Field =
             iniReadString(section, key.Key, key.Default ? key.Default : section, file);

@@ -154,6 +154,74 @@ void rebuildVisibleGames()
     sortByPlayHistory(FrontendSettings.SortGamesBy);
 }
 
+static int anyFolderExists(const std::string& paths)
+{
+    for (const std::string& path : splitListItems(paths, ";"))
+        if (platformIsDirectory(path)) return 1;
+    return 0;
+}
+
+// Why none of an emulator's games is there at all.
+static std::string whyNoGames(const Emulator& emulator)
+{
+    if (!emulator.SectionFound) return "emulator section not found: [" + emulator.Name + "]";
+    if (emulator.IsMame) return "MAME's game list holds no games";
+    if (emulator.RomPath.empty()) return "no games listed and no ROM folder (RomPath)";
+    if (!anyFolderExists(emulator.RomPath)) return "ROM folder not found: " + emulator.RomPath;
+    return "no file with the extension ." + emulator.RomFileExt + " in " + emulator.RomPath;
+}
+
+// What hid each of its games, counted by the first test that hides it.
+static std::string whyAllHidden(int index, const Emulator& emulator, int games)
+{
+    const std::vector<char> hidden = hiddenCategoryMask(emulator);
+    int missing = 0, codes = 0, machines = 0, categories = 0;
+    bool hidesMissing = emulator.MachineFilter && !emulator.MachineFilter->DisplayMissingRoms;
+    for (const auto& game : AllGames)
+    {
+        if (game->EmulatorIndex != index) continue;
+        if (emulator.IsMame && hidesMissing && missingRoms(*game))
+            missing++;
+        else if (!passesNameCodes(*game, emulator))
+            codes++;
+        else if (!passesMameFilter(*game, emulator))
+            machines++;
+        else if (!passesCategories(*game, emulator, hidden))
+            categories++;
+    }
+    if (missing == games && !anyFolderExists(emulator.RomPath))
+        return "ROM folder not found: " + emulator.RomPath;
+    std::string why = "all " + std::to_string(games) + " games hidden:";
+    auto add = [&why](int count, const std::string& what)
+    {
+        if (count) why += (why.back() == ':' ? " " : ", ") + std::to_string(count) + " " + what;
+    };
+    add(missing, "without their zip in " + emulator.RomPath);
+    add(codes, "by the name-code filters");
+    add(machines, "by the MAME filters");
+    add(categories, "by their category");
+    return why;
+}
+
+std::vector<std::string> emptyListReasons()
+{
+    int current = FrontendState.CurrentEmulator;
+    if (current == FavouriteGames) return {"Favourites: no game is marked as a favourite"};
+    std::vector<std::string> reasons;
+    for (int index = 0; index < (int)EmulatorTable.size(); index++)
+    {
+        const Emulator& emulator = *EmulatorTable[index];
+        if (current >= 0 ? index != current : !emulator.IncludeInAll) continue;
+        int games =
+            (int)std::count_if(AllGames.begin(), AllGames.end(),
+                               [index](const auto& game) { return game->EmulatorIndex == index; });
+        reasons.push_back(emulator.Name + ": " +
+                          (games ? whyAllHidden(index, emulator, games) : whyNoGames(emulator)));
+    }
+    if (reasons.empty()) reasons.push_back("no emulator is named in Emulators");
+    return reasons;
+}
+
 int initialGroup(const std::string& description)
 {
     unsigned char first = description.empty() ? 0 : (unsigned char)description[0];

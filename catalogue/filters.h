@@ -4,6 +4,7 @@
 #include "catalogue/catalogue.h"
 
 #include <string>
+#include <vector>
 
 // Sets Available of the games of the MAME emulator at emulatorIndex.
 void markAvailableGames(int emulatorIndex);
@@ -13,6 +14,12 @@ void sortAllGames();
 // Rebuilds VisibleGames from AllGames, FrontendState.CurrentEmulator, the filters and the
 // categories, in the order SortGamesBy chooses.
 void rebuildVisibleGames();
+
+// Why the list of the emulator (or emulators) in view is empty, one line for each: "<name>:
+// ROM folder not found: <path>", "... no file with the extension .zip in <path>", "... all 12
+// games hidden: 12 without their zip in roms", "... emulator section not found"; one line for
+// the favourites. Meant for an empty VisibleGames.
+std::vector<std::string> emptyListReasons();
 
 // Jumping by letter. The group of a description's first byte: 1-26 for the letters A to Z
 // regardless of case, 0 for anything else (digits, signs, bytes beyond ASCII, an empty text).

@@ -263,6 +263,16 @@ std::string iniReadString(const char* section, const char* key, const char* defa
     return readWithDefault(section, key, defaultText, file);
 }
 
+int iniHasSection(const char* section, const std::string& file)
+{
+    std::string text;
+    if (HeldFile.Active && HeldFile.Path == file)
+        text = HeldFile.Text;
+    else if (!platformReadFile(file, text))
+        return 0;
+    return locate(text, trimmedName(section), "").SectionFound;
+}
+
 std::optional<std::string> iniReadOptionalString(const char* section, const char* key,
                                                  const std::string& file)
 {

@@ -18,6 +18,8 @@ std::string iniReadString(const char* section, const char* key, const char* defa
 // The value when present and not empty; none otherwise.
 std::optional<std::string> iniReadOptionalString(const char* section, const char* key,
                                                  const std::string& file);
+// 1 when the file has the section (its name compared as keys are).
+int iniHasSection(const char* section, const std::string& file);
 // The value (or the default text) read as a hexadecimal number: "0x0000FF" is 255 (red).
 uint32_t iniReadColor(const char* section, const char* key, const char* defaultText,
                       const std::string& file);

@@ -85,6 +85,9 @@ static int finishLoading()
     initJoystick();
     playSkinSound(Skin.Sounds.Startup, 1);
     restartIdleTimer();
+    if (VisibleGames.empty())
+        for (const std::string& reason : emptyListReasons())
+            fprintf(stderr, "No games shown: %s\n", reason.c_str());
     if (AllGames.empty())
     {
         // Only the total counts: filters that hide every game still give a usable screen.

@@ -303,6 +303,27 @@ static void layOutPageMoves(Surface* surface, Rect screen)
     ScreenLayout.PageDownRows = rows(skin.ShowStatusBar ? bar : 0);
 }
 
+// An empty list says why where the names would be, so that an owner's first start is never a
+// blank screen: a mistyped section, a missing ROM folder, filters that hide everything.
+static void drawEmptyList(Surface* surface, Rect area)
+{
+    Rect list = FrontendSettings.MenuType == ViewImageBrowser ? area : listRect(area);
+    createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
+    platformSetTextColor(surface, PlacedSkin.Fontcolor);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
+    int lineHeight = getTextHeight(surface), width = list.Right - list.Left - 2 * NameIndent;
+    int y = list.Top;
+    std::vector<std::string> lines = emptyListReasons();
+    lines.insert(lines.begin(), "No games found");
+    for (const std::string& line : lines)
+    {
+        if (y + lineHeight > list.Bottom) break;
+        drawTextInRect(surface, Rect{list.Left + NameIndent, y, list.Right, list.Bottom},
+                       fitToWidth(surface, line, width));
+        y += lineHeight;
+    }
+}
+
 static void drawScreen(Surface* surface)
 {
     Rect area = {0, 0, platformSurfaceWidth(surface), platformSurfaceHeight(surface)};
@@ -318,7 +339,11 @@ static void drawScreen(Surface* surface)
         return;
     }
     drawBackground(surface, area);
-    if (VisibleGames.empty()) return;
+    if (VisibleGames.empty())
+    {
+        drawEmptyList(surface, area);
+        return;
+    }
     if (PlacedSkin.ShowStatusBar)
     {
         drawStatusBar(surface, FrontendState.CurrentGame, area.Right, area.Bottom);

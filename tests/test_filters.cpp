@@ -106,3 +106,42 @@ TEST(Filters, MameFiltersAsTheMenuSetsThemNameCodesAndTheChosenEmulator)
     EXPECT_EQ(visible(), "Clean,Puzzle (U),Puzzle (U) [!],hand-listed,");
     resetCatalogue();
 }
+
+// Every empty list says why, one line per emulator in view.
+TEST(Filters, AnEmptyListSaysWhy)
+{
+    fs::path roms = freshDirectory("emptyroms");
+    touch(roms / "readme.txt");
+    resetCatalogue();
+    addMame((roms / "none").string());
+    for (const char* name : {"a", "b"}) addGame(name)->Available = 0;
+    addMame(roms.string())->Name = "MAME two";
+    addGame("c", 1)->Available = 0;
+    addGame("d", 1)->CloneOf = "c";
+    addEmulator("Console", (roms / "missing").string(), "md");
+    addEmulator("Carts", roms.string(), "md");
+    addEmulator("MAEM")->SectionFound = 0;
+    Emulator* hacks = addEmulator("Hacks", roms.string(), "md");
+    hacks->UseGoodFilters = 1;
+    hacks->CodeFilter = std::make_unique<NameCodeFilter>();
+    addEmulator("Listed");
+    Game* hack = addGame("h [h]", 5);
+    hack->RomFile = std::make_unique<RomFileInfo>();
+    hack->RomFile->Codes.Flags[0] = 1;
+    FrontendState.CurrentEmulator = AllEmulators;
+    EXPECT_EQ(visible(), "");
+    std::vector<std::string> expected = {
+        "MAME: ROM folder not found: " + (roms / "none").string(),
+        "MAME two: all 2 games hidden: 2 without their zip in " + roms.string(),
+        "Console: ROM folder not found: " + (roms / "missing").string(),
+        "Carts: no file with the extension .md in " + roms.string(),
+        "MAEM: emulator section not found: [MAEM]",
+        "Hacks: all 1 games hidden: 1 by the name-code filters",
+        "Listed: no games listed and no ROM folder (RomPath)",
+    };
+    EXPECT_EQ(emptyListReasons(), expected);
+    FrontendState.CurrentEmulator = FavouriteGames;
+    EXPECT_EQ(emptyListReasons().size(), 1u);
+    FrontendState.CurrentEmulator = AllEmulators;
+    resetCatalogue();
+}
