@@ -18,8 +18,7 @@
 
 std::vector<MenuView*> OpenMenus;
 
-const int MenuMargin = 6; // left of a label and right of a value
-const int MenuGap = 112;  // the room between the widest label and the widest value
+const int MenuGap = 112; // the room between the widest label and the widest value
 
 std::string choiceValue(const MenuNode& node)
 {
@@ -34,7 +33,13 @@ static int rowCount(const MenuView* view)
 
 static void useMenuFont(Surface* surface, int emphasised)
 {
-    createFont(surface, Skin.Fontface, screenFontSize(Skin.MenuFontSize), emphasised);
+    createFont(surface, Skin.Menu.Fontface, screenFontSize(Skin.Menu.Fontsize), emphasised);
+}
+
+// Inside the border, half a line: it grows with the font and so with the screen.
+static int menuMargin(Surface* surface)
+{
+    return std::max(getTextHeight(surface) / 2, 6);
 }
 
 // When the selected row is off the page, the page is moved to show it in its middle, within
@@ -49,19 +54,26 @@ static void scrollToSelection(MenuView* view, int visibleRows)
     view->FirstRow = std::max(first, 0);
 }
 
+// The current row has a bar in the look's title colours, as the list's current game has,
+// readable from a few steps away.
 static void paintRow(MenuView* view, int index, int y, int clientWidth)
 {
     Surface* surface = view->BackBuffer;
     const MenuNode& node = (*view->Items)[index];
-    int selected = index == view->SelectedRow;
-    if (selected) useMenuFont(surface, 1); // no bar: only the font shows the selection
-    platformTextOut(surface, MenuMargin, y, node.Label);
+    int selected = index == view->SelectedRow, margin = menuMargin(surface);
+    if (selected)
+    {
+        platformFillRect(surface, Rect{2, y, clientWidth - 2, y + getTextHeight(surface)},
+                         Skin.Menu.TitleBackcolor);
+        platformSetTextColor(surface, Skin.Menu.TitleForecolor);
+    }
+    platformTextOut(surface, margin, y, node.Label);
     if (!node.Choices.empty() || !node.Children.empty())
     {
         std::string value = !node.Children.empty() ? "[...]" : choiceValue(node);
-        platformTextOut(surface, clientWidth - getTextWidth(surface, value) - MenuMargin, y, value);
+        platformTextOut(surface, clientWidth - getTextWidth(surface, value) - margin, y, value);
     }
-    if (selected) useMenuFont(surface, 0);
+    if (selected) platformSetTextColor(surface, Skin.Menu.Fontcolor);
 }
 
 // The rows, scrolled so that the selected row is shown.
@@ -71,14 +83,17 @@ static void paintMenu(MenuView* view)
     if (!surface || !view->MenuWindow) return;
     Rect client = platformClientRect(view->MenuWindow);
     useMenuFont(surface, 0);
-    platformSetTextColor(surface, Skin.Fontcolor);
+    platformSetTextColor(surface, Skin.Menu.Fontcolor);
     platformSetBackgroundMode(surface, BackgroundTransparent);
-    platformFillRect(surface, client, Skin.Backgroundcolor);
-    int visibleRows = countVisibleRows(surface, client.Right, client.Bottom, 0);
+    platformFillRect(surface, client, Skin.Menu.TitleBackcolor); // the border
+    platformFillRect(surface, Rect{2, 2, client.Right - 2, client.Bottom - 2},
+                     Skin.Menu.Backgroundcolor);
+    int margin = menuMargin(surface);
+    int visibleRows = countVisibleRows(surface, client.Right, client.Bottom, 2 * margin);
     int lineHeight = getTextHeight(surface);
     scrollToSelection(view, visibleRows);
     for (int r = 0; r < visibleRows && view->FirstRow + r < rowCount(view); r++)
-        paintRow(view, view->FirstRow + r, r * lineHeight, client.Right);
+        paintRow(view, view->FirstRow + r, margin + r * lineHeight, client.Right);
 }
 
 static void repaint(MenuView* view)
@@ -117,8 +132,9 @@ static void wantedClientSize(MenuView* view, int* width, int* height)
         for (const std::string& choice : node.Choices)
             widestChoice = std::max(widestChoice, getTextWidth(surface, choice));
     }
-    int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap;
-    int64_t wantedHeight = (int64_t)getTextHeight(surface) * rowCount(view);
+    int margin = menuMargin(surface);
+    int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap + 2 * margin;
+    int64_t wantedHeight = (int64_t)getTextHeight(surface) * rowCount(view) + 2 * margin;
     Rect screen = platformClientRect(FrontendState.MainWindow);
     *width = (int)std::min<int64_t>(wantedWidth, screen.Right);
     *height = (int)std::min<int64_t>(wantedHeight, screen.Bottom);

@@ -21,7 +21,7 @@ printf '%s\n' "[Settings]" "Emulators=MAME" "[MAME]" "ExecPath=$helpers" \
 printf '%s\n' "[Settings]" "Emulator=MAME" "Fontface=Liberation Sans" "MenuFontSize=14" \
     "[List]" "StatusBarFontFace=Liberation Sans" "[Image]" "StatusBarFontFace=Liberation Sans" \
     "ListStartX=20" "ListStartY=20" "ListWidth=240" "ListHeight=160" "ListRows=2" \
-    "ListColumns=3" >"$work/skins/DefaultSkin/skin.ini"
+    "ListColumns=3" "[Menu]" "TitleBackcolor=0x00FF00" >"$work/skins/DefaultSkin/skin.ini"
 
 # A first run captures mame.lst and writes every setting once, the base for the second run.
 start
@@ -35,8 +35,12 @@ shot "$work/list.png"
 press 2 Right Down Down Down Down Down Down Down Down Right
 shot "$work/menu.png"
 differ "$work/list.png" "$work/menu.png" || fail "the menu did not show"
+# The menu's frame and its current row's bar are in the skin's [Menu] TitleBackcolor.
+green() { convert "$1" -fill black +opaque '#00FF00' -fill white -opaque '#00FF00' -format '%[fx:mean*w*h]' info:; }
+[[ $(green "$work/list.png") == 0 && $(green "$work/menu.png") -gt 2000 ]] ||
+    fail "the menu's current row is not in the skin's colour ($(green "$work/menu.png") pixels)"
 press Right Escape
-sleep 0.8 # the sub-menu's close waits half a second; keys meanwhile are forgotten
+sleep 0.8 # a tick for each window to close
 press Escape
 sleep 1
 shot "$work/browser.png"
