@@ -433,9 +433,10 @@ TEST_F(BadInputs, MameCaptures)
             if (!readOnly) return;
             // A sanitizer build's leak check fails in a program whose user is switched: MAME is
             // a script printing what fakemame printed.
-            std::system(("env -u FAKEMAME_LOG '" + TestPrograms + "fakemame' -listxml > '" +
-                         (d / "list").string() + "'")
-                            .c_str());
+            ASSERT_EQ(std::system(("env -u FAKEMAME_LOG '" + TestPrograms +
+                                   "fakemame' -listxml > '" + (d / "list").string() + "'")
+                                      .c_str()),
+                      0);
             writeText(d / "fakemame", "#!/bin/sh\necho run >> \"$FAKEMAME_LOG\"\nexec cat '" +
                                           (d / "list").string() + "'\n");
             fs::permissions(runDirectory(), fs::perms::owner_all | fs::perms::others_exec);

@@ -292,7 +292,7 @@ TEST_F(History, PlaysKilledAtAnyMomentOfTheWrite)
         pid_t child = fork();
         if (child == 0)
         {
-            std::freopen("/dev/null", "w", stderr);
+            if (!std::freopen("/dev/null", "w", stderr)) _exit(1);
             loadPlayHistory();
             for (auto& game : AllGames) // 200 replacements of the file
             {

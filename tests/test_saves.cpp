@@ -36,7 +36,8 @@ protected:
         pid_t child = fork();
         if (child == 0)
         {
-            std::freopen("/dev/null", "w", stderr); // the removals of the last kill's files
+            if (!std::freopen("/dev/null", "w", stderr))
+                _exit(1); // the removals of the last kill's files
             save(variant);
             _exit(0);
         }
