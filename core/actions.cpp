@@ -167,8 +167,16 @@ static ActionOutcome powerOff()
     return KeepsSequence;
 }
 
+// A game that failed is told over the list, not over the screen blanked for it.
+static void showListAgain()
+{
+    redrawMainWindow();
+    platformUpdateWindow(FrontendState.MainWindow);
+}
+
 static void runGame()
 {
+    BeforeTellingOfAGame = showListAgain;
     playSkinSound(Skin.Sounds.StartGame, 0);
     blankScreen();
     int exitCode;

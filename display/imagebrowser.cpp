@@ -48,10 +48,15 @@ static void drawCell(Surface* surface, int game, Rect cell)
                   clampCoordinate(cell.Right - spacer), clampCoordinate(cell.Bottom - spacer)};
     stretchPicture(surface, inner, loadMarquee(VisibleGames[game]));
     if (!isFavourite(*VisibleGames[game])) return;
-    // In the marquee's top right corner, two fifths of the cell's smaller side.
-    int side = std::max(std::min(cell.Right - cell.Left, cell.Bottom - cell.Top) * 2 / 5, 10);
-    int margin = std::max(side / 6, 2);
-    drawFavouriteMark(surface, inner.Right - side - margin, inner.Top + margin, side,
+    // A badge on the cell's top right corner, a quarter of its smaller side: on the marquee's
+    // edge, where its lettering seldom is, and on a disc of the background so that a star of
+    // the marquee's own colours still shows.
+    int side = std::max(std::min(cell.Right - cell.Left, cell.Bottom - cell.Top) / 4, 10);
+    int margin = std::max(side / 5, 2);
+    Rect badge = {cell.Right - side - 2 * margin, cell.Top, cell.Right,
+                  cell.Top + side + 2 * margin};
+    platformRoundRect(surface, badge, side, side, PlacedSkin.Backgroundcolor);
+    drawFavouriteMark(surface, badge.Left + margin, badge.Top + margin, side,
                       PlacedSkin.FavouriteColor);
 }
 

@@ -21,6 +21,23 @@ static const char* const LogPrefix = "Executing command line: ";
 static const char* const LogFile = "log.txt";
 static const char* const EndedPrefix = "Ended by the player holding Exit: ";
 
+std::function<void()> BeforeTellingOfAGame;
+
+static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
+                      const std::string& outputPath, int* exitCode, const std::string& keys,
+                      int game, const std::function<void()>& started);
+
+// What went wrong with the game, told once the screen is the front end's again.
+static std::string GameFailure;
+
+static void tellGameFailure()
+{
+    if (GameFailure.empty()) return;
+    if (BeforeTellingOfAGame) BeforeTellingOfAGame();
+    showError(GameFailure);
+    GameFailure.clear();
+}
+
 int launchGame(const Game* game, int* exitCode, const std::function<void()>& started)
 {
     const Emulator* emulator = emulatorOf(game);
@@ -35,11 +52,13 @@ int launchGame(const Game* game, int* exitCode, const std::function<void()>& sta
     // it, also when the user had switched it off.
     platformSuspendScreenSaver();
     if (FrontendSettings.ReleaseScreenDuringGame) platformReleaseScreen();
-    int result = runProgram(commandLine, emulator->ExecPath, exitCode, emulator->SendKeys, started);
+    int result = runWatched(commandLine, emulator->ExecPath, "", exitCode, emulator->SendKeys, 1,
+                            started); // what failed is told below, once the screen is back
     // Also after a game that could not start or crashed: the player must see the list again.
     if (FrontendSettings.ReleaseScreenDuringGame && !platformTakeBackScreen())
         showError("The screen could not be taken back after the game.");
     platformResumeScreenSaver();
+    tellGameFailure();
     return result;
 }
 
@@ -270,8 +289,8 @@ static void tellQuickFailure(const ProgramEnd& end)
         end.RanMs >= QuickFailureMs)
         return;
     std::string said = lastLines(end.Errors, 4);
-    showError("The game ended at once (exit code " + std::to_string(end.Code) + ")" +
-              (said.empty() ? "." : ". The emulator said:" + said));
+    GameFailure = ("The game ended at once (exit code " + std::to_string(end.Code) + ")" +
+                   (said.empty() ? "." : ". The emulator said:" + said));
 }
 
 static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
@@ -283,7 +302,11 @@ static int runWatched(const std::string& commandLine, const std::string& working
     Process* process = platformStartProcess(commandLine, workingDirectory, outputPath, &why);
     if (!process)
     {
-        showError("Cannot start [" + commandLine + "]: " + why + ".");
+        std::string text = "Cannot start [" + commandLine + "]: " + why + ".";
+        if (game)
+            GameFailure = text;
+        else
+            showError(text);
         return 0;
     }
     if (started) started();
@@ -303,7 +326,9 @@ static int runWatched(const std::string& commandLine, const std::string& working
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
                const std::string& keys, const std::function<void()>& started)
 {
-    return runWatched(commandLine, workingDirectory, "", exitCode, keys, 1, started);
+    int result = runWatched(commandLine, workingDirectory, "", exitCode, keys, 1, started);
+    tellGameFailure();
+    return result;
 }
 
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,

@@ -10,7 +10,10 @@ struct Game;
 struct Emulator;
 
 // 1 when the emulator was started and has ended, 0 when it could not be started. started, when
-// given, runs as soon as the emulator is running.
+// given, runs as soon as the emulator is running. A game that could not start, or ended at once
+// with a failure, is told in one box once the screen is back; BeforeTellingOfAGame, when set,
+// runs first (the main screen puts the list back behind the box).
+extern std::function<void()> BeforeTellingOfAGame;
 int launchGame(const Game* game, int* exitCode, const std::function<void()>& started = {});
 // The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
 // the ROM file's folder, %q a double quote, %r Name without extension, %x x, a last lone %

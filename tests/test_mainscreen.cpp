@@ -1,5 +1,6 @@
 // The main screen read back from the back buffer's pixels: the list view, the status bar, the
 // image browser; which file a game's picture comes from and where it goes.
+#include "catalogue/history.h"
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "display/imagebrowser.h"
@@ -153,6 +154,12 @@ TEST_F(MainScreen, TheImageBrowserShowsAPageOfMarqueesInItsGrid)
     EXPECT_EQ(countColour(Screen, Rect{220, 20, 400, 80}, 0x010101 * 14), 180 * 60);
     EXPECT_EQ(platformGetPixel(Screen, 219, 50), Green);
     EXPECT_EQ(platformGetPixel(Screen, 620, 180), 0x010101u * 24) << "game 23 in the last cell";
+    // A favourite's star is a badge on the cell's corner, clear of the marquee's middle.
+    toggleFavourite(*VisibleGames[13]);
+    Skin.FavouriteColor = Red;
+    drawMainScreen(Screen);
+    EXPECT_EQ(countColour(Screen, Rect{220, 30, 370, 80}, Red), 0);
+    EXPECT_GT(countColour(Screen, Rect{370, 10, 410, 40}, Red), 20);
     // Places and sizes at the ends of the number range draw without harm.
     for (int value : {2147483647, -2147483647})
     {
