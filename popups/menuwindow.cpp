@@ -54,6 +54,21 @@ static void scrollToSelection(MenuView* view, int visibleRows)
     view->FirstRow = std::max(first, 0);
 }
 
+// Halfway from colour to the background: a menu behind a sub-menu steps back, so that its
+// values are not read as the sub-menu's.
+static uint32_t dimmed(uint32_t colour)
+{
+    uint32_t toward = Skin.Menu.Backgroundcolor, mixed = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        mixed |= ((((colour >> shift) & 0xFF) + ((toward >> shift) & 0xFF)) / 2) << shift;
+    return mixed;
+}
+
+static uint32_t ink(const MenuView* view, uint32_t colour)
+{
+    return view->Behind ? dimmed(colour) : colour;
+}
+
 // The current row has a bar in the look's title colours, as the list's current game has,
 // readable from a few steps away.
 static void paintRow(MenuView* view, int index, int y, int clientWidth)
@@ -64,8 +79,8 @@ static void paintRow(MenuView* view, int index, int y, int clientWidth)
     if (selected)
     {
         platformFillRect(surface, Rect{2, y, clientWidth - 2, y + getTextHeight(surface)},
-                         Skin.Menu.TitleBackcolor);
-        platformSetTextColor(surface, Skin.Menu.TitleForecolor);
+                         ink(view, Skin.Menu.TitleBackcolor));
+        platformSetTextColor(surface, ink(view, Skin.Menu.TitleForecolor));
     }
     platformTextOut(surface, margin, y, node.Label);
     if (!node.Choices.empty() || !node.Children.empty())
@@ -73,7 +88,7 @@ static void paintRow(MenuView* view, int index, int y, int clientWidth)
         std::string value = !node.Children.empty() ? "[...]" : choiceValue(node);
         platformTextOut(surface, clientWidth - getTextWidth(surface, value) - margin, y, value);
     }
-    if (selected) platformSetTextColor(surface, Skin.Menu.Fontcolor);
+    if (selected) platformSetTextColor(surface, ink(view, Skin.Menu.Fontcolor));
 }
 
 // The rows, scrolled so that the selected row is shown.
@@ -83,9 +98,9 @@ static void paintMenu(MenuView* view)
     if (!surface || !view->MenuWindow) return;
     Rect client = platformClientRect(view->MenuWindow);
     useMenuFont(surface, 0);
-    platformSetTextColor(surface, Skin.Menu.Fontcolor);
+    platformSetTextColor(surface, ink(view, Skin.Menu.Fontcolor));
     platformSetBackgroundMode(surface, BackgroundTransparent);
-    platformFillRect(surface, client, Skin.Menu.TitleBackcolor); // the border
+    platformFillRect(surface, client, ink(view, Skin.Menu.TitleBackcolor)); // the border
     platformFillRect(surface, Rect{2, 2, client.Right - 2, client.Bottom - 2},
                      Skin.Menu.Backgroundcolor);
     int margin = menuMargin(surface);
@@ -204,7 +219,11 @@ static void openOrStep(MenuView* view)
     MenuNode& node = (*view->Items)[view->SelectedRow];
     if (!node.Children.empty())
     {
+        view->Behind = 1;
+        repaint(view);
         showMenuWindow(node.Children);
+        view->Behind = 0;
+        if (view->MenuWindow) repaint(view);
         return;
     }
     stepChoice(node, 1);

@@ -33,6 +33,7 @@ struct MenuView
     int SelectedRow;              // the highlighted row
     int FirstRow;                 // the top row shown
     int Closing;                  // the player closed this window
+    int Behind;                   // a sub-menu is open over it: drawn dimmed
 };
 
 // Every menu window of the current visit, innermost last; a slot is null when its window could
