@@ -61,13 +61,6 @@ int countVisibleRows(Surface* surface, int, int height, int reserve)
     return (height - reserve) / getTextHeight(surface);
 }
 
-void useSkinFont(Surface* surface)
-{
-    createFont(surface, Skin.Fontface, screenFontSize(Skin.Fontsize), 0);
-    platformSetTextColor(surface, Skin.Fontcolor);
-    platformSetBackgroundMode(surface, BackgroundTransparent);
-}
-
 void drawTextInRect(Surface* surface, Rect rect, const std::string& text)
 {
     platformDrawText(surface, rect, text);

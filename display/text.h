@@ -23,9 +23,6 @@ int getTextHeight(Surface* surface);
 int getTextWidth(Surface* surface, const std::string& text);
 // Whole lines of the selected font in height - reserve pixels; the width does not count.
 int countVisibleRows(Surface* surface, int width, int height, int reserve);
-// Selects the skin's list font and colour into surface, drawn without a background: the text of the
-// pop-ups.
-void useSkinFont(Surface* surface);
 // Top-left in rect, clipped to it, no wrapping; a line break starts a new line.
 void drawTextInRect(Surface* surface, Rect rect, const std::string& text);
 // text as it fits in width pixels of the selected font: whole, or cut after a whole character

@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
+#include "display/placement.h"
 #include "display/text.h"
 #include "display/wordwrap.h"
 #include "platform/messagebox.h"
@@ -34,18 +35,28 @@ static void freeWrappedLines()
     WrappedLines.shrink_to_fit(); // a text of megabytes is not kept after the window closed
 }
 
-// Whole lines only, each ScrollTextMargin pixels clear of the top, left and bottom edges.
+// Half a line inside the frame, at least ScrollTextMargin: it grows with the font and so with
+// the screen.
+static int textMargin()
+{
+    return std::max(getTextHeight(ScrollBackBuffer) / 2, ScrollTextMargin);
+}
+
+// Whole lines only, each a margin clear of the top, left and bottom edges, in the skin's [Menu]
+// look with its frame.
 static void paintScrollText(Window* window)
 {
     if (!ScrollBackBuffer) return;
     Rect client = platformClientRect(window);
-    platformFillRect(ScrollBackBuffer, client, Skin.Backgroundcolor);
-    int lineHeight = getTextHeight(ScrollBackBuffer);
-    int lowestTop = client.Bottom - lineHeight - ScrollTextMargin;
-    int y = ScrollTextMargin;
+    platformFillRect(ScrollBackBuffer, client, Skin.Menu.TitleBackcolor);
+    platformFillRect(ScrollBackBuffer, Rect{2, 2, client.Right - 2, client.Bottom - 2},
+                     Skin.Menu.Backgroundcolor);
+    int lineHeight = getTextHeight(ScrollBackBuffer), margin = textMargin();
+    int lowestTop = client.Bottom - lineHeight - margin;
+    int y = margin;
     for (size_t i = (size_t)std::max(ScrollTopLine, 0); i < WrappedLines.size() && y <= lowestTop;
          i++, y += lineHeight)
-        platformTextOut(ScrollBackBuffer, ScrollTextMargin, y, WrappedLines[i]);
+        platformTextOut(ScrollBackBuffer, margin, y, WrappedLines[i]);
 }
 
 // Everything that depends on the client size is made again: the back buffer with its font and
@@ -53,10 +64,15 @@ static void paintScrollText(Window* window)
 static void onSize(Window* window)
 {
     ScrollBackBuffer = renewBackBuffer(window, ScrollBackBuffer);
-    if (ScrollBackBuffer) useSkinFont(ScrollBackBuffer);
+    if (ScrollBackBuffer)
+    {
+        createFont(ScrollBackBuffer, Skin.Menu.Fontface, screenFontSize(Skin.Fontsize), 0);
+        platformSetTextColor(ScrollBackBuffer, Skin.Menu.Fontcolor);
+        platformSetBackgroundMode(ScrollBackBuffer, BackgroundTransparent);
+    }
     freeWrappedLines();
     Rect client = platformClientRect(window);
-    int width = client.Right - client.Left - 2 * ScrollTextMargin;
+    int width = client.Right - client.Left - 2 * (ScrollBackBuffer ? textMargin() : 0);
     if (ScrollInfoLines) WrappedLines = wordWrapText(ScrollBackBuffer, width, *ScrollInfoLines);
     // At the new width the text may have fewer lines: the top one must still be among them.
     ScrollTopLine = std::clamp(ScrollTopLine, 0, std::max((int)WrappedLines.size() - 1, 0));
