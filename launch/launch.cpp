@@ -180,6 +180,7 @@ static void typeKeys(const std::string& keys)
 const int ExitWatchMs = 50;
 const int KillAfterMs = 2000;
 const int64_t QuickFailureMs = 5000; // a game that fails sooner was never played
+const size_t LineShownLimit = 200;   // of each line an emulator wrote, in the box
 
 struct ExitHold
 {
@@ -266,13 +267,14 @@ static ProgramEnd waitWatched(Process* process, const std::string& commandLine, 
 static std::string lastLines(const std::string& text, size_t count)
 {
     std::vector<std::string> lines;
+    int cuts = 0; // a line cut short is shown cut; the whole is on standard error
     for (size_t start = 0; start < text.size();)
     {
         size_t end = std::min(text.find('\n', start), text.size());
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos)
-            lines.push_back(line.substr(0, 200));
+            lines.emplace_back(cutToLength(line, LineShownLimit, &cuts));
         start = end + 1;
     }
     if (lines.size() > count) lines.erase(lines.begin(), lines.end() - (long)count);
@@ -283,14 +285,14 @@ static std::string lastLines(const std::string& text, size_t count)
 
 // A game whose emulator gives up at once (its ROMs missing, a bad option) would otherwise
 // only flash the screen: the player is told, with what the emulator said.
-static void tellQuickFailure(const ProgramEnd& end)
+static void noteQuickFailure(const ProgramEnd& end)
 {
     if (!end.Waited || end.Code == 0 || end.EndedByUs || platformStopRequested() ||
         end.RanMs >= QuickFailureMs)
         return;
     std::string said = lastLines(end.Errors, 4);
-    GameFailure = ("The game ended at once (exit code " + std::to_string(end.Code) + ")" +
-                   (said.empty() ? "." : ". The emulator said:" + said));
+    GameFailure = "The game ended at once (exit code " + std::to_string(end.Code) + ")" +
+                  (said.empty() ? "." : ". The emulator said:" + said);
 }
 
 static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
@@ -319,7 +321,7 @@ static int runWatched(const std::string& commandLine, const std::string& working
         else
             showError("GetExitCodeProcess failed!");
     }
-    if (game) tellQuickFailure(end);
+    if (game) noteQuickFailure(end);
     return 1;
 }
 

@@ -270,8 +270,8 @@ static KeyState queryKey(int code)
     if (code < 0 || code >= KeyCodeCount) return state;
     KeyRecord& key = Keys[code];
     state.Down = key.DownCount > 0 && !key.HeldOver;
-    state.PressedSinceLastQuery = Keys[code].Pressed;
-    Keys[code].Pressed = 0;
+    state.PressedSinceLastQuery = key.Pressed;
+    key.Pressed = 0;
     return state;
 }
 

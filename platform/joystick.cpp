@@ -214,7 +214,6 @@ static void readRaw(SDL_Joystick* joystick, JoystickPosition* position)
         if (SDL_JoystickGetButton(joystick, i)) position->Buttons |= 1u << i;
 }
 
-// The events were read as platformKeyState says.
 // Pushed past the middle half of its travel: far enough to count as a move.
 static int offCentre(uint32_t axis)
 {
@@ -231,6 +230,15 @@ static void hideHeldOver(Stick& stick, JoystickPosition* position)
     if (stick.HeldY) position->Y = 32768;
 }
 
+static void readStick(const Stick& stick, JoystickPosition* position)
+{
+    if (stick.Controller)
+        readController(stick.Controller, position);
+    else
+        readRaw(stick.Joystick, position);
+}
+
+// The events were read as platformKeyState says.
 int platformJoystickRead(int player, JoystickPosition* position)
 {
     if (Layer.PumpWanted) pumpSdlEvents();
@@ -244,10 +252,7 @@ int platformJoystickRead(int player, JoystickPosition* position)
         removeStick(stick->Id);
         return 0;
     }
-    if (stick->Controller)
-        readController(stick->Controller, position);
-    else
-        readRaw(stick->Joystick, position);
+    readStick(*stick, position);
     hideHeldOver(*stick, position);
     return 1;
 }
@@ -257,10 +262,7 @@ void platformForgetJoysticks()
     for (Stick& stick : Sticks)
     {
         JoystickPosition position = {};
-        if (stick.Controller)
-            readController(stick.Controller, &position);
-        else
-            readRaw(stick.Joystick, &position);
+        readStick(stick, &position);
         stick.HeldButtons = position.Buttons;
         stick.HeldX = offCentre(position.X);
         stick.HeldY = offCentre(position.Y);
