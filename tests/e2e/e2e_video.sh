@@ -37,11 +37,16 @@ start
 finish beamrunr
 
 start
-eventually plays rested || fail "no video plays in the screenshot's box"
-outside "$work/rested-a.png" "$work/rested-a-outside.png"
-outside "$work/rested-b.png" "$work/rested-b-outside.png"
-same "$work/rested-a-outside.png" "$work/rested-b-outside.png" ||
-    fail "the screen changed outside the screenshot's box"
+# A loaded machine may still be drawing the list as the video starts: the video must come to play
+# with nothing else changing, not at its first frame.
+plays_alone() {
+    plays rested || return 1
+    outside "$work/rested-a.png" "$work/rested-a-outside.png"
+    outside "$work/rested-b.png" "$work/rested-b-outside.png"
+    same "$work/rested-a-outside.png" "$work/rested-b-outside.png"
+}
+eventually plays_alone ||
+    fail "no video plays in the screenshot's box alone (or the screen changed outside it)"
 press Down
 shot "$work/stopped.png" # settles: nothing plays for Blast Brigade
 differ "$work/rested-b.png" "$work/stopped.png" || fail "Down did not move the selection"
