@@ -219,9 +219,25 @@ static void removeQuotes(std::string& value)
         value = value.substr(1, length - 2);
 }
 
+static void (*ReadWatcher)(const char*, const char*, const std::string&);
+
+void iniWatchReads(void (*watcher)(const char* section, const char* key, const std::string& file))
+{
+    ReadWatcher = watcher;
+}
+
+static std::string unquotedValue(const std::string& text, const IniEntry& entry)
+{
+    std::string value = text.substr(entry.ValueBegin, entry.ValueEnd - entry.ValueBegin);
+    removeQuotes(value);
+    if (value.size() > (size_t)IniValueLimit) value.resize(IniValueLimit);
+    return value;
+}
+
 // 1 and the value when the key is present; 0 when the file, section or key is missing.
 static int lookup(const char* section, const char* key, const std::string& file, std::string& value)
 {
+    if (ReadWatcher) ReadWatcher(section, key, file);
     std::string text;
     if (HeldFile.Active && HeldFile.Path == file)
         text = HeldFile.Text;
@@ -229,9 +245,43 @@ static int lookup(const char* section, const char* key, const std::string& file,
         return 0;
     IniPlace place = locate(text, trimmedName(section), trimmedName(key));
     if (!place.KeyFound) return 0;
-    value = text.substr(place.Key.ValueBegin, place.Key.ValueEnd - place.Key.ValueBegin);
-    removeQuotes(value);
-    if (value.size() > (size_t)IniValueLimit) value.resize(IniValueLimit);
+    value = unquotedValue(text, place.Key);
+    return 1;
+}
+
+static std::string lowerName(const std::string& text, size_t begin, size_t end)
+{
+    std::string name = text.substr(begin, end - begin);
+    for (char& c : name) c = (char)tolower((unsigned char)c);
+    return name;
+}
+
+int iniListEntries(const std::string& file, std::vector<IniFileEntry>& entries)
+{
+    std::string text;
+    if (!platformReadFile(file, text)) return 0;
+    std::vector<std::string> seen; // the sections met so far, in lower case
+    std::string section;
+    int repeated = 0, number = 0;
+    LineCursor cursor = {firstLineStart(text), std::string::npos, std::string::npos};
+    IniLine line;
+    while (nextLine(text, cursor, line))
+    {
+        number++;
+        IniEntry entry = parseLine(text, line);
+        if (entry.Kind == LineSection)
+        {
+            section = text.substr(entry.NameBegin, entry.NameEnd - entry.NameBegin);
+            std::string lower = lowerName(text, entry.NameBegin, entry.NameEnd);
+            repeated = std::find(seen.begin(), seen.end(), lower) != seen.end();
+            if (!repeated) seen.push_back(lower);
+        }
+        else if (entry.Kind == LineKey && !isCommentLine(text, entry))
+        {
+            std::string key = text.substr(entry.NameBegin, entry.NameEnd - entry.NameBegin);
+            entries.push_back({section, key, unquotedValue(text, entry), number, repeated});
+        }
+    }
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 const int IniValueLimit = 1023; // a value keeps at most this many characters
 
@@ -47,6 +48,21 @@ int iniFlushWrites();
 // Why the last write that failed did ("Permission denied", "No space left on device"); empty
 // when the system did not say.
 std::string iniLastWriteFailure();
+
+// One key line of a file as the readers see it: names trimmed, the value unquoted and cut to
+// IniValueLimit. Only the first section of a name is read, so a key of a later one is marked.
+struct IniFileEntry
+{
+    std::string Section, Key, Value;
+    int Line;
+    int InRepeatedSection; // in a second or later section of the same name: never read
+};
+// Every key line of file in order, comment lines (";" or "#") left out; 0 when it cannot be
+// read.
+int iniListEntries(const std::string& file, std::vector<IniFileEntry>& entries);
+// Called with every section and key a reader asks for, so that a test can see that the table
+// of documented keys names all of them; null (the default) to stop.
+void iniWatchReads(void (*watcher)(const char* section, const char* key, const std::string& file));
 
 // A text on one line, for a value or a field that cannot hold a line break: tab, line feed,
 // carriage return and backslash written as \t, \n, \r and \\; every other byte as it is.

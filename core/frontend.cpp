@@ -7,6 +7,7 @@
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "catalogue/history.h"
+#include "catalogue/keytable.h"
 #include "catalogue/romscan.h"
 #include "config/ini.h"
 #include "config/settings.h"
@@ -274,6 +275,7 @@ int runFrontend(const std::string& commandLine)
     platformWhenDisplayLost(saveWithoutDisplay);
     platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings
+    tellMistypedKeys(FrontendSettings.ConfigFile, skinFilePath());
     applyMessageBoxLook();
     int loaded = loadCatalogue();
     if (platformStopRequested()) return endFrontend(0);

@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
+#include "catalogue/keytable.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/artwork.h"
@@ -418,6 +419,7 @@ static void applyFilters(const OptionsMenu& menu)
 static void reloadSkin()
 {
     loadSkin();
+    tellMistypedKeys(FrontendSettings.ConfigFile, skinFilePath());
     applyMessageBoxLook();
     loadBackgroundImage();
 }

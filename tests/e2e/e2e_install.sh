@@ -19,7 +19,7 @@ prefix="$work/staging area/usr"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
     { fail "cmake --install failed"; cat "$work/install.log" >&2; }
 for file in games/torvanell games/torvanell-start share/man/man6/torvanell.6.gz \
-    share/man/man6/torvanell-start.6.gz share/doc/torvanell/copyright share/doc/torvanell/changelog.gz \
+    share/man/man6/torvanell-start.6.gz share/man/man5/torvanell.ini.5.gz share/doc/torvanell/copyright share/doc/torvanell/changelog.gz \
     share/applications/torvanell.desktop share/games/torvanell/torvanell.ini \
     share/games/torvanell/skins/Arcade/skin.ini share/doc/torvanell/README.md \
     share/doc/torvanell/examples/torvanell-x11.service \
