@@ -69,6 +69,25 @@ static uint32_t ink(const MenuView* view, uint32_t colour)
     return view->Behind ? dimmed(colour) : colour;
 }
 
+// The band that names the menu: a line of text with half a margin above and below.
+static int titleBandHeight(Surface* surface)
+{
+    return getTextHeight(surface) + menuMargin(surface);
+}
+
+static void paintTitle(MenuView* view, int clientWidth)
+{
+    Surface* surface = view->BackBuffer;
+    int band = titleBandHeight(surface), margin = menuMargin(surface);
+    platformFillRect(surface, Rect{0, 0, clientWidth, band}, ink(view, Skin.Menu.TitleBackcolor));
+    useMenuFont(surface, 1);
+    platformSetTextColor(surface, ink(view, Skin.Menu.TitleForecolor));
+    platformTextOut(surface, margin, margin / 2,
+                    fitToWidth(surface, view->Title, clientWidth - 2 * margin));
+    useMenuFont(surface, 0);
+    platformSetTextColor(surface, ink(view, Skin.Menu.Fontcolor));
+}
+
 // The current row has a bar in the look's title colours, as the list's current game has,
 // readable from a few steps away.
 static void paintRow(MenuView* view, int index, int y, int clientWidth)
@@ -103,12 +122,13 @@ static void paintMenu(MenuView* view)
     platformFillRect(surface, client, ink(view, Skin.Menu.TitleBackcolor)); // the border
     platformFillRect(surface, Rect{2, 2, client.Right - 2, client.Bottom - 2},
                      Skin.Menu.Backgroundcolor);
-    int margin = menuMargin(surface);
-    int visibleRows = countVisibleRows(surface, client.Right, client.Bottom, 2 * margin);
+    paintTitle(view, client.Right);
+    int margin = menuMargin(surface), top = titleBandHeight(surface) + margin;
+    int visibleRows = countVisibleRows(surface, client.Right, client.Bottom, top + margin);
     int lineHeight = getTextHeight(surface);
     scrollToSelection(view, visibleRows);
     for (int r = 0; r < visibleRows && view->FirstRow + r < rowCount(view); r++)
-        paintRow(view, view->FirstRow + r, margin + r * lineHeight, client.Right);
+        paintRow(view, view->FirstRow + r, top + r * lineHeight, client.Right);
 }
 
 static void repaint(MenuView* view)
@@ -149,7 +169,11 @@ static void wantedClientSize(MenuView* view, int* width, int* height)
     }
     int margin = menuMargin(surface);
     int64_t wantedWidth = (int64_t)widestLabel + widestChoice + MenuGap + 2 * margin;
-    int64_t wantedHeight = (int64_t)getTextHeight(surface) * rowCount(view) + 2 * margin;
+    useMenuFont(surface, 1);
+    wantedWidth = std::max<int64_t>(wantedWidth, getTextWidth(surface, view->Title) + 2 * margin);
+    useMenuFont(surface, 0);
+    int64_t wantedHeight =
+        (int64_t)getTextHeight(surface) * rowCount(view) + 2 * margin + titleBandHeight(surface);
     Rect screen = platformClientRect(FrontendState.MainWindow);
     *width = (int)std::min<int64_t>(wantedWidth, screen.Right);
     *height = (int)std::min<int64_t>(wantedHeight, screen.Bottom);
@@ -221,7 +245,7 @@ static void openOrStep(MenuView* view)
     {
         view->Behind = 1;
         repaint(view);
-        showMenuWindow(node.Children);
+        showMenuWindow(node.Children, node.Label);
         view->Behind = 0;
         if (view->MenuWindow) repaint(view);
         return;
@@ -267,10 +291,11 @@ static void runMenuLoop(MenuView* view)
         platformMessageBox(nullptr, NoCounterText, "Error");
 }
 
-int showMenuWindow(std::vector<MenuNode>& items)
+int showMenuWindow(std::vector<MenuNode>& items, const std::string& title)
 {
     MenuView* view = new MenuView{};
     view->Items = &items;
+    view->Title = title;
     OpenMenus.push_back(view);
     size_t slot = OpenMenus.size() - 1;
     platformRegisterClass(MenuWindowClass, menuWindowProc); // fails only when registered

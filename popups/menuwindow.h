@@ -28,6 +28,7 @@ std::string choiceValue(const MenuNode& node);
 struct MenuView
 {
     std::vector<MenuNode>* Items; // the rows; not owned, changed in place
+    std::string Title;            // drawn in the band at the top
     Window* MenuWindow;           // null once the window is destroyed
     Surface* BackBuffer;          // the client-sized picture everything is drawn into
     int SelectedRow;              // the highlighted row
@@ -40,8 +41,8 @@ struct MenuView
 // not be made. Emptied by destroyMenuWindows.
 extern std::vector<MenuView*> OpenMenus;
 
-// Shows the rows and returns when the player has closed the window: 1, or 0 (after telling
-// the player) when the window could not be made.
-int showMenuWindow(std::vector<MenuNode>& items);
+// Shows the rows under the title and returns when the player has closed the window: 1, or 0 (after
+// telling the player) when the window could not be made.
+int showMenuWindow(std::vector<MenuNode>& items, const std::string& title);
 // Destroys what is left of every menu window and forgets them; unregisters the class.
 void destroyMenuWindows();

@@ -483,7 +483,7 @@ int runOptionsMenu()
     if (!FrontendSettings.AllowMenu) return 0;
     enumerateFonts();
     OptionsMenu menu = buildOptionsMenu();
-    int shown = showMenuWindow(menu.Items);
+    int shown = showMenuWindow(menu.Items, "Options");
     if (shown) applyOptionsMenu(menu);
     destroyMenuWindows();
     FontNames.clear();

@@ -35,10 +35,13 @@ shot "$work/list.png"
 press 2 Right Down Down Down Down Down Down Down Down Right
 shot "$work/menu.png"
 differ "$work/list.png" "$work/menu.png" || fail "the menu did not show"
-# The menu's frame and its current row's bar are in the skin's [Menu] TitleBackcolor.
-green() { convert "$1" -fill black +opaque '#00FF00' -fill white -opaque '#00FF00' -format '%[fx:mean*w*h]' info:; }
-[[ $(green "$work/list.png") == 0 && $(green "$work/menu.png") -gt 2000 ]] ||
-    fail "the menu's current row is not in the skin's colour ($(green "$work/menu.png") pixels)"
+# The menu's frame, title band and current row's bar are in the skin's [Menu] TitleBackcolor;
+# the menu behind the open sub-menu is dimmed halfway to the black background.
+pixels() { convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean*w*h]' info:; }
+[[ $(pixels "$work/list.png" '#00FF00') == 0 && $(pixels "$work/menu.png" '#00FF00') -gt 2000 ]] ||
+    fail "the menu's current row is not in the skin's colour ($(pixels "$work/menu.png" '#00FF00') pixels)"
+[[ $(pixels "$work/menu.png" '#007F00') -gt 2000 ]] ||
+    fail "the menu behind the sub-menu is not dimmed ($(pixels "$work/menu.png" '#007F00') pixels)"
 press Right Escape
 sleep 0.8 # a tick for each window to close
 press Escape
