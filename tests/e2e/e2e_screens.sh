@@ -102,7 +102,7 @@ screen() {
 # The places of demo/skins/*/skin.ini: [List], [Image], and their Portrait sections.
 arcade_list=(1920 1080 FFC000 70 140 930 0 980 140 640 480 102850)
 arcade_tall=(1080 1920 FFC000 60 1060 1020 0 40 200 700 525 102850)
-gallery_grid=(1920 1080 60FF60 50 140 300 100 1000 140 640 480 A0D0A0)
+gallery_grid=(1920 1080 60FF60 50 140 300 110 1000 140 640 480 A0D0A0)
 gallery_tall=(1080 1920 60FF60 40 780 333 110 40 200 700 525 A0D0A0)
 screen 1920x1080 0 Arcade ListView "${arcade_list[@]}"
 screen 1280x720 0 Arcade ListView "${arcade_list[@]}"
