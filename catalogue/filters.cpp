@@ -215,7 +215,10 @@ std::vector<std::string> emptyListReasons()
         int games =
             (int)std::count_if(AllGames.begin(), AllGames.end(),
                                [index](const auto& game) { return game->EmulatorIndex == index; });
-        reasons.push_back(emulator.Name + ": " +
+        // "Emulators=MAME, NES" leaves a blank before the name that is no part of the reason.
+        std::string name = emulator.Name.substr(emulator.Name.find_first_not_of(" \t") %
+                                                (emulator.Name.size() + 1));
+        reasons.push_back(name + ": " +
                           (games ? whyAllHidden(index, emulator, games) : whyNoGames(emulator)));
     }
     if (reasons.empty()) reasons.push_back("no emulator is named in Emulators");

@@ -86,13 +86,17 @@ static int finishLoading()
     initJoystick();
     playSkinSound(Skin.Sounds.Startup, 1);
     restartIdleTimer();
+    std::string reasons;
     if (VisibleGames.empty())
         for (const std::string& reason : emptyListReasons())
+        {
             fprintf(stderr, "No games shown: %s\n", reason.c_str());
+            reasons += "\n" + reason;
+        }
     if (AllGames.empty())
     {
         // Only the total counts: filters that hide every game still give a usable screen.
-        showError("No games found!");
+        showError("No games found!" + reasons);
         return 0;
     }
     return 1;

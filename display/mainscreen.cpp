@@ -15,6 +15,7 @@
 #include "display/placement.h"
 #include "display/text.h"
 #include "display/videoplayer.h"
+#include "display/wordwrap.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -315,7 +316,8 @@ static void drawEmptyList(Surface* surface, Rect area)
     int y = list.Top;
     std::vector<std::string> lines = emptyListReasons();
     lines.insert(lines.begin(), "No games found");
-    for (const std::string& line : lines)
+    // A reason wraps rather than losing its end, which names what to mend.
+    for (const std::string& line : wordWrapText(surface, std::max(width, 1), lines))
     {
         if (y + lineHeight > list.Bottom) break;
         drawTextInRect(surface, Rect{list.Left + NameIndent, y, list.Right, list.Bottom},

@@ -200,7 +200,11 @@ TEST_F(BadInputs, ConfigurationFiles)
          "Configuration file cannot be read: ["},
         {"binary", [](const fs::path& d) { writeConfig(d, Binary); }, 1, NoGames, "",
          [](const Seen& s) { expectUnchanged(s, Binary); }},
-        {"empty", [](const fs::path& d) { writeConfig(d, ""); }, 1, NoGames, "",
+        {"empty",
+         [](const fs::path& d) { writeConfig(d, ""); },
+         1,
+         {"No games found!\nno emulator is named in Emulators"},
+         "",
          [](const Seen& s) { expectUnchanged(s, ""); }},
         {"100,000-character lines",
          [](const fs::path& d)
