@@ -216,8 +216,8 @@ std::vector<std::string> emptyListReasons()
             (int)std::count_if(AllGames.begin(), AllGames.end(),
                                [index](const auto& game) { return game->EmulatorIndex == index; });
         // "Emulators=MAME, NES" leaves a blank before the name that is no part of the reason.
-        std::string name = emulator.Name.substr(emulator.Name.find_first_not_of(" \t") %
-                                                (emulator.Name.size() + 1));
+        size_t start = emulator.Name.find_first_not_of(" \t");
+        std::string name = start == std::string::npos ? emulator.Name : emulator.Name.substr(start);
         reasons.push_back(name + ": " +
                           (games ? whyAllHidden(index, emulator, games) : whyNoGames(emulator)));
     }
