@@ -376,15 +376,20 @@ std::vector<std::string> checkSkinKeys(const std::string& file)
     return checkKeys(file, skinPlaces);
 }
 
-void tellMistypedKeys(const std::string& configurationFile, const std::string& skinFile)
+static void tell(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) fprintf(stderr, "%s\n", line.c_str());
+}
+
+void tellMistypedConfigurationKeys(const std::string& file)
+{
+    tell(checkConfigurationKeys(file));
+}
+
+void tellMistypedSkinKeys(const std::string& file)
 {
     static std::set<std::string> told;
-    std::vector<std::string> lines;
-    if (told.insert("c" + configurationFile).second)
-        lines = checkConfigurationKeys(configurationFile);
-    if (told.insert("s" + skinFile).second)
-        for (const std::string& line : checkSkinKeys(skinFile)) lines.push_back(line);
-    for (const std::string& line : lines) fprintf(stderr, "%s\n", line.c_str());
+    if (told.insert(file).second) tell(checkSkinKeys(file));
 }
 
 // Text as roff prints it: a backslash is escaped, and a line may not start as a request.

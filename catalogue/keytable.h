@@ -53,8 +53,10 @@ const std::vector<SettingKey>& settingKeys();
 // left alone. Nothing for a file that cannot be read: its readers say so.
 std::vector<std::string> checkConfigurationKeys(const std::string& file);
 std::vector<std::string> checkSkinKeys(const std::string& file);
-// Both checks, their lines on standard error, each file only the first time it is asked for.
-void tellMistypedKeys(const std::string& configurationFile, const std::string& skinFile);
+// A check's lines on standard error: the configuration's once, at start; a skin's the first
+// time that skin is shown.
+void tellMistypedConfigurationKeys(const std::string& file);
+void tellMistypedSkinKeys(const std::string& file);
 
 // The manual page torvanell.ini(5), in roff.
 std::string keysManualPage();

@@ -234,15 +234,20 @@ static std::string unquotedValue(const std::string& text, const IniEntry& entry)
     return value;
 }
 
+// The file as the readers see it: the held text while its writes are held.
+static int readText(const std::string& file, std::string& text)
+{
+    if (!HeldFile.Active || HeldFile.Path != file) return platformReadFile(file, text);
+    text = HeldFile.Text;
+    return 1;
+}
+
 // 1 and the value when the key is present; 0 when the file, section or key is missing.
 static int lookup(const char* section, const char* key, const std::string& file, std::string& value)
 {
     if (ReadWatcher) ReadWatcher(section, key, file);
     std::string text;
-    if (HeldFile.Active && HeldFile.Path == file)
-        text = HeldFile.Text;
-    else if (!platformReadFile(file, text))
-        return 0;
+    if (!readText(file, text)) return 0;
     IniPlace place = locate(text, trimmedName(section), trimmedName(key));
     if (!place.KeyFound) return 0;
     value = unquotedValue(text, place.Key);
@@ -259,7 +264,7 @@ static std::string lowerName(const std::string& text, size_t begin, size_t end)
 int iniListEntries(const std::string& file, std::vector<IniFileEntry>& entries)
 {
     std::string text;
-    if (!platformReadFile(file, text)) return 0;
+    if (!readText(file, text)) return 0;
     std::vector<std::string> seen; // the sections met so far, in lower case
     std::string section;
     int repeated = 0, number = 0;
@@ -316,11 +321,7 @@ std::string iniReadString(const char* section, const char* key, const char* defa
 int iniHasSection(const char* section, const std::string& file)
 {
     std::string text;
-    if (HeldFile.Active && HeldFile.Path == file)
-        text = HeldFile.Text;
-    else if (!platformReadFile(file, text))
-        return 0;
-    return locate(text, trimmedName(section), "").SectionFound;
+    return readText(file, text) && locate(text, trimmedName(section), "").SectionFound;
 }
 
 std::optional<std::string> iniReadOptionalString(const char* section, const char* key,

@@ -279,7 +279,8 @@ int runFrontend(const std::string& commandLine)
     platformWhenDisplayLost(saveWithoutDisplay);
     platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings
-    tellMistypedKeys(FrontendSettings.ConfigFile, skinFilePath());
+    tellMistypedConfigurationKeys(FrontendSettings.ConfigFile);
+    tellMistypedSkinKeys(skinFilePath());
     applyMessageBoxLook();
     int loaded = loadCatalogue();
     if (platformStopRequested()) return endFrontend(0);

@@ -15,6 +15,14 @@ Surface* renewBackBuffer(Window* window, Surface* previous)
     return buffer;
 }
 
+void fillFramed(Surface* surface, Rect area, uint32_t frame, uint32_t background)
+{
+    platformFillRect(surface, area, frame);
+    const int w = PopupFrameWidth;
+    platformFillRect(surface, Rect{area.Left + w, area.Top + w, area.Right - w, area.Bottom - w},
+                     background);
+}
+
 int handleCommonMessage(Window* window, int kind, const Surface* backBuffer)
 {
     switch (kind)

@@ -7,6 +7,13 @@
 
 struct Window;
 struct Surface;
+struct Rect;
+
+const int PopupFrameWidth = 2; // the frame around a pop-up window's picture
+
+// A pop-up's picture before its contents: area in the frame's colour, and inside a frame of
+// PopupFrameWidth pixels the background's.
+void fillFramed(Surface* surface, Rect area, uint32_t frame, uint32_t background);
 
 // A back buffer of the window's client size in place of previous, which is freed (may be null);
 // the window shows it itself from now on.

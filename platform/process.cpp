@@ -121,19 +121,19 @@ static int openOutput(const std::string& outputPath)
 static void drainErrors(Process* process)
 {
     if (process->ErrorPipe < 0) return;
-    std::string buffer(ErrorTailLimit, '\0');
+    char buffer[ErrorTailLimit]; // a block read at a time; the tail kept has no fixed size
     for (;;)
     {
-        ssize_t got = read(process->ErrorPipe, buffer.data(), buffer.size());
+        ssize_t got = read(process->ErrorPipe, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0)
         {
             if (got == 0 || errno != EAGAIN) close(process->ErrorPipe), process->ErrorPipe = -1;
             return;
         }
-        ssize_t written = write(2, buffer.data(), (size_t)got);
+        ssize_t written = write(2, buffer, (size_t)got);
         (void)written; // our own standard error gone: the tail is still kept
-        process->ErrorTail.append(buffer.data(), (size_t)got);
+        process->ErrorTail.append(buffer, (size_t)got);
         if (process->ErrorTail.size() > ErrorTailLimit)
             process->ErrorTail.erase(0, process->ErrorTail.size() - ErrorTailLimit);
     }

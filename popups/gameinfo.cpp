@@ -48,9 +48,7 @@ static void paintScrollText(Window* window)
 {
     if (!ScrollBackBuffer) return;
     Rect client = platformClientRect(window);
-    platformFillRect(ScrollBackBuffer, client, Skin.Menu.TitleBackcolor);
-    platformFillRect(ScrollBackBuffer, Rect{2, 2, client.Right - 2, client.Bottom - 2},
-                     Skin.Menu.Backgroundcolor);
+    fillFramed(ScrollBackBuffer, client, Skin.Menu.TitleBackcolor, Skin.Menu.Backgroundcolor);
     int lineHeight = getTextHeight(ScrollBackBuffer), margin = textMargin();
     int lowestTop = client.Bottom - lineHeight - margin;
     int y = margin;

@@ -97,8 +97,10 @@ static void paintRow(MenuView* view, int index, int y, int clientWidth)
     int selected = index == view->SelectedRow, margin = menuMargin(surface);
     if (selected)
     {
-        platformFillRect(surface, Rect{2, y, clientWidth - 2, y + getTextHeight(surface)},
-                         ink(view, Skin.Menu.TitleBackcolor));
+        platformFillRect(
+            surface,
+            Rect{PopupFrameWidth, y, clientWidth - PopupFrameWidth, y + getTextHeight(surface)},
+            ink(view, Skin.Menu.TitleBackcolor));
         platformSetTextColor(surface, ink(view, Skin.Menu.TitleForecolor));
     }
     platformTextOut(surface, margin, y, node.Label);
@@ -119,9 +121,7 @@ static void paintMenu(MenuView* view)
     useMenuFont(surface, 0);
     platformSetTextColor(surface, ink(view, Skin.Menu.Fontcolor));
     platformSetBackgroundMode(surface, BackgroundTransparent);
-    platformFillRect(surface, client, ink(view, Skin.Menu.TitleBackcolor)); // the border
-    platformFillRect(surface, Rect{2, 2, client.Right - 2, client.Bottom - 2},
-                     Skin.Menu.Backgroundcolor);
+    fillFramed(surface, client, ink(view, Skin.Menu.TitleBackcolor), Skin.Menu.Backgroundcolor);
     paintTitle(view, client.Right);
     int margin = menuMargin(surface), top = titleBandHeight(surface) + margin;
     int visibleRows = countVisibleRows(surface, client.Right, client.Bottom, top + margin);

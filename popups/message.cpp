@@ -37,11 +37,10 @@ static void drawMessagePicture(Window* window)
     Rect client = platformClientRect(window);
     MessageBackBuffer = renewBackBuffer(window, MessageBackBuffer);
     useMessageFont(MessageBackBuffer);
-    platformFillRect(MessageBackBuffer, client, Skin.Message.TitleBackcolor);
-    Rect inside = {client.Left + 2, client.Top + 2, client.Right - 2, client.Bottom - 2};
-    platformFillRect(MessageBackBuffer, inside, Skin.Message.Backgroundcolor);
-    platformTextOut(MessageBackBuffer, client.Left + messageMargin(), client.Top + messageMargin(),
-                    MessageText);
+    fillFramed(MessageBackBuffer, client, Skin.Message.TitleBackcolor,
+               Skin.Message.Backgroundcolor);
+    int margin = messageMargin();
+    platformTextOut(MessageBackBuffer, client.Left + margin, client.Top + margin, MessageText);
     platformInvalidate(window, 0);
 }
 
@@ -101,10 +100,11 @@ static void placeMessageWindow(const std::string& text)
     int screenWidth = screen.Right - screen.Left, screenHeight = screen.Bottom - screen.Top;
     int textWidth = getTextWidth(MessageBackBuffer, text),
         textHeight = getTextHeight(MessageBackBuffer);
-    int x = std::max((screenWidth - textWidth - 2 * messageMargin()) / 2, messageMargin());
-    int y = (screenHeight - textHeight - 2 * messageMargin()) / 2;
-    int width = std::min(textWidth + 2 * messageMargin(), screenWidth - 2 * messageMargin());
-    platformMoveWindow(MessageWindow, x, y, width, textHeight + 2 * messageMargin());
+    int margin = messageMargin();
+    int x = std::max((screenWidth - textWidth - 2 * margin) / 2, margin);
+    int y = (screenHeight - textHeight - 2 * margin) / 2;
+    int width = std::min(textWidth + 2 * margin, screenWidth - 2 * margin);
+    platformMoveWindow(MessageWindow, x, y, width, textHeight + 2 * margin);
 }
 
 void showMessage(const std::string& text)

@@ -419,7 +419,7 @@ static void applyFilters(const OptionsMenu& menu)
 static void reloadSkin()
 {
     loadSkin();
-    tellMistypedKeys(FrontendSettings.ConfigFile, skinFilePath());
+    tellMistypedSkinKeys(skinFilePath());
     applyMessageBoxLook();
     loadBackgroundImage();
 }
