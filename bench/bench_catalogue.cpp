@@ -4,6 +4,7 @@
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "catalogue/history.h"
+#include "catalogue/players.h"
 #include "catalogue/romscan.h"
 #include "config/settings.h"
 #include "core/frontend.h"
@@ -81,7 +82,12 @@ static void buildMameCatalogue(const std::string& romPath)
         snprintf(name, sizeof name, "game%05d (U) [!]", i);
         game->Name = name;
         game->Description = randomText(random);
-        game->Input = InputInfo{2, 4, 2, (uint16_t)(i % 3 ? 1 : 8)};
+        // Most need a joystick and buttons; some a light gun, a trackball or a mahjong panel.
+        uint32_t controls = i % 11 == 0   ? 1u << 5
+                            : i % 13 == 0 ? 1u << 6
+                            : i % 17 == 0 ? 1u << 14
+                                          : 1u;
+        game->Input = InputInfo{2, 4, 2, (uint16_t)(i % 3 ? 1 : 8), controls};
         game->Video = std::make_unique<VideoInfo>(
             VideoInfo{i % 5 ? "raster" : "vector", OrientationHorizontal, 0, 0});
         if (i % 4 == 0) game->CloneOf = AllGames.empty() ? "" : AllGames.back()->Name;
@@ -238,6 +244,95 @@ static void BM_RebuildAfterCategoryToggle(benchmark::State& state)
     forgetCategories();
 }
 BENCHMARK(BM_RebuildAfterCategoryToggle)->Unit(benchmark::kMillisecond);
+
+// A players file of a full set's size: a line for most games (the clones left to their
+// parents), the real file's mix of values, and 4,000 machines the list does not have.
+static const fs::path& playersFile()
+{
+    static fs::path file = []
+    {
+        fs::path dir = folderWithFiles("players", 0, "");
+        static const char* const Values[] = {"???",    "2P sim",          "1P",     "2P alt",
+                                             "Device", "4P alt / 2P sim", "4P sim", "Non-arcade"};
+        std::string text = ";; made up\r\n\r\n[NPlayers]\r\n";
+        char line[128];
+        for (int i = 0; i < GameCount - 8000 + 4000; i++)
+        {
+            snprintf(line, sizeof line, "game%05d (U) [!]=%s\r\n", i * 45 / 41, Values[i % 8]);
+            text += line;
+        }
+        std::ofstream(dir / "nplayers.ini", std::ios::binary) << text;
+        return dir / "nplayers.ini";
+    }();
+    return file;
+}
+
+static void BM_LoadPlayersFile(benchmark::State& state)
+{
+    buildMameCatalogue("");
+    EmulatorTable[0]->PlayersFile = playersFile().string();
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        for (auto& game : AllGames) game->HasPlayersLine = false;
+        state.ResumeTiming();
+        loadPlayersFile(0);
+    }
+    state.counters["with_line"] = (double)std::count_if(
+        AllGames.begin(), AllGames.end(), [](const auto& game) { return game->HasPlayersLine; });
+}
+BENCHMARK(BM_LoadPlayersFile)->Unit(benchmark::kMillisecond);
+
+// Closing the menu with the cabinet's controls named and the players at once counted.
+static void BM_RebuildForCabinet(benchmark::State& state)
+{
+    buildMameCatalogue("");
+    for (auto& game : AllGames) game->Available = 1;
+    EmulatorTable[0]->PlayersFile = playersFile().string();
+    loadPlayersFile(0);
+    FrontendSettings.CabinetControls = "joy, only_buttons";
+    FrontendState.CurrentEmulator = 0;
+    int toggle = 0;
+    for (auto _ : state)
+    {
+        EmulatorTable[0]->PlayersAtOnce = toggle++ % 2;
+        rebuildVisibleGames();
+    }
+    state.counters["visible"] = (double)VisibleGames.size();
+    FrontendSettings.CabinetControls.clear();
+}
+BENCHMARK(BM_RebuildForCabinet)->Unit(benchmark::kMillisecond);
+
+static double percentile99(const std::vector<double>& times)
+{
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
+}
+
+// A letter typed into the search: the whole list narrowed to the text typed so far, one
+// letter more each time ("t", "to", ... as a player types), over 45,000 games.
+static void BM_NarrowAfterEachLetter(benchmark::State& state)
+{
+    buildMameCatalogue("");
+    std::vector<Game*> all;
+    for (auto& game : AllGames) all.push_back(game.get());
+    static const char* const Typed[] = {"T", "TO", "TOR", "TORV", "A", "AB", "1", "19"};
+    size_t next = 0, matches = 0;
+    for (auto _ : state)
+    {
+        std::vector<Game*> narrowed = narrowGames(all, Typed[next++ % 8]);
+        matches += narrowed.size();
+        benchmark::DoNotOptimize(narrowed.data());
+    }
+    state.counters["matches_per_letter"] = (double)matches / (double)state.iterations();
+}
+BENCHMARK(BM_NarrowAfterEachLetter)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(40)
+    ->Iterations(8)
+    ->ReportAggregatesOnly(true)
+    ->ComputeStatistics("p99", percentile99);
 
 // The rebuild with its sort by plays, 5,000 of the games played; against BM_RebuildVisibleGames
 // and BM_SortAllGames.

@@ -192,3 +192,38 @@ void freeEmulators()
 {
     decltype(EmulatorTable)().swap(EmulatorTable);
 }
+
+const char* const ControlTypeNames[ControlTypeCount] = {
+    "joy",       "doublejoy", "triplejoy", "stick",    "only_buttons", "lightgun",
+    "trackball", "dial",      "paddle",    "pedal",    "positional",   "mouse",
+    "keyboard",  "keypad",    "mahjong",   "hanafuda", "gambling"};
+
+// "joy8way" (the old lists) is a joy with its ways written into the name.
+static std::string withoutWays(std::string type)
+{
+    if (type.size() > 4 && type.ends_with("way") && type[type.size() - 4] >= '0' &&
+        type[type.size() - 4] <= '9' && type.find("joy") != std::string::npos)
+        type.resize(type.size() - 4);
+    return type;
+}
+
+uint32_t knownControlTypeBit(std::string_view type)
+{
+    size_t start = type.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return 0;
+    type = type.substr(start, type.find_last_not_of(" \t") - start + 1);
+    std::string lower(type);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    lower = withoutWays(lower);
+    for (int i = 0; i < ControlTypeCount; i++)
+        if (lower == ControlTypeNames[i]) return 1u << i;
+    return 0;
+}
+
+uint32_t controlTypeBit(std::string_view type)
+{
+    if (type.find_first_not_of(" \t") == std::string_view::npos) return 0;
+    uint32_t bit = knownControlTypeBit(type);
+    return bit ? bit : OtherControlType;
+}

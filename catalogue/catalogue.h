@@ -79,6 +79,12 @@ struct Emulator
     std::string CategoryFile;
     std::vector<std::string> HiddenCategories;
     int ShowMature = 1;
+    // MAME emulators only: games needing a control the cabinet lacks are hidden (while the
+    // cabinet's controls are named); the players file (none when empty) and whether the
+    // player bounds count the players at once it names.
+    int CabinetOnly = 1;
+    std::string PlayersFile;
+    int PlayersAtOnce = 0;
     std::unique_ptr<NameCodeFilter> CodeFilter; // exactly when UseGoodFilters
     std::unique_ptr<MameFilter> MachineFilter;  // exactly when IsMame
 };
@@ -104,8 +110,21 @@ struct InputInfo
     int16_t Players;
     int16_t Buttons;
     int16_t Coins;
-    uint16_t Control; // 1 for the seven named control types, else 8
+    uint16_t Control;      // 1 for the seven named control types, else 8
+    uint32_t ControlTypes; // every control type its players use: bits of controlTypeBit
 };
+
+// The control types MAME's lists name ("joy", "lightgun", "mahjong", ...), each a bit of
+// InputInfo::ControlTypes in this order; a type not among them is the bit after the last.
+// Kept in the snapshot as these bits: a change here is a new snapshot layout.
+const int ControlTypeCount = 17;
+extern const char* const ControlTypeNames[ControlTypeCount];
+const uint32_t OtherControlType = 1u << ControlTypeCount;
+// The bit of a type as a list names it; the old lists' "joy8way", "doublejoy4way" are joy and
+// doublejoy. Letter case and blanks around it do not count. 0 for an empty name.
+uint32_t controlTypeBit(std::string_view type);
+// The same, 0 for a name that is no known type.
+uint32_t knownControlTypeBit(std::string_view type);
 
 // A game that is a ROM file found on disk: its folder and the codes in its file name.
 struct RomFileInfo
@@ -135,6 +154,12 @@ struct Game
     bool NotRunnable;
     bool Available;
     bool Mature; // the category file marks it mature
+    // From the players file: the most players at once ("2P sim") and taking turns ("4P alt"),
+    // 0 when its line says neither; HasPlayersLine is set when the file has a line for it (or,
+    // for a clone without one, for its parent).
+    bool HasPlayersLine;
+    uint8_t PlayersTogether;
+    uint8_t PlayersInTurn;
     std::optional<InputInfo> Input;
 };
 

@@ -4,6 +4,7 @@
 #include "catalogue/categories.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/sectionlines.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -30,14 +31,6 @@ static TextIds MainCategoryIds;
 
 static const std::string_view MatureMark = "* Mature *";
 
-static std::string_view trimmed(std::string_view text)
-{
-    size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string_view::npos) return {};
-    size_t end = text.find_last_not_of(" \t\r");
-    return text.substr(start, end - start + 1);
-}
-
 static int lowerAscii(unsigned char c)
 {
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
@@ -46,49 +39,26 @@ static int lowerAscii(unsigned char c)
 // Names as the owner may type them: blanks around them and ASCII letter case do not count.
 static std::string comparable(std::string_view name)
 {
-    std::string key(trimmed(name));
+    std::string key(trimmedText(name));
     for (char& c : key) c = (char)lowerAscii((unsigned char)c);
     return key;
 }
 
-// "[ Category ]" as the INI reader takes section names: letter case and blanks not counted.
-static bool isCategorySection(std::string_view line)
-{
-    return line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
-           comparable(line.substr(1, line.size() - 2)) == "category";
-}
-
-static void readCategoryLine(std::string_view line,
-                             const std::function<void(const CategoryLine&)>& found)
-{
-    size_t equals = line.find('=');
-    if (equals == std::string_view::npos) return;
-    CategoryLine entry{trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), 0};
-    if (entry.Category.size() >= MatureMark.size() &&
-        entry.Category.substr(entry.Category.size() - MatureMark.size()) == MatureMark)
-    {
-        entry.Mature = 1;
-        entry.Category =
-            trimmed(entry.Category.substr(0, entry.Category.size() - MatureMark.size()));
-    }
-    if (!entry.Game.empty() && !entry.Category.empty()) found(entry);
-}
-
 void parseCategoryFile(std::string_view text, const std::function<void(const CategoryLine&)>& found)
 {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    bool inCategories = false;
-    while (!text.empty())
-    {
-        size_t end = text.find_first_of("\r\n"); // CRLF, LF or a lone CR
-        std::string_view line = trimmed(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.empty() || line.front() == ';') continue;
-        if (line.front() == '[')
-            inCategories = isCategorySection(line);
-        else if (inCategories)
-            readCategoryLine(line, found);
-    }
+    forEachSectionLine(text, "Category",
+                       [&](std::string_view game, std::string_view category)
+                       {
+                           CategoryLine entry{game, category, 0};
+                           if (category.size() >= MatureMark.size() &&
+                               category.substr(category.size() - MatureMark.size()) == MatureMark)
+                           {
+                               entry.Mature = 1;
+                               entry.Category = trimmedText(
+                                   category.substr(0, category.size() - MatureMark.size()));
+                           }
+                           if (!entry.Game.empty() && !entry.Category.empty()) found(entry);
+                       });
 }
 
 static int internMain(std::string_view name)
@@ -105,7 +75,7 @@ static int internCategory(std::string_view name)
     auto found = CategoryIds.find(name);
     if (found != CategoryIds.end()) return found->second;
     size_t slash = name.find(" / ");
-    int main = internMain(trimmed(name.substr(0, slash)));
+    int main = internMain(trimmedText(name.substr(0, slash)));
     CategoryIds.emplace(std::string(name), (int)Categories.size());
     Categories.push_back({std::string(name), main});
     return (int)Categories.size() - 1;

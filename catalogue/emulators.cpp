@@ -134,6 +134,9 @@ static void readCategorySettings(Emulator& emulator)
             emulator.HiddenCategories.push_back(name.substr(start, end - start + 1));
     }
     emulator.ShowMature = iniReadBool(section, "ShowMature", 1, file);
+    emulator.CabinetOnly = iniReadBool(section, "CabinetOnly", 1, file);
+    emulator.PlayersFile = iniReadString(section, "NPlayersFile", "", file);
+    emulator.PlayersAtOnce = iniReadBool(section, "PlayersAtOnce", 0, file);
 }
 
 static std::unique_ptr<Emulator> readEmulator(const std::string& name)
@@ -203,12 +206,17 @@ static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& na
     if (emulator.IsMame && emulator.MachineFilter)
         for (const MameFilterKey& key : MameFilterKeys)
             iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MachineFilter, key), file);
-    // Without a category file the menu offers no categories: nothing to write.
-    if (emulator.IsMame && !emulator.CategoryFile.empty())
+    if (!emulator.IsMame) return;
+    // What the menu does not offer is left as the owner wrote it, or not at all.
+    if (!emulator.CategoryFile.empty())
     {
         iniWriteString(section, "HiddenCategories", joinList(emulator.HiddenCategories), file);
         iniWriteInt(section, "ShowMature", emulator.ShowMature, file);
     }
+    if (!FrontendSettings.CabinetControls.empty())
+        iniWriteInt(section, "CabinetOnly", emulator.CabinetOnly, file);
+    if (!emulator.PlayersFile.empty())
+        iniWriteInt(section, "PlayersAtOnce", emulator.PlayersAtOnce, file);
 }
 
 void saveEmulatorFilters()

@@ -4,11 +4,13 @@
 #include "catalogue/categories.h"
 #include "catalogue/emulators.h"
 #include "catalogue/history.h"
+#include "catalogue/players.h"
 #include "config/settings.h"
 #include "platform/files.h"
 #include "runtime/state.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
 // Only the games a zip file names count as present, so every game starts out missing.
@@ -78,14 +80,48 @@ static bool missingRoms(const Game& game)
     return !game.CloneOf.empty() && (!game.Parent || !game.Parent->Available);
 }
 
-static bool outsideInputBounds(const Game& game, const MameFilter& filter)
+// A game the players file counts is tested by that count even without an input element.
+static bool outsideInputBounds(const Game& game, const Emulator& emulator)
 {
+    const MameFilter& filter = *emulator.MachineFilter;
+    int players = playersCounted(game, emulator.PlayersAtOnce && !emulator.PlayersFile.empty());
+    if (players >= 0 && (players < filter.MinPlayers || players > filter.MaxPlayers)) return true;
     if (!game.Input) return false;
     const InputInfo& input = *game.Input;
-    return input.Players < filter.MinPlayers || input.Players > filter.MaxPlayers ||
-           input.Buttons < filter.MinButtons || input.Buttons > filter.MaxButtons ||
+    return input.Buttons < filter.MinButtons || input.Buttons > filter.MaxButtons ||
            input.Coins < filter.MinCoins || input.Coins > filter.MaxCoins ||
            (filter.ControllerTypes & input.Control) == 0;
+}
+
+// The names are the owner's: told once for each list that names a type no list knows.
+std::optional<uint32_t> cabinetControlTypes()
+{
+    static std::string told;
+    const std::string& text = FrontendSettings.CabinetControls;
+    uint32_t types = 0;
+    std::string unknown;
+    for (const std::string& name : splitListItems(text, ","))
+    {
+        uint32_t bit = knownControlTypeBit(name);
+        types |= bit;
+        if (!bit && name.find_first_not_of(" \t") != std::string::npos)
+            unknown += (unknown.empty() ? "" : ", ") + name;
+    }
+    if (!unknown.empty() && told != text)
+    {
+        fprintf(stderr, "[Settings] CabinetControls=%s: no such control type: %s%s\n", text.c_str(),
+                unknown.c_str(), types ? "" : "; no game is hidden for its controls");
+        told = text;
+    }
+    if (!types) return std::nullopt;
+    return types;
+}
+
+static bool needsOtherControls(const Game& game, const Emulator& emulator,
+                               std::optional<uint32_t> cabinet)
+{
+    return cabinet && emulator.CabinetOnly && game.Input &&
+           (game.Input->ControlTypes & ~*cabinet) != 0;
 }
 
 static bool hasOrientation(const Game& game, ScreenOrientation orientation)
@@ -108,7 +144,7 @@ static bool passesMameFilter(const Game& game, const Emulator& emulator)
     return !(game.NotRunnable || (!filter.DisplayMissingRoms && missingRoms(game)) ||
              (!filter.DisplayVertical && hasOrientation(game, OrientationVertical)) ||
              (!filter.DisplayHorizontal && hasOrientation(game, OrientationHorizontal)) ||
-             (!filter.DisplayClones && clone) || outsideInputBounds(game, filter) ||
+             (!filter.DisplayClones && clone) || outsideInputBounds(game, emulator) ||
              (!filter.DisplayNeoGeo && neoGeo) || (!filter.DisplayNonNeoGeo && !neoGeo) ||
              (!filter.DisplayVector && hasScreen(game, "vector")) ||
              (!filter.DisplayRaster && hasScreen(game, "raster")));
@@ -136,22 +172,68 @@ static void sortByPlayHistory(GameOrder order)
                          { return lastPlayedOf(*a) > lastPlayedOf(*b); });
 }
 
+std::string SearchText;
+
+// ASCII letters in lower case, every other byte as it is: a table, as the search folds every
+// byte of 45,000 descriptions at each letter typed.
+struct FoldTable
+{
+    unsigned char Byte[256];
+    FoldTable()
+    {
+        for (int c = 0; c < 256; c++) Byte[c] = (unsigned char)(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+};
+static const FoldTable Fold;
+
+// The needle is folded already.
+static bool containsFolded(std::string_view text, std::string_view needle)
+{
+    if (needle.size() > text.size()) return false;
+    const unsigned char* bytes = (const unsigned char*)text.data();
+    const unsigned char* wanted = (const unsigned char*)needle.data();
+    size_t last = text.size() - needle.size(), length = needle.size();
+    for (size_t i = 0; i <= last; i++)
+    {
+        if (Fold.Byte[bytes[i]] != wanted[0]) continue;
+        size_t k = 1;
+        while (k < length && Fold.Byte[bytes[i + k]] == wanted[k]) k++;
+        if (k == length) return true;
+    }
+    return false;
+}
+
+std::vector<Game*> narrowGames(const std::vector<Game*>& from, std::string_view text)
+{
+    if (text.empty()) return from;
+    std::string needle(text);
+    for (char& c : needle) c = (char)Fold.Byte[(unsigned char)c];
+    std::vector<Game*> narrowed;
+    for (Game* game : from)
+        if (containsFolded(game->Description, needle) || containsFolded(game->Name, needle))
+            narrowed.push_back(game);
+    return narrowed;
+}
+
 void rebuildVisibleGames()
 {
     std::vector<Game*>().swap(VisibleGames);
     int current = FrontendState.CurrentEmulator;
     std::vector<std::vector<char>> hidden;
     for (const auto& emulator : EmulatorTable) hidden.push_back(hiddenCategoryMask(*emulator));
+    std::optional<uint32_t> cabinet = cabinetControlTypes();
     for (const auto& owned : AllGames)
     {
         Game* game = owned.get();
         const Emulator* emulator = emulatorOf(game);
         if (emulator && isChosenEmulator(*game, *emulator, current) &&
             passesNameCodes(*game, *emulator) && passesMameFilter(*game, *emulator) &&
+            !needsOtherControls(*game, *emulator, cabinet) &&
             passesCategories(*game, *emulator, hidden[game->EmulatorIndex]))
             VisibleGames.push_back(game);
     }
     sortByPlayHistory(FrontendSettings.SortGamesBy);
+    if (!SearchText.empty()) VisibleGames = narrowGames(VisibleGames, SearchText);
 }
 
 static int anyFolderExists(const std::string& paths)
@@ -175,7 +257,8 @@ static std::string whyNoGames(const Emulator& emulator)
 static std::string whyAllHidden(int index, const Emulator& emulator, int games)
 {
     const std::vector<char> hidden = hiddenCategoryMask(emulator);
-    int missing = 0, codes = 0, machines = 0, categories = 0;
+    int missing = 0, codes = 0, machines = 0, controls = 0, categories = 0;
+    std::optional<uint32_t> cabinet = cabinetControlTypes();
     bool hidesMissing = emulator.MachineFilter && !emulator.MachineFilter->DisplayMissingRoms;
     for (const auto& game : AllGames)
     {
@@ -186,6 +269,8 @@ static std::string whyAllHidden(int index, const Emulator& emulator, int games)
             codes++;
         else if (!passesMameFilter(*game, emulator))
             machines++;
+        else if (needsOtherControls(*game, emulator, cabinet))
+            controls++;
         else if (!passesCategories(*game, emulator, hidden))
             categories++;
     }
@@ -199,12 +284,14 @@ static std::string whyAllHidden(int index, const Emulator& emulator, int games)
     add(missing, "without their zip in " + emulator.RomPath);
     add(codes, "by the name-code filters");
     add(machines, "by the MAME filters");
+    add(controls, "needing controls the cabinet lacks");
     add(categories, "by their category");
     return why;
 }
 
 std::vector<std::string> emptyListReasons()
 {
+    if (!SearchText.empty()) return {"no game's description or name holds \"" + SearchText + "\""};
     int current = FrontendState.CurrentEmulator;
     if (current == FavouriteGames) return {"Favourites: no game is marked as a favourite"};
     std::vector<std::string> reasons;
@@ -251,4 +338,12 @@ int gameOfNextInitial(int current, int step)
         if (first[group] >= 0) return first[group];
     }
     return first[from];
+}
+
+int otherGameAt(int current, int count, uint64_t draw)
+{
+    if (count <= 0) return -1;
+    if (count == 1 || current < 0 || current >= count) return (int)(draw % (uint64_t)count);
+    int other = (int)(draw % (uint64_t)(count - 1)); // one of the others, counted past current
+    return other >= current ? other + 1 : other;
 }

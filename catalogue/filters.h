@@ -3,7 +3,10 @@
 
 #include "catalogue/catalogue.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Sets Available of the games of the MAME emulator at emulatorIndex.
@@ -11,9 +14,22 @@ void markAvailableGames(int emulatorIndex);
 // Byte-wise unsigned comparison of the Descriptions: negative, zero or positive.
 int compareDescriptions(const Game* a, const Game* b);
 void sortAllGames();
-// Rebuilds VisibleGames from AllGames, FrontendState.CurrentEmulator, the filters and the
-// categories, in the order SortGamesBy chooses.
+// Rebuilds VisibleGames from AllGames, FrontendState.CurrentEmulator, the filters, the
+// cabinet's controls and the categories, in the order SortGamesBy chooses, narrowed last to
+// SearchText.
 void rebuildVisibleGames();
+
+// The text the player searched for; empty: the list is not narrowed. Left (emptied) when the
+// emulator changes or the menu's choices apply.
+extern std::string SearchText;
+// The games of from whose Description or Name contains text, ASCII letter case not counted, in
+// from's order; all of them for an empty text.
+std::vector<Game*> narrowGames(const std::vector<Game*>& from, std::string_view text);
+
+// The control types of [Settings] CabinetControls as bits of the control-type table; none when
+// it names no known type (no game is hidden for its controls). Names no list knows are told
+// on standard error once.
+std::optional<uint32_t> cabinetControlTypes();
 
 // Why the list of the emulator (or emulators) in view is empty, one line for each: "<name>:
 // ROM folder not found: <path>", "... no file with the extension .zip in <path>", "... all 12
@@ -28,3 +44,7 @@ int initialGroup(const std::string& description);
 // the one of the game at current, wrapping round; its own group's first game when it is the
 // only group. -1 for an empty list.
 int gameOfNextInitial(int current, int step);
+
+// A random game's index in a list of count games, drawn from draw: never current when there
+// are two or more; -1 for an empty list.
+int otherGameAt(int current, int count, uint64_t draw);

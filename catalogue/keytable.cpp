@@ -41,6 +41,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "SendKeyWait", ValueNumber, "6", "Seconds between a game's start and its typed keys.", ""},
     {PlaceSettings, "SendKeyInterval", ValueNumber, "500", "Milliseconds after each typed key.", ""},
     {PlaceSettings, "DebugCmdLine", ValueText, "", "Any value appends every command line started to log.txt.", ""},
+    {PlaceSettings, "CabinetControls", ValueText, "", "The cabinet's control types, separated by commas (joy, doublejoy, triplejoy, stick, only_buttons, lightgun, trackball, dial, paddle, pedal, positional, mouse, keyboard, keypad, mahjong, hanafuda, gambling); MAME games needing any other are hidden. Empty: no limit.", ""},
     {PlaceSystem, "SelectedGame", ValueText, "0", "The game selected at the last exit; written at exit.", ""},
 
     {PlaceEmulator, "Executable", ValueText, "the section's name", "The emulator's program, in ExecPath (or a full path).", ""},
@@ -74,10 +75,13 @@ static const SettingKey WrittenKeys[] = {
     {PlaceMameEmulator, "MaxButtons", ValueNumber, "8", "Games needing more buttons are hidden.", ""},
     {PlaceMameEmulator, "MinCoins", ValueNumber, "0", "Games with fewer coin slots are hidden.", ""},
     {PlaceMameEmulator, "MaxCoins", ValueNumber, "8", "Games with more coin slots are hidden.", ""},
-    {PlaceMameEmulator, "ControllerTypes", ValueNumber, "127", "The controls shown, added up: 1 dial, 2 double joystick, 4 4-way joystick, 8 8-way joystick, 16 stick, 32 paddle, 64 trackball.", ""},
+    {PlaceMameEmulator, "ControllerTypes", ValueNumber, "127", "The controls shown, added up: 1 games with a dial, double or 4-/8-way joystick, stick, paddle or trackball as the old lists name them, 8 all others.", ""},
     {PlaceMameEmulator, "CategoryFile", ValueText, "", "A catver.ini naming each machine's category.", ""},
     {PlaceMameEmulator, "HiddenCategories", ValueText, "", "Main categories to hide, separated by commas.", ""},
     {PlaceMameEmulator, "ShowMature", ValueFlag, "1", "0 hides the games the category file marks mature.", ""},
+    {PlaceMameEmulator, "CabinetOnly", ValueFlag, "1", "With [Settings] CabinetControls: 0 also shows games needing controls the cabinet lacks.", ""},
+    {PlaceMameEmulator, "NPlayersFile", ValueText, "", "An nplayers.ini telling players at once (2P sim) from players taking turns (2P alt).", ""},
+    {PlaceMameEmulator, "PlayersAtOnce", ValueFlag, "0", "With NPlayersFile: 1 makes MinPlayers and MaxPlayers count the players at once (a game only taken in turns counts 1).", ""},
 
     {PlaceSkinSettings, "Emulator", ValueText, "All", "The emulator whose games are shown (All, Favourites or an emulator's name); ChangeEmu changes it.", ""},
     {PlaceSkinSettings, "Fontface", ValueText, "Arial", "The list's font.", ""},
@@ -99,6 +103,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSkinView, "StatusBarForeColor", ValueColour, "0x000000", "The status bar's text colour.", ""},
     {PlaceSkinView, "StatusBarBackColor", ValueColour, "0xFFFFFF", "The status bar's background.", ""},
     {PlaceSkinView, "StatusBarCategory", ValueFlag, "0", "1 names the selected game's category in the status bar.", ""},
+    {PlaceSkinView, "StatusBarPlayers", ValueFlag, "0", "1 shows how many play the selected game in the status bar: at once, alternating.", ""},
 
     {PlaceSkinPlaces, "ListStartX", ValueNumber, "0", "The list's left edge (the image browser: the grid's).", ""},
     {PlaceSkinPlaces, "ListStartY", ValueNumber, "0", "The list's top edge.", ""},

@@ -225,8 +225,11 @@ static void setInput(ListParse* parse, const XML_Char** atts)
             input->Buttons = (int16_t)readLow16(value), parse->InputHasButtons = 1;
         else if (std::strcmp(name, "coins") == 0)
             input->Coins = (int16_t)readLow16(value);
-        else if (std::strcmp(name, "control") == 0 && isNamedControl(value))
-            input->Control = 1;
+        else if (std::strcmp(name, "control") == 0)
+        {
+            if (isNamedControl(value)) input->Control = 1;
+            input->ControlTypes |= controlTypeBit(value);
+        }
     }
     parse->InInput = 1;
 }
@@ -250,6 +253,7 @@ static void addControl(ListParse* parse, const XML_Char** atts)
         else if (std::strcmp(name, "buttons") == 0)
             buttons = readDecimal(value);
     }
+    input->ControlTypes |= controlTypeBit(type);
     if ((type == "joy" || type == "doublejoy") && ways) type += std::string(ways) + "way";
     if (isNamedControl(type.c_str())) input->Control = 1;
     if (!parse->InputHasButtons && buttons > input->Buttons)

@@ -17,7 +17,7 @@
 
 static const char Magic[8] = {'T', 'O', 'R', 'V', 'S', 'N', 'A', 'P'};
 // Raised whenever what a snapshot holds, or what the list reader puts into a game, changes.
-static const uint32_t LayoutVersion = 3;
+static const uint32_t LayoutVersion = 4;
 static const size_t EndBytes = 64 * 1024; // of the list, hashed at each end
 static const size_t FlushSize = 64 * 1024;
 static const size_t ReadBlockSize = 1 << 20;
@@ -233,6 +233,7 @@ static void putGame(SnapshotWriter& writer, const Game& game, uint64_t infoBlock
         putSigned(writer, game.Input->Buttons);
         putSigned(writer, game.Input->Coins);
         putNumber(writer, game.Input->Control);
+        putNumber(writer, game.Input->ControlTypes);
     }
     putNumber(writer, infoBlock);
 }
@@ -430,6 +431,7 @@ static InputInfo getInput(SnapshotReader& reader)
     input.Buttons = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
     input.Coins = (int16_t)getSigned(reader, INT16_MIN, INT16_MAX);
     input.Control = (uint16_t)getBounded(reader, UINT16_MAX);
+    input.ControlTypes = (uint32_t)getBounded(reader, OtherControlType * 2 - 1);
     return input;
 }
 

@@ -41,6 +41,9 @@ const KeyBindingInfo KeyBindings[KeyBindingCount] = {
     {"P2SelectLetterDown", "75", "512"},
     // Button 7, and the key an arcade encoder commonly gives player 1's seventh button.
     {"ToggleFavourite",    "67", "1024"},
+    // Player 1's button 8 (V on those encoders) and button 9, N: no other default uses them.
+    {"Search",             "86", "2048"},
+    {"RandomGame",         "78", "4096"},
 };
 // clang-format on
 
@@ -58,6 +61,7 @@ static void loadBehaviour(const std::string& file)
     FrontendSettings.SendKeyWait = iniReadInt("Settings", "SendKeyWait", "6", file);
     FrontendSettings.SendKeyInterval = iniReadInt("Settings", "SendKeyInterval", "500", file);
     FrontendSettings.DebugCmdLine = iniReadOptionalString("Settings", "DebugCmdLine", file);
+    FrontendSettings.CabinetControls = iniReadString("Settings", "CabinetControls", "", file);
 }
 
 static void loadView(const std::string& file)

@@ -36,6 +36,8 @@ enum KeyBinding
     KeyP2SelectLetterUp,
     KeyP2SelectLetterDown,
     KeyToggleFavourite,
+    KeySearch,
+    KeyRandomGame,
     KeyBindingCount
 };
 
@@ -100,6 +102,9 @@ struct FrontendSettingsRecord
     int VideoDelay;  // milliseconds the selection rests before its video plays; 0 no videos
     int VideoSound;  // a video's sound is played
     int VideoVolume; // its volume, 0 to 100
+    // The control types the cabinet has, comma-separated as the owner wrote them ("joy,
+    // only_buttons"); empty: every game may be shown, whatever it needs.
+    std::string CabinetControls;
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

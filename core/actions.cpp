@@ -11,6 +11,7 @@
 #include "config/skin.h"
 #include "core/controlsetup.h"
 #include "core/mainwindow.h"
+#include "core/search.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
 #include "launch/launch.h"
@@ -25,6 +26,7 @@
 #include "runtime/state.h"
 
 #include <algorithm>
+#include <random>
 
 // What an action answers the tick.
 enum ActionOutcome
@@ -234,11 +236,13 @@ static ActionOutcome gameInfo(Window*)
     return BreaksSequence;
 }
 
-// After the menu: the filters or the emulator may have changed, so the list is rebuilt and
-// the game selected before is found again by name (the first game when it is gone).
+// After the menu: the filters or the emulator may have changed, so the list is rebuilt (and
+// leaves a search) and the game selected before is found again by name (the first game when it
+// is gone).
 static void applyMenuChoices()
 {
     std::string selected = selectedGame() ? selectedGame()->Name : "";
+    SearchText.clear();
     rebuildVisibleGames();
     int found = selected.empty() ? -1 : findGameByName(selected);
     current() = found >= 0 && found < gameCount() ? found : 0;
@@ -301,10 +305,33 @@ static ActionOutcome changeEmulator(Window*)
     Skin.ShownEmulator = shown == AllEmulators     ? AllEmulatorsName
                          : shown == FavouriteGames ? FavouriteGamesName
                                                    : EmulatorTable[shown]->Name;
+    SearchText.clear();
     rebuildVisibleGames();
     current() = 0;
     redrawMainWindow();
     return KeepsSequence;
+}
+
+static ActionOutcome search(Window*)
+{
+    if (!wakeUp()) return EndsTick;
+    runSearch();
+    return BreaksSequence;
+}
+
+static ActionOutcome randomGame(Window* window)
+{
+    if (!wakeUp()) return EndsTick;
+    static std::mt19937_64 draws(std::random_device{}());
+    int target = otherGameAt(current(), gameCount(), draws());
+    if (target < 0)
+    {
+        playSkinSound(Skin.Sounds.Error, 1);
+        return BreaksSequence;
+    }
+    current() = target;
+    showMove(window);
+    return BreaksSequence;
 }
 
 struct ActionRow
@@ -322,6 +349,8 @@ static const ActionRow ActionRows[] = {
     {ActionSelectLetterUp, selectLetterUp},
     {ActionSelectLetterDown, selectLetterDown},
     {ActionToggleFavourite, toggleFavouriteGame},
+    {ActionRandomGame, randomGame},
+    {ActionSearch, search},
     {ActionExit, exitFrontend},
     {ActionStartGame, startGame},
     {ActionGameInfo, gameInfo},

@@ -8,6 +8,7 @@
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "catalogue/mamelist.h"
+#include "catalogue/players.h"
 #include "catalogue/snapshot.h"
 #include "config/settings.h"
 #include "launch/launch.h"
@@ -224,7 +225,9 @@ int loadMameEmulator(const Emulator& emulator, int index)
 {
     if (!readMameGames(emulator, index)) return 0;
     markAvailableGames(index);
-    loadCategories(index); // read at every start: the snapshot does not hold them
+    // Read at every start: the snapshot does not hold them.
+    loadCategories(index);
+    loadPlayersFile(index);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue/categories.h"
 #include "catalogue/filters.h"
 #include "catalogue/history.h"
+#include "catalogue/players.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/artwork.h"
@@ -13,6 +14,7 @@
 #include "display/layout.h"
 #include "display/picturecache.h"
 #include "display/placement.h"
+#include "display/searchkeyboard.h"
 #include "display/text.h"
 #include "display/videoplayer.h"
 #include "display/wordwrap.h"
@@ -111,12 +113,20 @@ void drawGameNames(Surface* surface, int current, Rect list, int lineHeight, int
     }
 }
 
+// The list's place less the search's band at its top, drawn there while a search narrows it.
+static Rect listBelowSearch(Surface* surface, Rect list)
+{
+    drawSearchBand(surface, list);
+    list.Top = std::min(list.Top + searchBandHeight(surface), list.Bottom);
+    return list;
+}
+
 void drawGameList(Surface* surface, Rect area)
 {
-    Rect list = listRect(area);
     createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
     platformSetTextColor(surface, PlacedSkin.Fontcolor);
     platformSetBackgroundMode(surface, BackgroundTransparent);
+    Rect list = listBelowSearch(surface, listRect(area));
     int lineHeight = getTextHeight(surface);
     int rows = countVisibleRows(surface, list.Right - list.Left, list.Bottom - list.Top, 0);
     int current = FrontendState.CurrentGame;
@@ -160,12 +170,19 @@ static std::string statusBarMachine(const Game& game)
            "  \xC2\xA9" + year + ", " + game.Manufacturer;
 }
 
-// The skin may add the category, after the other details or alone when there are none.
+// The skin may add the category and the players, after the other details or alone when there
+// are none.
 std::string statusBarDetails(const Game& game)
 {
     std::string details = statusBarMachine(game);
-    if (!PlacedSkin.StatusBarCategory || categoryOf(game).empty()) return details;
-    return details + (details.empty() ? "" : "  ") + "Category: " + categoryOf(game);
+    auto add = [&details](const std::string& text)
+    {
+        if (!text.empty()) details += (details.empty() ? "" : "  ") + text;
+    };
+    if (PlacedSkin.StatusBarCategory && !categoryOf(game).empty())
+        add("Category: " + categoryOf(game));
+    if (PlacedSkin.StatusBarPlayers) add(playersText(game));
+    return details;
 }
 
 std::string statusBarPosition(int current)
@@ -293,6 +310,7 @@ static void layOutPageMoves(Surface* surface, Rect screen)
     const SkinRecord& skin = PlacedSkin;
     int64_t width = (int64_t)(skin.ListWidth ? skin.ListWidth : screen.Right) - skin.ListStartX;
     int64_t height = (int64_t)(skin.ListHeight ? skin.ListHeight : screen.Bottom) - skin.ListStartY;
+    height -= searchBandHeight(surface); // a narrowed list has a line less
     int bar = ScreenLayout.StatusBarHeight;
     auto rows = [&](int reserve)
     {
@@ -308,10 +326,11 @@ static void layOutPageMoves(Surface* surface, Rect screen)
 // blank screen: a mistyped section, a missing ROM folder, filters that hide everything.
 static void drawEmptyList(Surface* surface, Rect area)
 {
-    Rect list = FrontendSettings.MenuType == ViewImageBrowser ? area : listRect(area);
     createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
     platformSetTextColor(surface, PlacedSkin.Fontcolor);
     platformSetBackgroundMode(surface, BackgroundTransparent);
+    Rect list = listBelowSearch(
+        surface, FrontendSettings.MenuType == ViewImageBrowser ? area : listRect(area));
     int lineHeight = getTextHeight(surface), width = list.Right - list.Left - 2 * NameIndent;
     int y = list.Top;
     std::vector<std::string> lines = emptyListReasons();
@@ -324,6 +343,38 @@ static void drawEmptyList(Surface* surface, Rect area)
                        fitToWidth(surface, line, width));
         y += lineHeight;
     }
+}
+
+// The image browser's grid is placed by the skin: the search's band goes above it where
+// there is room, else over its top.
+static void drawBrowserSearchBand(Surface* surface)
+{
+    createFont(surface, PlacedSkin.Fontface, PlacedSkin.Fontsize, 0);
+    int height = searchBandHeight(surface);
+    if (height == 0) return;
+    Rect grid = browserGridRect();
+    drawSearchBand(surface,
+                   Rect{grid.Left, std::max(grid.Top - height, 0), grid.Right, grid.Bottom});
+}
+
+static void drawGamesAndPictures(Surface* surface, Rect area, Rect screen)
+{
+    if (PlacedSkin.ShowStatusBar)
+    {
+        drawStatusBar(surface, FrontendState.CurrentGame, area.Right, area.Bottom);
+        area.Bottom -= ScreenLayout.StatusBarHeight;
+    }
+    if (FrontendSettings.MenuType == ViewImageBrowser)
+    {
+        drawImageBrowser(surface, area);
+        drawBrowserSearchBand(surface);
+    }
+    else
+    {
+        drawGameList(surface, area);
+        layOutPageMoves(surface, screen); // the list leaves its font selected
+    }
+    drawJumpInitial(surface, area);
 }
 
 static void drawScreen(Surface* surface)
@@ -342,23 +393,13 @@ static void drawScreen(Surface* surface)
     }
     drawBackground(surface, area);
     if (VisibleGames.empty())
-    {
         drawEmptyList(surface, area);
-        return;
-    }
-    if (PlacedSkin.ShowStatusBar)
-    {
-        drawStatusBar(surface, FrontendState.CurrentGame, area.Right, area.Bottom);
-        area.Bottom -= ScreenLayout.StatusBarHeight;
-    }
-    if (FrontendSettings.MenuType == ViewImageBrowser)
-        drawImageBrowser(surface, area);
     else
-    {
-        drawGameList(surface, area);
-        layOutPageMoves(surface, screen); // the list leaves its font selected
-    }
-    drawJumpInitial(surface, area);
+        drawGamesAndPictures(surface, area, screen);
+    // Above the status bar, which names the game the text finds.
+    if (SearchKeyboard.Open && !VisibleGames.empty() && PlacedSkin.ShowStatusBar)
+        area.Bottom -= ScreenLayout.StatusBarHeight;
+    if (SearchKeyboard.Open) drawSearchKeyboard(surface, area);
 }
 
 void drawMainScreen(Surface* surface)

@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
+#include "catalogue/filters.h"
 #include "catalogue/keytable.h"
 #include "config/settings.h"
 #include "config/skin.h"
@@ -240,10 +241,26 @@ static void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emu
     filters.Children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
 }
 
-static void readCategoryRows(const MenuNode& filters, Emulator& emulator)
+static const char* const CabinetOnlyLabel = "Only Games For This Cabinet";
+static const char* const PlayersAtOnceLabel = "Players At Once";
+
+// Offered only when there is something to choose by: the cabinet's controls, a players file.
+static void addCabinetRows(MenuNode& filters, const Emulator& emulator)
+{
+    if (cabinetControlTypes())
+        filters.Children.push_back(newToggleItem(CabinetOnlyLabel, emulator.CabinetOnly));
+    if (!emulator.PlayersFile.empty())
+        filters.Children.push_back(newToggleItem(PlayersAtOnceLabel, emulator.PlayersAtOnce));
+}
+
+// The rows after the counts are told apart by their labels: which of them are offered depends
+// on the emulator's files.
+static void readEmulatorRows(const MenuNode& filters, Emulator& emulator)
 {
     for (const MenuNode& row : filters.Children)
     {
+        if (row.Label == CabinetOnlyLabel) emulator.CabinetOnly = toggleValue(row);
+        if (row.Label == PlayersAtOnceLabel) emulator.PlayersAtOnce = toggleValue(row);
         if (row.Label == ShowMatureLabel) emulator.ShowMature = toggleValue(row);
         if (row.Label != ChooseCategoriesLabel) continue;
         std::vector<std::pair<std::string, int>> shown;
@@ -354,6 +371,7 @@ static void addFilterMenus(OptionsMenu& menu)
     if (emulator->IsMame && emulator->MachineFilter)
     {
         MenuNode filters = buildMameFilterMenu(*emulator->MachineFilter);
+        addCabinetRows(filters, *emulator);
         addCategoryRows(filters, *emulator, FrontendState.CurrentEmulator);
         addRow(menu, RowMameFilters, filters);
     }
@@ -412,7 +430,7 @@ static void applyFilters(const OptionsMenu& menu)
     if (menu.At[RowMameFilters] >= 0)
     {
         readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.OnlyEmulator->MachineFilter);
-        readCategoryRows(rowOf(menu, RowMameFilters), *menu.OnlyEmulator);
+        readEmulatorRows(rowOf(menu, RowMameFilters), *menu.OnlyEmulator);
     }
 }
 

@@ -42,6 +42,8 @@ static const ActionSample SampleOrder[] = {
     {ActionSelectLetterUp, KeyP2SelectLetterUp, 0},
     {ActionSelectLetterDown, KeyP2SelectLetterDown, 0},
     {ActionToggleFavourite, KeyToggleFavourite, 1},
+    {ActionSearch, KeySearch, 1},
+    {ActionRandomGame, KeyRandomGame, 1},
 };
 
 // Player 2's stick is not crossed: two sticks side by side act alike.

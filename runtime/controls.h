@@ -22,6 +22,8 @@ enum Action
     ActionSelectLetterUp,
     ActionSelectLetterDown,
     ActionToggleFavourite,
+    ActionSearch,
+    ActionRandomGame,
     ActionCount
 };
 

@@ -21,7 +21,7 @@ inline std::string gameFields(const Game& g)
             << ' ' << g.Video->Height;
     if (g.Input)
         out << "|input " << g.Input->Players << ' ' << g.Input->Buttons << ' ' << g.Input->Coins
-            << ' ' << g.Input->Control;
+            << ' ' << g.Input->Control << ' ' << g.Input->ControlTypes;
     for (const std::string& line : g.InfoLines) out << "|info " << line;
     return out.str();
 }

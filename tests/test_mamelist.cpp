@@ -20,8 +20,8 @@ static std::string fieldsOf(const std::string& name, int emulator = 0)
         << (g->Parent ? g->Parent->Name : "-") << "|" << (g->NotRunnable ? "bios" : "runs");
     if (g->Video) out << "|" << g->Video->Screen << g->Video->Orientation << " " << g->Video->Width;
     if (g->Input)
-        out << "|" << g->Input->Players << g->Input->Buttons << g->Input->Coins
-            << g->Input->Control;
+        out << "|" << g->Input->Players << g->Input->Buttons << g->Input->Coins << g->Input->Control
+            << " " << std::hex << g->Input->ControlTypes;
     return out.str();
 }
 
@@ -30,6 +30,7 @@ TEST(MameList, OldAndNewFormats)
     startTestPlatform();
     // The last video or display wins; sizes are decimal only; the largest of the controls'
     // buttons counts unless the input names its own; joy2way and doublejoy4way are not named.
+    // Every control's type is kept (joy4way is a joy); a control without one adds none.
     ASSERT_EQ(loadMameList(writeList("both", R"(<mame build="0.106">
 <game name="bios" runnable="no"><description>BIOS</description></game>
 <game name="puckman"><description>Adam &amp; Eve</description><year>199?</year>
@@ -49,18 +50,19 @@ TEST(MameList, OldAndNewFormats)
 <display type="vector" rotate="180"/><input players="2" buttons="2">
 <control type="dial" buttons="5"/></input></machine>
 <machine name="quiz"><description>Quiz</description><input players="1">
-<control type="joy" ways="2"/><control type="doublejoy" ways="4"/></input></machine></mame>)"),
+<control type="joy" ways="2"/><control type="doublejoy" ways="4"/><control buttons="1"/>
+</input></machine></mame>)"),
                            0),
               1);
     EXPECT_TRUE(boxTexts().empty());
     const std::pair<const char*, const char*> games[] = {
         {"bios", "BIOS|||-|bios"},
-        {"puckman", "Adam & Eve|199?|Namco|-|runs|vector2 640|2131"},
-        {"pacman", "Pac-Man|????||puckman|runs|raster0 4464|1008"},
+        {"puckman", "Adam & Eve|199?|Namco|-|runs|vector2 640|2131 1"},
+        {"pacman", "Pac-Man|????||puckman|runs|raster0 4464|1008 20"},
         {"z80", "Z80|||-|bios"},
-        {"mslug", "Metal Slug|||-|runs|raster1 304|2421"},
-        {"tempest", "Tempest|||-|runs|vector2 0|2201"},
-        {"quiz", "Quiz|||-|runs|1008"},
+        {"mslug", "Metal Slug|||-|runs|raster1 304|2421 1"},
+        {"tempest", "Tempest|||-|runs|vector2 0|2201 80"},
+        {"quiz", "Quiz|||-|runs|1108 3"},
     };
     for (auto [name, fields] : games) EXPECT_EQ(fieldsOf(name), fields);
     resetCatalogue();

@@ -5,6 +5,8 @@
 #include "catalogue/filters.h"
 #include "config/skin.h"
 #include "core/mainwindow.h"
+#include "core/search.h"
+#include "display/searchkeyboard.h"
 #include "display/text.h"
 #include "display/wordwrap.h"
 #include "platform/input.h"
@@ -18,20 +20,21 @@
 #include <functional>
 
 // The player's keys, one a step once the open window has waited longer than a tick: u, d, l, r
-// for the arrows, x for Exit. The first step may look at the windows first.
+// for the arrows, x for Exit, s for Start. The first step may look at the windows first.
 static std::string Script;
 static size_t NextStep;
 static int IdleMs;
 static std::function<void()> BeforeFirstStep;
+static size_t FirstStep; // the step BeforeFirstStep looks before: 0 unless a test says
 
 static void playScript(int milliseconds)
 {
     if (milliseconds != 1 || ++IdleMs < 150) return; // only a waiting menu's own sleeps
     IdleMs = 0;
-    if (NextStep == 0 && BeforeFirstStep) BeforeFirstStep();
-    const int codes[] = {VkUp, VkDown, VkLeft, VkRight, VkEscape};
+    if (NextStep == FirstStep && BeforeFirstStep) BeforeFirstStep();
+    const int codes[] = {VkUp, VkDown, VkLeft, VkRight, VkEscape, '1'};
     if (NextStep == Script.size()) return testTapKey(VkEscape); // a script cannot hang the test
-    testTapKey(codes[std::string("udlrx").find(Script[NextStep++])]);
+    testTapKey(codes[std::string("udlrxs").find(Script[NextStep++])]);
 }
 
 // The information window's loop: acts at the milliseconds passed since it opened.
@@ -137,7 +140,8 @@ TEST_F(OptionsMenuTest, ClosingAppliesEveryRow)
 // A face the system serves under another name stays as the skin names it; only one that
 // resolves to nothing falls back to the first listed font.
 // With a category file the MAME filters end with the main categories present and the mature
-// games; closing saves them in the emulator's section. Without one, the filters are as before.
+// games; closing saves them in the emulator's section. Without one, the filters are as before;
+// so are they without the cabinet's controls or a players file.
 TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
 {
     Emulator* mame = addMame();
@@ -158,8 +162,9 @@ TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
     {
         for (const MenuNode& row : OpenMenus.at(0)->Items->at(8).Children)
             labels.push_back(row.Label);
-        for (const MenuNode& row : OpenMenus.at(0)->Items->at(8).Children.at(14).Children)
-            labels.push_back(row.Label);
+        for (const MenuNode& row : OpenMenus.at(0)->Items->at(8).Children)
+            if (row.Label == "Choose Categories")
+                for (const MenuNode& category : row.Children) labels.push_back(category.Label);
     };
     // Open the filters, the mature games off (the last row), then Casino off.
     EXPECT_EQ(run("dddddddd r ur u r r xxx", readRows), 1);
@@ -174,6 +179,21 @@ TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
     std::string config = readText(FrontendSettings.ConfigFile);
     EXPECT_NE(config.find("HiddenCategories=Quiz, Casino\nShowMature=0\n"), std::string::npos)
         << config;
+    EXPECT_EQ(config.find("CabinetOnly"), std::string::npos) << config;
+
+    // The cabinet's controls and a players file each add a row before the categories.
+    FrontendSettings.CabinetControls = "joy";
+    mame->PlayersFile = "nplayers.ini";
+    labels.clear();
+    EXPECT_EQ(run("dddddddd r uuu r u r xx", readRows), 1);
+    EXPECT_EQ(labels.at(14), "Only Games For This Cabinet");
+    EXPECT_EQ(labels.at(15), "Players At Once");
+    EXPECT_EQ(mame->CabinetOnly, 0);
+    EXPECT_EQ(mame->PlayersAtOnce, 1);
+    saveEmulatorFilters();
+    config = readText(FrontendSettings.ConfigFile);
+    EXPECT_NE(config.find("CabinetOnly=0\nPlayersAtOnce=1\n"), std::string::npos) << config;
+    FrontendSettings.CabinetControls.clear();
     forgetCategories();
 }
 
@@ -262,4 +282,48 @@ TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsCont
     EXPECT_EQ(platformFocusWindow(), FrontendState.MainWindow);
     EXPECT_EQ(FrontendState.ScreenSaverActive, 1);            // the idle timer fired meanwhile
     EXPECT_EQ(platformUnregisterClass(ScrollWindowClass), 0); // unregistered when it closed
+}
+
+// The search's keyboard from its first key: typing narrows the list at once (the selection
+// kept while the text finds it), Exit gives back the list and selection of before, Done keeps
+// the narrowed list, and a text that finds nothing keeps the keyboard open.
+TEST_F(OptionsMenuTest, SearchNarrowsAtEachKeyAndExitRestores)
+{
+    addEmulator("Any");
+    for (const char* name : {"Desk Pinball", "Frog Highway", "Sky Hawk", "Sky Hawk II"})
+        addGame(name)->Description = name;
+    rebuildVisibleGames();
+    FrontendState.CurrentGame = 1;
+    auto shown = []
+    {
+        std::string names;
+        for (const Game* game : VisibleGames) names += game->Name + ",";
+        return names;
+    };
+    auto search = [&](const std::string& steps, std::function<void()> check = nullptr)
+    {
+        std::erase(Script = steps, ' ');
+        NextStep = IdleMs = 0;
+        SearchKeyboard.Row = SearchKeyboard.Column = 0;
+        BeforeFirstStep = check;
+        FirstStep = 4;
+        runSearch();
+        FirstStep = 0;
+        EXPECT_EQ(NextStep, Script.size()) << "steps left unplayed";
+        EXPECT_FALSE(SearchKeyboard.Open);
+    };
+    std::string seen;
+    search("d l l s x", [&] { seen = shown() + std::to_string(FrontendState.CurrentGame); });
+    EXPECT_EQ(seen, "Desk Pinball,Sky Hawk,Sky Hawk II,0"); // "S": Frog Highway has none
+    EXPECT_EQ(shown(), "Desk Pinball,Frog Highway,Sky Hawk,Sky Hawk II,");
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+    EXPECT_EQ(SearchText, "");
+    // "SK", then down to Delete and right to Done.
+    search("d l l s r r s d d d r s");
+    EXPECT_EQ(SearchText, "SK");
+    EXPECT_EQ(shown(), "Desk Pinball,Sky Hawk,Sky Hawk II,");
+    // "SK" kept, "0" finds nothing: Done does not close; three Deletes and Done give all back.
+    search("d d r r r r r r s d d s l s s s r s");
+    EXPECT_EQ(SearchText, "");
+    EXPECT_EQ(shown(), "Desk Pinball,Frog Highway,Sky Hawk,Sky Hawk II,");
 }

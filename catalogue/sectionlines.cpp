@@ -1,0 +1,45 @@
+// Scanning a section of an INI-like file held in memory.
+#include "catalogue/sectionlines.h"
+
+std::string_view trimmedText(std::string_view text)
+{
+    size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string_view::npos) return {};
+    size_t end = text.find_last_not_of(" \t\r");
+    return text.substr(start, end - start + 1);
+}
+
+static bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); i++)
+    {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? (char)(a[i] - 'A' + 'a') : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? (char)(b[i] - 'A' + 'a') : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+void forEachSectionLine(std::string_view text, std::string_view section,
+                        const std::function<void(std::string_view, std::string_view)>& found)
+{
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    bool inSection = false;
+    while (!text.empty())
+    {
+        size_t end = text.find_first_of("\r\n"); // CRLF, LF or a lone CR
+        std::string_view line = trimmedText(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[')
+        {
+            inSection = line.back() == ']' &&
+                        sameIgnoringCase(trimmedText(line.substr(1, line.size() - 2)), section);
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (inSection && equals != std::string_view::npos)
+            found(trimmedText(line.substr(0, equals)), trimmedText(line.substr(equals + 1)));
+    }
+}
