@@ -137,7 +137,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSkinPopup, "Fontsize", ValueNumber, "MenuFontSize ([Menu]), Fontsize ([Message])", "Its font size, points.", ""},
     {PlaceSkinPopup, "Fontcolor", ValueColour, "the list's", "Its text colour.", ""},
     {PlaceSkinPopup, "Backgroundcolor", ValueColour, "the view's", "Its background.", ""},
-    {PlaceSkinPopup, "TitleForecolor", ValueColour, "HighlightForecolor", "The text colour of its title band and of the menu's current row.", ""},
+    {PlaceSkinPopup, "TitleForecolor", ValueColour, "HighlightForecolor (black or white where it is about HighlightBackcolor)", "The text colour of its title band and of the menu's current row.", ""},
     {PlaceSkinPopup, "TitleBackcolor", ValueColour, "HighlightBackcolor", "Its frame, title band and the bar on the menu's current row.", ""},
 };
 // clang-format on

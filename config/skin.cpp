@@ -7,6 +7,7 @@
 #include "platform/files.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 SkinRecord Skin;
 
@@ -161,6 +162,22 @@ static std::string colourText(uint32_t colour)
     return text;
 }
 
+static int brightness(uint32_t colour)
+{
+    return (299 * (colour & 0xFF) + 587 * ((colour >> 8) & 0xFF) + 114 * ((colour >> 16) & 0xFF)) /
+           1000;
+}
+
+// The highlight's text colour, unless the view made it alike to the highlight's background (the
+// image browser draws only a frame in it): a title in it would not show, so it is black or
+// white, whichever reads on the band.
+static uint32_t titleTextColour()
+{
+    int band = brightness(Skin.HighlightBackcolor);
+    if (std::abs(band - brightness(Skin.HighlightForecolor)) >= 96) return Skin.HighlightForecolor;
+    return band >= 128 ? 0x000000 : 0xFFFFFF;
+}
+
 static PopupLook loadPopupLook(const char* section, int fontsize, const std::string& file)
 {
     PopupLook look;
@@ -170,7 +187,7 @@ static PopupLook loadPopupLook(const char* section, int fontsize, const std::str
     look.Backgroundcolor =
         iniReadColor(section, "Backgroundcolor", colourText(Skin.Backgroundcolor).c_str(), file);
     look.TitleForecolor =
-        iniReadColor(section, "TitleForecolor", colourText(Skin.HighlightForecolor).c_str(), file);
+        iniReadColor(section, "TitleForecolor", colourText(titleTextColour()).c_str(), file);
     look.TitleBackcolor =
         iniReadColor(section, "TitleBackcolor", colourText(Skin.HighlightBackcolor).c_str(), file);
     return look;

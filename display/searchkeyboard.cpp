@@ -162,6 +162,7 @@ void drawSearchBand(Surface* surface, Rect place)
                      Skin.Menu.Backgroundcolor);
     uint32_t colour = platformGetTextColor(surface);
     platformSetTextColor(surface, Skin.Menu.Fontcolor);
+    platformSetBackgroundMode(surface, BackgroundTransparent);
     int indent = std::max(height / 4, 2);
     drawTextInRect(surface, Rect{band.Left + indent, band.Top, band.Right, band.Bottom},
                    fitToWidth(surface, "Search: " + text, band.Right - band.Left - 2 * indent));
