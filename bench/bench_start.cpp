@@ -24,6 +24,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -52,29 +53,64 @@ static int prepareData(const fs::path& dir)
     return 1;
 }
 
+// The machines' names, in the list's order.
+static std::vector<std::string> machineNames(const fs::path& dir)
+{
+    std::ifstream list(dir / "mame.lst");
+    std::string line;
+    std::vector<std::string> names;
+    const std::string start = "<machine name=\"";
+    while (std::getline(list, line))
+    {
+        size_t at = line.find(start);
+        if (at == std::string::npos) continue;
+        at += start.size();
+        names.push_back(line.substr(at, line.find('"', at) - at));
+    }
+    return names;
+}
+
+// t.ini with more lines in [Settings] and in [MAME].
+static void writeConfig(const fs::path& dir, const char* name, const std::string& settings,
+                        const std::string& mame)
+{
+    std::ofstream(dir / name) << "[Settings]\nEmulators=MAME\n"
+                              << settings << "[MAME]\nRomPath=" << (dir / "roms").string()
+                              << "\nDisplayClones=1\n"
+                              << mame;
+}
+
 // The machines of the list, a category each from some sixty main ones (every ninth mature),
 // and a configuration that names the file, the list's other settings as in t.ini.
 static void prepareCategories(const fs::path& dir)
 {
     if (fs::exists(dir / "tc.ini")) return;
-    std::ifstream list(dir / "mame.lst");
-    std::string line, categories = "[Category]\r\n", added = "[VerAdded]\r\n";
-    const std::string start = "<machine name=\"";
-    for (int i = 0; std::getline(list, line);)
+    std::string categories = "[Category]\r\n", added = "[VerAdded]\r\n";
+    int i = 0;
+    for (const std::string& name : machineNames(dir))
     {
-        size_t at = line.find(start);
-        if (at == std::string::npos) continue;
-        at += start.size();
-        std::string name = line.substr(at, line.find('"', at) - at);
         categories += name + "=Main " + std::to_string(i % 61) + " / Sub " + std::to_string(i % 7) +
                       (i % 9 ? "" : " * Mature *") + "\r\n";
         added += name + "=0." + std::to_string(i++ % 280) + "\r\n";
     }
     std::ofstream(dir / "catver.ini") << categories << "\r\n" << added;
-    std::ofstream(dir / "tc.ini") << "[Settings]\nEmulators=MAME\n[MAME]\nRomPath="
-                                  << (dir / "roms").string()
-                                  << "\nDisplayClones=1\nCategoryFile=catver.ini\n"
-                                     "HiddenCategories=Main 3, Main 40\n";
+    writeConfig(dir, "tc.ini", "", "CategoryFile=catver.ini\nHiddenCategories=Main 3, Main 40\n");
+}
+
+// A players file with a line for five machines in six, the real file's mix of values, and the
+// players at once counted, the cabinet's controls named.
+static void preparePlayers(const fs::path& dir)
+{
+    if (fs::exists(dir / "tp.ini")) return;
+    static const char* const Values[] = {"???",    "2P sim", "1P",
+                                         "2P alt", "Device", "4P alt / 2P sim"};
+    std::string players = ";; made up\r\n\r\n[NPlayers]\r\n";
+    int i = 0;
+    for (const std::string& name : machineNames(dir))
+        if (++i % 6) players += name + "=" + Values[i % 6] + "\r\n";
+    std::ofstream(dir / "nplayers.ini") << players;
+    writeConfig(dir, "tp.ini", "CabinetControls=joy, only_buttons\n",
+                "NPlayersFile=nplayers.ini\nPlayersAtOnce=1\n");
 }
 
 struct FirstFrame
@@ -254,6 +290,19 @@ static void BM_StartFromSnapshotWithCategories(benchmark::State& state)
     if (plain > 0) state.counters["categories_ms"] = (seconds - plain) * 1000;
 }
 BENCHMARK(BM_StartFromSnapshotWithCategories)->Apply(onBothScreens)->Iterations(10);
+
+static void BM_StartFromSnapshotWithPlayers(benchmark::State& state)
+{
+    auto prepare = [](const fs::path& dir)
+    {
+        makeSnapshot(dir);
+        preparePlayers(dir);
+    };
+    double seconds = measureStarts(state, prepare, "tp.ini");
+    double plain = SnapshotSeconds[state.range(0)];
+    if (plain > 0) state.counters["players_ms"] = (seconds - plain) * 1000;
+}
+BENCHMARK(BM_StartFromSnapshotWithPlayers)->Apply(onBothScreens)->Iterations(10);
 
 // The time is the one from Escape, pressed at the first frame, to the end of the process.
 static void BM_ExitFromSnapshot(benchmark::State& state)

@@ -21,6 +21,15 @@ static bool sameIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
+// find_first_of looks each byte up in the set of separators with a call of its own: over a
+// file of megabytes, a plain scan is several times faster.
+static size_t lineEnd(std::string_view text)
+{
+    for (size_t i = 0; i < text.size(); i++)
+        if (text[i] == '\n' || text[i] == '\r') return i;
+    return std::string_view::npos;
+}
+
 void forEachSectionLine(std::string_view text, std::string_view section,
                         const std::function<void(std::string_view, std::string_view)>& found)
 {
@@ -28,7 +37,7 @@ void forEachSectionLine(std::string_view text, std::string_view section,
     bool inSection = false;
     while (!text.empty())
     {
-        size_t end = text.find_first_of("\r\n"); // CRLF, LF or a lone CR
+        size_t end = lineEnd(text); // CRLF, LF or a lone CR
         std::string_view line = trimmedText(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';') continue;
