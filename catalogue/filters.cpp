@@ -209,8 +209,11 @@ std::vector<Game*> narrowGames(const std::vector<Game*>& from, std::string_view 
     std::string needle(text);
     for (char& c : needle) c = (char)Fold.Byte[(unsigned char)c];
     std::vector<Game*> narrowed;
+    // A ROM file's description is its name: the name would only add its extension, and a
+    // search for "MD" find every file of a console.
     for (Game* game : from)
-        if (containsFolded(game->Description, needle) || containsFolded(game->Name, needle))
+        if (containsFolded(game->Description, needle) ||
+            (!game->RomFile && containsFolded(game->Name, needle)))
             narrowed.push_back(game);
     return narrowed;
 }

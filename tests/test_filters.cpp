@@ -249,11 +249,13 @@ TEST(Filters, SearchNarrowsAndTheRandomGameMovesOn)
     for (const char* name : {"pacman", "galaga", "sf2", "mspacman"}) addGame(name);
     AllGames[1]->Description = "Galaga '88";
     AllGames[2]->Description = "Street Fighter II";
+    addGame("Sonic.md")->Description = "Sonic";
+    AllGames[4]->RomFile = std::make_unique<RomFileInfo>();
     std::vector<Game*> all;
     for (auto& game : AllGames) all.push_back(game.get());
-    const std::pair<const char*, int> searches[] = {{"PAC", 2}, {"pac", 2},    {"A", 3},
-                                                    {"SF2", 1}, {"T F", 1},    {"88", 1},
-                                                    {"", 4},    {"PACMANX", 0}};
+    const std::pair<const char*, int> searches[] = {
+        {"PAC", 2}, {"pac", 2}, {"A", 3},       {"SF2", 1},   {"T F", 1},
+        {"88", 1},  {"", 5},    {"PACMANX", 0}, {"SONIC", 1}, {"MD", 0}};
     for (const auto& [text, found] : searches)
         EXPECT_EQ((int)narrowGames(all, text).size(), found) << text;
     SearchText = "MS";
