@@ -5,12 +5,9 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/sectionlines.h"
-#include "platform/files.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -86,16 +83,9 @@ int loadCategories(int emulatorIndex)
     const Emulator* emulator = emulatorAt(emulatorIndex);
     if (!emulator || !emulator->IsMame || emulator->CategoryFile.empty()) return 0;
     std::string text;
-    errno = 0;
-    if (!platformReadFile(emulator->CategoryFile, text))
-    {
-        fprintf(stderr,
-                "Category file cannot be read: [%s] (%s); the games of %s are shown "
-                "without categories\n",
-                emulator->CategoryFile.c_str(), errno ? strerror(errno) : "not a file",
-                emulator->Name.c_str());
+    if (!readWholeFile(emulator->CategoryFile, "Category file",
+                       "the games of " + emulator->Name + " are shown without categories", text))
         return 0;
-    }
     int cuts = 0;
     parseCategoryFile(text,
                       [&](const CategoryLine& line)

@@ -4,11 +4,6 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/sectionlines.h"
-#include "platform/files.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 // Nobody seats more; a larger number is a mistake, not a game.
 const int MostPlayers = 99;
@@ -69,16 +64,9 @@ int loadPlayersFile(int emulatorIndex)
     const Emulator* emulator = emulatorAt(emulatorIndex);
     if (!emulator || !emulator->IsMame || emulator->PlayersFile.empty()) return 0;
     std::string text;
-    errno = 0;
-    if (!platformReadFile(emulator->PlayersFile, text))
-    {
-        fprintf(stderr,
-                "Players file cannot be read: [%s] (%s); the games of %s are counted by "
-                "MAME's list\n",
-                emulator->PlayersFile.c_str(), errno ? strerror(errno) : "not a file",
-                emulator->Name.c_str());
+    if (!readWholeFile(emulator->PlayersFile, "Players file",
+                       "the games of " + emulator->Name + " are counted by MAME's list", text))
         return 0;
-    }
     forEachSectionLine(text, "NPlayers",
                        [&](std::string_view name, std::string_view value)
                        {

@@ -1,6 +1,22 @@
 // Scanning a section of an INI-like file held in memory.
 #include "catalogue/sectionlines.h"
 
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+int readWholeFile(const std::string& path, const char* kind, const std::string& outcome,
+                  std::string& text)
+{
+    errno = 0;
+    if (platformReadFile(path, text)) return 1;
+    fprintf(stderr, "%s cannot be read: [%s] (%s); %s\n", kind, path.c_str(),
+            errno ? strerror(errno) : "not a file", outcome.c_str());
+    return 0;
+}
+
 std::string_view trimmedText(std::string_view text)
 {
     size_t start = text.find_first_not_of(" \t\r");

@@ -3,7 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
+
+// Reads the file at path whole into text. A file that cannot be read is one line on standard
+// error, "<kind> cannot be read: [<path>] (<why>); <outcome>", and answers 0.
+int readWholeFile(const std::string& path, const char* kind, const std::string& outcome,
+                  std::string& text);
 
 // Text without blanks, tabs or carriage returns at either end.
 std::string_view trimmedText(std::string_view text);
