@@ -19,21 +19,47 @@
 #include <climits>
 #include <functional>
 
-// The player's keys, one a step once the open window has waited longer than a tick: u, d, l, r
-// for the arrows, x for Exit, s for Start. The first step may look at the windows first.
+// The player's keys, one a step once the open window has waited longer than a tick and a half:
+// u, d, l, r for the arrows, x for Exit, s for Start. The first step may look at the windows first.
 static std::string Script;
 static size_t NextStep;
 static int IdleMs;
 static std::function<void()> BeforeFirstStep;
 static size_t FirstStep; // the step BeforeFirstStep looks before: 0 unless a test says
 
+// A virtual stick plays the steps instead, when a test plugs one in: each push or button held
+// for one tick (a tick comes every 100 ms of the loop's sleeps), Start its first button, Exit
+// its fourth.
+static int Stick = -1;
+
+static void pushStick(char step, int on)
+{
+    const int16_t far = on ? 32767 : 0, near = on ? -32768 : 0;
+    switch (step)
+    {
+    case 'u':
+        return testJoystickAxis(Stick, 1, near);
+    case 'd':
+        return testJoystickAxis(Stick, 1, far);
+    case 'l':
+        return testJoystickAxis(Stick, 0, near);
+    case 'r':
+        return testJoystickAxis(Stick, 0, far);
+    default:
+        return testJoystickButton(Stick, step == 's' ? 0 : 3, on);
+    }
+}
+
 static void playScript(int milliseconds)
 {
-    if (milliseconds != 1 || ++IdleMs < 150) return; // only a waiting menu's own sleeps
+    if (milliseconds != 1) return; // only a waiting menu's own sleeps
+    if (++IdleMs == 100 && Stick >= 0 && NextStep > 0) pushStick(Script[NextStep - 1], 0);
+    if (IdleMs < 150) return;
     IdleMs = 0;
     if (NextStep == FirstStep && BeforeFirstStep) BeforeFirstStep();
     const int codes[] = {VkUp, VkDown, VkLeft, VkRight, VkEscape, '1'};
     if (NextStep == Script.size()) return testTapKey(VkEscape); // a script cannot hang the test
+    if (Stick >= 0) return pushStick(Script[NextStep++], 1);
     testTapKey(codes[std::string("udlrxs").find(Script[NextStep++])]);
 }
 
@@ -286,7 +312,8 @@ TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsCont
 
 // The search's keyboard from its first key: typing narrows the list at once (the selection
 // kept while the text finds it), Exit gives back the list and selection of before, Done keeps
-// the narrowed list, and a text that finds nothing keeps the keyboard open.
+// the narrowed list, and a text that finds nothing keeps the keyboard open; a stick alone can
+// type.
 TEST_F(OptionsMenuTest, SearchNarrowsAtEachKeyAndExitRestores)
 {
     addEmulator("Any");
@@ -318,12 +345,23 @@ TEST_F(OptionsMenuTest, SearchNarrowsAtEachKeyAndExitRestores)
     EXPECT_EQ(shown(), "Desk Pinball,Frog Highway,Sky Hawk,Sky Hawk II,");
     EXPECT_EQ(FrontendState.CurrentGame, 1);
     EXPECT_EQ(SearchText, "");
-    // "SK", then down to Delete and right to Done.
+    // "SK", then down to Delete and right to Done, on a stick alone.
+    Stick = testPlugJoystick(0, 2, 4, 0);
+    initJoystick();
     search("d l l s r r s d d d r s");
+    testUnplugJoystick(Stick);
+    Stick = -1;
     EXPECT_EQ(SearchText, "SK");
     EXPECT_EQ(shown(), "Desk Pinball,Sky Hawk,Sky Hawk II,");
     // "SK" kept, "0" finds nothing: Done does not close; three Deletes and Done give all back.
     search("d d r r r r r r s d d s l s s s r s");
     EXPECT_EQ(SearchText, "");
     EXPECT_EQ(shown(), "Desk Pinball,Frog Highway,Sky Hawk,Sky Hawk II,");
+    // Typed while nothing is listed: nothing is found, and Done waits for the text to go.
+    addEmulator("None");
+    FrontendState.CurrentEmulator = 1;
+    rebuildVisibleGames();
+    search("s dddd r s l s r s");
+    EXPECT_TRUE(VisibleGames.empty());
+    EXPECT_EQ(SearchText, "");
 }
