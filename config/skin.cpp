@@ -162,20 +162,24 @@ static std::string colourText(uint32_t colour)
     return text;
 }
 
-static int brightness(uint32_t colour)
+int brightness(uint32_t colour)
 {
     return (299 * (colour & 0xFF) + 587 * ((colour >> 8) & 0xFF) + 114 * ((colour >> 16) & 0xFF)) /
            1000;
 }
 
-// The highlight's text colour, unless the view made it alike to the highlight's background (the
-// image browser draws only a frame in it): a title in it would not show, so it is black or
-// white, whichever reads on the band.
-static uint32_t titleTextColour()
+uint32_t readableOn(uint32_t text, uint32_t background)
 {
-    int band = brightness(Skin.HighlightBackcolor);
-    if (std::abs(band - brightness(Skin.HighlightForecolor)) >= 96) return Skin.HighlightForecolor;
+    int band = brightness(background);
+    if (std::abs(band - brightness(text)) >= 96) return text;
     return band >= 128 ? 0x000000 : 0xFFFFFF;
+}
+
+// The highlight's text colour, unless the view made it alike to the highlight's background (the
+// image browser draws only a frame in it): a title in it would not show.
+static uint32_t titleTextDefault()
+{
+    return readableOn(Skin.HighlightForecolor, Skin.HighlightBackcolor);
 }
 
 static PopupLook loadPopupLook(const char* section, int fontsize, const std::string& file)
@@ -187,7 +191,7 @@ static PopupLook loadPopupLook(const char* section, int fontsize, const std::str
     look.Backgroundcolor =
         iniReadColor(section, "Backgroundcolor", colourText(Skin.Backgroundcolor).c_str(), file);
     look.TitleForecolor =
-        iniReadColor(section, "TitleForecolor", colourText(titleTextColour()).c_str(), file);
+        iniReadColor(section, "TitleForecolor", colourText(titleTextDefault()).c_str(), file);
     look.TitleBackcolor =
         iniReadColor(section, "TitleBackcolor", colourText(Skin.HighlightBackcolor).c_str(), file);
     return look;

@@ -81,6 +81,12 @@ struct SkinRecord
     PopupLook Message; // message boxes and the messages shown while loading
 };
 
+// A colour's brightness, 0 to 255, as the eye weighs red, green and blue (0x00BBGGRR).
+int brightness(uint32_t colour);
+// text, unless it is about as bright as background and would not show on it: then black or
+// white, whichever reads.
+uint32_t readableOn(uint32_t text, uint32_t background);
+
 // Filled by loadSkin at start-up and whenever the skin or the view changes; its texts are
 // freed by freeSkin at exit.
 extern SkinRecord Skin;

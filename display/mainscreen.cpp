@@ -57,12 +57,6 @@ static void drawName(Surface* surface, Rect rect, const std::string& name)
     drawTextInRect(surface, rect, name);
 }
 
-static int brightness(Color color)
-{
-    return (299 * (color & 0xFF) + 587 * ((color >> 8) & 0xFF) + 114 * ((color >> 16) & 0xFF)) /
-           1000;
-}
-
 // A skin whose highlight bar is about the mark's colour (gold on orange) would hide the mark of
 // the current game: there it takes the highlight's text colour.
 static Color markColor(int onHighlight)
@@ -264,13 +258,10 @@ static Rect intersection(Rect a, Rect b)
 }
 
 // The highlight's text colour, unless the skin made it alike to the highlight's background (the
-// image browser draws only a frame in it): then black or white, whichever reads.
+// image browser draws only a frame in it).
 static Color initialColor()
 {
-    int box = brightness(PlacedSkin.HighlightBackcolor);
-    if (std::abs(box - brightness(PlacedSkin.HighlightForecolor)) >= 96)
-        return PlacedSkin.HighlightForecolor;
-    return box >= 128 ? 0x000000 : 0xFFFFFF;
+    return readableOn(PlacedSkin.HighlightForecolor, PlacedSkin.HighlightBackcolor);
 }
 
 // A square a third of the list's (or the grid's) smaller side, in the highlight's colours.

@@ -1,4 +1,4 @@
-// What the skin save writes.
+// What the skin save writes, and the pop-ups' title colour where the highlight's would not show.
 #include "config/skin.h"
 #include "display/artwork.h"
 #include "support.h"
@@ -30,4 +30,33 @@ TEST_F(InFreshDirectory, TheSkinSaveWritesTheEditableValuesInOrderAndNothingElse
     EXPECT_FALSE(fs::exists("skins/Gone"));
     freeSkin();
     freeArtwork();
+}
+
+// A pop-up's title takes the highlight's text colour unless the view made it about as bright as
+// the highlight's band (the image browser draws only a frame in it): then black or white.
+TEST_F(InFreshDirectory, APopupsTitleReadsOnItsBand)
+{
+    FrontendSettings.SkinDir = "skins";
+    FrontendSettings.SkinName = "Mine";
+    FrontendSettings.MenuType = ViewImageBrowser;
+    fs::create_directories("skins/Mine");
+    const struct
+    {
+        const char* Colours;
+        uint32_t Menu, Message;
+    } cases[] = {
+        {"HighlightForecolor=0x60FF60\nHighlightBackcolor=0x60FF60\n", 0x000000, 0x000000},
+        {"HighlightForecolor=0x200000\nHighlightBackcolor=0x101010\n", 0xFFFFFF, 0xFFFFFF},
+        {"HighlightForecolor=0x000000\nHighlightBackcolor=0x60FF60\n", 0x000000, 0x000000},
+        {"HighlightForecolor=0x60FF60\nHighlightBackcolor=0x60FF60\n[Menu]\nTitleForecolor="
+         "0x60FF60\n",
+         0x60FF60, 0x000000},
+    };
+    for (const auto& c : cases)
+    {
+        writeText("skins/Mine/skin.ini", std::string("[Image]\n") + c.Colours);
+        loadSkin();
+        EXPECT_EQ(Skin.Menu.TitleForecolor, c.Menu) << c.Colours;
+        EXPECT_EQ(Skin.Message.TitleForecolor, c.Message) << c.Colours;
+    }
 }
