@@ -37,6 +37,16 @@ static fs::path dataDirectory()
     return dir ? fs::path(dir) : fs::temp_directory_path() / "torvanell-bench-start";
 }
 
+// A configuration with the one MAME emulator, more lines in [Settings] and in [MAME].
+static void writeConfig(const fs::path& dir, const char* name, const std::string& settings,
+                        const std::string& mame)
+{
+    std::ofstream(dir / name) << "[Settings]\nEmulators=MAME\n"
+                              << settings << "[MAME]\nRomPath=" << (dir / "roms").string()
+                              << "\nDisplayClones=1\n"
+                              << mame;
+}
+
 // The list, the ROM folder filled up to its size with sets the list does not name, and a
 // configuration with the one MAME emulator.
 static int prepareData(const fs::path& dir)
@@ -48,8 +58,7 @@ static int prepareData(const fs::path& dir)
     int files = (int)std::distance(fs::directory_iterator(dir / "roms"), fs::directory_iterator());
     for (int i = files; i < RomFolderFiles; i++)
         std::ofstream(dir / "roms" / ("other" + std::to_string(i) + ".zip"));
-    std::ofstream(dir / "t.ini") << "[Settings]\nEmulators=MAME\n[MAME]\nRomPath="
-                                 << (dir / "roms").string() << "\nDisplayClones=1\n";
+    writeConfig(dir, "t.ini", "", "");
     return 1;
 }
 
@@ -68,16 +77,6 @@ static std::vector<std::string> machineNames(const fs::path& dir)
         names.push_back(line.substr(at, line.find('"', at) - at));
     }
     return names;
-}
-
-// t.ini with more lines in [Settings] and in [MAME].
-static void writeConfig(const fs::path& dir, const char* name, const std::string& settings,
-                        const std::string& mame)
-{
-    std::ofstream(dir / name) << "[Settings]\nEmulators=MAME\n"
-                              << settings << "[MAME]\nRomPath=" << (dir / "roms").string()
-                              << "\nDisplayClones=1\n"
-                              << mame;
 }
 
 // The machines of the list, a category each from some sixty main ones (every ninth mature),

@@ -1,6 +1,7 @@
 // The catalogue's collections, the name index and the lifetime of games and emulators.
 #include "catalogue/catalogue.h"
 
+#include "catalogue/sectionlines.h"
 #include "runtime/state.h"
 
 #include <algorithm>
@@ -209,13 +210,7 @@ static std::string withoutWays(std::string type)
 
 uint32_t knownControlTypeBit(std::string_view type)
 {
-    size_t start = type.find_first_not_of(" \t");
-    if (start == std::string_view::npos) return 0;
-    type = type.substr(start, type.find_last_not_of(" \t") - start + 1);
-    std::string lower(type);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-    lower = withoutWays(lower);
+    std::string lower = withoutWays(comparableName(type));
     for (int i = 0; i < ControlTypeCount; i++)
         if (lower == ControlTypeNames[i]) return 1u << i;
     return 0;

@@ -28,19 +28,6 @@ static TextIds MainCategoryIds;
 
 static const std::string_view MatureMark = "* Mature *";
 
-static int lowerAscii(unsigned char c)
-{
-    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
-// Names as the owner may type them: blanks around them and ASCII letter case do not count.
-static std::string comparable(std::string_view name)
-{
-    std::string key(trimmedText(name));
-    for (char& c : key) c = (char)lowerAscii((unsigned char)c);
-    return key;
-}
-
 void parseCategoryFile(std::string_view text, const std::function<void(const CategoryLine&)>& found)
 {
     forEachSectionLine(text, "Category",
@@ -134,7 +121,7 @@ std::vector<int> mainCategoriesOf(int emulatorIndex)
 static std::unordered_set<std::string> comparableNames(const std::vector<std::string>& names)
 {
     std::unordered_set<std::string> keys;
-    for (const std::string& name : names) keys.insert(comparable(name));
+    for (const std::string& name : names) keys.insert(comparableName(name));
     return keys;
 }
 
@@ -144,7 +131,7 @@ std::vector<char> hiddenCategoryMask(const Emulator& emulator)
     if (emulator.HiddenCategories.empty()) return hidden;
     std::unordered_set<std::string> names = comparableNames(emulator.HiddenCategories);
     for (size_t i = 0; i < MainCategories.size(); i++)
-        hidden[i] = names.count(comparable(MainCategories[i])) ? 1 : 0;
+        hidden[i] = names.count(comparableName(MainCategories[i])) ? 1 : 0;
     return hidden;
 }
 
@@ -153,17 +140,17 @@ void setShownCategories(Emulator& emulator, const std::vector<std::pair<std::str
     std::unordered_set<std::string> offered, hide;
     for (const auto& [name, on] : shown)
     {
-        offered.insert(comparable(name));
-        if (!on) hide.insert(comparable(name));
+        offered.insert(comparableName(name));
+        if (!on) hide.insert(comparableName(name));
     }
     std::vector<std::string> kept;
     for (const std::string& name : emulator.HiddenCategories)
     {
-        std::string key = comparable(name);
+        std::string key = comparableName(name);
         if (!offered.count(key) || hide.erase(key)) kept.push_back(name);
     }
     for (const auto& [name, on] : shown)
-        if (!on && hide.erase(comparable(name))) kept.push_back(name);
+        if (!on && hide.erase(comparableName(name))) kept.push_back(name);
     emulator.HiddenCategories = std::move(kept);
 }
 

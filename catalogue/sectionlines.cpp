@@ -25,16 +25,12 @@ std::string_view trimmedText(std::string_view text)
     return text.substr(start, end - start + 1);
 }
 
-static bool sameIgnoringCase(std::string_view a, std::string_view b)
+std::string comparableName(std::string_view name)
 {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); i++)
-    {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? (char)(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? (char)(b[i] - 'A' + 'a') : b[i];
-        if (x != y) return false;
-    }
-    return true;
+    std::string key(trimmedText(name));
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    return key;
 }
 
 // find_first_of looks each byte up in the set of separators with a call of its own: over a
@@ -60,7 +56,7 @@ void forEachSectionLine(std::string_view text, std::string_view section,
         if (line.front() == '[')
         {
             inSection = line.back() == ']' &&
-                        sameIgnoringCase(trimmedText(line.substr(1, line.size() - 2)), section);
+                        comparableName(line.substr(1, line.size() - 2)) == comparableName(section);
             continue;
         }
         size_t equals = line.find('=');

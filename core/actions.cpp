@@ -64,14 +64,13 @@ static int wakeUp()
     return 1;
 }
 
-static void showMove(Window* window)
+static void showMove()
 {
-    redrawMainWindow();
-    platformUpdateWindow(window);
+    showMainWindowNow();
     playSkinSound(Skin.Sounds.ChangeGame, 1);
 }
 
-static ActionOutcome selectUp(Window* window)
+static ActionOutcome selectUp(Window*)
 {
     if (!wakeUp()) return EndsTick;
     int columns = ScreenLayout.GridColumns;
@@ -79,11 +78,11 @@ static ActionOutcome selectUp(Window* window)
         current() = current() > 0 ? current() - 1 : std::max(gameCount() - 1, 0);
     else if (columns > 0 && current() >= columns)
         current() -= columns;
-    showMove(window);
+    showMove();
     return BreaksSequence;
 }
 
-static ActionOutcome selectDown(Window* window)
+static ActionOutcome selectDown(Window*)
 {
     if (!wakeUp()) return EndsTick;
     int columns = ScreenLayout.GridColumns;
@@ -91,26 +90,26 @@ static ActionOutcome selectDown(Window* window)
         current() = current() < gameCount() - 1 ? current() + 1 : 0;
     else if (columns > 0 && current() < gameCount() - columns)
         current() += columns;
-    showMove(window);
+    showMove();
     return BreaksSequence;
 }
 
 // Pages stop at the ends of the list; pressing on against an end plays the Error sound.
-static ActionOutcome selectPageUp(Window* window)
+static ActionOutcome selectPageUp(Window*)
 {
     if (!wakeUp()) return EndsTick;
     if (current() > 0)
     {
         int step = imageBrowser() ? 1 : ScreenLayout.PageUpRows;
         current() = std::max(current() - step, 0);
-        showMove(window);
+        showMove();
     }
     else
         playSkinSound(Skin.Sounds.Error, 1);
     return BreaksSequence;
 }
 
-static ActionOutcome selectPageDown(Window* window)
+static ActionOutcome selectPageDown(Window*)
 {
     if (!wakeUp()) return EndsTick;
     int last = gameCount() - 1;
@@ -118,7 +117,7 @@ static ActionOutcome selectPageDown(Window* window)
     {
         int64_t step = imageBrowser() ? 1 : ScreenLayout.PageDownRows;
         current() = (int)std::min<int64_t>(current() + step, last);
-        showMove(window);
+        showMove();
     }
     else
         playSkinSound(Skin.Sounds.Error, 1);
@@ -126,7 +125,7 @@ static ActionOutcome selectPageDown(Window* window)
 }
 
 // The first game of the next (step 1) or previous (step -1) initial, its letter shown a moment.
-static ActionOutcome selectLetter(Window* window, int step)
+static ActionOutcome selectLetter(int step)
 {
     if (!wakeUp()) return EndsTick;
     int target = gameOfNextInitial(current(), step);
@@ -137,18 +136,18 @@ static ActionOutcome selectLetter(Window* window, int step)
     }
     current() = target;
     showJumpInitial();
-    showMove(window);
+    showMove();
     return BreaksSequence;
 }
 
-static ActionOutcome selectLetterUp(Window* window)
+static ActionOutcome selectLetterUp(Window*)
 {
-    return selectLetter(window, -1);
+    return selectLetter(-1);
 }
 
-static ActionOutcome selectLetterDown(Window* window)
+static ActionOutcome selectLetterDown(Window*)
 {
-    return selectLetter(window, 1);
+    return selectLetter(1);
 }
 
 // The loop ends when it takes the quit message; the tick goes on meanwhile.
@@ -169,16 +168,10 @@ static ActionOutcome powerOff()
     return KeepsSequence;
 }
 
-// A game that failed is told over the list, not over the screen blanked for it.
-static void showListAgain()
-{
-    redrawMainWindow();
-    platformUpdateWindow(FrontendState.MainWindow);
-}
-
 static void runGame()
 {
-    BeforeTellingOfAGame = showListAgain;
+    // A game that failed is told over the list, not over the screen blanked for it.
+    BeforeTellingOfAGame = showMainWindowNow;
     playSkinSound(Skin.Sounds.StartGame, 0);
     blankScreen();
     int exitCode;
@@ -277,7 +270,7 @@ static ActionOutcome shutdown2(Window*)
 
 // The game keeps its place in the list until the list is next rebuilt, so that a mark taken
 // off by mistake (in the favourites, say) can be put back at once.
-static ActionOutcome toggleFavouriteGame(Window* window)
+static ActionOutcome toggleFavouriteGame(Window*)
 {
     if (!wakeUp()) return EndsTick;
     Game* game = selectedGame();
@@ -287,8 +280,7 @@ static ActionOutcome toggleFavouriteGame(Window* window)
         return BreaksSequence;
     }
     toggleFavourite(*game);
-    redrawMainWindow();
-    platformUpdateWindow(window);
+    showMainWindowNow();
     return BreaksSequence;
 }
 
@@ -319,7 +311,7 @@ static ActionOutcome search(Window*)
     return BreaksSequence;
 }
 
-static ActionOutcome randomGame(Window* window)
+static ActionOutcome randomGame(Window*)
 {
     if (!wakeUp()) return EndsTick;
     static std::mt19937_64 draws(std::random_device{}());
@@ -330,7 +322,7 @@ static ActionOutcome randomGame(Window* window)
         return BreaksSequence;
     }
     current() = target;
-    showMove(window);
+    showMove();
     return BreaksSequence;
 }
 

@@ -86,6 +86,12 @@ void redrawMainWindow()
     platformInvalidate(FrontendState.MainWindow, 0);
 }
 
+void showMainWindowNow()
+{
+    redrawMainWindow();
+    platformUpdateWindow(FrontendState.MainWindow);
+}
+
 // The game after the selection; for videos, the next game that has one, from the one after
 // the selection round to the selection itself (it stays where it was when none has).
 static void moveScreenSaverOn()

@@ -24,6 +24,8 @@ intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
 // Draws the main screen into the back buffer and invalidates the window; painted when the
 // loop next dispatches (or at once by an update).
 void redrawMainWindow();
+// The same, painted at once: within a tick that goes on, or a modal loop of its own.
+void showMainWindowNow();
 // IdleTimer's handler: the screensaver shows the next game's picture over the whole screen.
 void startScreenSaver();
 // ScreenSaverTimer's handler: the picture of the game after.

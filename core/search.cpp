@@ -9,7 +9,6 @@
 #include "core/mainwindow.h"
 #include "display/searchkeyboard.h"
 #include "platform/messagebox.h"
-#include "platform/window.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "runtime/tickloop.h"
@@ -28,12 +27,6 @@ struct SearchSession
     std::string TextBefore;
     int Closing;
 };
-
-static void show()
-{
-    redrawMainWindow();
-    platformUpdateWindow(FrontendState.MainWindow);
-}
 
 // The game selected stays selected while the text still finds it; else the first found.
 static void narrowTo(SearchSession& session, const std::string& text)
@@ -59,7 +52,7 @@ static void type(SearchSession& session, const SearchKey& key)
         return;
     }
     narrowTo(session, text);
-    show();
+    showMainWindowNow();
 }
 
 // A text that finds nothing cannot be kept: the keyboard stays open to mend it.
@@ -97,7 +90,7 @@ static void searchTick(SearchSession& session)
     if (up || down || left || right)
     {
         moveSearchCursor(down - up, right - left);
-        show();
+        showMainWindowNow();
         playSkinSound(Skin.Sounds.ChangeGame, 1);
     }
     if (press && selectedSearchKey().Kind == SearchKeyDone)
@@ -118,7 +111,7 @@ void runSearch()
     SearchKeyboard.Text = session.TextBefore;
     narrowTo(session, SearchKeyboard.Text);
     stopAllTimers(); // no screensaver over the keyboard
-    show();
+    showMainWindowNow();
     flushKeyboard(); // the key that opened it types nothing
     if (!runTickLoop([&session] { searchTick(session); }, &session.Closing, nullptr))
         platformMessageBox(nullptr, NoCounterText, "Error");
