@@ -19,8 +19,8 @@ void sortAllGames();
 // SearchText.
 void rebuildVisibleGames();
 
-// The text the player searched for; empty: the list is not narrowed. Left (emptied) when the
-// emulator changes or the menu's choices apply.
+// The text the player searched for (while the search's keyboard is open, typed so far); empty:
+// the list is not narrowed. Left (emptied) when the emulator changes or the menu's choices apply.
 extern std::string SearchText;
 // The games of from whose Description or Name contains text, ASCII letter case not counted, in
 // from's order; all of them for an empty text.

@@ -40,7 +40,7 @@ static void narrowTo(SearchSession& session, const std::string& text)
 
 static void type(SearchSession& session, const SearchKey& key)
 {
-    std::string& text = SearchKeyboard.Text;
+    std::string& text = SearchText;
     if (key.Kind == SearchKeyDelete && !text.empty())
         text.pop_back();
     else if ((key.Kind == SearchKeyCharacter || key.Kind == SearchKeySpace) &&
@@ -58,12 +58,11 @@ static void type(SearchSession& session, const SearchKey& key)
 // A text that finds nothing cannot be kept: the keyboard stays open to mend it.
 static void done(SearchSession& session)
 {
-    if (VisibleGames.empty() && !SearchKeyboard.Text.empty())
+    if (VisibleGames.empty() && !SearchText.empty())
     {
         playSkinSound(Skin.Sounds.Error, 1);
         return;
     }
-    SearchText = SearchKeyboard.Text;
     session.Closing = 1;
 }
 
@@ -108,8 +107,8 @@ void runSearch()
     rebuildVisibleGames();
     session.Whole = VisibleGames;
     SearchKeyboard.Open = 1;
-    SearchKeyboard.Text = session.TextBefore;
-    narrowTo(session, SearchKeyboard.Text);
+    SearchText = session.TextBefore; // edited in place: what the empty list's reasons name
+    narrowTo(session, SearchText);
     stopAllTimers(); // no screensaver over the keyboard
     showMainWindowNow();
     flushKeyboard(); // the key that opened it types nothing

@@ -125,7 +125,7 @@ void drawSearchKeyboard(Surface* surface, Rect area)
                      look.TitleBackcolor);
     createFont(surface, look.Fontface, screenFontSize(look.Fontsize), 1);
     platformSetTextColor(surface, look.TitleForecolor);
-    std::string title = "Search: " + SearchKeyboard.Text + "_";
+    std::string title = "Search: " + SearchText + "_";
     drawTextInRect(surface,
                    Rect{panel.Left + g.Margin, panel.Top + g.Margin / 2, panel.Right, panel.Bottom},
                    fitToWidth(surface, title, panel.Right - panel.Left - 2 * g.Margin));
@@ -154,7 +154,6 @@ void drawSearchBand(Surface* surface, Rect place)
 {
     int height = searchBandHeight(surface);
     if (height == 0) return;
-    const std::string& text = SearchKeyboard.Open ? SearchKeyboard.Text : SearchText;
     // In the keyboard's look, underlined: apart from the list's highlight bar just below it.
     Rect band{place.Left, place.Top, place.Right, place.Top + height};
     platformFillRect(surface, band, Skin.Menu.TitleBackcolor);
@@ -164,7 +163,8 @@ void drawSearchBand(Surface* surface, Rect place)
     platformSetTextColor(surface, Skin.Menu.Fontcolor);
     platformSetBackgroundMode(surface, BackgroundTransparent);
     int indent = std::max(height / 4, 2);
-    drawTextInRect(surface, Rect{band.Left + indent, band.Top, band.Right, band.Bottom},
-                   fitToWidth(surface, "Search: " + text, band.Right - band.Left - 2 * indent));
+    drawTextInRect(
+        surface, Rect{band.Left + indent, band.Top, band.Right, band.Bottom},
+        fitToWidth(surface, "Search: " + SearchText, band.Right - band.Left - 2 * indent));
     platformSetTextColor(surface, colour);
 }

@@ -35,8 +35,8 @@ struct SearchKeyboardRecord
     // The cursor: its row, and the column it keeps while moving up and down across wide keys.
     int Row;
     int Column;
-    std::string Text; // typed so far
 };
+// The text typed is the catalogue's SearchText, edited in place while the keyboard is open.
 // The cursor stays where it was between two searches: a player looking for another game of the
 // same kind types the same first letters.
 extern SearchKeyboardRecord SearchKeyboard;
