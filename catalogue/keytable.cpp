@@ -42,6 +42,8 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "SendKeyInterval", ValueNumber, "500", "Milliseconds after each typed key.", ""},
     {PlaceSettings, "DebugCmdLine", ValueText, "", "Any value appends every command line started to log.txt.", ""},
     {PlaceSettings, "CabinetControls", ValueText, "", "The cabinet's control types, separated by commas (joy, doublejoy, triplejoy, stick, only_buttons, lightgun, trackball, dial, paddle, pedal, positional, mouse, keyboard, keypad, mahjong, hanafuda, gambling); MAME games needing any other are hidden. Empty: no limit.", ""},
+    {PlaceSettings, "HistoryFile", ValueText, "", "The machines' stories, history.xml or history.dat, shown as the History page of the game information. Empty: none.", ""},
+    {PlaceSettings, "CommandFile", ValueText, "", "The machines' controls and moves, command.dat, shown as pages of the game information. Empty: none.", ""},
     {PlaceSystem, "SelectedGame", ValueText, "0", "The game selected at the last exit; written at exit.", ""},
 
     {PlaceEmulator, "Executable", ValueText, "the section's name", "The emulator's program, in ExecPath (or a full path).", ""},

@@ -548,7 +548,7 @@ std::string snapshotPath(const std::string& listPath)
 
 // A change inside a file that keeps its size and time (a copy with the times preserved)
 // still shows at its ends: the list's header names the emulator's version.
-static int hashEnds(const std::string& path, int64_t size, uint64_t* hash)
+int hashFileEnds(const std::string& path, int64_t size, uint64_t* hash)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return 0;
@@ -581,7 +581,7 @@ int describeSnapshotSource(const std::string& listPath, SnapshotSource& source)
     source.ListSize = list.Size;
     source.ListStamp = list.Stamp;
     source.ListInode = list.Inode;
-    if (!hashEnds(listPath, list.Size, &source.ListHash)) return 0;
+    if (!hashFileEnds(listPath, list.Size, &source.ListHash)) return 0;
     if (!FrontendSettings.UseMameInfoDat) return 1;
     FileIdentity info;
     if (!platformFileIdentity(FrontendSettings.MameinfoDat, &info)) return 0;

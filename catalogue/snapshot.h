@@ -54,6 +54,9 @@ int writeSnapshotFile(FILE* file, const SnapshotSource& source,
                       std::span<const std::unique_ptr<Game>> games);
 int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorIndex,
                      SnapshotContents& contents, std::string& why);
+// A hash of the first and last 64 KB of the file at path, which is size bytes long: a change
+// inside a file that keeps its size and time still shows at its ends. 0 when it cannot be read.
+int hashFileEnds(const std::string& path, int64_t size, uint64_t* hash);
 // The check sum a snapshot holds of the bytes after its first 20.
 uint64_t snapshotChecksum(const char* data, size_t size);
 const size_t SnapshotChecksumOffset = 12;

@@ -62,6 +62,8 @@ static void loadBehaviour(const std::string& file)
     FrontendSettings.SendKeyInterval = iniReadInt("Settings", "SendKeyInterval", "500", file);
     FrontendSettings.DebugCmdLine = iniReadOptionalString("Settings", "DebugCmdLine", file);
     FrontendSettings.CabinetControls = iniReadString("Settings", "CabinetControls", "", file);
+    FrontendSettings.HistoryFile = iniReadString("Settings", "HistoryFile", "", file);
+    FrontendSettings.CommandFile = iniReadString("Settings", "CommandFile", "", file);
 }
 
 static void loadView(const std::string& file)

@@ -105,6 +105,8 @@ struct FrontendSettingsRecord
     // The control types the cabinet has, comma-separated as the owner wrote them ("joy,
     // only_buttons"); empty: every game may be shown, whatever it needs.
     std::string CabinetControls;
+    std::string HistoryFile; // the machines' stories (history.xml or history.dat); empty: none
+    std::string CommandFile; // their controls and moves (command.dat); empty: none
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

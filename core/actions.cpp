@@ -10,6 +10,7 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/controlsetup.h"
+#include "core/infopages.h"
 #include "core/mainwindow.h"
 #include "core/search.h"
 #include "display/layout.h"
@@ -202,14 +203,6 @@ static ActionOutcome startGame(Window*)
     return BreaksSequence;
 }
 
-// A clone without information of its own shows its parent's, when the parent is listed.
-static const std::vector<std::string>* informationLines(const Game& game)
-{
-    if (!game.InfoLines.empty() || game.CloneOf.empty()) return &game.InfoLines;
-    int parent = findGameByName(game.CloneOf);
-    return parent >= 0 ? &VisibleGames[parent]->InfoLines : nullptr;
-}
-
 static int isMameGame(const Game& game)
 {
     const Emulator* emulator = emulatorOf(&game);
@@ -221,10 +214,10 @@ static ActionOutcome gameInfo(Window*)
     if (!wakeUp()) return EndsTick;
     const Game* game = selectedGame();
     if (!game) return KeepsSequence;
-    if (FrontendSettings.UseMameInfoDat && isMameGame(*game))
+    if (isMameGame(*game))
     {
-        const std::vector<std::string>* lines = informationLines(*game);
-        if (lines && !lines->empty()) showGameInfo(*lines);
+        std::vector<InfoPage> pages = informationPages(*game);
+        if (!pages.empty()) showGameInfo(pages);
     }
     return BreaksSequence;
 }

@@ -13,6 +13,7 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/actions.h"
+#include "core/infopages.h"
 #include "core/mainwindow.h"
 #include "core/mameload.h"
 #include "display/artwork.h"
@@ -77,6 +78,7 @@ static int finishLoading()
 {
     showMessage("Filtering And Sorting Roms...");
     loadPlayHistory();
+    openInformationFiles();
     sortAllGames();
     rebuildVisibleGames();
     flushKeyboard(); // keys pressed while loading must trigger nothing
@@ -163,6 +165,7 @@ void resetFrontend()
     freeArtwork();
     forgetPrefetch();
     FrontendSettings.MameinfoDat.clear();
+    closeInformationFiles();
     FrontendSettings.SelectedGame.clear();
     FrontendStateRecord kept = FrontendState;
     FrontendState = FrontendStateRecord();

@@ -13,6 +13,7 @@
 struct WrapJob
 {
     const Font* TextFont;
+    TextMeasure Measure;
     int Width; // what a piece must fit in
     const std::string* Line;
     std::vector<size_t> Starts; // the byte at which each character starts, then the line's end
@@ -72,7 +73,7 @@ static std::string piece(const WrapJob& job, long from, long to)
 static int measure(WrapJob& job, long from, long to)
 {
     job.Piece.assign(*job.Line, job.Starts[from], job.Starts[to] - job.Starts[from]);
-    int width = platformTextWidth(job.TextFont, job.Piece);
+    int width = job.Measure(job.TextFont, job.Piece);
     if (to > from && width > 0) job.CharacterWidth = (double)width / (double)(to - from);
     return width;
 }
@@ -181,6 +182,12 @@ static void wrapLine(WrapJob& job, const std::string& line, std::vector<std::str
 std::vector<std::string> wordWrapText(Surface* surface, int width,
                                       const std::vector<std::string>& lines)
 {
+    return wordWrapText(surface, width, lines, platformTextWidth);
+}
+
+std::vector<std::string> wordWrapText(Surface* surface, int width,
+                                      const std::vector<std::string>& lines, TextMeasure measure)
+{
     std::vector<std::string> wrapped;
     const Font* font = platformSurfaceFont(surface);
     if (!platformFontUsable(font))
@@ -189,7 +196,7 @@ std::vector<std::string> wordWrapText(Surface* surface, int width,
         fflush(stdout);
         return wrapped;
     }
-    WrapJob job = {font, width, nullptr, {}, {}, {}, 0};
+    WrapJob job = {font, measure, width, nullptr, {}, {}, {}, 0};
     // A first guess of a character's width, before the text itself has been measured.
     job.CharacterWidth = std::max(platformTextWidth(font, "abcdefghijklmnopqrstuvwxyz"), 26) / 26.0;
     for (const std::string& line : lines) wrapLine(job, line, wrapped);

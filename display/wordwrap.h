@@ -5,6 +5,10 @@
 #include <vector>
 
 struct Surface;
+struct Font;
+
+// How wide a text is in a font: platformTextWidth, or a measure that knows pictures in the text.
+typedef int (*TextMeasure)(const Font* font, const std::string& text);
 
 // The lines broken into pieces that fit width pixels, measured in surface's font: at the last white
 // space before which a piece fits (that one white-space character is dropped), else after its
@@ -13,3 +17,6 @@ struct Surface;
 // dropped). No lines, and a line on standard output, when surface's font cannot measure.
 std::vector<std::string> wordWrapText(Surface* surface, int width,
                                       const std::vector<std::string>& lines);
+// The same, measured with measure.
+std::vector<std::string> wordWrapText(Surface* surface, int width,
+                                      const std::vector<std::string>& lines, TextMeasure measure);

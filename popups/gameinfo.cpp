@@ -1,10 +1,12 @@
-// The scroll window draws the wrapped text into a back buffer whenever the top line or the size
-// changes; painting only copies it, as the main window does.
+// The scroll window draws the wrapped text into a back buffer whenever the page, the top line or
+// the size changes; painting only copies it, as the main window does. Only the page shown is
+// wrapped.
 #include "popups/gameinfo.h"
 
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
+#include "display/glyphs.h"
 #include "display/placement.h"
 #include "display/text.h"
 #include "display/wordwrap.h"
@@ -19,12 +21,13 @@
 #include <cstdio>
 
 Window* ScrollWindow;
+int ScrollPage;
 int ScrollTopLine;
 
 // The rest of the open window's state; set when it opens, cleared when it closes.
-// The lines shown: borrowed from the game, never changed here.
-static const std::vector<std::string>* ScrollInfoLines;
-// The lines wrapped to the window's width: owned, rebuilt at every size change.
+// The pages: borrowed from the caller, never changed here.
+static const std::vector<InfoPage>* ScrollPages;
+// The page's lines wrapped to the window's width: owned, rebuilt at every size or page change.
 static std::vector<std::string> WrappedLines;
 // The client-sized back buffer the text is drawn into; painting only copies it.
 static Surface* ScrollBackBuffer;
@@ -42,19 +45,72 @@ static int textMargin()
     return std::max(getTextHeight(ScrollBackBuffer) / 2, ScrollTextMargin);
 }
 
-// Whole lines only, each a margin clear of the top, left and bottom edges, in the skin's [Menu]
-// look with its frame.
+static const InfoPage* shownPage()
+{
+    if (!ScrollPages || ScrollPage < 0 || ScrollPage >= (int)ScrollPages->size()) return nullptr;
+    return &(*ScrollPages)[(size_t)ScrollPage];
+}
+
+// A window of one untitled page is the plain information window, without a band.
+static int bandHeight()
+{
+    if (!ScrollPages || (ScrollPages->size() == 1 && (*ScrollPages)[0].Title.empty())) return 0;
+    return getTextHeight(ScrollBackBuffer) + textMargin();
+}
+
+// The page's title at the left and "n/m" at the right, in the [Menu] title's colours.
+static void paintBand(Rect client)
+{
+    int height = bandHeight(), margin = textMargin();
+    if (!height) return;
+    Rect band = {client.Left, client.Top, client.Right, client.Top + height};
+    platformFillRect(ScrollBackBuffer, band, Skin.Menu.TitleBackcolor);
+    platformSetTextColor(ScrollBackBuffer, Skin.Menu.TitleForecolor);
+    std::string counter =
+        std::to_string(ScrollPage + 1) + "/" + std::to_string(ScrollPages->size());
+    int counterWidth = getTextWidth(ScrollBackBuffer, counter), y = margin / 2;
+    platformTextOut(ScrollBackBuffer, client.Right - margin - counterWidth, y, counter);
+    const InfoPage* page = shownPage();
+    int room = client.Right - client.Left - 3 * margin - counterWidth;
+    if (page && page->Glyphs)
+        drawGlyphText(ScrollBackBuffer, margin, y, page->Title, Skin.Menu.TitleBackcolor);
+    else if (page)
+        platformTextOut(ScrollBackBuffer, margin, y,
+                        fitToWidth(ScrollBackBuffer, page->Title, room));
+    platformSetTextColor(ScrollBackBuffer, Skin.Menu.Fontcolor);
+}
+
+// Whole lines only, each a margin clear of the band, the left and the bottom edges, in the
+// skin's [Menu] look with its frame.
 static void paintScrollText(Window* window)
 {
     if (!ScrollBackBuffer) return;
     Rect client = platformClientRect(window);
     fillFramed(ScrollBackBuffer, client, Skin.Menu.TitleBackcolor, Skin.Menu.Backgroundcolor);
+    paintBand(client);
     int lineHeight = getTextHeight(ScrollBackBuffer), margin = textMargin();
     int lowestTop = client.Bottom - lineHeight - margin;
-    int y = margin;
+    int y = bandHeight() + margin, glyphs = shownPage() && shownPage()->Glyphs;
     for (size_t i = (size_t)std::max(ScrollTopLine, 0); i < WrappedLines.size() && y <= lowestTop;
          i++, y += lineHeight)
-        platformTextOut(ScrollBackBuffer, margin, y, WrappedLines[i]);
+        if (glyphs)
+            drawGlyphText(ScrollBackBuffer, margin, y, WrappedLines[i], Skin.Menu.Backgroundcolor);
+        else
+            platformTextOut(ScrollBackBuffer, margin, y, WrappedLines[i]);
+}
+
+static void wrapShownPage(Window* window)
+{
+    freeWrappedLines();
+    Rect client = platformClientRect(window);
+    int width = client.Right - client.Left - 2 * (ScrollBackBuffer ? textMargin() : 0);
+    const InfoPage* page = shownPage();
+    if (page)
+        WrappedLines = page->Glyphs
+                           ? wordWrapText(ScrollBackBuffer, width, page->Lines, glyphTextWidth)
+                           : wordWrapText(ScrollBackBuffer, width, page->Lines);
+    // At the new width the text may have fewer lines: the top one must still be among them.
+    ScrollTopLine = std::clamp(ScrollTopLine, 0, std::max((int)WrappedLines.size() - 1, 0));
 }
 
 // Everything that depends on the client size is made again: the back buffer with its font and
@@ -68,12 +124,7 @@ static void onSize(Window* window)
         platformSetTextColor(ScrollBackBuffer, Skin.Menu.Fontcolor);
         platformSetBackgroundMode(ScrollBackBuffer, BackgroundTransparent);
     }
-    freeWrappedLines();
-    Rect client = platformClientRect(window);
-    int width = client.Right - client.Left - 2 * (ScrollBackBuffer ? textMargin() : 0);
-    if (ScrollInfoLines) WrappedLines = wordWrapText(ScrollBackBuffer, width, *ScrollInfoLines);
-    // At the new width the text may have fewer lines: the top one must still be among them.
-    ScrollTopLine = std::clamp(ScrollTopLine, 0, std::max((int)WrappedLines.size() - 1, 0));
+    wrapShownPage(window);
     paintScrollText(window);
     platformInvalidate(window, 0);
 }
@@ -112,10 +163,23 @@ static void scrollTo(Window* window, int top)
     platformInvalidate(window, 0);
 }
 
-// One input tick: scrolls one line up or down, or sets *done for the exit and
+// Pages turn round at either end: an arcade stick has no Home key.
+static void turnPage(Window* window, int step)
+{
+    int count = ScrollPages ? (int)ScrollPages->size() : 0;
+    if (count < 2) return;
+    ScrollPage = (ScrollPage + step + count) % count;
+    ScrollTopLine = 0;
+    wrapShownPage(window);
+    scrollTo(window, 0);
+}
+
+// One input tick: turns the page, scrolls one line up or down, or sets *done for the exit and
 // game-information controls.
 static void pollScrollInput(Window* window, int* done)
 {
+    if (isControlActive(KeySelectPageUp, KeyP2SelectPageUp)) turnPage(window, -1);
+    if (isControlActive(KeySelectPageDown, KeyP2SelectPageDown)) turnPage(window, 1);
     if (isControlActive(KeySelectUp, KeyP2SelectUp))
         scrollTo(window, std::max(ScrollTopLine - 1, 0));
     // The text scrolls until only its last line is shown.
@@ -150,10 +214,10 @@ static Window* createScrollWindow()
                                 (int)std::max<int64_t>(height - 2 * y, 0), 0);
 }
 
-// The borrowed lines may go with their game once the window has closed.
+// The borrowed pages may go once the window has closed.
 static void forgetInfoLines()
 {
-    ScrollInfoLines = nullptr;
+    ScrollPages = nullptr;
 }
 
 static int openScrollWindow()
@@ -170,13 +234,20 @@ static int openScrollWindow()
 int showGameInfo(const std::vector<std::string>& lines)
 {
     if (lines.empty()) return 1;
+    return showGameInfo(std::vector<InfoPage>{{"", lines, 0}});
+}
+
+int showGameInfo(const std::vector<InfoPage>& pages)
+{
+    if (pages.empty()) return 1;
     // Registered first: a window still open keeps its lines.
     if (!platformRegisterClass(ScrollWindowClass, scrollWindowProc))
     {
         fprintf(stderr, "The class of the game information window could not be registered\n");
         return 0;
     }
-    ScrollInfoLines = &lines;
+    ScrollPages = &pages;
+    ScrollPage = 0;
     ScrollTopLine = 0;
     if (!openScrollWindow()) return 0;
     platformShowWindow(ScrollWindow, ShowNormal);
