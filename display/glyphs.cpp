@@ -45,34 +45,66 @@ static int glyphWidth(const Font* font, const CommandGlyph& glyph)
     return bodyWidth(font, glyph) + 2 * padding(platformFontHeight(font));
 }
 
-// Calls run for each piece of plain text and glyph for each glyph, in order.
-template <typename Run, typename Glyph>
-static void forEachPiece(const std::string& text, Run run, Glyph glyph)
+// A piece of a laid-out line: a text, or a glyph (Glyph >= 0), and where it starts.
+struct Piece
 {
-    size_t start = 0, at = 0;
+    int X;
+    int Glyph;
+    std::string Text;
+};
+
+struct LaidOut
+{
+    std::vector<Piece> Pieces;
+    int Width;
+};
+
+static void addText(LaidOut& line, const Font* font, const std::string& text, size_t from,
+                    size_t to)
+{
+    if (to <= from) return;
+    std::string piece = text.substr(from, to - from);
+    line.Pieces.push_back({line.Width, -1, piece});
+    line.Width += platformTextWidth(font, piece);
+}
+
+// The files' authors align their columns for a font whose characters are all as wide, and a
+// glyph as wide as its two-character code: two blanks or more move on to the column where they
+// end, in widths of a digit, unless the text before has already passed it.
+static LaidOut layOut(const Font* font, const std::string& text)
+{
+    LaidOut line{{}, 0};
+    int cell = platformTextWidth(font, "0");
+    size_t start = 0, at = 0, column = 0;
     while (at < text.size())
     {
-        int length = 0, found = glyphAt(text, at, &length);
-        if (found < 0)
+        int length = 0, glyph = glyphAt(text, at, &length);
+        size_t blanks = at;
+        while (blanks < text.size() && text[blanks] == ' ') blanks++;
+        if (glyph >= 0)
         {
-            at++;
-            continue;
+            addText(line, font, text, start, at);
+            line.Pieces.push_back({line.Width, glyph, ""});
+            line.Width += glyphWidth(font, CommandGlyphs[glyph]);
+            at += (size_t)length, column += 2, start = at;
         }
-        if (at > start) run(text.substr(start, at - start));
-        glyph(CommandGlyphs[found]);
-        at += (size_t)length;
-        start = at;
+        else if (blanks - at >= 2)
+        {
+            addText(line, font, text, start, at);
+            column += blanks - at;
+            line.Width = std::max(line.Width + cell, (int)column * cell);
+            at = start = blanks;
+        }
+        else
+            at += (size_t)platformCharacterLength(text, at), column++;
     }
-    if (start < text.size()) run(text.substr(start));
+    addText(line, font, text, start, text.size());
+    return line;
 }
 
 int glyphTextWidth(const Font* font, const std::string& text)
 {
-    int width = 0;
-    forEachPiece(
-        text, [&](const std::string& piece) { width += platformTextWidth(font, piece); },
-        [&](const CommandGlyph& glyph) { width += glyphWidth(font, glyph); });
-    return width;
+    return layOut(font, text).Width;
 }
 
 // ---- Shapes
@@ -207,16 +239,9 @@ void drawGlyphText(Surface* surface, int x, int y, const std::string& text, uint
 {
     const Font* font = platformSurfaceFont(surface);
     int height = platformFontHeight(font);
-    forEachPiece(
-        text,
-        [&](const std::string& piece)
-        {
-            platformTextOut(surface, x, y, piece);
-            x += platformTextWidth(font, piece);
-        },
-        [&](const CommandGlyph& glyph)
-        {
-            drawGlyph(surface, glyph, {x, y, height}, background);
-            x += glyphWidth(font, glyph);
-        });
+    for (const Piece& piece : layOut(font, text).Pieces)
+        if (piece.Glyph >= 0)
+            drawGlyph(surface, CommandGlyphs[piece.Glyph], {x + piece.X, y, height}, background);
+        else
+            platformTextOut(surface, x + piece.X, y, piece.Text);
 }

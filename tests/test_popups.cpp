@@ -1,6 +1,7 @@
 // The pop-ups on the test clock: the options menu's rows, what closing it applies and a window
 // that cannot be made; the game information's word wrapping, scrolling and closing.
 #include "catalogue/categories.h"
+#include "catalogue/commandfile.h"
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
 #include "config/skin.h"
@@ -308,6 +309,39 @@ TEST_F(OptionsMenuTest, GameInfoScrollsBetweenFirstAndLastLineAndClosesOnItsCont
     EXPECT_EQ(platformFocusWindow(), FrontendState.MainWindow);
     EXPECT_EQ(FrontendState.ScreenSaverActive, 1);            // the idle timer fired meanwhile
     EXPECT_EQ(platformUnregisterClass(ScrollWindowClass), 0); // unregistered when it closed
+}
+
+// Left and Right turn the pages round at either end, each opening at its top; a page of
+// glyphs is wrapped and drawn in its own measure.
+TEST_F(OptionsMenuTest, GameInfoPagesTurnRound)
+{
+    std::vector<InfoPage> pages = {{"Info", {"a", "b", "c"}, 0},
+                                   {"History", {"story"}, 0},
+                                   {"Moves", {convertCommandGlyphs("_2_3_6_+_A Fire Fist")}, 1}};
+    std::vector<int> shown = {0};
+    int scrolled = -1, afterTurn = -1;
+    const int* keys = FrontendSettings.Keys;
+    Elapsed = 0;
+    testOnSleep(runMeanwhile);
+    Meanwhile = [&](int t)
+    {
+        if (ScrollPage != shown.back()) shown.push_back(ScrollPage);
+        if (t == 100) testTapKey(keys[KeySelectDown]);
+        if (t == 300) scrolled = ScrollTopLine;
+        const std::pair<int, KeyBinding> turns[] = {{400, KeySelectPageDown},
+                                                    {600, KeyP2SelectPageDown},
+                                                    {800, KeySelectPageDown},
+                                                    {1000, KeySelectPageUp}};
+        for (const auto& [when, key] : turns)
+            if (t == when) testTapKey(keys[key]);
+        if (t == 500) afterTurn = ScrollTopLine;
+        if (t == 1200) testTapKey(keys[KeyGameInfo]);
+    };
+    EXPECT_EQ(showGameInfo(pages), 1);
+    Meanwhile = nullptr;
+    EXPECT_EQ(shown, std::vector<int>({0, 1, 2, 0, 2}));
+    EXPECT_EQ(scrolled, 1);
+    EXPECT_EQ(afterTurn, 0);
 }
 
 // The search's keyboard from its first key: typing narrows the list at once (the selection
