@@ -265,18 +265,26 @@ static void saveIndexBeside(const FileIndex& index, const char* kind)
                  file.c_str(), kind, errno ? std::strerror(errno) : "write error");
 }
 
+// A file that cannot be read is told once, and again only after it could be read meanwhile.
+static void noteReadable(const std::string& path, const char* kind, int readable)
+{
+    static std::vector<std::string> unreadable;
+    auto told = std::find(unreadable.begin(), unreadable.end(), path);
+    if (readable && told != unreadable.end()) unreadable.erase(told);
+    if (readable || told != unreadable.end()) return;
+    std::fprintf(stderr, "%s cannot be read: [%s] (%s); its pages are not shown\n", kind,
+                 path.c_str(), whyUnreadable(path).c_str());
+    unreadable.push_back(path);
+}
+
 int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
                   const IndexBuilder& build)
 {
     IndexSource now;
     errno = 0;
-    if (!describeIndexSource(path, now))
-    {
-        std::fprintf(stderr, "%s cannot be read: [%s] (%s); its pages are not shown\n", kind,
-                     path.c_str(), whyUnreadable(path).c_str());
-        closeFileIndex(index);
-        return 0;
-    }
+    int readable = describeIndexSource(path, now);
+    noteReadable(path, kind, readable);
+    if (!readable) return closeFileIndex(index), 0;
     if (index.Path == path && index.Source == now) return 1;
     FileIndex next;
     if (!loadIndexBeside(path, now, next))

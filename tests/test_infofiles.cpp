@@ -204,6 +204,7 @@ TEST_F(InfoFilesTest, BadFilesAreToldAndGiveWhatCanBeRead)
     addMame();
     std::string told = stderrOf([] { EXPECT_EQ(informationPages(*addGame("a")).size(), 1u); });
     EXPECT_NE(told.find("History file cannot be read"), std::string::npos) << told;
+    EXPECT_EQ(stderrOf([] { informationPages(*AllGames.at(0)); }), "") << "told twice";
     resetCatalogue();
 }
 
