@@ -224,11 +224,6 @@ static std::vector<std::string> entryLines(uint32_t, const std::string&, std::st
 
 int openCommandFile()
 {
-    if (FrontendSettings.CommandFile.empty())
-    {
-        closeFileIndex(CommandIndex);
-        return 1;
-    }
     return openFileIndex(CommandIndex, FrontendSettings.CommandFile, "Command file",
                          buildCommandIndex);
 }

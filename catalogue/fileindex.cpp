@@ -280,6 +280,7 @@ static void noteReadable(const std::string& path, const char* kind, int readable
 int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
                   const IndexBuilder& build)
 {
+    if (path.empty()) return closeFileIndex(index), 1;
     IndexSource now;
     errno = 0;
     int readable = describeIndexSource(path, now);

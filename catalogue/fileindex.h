@@ -69,7 +69,8 @@ std::string indexPath(const std::string& path);
 // from the index file beside it when that was made from the file as it is, else built with
 // build and saved beside the file (kept in memory only when the folder cannot be written, which
 // is told once). kind names the file for the messages ("History file"). 0, with an empty index,
-// when the file cannot be read; that is one line on standard error.
+// when the file cannot be read; that is one line on standard error. An empty path (no file
+// named) empties the index and answers 1.
 int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
                   const IndexBuilder& build);
 // Empties the index, as when no file is named.

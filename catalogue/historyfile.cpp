@@ -314,11 +314,6 @@ std::vector<std::string> historyEntryLines(uint32_t form, const std::string& enc
 
 int openHistoryFile()
 {
-    if (FrontendSettings.HistoryFile.empty())
-    {
-        closeFileIndex(HistoryIndex);
-        return 1;
-    }
     return openFileIndex(HistoryIndex, FrontendSettings.HistoryFile, "History file",
                          buildHistoryIndex);
 }
