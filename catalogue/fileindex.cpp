@@ -27,6 +27,8 @@ static std::string_view nameOf(const FileIndex& index, const IndexRecord& record
 
 void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries)
 {
+    // No machine's name is this long: such a "name" is a damaged line, not worth a lookup.
+    std::erase_if(entries, [](const NamedEntry& entry) { return entry.Name.size() > 256; });
     // Stable, so that of the entries naming one game the last is kept.
     std::stable_sort(entries.begin(), entries.end(),
                      [](const NamedEntry& a, const NamedEntry& b) { return a.Name < b.Name; });
@@ -338,8 +340,9 @@ std::vector<std::string> readEntryLines(const FileIndex& index, const std::strin
 
 // Calls line for each whole line in block[from, end) and answers where the unfinished one
 // starts; *stop when line asked to.
-static size_t passLines(const std::string& block, size_t end, uint64_t blockOffset,
-                        const std::function<int(std::string_view, uint64_t)>& line, int* stop)
+template <typename Line>
+static size_t passLines(const std::string& block, size_t end, uint64_t blockOffset, Line& line,
+                        int* stop)
 {
     size_t start = 0;
     while (start < end)
@@ -355,8 +358,14 @@ static size_t passLines(const std::string& block, size_t end, uint64_t blockOffs
     return start;
 }
 
-int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& line)
+int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& each)
 {
+    // A byte-order mark is not part of the first line: a keyword there is still one.
+    auto line = [&each](std::string_view text, uint64_t offset)
+    {
+        if (offset == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") return each(text.substr(3), 3);
+        return each(text, offset);
+    };
     std::string block;
     size_t held = 0; // the unfinished line carried over from the block before
     uint64_t blockOffset = 0;

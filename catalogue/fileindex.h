@@ -58,7 +58,8 @@ typedef std::function<int(const std::string& path, uint32_t& form, std::string& 
                           std::vector<NamedEntry>& entries)>
     IndexBuilder;
 
-// Sorts the entries into index (a later entry for a name replaces an earlier one).
+// Sorts the entries into index (a later entry for a name replaces an earlier one; a name longer
+// than 256 bytes is left out).
 void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries);
 // The place of name's entry; 0 when the index has none.
 int findIndexedEntry(const FileIndex& index, std::string_view name, IndexedEntry& place);
@@ -99,7 +100,7 @@ int readIndexFile(const std::string& bytes, FileIndex& index, std::string& why);
 int describeIndexSource(const std::string& path, IndexSource& source);
 int operator==(const IndexSource& a, const IndexSource& b);
 
-// Calls line with every line of the open file (without its LF or CR LF) and the offset of its
-// first byte, reading in blocks: a file of any size takes a block's memory and its longest
-// line's. A line answering 0 stops the reading. 0 on a read error.
-int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& line);
+// Calls each with every line of the open file (without its LF or CR LF, the first without a
+// byte-order mark) and the offset of its first byte, reading in blocks: a file of any size takes a block's memory and its longest
+// line's. each answering 0 stops the reading. 0 on a read error.
+int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& each);

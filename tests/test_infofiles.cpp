@@ -184,6 +184,7 @@ TEST_F(InfoFilesTest, BadFilesAreToldAndGiveWhatCanBeRead)
         {"$info=a\n$bio\n$story\nCaf\xE9\n$end\n$info=\n", "$story is not a keyword", {"Caf\xE9"}},
         {laughs, "DOCTYPE is not accepted", {}},
         {"[a]\none", "", {"one"}},
+        {"\xEF\xBB\xBF$info=a\r\n$bio\r\none\r\n$end", "", {"one"}},
     };
     for (const auto& [text, told, ofA] : cases)
     {
