@@ -105,8 +105,13 @@ static void startEntry(DatScanState& state, std::string_view list, std::vector<s
     else if (names.empty())
         scan.NamelessLine = scan.NamelessLine ? scan.NamelessLine : scan.Lines;
     else
-        state = {state.Scan, state.Keywords, std::move(names), scan.Lines, 1, 0, 0, 0,
-                 1,          state.Next};
+    {
+        state.Names = std::move(names);
+        state.HeaderLine = scan.Lines;
+        state.WaitingStart = 1;
+        state.HasEnd = 0;
+        state.Open = 1;
+    }
 }
 
 static void noteKeyword(DatScanState& state, std::string_view keyword, uint64_t lineEnd)

@@ -338,8 +338,8 @@ std::vector<std::string> readEntryLines(const FileIndex& index, const std::strin
 
 // ---- Reading a big file line by line
 
-// Calls line for each whole line in block[from, end) and answers where the unfinished one
-// starts; *stop when line asked to.
+// Calls line for each whole line in the block's first end bytes and answers where the
+// unfinished one starts; sets *stop when line asked to stop.
 template <typename Line>
 static size_t passLines(const std::string& block, size_t end, uint64_t blockOffset, Line& line,
                         int* stop)

@@ -72,9 +72,10 @@ static void paintBand(Rect client)
     platformTextOut(ScrollBackBuffer, client.Right - margin - counterWidth, y, counter);
     const InfoPage* page = shownPage();
     int room = client.Right - client.Left - 3 * margin - counterWidth;
-    if (page && page->Glyphs)
+    if (page && page->Glyphs &&
+        glyphTextWidth(platformSurfaceFont(ScrollBackBuffer), page->Title) <= room)
         drawGlyphText(ScrollBackBuffer, margin, y, page->Title, Skin.Menu.TitleBackcolor);
-    else if (page)
+    else if (page) // cut to the room left beside the counter
         platformTextOut(ScrollBackBuffer, margin, y,
                         fitToWidth(ScrollBackBuffer, page->Title, room));
     platformSetTextColor(ScrollBackBuffer, Skin.Menu.Fontcolor);
