@@ -2,6 +2,7 @@
 // block at a time.
 #include "catalogue/datentries.h"
 
+#include "catalogue/emulators.h"
 #include "catalogue/sectionlines.h"
 
 #include <algorithm>
@@ -20,20 +21,20 @@ static std::string_view dollarWord(std::string_view line)
     return line.substr(1, end - 1);
 }
 
+std::vector<std::string> splitNames(std::string_view text)
+{
+    std::vector<std::string> names;
+    for (const std::string& item : splitListItems(std::string(text), ","))
+        if (!trimmedText(item).empty()) names.emplace_back(trimmedText(item));
+    return names;
+}
+
 int parseDatHeader(std::string_view line, std::string_view& list, std::vector<std::string>& names)
 {
     std::string_view word = dollarWord(line);
     if (word.empty() || line.size() <= word.size() + 1 || line[word.size() + 1] != '=') return 0;
     list = word;
-    names.clear();
-    std::string_view rest = line.substr(word.size() + 2);
-    while (!rest.empty())
-    {
-        size_t comma = std::min(rest.find(','), rest.size());
-        std::string_view name = trimmedText(rest.substr(0, comma));
-        if (!name.empty()) names.emplace_back(name);
-        rest.remove_prefix(std::min(comma + 1, rest.size()));
-    }
+    names = splitNames(line.substr(word.size() + 2));
     return 1;
 }
 

@@ -30,6 +30,9 @@ int scanDatEntries(FILE* file, const std::vector<std::string_view>& keywords, Da
 // One line on standard error for each kind of fault the scan found.
 void tellDatScan(const std::string& path, const DatScan& scan);
 
+// The names of a comma list, each without blanks or carriage returns around it, empty ones left
+// out.
+std::vector<std::string> splitNames(std::string_view text);
 // The names of an entry's first line: the list's word ("info" for machines) and the names,
 // split at commas, each without blanks or carriage returns around it, empty ones left out. 0
 // when the line is no such line.

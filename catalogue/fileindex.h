@@ -101,6 +101,6 @@ int describeIndexSource(const std::string& path, IndexSource& source);
 int operator==(const IndexSource& a, const IndexSource& b);
 
 // Calls each with every line of the open file (without its LF or CR LF, the first without a
-// byte-order mark) and the offset of its first byte, reading in blocks: a file of any size takes a block's memory and its longest
-// line's. each answering 0 stops the reading. 0 on a read error.
+// byte-order mark) and the offset of its first byte, reading in blocks: a file of any size takes a
+// block's memory and its longest line's. each answering 0 stops the reading. 0 on a read error.
 int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& each);

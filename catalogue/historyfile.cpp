@@ -245,8 +245,7 @@ static int bracketedLine(BracketScan& scan, std::string_view line, uint64_t offs
     if (!line.empty() && line[0] == '[' && close != std::string_view::npos)
     {
         finishBracketed(scan, offset);
-        std::string_view list;
-        parseDatHeader("$info=" + std::string(line.substr(1, close - 1)), list, scan.Names);
+        scan.Names = splitNames(line.substr(1, close - 1));
         scan.Start = offset + line.size() + 1;
     }
     else if (!line.empty() && line[0] == '.')
