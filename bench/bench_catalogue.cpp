@@ -347,7 +347,7 @@ static void BM_RebuildByPlayHistory(benchmark::State& state)
         if (!game->Played)
         {
             PlayRecords.push_back(
-                std::make_unique<PlayRecord>(PlayRecord{"MAME", game->Name, 0, 0, 0, ""}));
+                std::make_unique<PlayRecord>(PlayRecord{"MAME", game->Name, 0, 0, 0, 0, 0, 0, ""}));
             game->Played = PlayRecords.back().get();
         }
         game->Played->Plays += 1 + random() % 20;

@@ -85,6 +85,11 @@ struct Emulator
     int CabinetOnly = 1;
     std::string PlayersFile;
     int PlayersAtOnce = 0;
+    // A game list other tools wrote (none when empty), whether its titles are shown, and a
+    // folder of pictures and videos in those tools' layout (none when empty).
+    std::string GameList;
+    int GameListNames = 1;
+    std::string MediaFolder;
     std::unique_ptr<NameCodeFilter> CodeFilter; // exactly when UseGoodFilters
     std::unique_ptr<MameFilter> MachineFilter;  // exactly when IsMame
 };
@@ -133,6 +138,17 @@ struct RomFileInfo
     NameCodeFlags Codes;
 };
 
+// What the games of one emulator took from its list; held apart as few games have it.
+struct ListedGame
+{
+    std::string Description; // <desc>, shown as an information page
+    std::string Image, Thumbnail, Marquee, Video;
+    std::string Publisher;
+    int Rating; // hundredths; -1 none
+    int Players;
+    int Hidden;
+};
+
 // A full MAME set holds 45,000 of these, so what most games lack is held apart (RomFile,
 // Video), and what is smaller than a pointer to it is held within (Input).
 struct Game
@@ -147,6 +163,7 @@ struct Game
     std::string RomOf;
     std::unique_ptr<RomFileInfo> RomFile; // scanned ROM files only
     std::unique_ptr<VideoInfo> Video;
+    std::unique_ptr<ListedGame> Listed; // what its emulator's game list says of it
     std::vector<std::string> InfoLines;
     Game* Parent;              // not owned
     struct PlayRecord* Played; // its favourite mark and plays; null: neither; not owned

@@ -90,6 +90,11 @@ int loadCategories(int emulatorIndex)
     return 1;
 }
 
+int categoryNumber(std::string_view name)
+{
+    return internCategory(name) + 1;
+}
+
 static const CategoryRecord* recordOf(const Game& game)
 {
     return game.Category > 0 && game.Category <= (int)Categories.size()

@@ -38,6 +38,9 @@ void parseCategoryFile(std::string_view text,
 // naming a game counts. A file that cannot be read is one line on standard error, and the
 // games stay without categories (shown). 0 when no file was read.
 int loadCategories(int emulatorIndex);
+// The number a game's Category holds for the category of that name (1 + its index), adding it
+// when it is new: for categories that come from elsewhere than a category file.
+int categoryNumber(std::string_view name);
 // The game's category; empty when the file does not name it.
 const std::string& categoryOf(const Game& game);
 // The main categories of that emulator's games (indices into MainCategories), sorted by name;

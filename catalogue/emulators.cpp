@@ -119,12 +119,12 @@ static int startsWithMame(const std::string& name)
     return 1;
 }
 
-// A list typed by hand ("Casino, Slot Machine") keeps no blanks around its names.
+// A list typed by hand ("Casino, Slot Machine") keeps no blanks around its names. Any
+// emulator's games may have categories: a game list gives them their genres.
 static void readCategorySettings(Emulator& emulator)
 {
     const std::string& file = FrontendSettings.ConfigFile;
     const char* section = emulator.Name.c_str();
-    emulator.CategoryFile = iniReadString(section, "CategoryFile", "", file);
     emulator.HiddenCategories.clear();
     for (std::string name :
          splitListItems(iniReadString(section, "HiddenCategories", "", file), ","))
@@ -133,6 +133,11 @@ static void readCategorySettings(Emulator& emulator)
         if (start != std::string::npos)
             emulator.HiddenCategories.push_back(name.substr(start, end - start + 1));
     }
+    emulator.GameList = iniReadString(section, "GameList", "", file);
+    emulator.GameListNames = iniReadBool(section, "GameListNames", 1, file);
+    emulator.MediaFolder = iniReadString(section, "MediaFolder", "", file);
+    if (!emulator.IsMame) return;
+    emulator.CategoryFile = iniReadString(section, "CategoryFile", "", file);
     emulator.ShowMature = iniReadBool(section, "ShowMature", 1, file);
     emulator.CabinetOnly = iniReadBool(section, "CabinetOnly", 1, file);
     emulator.PlayersFile = iniReadString(section, "NPlayersFile", "", file);
@@ -155,7 +160,7 @@ static std::unique_ptr<Emulator> readEmulator(const std::string& name)
             iniReadString(section, key.Key, key.Default ? key.Default : section, file);
     emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
-    if (emulator->IsMame) readCategorySettings(*emulator);
+    readCategorySettings(*emulator);
     if (emulator->IsMame) emulator->MachineFilter = readMameFilter(name);
     if (emulator->UseGoodFilters) emulator->CodeFilter = readNameCodeFilter(name);
     return emulator;
@@ -206,13 +211,12 @@ static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& na
     if (emulator.IsMame && emulator.MachineFilter)
         for (const MameFilterKey& key : MameFilterKeys)
             iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MachineFilter, key), file);
-    if (!emulator.IsMame) return;
     // What the menu does not offer is left as the owner wrote it, or not at all.
-    if (!emulator.CategoryFile.empty())
-    {
+    if (!emulator.CategoryFile.empty() || !emulator.GameList.empty())
         iniWriteString(section, "HiddenCategories", joinList(emulator.HiddenCategories), file);
+    if (!emulator.IsMame) return;
+    if (!emulator.CategoryFile.empty())
         iniWriteInt(section, "ShowMature", emulator.ShowMature, file);
-    }
     if (!FrontendSettings.CabinetControls.empty())
         iniWriteInt(section, "CabinetOnly", emulator.CabinetOnly, file);
     if (!emulator.PlayersFile.empty())

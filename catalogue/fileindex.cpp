@@ -58,56 +58,20 @@ void closeFileIndex(FileIndex& index)
     index = FileIndex{};
 }
 
-// ---- The file format
+// ---- Sealed files
 
-static void putFixed(std::string& out, uint64_t value, int count)
+void appendFixed(std::string& out, uint64_t value, int count)
 {
     for (int i = 0; i < count; i++) out += (char)(value >> (8 * i));
 }
 
-static void putText(std::string& out, const std::string& text)
+void appendText(std::string& out, std::string_view text)
 {
-    putFixed(out, text.size(), 4);
+    appendFixed(out, text.size(), 4);
     out += text;
 }
 
-int writeIndexFile(FILE* file, const FileIndex& index)
-{
-    std::string out(Magic, sizeof Magic);
-    putFixed(out, LayoutVersion, 4);
-    putFixed(out, 0, 8); // the check sum, once the rest is known
-    putText(out, index.Source.Build);
-    putText(out, index.Encoding);
-    putFixed(out, index.Form, 4);
-    putFixed(out, (uint64_t)index.Source.Size, 8);
-    putFixed(out, (uint64_t)index.Source.Stamp, 8);
-    putFixed(out, index.Source.Inode, 8);
-    putFixed(out, index.Source.EndsHash, 8);
-    putFixed(out, index.Records.size(), 4);
-    putFixed(out, index.Names.size(), 4);
-    for (const IndexRecord& record : index.Records)
-    {
-        putFixed(out, record.NameOffset, 4);
-        putFixed(out, record.NameLength, 4);
-        putFixed(out, record.Place.Offset, 8);
-        putFixed(out, record.Place.Length, 8);
-    }
-    out += index.Names;
-    uint64_t sum = snapshotChecksum(out.data() + CheckedFrom, out.size() - CheckedFrom);
-    for (int i = 0; i < 8; i++) out[12 + i] = (char)(sum >> (8 * i));
-    return std::fwrite(out.data(), 1, out.size(), file) == out.size();
-}
-
-// Reads forward through the index file's bytes; every read past the end answers 0 and marks
-// the reader cut.
-struct IndexReader
-{
-    const std::string* Bytes;
-    size_t Position;
-    int Cut;
-};
-
-static uint64_t getFixed(IndexReader& reader, int count)
+uint64_t readFixed(ByteReader& reader, int count)
 {
     if (reader.Bytes->size() - reader.Position < (size_t)count)
     {
@@ -121,8 +85,9 @@ static uint64_t getFixed(IndexReader& reader, int count)
     return value;
 }
 
-static std::string getText(IndexReader& reader, uint64_t length)
+std::string readText(ByteReader& reader)
 {
+    uint64_t length = readFixed(reader, 4);
     if (reader.Bytes->size() - reader.Position < length)
     {
         reader.Cut = 1;
@@ -133,15 +98,76 @@ static std::string getText(IndexReader& reader, uint64_t length)
     return text;
 }
 
-static void getHeader(IndexReader& reader, FileIndex& index)
+void appendSource(std::string& out, const IndexSource& source)
 {
-    index.Source.Build = getText(reader, getFixed(reader, 4));
-    index.Encoding = getText(reader, getFixed(reader, 4));
-    index.Form = (uint32_t)getFixed(reader, 4);
-    index.Source.Size = (int64_t)getFixed(reader, 8);
-    index.Source.Stamp = (int64_t)getFixed(reader, 8);
-    index.Source.Inode = getFixed(reader, 8);
-    index.Source.EndsHash = getFixed(reader, 8);
+    appendFixed(out, (uint64_t)source.Size, 8);
+    appendFixed(out, (uint64_t)source.Stamp, 8);
+    appendFixed(out, source.Inode, 8);
+    appendFixed(out, source.EndsHash, 8);
+}
+
+void readSource(ByteReader& reader, IndexSource& source)
+{
+    source.Size = (int64_t)readFixed(reader, 8);
+    source.Stamp = (int64_t)readFixed(reader, 8);
+    source.Inode = readFixed(reader, 8);
+    source.EndsHash = readFixed(reader, 8);
+}
+
+std::string startSealedFile(const char* magic, uint32_t version)
+{
+    std::string out(magic, 8);
+    appendFixed(out, version, 4);
+    appendFixed(out, 0, 8); // the check sum, once the rest is known
+    return out;
+}
+
+void sealFile(std::string& bytes)
+{
+    uint64_t sum = snapshotChecksum(bytes.data() + CheckedFrom, bytes.size() - CheckedFrom);
+    for (int i = 0; i < 8; i++) bytes[12 + i] = (char)(sum >> (8 * i));
+}
+
+int openSealedFile(const std::string& bytes, const char* magic, uint32_t version,
+                   ByteReader& reader, std::string& why)
+{
+    reader = ByteReader{&bytes, 8, 0};
+    if (bytes.size() < CheckedFrom || std::memcmp(bytes.data(), magic, 8) != 0)
+        return why = "it is not a file of this kind", 0;
+    if (readFixed(reader, 4) != version) return why = "it was made by another version", 0;
+    if (readFixed(reader, 8) !=
+        snapshotChecksum(bytes.data() + CheckedFrom, bytes.size() - CheckedFrom))
+        return why = "its check sum does not match: it is damaged", 0;
+    return 1;
+}
+
+// ---- The file format
+
+static std::string formatIndexFile(const FileIndex& index)
+{
+    std::string out = startSealedFile(Magic, LayoutVersion);
+    appendText(out, index.Source.Build);
+    appendText(out, index.Encoding);
+    appendFixed(out, index.Form, 4);
+    appendSource(out, index.Source);
+    appendFixed(out, index.Records.size(), 4);
+    appendFixed(out, index.Names.size(), 4);
+    for (const IndexRecord& record : index.Records)
+    {
+        appendFixed(out, record.NameOffset, 4);
+        appendFixed(out, record.NameLength, 4);
+        appendFixed(out, record.Place.Offset, 8);
+        appendFixed(out, record.Place.Length, 8);
+    }
+    out += index.Names;
+    sealFile(out);
+    return out;
+}
+
+int writeIndexFile(FILE* file, const FileIndex& index)
+{
+    std::string out = formatIndexFile(index);
+    return std::fwrite(out.data(), 1, out.size(), file) == out.size();
 }
 
 // The records must point inside the names and the file, in strictly rising name order: then
@@ -162,43 +188,34 @@ static const char* checkRecords(const FileIndex& index)
     return nullptr;
 }
 
-static const char* readBody(IndexReader& reader, FileIndex& index)
+static const char* readBody(ByteReader& reader, FileIndex& index)
 {
-    getHeader(reader, index);
-    uint64_t count = getFixed(reader, 4), namesSize = getFixed(reader, 4);
+    index.Source.Build = readText(reader);
+    index.Encoding = readText(reader);
+    index.Form = (uint32_t)readFixed(reader, 4);
+    readSource(reader, index.Source);
+    uint64_t count = readFixed(reader, 4), namesSize = readFixed(reader, 4);
     if (reader.Cut || count > (reader.Bytes->size() - reader.Position) / RecordBytes)
         return "it is cut short";
     index.Records.resize((size_t)count);
     for (IndexRecord& record : index.Records)
     {
-        record.NameOffset = (uint32_t)getFixed(reader, 4);
-        record.NameLength = (uint32_t)getFixed(reader, 4);
-        record.Place.Offset = getFixed(reader, 8);
-        record.Place.Length = getFixed(reader, 8);
+        record.NameOffset = (uint32_t)readFixed(reader, 4);
+        record.NameLength = (uint32_t)readFixed(reader, 4);
+        record.Place.Offset = readFixed(reader, 8);
+        record.Place.Length = readFixed(reader, 8);
     }
-    index.Names = getText(reader, namesSize);
-    if (reader.Cut) return "it is cut short";
+    if (reader.Bytes->size() - reader.Position < namesSize) return "it is cut short";
+    index.Names = reader.Bytes->substr(reader.Position, (size_t)namesSize);
+    reader.Position += (size_t)namesSize;
     if (reader.Position != reader.Bytes->size()) return "it has bytes after its end";
     return checkRecords(index);
 }
 
-static uint64_t storedSum(const std::string& bytes)
-{
-    IndexReader reader = {&bytes, 12, 0};
-    return getFixed(reader, 8);
-}
-
 int readIndexFile(const std::string& bytes, FileIndex& index, std::string& why)
 {
-    IndexReader reader = {&bytes, 0, 0};
-    if (bytes.size() < CheckedFrom || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0)
-        return why = "it is not an index file", 0;
-    reader.Position = sizeof Magic;
-    if (getFixed(reader, 4) != LayoutVersion) return why = "it was made by another version", 0;
-    if (storedSum(bytes) !=
-        snapshotChecksum(bytes.data() + CheckedFrom, bytes.size() - CheckedFrom))
-        return why = "its check sum does not match: it is damaged", 0;
-    reader.Position = CheckedFrom;
+    ByteReader reader;
+    if (!openSealedFile(bytes, Magic, LayoutVersion, reader, why)) return 0;
     FileIndex read;
     const char* fault = readBody(reader, read);
     if (fault) return why = fault, 0;
@@ -236,35 +253,43 @@ static std::string whyUnreadable(const std::string& path)
     return errno ? std::strerror(errno) : "read error";
 }
 
+int readKeptFile(const std::string& file, std::string& bytes)
+{
+    if (!platformFileExists(file)) return 0;
+    if (platformReadFile(file, bytes)) return 1;
+    std::fprintf(stderr, "%s: %s; it is built again\n", file.c_str(), whyUnreadable(file).c_str());
+    return 0;
+}
+
+void writeKeptFile(const std::string& file, const std::string& bytes, const char* what)
+{
+    static std::vector<std::string> told; // each file once, for the life of the program
+    errno = 0;
+    if (platformReplaceFile(file, bytes)) return;
+    if (std::find(told.begin(), told.end(), file) != told.end()) return;
+    told.push_back(file);
+    std::fprintf(stderr,
+                 "%s: %s cannot be written (%s); it is kept in memory and built again at every "
+                 "start\n",
+                 file.c_str(), what, errno ? std::strerror(errno) : "write error");
+}
+
 // A missing index is the normal first start and is not told; any other reason is.
 static int loadIndexBeside(const std::string& path, const IndexSource& now, FileIndex& index)
 {
     std::string file = indexPath(path), bytes, why;
-    if (!platformFileExists(file)) return 0;
+    if (!readKeptFile(file, bytes)) return 0;
     index.Path = path;
-    if (!platformReadFile(file, bytes))
-        why = whyUnreadable(file);
-    else if (readIndexFile(bytes, index, why) && index.Source == now)
-        return 1;
-    else if (why.empty())
-        return 0; // made from an earlier state of the file: it is built again, as expected
+    if (readIndexFile(bytes, index, why) && index.Source == now) return 1;
+    if (why.empty()) return 0; // made from an earlier state of the file: built again, as expected
     std::fprintf(stderr, "%s: %s; it is built again\n", file.c_str(), why.c_str());
     return 0;
 }
 
 static void saveIndexBeside(const FileIndex& index, const char* kind)
 {
-    static std::vector<std::string> told; // each file once, for the life of the program
-    std::string file = indexPath(index.Path);
-    errno = 0;
-    if (platformReplaceFileWith(file, [&](FILE* out) { return writeIndexFile(out, index); }))
-        return;
-    if (std::find(told.begin(), told.end(), file) != told.end()) return;
-    told.push_back(file);
-    std::fprintf(stderr,
-                 "%s: the index of the %s cannot be written (%s); it is kept in memory and built "
-                 "again at every start\n",
-                 file.c_str(), kind, errno ? std::strerror(errno) : "write error");
+    writeKeptFile(indexPath(index.Path), formatIndexFile(index),
+                  ("the index of the " + std::string(kind)).c_str());
 }
 
 // A file that cannot be read is told once, and again only after it could be read meanwhile.

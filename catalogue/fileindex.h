@@ -100,6 +100,37 @@ int readIndexFile(const std::string& bytes, FileIndex& index, std::string& why);
 int describeIndexSource(const std::string& path, IndexSource& source);
 int operator==(const IndexSource& a, const IndexSource& b);
 
+// Files that check themselves (an index, a game list's cache): 8 bytes of magic text, a 4-byte
+// layout version, an 8-byte check sum of all that follows, then the body, written in
+// fixed-width little-endian numbers and texts preceded by their lengths.
+std::string startSealedFile(const char* magic, uint32_t version);
+void appendFixed(std::string& out, uint64_t value, int count);
+void appendText(std::string& out, std::string_view text);
+void appendSource(std::string& out, const IndexSource& source); // all but the build
+// Writes the check sum into a file started with startSealedFile.
+void sealFile(std::string& bytes);
+// Reads forward through a sealed file's body; every read past the end answers 0 (an empty
+// text) and marks the reader cut.
+struct ByteReader
+{
+    const std::string* Bytes;
+    size_t Position;
+    int Cut;
+};
+// 0, and why, when bytes are not such a file of that magic and version or are damaged; else
+// reader stands at the body.
+int openSealedFile(const std::string& bytes, const char* magic, uint32_t version,
+                   ByteReader& reader, std::string& why);
+uint64_t readFixed(ByteReader& reader, int count);
+std::string readText(ByteReader& reader);
+void readSource(ByteReader& reader, IndexSource& source);
+
+// The file kept beside another (an index): its bytes, 0 when there is none or it cannot be
+// read (told). Writing replaces it whole; when it cannot be written that is told once for the
+// life of the program, what naming it in the message ("the index of the History file").
+int readKeptFile(const std::string& file, std::string& bytes);
+void writeKeptFile(const std::string& file, const std::string& bytes, const char* what);
+
 // Calls each with every line of the open file (without its LF or CR LF, the first without a
 // byte-order mark) and the offset of its first byte, reading in blocks: a file of any size takes a
 // block's memory and its longest line's. each answering 0 stops the reading. 0 on a read error.

@@ -160,6 +160,11 @@ static bool passesCategories(const Game& game, const Emulator& emulator,
     return main >= hidden.size() || !hidden[main];
 }
 
+static bool passesHiddenMark(const Game& game)
+{
+    return !game.Listed || !game.Listed->Hidden || FrontendSettings.ShowHiddenGames;
+}
+
 // Games that tie keep the order they came in: that of their descriptions.
 static void sortByPlayHistory(GameOrder order)
 {
@@ -232,7 +237,8 @@ void rebuildVisibleGames()
         if (emulator && isChosenEmulator(*game, *emulator, current) &&
             passesNameCodes(*game, *emulator) && passesMameFilter(*game, *emulator) &&
             !needsOtherControls(*game, *emulator, cabinet) &&
-            passesCategories(*game, *emulator, hidden[game->EmulatorIndex]))
+            passesCategories(*game, *emulator, hidden[game->EmulatorIndex]) &&
+            passesHiddenMark(*game))
             VisibleGames.push_back(game);
     }
     sortByPlayHistory(FrontendSettings.SortGamesBy);
@@ -260,7 +266,7 @@ static std::string whyNoGames(const Emulator& emulator)
 static std::string whyAllHidden(int index, const Emulator& emulator, int games)
 {
     const std::vector<char> hidden = hiddenCategoryMask(emulator);
-    int missing = 0, codes = 0, machines = 0, controls = 0, categories = 0;
+    int missing = 0, codes = 0, machines = 0, controls = 0, categories = 0, marked = 0;
     std::optional<uint32_t> cabinet = cabinetControlTypes();
     bool hidesMissing = emulator.MachineFilter && !emulator.MachineFilter->DisplayMissingRoms;
     for (const auto& game : AllGames)
@@ -276,6 +282,8 @@ static std::string whyAllHidden(int index, const Emulator& emulator, int games)
             controls++;
         else if (!passesCategories(*game, emulator, hidden))
             categories++;
+        else if (!passesHiddenMark(*game))
+            marked++;
     }
     if (missing == games && !anyFolderExists(emulator.RomPath))
         return "ROM folder not found: " + emulator.RomPath;
@@ -289,6 +297,7 @@ static std::string whyAllHidden(int index, const Emulator& emulator, int games)
     add(machines, "by the MAME filters");
     add(controls, "needing controls the cabinet lacks");
     add(categories, "by their category");
+    add(marked, "marked hidden in the game list");
     return why;
 }
 

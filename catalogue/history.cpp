@@ -110,6 +110,30 @@ static std::vector<std::string_view> splitTabs(std::string_view line)
     }
 }
 
+static const char ListMark[] = "list=";
+
+// "list=12,yes": what a game list said when it was carried over.
+static int readListMark(std::string_view field, PlayRecord& record)
+{
+    if (field.substr(0, sizeof ListMark - 1) != ListMark) return 0;
+    field.remove_prefix(sizeof ListMark - 1);
+    size_t comma = field.find(',');
+    if (comma == std::string_view::npos || !readCount(field.substr(0, comma), record.ListPlays))
+        return 0;
+    std::string_view favourite = field.substr(comma + 1);
+    if (favourite != "yes" && favourite != "no") return 0;
+    record.ListFavourite = favourite == "yes";
+    record.ListMerged = 1;
+    return 1;
+}
+
+static std::string listMarkOf(const PlayRecord& record)
+{
+    if (!record.ListMerged) return "";
+    return std::string("\t") + ListMark + std::to_string(record.ListPlays) + "," +
+           (record.ListFavourite ? "yes" : "no");
+}
+
 static int readEntry(std::string_view line, PlayRecord& record)
 {
     std::vector<std::string_view> fields = splitTabs(line);
@@ -120,7 +144,9 @@ static int readEntry(std::string_view line, PlayRecord& record)
         !readCount(fields[3], record.Plays) || !readTime(fields[4], record.LastPlayed))
         return 0;
     record.Extra.clear();
-    for (size_t i = 5; i < fields.size(); i++) record.Extra += "\t" + std::string(fields[i]);
+    size_t next = 5;
+    if (fields.size() > next && readListMark(fields[next], record)) next++;
+    for (size_t i = next; i < fields.size(); i++) record.Extra += "\t" + std::string(fields[i]);
     return 1;
 }
 
@@ -130,6 +156,10 @@ static void merge(PlayRecord& into, const PlayRecord& from)
     into.Favourite = into.Favourite || from.Favourite;
     into.Plays = std::max(into.Plays, from.Plays);
     into.LastPlayed = std::max(into.LastPlayed, from.LastPlayed);
+    if (!from.ListMerged) return;
+    into.ListMerged = 1;
+    into.ListPlays = std::max(into.ListPlays, from.ListPlays);
+    into.ListFavourite = into.ListFavourite || from.ListFavourite;
 }
 
 static int readVersion(std::string_view line)
@@ -181,7 +211,7 @@ std::string formatPlayHistory(const std::vector<std::unique_ptr<PlayRecord>>& re
     for (const auto& record : records)
         text += escapeLineText(record->Emulator) + "\t" + escapeLineText(record->Game) + "\t" +
                 (record->Favourite ? "yes" : "no") + "\t" + std::to_string(record->Plays) + "\t" +
-                formatTime(record->LastPlayed) + record->Extra + "\n";
+                formatTime(record->LastPlayed) + listMarkOf(*record) + record->Extra + "\n";
     return text;
 }
 
@@ -251,7 +281,7 @@ static PlayRecord& recordOf(Game& game)
     if (game.Played) return *game.Played;
     const Emulator* emulator = emulatorOf(&game);
     PlayRecords.push_back(std::make_unique<PlayRecord>(
-        PlayRecord{emulator ? emulator->Name : "", game.Name, 0, 0, 0, ""}));
+        PlayRecord{emulator ? emulator->Name : "", game.Name, 0, 0, 0, 0, 0, 0, ""}));
     game.Played = PlayRecords.back().get();
     return *game.Played;
 }
@@ -306,6 +336,26 @@ void recordPlay(Game& game)
     record.Plays++;
     record.LastPlayed = platformWallSeconds();
     savePlayHistory();
+}
+
+int mergeListedPlays(Game& game, int favourite, int64_t plays, int64_t lastPlayed)
+{
+    PlayRecord* known = game.Played;
+    if (!known && !favourite && !plays && !lastPlayed) return 0;
+    PlayRecord& record = recordOf(game);
+    PlayRecord before = record;
+    // A list that counts fewer than before was started afresh: its count is remembered only.
+    if (plays > record.ListPlays) record.Plays += plays - record.ListPlays;
+    if (favourite && !record.ListFavourite) record.Favourite = 1;
+    record.LastPlayed = std::max(record.LastPlayed, lastPlayed);
+    record.ListPlays = plays;
+    record.ListFavourite = favourite;
+    record.ListMerged = 1;
+    if (record.Plays != before.Plays || record.Favourite != before.Favourite ||
+        record.LastPlayed != before.LastPlayed)
+        return 2;
+    return record.ListPlays != before.ListPlays || record.ListFavourite != before.ListFavourite ||
+           !before.ListMerged;
 }
 
 int isFavourite(const Game& game)

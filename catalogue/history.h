@@ -20,7 +20,12 @@ struct PlayRecord
     int Favourite;
     int64_t Plays;
     int64_t LastPlayed; // seconds since 1970 (UTC); 0: never
-    std::string Extra;  // what a later version wrote after these fields, kept as it was
+    // What the game's list (of another front end) said when it was last carried over, so
+    // that only what it gained since is added: written only when ListMerged is set.
+    int ListMerged = 0;
+    int ListFavourite = 0;
+    int64_t ListPlays = 0;
+    std::string Extra; // what a later version wrote after these fields, kept as it was
 };
 
 // Every entry of the file and every one added since, in the file's order; owns them. The
@@ -49,6 +54,10 @@ void loadPlayHistory();
 // Marks or unmarks the game, and records one start of it now; both write the file.
 void toggleFavourite(Game& game);
 void recordPlay(Game& game);
+// Carries what another front end's list says of the game into its record: the plays it
+// gained and a favourite mark it gained since the last time, and a later last play. 2 when
+// that changed the record, 1 when only what the list said is newly remembered, else 0.
+int mergeListedPlays(Game& game, int favourite, int64_t plays, int64_t lastPlayed);
 int isFavourite(const Game& game);
 int64_t playsOf(const Game& game);
 int64_t lastPlayedOf(const Game& game);

@@ -44,6 +44,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "CabinetControls", ValueText, "", "The cabinet's control types, separated by commas (joy, doublejoy, triplejoy, stick, only_buttons, lightgun, trackball, dial, paddle, pedal, positional, mouse, keyboard, keypad, mahjong, hanafuda, gambling); MAME games needing any other are hidden. Empty: no limit.", ""},
     {PlaceSettings, "HistoryFile", ValueText, "", "The machines' stories, history.xml or history.dat, shown as the History page of the game information. Empty: none.", ""},
     {PlaceSettings, "CommandFile", ValueText, "", "The machines' controls and moves, command.dat, shown as pages of the game information. Empty: none.", ""},
+    {PlaceSettings, "ShowHiddenGames", ValueFlag, "0", "1 also shows the games a game list marks hidden; the options menu changes it.", ""},
     {PlaceSystem, "SelectedGame", ValueText, "0", "The game selected at the last exit; written at exit.", ""},
 
     {PlaceEmulator, "Executable", ValueText, "the section's name", "The emulator's program, in ExecPath (or a full path).", ""},
@@ -61,6 +62,10 @@ static const SettingKey WrittenKeys[] = {
     {PlaceEmulator, "SendKeys", ValueText, "", "The keys typed into the emulator after it starts, when [Settings] SendKeys is 1.", ""},
     {PlaceEmulator, "IncludeInAll", ValueFlag, "1", "0 leaves the emulator's games out of the list of all emulators.", ""},
     {PlaceEmulator, "UseGoodFilters", ValueFlag, "0", "1 filters the ROM files by the codes in their names (the Show keys below).", ""},
+    {PlaceEmulator, "GameList", ValueText, "", "A gamelist.xml of another front end or scraper: its games' titles, descriptions, makers, genres, players, ratings, pictures and hidden marks; its plays and favourites are carried over once. Never written.", ""},
+    {PlaceEmulator, "GameListNames", ValueFlag, "1", "With GameList: 0 keeps the games' own names instead of the list's titles.", ""},
+    {PlaceEmulator, "MediaFolder", ValueText, "", "A folder of pictures and videos by game (file name without extension): screenshots (then titlescreens), covers, marquees (then wheels), videos; looked in after the own folders and the game list's.", ""},
+    {PlaceEmulator, "HiddenCategories", ValueText, "", "Main categories (or a game list's genres) to hide, separated by commas.", ""},
     {PlaceEmulator, "Game1", ValueText, "", "Game1, Game2 and on to the first missing number: a game listed by hand as Description,name.", ""},
 
     {PlaceMameEmulator, "DisplayMissingRoms", ValueFlag, "0", "1 also shows games whose zip is not in RomPath.", ""},
@@ -79,7 +84,6 @@ static const SettingKey WrittenKeys[] = {
     {PlaceMameEmulator, "MaxCoins", ValueNumber, "8", "Games with more coin slots are hidden.", ""},
     {PlaceMameEmulator, "ControllerTypes", ValueNumber, "127", "The controls shown, added up: 1 games with a dial, double or 4-/8-way joystick, stick, paddle or trackball as the old lists name them, 8 all others.", ""},
     {PlaceMameEmulator, "CategoryFile", ValueText, "", "A catver.ini naming each machine's category.", ""},
-    {PlaceMameEmulator, "HiddenCategories", ValueText, "", "Main categories to hide, separated by commas.", ""},
     {PlaceMameEmulator, "ShowMature", ValueFlag, "1", "0 hides the games the category file marks mature.", ""},
     {PlaceMameEmulator, "CabinetOnly", ValueFlag, "1", "With [Settings] CabinetControls: 0 also shows games needing controls the cabinet lacks.", ""},
     {PlaceMameEmulator, "NPlayersFile", ValueText, "", "An nplayers.ini telling players at once (2P sim) from players taking turns (2P alt).", ""},
@@ -105,6 +109,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSkinView, "StatusBarForeColor", ValueColour, "0x000000", "The status bar's text colour.", ""},
     {PlaceSkinView, "StatusBarBackColor", ValueColour, "0xFFFFFF", "The status bar's background.", ""},
     {PlaceSkinView, "StatusBarCategory", ValueFlag, "0", "1 names the selected game's category in the status bar.", ""},
+    {PlaceSkinView, "StatusBarRating", ValueFlag, "0", "1 shows the selected game's rating from its game list in the status bar, out of 5.", ""},
     {PlaceSkinView, "StatusBarPlayers", ValueFlag, "0", "1 shows how many play the selected game in the status bar: at once, alternating.", ""},
 
     {PlaceSkinPlaces, "ListStartX", ValueNumber, "0", "The list's left edge (the image browser: the grid's).", ""},

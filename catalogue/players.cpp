@@ -82,7 +82,8 @@ int playersCounted(const Game& game, int countAtOnce)
 {
     if (countAtOnce && game.PlayersTogether) return game.PlayersTogether;
     if (countAtOnce && game.PlayersInTurn) return 1;
-    return game.Input ? game.Input->Players : -1;
+    if (game.Input) return game.Input->Players;
+    return game.Listed && game.Listed->Players ? game.Listed->Players : -1;
 }
 
 static std::string players(int count)
@@ -97,5 +98,6 @@ std::string playersText(const Game& game)
     if (game.PlayersInTurn)
         text += (text.empty() ? "" : ", ") + std::to_string(game.PlayersInTurn) + " alternating";
     if (text.empty() && game.Input && game.Input->Players > 0) text = players(game.Input->Players);
+    if (text.empty() && game.Listed && game.Listed->Players) text = players(game.Listed->Players);
     return text;
 }

@@ -52,6 +52,7 @@ static void loadBehaviour(const std::string& file)
     FrontendSettings.AllowMenu = iniReadBool("Settings", "AllowMenu", 1, file);
     FrontendSettings.UseJoystick = iniReadBool("Settings", "UseJoystick", 1, file);
     FrontendSettings.UseMameInfoDat = iniReadBool("Settings", "UseMameInfoDat", 0, file);
+    FrontendSettings.ShowHiddenGames = iniReadBool("Settings", "ShowHiddenGames", 0, file);
     FrontendSettings.ScrollBorderPct = iniReadNumber("Settings", "ScrollBorderPct", 20, file);
     FrontendSettings.MameinfoDat =
         iniReadString("Settings", "Mameinfo.dat", "./mameinfo.dat", file);
@@ -232,6 +233,9 @@ void writeFrontendSettings(const std::optional<std::string>& selectedGame)
     iniWriteInt("Settings", "SendKeyWait", FrontendSettings.SendKeyWait, file);
     iniWriteInt("Settings", "SendKeyInterval", FrontendSettings.SendKeyInterval, file);
     iniWriteString("Settings", "Skin", FrontendSettings.SkinName, file);
+    if (FrontendSettings.ShowHiddenGames ||
+        iniReadOptionalString("Settings", "ShowHiddenGames", file))
+        iniWriteInt("Settings", "ShowHiddenGames", FrontendSettings.ShowHiddenGames, file);
     // A file that never chose an order is left without the key.
     if (FrontendSettings.SortGamesBy != OrderByDescription ||
         iniReadOptionalString("Settings", "SortGamesBy", file))

@@ -107,6 +107,7 @@ struct FrontendSettingsRecord
     std::string CabinetControls;
     std::string HistoryFile; // the machines' stories (history.xml or history.dat); empty: none
     std::string CommandFile; // their controls and moves (command.dat); empty: none
+    int ShowHiddenGames;     // the games a game list marks hidden are shown
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

@@ -55,6 +55,7 @@ static void loadColours(const char* layout, const std::string& file)
     Skin.FavouriteColor = iniReadColor(layout, "FavouriteColor", "0x00D7FF", file); // gold
     Skin.StatusBarCategory = iniReadBool(layout, "StatusBarCategory", 0, file);
     Skin.StatusBarPlayers = iniReadBool(layout, "StatusBarPlayers", 0, file);
+    Skin.StatusBarRating = iniReadBool(layout, "StatusBarRating", 0, file);
 }
 
 struct LayoutKey

@@ -61,6 +61,7 @@ struct SkinRecord
     uint32_t FavouriteColor; // the mark of a favourite game, in the list and the grid
     int StatusBarCategory;   // the status bar names the game's category
     int StatusBarPlayers;    // and how many play: at once, taking turns
+    int StatusBarRating;     // and the rating its game list gives
     // List view: the list's left, top, right and bottom edges (0: the screen's edge). Image
     // browser: the first cell's corner and the size of one cell.
     int ListStartX, ListStartY, ListWidth, ListHeight;

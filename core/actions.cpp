@@ -203,22 +203,13 @@ static ActionOutcome startGame(Window*)
     return BreaksSequence;
 }
 
-static int isMameGame(const Game& game)
-{
-    const Emulator* emulator = emulatorOf(&game);
-    return emulator && emulator->IsMame;
-}
-
 static ActionOutcome gameInfo(Window*)
 {
     if (!wakeUp()) return EndsTick;
     const Game* game = selectedGame();
     if (!game) return KeepsSequence;
-    if (isMameGame(*game))
-    {
-        std::vector<InfoPage> pages = informationPages(*game);
-        if (!pages.empty()) showGameInfo(pages);
-    }
+    std::vector<InfoPage> pages = informationPages(*game);
+    if (!pages.empty()) showGameInfo(pages);
     return BreaksSequence;
 }
 

@@ -6,6 +6,7 @@
 #include "catalogue/categories.h"
 #include "catalogue/emulators.h"
 #include "catalogue/filters.h"
+#include "catalogue/gamelist.h"
 #include "catalogue/history.h"
 #include "catalogue/keytable.h"
 #include "catalogue/romscan.h"
@@ -78,6 +79,7 @@ static int finishLoading()
 {
     showMessage("Filtering And Sorting Roms...");
     loadPlayHistory();
+    mergeGameListPlays();
     openInformationFiles();
     sortAllGames();
     rebuildVisibleGames();
@@ -116,7 +118,10 @@ int loadCatalogue()
                                                                                : AllEmulators;
     int loaded = 1;
     for (int i = 0; i < (int)EmulatorTable.size() && loaded; i++)
+    {
         loaded = !platformStopRequested() && loadEmulatorGames(i);
+        if (loaded) applyGameList(i);
+    }
     finishMameLists();
     return loaded && finishLoading();
 }
@@ -159,6 +164,7 @@ void resetFrontend()
     forgetPlayHistory();
     freeCatalogue();
     forgetCategories();
+    forgetGameLists();
     freeEmulators();
     freeSkin();
     shutDownVideo(); // before the pictures it draws from and the back buffer it draws into

@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/commandfile.h"
+#include "catalogue/datentries.h"
 #include "catalogue/historyfile.h"
 #include "config/settings.h"
 
@@ -50,9 +51,28 @@ static void addStoryAndMoves(const Game& game, std::vector<InfoPage>& pages)
                 {block.Title.empty() ? "Moves" : block.Title, std::move(block.Lines), 1});
 }
 
+// A game list's description, for a game of any emulator.
+static void addDescription(const Game& game, std::vector<InfoPage>& pages)
+{
+    if (!game.Listed) return;
+    std::vector<std::string> lines;
+    for (std::string_view line : splitLines(game.Listed->Description)) lines.emplace_back(line);
+    trimEmptyLines(lines);
+    if (!lines.empty()) pages.push_back({"Description", std::move(lines), 0});
+}
+
+static int isMameGame(const Game& game)
+{
+    const Emulator* emulator = emulatorOf(&game);
+    return emulator && emulator->IsMame;
+}
+
 std::vector<InfoPage> informationPages(const Game& game)
 {
     std::vector<InfoPage> pages;
+    addDescription(game, pages);
+    // The machines' files name MAME's sets: a ROM file's name would find some other game.
+    if (!isMameGame(game)) return pages;
     const std::vector<std::string>* info =
         FrontendSettings.UseMameInfoDat ? informationLines(game) : nullptr;
     if (info && !info->empty()) pages.push_back({"Info", *info, 0});

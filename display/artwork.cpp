@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
+#include "display/collection.h"
 #include "display/layout.h"
 #include "display/picture.h"
 #include "display/picturecache.h"
@@ -26,6 +27,7 @@ struct ArtworkKind
     int SkinRecord::*Width;
     int SkinRecord::*Height;
     int KeepsOwnSize; // a screenshot is never enlarged
+    CollectionKind Elsewhere;
 };
 
 static const ArtworkKind Screenshot = {.Directory = &Emulator::Snaps,
@@ -34,41 +36,46 @@ static const ArtworkKind Screenshot = {.Directory = &Emulator::Snaps,
                                        .StartY = &SkinRecord::ScreenshotStartY,
                                        .Width = &SkinRecord::ScreenshotWidth,
                                        .Height = &SkinRecord::ScreenshotHeight,
-                                       .KeepsOwnSize = 1};
+                                       .KeepsOwnSize = 1,
+                                       .Elsewhere = CollectionScreenshot};
 static const ArtworkKind Flyer = {.Directory = &Emulator::Flyers,
                                   .DefaultName = &Emulator::DefaultFlyer,
                                   .StartX = &SkinRecord::FlyerStartX,
                                   .StartY = &SkinRecord::FlyerStartY,
                                   .Width = &SkinRecord::FlyerWidth,
                                   .Height = &SkinRecord::FlyerHeight,
-                                  .KeepsOwnSize = 0};
+                                  .KeepsOwnSize = 0,
+                                  .Elsewhere = CollectionFlyer};
 static const ArtworkKind Marquee = {.Directory = &Emulator::Marquees,
                                     .DefaultName = &Emulator::DefaultMarquee,
                                     .StartX = &SkinRecord::MarqueeStartX,
                                     .StartY = &SkinRecord::MarqueeStartY,
                                     .Width = &SkinRecord::MarqueeWidth,
                                     .Height = &SkinRecord::MarqueeHeight,
-                                    .KeepsOwnSize = 0};
+                                    .KeepsOwnSize = 0,
+                                    .Elsewhere = CollectionMarquee};
 
 static int endsInJpg(const std::string& path)
 {
     return path.size() >= 3 && foldedName(path.substr(path.size() - 3)) == "jpg";
 }
 
-// The first candidate that exists in the folder; the search stops there even when that file
-// turns out to be no picture.
-static int findArtworkFile(const Game* game, const std::string& directory,
-                           const std::string& defaultName, std::string& path)
+// The first of the game's own candidates that exists in the folder (its name, its parent's);
+// the search stops there even when that file turns out to be no picture.
+static int findOwnArtwork(const Game* game, const std::string& directory, std::string& path)
 {
     if (directory.empty()) return 0;
     if (findFolderEntry(directory, stripExtension(game->Name) + ".png", path)) return 1;
     if (findFolderEntry(directory, game->Name + ".jpg", path)) return 1;
-    if (!game->CloneOf.empty())
-    {
-        if (findFolderEntry(directory, game->CloneOf + ".png", path)) return 1;
-        if (findFolderEntry(directory, game->CloneOf + ".jpg", path)) return 1;
-    }
-    if (defaultName.empty()) return 0;
+    if (game->CloneOf.empty()) return 0;
+    return findFolderEntry(directory, game->CloneOf + ".png", path) ||
+           findFolderEntry(directory, game->CloneOf + ".jpg", path);
+}
+
+static int findDefaultArtwork(const std::string& directory, const std::string& defaultName,
+                              std::string& path)
+{
+    if (directory.empty() || defaultName.empty()) return 0;
     // The owner may name a default in a sub-folder; game names never reach this path.
     if (defaultName.find('/') == std::string::npos)
         return findFolderEntry(directory, defaultName, path);
@@ -80,25 +87,46 @@ const Picture* loadArtwork(const Game* game, const std::string& directory,
                            const std::string& defaultName)
 {
     std::string path;
-    if (!game || !findArtworkFile(game, directory, defaultName, path)) return nullptr;
+    if (!game || !(findOwnArtwork(game, directory, path) ||
+                   findDefaultArtwork(directory, defaultName, path)))
+        return nullptr;
     return findPicture(path, endsInJpg(path));
 }
 
-static const Picture* loadKind(const Game* game, const ArtworkKind& kind)
+// The emulator's own folder first, then the game's collection; the emulator's default picture
+// stands in only when neither has one. jpeg tells how the file found is decoded.
+static int findKindFile(const Game* game, const ArtworkKind& kind, std::string& path, int& jpeg)
 {
     const Emulator* emulator = emulatorOf(game);
-    if (!emulator) return nullptr;
-    return loadArtwork(game, emulator->*kind.Directory, emulator->*kind.DefaultName);
-}
-
-const Picture* loadMarquee(const Game* game)
-{
-    return loadKind(game, Marquee);
+    if (!emulator) return 0;
+    const std::string& directory = emulator->*kind.Directory;
+    if (findOwnArtwork(game, directory, path)) return jpeg = endsInJpg(path), 1;
+    if (findCollectionFile(game, kind.Elsewhere, path)) return jpeg = isJpegName(path), 1;
+    if (findDefaultArtwork(directory, emulator->*kind.DefaultName, path))
+        return jpeg = endsInJpg(path), 1;
+    return 0;
 }
 
 static const ArtworkKind& kindOf(ArtworkPart part)
 {
     return part == PartScreenshot ? Screenshot : part == PartFlyer ? Flyer : Marquee;
+}
+
+int findArtworkPath(const Game* game, ArtworkPart part, std::string& path, int& jpeg)
+{
+    return findKindFile(game, kindOf(part), path, jpeg);
+}
+
+static const Picture* loadKind(const Game* game, const ArtworkKind& kind)
+{
+    std::string path;
+    int jpeg = 0;
+    return findKindFile(game, kind, path, jpeg) ? findPicture(path, jpeg) : nullptr;
+}
+
+const Picture* loadMarquee(const Game* game)
+{
+    return loadKind(game, Marquee);
 }
 
 static int boxInUse(const ArtworkKind& kind)
@@ -113,13 +141,10 @@ int artworkBoxInUse(ArtworkPart part)
 
 Prefetched prefetchArtwork(const Game* game, ArtworkPart part, uint64_t keepFrom)
 {
-    const ArtworkKind& kind = kindOf(part);
-    const Emulator* emulator = emulatorOf(game);
     std::string path;
-    if (!emulator ||
-        !findArtworkFile(game, emulator->*kind.Directory, emulator->*kind.DefaultName, path))
-        return PrefetchNothing;
-    return prefetchPicture(path, endsInJpg(path), keepFrom);
+    int jpeg = 0;
+    if (!findKindFile(game, kindOf(part), path, jpeg)) return PrefetchNothing;
+    return prefetchPicture(path, jpeg, keepFrom);
 }
 
 // The skin's box for the kind on surface: a negative start counts from the right or bottom edge,

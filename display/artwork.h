@@ -39,6 +39,10 @@ enum ArtworkPart
     PartFlyer,
     PartMarquee,
 };
+// The file the game's picture of that part is read from: the emulator's folder (the game's
+// name, then its parent's), then its collection (game list, MediaFolder), then the emulator's
+// default picture. 0 when there is none; jpeg tells how it is decoded.
+int findArtworkPath(const Game* game, ArtworkPart part, std::string& path, int& jpeg);
 // The skin's box for the part is in use on the screen last drawn.
 int artworkBoxInUse(ArtworkPart part);
 // Decodes the game's picture of that part into the picture cache ahead of its use, keeping

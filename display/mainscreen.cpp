@@ -164,8 +164,30 @@ static std::string statusBarMachine(const Game& game)
            "  \xC2\xA9" + year + ", " + game.Manufacturer;
 }
 
-// The skin may add the category and the players, after the other details or alone when there
-// are none.
+// A game its list describes and MAME does not: the year, maker and publisher the list gives.
+static std::string statusBarListed(const Game& game)
+{
+    if (!game.Listed) return "";
+    std::string maker = game.Manufacturer == "Unknown" ? "" : game.Manufacturer;
+    const std::string& publisher = game.Listed->Publisher;
+    std::string text;
+    if (!game.Video && (game.Year || !maker.empty()))
+        text = "\xC2\xA9" + (game.Year ? game.YearText + (maker.empty() ? "" : ", ") : "") + maker;
+    if (!publisher.empty() && publisher != maker)
+        text += (text.empty() ? "" : "  ") + std::string("Publisher: ") + publisher;
+    return text;
+}
+
+// Out of 5 in half steps, as the lists' tools show it.
+static std::string ratingText(const Game& game)
+{
+    if (!game.Listed || game.Listed->Rating < 0) return "";
+    int halves = (game.Listed->Rating + 5) / 10;
+    return "Rating: " + std::to_string(halves / 2) + (halves % 2 ? ".5" : "") + "/5";
+}
+
+// The skin may add the category, the players and the rating, after the other details or alone
+// when there are none.
 std::string statusBarDetails(const Game& game)
 {
     std::string details = statusBarMachine(game);
@@ -173,9 +195,11 @@ std::string statusBarDetails(const Game& game)
     {
         if (!text.empty()) details += (details.empty() ? "" : "  ") + text;
     };
+    add(statusBarListed(game));
     if (PlacedSkin.StatusBarCategory && !categoryOf(game).empty())
         add("Category: " + categoryOf(game));
     if (PlacedSkin.StatusBarPlayers) add(playersText(game));
+    if (PlacedSkin.StatusBarRating) add(ratingText(game));
     return details;
 }
 

@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
+#include "display/collection.h"
 #include "display/picturecache.h"
 #include "display/placement.h"
 #include "display/video.h"
@@ -25,7 +26,6 @@
 
 VideoPlayerRecord VideoPlayer;
 
-static const char* const VideoExtensions[] = {".mp4", ".mkv", ".webm", ".avi", ".flv"};
 const size_t FramesAhead = 4;
 // A frame due this long ago was held up (a menu, a game): the video goes on from there
 // instead of racing through what it missed.
@@ -104,8 +104,11 @@ static std::vector<std::string> videoNames(const Game* game)
 int findGameVideo(const Game* game, std::string& path)
 {
     const Emulator* emulator = emulatorOf(game);
-    if (!emulator || emulator->Videos.empty()) return 0;
-    return findFirstFolderEntry(emulator->Videos, videoNames(game), path) && !knownUnplayable(path);
+    if (!emulator) return 0;
+    int found = (!emulator->Videos.empty() &&
+                 findFirstFolderEntry(emulator->Videos, videoNames(game), path)) ||
+                findCollectionFile(game, CollectionVideo, path);
+    return found && !knownUnplayable(path);
 }
 
 // ---- The decoder's thread ----

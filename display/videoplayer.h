@@ -32,8 +32,9 @@ struct VideoPlayerRecord
 extern VideoPlayerRecord VideoPlayer;
 
 // The path of the game's video in its emulator's Videos folder: <name> with .mp4, .mkv, .webm,
-// .avi or .flv (the name without its extension first, then whole), else its parent's. 0 when
-// there is none, or when the file found could not be played and has not changed since.
+// .avi or .flv (the name without its extension first, then whole), else its parent's; else the
+// one its collection holds (its game list's, its emulator's MediaFolder's). 0 when there is
+// none, or when the file found could not be played and has not changed since.
 int findGameVideo(const Game* game, std::string& path);
 // Called by every redraw of the screenshot's box (box as placed on the screen): a game other
 // than the one wanted stops the video at once, and its video is wanted from now on. 1 when a

@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
 #include "catalogue/filters.h"
+#include "catalogue/gamelist.h"
 #include "catalogue/keytable.h"
 #include "config/settings.h"
 #include "config/skin.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 // The installed TrueType fonts, byte-wise sorted; filled when the menu opens, emptied when it
 // closes.
@@ -227,18 +229,35 @@ void readMameFilterMenu(const MenuNode& menu, MameFilter& filter)
 static const char* const ChooseCategoriesLabel = "Choose Categories";
 static const char* const ShowMatureLabel = "Show Mature Games";
 
-// The last rows of the MAME filters, after the counts, for an emulator whose category file
-// named its games: a sub-menu with a toggle for each main category, and the mature games.
-static void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex)
+// A sub-menu with a toggle for each main category of the emulator's games (from its category
+// file or its game list's genres); none when they have none.
+static std::optional<MenuNode> categoriesItem(const Emulator& emulator, int emulatorIndex)
 {
     std::vector<int> mains = mainCategoriesOf(emulatorIndex);
-    if (emulator.CategoryFile.empty() || mains.empty()) return;
+    if (mains.empty()) return std::nullopt;
     std::vector<char> hidden = hiddenCategoryMask(emulator);
     MenuNode categories = newMenuNode(ChooseCategoriesLabel, 0);
     for (int main : mains)
         categories.Children.push_back(newToggleItem(MainCategories[main], !hidden[main]));
-    filters.Children.push_back(std::move(categories));
-    filters.Children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
+    return categories;
+}
+
+static void readCategoriesItem(const MenuNode& row, Emulator& emulator)
+{
+    std::vector<std::pair<std::string, int>> shown;
+    for (const MenuNode& category : row.Children)
+        shown.emplace_back(category.Label, toggleValue(category));
+    setShownCategories(emulator, shown);
+}
+
+// The last rows of the MAME filters, after the counts: the categories, and the mature games
+// when a category file marks them.
+static void addCategoryRows(MenuNode& filters, const Emulator& emulator, int emulatorIndex)
+{
+    std::optional<MenuNode> categories = categoriesItem(emulator, emulatorIndex);
+    if (categories) filters.Children.push_back(std::move(*categories));
+    if (categories && !emulator.CategoryFile.empty())
+        filters.Children.push_back(newToggleItem(ShowMatureLabel, emulator.ShowMature));
 }
 
 static const char* const CabinetOnlyLabel = "Only Games For This Cabinet";
@@ -262,11 +281,7 @@ static void readEmulatorRows(const MenuNode& filters, Emulator& emulator)
         if (row.Label == CabinetOnlyLabel) emulator.CabinetOnly = toggleValue(row);
         if (row.Label == PlayersAtOnceLabel) emulator.PlayersAtOnce = toggleValue(row);
         if (row.Label == ShowMatureLabel) emulator.ShowMature = toggleValue(row);
-        if (row.Label != ChooseCategoriesLabel) continue;
-        std::vector<std::pair<std::string, int>> shown;
-        for (const MenuNode& category : row.Children)
-            shown.emplace_back(category.Label, toggleValue(category));
-        setShownCategories(emulator, shown);
+        if (row.Label == ChooseCategoriesLabel) readCategoriesItem(row, emulator);
     }
 }
 
@@ -318,6 +333,8 @@ enum OptionsRow
     RowRomTypeFilters,
     RowCountryFilters,
     RowMameFilters,
+    RowCategories, // an emulator of another kind whose game list gives genres
+    RowShowHidden, // when a game list marks games hidden
     RowGameOrder,
     RowSkin,
     RowEmulator,
@@ -374,7 +391,10 @@ static void addFilterMenus(OptionsMenu& menu)
         addCabinetRows(filters, *emulator);
         addCategoryRows(filters, *emulator, FrontendState.CurrentEmulator);
         addRow(menu, RowMameFilters, filters);
+        return;
     }
+    std::optional<MenuNode> categories = categoriesItem(*emulator, FrontendState.CurrentEmulator);
+    if (categories) addRow(menu, RowCategories, std::move(*categories));
 }
 
 static MenuNode skinItem()
@@ -414,6 +434,9 @@ static OptionsMenu buildOptionsMenu()
     menu.OnlyEmulator = emulatorAt(FrontendState.CurrentEmulator);
     addFixedRows(menu);
     addFilterMenus(menu);
+    if (anyGameHidden())
+        addRow(menu, RowShowHidden,
+               newToggleItem("Show Hidden Games", FrontendSettings.ShowHiddenGames));
     addRow(menu, RowGameOrder, gameOrderItem());
     addRow(menu, RowSkin, skinItem());
     addRow(menu, RowEmulator, emulatorItem());
@@ -432,6 +455,10 @@ static void applyFilters(const OptionsMenu& menu)
         readMameFilterMenu(rowOf(menu, RowMameFilters), *menu.OnlyEmulator->MachineFilter);
         readEmulatorRows(rowOf(menu, RowMameFilters), *menu.OnlyEmulator);
     }
+    if (menu.At[RowCategories] >= 0)
+        readCategoriesItem(rowOf(menu, RowCategories), *menu.OnlyEmulator);
+    if (menu.At[RowShowHidden] >= 0)
+        FrontendSettings.ShowHiddenGames = toggleValue(rowOf(menu, RowShowHidden));
 }
 
 static void reloadSkin()

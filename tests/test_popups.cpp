@@ -224,6 +224,39 @@ TEST_F(OptionsMenuTest, CategoriesAreOfferedAndSaved)
     forgetCategories();
 }
 
+// A console whose game list gives genres and hides a game: the categories and the hidden games
+// are rows of their own, chosen and saved like the MAME emulator's.
+TEST_F(OptionsMenuTest, GameListGenresAndHiddenGamesAreOffered)
+{
+    Emulator* console = addEmulator("SMS");
+    console->GameList = "gamelist.xml";
+    for (const char* name : {"a.sms", "b.sms"})
+    {
+        Game* game = addGame(name);
+        game->Category = categoryNumber(name[0] == 'a' ? "Shooter" : "Puzzle");
+        game->Listed =
+            std::make_unique<ListedGame>(ListedGame{"", "", "", "", "", "", -1, 0, name[0] == 'b'});
+    }
+    FrontendState.CurrentEmulator = 0;
+    Skin.ShownEmulator = "SMS";
+    std::vector<std::string> labels;
+    auto readRows = [&]
+    {
+        for (const MenuNode& row : *OpenMenus.at(0)->Items) labels.push_back(row.Label);
+    };
+    // Puzzle hidden (the first category), then the hidden games shown.
+    EXPECT_EQ(run("dddddddd r r x d r x", readRows), 1);
+    EXPECT_EQ(std::vector<std::string>(labels.begin() + 8, labels.begin() + 10),
+              (std::vector<std::string>{"Choose Categories", "Show Hidden Games"}));
+    EXPECT_EQ(console->HiddenCategories, (std::vector<std::string>{"Puzzle"}));
+    EXPECT_EQ(FrontendSettings.ShowHiddenGames, 1);
+    saveEmulatorFilters();
+    EXPECT_NE(readText(FrontendSettings.ConfigFile).find("HiddenCategories=Puzzle\n"),
+              std::string::npos);
+    FrontendSettings.ShowHiddenGames = 0;
+    forgetCategories();
+}
+
 TEST_F(OptionsMenuTest, ClosingKeepsFacesTheSystemResolves)
 {
     const std::string first = platformListFonts().at(0);
