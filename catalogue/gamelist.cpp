@@ -75,8 +75,7 @@ int64_t secondsOfListDate(std::string_view text)
 
 static int isTrue(std::string_view text)
 {
-    text = trimmedText(text);
-    return comparableName(std::string(text)) == "true" || text == "1";
+    return comparableName(text) == "true" || trimmedText(text) == "1";
 }
 
 static int ratingOf(std::string_view text)
@@ -124,7 +123,7 @@ static std::string wholePath(std::string_view path, const std::string& folder)
 
 // ---- Reading
 
-enum ListField
+enum GameListField
 {
     FieldNone,
     FieldPath,
@@ -146,12 +145,12 @@ enum ListField
     FieldHidden,
 };
 
-struct ListElement
+struct GameListElement
 {
     const char* Element;
-    ListField Field;
+    GameListField Field;
 };
-static const ListElement ListElements[] = {
+static const GameListElement GameListElements[] = {
     {"path", FieldPath},           {"name", FieldName},           {"desc", FieldDesc},
     {"image", FieldImage},         {"thumbnail", FieldThumbnail}, {"marquee", FieldMarquee},
     {"video", FieldVideo},         {"rating", FieldRating},       {"releasedate", FieldReleaseDate},
@@ -160,13 +159,13 @@ static const ListElement ListElements[] = {
     {"favorite", FieldFavorite},   {"hidden", FieldHidden},
 };
 
-struct ListParse
+struct GameListParse
 {
     XML_Parser Parser;
     GameListRead* Read;
     int Depth;     // of the element open now; the list's root is 1
     int GameDepth; // of the <game> open now; 0 outside one
-    ListField Field;
+    GameListField Field;
     std::string Text; // of the field open now
     std::vector<std::string> Fields;
     std::unordered_map<std::string, int> Seen;
@@ -174,7 +173,7 @@ struct ListParse
 
 static void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char**)
 {
-    ListParse& parse = *(ListParse*)data;
+    GameListParse& parse = *(GameListParse*)data;
     parse.Depth++;
     if (!parse.GameDepth && parse.Depth == 2 && std::strcmp(name, "game") == 0)
     {
@@ -185,11 +184,11 @@ static void XMLCALL startElement(void* data, const XML_Char* name, const XML_Cha
     parse.Field = FieldNone;
     parse.Text.clear();
     if (parse.GameDepth && parse.Depth == parse.GameDepth + 1)
-        for (const ListElement& field : ListElements)
+        for (const GameListElement& field : GameListElements)
             if (std::strcmp(name, field.Element) == 0) parse.Field = field.Field;
 }
 
-static size_t limitOf(ListField field)
+static size_t limitOf(GameListField field)
 {
     switch (field)
     {
@@ -210,13 +209,13 @@ static size_t limitOf(ListField field)
 
 static void XMLCALL characters(void* data, const XML_Char* text, int length)
 {
-    ListParse& parse = *(ListParse*)data;
+    GameListParse& parse = *(GameListParse*)data;
     if (parse.Field == FieldNone) return;
     size_t room = limitOf(parse.Field) + 4 - std::min(parse.Text.size(), limitOf(parse.Field) + 4);
     parse.Text.append(text, std::min((size_t)length, room)); // a little over: seen as cut
 }
 
-static std::string fieldText(ListParse& parse, ListField field)
+static std::string fieldText(GameListParse& parse, GameListField field)
 {
     std::string_view text = cutToLength(parse.Text, limitOf(field), &parse.Read->TextsCut);
     std::string kept(field == FieldDesc ? text : trimmedText(text));
@@ -247,7 +246,7 @@ static GameListEntry entryOf(const std::vector<std::string>& f)
     return entry;
 }
 
-static void endGame(ListParse& parse)
+static void endGame(GameListParse& parse)
 {
     GameListRead& read = *parse.Read;
     GameListEntry entry = entryOf(parse.Fields);
@@ -266,7 +265,7 @@ static void endGame(ListParse& parse)
 
 static void XMLCALL endElement(void* data, const XML_Char*)
 {
-    ListParse& parse = *(ListParse*)data;
+    GameListParse& parse = *(GameListParse*)data;
     if (parse.Depth == parse.GameDepth)
     {
         endGame(parse);
@@ -281,7 +280,7 @@ static void XMLCALL endElement(void* data, const XML_Char*)
 static void XMLCALL refuseDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
                                   int)
 {
-    ListParse& parse = *(ListParse*)data;
+    GameListParse& parse = *(GameListParse*)data;
     parse.Read->Refused = 1;
     XML_StopParser(parse.Parser, XML_FALSE);
 }
@@ -369,7 +368,7 @@ static void mendUtf8(std::string_view text, std::string& out, std::string& carry
 
 struct GameListReader
 {
-    ListParse Parse;
+    GameListParse Parse;
     std::string Carry;
     GameListRead Read;
 };
@@ -377,7 +376,7 @@ struct GameListReader
 static void startReading(GameListReader& reader)
 {
     reader.Read = GameListRead{};
-    reader.Parse = ListParse{};
+    reader.Parse = GameListParse{};
     reader.Parse.Parser = XML_ParserCreate("UTF-8");
     reader.Parse.Read = &reader.Read;
     XML_SetUserData(reader.Parse.Parser, &reader.Parse);

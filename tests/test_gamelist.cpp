@@ -229,20 +229,21 @@ TEST_F(GameListTest, PicturesAndVideosFallBackInOrder)
 {
     struct Kind
     {
-        ArtworkPart Part; // -1: the video
+        int Video;
+        ArtworkPart Part;
         std::string Emulator::*Own;
         const char* Listed;
         std::vector<std::string> MediaFolders;
     };
     const Kind kinds[] = {
-        {PartScreenshot, &Emulator::Snaps, "image", {"screenshots", "titlescreens"}},
-        {PartFlyer, &Emulator::Flyers, "thumbnail", {"covers"}},
-        {PartMarquee, &Emulator::Marquees, "marquee", {"marquees", "wheels"}},
-        {(ArtworkPart)-1, &Emulator::Videos, "video", {"videos"}},
+        {0, PartScreenshot, &Emulator::Snaps, "image", {"screenshots", "titlescreens"}},
+        {0, PartFlyer, &Emulator::Flyers, "thumbnail", {"covers"}},
+        {0, PartMarquee, &Emulator::Marquees, "marquee", {"marquees", "wheels"}},
+        {1, PartScreenshot, &Emulator::Videos, "video", {"videos"}},
     };
     for (const Kind& kind : kinds)
     {
-        bool video = kind.Part == (ArtworkPart)-1;
+        bool video = kind.Video;
         std::string extension = video ? ".mp4" : ".png";
         std::vector<fs::path> files = {Dir / "own" / ("sonic" + extension),
                                        Dir / "listed" / (std::string("s") + extension)};
