@@ -145,8 +145,8 @@ TEST(GameListFields, BadListsGiveWhatTheyCanAndSayWhy)
     }
 }
 
-// Titles, makers, genres, players and hidden marks reach the games; the list's cache beside it
-// serves the next start and is made again when the list changes.
+// Titles, makers, genres, players and hidden marks reach the games; a damaged cache beside the
+// list is told and made again, and a changed list is read again.
 TEST_F(GameListTest, EntriesBecomeWhatTheGamesShow)
 {
     list(entry("./sonic.sms",
@@ -185,7 +185,7 @@ TEST_F(GameListTest, EntriesBecomeWhatTheGamesShow)
     FrontendSettings.ShowHiddenGames = 0;
     Console->HiddenCategories.clear();
 
-    // The next start reads the cache; a changed list is read again. Titles may be turned off.
+    // The next starts: a damaged cache, then a changed list with the titles turned off.
     EXPECT_TRUE(fs::exists(Console->GameList + ".index"));
     resetCatalogue();
     SetUp();
