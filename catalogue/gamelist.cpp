@@ -24,7 +24,8 @@ static const size_t PathLengthLimit = 4096;
 
 // ---- Fields
 
-int largestNumber(std::string_view text)
+// The largest number in "1-4", "2+"; 0 when there is none.
+static int largestNumber(std::string_view text)
 {
     int largest = 0, number = -1;
     for (size_t i = 0; i <= text.size(); i++)
@@ -52,13 +53,15 @@ static int digitsAt(std::string_view text, size_t at, size_t count, int& value)
     return 1;
 }
 
-int yearOfDate(std::string_view text)
+// A list's date's year ("19950000T000000" still names 1995); 0 when it names none.
+static int yearOfDate(std::string_view text)
 {
     int year;
     return digitsAt(text, 0, 4, year) && year >= 1000 ? year : 0;
 }
 
-int64_t secondsOfListDate(std::string_view text)
+// The seconds since 1970 (UTC) of a list's date ("20240311T153000"); 0 when it is not one.
+static int64_t secondsOfListDate(std::string_view text)
 {
     int year = yearOfDate(text), month, day, hour = 0, minute = 0, second = 0;
     if (!year || !digitsAt(text, 4, 2, month) || !digitsAt(text, 6, 2, day)) return 0;
@@ -638,8 +641,7 @@ void mergeGameListPlays()
     }
     std::vector<ListedPlays>().swap(PendingPlays);
     if (carried)
-        fprintf(stderr, "The plays and favourites of %d games were taken from their game lists\n",
-                carried);
+        fprintf(stderr, "Plays and favourites taken from the game lists, games: %d\n", carried);
     if (changed) savePlayHistory();
 }
 

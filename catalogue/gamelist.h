@@ -58,14 +58,7 @@ void applyGameList(int emulatorIndex);
 // game, so a later start adds only what the list gained since. Writes the history when
 // anything changed.
 void mergeGameListPlays();
-// The lists read at this start, their plays and the categories they named, forgotten.
+// Forgets the plays of the lists read at this start that were not merged yet.
 void forgetGameLists();
 // Some game of the catalogue is marked hidden by its list.
 int anyGameHidden();
-
-// The seconds since 1970 (UTC) of a list's date ("20240311T153000"); 0 when it is not one.
-// yearOfDate: its year alone ("19950000T000000" still names 1995); 0 when it names none.
-int64_t secondsOfListDate(std::string_view text);
-int yearOfDate(std::string_view text);
-// The largest number in "1-4", "2+"; 0 when there is none.
-int largestNumber(std::string_view text);
