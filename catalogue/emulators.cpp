@@ -160,6 +160,9 @@ static std::unique_ptr<Emulator> readEmulator(const std::string& name)
             iniReadString(section, key.Key, key.Default ? key.Default : section, file);
     emulator->UseGoodFilters = iniReadBool(section, "UseGoodFilters", 0, file);
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
+    // A MAME game starts itself with nothing but its set name; another emulator's may stop at
+    // a menu or a prompt, so the owner opts in.
+    emulator->AttractPlay = iniReadBool(section, "AttractPlay", emulator->IsMame, file);
     readCategorySettings(*emulator);
     if (emulator->IsMame) emulator->MachineFilter = readMameFilter(name);
     if (emulator->UseGoodFilters) emulator->CodeFilter = readNameCodeFilter(name);

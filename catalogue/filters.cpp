@@ -154,7 +154,7 @@ static bool passesMameFilter(const Game& game, const Emulator& emulator)
 static bool passesCategories(const Game& game, const Emulator& emulator,
                              const std::vector<char>& hidden)
 {
-    if (game.Mature && !emulator.ShowMature) return false;
+    if (game.Mature && (!emulator.ShowMature || FrontendSettings.Locked)) return false;
     if (game.Category <= 0 || game.Category > (int)Categories.size()) return true;
     size_t main = Categories[game.Category - 1].Main;
     return main >= hidden.size() || !hidden[main];

@@ -29,7 +29,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "ScrollBorderPct", ValueNumber, "20", "The margin around the game information window, in per cent of the screen.", ""},
     {PlaceSettings, "ScreenSaverStartInterval", ValueNumber, "60", "Seconds without a key before the screensaver starts; 0 never.", ""},
     {PlaceSettings, "ScreenSaverChangeInterval", ValueNumber, "20", "Seconds each screensaver picture is shown.", ""},
-    {PlaceSettings, "ScreenSaverType", ValueWord, "Flyers", "What the screensaver shows.", "Flyers, Marquees, Screenshots, Videos"},
+    {PlaceSettings, "ScreenSaverType", ValueWord, "Flyers", "What the screensaver shows; Play starts games of the emulators with AttractPlay=1 for AttractPlaySeconds each.", "Flyers, Marquees, Screenshots, Videos, Play"},
     {PlaceSettings, "ScreenSaverStretch", ValueFlag, "0", "1 stretches each screensaver picture over the whole screen; 0 keeps its shape.", ""},
     {PlaceSettings, "VideoDelay", ValueOwn, "600", "Milliseconds the selection rests before its video plays, 0 to 3600000; 0 plays none.", ""},
     {PlaceSettings, "VideoSound", ValueOwn, "0", "1 plays the videos' sound.", ""},
@@ -45,6 +45,13 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "HistoryFile", ValueText, "", "The machines' stories, history.xml or history.dat, shown as the History page of the game information. Empty: none.", ""},
     {PlaceSettings, "CommandFile", ValueText, "", "The machines' controls and moves, command.dat, shown as pages of the game information. Empty: none.", ""},
     {PlaceSettings, "ShowHiddenGames", ValueFlag, "0", "1 also shows the games a game list marks hidden; the options menu changes it.", ""},
+    {PlaceSettings, "Locked", ValueOwn, "0", "1 locks the cabinet: the options menu, the controls set-up, leaving and powering off do nothing and mature games are hidden; written back at exit.", ""},
+    {PlaceSettings, "LockSequence", ValueText, "", "Actions separated by commas (SelectUp or Up, SelectDown or Down, SelectPageUp or Left, SelectPageDown or Right, StartGame or Start, GameInfo or Info, ShowMenu or Menu, and the [Keymappings] names) that, entered within 5 seconds, lock or unlock. Empty: only this file does.", ""},
+    {PlaceSettings, "LockAllows", ValueText, "", "ToggleFavourite, ChangeEmu or both: what still works while locked.", ""},
+    {PlaceSettings, "AttractPlaySeconds", ValueOwn, "60", "Seconds each game of the Play screensaver plays, 1 to 86400.", ""},
+    {PlaceSettings, "GameTimeLimitMinutes", ValueOwn, "0", "Minutes after which a game is ended; 0 never.", ""},
+    {PlaceSettings, "MusicFolder", ValueText, "", "A folder of MP3, Ogg Vorbis, FLAC and WAV files (sub-folders too) played shuffled between games. Empty: no music.", ""},
+    {PlaceSettings, "MusicVolume", ValueOwn, "60", "The music's volume, 0 to 100.", ""},
     {PlaceSystem, "SelectedGame", ValueText, "0", "The game selected at the last exit; written at exit.", ""},
 
     {PlaceEmulator, "Executable", ValueText, "the section's name", "The emulator's program, in ExecPath (or a full path).", ""},
@@ -66,6 +73,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceEmulator, "GameListNames", ValueFlag, "1", "With GameList: 0 keeps the games' own names instead of the list's titles.", ""},
     {PlaceEmulator, "MediaFolder", ValueText, "", "A folder of pictures and videos by game (file name without extension): screenshots (then titlescreens), covers, marquees (then wheels), videos; looked in after the own folders and the game list's.", ""},
     {PlaceEmulator, "HiddenCategories", ValueText, "", "Main categories (or a game list's genres) to hide, separated by commas.", ""},
+    {PlaceEmulator, "AttractPlay", ValueFlag, "1 for MAME, else 0", "1 lets the Play screensaver start this emulator's games.", ""},
     {PlaceEmulator, "Game1", ValueText, "", "Game1, Game2 and on to the first missing number: a game listed by hand as Description,name.", ""},
 
     {PlaceMameEmulator, "DisplayMissingRoms", ValueFlag, "0", "1 also shows games whose zip is not in RomPath.", ""},
@@ -110,6 +118,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSkinView, "StatusBarBackColor", ValueColour, "0xFFFFFF", "The status bar's background.", ""},
     {PlaceSkinView, "StatusBarCategory", ValueFlag, "0", "1 names the selected game's category in the status bar.", ""},
     {PlaceSkinView, "StatusBarRating", ValueFlag, "0", "1 shows the selected game's rating from its game list in the status bar, out of 5.", ""},
+    {PlaceSkinView, "StatusBarMusic", ValueFlag, "0", "1 shows the title of the music playing in the status bar.", ""},
     {PlaceSkinView, "StatusBarPlayers", ValueFlag, "0", "1 shows how many play the selected game in the status bar: at once, alternating.", ""},
 
     {PlaceSkinPlaces, "ListStartX", ValueNumber, "0", "The list's left edge (the image browser: the grid's).", ""},
@@ -139,6 +148,7 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSkinSounds, "StartGame", ValueText, "", "Played when a game starts.", ""},
     {PlaceSkinSounds, "Error", ValueText, "", "Played when a game cannot start.", ""},
     {PlaceSkinSounds, "ChangeGame", ValueText, "", "Played when the selection moves.", ""},
+    {PlaceSkinSounds, "NotAllowed", ValueText, "", "Played when a key does nothing because the cabinet is locked.", ""},
 
     {PlaceSkinPopup, "Fontface", ValueText, "the list's", "The pop-up's font.", ""},
     {PlaceSkinPopup, "Fontsize", ValueNumber, "MenuFontSize ([Menu]), Fontsize ([Message])", "Its font size, points.", ""},

@@ -44,6 +44,8 @@ const KeyBindingInfo KeyBindings[KeyBindingCount] = {
     // Player 1's button 8 (V on those encoders) and button 9, N: no other default uses them.
     {"Search",             "86", "2048"},
     {"RandomGame",         "78", "4096"},
+    // M for music; no stick button by default, since every one may be a game's.
+    {"NextTrack",          "77", "0"},
 };
 // clang-format on
 
@@ -83,6 +85,7 @@ static void loadView(const std::string& file)
     FrontendSettings.ScreenSaverType = saver == "Marquees"      ? SaverMarquees
                                        : saver == "Screenshots" ? SaverScreenshots
                                        : saver == "Videos"      ? SaverVideos
+                                       : saver == "Play"        ? SaverPlay
                                                                 : SaverFlyers;
     FrontendSettings.ScreenSaverStretch = iniReadBool("Settings", "ScreenSaverStretch", 0, file);
 }
@@ -105,6 +108,18 @@ static void loadVideoSettings(const std::string& file)
     FrontendSettings.VideoDelay = readRange("VideoDelay", 0, 3600000, 600, file);
     FrontendSettings.VideoSound = readRange("VideoSound", 0, 1, 0, file);
     FrontendSettings.VideoVolume = readRange("VideoVolume", 0, 100, 50, file);
+}
+
+// A demo of 0 seconds would start games back to back; a time limit of a year is none at all.
+static void loadOperatorSettings(const std::string& file)
+{
+    FrontendSettings.Locked = readRange("Locked", 0, 1, 0, file);
+    FrontendSettings.LockSequence = iniReadString("Settings", "LockSequence", "", file);
+    FrontendSettings.LockAllows = iniReadString("Settings", "LockAllows", "", file);
+    FrontendSettings.AttractPlaySeconds = readRange("AttractPlaySeconds", 1, 86400, 60, file);
+    FrontendSettings.GameTimeLimitMinutes = readRange("GameTimeLimitMinutes", 0, 525600, 0, file);
+    FrontendSettings.MusicFolder = iniReadString("Settings", "MusicFolder", "", file);
+    FrontendSettings.MusicVolume = readRange("MusicVolume", 0, 100, 60, file);
 }
 
 // A vertical or cocktail cabinet turns its monitor; on a console nobody else can turn the
@@ -209,6 +224,7 @@ void loadFrontendSettings()
     loadReleaseScreen(file);
     loadGameOrder(file);
     loadVideoSettings(file);
+    loadOperatorSettings(file);
     loadBindings(file);
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }
@@ -236,6 +252,10 @@ void writeFrontendSettings(const std::optional<std::string>& selectedGame)
     if (FrontendSettings.ShowHiddenGames ||
         iniReadOptionalString("Settings", "ShowHiddenGames", file))
         iniWriteInt("Settings", "ShowHiddenGames", FrontendSettings.ShowHiddenGames, file);
+    // The lock switched by its sequence stays as it was left; a file that never named it is
+    // left without the key.
+    if (FrontendSettings.Locked || iniReadOptionalString("Settings", "Locked", file))
+        iniWriteInt("Settings", "Locked", FrontendSettings.Locked, file);
     // A file that never chose an order is left without the key.
     if (FrontendSettings.SortGamesBy != OrderByDescription ||
         iniReadOptionalString("Settings", "SortGamesBy", file))

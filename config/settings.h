@@ -38,6 +38,7 @@ enum KeyBinding
     KeyToggleFavourite,
     KeySearch,
     KeyRandomGame,
+    KeyNextTrack,
     KeyBindingCount
 };
 
@@ -72,6 +73,7 @@ enum ScreenSaverKind // what the screensaver shows over the whole screen
     SaverMarquees = 1,
     SaverScreenshots = 2,
     SaverVideos = 3, // the games' videos, one after another
+    SaverPlay = 4,   // games that play themselves, one after another; screenshots once they fail
 };
 
 struct FrontendSettingsRecord
@@ -108,6 +110,16 @@ struct FrontendSettingsRecord
     std::string HistoryFile; // the machines' stories (history.xml or history.dat); empty: none
     std::string CommandFile; // their controls and moves (command.dat); empty: none
     int ShowHiddenGames;     // the games a game list marks hidden are shown
+    // The operator's lock: while set, the menu, the set-up, leaving and powering off do nothing
+    // and mature games are hidden. The sequence of action names that switches it, and the
+    // actions it lets through, as the owner wrote them (comma lists; empty: none).
+    int Locked;
+    std::string LockSequence;
+    std::string LockAllows;
+    int AttractPlaySeconds;   // how long a game of the Play screensaver plays
+    int GameTimeLimitMinutes; // a game is ended after this long; 0 never
+    std::string MusicFolder;  // the music played between games; empty: none
+    int MusicVolume;          // 0 to 100
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

@@ -56,6 +56,7 @@ static void loadColours(const char* layout, const std::string& file)
     Skin.StatusBarCategory = iniReadBool(layout, "StatusBarCategory", 0, file);
     Skin.StatusBarPlayers = iniReadBool(layout, "StatusBarPlayers", 0, file);
     Skin.StatusBarRating = iniReadBool(layout, "StatusBarRating", 0, file);
+    Skin.StatusBarMusic = iniReadBool(layout, "StatusBarMusic", 0, file);
 }
 
 struct LayoutKey
@@ -154,6 +155,7 @@ static void loadSounds(const std::string& file)
     Skin.Sounds.StartGame = iniReadOptionalString("Sounds", "StartGame", file);
     Skin.Sounds.Error = iniReadOptionalString("Sounds", "Error", file);
     Skin.Sounds.ChangeGame = iniReadOptionalString("Sounds", "ChangeGame", file);
+    Skin.Sounds.NotAllowed = iniReadOptionalString("Sounds", "NotAllowed", file);
 }
 
 static std::string colourText(uint32_t colour)

@@ -16,6 +16,7 @@ struct SkinSounds
     std::optional<std::string> StartGame;
     std::optional<std::string> Error;
     std::optional<std::string> ChangeGame;
+    std::optional<std::string> NotAllowed; // a key the operator's lock stops
 };
 
 struct SkinRecord;
@@ -62,6 +63,7 @@ struct SkinRecord
     int StatusBarCategory;   // the status bar names the game's category
     int StatusBarPlayers;    // and how many play: at once, taking turns
     int StatusBarRating;     // and the rating its game list gives
+    int StatusBarMusic;      // and the title of the music playing
     // List view: the list's left, top, right and bottom edges (0: the screen's edge). Image
     // browser: the first cell's corner and the size of one cell.
     int ListStartX, ListStartY, ListWidth, ListHeight;

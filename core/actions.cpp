@@ -11,6 +11,7 @@
 #include "config/skin.h"
 #include "core/controlsetup.h"
 #include "core/infopages.h"
+#include "core/lock.h"
 #include "core/mainwindow.h"
 #include "core/search.h"
 #include "display/layout.h"
@@ -24,9 +25,11 @@
 #include "popups/message.h"
 #include "popups/optionsmenu.h"
 #include "runtime/controls.h"
+#include "runtime/music.h"
 #include "runtime/state.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 
 // What an action answers the tick.
@@ -310,10 +313,19 @@ static ActionOutcome randomGame(Window*)
     return BreaksSequence;
 }
 
+// Not a wake-up: music goes on under the screensaver, and skipping a track is no activity
+// at the cabinet's list.
+static ActionOutcome nextTrack(Window*)
+{
+    skipTrack();
+    return KeepsSequence;
+}
+
 struct ActionRow
 {
     Action Target;
     ActionOutcome (*Handler)(Window* mainWindow);
+    int OncePerPress = 0; // a held key acts once, not in every tick
 };
 
 // The order a tick carries the actions out in.
@@ -335,18 +347,69 @@ static const ActionRow ActionRows[] = {
     {ActionShutdown1, shutdown1},
     {ActionShutdown2, shutdown2},
     {ActionChangeEmu, changeEmulator},
+    {ActionNextTrack, nextTrack, 1}, // a held key would skip ten tracks a second
 };
+
+// When the "Locked" or "Unlocked" message goes; 0 while none shows.
+static int64_t LockMessageUntil;
+const int LockMessageMs = 1500;
+
+// The list is built again: mature games come and go with the lock.
+static void switchLock()
+{
+    FrontendSettings.Locked = !FrontendSettings.Locked;
+    FrontendState.ShutdownStage = PowerOffIdle;
+    fprintf(stderr, "The lock sequence %s the cabinet\n",
+            FrontendSettings.Locked ? "locked" : "unlocked");
+    std::string selected = selectedGame() ? selectedGame()->Name : "";
+    rebuildVisibleGames();
+    int found = selected.empty() ? -1 : findGameByName(selected);
+    current() = found >= 0 && found < gameCount() ? found : 0;
+    redrawMainWindow();
+    showMessage(FrontendSettings.Locked ? "Locked" : "Unlocked");
+    LockMessageUntil = platformMilliseconds() + LockMessageMs;
+}
+
+static void closeLockMessage()
+{
+    if (LockMessageUntil == 0 || platformMilliseconds() < LockMessageUntil) return;
+    LockMessageUntil = 0;
+    closeMessageWindow();
+    redrawMainWindow();
+}
+
+// The action that completes the sequence only switches the lock: the game information or
+// the menu opening at that moment would hide the message.
+static void takeLockEntries(int active[ActionCount], int newlyPressed[ActionCount])
+{
+    if (!noteLockEntries(active, platformMilliseconds(), newlyPressed)) return;
+    active[Lock.Sequence.back()] = 0;
+    switchLock();
+}
 
 void processTick(Window* mainWindow)
 {
-    int active[ActionCount];
+    int active[ActionCount], newlyPressed[ActionCount];
     sampleActions(active);
+    takeLockEntries(active, newlyPressed);
     for (const ActionRow& row : ActionRows)
     {
-        if (!active[row.Target]) continue;
+        if (!active[row.Target] || (row.OncePerPress && !newlyPressed[row.Target])) continue;
+        if (lockStops(row.Target))
+        {
+            if (newlyPressed[row.Target]) playSkinSound(Skin.Sounds.NotAllowed, 1);
+            continue;
+        }
         ActionOutcome outcome = row.Handler(mainWindow);
         if (outcome == EndsTick) return;
         if (outcome == BreaksSequence) FrontendState.ShutdownStage = PowerOffIdle;
+    }
+    closeLockMessage();
+    static uint64_t titleShown;
+    if (Skin.StatusBarMusic && Music.TitleChanges != titleShown && !FrontendState.ScreenSaverActive)
+    {
+        titleShown = Music.TitleChanges;
+        redrawMainWindow();
     }
     // The screensaver's own redraws never show the initial.
     if (jumpInitialExpired() && !FrontendState.ScreenSaverActive) redrawMainWindow();

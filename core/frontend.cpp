@@ -14,7 +14,9 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/actions.h"
+#include "core/attract.h"
 #include "core/infopages.h"
+#include "core/lock.h"
 #include "core/mainwindow.h"
 #include "core/mameload.h"
 #include "display/artwork.h"
@@ -31,6 +33,7 @@
 #include "platform/window.h"
 #include "popups/message.h"
 #include "runtime/controls.h"
+#include "runtime/music.h"
 #include "runtime/state.h"
 #include "runtime/tickloop.h"
 
@@ -89,6 +92,7 @@ static int finishLoading()
     closeMessageWindow();
     initJoystick();
     playSkinSound(Skin.Sounds.Startup, 1);
+    startMusic();
     restartIdleTimer();
     std::string reasons;
     if (VisibleGames.empty())
@@ -161,6 +165,9 @@ int saveFrontendSettings()
 
 void resetFrontend()
 {
+    stopMusic();
+    PlayScreenSaver = startAttractPlay;
+    Attract = AttractRecord();
     forgetPlayHistory();
     freeCatalogue();
     forgetCategories();
@@ -285,6 +292,7 @@ int runFrontend(const std::string& commandLine)
         return 1; // a front end that never came up is a failure to whatever started it
     }
     loadFrontendSettings();
+    loadLock();
     platformWhenDisplayLost(saveWithoutDisplay);
     platformSetRotation(FrontendSettings.Rotation);
     loadSkin(); // its folder is named by the settings

@@ -113,8 +113,11 @@ static void moveScreenSaverOn()
         }
 }
 
+int (*PlayScreenSaver)();
+
 void startScreenSaver()
 {
+    if (PlayScreenSaver && PlayScreenSaver()) return;
     FrontendState.ScreenSaverActive = 1;
     nextScreenSaverPicture();
     platformKillTimer(FrontendState.MainWindow, IdleTimer);

@@ -26,6 +26,9 @@ intptr_t mainWindowProc(Window* window, int kind, intptr_t param1, intptr_t para
 void redrawMainWindow();
 // The same, painted at once: within a tick that goes on, or a modal loop of its own.
 void showMainWindowNow();
+// The Play screensaver's games, when set (at start-up): answers 1 when it took the
+// screensaver's turn, 0 when pictures are to be shown instead.
+extern int (*PlayScreenSaver)();
 // IdleTimer's handler: the screensaver shows the next game's picture over the whole screen.
 void startScreenSaver();
 // ScreenSaverTimer's handler: the picture of the game after.

@@ -20,6 +20,7 @@
 #include "display/wordwrap.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "runtime/music.h"
 #include "runtime/state.h"
 
 #include <algorithm>
@@ -200,6 +201,7 @@ std::string statusBarDetails(const Game& game)
         add("Category: " + categoryOf(game));
     if (PlacedSkin.StatusBarPlayers) add(playersText(game));
     if (PlacedSkin.StatusBarRating) add(ratingText(game));
+    if (PlacedSkin.StatusBarMusic && !musicTitle().empty()) add("Music: " + musicTitle());
     return details;
 }
 
@@ -245,7 +247,8 @@ static void drawScreenSaver(Surface* surface, Rect area)
     platformFillRect(surface, area, 0); // around a picture of another shape than the screen's
     if (FrontendSettings.ScreenSaverType == SaverMarquees)
         drawMarquee(surface, game, area);
-    else if (FrontendSettings.ScreenSaverType == SaverScreenshots)
+    else if (FrontendSettings.ScreenSaverType == SaverScreenshots ||
+             FrontendSettings.ScreenSaverType == SaverPlay) // demo games that would not play
         drawScreenshot(surface, game, area);
     else
         drawFlyer(surface, game, area);

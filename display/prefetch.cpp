@@ -70,9 +70,10 @@ static std::vector<PrefetchItem> plannedItems()
     if (FrontendState.ScreenSaverActive)
     {
         ScreenSaverKind saver = FrontendSettings.ScreenSaverType;
-        items.push_back({wrapped(current + 1, count), saver == SaverMarquees      ? PartMarquee
-                                                      : saver == SaverScreenshots ? PartScreenshot
-                                                                                  : PartFlyer});
+        items.push_back({wrapped(current + 1, count),
+                         saver == SaverMarquees                            ? PartMarquee
+                         : saver == SaverScreenshots || saver == SaverPlay ? PartScreenshot
+                                                                           : PartFlyer});
         return items;
     }
     if (FrontendSettings.MenuType != ViewImageBrowser)

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/sound.h"
+#include "runtime/music.h"
 #include "runtime/state.h"
 
 #include <condition_variable>
@@ -236,6 +237,9 @@ static void askForVideo(const std::string& path)
 {
     int sound = FrontendSettings.VideoSound; // the attract mode's too: the owner asked for it
     if (sound) platformStartVideoSound(FrontendSettings.VideoVolume);
+    // The music is silent under a video's sound, and goes on where it stopped after it.
+    if (sound && !SoundOn) pauseMusic();
+    if (!sound && SoundOn) resumeMusic();
     SoundOn = sound;
     Surface* screen = FrontendState.BackBuffer;
     {
@@ -274,7 +278,11 @@ void stopVideo()
         }
         Hand.Wake.notify_all();
     }
-    if (SoundOn) platformStopVideoSound();
+    if (SoundOn)
+    {
+        platformStopVideoSound();
+        resumeMusic();
+    }
     SoundOn = 0;
     VideoPlayer.Resting = nullptr;
     VideoPlayer.FullScreen = 0;

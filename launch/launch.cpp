@@ -10,6 +10,7 @@
 #include "platform/stop.h"
 #include "platform/window.h"
 #include "runtime/controls.h"
+#include "runtime/music.h"
 #include "runtime/state.h"
 
 #include <algorithm>
@@ -23,9 +24,17 @@ static const char* const EndedPrefix = "Ended by the player holding Exit: ";
 
 std::function<void()> BeforeTellingOfAGame;
 
-static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
-                      const std::string& outputPath, int* exitCode, const std::string& keys,
-                      int game, const std::function<void()>& started);
+// How a running program is watched: for a game, the exit hold and the time limits.
+struct GameWatch
+{
+    int Game = 0;        // the program is a game
+    int64_t LimitMs = 0; // it is ended after this long; 0 never
+    int Demo = 0;        // it plays itself: any control ends it, and a failure is not shown
+};
+
+static GameEnding runWatched(const std::string& commandLine, const std::string& workingDirectory,
+                             const std::string& outputPath, int* exitCode, const std::string& keys,
+                             const GameWatch& watch, const std::function<void()>& started);
 
 // What went wrong with the game, told once the screen is the front end's again.
 static std::string GameFailure;
@@ -38,28 +47,60 @@ static void tellGameFailure()
     GameFailure.clear();
 }
 
-int launchGame(const Game* game, int* exitCode, const std::function<void()>& started)
+static int64_t minutesLimit()
+{
+    return (int64_t)FrontendSettings.GameTimeLimitMinutes * 60000;
+}
+
+static GameEnding runGame(const Game* game, int* exitCode, const GameWatch& watch,
+                          const std::function<void()>& started)
 {
     const Emulator* emulator = emulatorOf(game);
     if (!emulator)
     {
         fprintf(stderr, "launchGame: the game names no known emulator\n");
-        return 0;
+        return GameNotStarted;
     }
     std::string commandLine =
         buildCommandLine(emulator->ExecPath, emulator->Executable, expandCmdLine(emulator, game));
     // Suspending rather than switching off: afterwards the screen saver is as the user left
     // it, also when the user had switched it off.
     platformSuspendScreenSaver();
+    pauseMusic(); // the game's own sound alone
     if (FrontendSettings.ReleaseScreenDuringGame) platformReleaseScreen();
-    int result = runWatched(commandLine, emulator->ExecPath, "", exitCode, emulator->SendKeys, 1,
-                            started); // what failed is told below, once the screen is back
+    GameEnding ending = runWatched(commandLine, emulator->ExecPath, "", exitCode,
+                                   emulator->SendKeys, watch, started);
     // Also after a game that could not start or crashed: the player must see the list again.
     if (FrontendSettings.ReleaseScreenDuringGame && !platformTakeBackScreen())
         showError("The screen could not be taken back after the game.");
     platformResumeScreenSaver();
-    tellGameFailure();
-    return result;
+    resumeMusic();
+    return ending;
+}
+
+int launchGame(const Game* game, int* exitCode, const std::function<void()>& started)
+{
+    GameWatch watch;
+    watch.Game = 1;
+    watch.LimitMs = minutesLimit();
+    GameEnding ending = runGame(game, exitCode, watch, started);
+    tellGameFailure(); // what failed is told here, once the screen is back
+    return ending != GameNotStarted;
+}
+
+GameEnding launchDemoGame(const Game* game, int seconds)
+{
+    GameWatch watch;
+    watch.Game = watch.Demo = 1;
+    watch.LimitMs = (int64_t)std::max(seconds, 1) * 1000;
+    if (minutesLimit() > 0) watch.LimitMs = std::min(watch.LimitMs, minutesLimit());
+    int exitCode;
+    GameEnding ending = runGame(game, &exitCode, watch, {});
+    // Nobody is at the cabinet to read a box; the next demo game starts instead.
+    if (!GameFailure.empty())
+        fprintf(stderr, "Demo game %s skipped: %s\n", game->Name.c_str(), GameFailure.c_str());
+    GameFailure.clear();
+    return ending;
 }
 
 std::string buildCommandLine(const std::string& execPath, const std::string& executable,
@@ -178,34 +219,61 @@ static void typeKeys(const std::string& keys)
 // How often the Exit control is looked at while a game runs, and how long a game asked to end
 // may take before it is killed.
 const int ExitWatchMs = 50;
+const int DemoWatchMs = 20; // a quick tap of any control must end a demo
 const int KillAfterMs = 2000;
 const int64_t QuickFailureMs = 5000; // a game that fails sooner was never played
 const size_t LineShownLimit = 200;   // of each line an emulator wrote, in the box
 
 struct ExitHold
 {
+    int64_t StartedAt = 0;   // on the platform clock
     int64_t HeldSince = -1;  // on the platform clock; -1 while no Exit control is held
     int64_t EndAskedAt = -1; // when the program was asked to end; -1 before
     int Killed = 0;
+    GameEnding Ending = GameEnded; // why it was asked to end
 };
+
+// Asked to end, as the player's hold asks: killed if it has not gone KillAfterMs later.
+static void askToEnd(ExitHold& hold, Process* process, GameEnding why)
+{
+    hold.EndAskedAt = platformMilliseconds();
+    hold.Ending = why;
+    platformEndProcess(process, 0);
+}
 
 static void endHeldGame(ExitHold& hold, Process* process, const std::string& commandLine)
 {
-    hold.EndAskedAt = platformMilliseconds();
     fprintf(stderr, "Exit held for %d s: the player ended the game [%s]\n",
             FrontendSettings.ExitGameHoldSeconds, commandLine.c_str());
     if (FrontendSettings.DebugCmdLine) appendToLog(EndedPrefix, commandLine);
-    platformEndProcess(process, 0);
+    askToEnd(hold, process, GameEndedByHold);
 }
 
 // The front end told to stop takes what it started with it: a game left running would hold
 // the screen and the sound after the front end has gone.
 static void endOnStop(ExitHold& hold, Process* process, const std::string& commandLine)
 {
-    hold.EndAskedAt = platformMilliseconds();
     fprintf(stderr, "Told to stop (signal %d): ending [%s]\n", platformStopRequested(),
             commandLine.c_str());
-    platformEndProcess(process, 0);
+    askToEnd(hold, process, GameEndedByStop);
+}
+
+// The operator's limit is logged whatever DebugCmdLine says: a player may ask why the game
+// stopped. A demo's end is routine and told on standard error only.
+static void endTimedGame(ExitHold& hold, Process* process, const std::string& commandLine,
+                         const GameWatch& watch)
+{
+    if (watch.Demo)
+        fprintf(stderr, "Demo game ended after %lld s [%s]\n", (long long)watch.LimitMs / 1000,
+                commandLine.c_str());
+    else
+    {
+        std::string limit = std::to_string(FrontendSettings.GameTimeLimitMinutes) + " minutes";
+        fprintf(stderr, "Time limit of %s reached: ending the game [%s]\n", limit.c_str(),
+                commandLine.c_str());
+        appendToLog("Ended after the time limit of " + limit + ": ", commandLine);
+    }
+    askToEnd(hold, process, GameEndedByTime);
 }
 
 // A game that hangs, or an emulator without an exit key, would otherwise strand a player who
@@ -223,14 +291,29 @@ static void watchExitHold(ExitHold& hold, Process* process, const std::string& c
         endHeldGame(hold, process, commandLine);
 }
 
-static void watchProgram(ExitHold& hold, Process* process, const std::string& commandLine, int game)
+static void watchGame(ExitHold& hold, Process* process, const std::string& commandLine,
+                      const GameWatch& watch)
+{
+    if (watch.Demo && isAnyControlHeld())
+    {
+        fprintf(stderr, "A control was touched: ending the demo game [%s]\n", commandLine.c_str());
+        askToEnd(hold, process, GameEndedByInput);
+    }
+    else if (watch.LimitMs > 0 && platformMilliseconds() - hold.StartedAt >= watch.LimitMs)
+        endTimedGame(hold, process, commandLine, watch);
+    else if (FrontendSettings.ExitGameHoldSeconds > 0)
+        watchExitHold(hold, process, commandLine);
+}
+
+static void watchProgram(ExitHold& hold, Process* process, const std::string& commandLine,
+                         const GameWatch& watch)
 {
     if (hold.EndAskedAt < 0)
     {
         if (platformStopRequested())
             endOnStop(hold, process, commandLine);
-        else if (game && FrontendSettings.ExitGameHoldSeconds > 0)
-            watchExitHold(hold, process, commandLine);
+        else if (watch.Game)
+            watchGame(hold, process, commandLine, watch);
         return;
     }
     if (hold.Killed || platformMilliseconds() - hold.EndAskedAt < KillAfterMs) return;
@@ -247,19 +330,23 @@ struct ProgramEnd
     int Waited = 0;
     int Code = 0;
     int EndedByUs = 0;
+    GameEnding Ending = GameEnded;
     std::string Errors;
     int64_t RanMs = 0;
 };
 
-static ProgramEnd waitWatched(Process* process, const std::string& commandLine, int game)
+static ProgramEnd waitWatched(Process* process, const std::string& commandLine,
+                              const GameWatch& watch, int64_t startedAt)
 {
     ExitHold hold;
+    hold.StartedAt = startedAt;
     ProgramEnd end;
-    while (platformProcessRunning(process, ExitWatchMs))
-        watchProgram(hold, process, commandLine, game);
+    while (platformProcessRunning(process, watch.Demo ? DemoWatchMs : ExitWatchMs))
+        watchProgram(hold, process, commandLine, watch);
     end.Waited = platformWaitProcess(process, &end.Code, &end.Errors, &end.RanMs);
     end.EndedByUs = hold.EndAskedAt >= 0;
-    if (game) holdOffExit(); // an Exit held as the game ended was meant for the game
+    end.Ending = hold.Ending;
+    if (watch.Game) holdOffExit(); // an Exit held as the game ended was meant for the game
     return end;
 }
 
@@ -285,19 +372,20 @@ static std::string lastLines(const std::string& text, size_t count)
 
 // A game whose emulator gives up at once (its ROMs missing, a bad option) would otherwise
 // only flash the screen: the player is told, with what the emulator said.
-static void noteQuickFailure(const ProgramEnd& end)
+static int noteQuickFailure(const ProgramEnd& end)
 {
     if (!end.Waited || end.Code == 0 || end.EndedByUs || platformStopRequested() ||
         end.RanMs >= QuickFailureMs)
-        return;
+        return 0;
     std::string said = lastLines(end.Errors, 4);
     GameFailure = "The game ended at once (exit code " + std::to_string(end.Code) + ")" +
                   (said.empty() ? "." : ". The emulator said:" + said);
+    return 1;
 }
 
-static int runWatched(const std::string& commandLine, const std::string& workingDirectory,
-                      const std::string& outputPath, int* exitCode, const std::string& keys,
-                      int game, const std::function<void()>& started)
+static GameEnding runWatched(const std::string& commandLine, const std::string& workingDirectory,
+                             const std::string& outputPath, int* exitCode, const std::string& keys,
+                             const GameWatch& watch, const std::function<void()>& started)
 {
     if (FrontendSettings.DebugCmdLine) appendToLog(LogPrefix, commandLine);
     std::string why;
@@ -305,15 +393,16 @@ static int runWatched(const std::string& commandLine, const std::string& working
     if (!process)
     {
         std::string text = "Cannot start [" + commandLine + "]: " + why + ".";
-        if (game)
+        if (watch.Game)
             GameFailure = text;
         else
             showError(text);
-        return 0;
+        return GameNotStarted;
     }
+    int64_t startedAt = platformMilliseconds();
     if (started) started();
     if (FrontendSettings.SendKeys && !keys.empty() && !platformStopRequested()) typeKeys(keys);
-    ProgramEnd end = waitWatched(process, commandLine, game);
+    ProgramEnd end = waitWatched(process, commandLine, watch, startedAt);
     if (exitCode)
     {
         if (end.Waited)
@@ -321,22 +410,27 @@ static int runWatched(const std::string& commandLine, const std::string& working
         else
             showError("GetExitCodeProcess failed!");
     }
-    if (game) noteQuickFailure(end);
-    return 1;
+    if (watch.Game && noteQuickFailure(end)) return GameFailedAtOnce;
+    return end.Ending;
 }
 
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
                const std::string& keys, const std::function<void()>& started)
 {
-    int result = runWatched(commandLine, workingDirectory, "", exitCode, keys, 1, started);
+    GameWatch watch;
+    watch.Game = 1;
+    watch.LimitMs = minutesLimit();
+    GameEnding ending =
+        runWatched(commandLine, workingDirectory, "", exitCode, keys, watch, started);
     tellGameFailure();
-    return result;
+    return ending != GameNotStarted;
 }
 
 int runProcess(const std::string& commandLine, const std::string& workingDirectory,
                const std::string& outputPath, int* exitCode, const std::string& keys)
 {
-    return runWatched(commandLine, workingDirectory, outputPath, exitCode, keys, 0, {});
+    return runWatched(commandLine, workingDirectory, outputPath, exitCode, keys, GameWatch(), {}) !=
+           GameNotStarted;
 }
 
 std::string mameListCommand(const Emulator& emulator)

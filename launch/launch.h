@@ -9,12 +9,28 @@
 struct Game;
 struct Emulator;
 
+// How a game ended, for whoever started it.
+enum GameEnding
+{
+    GameNotStarted,   // the emulator could not be started
+    GameFailedAtOnce, // it ended within seconds with a failure
+    GameEnded,        // it ended by itself
+    GameEndedByHold,  // the player held Exit
+    GameEndedByTime,  // its time ran out (GameTimeLimitMinutes, or a demo's seconds)
+    GameEndedByInput, // a control was touched during a demo
+    GameEndedByStop,  // the front end was told to stop
+};
+
 // 1 when the emulator was started and has ended, 0 when it could not be started. started, when
 // given, runs as soon as the emulator is running. A game that could not start, or ended at once
 // with a failure, is told in one box once the screen is back; BeforeTellingOfAGame, when set,
 // runs first (the main screen puts the list back behind the box).
 extern std::function<void()> BeforeTellingOfAGame;
 int launchGame(const Game* game, int* exitCode, const std::function<void()>& started = {});
+// A game that plays itself while nobody is at the cabinet: no play is counted, a failure is
+// told on standard error only, and it is ended (asked, then killed) after seconds or at once
+// when any control is touched.
+GameEnding launchDemoGame(const Game* game, int seconds);
 // The emulator's CmdLine template filled from the game (%d Description, %f Name, %p
 // the ROM file's folder, %q a double quote, %r Name without extension, %x x, a last lone %
 // dropped). An empty template gives the Name. Double quotes in the game's texts, and backslashes

@@ -49,6 +49,9 @@ static void handleEvent(const SDL_Event& event)
     case SDL_JOYDEVICEREMOVED:
         joystickUnplugged(event.jdevice.which);
         break;
+    case SDL_AUDIODEVICEREMOVED:
+        if (!event.adevice.iscapture) soundDeviceLost();
+        break;
     case SDL_QUIT:
         quitOrDisplayLost();
         break;

@@ -10,8 +10,10 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <link.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 static void splitPattern(const std::string& pattern, std::string& directory, std::string& mask)
@@ -41,6 +43,44 @@ int platformListDirectory(const std::string& pattern, std::vector<std::string>& 
         if (fnmatch(mask.c_str(), name, FNM_CASEFOLD | FNM_PERIOD) == 0) names.push_back(name);
     }
     closedir(dir);
+    return 1;
+}
+
+// Folders already walked, by device and inode: a link loop ends at the first repeat.
+typedef std::set<std::pair<dev_t, ino_t>> WalkedFolders;
+
+static void listDeep(const std::string& folder, std::vector<std::string>& paths, size_t limit,
+                     WalkedFolders& walked)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    std::vector<std::string> folders;
+    while (struct dirent* entry = readdir(dir))
+    {
+        if (paths.size() >= limit) break;
+        const char* name = entry->d_name;
+        if (name[0] == '.') continue; // hidden files are no one's music
+        std::string path = folder + "/" + name;
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0) continue; // a dangling link
+        if (S_ISREG(info.st_mode))
+            paths.push_back(path);
+        else if (S_ISDIR(info.st_mode) && walked.insert({info.st_dev, info.st_ino}).second)
+            folders.push_back(path);
+    }
+    closedir(dir);
+    for (const std::string& next : folders) listDeep(next, paths, limit, walked);
+}
+
+int platformListFilesDeep(const std::string& folder, std::vector<std::string>& paths, size_t limit)
+{
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return 0;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return 0;
+    closedir(dir);
+    WalkedFolders walked{{info.st_dev, info.st_ino}};
+    listDeep(folder, paths, limit, walked);
     return 1;
 }
 

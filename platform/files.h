@@ -12,6 +12,10 @@
 // "?", letter case not counted), directories included, in the order the file system gives.
 // Answers 0 when the directory cannot be read (missing, not a directory, no permission).
 int platformListDirectory(const std::string& pattern, std::vector<std::string>& names);
+// The files of folder and of its sub-folders, in no set order, at most limit of them. A linked
+// folder is followed, once: a link round to a folder above is not followed again. Sub-folders
+// that cannot be read are passed over. 0 when folder itself cannot be read.
+int platformListFilesDeep(const std::string& folder, std::vector<std::string>& paths, size_t limit);
 int platformFileExists(const std::string& path); // a file or a directory
 int platformIsDirectory(const std::string& path);
 // Answers 0 when the current directory cannot be determined.

@@ -291,6 +291,14 @@ int platformKeyHeld(int code)
     return xKeyDown(code) == 1;
 }
 
+int platformAnyKeyHeld()
+{
+    pumpSdlEvents();
+    for (const KeyRecord& key : Keys)
+        if (key.DownCount > 0) return 1;
+    return xAnyKeyDown() == 1;
+}
+
 int platformNextKeyPress()
 {
     pumpSdlEvents();

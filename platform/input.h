@@ -74,3 +74,5 @@ int platformJoystickRead(int player, JoystickPosition* position);
 // The key is held down now, whichever program has the keyboard: on X the keyboard's own
 // state, elsewhere the front end's key table.
 int platformKeyHeld(int code);
+// Some key or mouse button is held down now, in the same sense.
+int platformAnyKeyHeld();

@@ -68,6 +68,8 @@ void joystickUnplugged(int id);
 void platformForgetJoysticks();
 // keysend.cpp: whether the key of a virtual-key code is down on the X display; -1 without one.
 int xKeyDown(int code);
+// Some key of the X keyboard is down, -1 without X.
+int xAnyKeyDown();
 // keysend.cpp: 1 when a window manager runs on the X display (it names itself on the root).
 int xWindowManagerRunning();
 
@@ -157,6 +159,8 @@ void fontSelected(Font* font, int change);
 void stopFonts();
 void startSound();
 void stopSound();
+// The sound device went away (a USB card pulled out): the rest of the run is silent.
+void soundDeviceLost();
 void resetTestRecords();
 // power.cpp
 void resetPowerOffRecords();

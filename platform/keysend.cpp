@@ -110,6 +110,21 @@ int xKeyDown(int code)
 }
 
 // Declared in internal.h.
+int xAnyKeyDown();
+int xAnyKeyDown()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "x11") != 0) return -1;
+    Display* display = keyDisplay();
+    if (!display) return -1;
+    char keys[32];
+    XQueryKeymap(display, keys);
+    for (char byte : keys)
+        if (byte) return 1;
+    return 0;
+}
+
+// Declared in internal.h.
 int xWindowManagerRunning();
 int xWindowManagerRunning()
 {

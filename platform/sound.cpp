@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <set>
@@ -91,7 +93,7 @@ struct VideoSoundQueue
 static VideoSoundQueue VideoSound;
 const size_t VideoSoundLimit = 2 * 44100 * 2;
 
-// Runs on the mixer's thread before the skin's channel is mixed over what it leaves.
+// Runs on the mixer's thread after the skin's channel was mixed.
 static void mixVideoSound(void*, Uint8* stream, int length)
 {
     std::vector<int16_t> samples((size_t)length / 2);
@@ -125,7 +127,8 @@ void platformStartVideoSound(int volume)
         VideoSound.Playing = 0;
         VideoSound.Volume = std::clamp(volume, 0, 100) * MIX_MAX_VOLUME / 100;
     }
-    if (mixerTakesVideoSound()) Mix_HookMusic(mixVideoSound, nullptr);
+    // Mixed after everything else: the music's own hook belongs to the music.
+    if (mixerTakesVideoSound()) Mix_SetPostMix(mixVideoSound, nullptr);
 }
 
 void platformQueueVideoSound(const int16_t* samples, size_t count)
@@ -144,7 +147,7 @@ void platformPlayVideoSound()
 
 void platformStopVideoSound()
 {
-    if (AudioOpen) Mix_HookMusic(nullptr, nullptr); // waits for the mixer's thread to let go
+    if (AudioOpen) Mix_SetPostMix(nullptr, nullptr); // waits for the mixer's thread to let go
     std::lock_guard<std::mutex> hold(VideoSound.Lock);
     VideoSound.Samples.clear();
     VideoSound.Playing = 0;
@@ -168,9 +171,18 @@ void stopSound()
 {
     if (!AudioOpen) return;
     platformStopSound();
+    platformStopMusic();
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     AudioOpen = 0;
+}
+
+void soundDeviceLost()
+{
+    if (!AudioOpen) return;
+    fprintf(stderr, "The sound device went away: music and sounds are off until the next start\n");
+    platformStopVideoSound();
+    stopSound();
 }
 
 // The decoded sound; null for a missing file (silently) or one that cannot be played (told
@@ -207,6 +219,105 @@ void platformPlayWave(const std::string& path, int wait)
         pumpSdlEvents();
         SDL_Delay(5);
     }
+}
+
+int platformSoundOpen()
+{
+    return AudioOpen;
+}
+
+static Mix_Music* Music;
+static std::atomic<int> MusicEnded;
+
+// Runs on the mixer's thread: only a flag is set there.
+static void onMusicFinished()
+{
+    MusicEnded = 1;
+}
+
+// The kind by the file's first bytes, never by its name: a picture named .mp3 would otherwise
+// be searched through for sound to its end. MUS_NONE for anything else.
+static Mix_MusicType musicKind(SDL_RWops* file)
+{
+    unsigned char head[12] = {0};
+    size_t got = SDL_RWread(file, head, 1, sizeof head);
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    if (got < 4) return MUS_NONE;
+    if (!memcmp(head, "OggS", 4)) return MUS_OGG;
+    if (!memcmp(head, "fLaC", 4)) return MUS_FLAC;
+    if (got == 12 && !memcmp(head, "RIFF", 4) && !memcmp(head + 8, "WAVE", 4)) return MUS_WAV;
+    if (!memcmp(head, "ID3", 3) || (head[0] == 0xFF && (head[1] & 0xE6) == 0xE2)) return MUS_MP3;
+    return MUS_NONE;
+}
+
+static Mix_Music* openMusic(const std::string& path, std::string* why)
+{
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file)
+    {
+        *why = "cannot be read";
+        return nullptr;
+    }
+    Mix_MusicType kind = musicKind(file);
+    if (kind == MUS_NONE)
+    {
+        SDL_RWclose(file);
+        *why = "is not MP3, Ogg Vorbis, FLAC or WAV";
+        return nullptr;
+    }
+    Mix_Music* music = Mix_LoadMUSType_RW(file, kind, 1); // streamed: the file stays open
+    if (!music) *why = std::string("cannot be played (") + Mix_GetError() + ")";
+    return music;
+}
+
+int platformPlayMusic(const std::string& path, int volume, std::string* title, std::string* why)
+{
+    std::string ignored;
+    if (!why) why = &ignored;
+    platformStopMusic();
+    if (!AudioOpen)
+    {
+        *why = "no sound device";
+        return 0;
+    }
+    Mix_Music* music = openMusic(path, why);
+    if (!music) return 0;
+    Mix_HookMusicFinished(onMusicFinished);
+    Mix_VolumeMusic(std::clamp(volume, 0, 100) * MIX_MAX_VOLUME / 100);
+    if (Mix_PlayMusic(music, 0) != 0)
+    {
+        *why = std::string("cannot be played (") + Mix_GetError() + ")";
+        Mix_FreeMusic(music);
+        return 0;
+    }
+    Music = music;
+    MusicEnded = 0;
+    if (title) *title = Mix_GetMusicTitleTag(music);
+    return 1;
+}
+
+int platformMusicEnded()
+{
+    return MusicEnded.exchange(0);
+}
+
+void platformPauseMusic(int paused)
+{
+    if (!Music) return;
+    if (paused)
+        Mix_PauseMusic();
+    else
+        Mix_ResumeMusic();
+}
+
+void platformStopMusic()
+{
+    if (!Music) return;
+    Mix_HookMusicFinished(nullptr); // a track stopped on purpose did not end by itself
+    Mix_HaltMusic();
+    Mix_FreeMusic(Music);
+    Music = nullptr;
+    MusicEnded = 0;
 }
 
 std::vector<std::string>& testSoundsPlayed()

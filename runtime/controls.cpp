@@ -44,6 +44,7 @@ static const ActionSample SampleOrder[] = {
     {ActionToggleFavourite, KeyToggleFavourite, 1},
     {ActionSearch, KeySearch, 1},
     {ActionRandomGame, KeyRandomGame, 1},
+    {ActionNextTrack, KeyNextTrack, 1},
 };
 
 // Player 2's stick is not crossed: two sticks side by side act alike.
@@ -143,6 +144,21 @@ int isExitHeld()
     return platformKeyHeld(settings.Keys[KeyExit]) || platformKeyHeld(settings.Keys[KeyP2Exit]) ||
            isPlayerJoystickActive(1, settings.Joystick[KeyExit]) ||
            isPlayerJoystickActive(2, settings.Joystick[KeyP2Exit]);
+}
+
+int isAnyControlHeld()
+{
+    if (platformAnyKeyHeld()) return 1;
+    for (int player = 1; player <= JoystickPlayers; player++)
+    {
+        JoystickPosition position;
+        if (FrontendSettings.UseJoystick && platformJoystickRead(player, &position) &&
+            position.Buttons)
+            return 1;
+        for (int side : {1, 2, 4, 8})
+            if (isPlayerJoystickActive(player, side)) return 1;
+    }
+    return 0;
 }
 
 void holdOffExit()

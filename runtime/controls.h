@@ -24,6 +24,7 @@ enum Action
     ActionToggleFavourite,
     ActionSearch,
     ActionRandomGame,
+    ActionNextTrack,
     ActionCount
 };
 
@@ -47,6 +48,9 @@ int isPlayerJoystickActive(int player, int code);
 int isControlActive(KeyBinding key, KeyBinding playerTwoKey);
 // Either player's Exit key or stick button is held down now, whichever program has the focus.
 int isExitHeld();
+// Any key, mouse button, stick direction or stick button of either player is held now,
+// whichever program has the focus.
+int isAnyControlHeld();
 // After a game left with Exit held: Exit does not act until every Exit control was let go,
 // so the hold that ended the game does not also end the front end.
 void holdOffExit();

@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "runtime/music.h"
 
 #include <cstdint>
 
@@ -20,11 +21,24 @@ static int dispatchNextMessage(int* quitCode)
     return 0;
 }
 
+int TickLoopDepth;
+
 int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode,
                 const std::function<int(int milliseconds)>& idle)
 {
     int64_t frequency = platformCounterFrequency();
     if (frequency <= 0) return 0;
+    struct Depth
+    {
+        Depth()
+        {
+            TickLoopDepth++;
+        }
+        ~Depth()
+        {
+            TickLoopDepth--;
+        }
+    } depth;
     const int64_t period = frequency * TickMilliseconds / 1000;
     // The due time advances by exactly one period per tick run, never from the clock: the
     // rhythm does not drift, and the ticks that fell due while one blocked (a game, a sub-menu)
@@ -37,6 +51,7 @@ int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCod
         if (platformCounter() >= due)
         {
             tick();
+            musicStep(); // in every loop: a track may end while a pop-up is open
             due += period;
             continue;
         }

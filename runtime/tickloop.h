@@ -16,5 +16,8 @@ const char* const NoCounterText = "Hardware doesn't support QueryPerformanceFreq
 // While nothing is due, idle (may be null) is offered the milliseconds left until the next
 // tick; it answers 1 when it did a piece of work (and is offered the time again), 0 when it
 // has nothing that fits, and the loop then sleeps.
+// How many tick loops run now, one inside the other: 1 in the main loop, more while a pop-up's
+// loop runs over it.
+extern int TickLoopDepth;
 int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode,
                 const std::function<int(int milliseconds)>& idle = nullptr);

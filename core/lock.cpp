@@ -1,0 +1,184 @@
+// The lock is checked by the tick before an action runs; it costs a look into a small table.
+#include "core/lock.h"
+
+#include "config/settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+LockRecord Lock;
+
+struct ActionName
+{
+    const char* Name;
+    Action Target;
+};
+
+// The names of the first player's keys, and the short names an operator writes by hand.
+static const ActionName ActionNames[] = {
+    {"SelectUp", ActionSelectUp},
+    {"SelectDown", ActionSelectDown},
+    {"SelectPageUp", ActionSelectPageUp},
+    {"SelectPageDown", ActionSelectPageDown},
+    {"StartGame", ActionStartGame},
+    {"ShowMenu", ActionShowMenu},
+    {"Exit", ActionExit},
+    {"GameInfo", ActionGameInfo},
+    {"ConfigControls", ActionConfigControls},
+    {"Shutdown1", ActionShutdown1},
+    {"Shutdown2", ActionShutdown2},
+    {"ChangeEmu", ActionChangeEmu},
+    {"SelectLetterUp", ActionSelectLetterUp},
+    {"SelectLetterDown", ActionSelectLetterDown},
+    {"ToggleFavourite", ActionToggleFavourite},
+    {"Search", ActionSearch},
+    {"RandomGame", ActionRandomGame},
+    {"NextTrack", ActionNextTrack},
+    {"Up", ActionSelectUp},
+    {"Down", ActionSelectDown},
+    {"Left", ActionSelectPageUp},
+    {"Right", ActionSelectPageDown},
+    {"Start", ActionStartGame},
+    {"Info", ActionGameInfo},
+    {"Menu", ActionShowMenu},
+};
+
+// Stopped whatever LockAllows says: they change the cabinet or leave it.
+static const Action AlwaysStopped[] = {ActionShowMenu, ActionConfigControls, ActionShutdown1,
+                                       ActionShutdown2, ActionExit};
+// Stopped unless LockAllows names them.
+static const Action StoppedUnlessAllowed[] = {ActionToggleFavourite, ActionChangeEmu};
+
+static std::string lowered(std::string text)
+{
+    for (char& c : text) c = (char)std::tolower((unsigned char)c);
+    return text;
+}
+
+static std::string trimmed(const std::string& text)
+{
+    size_t start = text.find_first_not_of(" \t"), end = text.find_last_not_of(" \t");
+    return start == std::string::npos ? "" : text.substr(start, end - start + 1);
+}
+
+int actionNamed(const std::string& name)
+{
+    std::string wanted = lowered(trimmed(name));
+    for (const ActionName& entry : ActionNames)
+        if (lowered(entry.Name) == wanted) return entry.Target;
+    return -1;
+}
+
+// Every item of a comma list, blanks around them dropped; an empty item is kept (and told).
+static std::vector<std::string> commaItems(const std::string& text)
+{
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+        items.push_back(trimmed(text.substr(start, comma - start)));
+    items.push_back(trimmed(text.substr(start)));
+    return items;
+}
+
+static void loadSequence(const std::string& file)
+{
+    Lock.Sequence.clear();
+    const std::string& text = FrontendSettings.LockSequence;
+    if (trimmed(text).empty()) return;
+    std::vector<Action> sequence;
+    for (const std::string& item : commaItems(text))
+    {
+        int action = actionNamed(item);
+        if (action < 0)
+        {
+            fprintf(stderr,
+                    "%s [Settings] LockSequence: \"%s\" names no action; the lock is switched "
+                    "by the configuration file only\n",
+                    file.c_str(), item.c_str());
+            return;
+        }
+        sequence.push_back((Action)action);
+    }
+    // One key alone would lock the cabinet whenever a player pressed it.
+    if (sequence.size() < 2)
+    {
+        fprintf(stderr,
+                "%s [Settings] LockSequence=%s: at least two actions; the lock is switched by "
+                "the configuration file only\n",
+                file.c_str(), text.c_str());
+        return;
+    }
+    Lock.Sequence = sequence;
+}
+
+static void loadAllowed(const std::string& file)
+{
+    std::fill(std::begin(Lock.Allowed), std::end(Lock.Allowed), 0);
+    if (trimmed(FrontendSettings.LockAllows).empty()) return;
+    for (const std::string& item : commaItems(FrontendSettings.LockAllows))
+    {
+        int action = actionNamed(item);
+        if (action < 0)
+            fprintf(stderr, "%s [Settings] LockAllows: \"%s\" names no action; it is skipped\n",
+                    file.c_str(), item.c_str());
+        else if (std::count(std::begin(AlwaysStopped), std::end(AlwaysStopped), action))
+            fprintf(stderr, "%s [Settings] LockAllows: the lock always stops %s\n", file.c_str(),
+                    item.c_str());
+        else
+            Lock.Allowed[action] = 1;
+    }
+}
+
+void loadLock()
+{
+    const std::string& file = FrontendSettings.ConfigFile;
+    loadSequence(file);
+    loadAllowed(file);
+    Lock.Entered.clear();
+    Lock.EnteredAt.clear();
+    std::fill(std::begin(Lock.WasActive), std::end(Lock.WasActive), 0);
+}
+
+int lockStops(Action action)
+{
+    if (!FrontendSettings.Locked) return 0;
+    if (std::count(std::begin(AlwaysStopped), std::end(AlwaysStopped), action)) return 1;
+    return std::count(std::begin(StoppedUnlessAllowed), std::end(StoppedUnlessAllowed), action) &&
+           !Lock.Allowed[action];
+}
+
+static int sequenceCompleted(int64_t now)
+{
+    size_t length = Lock.Sequence.size();
+    if (length == 0 || Lock.Entered.size() < length) return 0;
+    size_t first = Lock.Entered.size() - length;
+    if (now - Lock.EnteredAt[first] > LockSequenceMs) return 0;
+    return std::equal(Lock.Sequence.begin(), Lock.Sequence.end(), Lock.Entered.begin() + first);
+}
+
+int noteLockEntries(const int active[ActionCount], int64_t now, int newlyPressed[ActionCount])
+{
+    int completed = 0;
+    for (int i = 0; i < ActionCount; i++)
+    {
+        newlyPressed[i] = active[i] && !Lock.WasActive[i];
+        Lock.WasActive[i] = active[i];
+        if (!newlyPressed[i] || Lock.Sequence.empty() || completed) continue;
+        Lock.Entered.push_back((Action)i);
+        Lock.EnteredAt.push_back(now);
+        // Only the latest entries can still complete it.
+        if (Lock.Entered.size() > Lock.Sequence.size())
+        {
+            Lock.Entered.erase(Lock.Entered.begin());
+            Lock.EnteredAt.erase(Lock.EnteredAt.begin());
+        }
+        completed = sequenceCompleted(now);
+    }
+    if (completed)
+    {
+        Lock.Entered.clear();
+        Lock.EnteredAt.clear();
+    }
+    return completed;
+}
