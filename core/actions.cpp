@@ -378,12 +378,14 @@ static void closeLockMessage()
     redrawMainWindow();
 }
 
-// The action that completes the sequence only switches the lock: the game information or
-// the menu opening at that moment would hide the message.
+// The sequence's moves move the selection as usual, the one that completes it too; any other
+// action that completes it only switches the lock: the game information or the menu opening
+// at that moment would hide the message.
 static void takeLockEntries(int active[ActionCount], int newlyPressed[ActionCount])
 {
     if (!noteLockEntries(active, platformMilliseconds(), newlyPressed)) return;
-    active[Lock.Sequence.back()] = 0;
+    Action last = Lock.Sequence.back();
+    if (!isMove(last)) active[last] = 0;
     switchLock();
 }
 
@@ -392,12 +394,13 @@ void processTick(Window* mainWindow)
     int active[ActionCount], newlyPressed[ActionCount];
     sampleActions(active);
     takeLockEntries(active, newlyPressed);
+    int refused = 0; // one key may stand for two stopped actions: one sound
     for (const ActionRow& row : ActionRows)
     {
         if (!active[row.Target] || (row.OncePerPress && !newlyPressed[row.Target])) continue;
         if (lockStops(row.Target))
         {
-            if (newlyPressed[row.Target]) playSkinSound(Skin.Sounds.NotAllowed, 1);
+            if (newlyPressed[row.Target] && !refused++) playSkinSound(Skin.Sounds.NotAllowed, 1);
             continue;
         }
         ActionOutcome outcome = row.Handler(mainWindow);

@@ -268,7 +268,8 @@ static void endTimedGame(ExitHold& hold, Process* process, const std::string& co
                 commandLine.c_str());
     else
     {
-        std::string limit = std::to_string(FrontendSettings.GameTimeLimitMinutes) + " minutes";
+        int minutes = FrontendSettings.GameTimeLimitMinutes;
+        std::string limit = std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
         fprintf(stderr, "Time limit of %s reached: ending the game [%s]\n", limit.c_str(),
                 commandLine.c_str());
         appendToLog("Ended after the time limit of " + limit + ": ", commandLine);

@@ -85,6 +85,13 @@ void sampleActions(int active[ActionCount])
     if (ExitHeldOver) active[ActionExit] = 0;
 }
 
+int isMove(Action action)
+{
+    return action == ActionSelectUp || action == ActionSelectDown || action == ActionSelectPageUp ||
+           action == ActionSelectPageDown || action == ActionSelectLetterUp ||
+           action == ActionSelectLetterDown;
+}
+
 int isControlActive(KeyBinding key, KeyBinding playerTwoKey)
 {
     int active = isKeyActive(FrontendSettings.Keys[key]);

@@ -28,6 +28,8 @@ enum Action
     ActionCount
 };
 
+// The action moves the selection (up, down, a page, a letter).
+int isMove(Action action);
 // Tests every binding once, in the fixed sampling order, and marks the actions asked for.
 // A key test clears the key's "pressed since" fact, so a tap is seen by the first binding
 // tested only.

@@ -48,6 +48,7 @@ static void findTracks(const std::string& folder)
         if (isMusicFile(file) && Music.Tracks.size() < MusicTrackLimit)
             Music.Tracks.push_back(file);
     std::sort(Music.Tracks.begin(), Music.Tracks.end()); // the shuffle alone decides the order
+    Music.Unplayable.assign(Music.Tracks.size(), 0);
     if (Music.Tracks.empty())
         fprintf(stderr, "[Settings] MusicFolder=%s: no MP3, Ogg, FLAC or WAV files; no music\n",
                 folder.c_str());
@@ -65,51 +66,59 @@ static std::string fileTitle(const std::string& path)
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+// A round of the tracks that can still play, never starting with the one just heard.
+static void newRound()
+{
+    std::vector<size_t> playable;
+    size_t last = SIZE_MAX;
+    for (size_t i = 0; i < Music.Tracks.size(); i++)
+        if (!Music.Unplayable[i])
+        {
+            if (i == Music.Last) last = playable.size();
+            playable.push_back(i);
+        }
+    Music.Order.clear();
+    for (size_t place : shuffledRound(playable.size(), last, Music.Seed++))
+        Music.Order.push_back(playable[place]);
+    Music.Next = 0;
+}
+
+// SIZE_MAX once no track can play.
 static size_t nextInRound()
 {
-    if (Music.Next >= Music.Order.size())
-    {
-        Music.Order = shuffledRound(Music.Tracks.size(), Music.Last, Music.Seed++);
-        Music.Next = 0;
-    }
-    return Music.Order[Music.Next++];
+    while (Music.Next < Music.Order.size() && Music.Unplayable[Music.Order[Music.Next]])
+        Music.Next++;
+    if (Music.Next >= Music.Order.size()) newRound();
+    return Music.Order.empty() ? SIZE_MAX : Music.Order[Music.Next++];
 }
 
 static int playTrack(size_t track)
 {
     const std::string& path = Music.Tracks[track];
     std::string title, why;
-    Music.Last = track;
     if (!platformPlayMusic(path, FrontendSettings.MusicVolume, &title, &why))
     {
-        if (Music.Told.insert(path).second)
-            fprintf(stderr, "Music not played: %s %s\n", path.c_str(), why.c_str());
+        fprintf(stderr, "Music not played: %s %s\n", path.c_str(), why.c_str());
+        Music.Unplayable[track] = 1;
         return 0;
     }
+    Music.Last = track;
     Music.Title = title.empty() ? fileTitle(path) : title;
     Music.TitleChanges++;
     if (Music.Pauses > 0) platformPauseMusic(1);
     return 1;
 }
 
-// The next track that plays; after a whole round of tracks that would not, the music stops.
+// The next track that plays; once none can, the music stops.
 static void playNext()
 {
     Music.Title.clear();
     Music.TitleChanges++;
-    while (!Music.Tracks.empty())
-    {
-        if (playTrack(nextInRound()))
-        {
-            Music.FailuresInARow = 0;
-            return;
-        }
-        if (++Music.FailuresInARow >= Music.Tracks.size())
-        {
-            fprintf(stderr, "No track of the music folder could be played; the music stops\n");
-            Music.Tracks.clear();
-        }
-    }
+    for (size_t track; (track = nextInRound()) != SIZE_MAX;)
+        if (playTrack(track)) return;
+    if (!Music.Tracks.empty())
+        fprintf(stderr, "No track of the music folder could be played; the music stops\n");
+    Music.Tracks.clear();
 }
 
 void startMusic()

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -13,14 +12,13 @@ const size_t MusicTrackLimit = 100000; // of a folder; more are left out, told
 struct MusicRecord
 {
     std::vector<std::string> Tracks; // every track found, by path
+    std::vector<char> Unplayable;    // by track: it could not play, and is left out from now on
     std::vector<size_t> Order;       // this round: places in Tracks
     size_t Next = 0;                 // the place in Order of the track to play next
     size_t Last = SIZE_MAX;          // the track that played last; none at first
     std::string Title;               // of the track playing; empty while none plays
     uint64_t TitleChanges = 0;       // counts every change of Title, for whoever shows it
     int Pauses = 0;                  // reasons to be silent now: a game, a video with sound
-    size_t FailuresInARow = 0;       // tracks that could not play since the last that did
-    std::set<std::string> Told;      // tracks told unplayable, so each is told once
     uint64_t Seed = 0;               // of the next round's shuffle
 };
 extern MusicRecord Music;

@@ -10,6 +10,7 @@
 #include "display/video.h"
 #include "display/videoplayer.h"
 #include "platform/clock.h"
+#include "runtime/music.h"
 #include "support.h"
 
 #include <chrono>
@@ -245,6 +246,9 @@ TEST_F(Videos, SoundIsQueuedOnlyWhenAskedFor)
     ASSERT_EQ(stepAt(start), VideoDrew);
     ASSERT_EQ(stepAt(start + 500), VideoDrew);
     EXPECT_GT(testVideoSoundQueued(), before);
+    EXPECT_EQ(Music.Pauses, 1); // the music is silent under the video's sound
+    stopVideo();
+    EXPECT_EQ(Music.Pauses, 0);
 }
 
 // Whatever is wrong with a file, it is refused with a reason before anything is decoded, or it
