@@ -8,6 +8,7 @@
 #include "config/skin.h"
 #include "core/actions.h"
 #include "core/frontend.h"
+#include "core/lock.h"
 #include "platform/input.h"
 #include "platform/testing.h"
 #include "platform/window.h"
@@ -70,6 +71,19 @@ static void BM_TickSelectDownHeld(benchmark::State& state)
     tearDown();
 }
 BENCHMARK(BM_TickSelectDownHeld)->Unit(benchmark::kMillisecond);
+
+// The operator's lock on, with a sequence to watch for: what the lock adds to a tick.
+static void BM_TickNothingPressedLocked(benchmark::State& state)
+{
+    setUp();
+    FrontendSettings.Locked = 1;
+    FrontendSettings.LockSequence = "Up,Up,Down,Down,Left,Right,Left,Right,Info";
+    FrontendSettings.LockAllows = "ToggleFavourite";
+    loadLock();
+    for (auto _ : state) processTick(FrontendState.MainWindow);
+    tearDown();
+}
+BENCHMARK(BM_TickNothingPressedLocked)->Unit(benchmark::kMicrosecond);
 
 // Jumping by letter through 45,000 games, a jump and a full redraw with the initial every tick.
 static void BM_TickLetterDownHeld(benchmark::State& state)

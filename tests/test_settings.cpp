@@ -123,7 +123,11 @@ TEST(Settings, ExitHoldTimeAndTheNewBindings)
                     100, 0, SaverVideos},
           VideoCase{"VideoDelay=-5\nVideoSound=2\nVideoVolume=101\nScreenSaverType=videos\n", 600,
                     0, 50, 3, SaverFlyers},
-          VideoCase{"VideoDelay=99999999999\nVideoVolume=half\n", 600, 0, 50, 2, SaverFlyers}})
+          VideoCase{"VideoDelay=99999999999\nVideoVolume=half\n", 600, 0, 50, 2, SaverFlyers},
+          // The operator's numbers are told the same way; Play is a screensaver of its own.
+          VideoCase{"ScreenSaverType=Play\nAttractPlaySeconds=0\nMusicVolume=-1\nLocked=yes\n"
+                    "GameTimeLimitMinutes=ten\n",
+                    600, 0, 50, 4, SaverPlay}})
     {
         useConfig(dir / "t.ini", std::string("[Settings]\n") + c.Lines);
         std::string said = stderrOf(loadFrontendSettings);
