@@ -44,10 +44,13 @@ static int pickDemo(const std::vector<int>& candidates)
     return candidates[k];
 }
 
-static int failed(GameEnding ending, int64_t ranMs)
+// What failed was told by the launch, except a game that left at once without complaint.
+static int failed(const Game* game, GameEnding ending, int64_t ranMs)
 {
-    return ending == GameNotStarted || ending == GameFailedAtOnce ||
-           (ending == GameEnded && ranMs < ShortestDemoMs);
+    if (ending == GameNotStarted || ending == GameFailedAtOnce) return 1;
+    if (ending != GameEnded || ranMs >= ShortestDemoMs) return 0;
+    fprintf(stderr, "Demo game %s ended by itself at once: skipped\n", game->Name.c_str());
+    return 1;
 }
 
 // One demo after another; the ending of the last one.
@@ -60,7 +63,7 @@ static GameEnding playDemos(const std::vector<int>& candidates)
         blankScreen();
         int64_t start = platformMilliseconds();
         GameEnding ending = launchDemoGame(game, FrontendSettings.AttractPlaySeconds);
-        if (!failed(ending, platformMilliseconds() - start))
+        if (!failed(game, ending, platformMilliseconds() - start))
             failures = 0;
         else if (++failures >= DemoFailuresAllowed)
             return GameNotStarted;
