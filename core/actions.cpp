@@ -336,7 +336,7 @@ static const ActionRow ActionRows[] = {
     {ActionSelectPageDown, selectPageDown},
     {ActionSelectLetterUp, selectLetterUp},
     {ActionSelectLetterDown, selectLetterDown},
-    {ActionToggleFavourite, toggleFavouriteGame},
+    {ActionToggleFavourite, toggleFavouriteGame, 1}, // held over two ticks, it would undo itself
     {ActionRandomGame, randomGame},
     {ActionSearch, search},
     {ActionExit, exitFrontend},

@@ -99,6 +99,12 @@ TEST_F(Operator, TheLockStopsWhatChangesOrLeavesTheCabinetAndLetsThroughWhatItAl
     for (int i = 0; i < 3; i++) processTick(FrontendState.MainWindow);
     testReleaseKey('2');
     EXPECT_EQ(notAllowedSounds(), 1);
+    // Held over ticks, the favourite key marks once: it would otherwise undo itself.
+    lockWith(0, "", "");
+    testPressKey('C');
+    for (int i = 0; i < 2; i++) processTick(FrontendState.MainWindow);
+    testReleaseKey('C');
+    EXPECT_TRUE(VisibleGames[0]->Played && VisibleGames[0]->Played->Favourite);
 }
 
 TEST_F(Operator, TheSequenceSwitchesTheLockWithinFiveSecondsAndBadOnesAreTold)
