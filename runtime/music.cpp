@@ -53,7 +53,7 @@ static void findTracks(const std::string& folder)
         fprintf(stderr, "[Settings] MusicFolder=%s: no MP3, Ogg, FLAC or WAV files; no music\n",
                 folder.c_str());
     else if (Music.Tracks.size() == MusicTrackLimit)
-        fprintf(stderr, "[Settings] MusicFolder=%s: only the first %zu tracks are played\n",
+        fprintf(stderr, "[Settings] MusicFolder=%s: only %zu of its tracks are played\n",
                 folder.c_str(), MusicTrackLimit);
 }
 
@@ -104,6 +104,9 @@ static int playTrack(size_t track)
     }
     Music.Last = track;
     Music.Title = title.empty() ? fileTitle(path) : title;
+    // A tag may hold line breaks or tabs; the status bar is one line.
+    for (char& c : Music.Title)
+        if ((unsigned char)c < 32) c = ' ';
     Music.TitleChanges++;
     if (Music.Pauses > 0) platformPauseMusic(1);
     return 1;
