@@ -90,7 +90,7 @@ struct Emulator
     std::string GameList;
     int GameListNames = 1;
     std::string MediaFolder;
-    int AttractPlay = 0; // the Play screensaver may start its games
+    int AttractPlay = 0;                        // the Play screensaver may start its games
     std::unique_ptr<NameCodeFilter> CodeFilter; // exactly when UseGoodFilters
     std::unique_ptr<MameFilter> MachineFilter;  // exactly when IsMame
 };

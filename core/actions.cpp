@@ -216,17 +216,23 @@ static ActionOutcome gameInfo(Window*)
     return BreaksSequence;
 }
 
+// The list built again, on the game selected before when it is still shown (else the first).
+static void rebuildKeepingSelection()
+{
+    std::string selected = selectedGame() ? selectedGame()->Name : "";
+    rebuildVisibleGames();
+    int found = selected.empty() ? -1 : findGameByName(selected);
+    current() = found >= 0 && found < gameCount() ? found : 0;
+    redrawMainWindow();
+}
+
 // After the menu: the filters or the emulator may have changed, so the list is rebuilt (and
 // leaves a search) and the game selected before is found again by name (the first game when it
 // is gone).
 static void applyMenuChoices()
 {
-    std::string selected = selectedGame() ? selectedGame()->Name : "";
     SearchText.clear();
-    rebuildVisibleGames();
-    int found = selected.empty() ? -1 : findGameByName(selected);
-    current() = found >= 0 && found < gameCount() ? found : 0;
-    redrawMainWindow();
+    rebuildKeepingSelection();
 }
 
 static ActionOutcome showMenu(Window*)
@@ -361,11 +367,7 @@ static void switchLock()
     FrontendState.ShutdownStage = PowerOffIdle;
     fprintf(stderr, "The lock sequence %s the cabinet\n",
             FrontendSettings.Locked ? "locked" : "unlocked");
-    std::string selected = selectedGame() ? selectedGame()->Name : "";
-    rebuildVisibleGames();
-    int found = selected.empty() ? -1 : findGameByName(selected);
-    current() = found >= 0 && found < gameCount() ? found : 0;
-    redrawMainWindow();
+    rebuildKeepingSelection();
     showMessage(FrontendSettings.Locked ? "Locked" : "Unlocked");
     LockMessageUntil = platformMilliseconds() + LockMessageMs;
 }

@@ -1,10 +1,10 @@
 // The lock is checked by the tick before an action runs; it costs a look into a small table.
 #include "core/lock.h"
 
+#include "catalogue/sectionlines.h"
 #include "config/settings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 LockRecord Lock;
@@ -50,23 +50,11 @@ static const Action AlwaysStopped[] = {ActionShowMenu, ActionConfigControls, Act
 // Stopped unless LockAllows names them.
 static const Action StoppedUnlessAllowed[] = {ActionToggleFavourite, ActionChangeEmu};
 
-static std::string lowered(std::string text)
-{
-    for (char& c : text) c = (char)std::tolower((unsigned char)c);
-    return text;
-}
-
-static std::string trimmed(const std::string& text)
-{
-    size_t start = text.find_first_not_of(" \t"), end = text.find_last_not_of(" \t");
-    return start == std::string::npos ? "" : text.substr(start, end - start + 1);
-}
-
 int actionNamed(const std::string& name)
 {
-    std::string wanted = lowered(trimmed(name));
+    std::string wanted = comparableName(name);
     for (const ActionName& entry : ActionNames)
-        if (lowered(entry.Name) == wanted) return entry.Target;
+        if (comparableName(entry.Name) == wanted) return entry.Target;
     return -1;
 }
 
@@ -76,8 +64,8 @@ static std::vector<std::string> commaItems(const std::string& text)
     std::vector<std::string> items;
     size_t start = 0;
     for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-        items.push_back(trimmed(text.substr(start, comma - start)));
-    items.push_back(trimmed(text.substr(start)));
+        items.emplace_back(trimmedText(std::string_view(text).substr(start, comma - start)));
+    items.emplace_back(trimmedText(std::string_view(text).substr(start)));
     return items;
 }
 
@@ -85,7 +73,7 @@ static void loadSequence(const std::string& file)
 {
     Lock.Sequence.clear();
     const std::string& text = FrontendSettings.LockSequence;
-    if (trimmed(text).empty()) return;
+    if (trimmedText(text).empty()) return;
     std::vector<Action> sequence;
     for (const std::string& item : commaItems(text))
     {
@@ -115,7 +103,7 @@ static void loadSequence(const std::string& file)
 static void loadAllowed(const std::string& file)
 {
     std::fill(std::begin(Lock.Allowed), std::end(Lock.Allowed), 0);
-    if (trimmed(FrontendSettings.LockAllows).empty()) return;
+    if (trimmedText(FrontendSettings.LockAllows).empty()) return;
     for (const std::string& item : commaItems(FrontendSettings.LockAllows))
     {
         int action = actionNamed(item);

@@ -52,6 +52,15 @@ static int64_t minutesLimit()
     return (int64_t)FrontendSettings.GameTimeLimitMinutes * 60000;
 }
 
+// A game the player started: the exit hold and the operator's time limit watch it.
+static GameWatch playerGame()
+{
+    GameWatch watch;
+    watch.Game = 1;
+    watch.LimitMs = minutesLimit();
+    return watch;
+}
+
 static GameEnding runGame(const Game* game, int* exitCode, const GameWatch& watch,
                           const std::function<void()>& started)
 {
@@ -80,10 +89,7 @@ static GameEnding runGame(const Game* game, int* exitCode, const GameWatch& watc
 
 int launchGame(const Game* game, int* exitCode, const std::function<void()>& started)
 {
-    GameWatch watch;
-    watch.Game = 1;
-    watch.LimitMs = minutesLimit();
-    GameEnding ending = runGame(game, exitCode, watch, started);
+    GameEnding ending = runGame(game, exitCode, playerGame(), started);
     tellGameFailure(); // what failed is told here, once the screen is back
     return ending != GameNotStarted;
 }
@@ -418,11 +424,8 @@ static GameEnding runWatched(const std::string& commandLine, const std::string& 
 int runProgram(const std::string& commandLine, const std::string& workingDirectory, int* exitCode,
                const std::string& keys, const std::function<void()>& started)
 {
-    GameWatch watch;
-    watch.Game = 1;
-    watch.LimitMs = minutesLimit();
     GameEnding ending =
-        runWatched(commandLine, workingDirectory, "", exitCode, keys, watch, started);
+        runWatched(commandLine, workingDirectory, "", exitCode, keys, playerGame(), started);
     tellGameFailure();
     return ending != GameNotStarted;
 }
