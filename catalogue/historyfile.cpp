@@ -263,7 +263,9 @@ static int indexBracketed(FILE* file, std::vector<NamedEntry>& entries)
                                    end = offset + line.size();
                                    return bracketedLine(scan, line, offset);
                                });
-    finishBracketed(scan, std::max(end, scan.Start));
+    // A "[name]" on the file's last line, without a line feed, starts its text past the end.
+    scan.Start = std::min(scan.Start, end);
+    finishBracketed(scan, end);
     return read;
 }
 
