@@ -52,6 +52,16 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "GameTimeLimitMinutes", ValueOwn, "0", "Minutes after which a game is ended; 0 never.", ""},
     {PlaceSettings, "MusicFolder", ValueText, "", "A folder of MP3, Ogg Vorbis, FLAC and WAV files (sub-folders too) played shuffled between games. Empty: no music.", ""},
     {PlaceSettings, "MusicVolume", ValueOwn, "60", "The music's volume, 0 to 100.", ""},
+    {PlaceSettings, "MarqueeDisplay", ValueOwn, "", "The display (0 the first the system lists) of a second screen that shows the selected game's marquee. Empty: none.", ""},
+    {PlaceSettings, "MarqueeRotation", ValueOwn, "0", "Degrees the marquee screen's picture is turned clockwise: 0, 90, 180 or 270.", ""},
+    {PlaceSettings, "ControlSocket", ValueOwn, "0", "1 takes requests of the same user's programs on the socket torvanell.sock in $XDG_RUNTIME_DIR (else the configuration's folder).", ""},
+    {PlaceEvents, "Startup", ValueText, "", "A command line started when the list first shows. Codes: %d description, %f name, %p ROM folder, %r name without extension, %e emulator, %q a double quote.", ""},
+    {PlaceEvents, "Quit", ValueText, "", "A command line started as the front end leaves.", ""},
+    {PlaceEvents, "GameStart", ValueText, "", "A command line started as a game starts (the demo games too).", ""},
+    {PlaceEvents, "GameEnd", ValueText, "", "A command line started when a game has ended.", ""},
+    {PlaceEvents, "SelectionChanged", ValueText, "", "A command line started when the selection has rested 300 ms on another game.", ""},
+    {PlaceEvents, "ScreenSaverStart", ValueText, "", "A command line started as the screensaver starts.", ""},
+    {PlaceEvents, "ScreenSaverEnd", ValueText, "", "A command line started as the screensaver ends.", ""},
     {PlaceSystem, "SelectedGame", ValueText, "0", "The game selected at the last exit; written at exit.", ""},
 
     {PlaceEmulator, "Executable", ValueText, "the section's name", "The emulator's program, in ExecPath (or a full path).", ""},
@@ -362,6 +372,7 @@ static std::vector<KeyPlace> configurationPlaces(const std::vector<std::string>&
     std::string name = lowerCase(section);
     if (name == "settings") return {PlaceSettings};
     if (name == "system") return {PlaceSystem};
+    if (name == "events") return {PlaceEvents};
     if (name == "keymappings") return {PlaceKeymappings};
     if (name == "joystickmappings") return {PlaceJoystickMappings};
     for (const std::string& emulator : emulators)
@@ -509,6 +520,10 @@ std::string keysManualPage()
 {
     std::string page = ManualStart + keyEntries(PlaceSettings);
     page += ".SS [System]\n" + keyEntries(PlaceSystem);
+    page += ".SS [Events]\n"
+            "Command lines written as an emulator's, started without a shell and never waited "
+            "for; each is ended after 10 seconds, or when the same event comes again.\n" +
+            keyEntries(PlaceEvents);
     page +=
         ".SS [Keymappings] and [JoystickMappings]\n"
         "The key code (a Windows virtual-key code: 38 the up arrow, 49 the digit 1, 65 the "

@@ -11,6 +11,7 @@ enum KeyPlace
 {
     PlaceSettings,         // the configuration's [Settings]
     PlaceSystem,           // the configuration's [System]
+    PlaceEvents,           // the configuration's [Events]
     PlaceKeymappings,      // [Keymappings]
     PlaceJoystickMappings, // [JoystickMappings]
     PlaceEmulator,         // every emulator's own section

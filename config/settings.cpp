@@ -12,6 +12,11 @@
 
 FrontendSettingsRecord FrontendSettings;
 
+const char* const EventNames[EventCount] = {"Startup",          "Quit",
+                                            "GameStart",        "GameEnd",
+                                            "SelectionChanged", "ScreenSaverStart",
+                                            "ScreenSaverEnd"};
+
 // clang-format off
 const KeyBindingInfo KeyBindings[KeyBindingCount] = {
     {"SelectUp",           "38", "8"},
@@ -124,20 +129,32 @@ static void loadOperatorSettings(const std::string& file)
 
 // A vertical or cocktail cabinet turns its monitor; on a console nobody else can turn the
 // picture. Any other angle would leave the picture unreadable: it is upright instead.
-static void loadRotation(const std::string& file)
+static int readDegrees(const char* key, const std::string& file)
 {
-    std::string text = iniReadString("Settings", "Rotation", "0", file);
+    std::string text = iniReadString("Settings", key, "0", file);
     int degrees = 0;
     for (int turn : {0, 90, 180, 270})
         if (text == std::to_string(turn)) degrees = turn;
     if (degrees == 0 && text != "0")
     {
         fprintf(stderr,
-                "%s [Settings] Rotation=%s: only 0, 90, 180 or 270 turn the picture; it "
+                "%s [Settings] %s=%s: only 0, 90, 180 or 270 turn the picture; it "
                 "is not turned\n",
-                file.c_str(), text.c_str());
+                file.c_str(), key, text.c_str());
     }
-    FrontendSettings.Rotation = degrees;
+    return degrees;
+}
+
+// The marquee's display is asked of the system only once the screen runs.
+static void loadCabinetSettings(const std::string& file)
+{
+    FrontendSettings.MarqueeDisplay = -1;
+    if (!iniReadString("Settings", "MarqueeDisplay", "", file).empty())
+        FrontendSettings.MarqueeDisplay = readRange("MarqueeDisplay", 0, 63, -1, file);
+    FrontendSettings.MarqueeRotation = readDegrees("MarqueeRotation", file);
+    FrontendSettings.ControlSocket = readRange("ControlSocket", 0, 1, 0, file);
+    for (int event = 0; event < EventCount; event++)
+        FrontendSettings.EventCommands[event] = iniReadString("Events", EventNames[event], "", file);
 }
 
 // On the console the emulator can only draw once the front end lets go of the display device;
@@ -219,7 +236,8 @@ void loadFrontendSettings()
     platformRemoveTemporaries(file);
     loadBehaviour(file);
     loadView(file);
-    loadRotation(file);
+    FrontendSettings.Rotation = readDegrees("Rotation", file);
+    loadCabinetSettings(file);
     loadExitHold(file);
     loadReleaseScreen(file);
     loadGameOrder(file);

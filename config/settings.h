@@ -76,6 +76,22 @@ enum ScreenSaverKind // what the screensaver shows over the whole screen
     SaverPlay = 4,   // games that play themselves, one after another; screenshots once they fail
 };
 
+// What the cabinet's own programs (lights, a marquee player) are told of, by a command line of
+// the [Events] section.
+enum CabinetEvent
+{
+    EventStartup,
+    EventQuit,
+    EventGameStart,
+    EventGameEnd,
+    EventSelectionChanged, // after the selection has rested
+    EventScreenSaverStart,
+    EventScreenSaverEnd,
+    EventCount
+};
+// The events' key names in [Events], in the order above.
+extern const char* const EventNames[EventCount];
+
 struct FrontendSettingsRecord
 {
     std::string ConfigFile;
@@ -120,6 +136,10 @@ struct FrontendSettingsRecord
     int GameTimeLimitMinutes; // a game is ended after this long; 0 never
     std::string MusicFolder;  // the music played between games; empty: none
     int MusicVolume;          // 0 to 100
+    int MarqueeDisplay;       // the display of the marquee screen, counted from 0; -1 none
+    int MarqueeRotation;      // degrees its picture is turned clockwise: 0, 90, 180 or 270
+    int ControlSocket;        // programs of the same user may talk to the front end
+    std::string EventCommands[EventCount]; // command-line templates; empty: none
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
     std::string SelectedGame;

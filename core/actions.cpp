@@ -206,6 +206,15 @@ static ActionOutcome startGame(Window*)
     return BreaksSequence;
 }
 
+int startSelectedGame()
+{
+    if (!selectedGame()) return 0;
+    if (FrontendState.ScreenSaverActive) stopScreenSaver();
+    stopAllTimers(); // no timer runs while the game does
+    runGame();
+    return 1;
+}
+
 static ActionOutcome gameInfo(Window*)
 {
     if (!wakeUp()) return EndsTick;

@@ -7,3 +7,6 @@ struct Window;
 // moves, Exit, StartGame, GameInfo, ShowMenu, ConfigControls, the power-off steps, ChangeEmu.
 // mainWindow is invalidated and painted as the screen changes.
 void processTick(Window* mainWindow);
+// Starts the selected game as StartGame does, the screensaver stopped first; 0 when no game is
+// selected.
+int startSelectedGame();

@@ -67,7 +67,8 @@ static GameEnding playDemos(const std::vector<int>& candidates)
             failures = 0;
         else if (++failures >= DemoFailuresAllowed)
             return GameNotStarted;
-        if (ending == GameEndedByInput || ending == GameEndedByHold || ending == GameEndedByStop)
+        if (ending == GameEndedByInput || ending == GameEndedByHold || ending == GameEndedByStop ||
+            ending == GameEndedByRequest)
             return ending;
     }
     return GameEndedByStop;

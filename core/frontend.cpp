@@ -15,6 +15,7 @@
 #include "config/skin.h"
 #include "core/actions.h"
 #include "core/attract.h"
+#include "core/cabinet.h"
 #include "core/infopages.h"
 #include "core/lock.h"
 #include "core/mainwindow.h"
@@ -165,6 +166,7 @@ int saveFrontendSettings()
 
 void resetFrontend()
 {
+    stopCabinet();
     stopMusic();
     PlayScreenSaver = startAttractPlay;
     Attract = AttractRecord();
@@ -255,6 +257,7 @@ static int failInitialization()
 // here).
 static int endFrontend(int code)
 {
+    stopCabinet();
     // Told once, whichever files failed; standard error names each of them.
     if (!saveFrontendSettings())
     {
@@ -303,6 +306,7 @@ int runFrontend(const std::string& commandLine)
     if (platformStopRequested()) return endFrontend(0);
     if (!loaded) return failInitialization();
     showMainWindow();
+    startCabinet();
     platformSettleHeap();
     hideCursor();
     return endFrontend(runMainLoop());

@@ -23,6 +23,10 @@ static const char* const LogFile = "log.txt";
 static const char* const EndedPrefix = "Ended by the player holding Exit: ";
 
 std::function<void()> BeforeTellingOfAGame;
+void (*WhileGameRuns)();
+void (*GameNews)(const Game* game, int started);
+const Game* RunningGame;
+static int EndAsked; // a program of the cabinet asked for the running game's end
 
 // How a running program is watched: for a game, the exit hold and the time limits.
 struct GameWatch
@@ -77,13 +81,22 @@ static GameEnding runGame(const Game* game, int* exitCode, const GameWatch& watc
     platformSuspendScreenSaver();
     pauseMusic(); // the game's own sound alone
     if (FrontendSettings.ReleaseScreenDuringGame) platformReleaseScreen();
+    auto running = [&]
+    {
+        RunningGame = game;
+        if (GameNews) GameNews(game, 1);
+        if (started) started();
+    };
+    EndAsked = 0;
     GameEnding ending = runWatched(commandLine, emulator->ExecPath, "", exitCode,
-                                   emulator->SendKeys, watch, started);
+                                   emulator->SendKeys, watch, running);
+    RunningGame = nullptr;
     // Also after a game that could not start or crashed: the player must see the list again.
     if (FrontendSettings.ReleaseScreenDuringGame && !platformTakeBackScreen())
         showError("The screen could not be taken back after the game.");
     platformResumeScreenSaver();
     resumeMusic();
+    if (ending != GameNotStarted && GameNews) GameNews(game, 0);
     return ending;
 }
 
@@ -141,20 +154,28 @@ static void append(Expansion& expansion, const std::string& text, bool fromGame)
     expansion.FromGame.insert(expansion.FromGame.end(), text.size(), fromGame);
 }
 
-static void appendToken(Expansion& expansion, char token, const Game* game)
+// A template's codes; %e (the emulator's name) only where it was asked for, so that an emulator's
+// command line keeps reading %e as the letter.
+static void appendToken(Expansion& expansion, char token, const Game* game,
+                        const std::string* emulatorName)
 {
+    static const Game NoGame{};
+    const Game& shown = game ? *game : NoGame;
     switch (token)
     {
     case 'd':
-        return append(expansion, game->Description, true);
+        return append(expansion, shown.Description, true);
     case 'f':
-        return append(expansion, game->Name, true);
+        return append(expansion, shown.Name, true);
     case 'p':
-        return append(expansion, romDirectoryOf(*game), true);
+        return append(expansion, game ? romDirectoryOf(*game) : "", true);
     case 'q':
         return append(expansion, "\"", false);
     case 'r':
-        return append(expansion, stripExtension(game->Name), true);
+        return append(expansion, stripExtension(shown.Name), true);
+    case 'e':
+        if (emulatorName) return append(expansion, *emulatorName, true);
+        [[fallthrough]];
     default:
         return append(expansion, std::string(1, token), false);
     }
@@ -188,19 +209,31 @@ static std::string protectGameTexts(const Expansion& expansion)
     return line;
 }
 
-std::string expandCmdLine(const Emulator* emulator, const Game* game)
+static std::string expandTemplate(const std::string& pattern, const Game* game,
+                                  const std::string* emulatorName)
 {
-    const std::string& pattern = emulator->CmdLine;
     Expansion expansion;
-    if (pattern.empty()) append(expansion, game->Name, true);
     for (size_t i = 0; i < pattern.size(); i++)
     {
         if (pattern[i] != '%')
             append(expansion, std::string(1, pattern[i]), false);
         else if (i + 1 < pattern.size())
-            appendToken(expansion, pattern[++i], game);
+            appendToken(expansion, pattern[++i], game, emulatorName);
     }
     return protectGameTexts(expansion);
+}
+
+std::string expandCmdLine(const Emulator* emulator, const Game* game)
+{
+    if (emulator->CmdLine.empty()) return expandTemplate("%f", game, nullptr);
+    return expandTemplate(emulator->CmdLine, game, nullptr);
+}
+
+std::string expandEventLine(const std::string& pattern, const Game* game)
+{
+    const Emulator* emulator = game ? emulatorOf(game) : nullptr;
+    std::string name = emulator ? emulator->Name : "";
+    return expandTemplate(pattern, game, &name);
 }
 
 static int milliseconds(int64_t value)
@@ -298,10 +331,20 @@ static void watchExitHold(ExitHold& hold, Process* process, const std::string& c
         endHeldGame(hold, process, commandLine);
 }
 
+void endRunningGame()
+{
+    EndAsked = RunningGame != nullptr;
+}
+
 static void watchGame(ExitHold& hold, Process* process, const std::string& commandLine,
                       const GameWatch& watch)
 {
-    if (watch.Demo && isAnyControlHeld())
+    if (EndAsked)
+    {
+        fprintf(stderr, "Asked on the control socket: ending the game [%s]\n", commandLine.c_str());
+        askToEnd(hold, process, GameEndedByRequest);
+    }
+    else if (watch.Demo && isAnyControlHeld())
     {
         fprintf(stderr, "A control was touched: ending the demo game [%s]\n", commandLine.c_str());
         askToEnd(hold, process, GameEndedByInput);
@@ -349,7 +392,10 @@ static ProgramEnd waitWatched(Process* process, const std::string& commandLine,
     hold.StartedAt = startedAt;
     ProgramEnd end;
     while (platformProcessRunning(process, watch.Demo ? DemoWatchMs : ExitWatchMs))
+    {
+        if (watch.Game && WhileGameRuns) WhileGameRuns();
         watchProgram(hold, process, commandLine, watch);
+    }
     end.Waited = platformWaitProcess(process, &end.Code, &end.Errors, &end.RanMs);
     end.EndedByUs = hold.EndAskedAt >= 0;
     end.Ending = hold.Ending;

@@ -19,7 +19,18 @@ enum GameEnding
     GameEndedByTime,  // its time ran out (GameTimeLimitMinutes, or a demo's seconds)
     GameEndedByInput, // a control was touched during a demo
     GameEndedByStop,  // the front end was told to stop
+    GameEndedByRequest, // a program of the cabinet asked (endRunningGame)
 };
+
+// The game whose emulator runs now; null between games.
+extern const Game* RunningGame;
+// Told as a game's emulator has started (started 1) and after it ended and the screen is the
+// front end's again (0); not for a game that could not start. Null for none.
+extern void (*GameNews)(const Game* game, int started);
+// Called every few tens of milliseconds while a game runs; null for none.
+extern void (*WhileGameRuns)();
+// Asks the running game to end as the exit hold does; nothing between games.
+void endRunningGame();
 
 // 1 when the emulator was started and has ended, 0 when it could not be started. started, when
 // given, runs as soon as the emulator is running. A game that could not start, or ended at once
@@ -37,6 +48,9 @@ GameEnding launchDemoGame(const Game* game, int seconds);
 // that come to stand before a double quote, are escaped so that each text reaches the emulator byte
 // for byte as the argument the template's quoting makes.
 std::string expandCmdLine(const Emulator* emulator, const Game* game);
+// An event's command line: the template's codes as an emulator's, and %e the game's emulator's
+// name; without a game every code but %q gives nothing.
+std::string expandEventLine(const std::string& pattern, const Game* game);
 // ExecPath/Executable (just Executable, looked up on the PATH, when execPath is empty), a blank
 // and the parameters. An existing program path with blanks is quoted.
 std::string buildCommandLine(const std::string& execPath, const std::string& executable,

@@ -24,6 +24,7 @@ static void handleWindowEvent(const SDL_WindowEvent& event)
 
 static void handleEvent(const SDL_Event& event)
 {
+    if (secondScreenEvent(event)) return;
     switch (event.type)
     {
     case SDL_KEYDOWN:

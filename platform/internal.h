@@ -114,6 +114,8 @@ int waylandConnectionBroken(SDL_Window* window);
 void setFramebufferHint();
 // start.cpp: the one full-screen window, hidden, at the display's size.
 int createScreen();
+// SDL's full-screen flag for a new window, or borderless where no window manager grants it.
+Uint32 fullScreenFlag();
 
 // screen.cpp: the screen's size and turn.
 // The real screen's size at the start; the layout follows the turn.
@@ -123,6 +125,8 @@ void screenSizeChanged(int width, int height);
 // What the windows are composed into: the screen's surface, or on a turned screen the
 // upright picture that showComposed turns onto it.
 SDL_Surface* composeTarget();
+// Copies the upright picture onto a screen's 32-bit pixels turned by degrees (90, 180, 270).
+void turnInto(const SDL_Surface* upright, SDL_Surface* screen, int degrees);
 // Puts a composed picture on the real screen.
 void showComposed(SDL_Surface* composed);
 void freeTurnedPicture();
@@ -150,6 +154,11 @@ void pumpSdlEvents();
 // Pumps the window system's events without dispatching (keeps the display alive while a game
 // runs) and puts what was drawn on the physical screen.
 void pumpEventsAndPresent();
+
+// secondscreen.cpp: the window system's events for the second screen's window (1 when the
+// event was its own), and the end of the layer.
+int secondScreenEvent(const SDL_Event& event);
+void stopSecondScreen();
 
 // font.cpp and sound.cpp
 int startFonts();

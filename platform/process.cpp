@@ -106,10 +106,11 @@ static std::string programPath(const std::string& program, const std::string& wo
     return error ? program : absolute.string();
 }
 
-static int openOutput(const std::string& outputPath)
+static int openOutput(const std::string& outputPath, int appending = 0)
 {
     if (outputPath.empty()) return -1;
-    int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = open(outputPath.c_str(),
+                  O_WRONLY | O_CREAT | O_CLOEXEC | (appending ? O_APPEND : O_TRUNC), 0644);
     if (fd < 0)
         fprintf(stderr, "Cannot create output file [%s]: %s\n", outputPath.c_str(),
                 strerror(errno));
@@ -208,25 +209,22 @@ static std::string startFailure(int error)
     return strerror(error);
 }
 
-Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
-                              const std::string& outputPath, std::string* why)
+// Starts the program with standard output and standard error into outputFd, or, without one,
+// standard error into a pipe of ours; closes outputFd.
+static Process* startWith(const std::string& commandLine, const std::string& workingDirectory,
+                          int outputFd, std::string* why, int quiet = 0)
 {
     std::vector<std::string> arguments = platformSplitCommandLine(commandLine);
     if (arguments.empty())
     {
-        fprintf(stderr, "Cannot start a program: the command line names none\n");
+        if (!quiet) fprintf(stderr, "Cannot start a program: the command line names none\n");
         if (why) *why = "the command line names no program";
+        if (outputFd >= 0) close(outputFd);
         return nullptr;
     }
     arguments[0] = programPath(arguments[0], workingDirectory);
-    int outputFd = openOutput(outputPath);
-    if (!outputPath.empty() && outputFd < 0)
-    {
-        if (why) *why = "its output file cannot be made: " + std::string(strerror(errno));
-        return nullptr;
-    }
     int errorPipe[2] = {-1, -1};
-    if (outputPath.empty()) openErrorPipe(errorPipe);
+    if (outputFd < 0) openErrorPipe(errorPipe);
     // What a program leaves running when it ends comes to us rather than to init, so the wait
     // can go on until its whole group has ended and take up whatever ends.
     static int adopting = prctl(PR_SET_CHILD_SUBREAPER, 1);
@@ -237,7 +235,8 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
     if (errorPipe[1] >= 0) close(errorPipe[1]);
     if (error != 0)
     {
-        fprintf(stderr, "Cannot start [%s] in [%s]: %s\n", arguments[0].c_str(),
+        if (!quiet)
+            fprintf(stderr, "Cannot start [%s] in [%s]: %s\n", arguments[0].c_str(),
                 workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
         if (errorPipe[0] >= 0) close(errorPipe[0]);
         if (why) *why = startFailure(error);
@@ -247,6 +246,30 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
     // Called through syscall: this glibc's header declares pidfd_open without C linkage.
     return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0, errorPipe[0],
                        "",  std::chrono::steady_clock::now()};
+}
+
+Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
+                              const std::string& outputPath, std::string* why)
+{
+    int outputFd = openOutput(outputPath);
+    if (!outputPath.empty() && outputFd < 0)
+    {
+        if (why) *why = "its output file cannot be made: " + std::string(strerror(errno));
+        return nullptr;
+    }
+    return startWith(commandLine, workingDirectory, outputFd, why);
+}
+
+Process* platformStartAside(const std::string& commandLine, const std::string& logPath,
+                            std::string* why)
+{
+    int outputFd = openOutput(logPath.empty() ? "/dev/null" : logPath, 1);
+    if (outputFd < 0)
+    {
+        if (why) *why = "its output file cannot be opened: " + std::string(strerror(errno));
+        return nullptr;
+    }
+    return startWith(commandLine, "", outputFd, why, 1);
 }
 
 void endRunningPrograms()
@@ -302,6 +325,14 @@ static int stillRunning(Process* process)
     return !process->Ended || (!process->Lost && groupRemains(process));
 }
 
+static void freeProcess(Process* process)
+{
+    if (process->PidFd >= 0) close(process->PidFd);
+    if (process->ErrorPipe >= 0) close(process->ErrorPipe);
+    RunningGroups.erase(process->Pid);
+    delete process;
+}
+
 // The display connection must be served while a game runs, or the window system may take the
 // front end for hung.
 static int servedWhileRunning(Process* process, int milliseconds)
@@ -338,15 +369,25 @@ int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail,
                      std::chrono::steady_clock::now() - process->StartedAt)
                      .count();
     int ok = !process->Lost, status = process->Status;
-    if (process->PidFd >= 0) close(process->PidFd);
-    if (process->ErrorPipe >= 0) close(process->ErrorPipe);
-    RunningGroups.erase(process->Pid);
-    delete process;
+    freeProcess(process);
     takeScreenFocus(); // the keys of an arcade encoder must reach the front end again
     if (!ok) return 0;
     int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
     if (exitCode) *exitCode = code;
     return 1;
+}
+
+int platformReapProcess(Process* process)
+{
+    if (!process) return 1;
+    if (stillRunning(process)) return 0;
+    freeProcess(process);
+    return 1;
+}
+
+void platformLetGo(Process* process)
+{
+    if (process) freeProcess(process);
 }
 
 void platformEndProcess(Process* process, int force)

@@ -36,6 +36,17 @@ int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail 
 // (SIGKILL); they must still be waited for.
 void platformEndProcess(Process* process, int force);
 
+// Starts a program beside the front end, never waited for by it: in the current directory,
+// with standard output and standard error appended to logPath (thrown away when empty).
+// Null, with why, when it cannot be started; telling is the caller's.
+Process* platformStartAside(const std::string& commandLine, const std::string& logPath,
+                            std::string* why = nullptr);
+// Never waits: 1 when the program and its group have ended (the process is then freed, and
+// null counts as ended), 0 while one of them runs.
+int platformReapProcess(Process* process);
+// Lets go of a program without waiting for it: it runs on, and is the system's to take up once
+// the front end has gone. The process is freed.
+void platformLetGo(Process* process);
 // Sends a key-down (key-up) event for a virtual-key code to the window that has the focus
 // (XTest). Without an X display nothing is typed and one line on standard error says so, once.
 // A code without a key on the display is skipped with a line on standard error.

@@ -81,10 +81,10 @@ struct TurnSteps
     int64_t Origin, AcrossStep, DownStep;
 };
 
-static TurnSteps turnSteps(const SDL_Surface* screen)
+static TurnSteps turnSteps(const SDL_Surface* screen, int degrees)
 {
     int64_t row = screen->pitch / 4, right = screen->w - 1, bottom = screen->h - 1;
-    switch (Layer.Rotation)
+    switch (degrees)
     {
     case 90: // the layout's top edge along the screen's right edge
         return {right, row, -1};
@@ -97,12 +97,13 @@ static TurnSteps turnSteps(const SDL_Surface* screen)
 
 // Turned in tiles, so that the reads and writes of a tile stay in the cache whichever way
 // the screen's rows run.
-static void turnInto(const SDL_Surface* layout, SDL_Surface* screen)
+void turnInto(const SDL_Surface* layout, SDL_Surface* screen, int degrees)
 {
     const int Tile = 64;
-    int width = std::min(layout->w, sideways() ? screen->h : screen->w);
-    int height = std::min(layout->h, sideways() ? screen->w : screen->h);
-    TurnSteps steps = turnSteps(screen);
+    int across = degrees == 90 || degrees == 270;
+    int width = std::min(layout->w, across ? screen->h : screen->w);
+    int height = std::min(layout->h, across ? screen->w : screen->h);
+    TurnSteps steps = turnSteps(screen, degrees);
     uint32_t* target = (uint32_t*)screen->pixels;
     for (int tileY = 0; tileY < height; tileY += Tile)
         for (int tileX = 0; tileX < width; tileX += Tile)
@@ -123,7 +124,7 @@ void showComposed(SDL_Surface* composed)
     if (composed != screen)
     {
         SDL_LockSurface(screen);
-        turnInto(composed, screen);
+        turnInto(composed, screen, Layer.Rotation);
         SDL_UnlockSurface(screen);
     }
     SDL_UpdateWindowSurface(Layer.Screen);

@@ -36,7 +36,7 @@ static int isHeadlessDriver(const char* driver)
 // Full screen is something a window manager grants: without one SDL waits a tenth of a second
 // for an answer that never comes, and a borderless window at (0, 0) with the desktop's size
 // covers the screen just as well.
-static Uint32 fullScreenFlag()
+Uint32 fullScreenFlag()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
     int bareX = driver && strcmp(driver, "x11") == 0 && !xWindowManagerRunning();
@@ -118,6 +118,7 @@ void platformStop()
 {
     if (!Layer.Started) return;
     stopWindows();
+    stopSecondScreen();
     stopJoystick();
     stopSound();
     stopFonts();
@@ -181,4 +182,5 @@ void startTestPlatform()
     resetPowerOffRecords();
     testMessageBoxes().clear();
     PointerCounter = 0;
+    testPretendDisplays(-1, 0, 0);
 }

@@ -18,6 +18,11 @@ void testResizeScreen(int width, int height);
 // As if another program took the real window's focus (0) or gave it back (1).
 void testScreenFocus(int gained);
 
+// The system lists count displays from now on (-1: the system's own count again); those the
+// dummy driver lacks are width x height. The second screen's pixel, 0xFFFFFFFF outside it.
+void testPretendDisplays(int count, int width, int height);
+Color testSecondScreenPixel(int x, int y);
+
 // Test clock: frequency 0 simulates a machine without a counter. platformSleep advances it.
 void testUseClock(int64_t frequency);
 void testAdvanceClock(int64_t counts);

@@ -22,6 +22,7 @@ static int dispatchNextMessage(int* quitCode)
 }
 
 int TickLoopDepth;
+void (*AfterTick)();
 
 int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode,
                 const std::function<int(int milliseconds)>& idle)
@@ -52,6 +53,7 @@ int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCod
         {
             tick();
             musicStep(); // in every loop: a track may end while a pop-up is open
+            if (AfterTick) AfterTick();
             due += period;
             continue;
         }

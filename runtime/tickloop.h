@@ -19,5 +19,7 @@ const char* const NoCounterText = "Hardware doesn't support QueryPerformanceFreq
 // How many tick loops run now, one inside the other: 1 in the main loop, more while a pop-up's
 // loop runs over it.
 extern int TickLoopDepth;
+// Runs after every tick, in every loop; null for nothing.
+extern void (*AfterTick)();
 int runTickLoop(const std::function<void()>& tick, const int* done, int* quitCode,
                 const std::function<int(int milliseconds)>& idle = nullptr);

@@ -1,0 +1,284 @@
+// Served between ticks and while a game runs, never waiting on a client: a client that stops
+// reading is dropped once its backlog is full, and a request that would block (a game) is
+// started only after its answer is on its way.
+#include "core/controlsocket.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/filters.h"
+#include "config/settings.h"
+#include "config/skin.h"
+#include "core/actions.h"
+#include "core/mainwindow.h"
+#include "launch/launch.h"
+#include "platform/socket.h"
+#include "runtime/state.h"
+#include "runtime/tickloop.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+
+using Json = nlohmann::json;
+
+ControlSocketRecord ControlSocket;
+
+static const size_t ReadPiece = 64 * 1024;
+static const int ReadsPerStep = 4; // of each client, so that one cannot hold up the loop
+
+std::string controlSocketPath()
+{
+    std::string folder =
+        std::filesystem::path(FrontendSettings.ConfigFile).parent_path().string();
+    return platformRuntimeFolder(folder.empty() ? "." : folder) + "/torvanell.sock";
+}
+
+static Json nameOrNull(const Game* game)
+{
+    return game ? Json(game->Name) : Json(nullptr);
+}
+
+static Json stateJson()
+{
+    const Game* game = selectedGame();
+    const Emulator* emulator = game ? emulatorOf(game) : nullptr;
+    return {{"emulator", emulator ? emulator->Name : Skin.ShownEmulator},
+            {"shown", Skin.ShownEmulator},
+            {"game", nameOrNull(game)},
+            {"description", game ? Json(game->Description) : Json(nullptr)},
+            {"view", FrontendSettings.MenuType == ViewImageBrowser ? "images" : "list"},
+            {"running", nameOrNull(RunningGame)},
+            {"screensaver", FrontendState.ScreenSaverActive != 0},
+            {"locked", FrontendSettings.Locked != 0}};
+}
+
+static std::string lineOf(const Json& value)
+{
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+// The shown view of that name: an emulator's, "All" or "Favourites"; 0 when there is none.
+static int viewNamed(const std::string& name, int& view, std::string& shownName)
+{
+    auto same = [&name](const std::string& other)
+    {
+        return other.size() == name.size() &&
+               std::equal(other.begin(), other.end(), name.begin(),
+                          [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+    };
+    if (same(AllEmulatorsName) || same(FavouriteGamesName))
+    {
+        view = same(AllEmulatorsName) ? AllEmulators : FavouriteGames;
+        shownName = same(AllEmulatorsName) ? AllEmulatorsName : FavouriteGamesName;
+        return 1;
+    }
+    for (size_t i = 0; i < EmulatorTable.size(); i++)
+        if (same(EmulatorTable[i]->Name))
+        {
+            view = (int)i;
+            shownName = EmulatorTable[i]->Name;
+            return 1;
+        }
+    return 0;
+}
+
+static void showView(int view, const std::string& shownName)
+{
+    FrontendState.CurrentEmulator = view;
+    Skin.ShownEmulator = shownName;
+    SearchText.clear();
+    rebuildVisibleGames();
+}
+
+// A named emulator's view shows only its games, so the name alone finds the game.
+static int shownIndexOf(const std::string& name)
+{
+    for (size_t i = 0; i < VisibleGames.size(); i++)
+        if (VisibleGames[i]->Name == name) return (int)i;
+    return -1;
+}
+
+// Selects the game as the player would: the view changes to its emulator when one is named,
+// and nothing changes when the game is not shown there. An error line, or empty when selected.
+static std::string selectGame(const Request& request)
+{
+    int view = FrontendState.CurrentEmulator;
+    std::string shownName = Skin.ShownEmulator;
+    if (!request.Emulator.empty() && !viewNamed(request.Emulator, view, shownName))
+        return errorLine("no emulator is named \"" + request.Emulator + "\"");
+    const int oldView = FrontendState.CurrentEmulator, oldGame = FrontendState.CurrentGame;
+    const std::string oldName = Skin.ShownEmulator, oldSearch = SearchText;
+    int switched = view != oldView;
+    if (switched) showView(view, shownName);
+    int found = shownIndexOf(request.Game);
+    if (found < 0)
+    {
+        if (switched)
+        {
+            showView(oldView, oldName);
+            SearchText = oldSearch;
+            rebuildVisibleGames();
+            FrontendState.CurrentGame = oldGame;
+        }
+        return errorLine("no game \"" + request.Game + "\" is shown there");
+    }
+    FrontendState.CurrentGame = found;
+    if (FrontendState.ScreenSaverActive) stopScreenSaver();
+    restartIdleTimer();
+    redrawMainWindow();
+    return "";
+}
+
+static std::string launchGameAsked(const Request& request)
+{
+    if (FrontendSettings.Locked) return errorLine("the cabinet is locked");
+    if (!request.Game.empty())
+    {
+        std::string refused = selectGame(request);
+        if (!refused.empty()) return refused;
+    }
+    const Game* game = selectedGame();
+    if (!game) return errorLine("no game is selected");
+    ControlSocket.LaunchWanted = game->Name;
+    return lineOf({{"launching", game->Name}});
+}
+
+std::string answerRequest(const Request& request, int gameRunning)
+{
+    int busy = gameRunning || TickLoopDepth > 1;
+    switch (request.Kind)
+    {
+    case RequestState:
+        return lineOf(stateJson());
+    case RequestSelect:
+    case RequestLaunch:
+        if (gameRunning) return errorLine("a game is running");
+        if (busy) return errorLine("the player has a menu open");
+        if (request.Kind == RequestLaunch) return launchGameAsked(request);
+        {
+            std::string refused = selectGame(request);
+            return refused.empty() ? lineOf(stateJson()) : refused;
+        }
+    case RequestEndGame:
+        if (!RunningGame) return errorLine("no game is running");
+        endRunningGame();
+        return lineOf({{"ending", RunningGame->Name}});
+    case RequestSubscribe:
+        return lineOf({{"subscribed", request.On != 0}});
+    case RequestBad:
+        break;
+    }
+    return errorLine(request.Error);
+}
+
+void startControlSocket()
+{
+    ControlSocket = ControlSocketRecord();
+    if (!FrontendSettings.ControlSocket) return;
+    ControlSocket.Path = controlSocketPath();
+    std::string why;
+    ControlSocket.Listener = platformListenLocal(ControlSocket.Path, why);
+    if (ControlSocket.Listener < 0)
+        fprintf(stderr, "Control socket [%s]: %s; the front end runs without it\n",
+                ControlSocket.Path.c_str(), why.c_str());
+}
+
+static void acceptClients()
+{
+    for (int handle; (handle = platformAcceptLocal(ControlSocket.Listener)) >= 0;)
+    {
+        if ((int)ControlSocket.Clients.size() < SocketClientLimit)
+        {
+            ControlSocket.Clients.push_back({handle, {}, "", 0});
+            continue;
+        }
+        platformWriteLocal(handle, errorLine("too many clients; at most 8"));
+        platformCloseLocal(handle);
+        ControlSocket.Refused++;
+    }
+}
+
+static void answerLines(SocketClient& client, int gameRunning)
+{
+    std::string line;
+    for (LineResult result; (result = nextLine(client.Reader, line)) != NoLine;)
+    {
+        if (result == Overlong)
+        {
+            client.Out += errorLine("a line longer than 64 KiB");
+            continue;
+        }
+        Request request = readRequest(line);
+        if (request.Kind == RequestSubscribe) client.Subscribed = request.On;
+        client.Out += answerRequest(request, gameRunning);
+    }
+}
+
+// 0 when the client went away or broke.
+static int readClient(SocketClient& client, int gameRunning)
+{
+    for (int i = 0; i < ReadsPerStep; i++)
+    {
+        int got = platformReadLocal(client.Handle, client.Reader.Pending, ReadPiece);
+        if (got < 0) return 0;
+        if (got == 0) break;
+        answerLines(client, gameRunning);
+    }
+    return 1;
+}
+
+static int writeClient(SocketClient& client)
+{
+    long written = platformWriteLocal(client.Handle, client.Out);
+    if (written < 0) return 0;
+    client.Out.erase(0, (size_t)written);
+    return client.Out.size() <= SocketBacklogLimit;
+}
+
+static void serveClients(int gameRunning)
+{
+    std::vector<SocketClient> kept;
+    for (SocketClient& client : ControlSocket.Clients)
+    {
+        if (readClient(client, gameRunning) && writeClient(client))
+        {
+            kept.push_back(std::move(client));
+            continue;
+        }
+        platformCloseLocal(client.Handle);
+        ControlSocket.Dropped++;
+    }
+    ControlSocket.Clients = std::move(kept);
+}
+
+void serveControlSocket(int gameRunning)
+{
+    if (ControlSocket.Listener < 0) return;
+    acceptClients();
+    serveClients(gameRunning);
+    if (ControlSocket.LaunchWanted.empty() || gameRunning || TickLoopDepth > 1) return;
+    ControlSocket.LaunchWanted.clear();
+    startSelectedGame();
+}
+
+void tellSubscribers(const std::string& eventName, const std::string& gameField)
+{
+    if (ControlSocket.Clients.empty()) return;
+    Json news = stateJson();
+    news["event"] = eventName;
+    if (!gameField.empty()) news["game"] = gameField;
+    std::string line = lineOf(news);
+    for (SocketClient& client : ControlSocket.Clients)
+        if (client.Subscribed) client.Out += line;
+}
+
+void stopControlSocket()
+{
+    for (SocketClient& client : ControlSocket.Clients)
+    {
+        platformWriteLocal(client.Handle, client.Out);
+        platformCloseLocal(client.Handle);
+    }
+    platformStopListening(ControlSocket.Listener, ControlSocket.Path);
+    ControlSocket = ControlSocketRecord();
+}

@@ -1,0 +1,46 @@
+// The control socket: the same user's programs (a marquee player, a light controller, a phone
+// page) ask what is shown, select and start games, and hear of every change.
+#pragma once
+
+#include "runtime/requests.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+const int SocketClientLimit = 8;
+// What may wait to be written to one client before it counts as too slow and is dropped.
+const size_t SocketBacklogLimit = 256 * 1024;
+
+struct SocketClient
+{
+    int Handle;
+    LineReader Reader;
+    std::string Out; // answers and news not yet written
+    int Subscribed = 0;
+};
+
+struct ControlSocketRecord
+{
+    int Listener = -1;
+    std::string Path;
+    std::vector<SocketClient> Clients;
+    std::string LaunchWanted; // a launch asked for; started once its answer is written
+    int64_t Refused = 0;      // clients turned away (too many), for the tests
+    int64_t Dropped = 0;      // clients dropped as too slow or broken
+};
+extern ControlSocketRecord ControlSocket;
+
+// The socket's path: torvanell.sock in $XDG_RUNTIME_DIR, else beside the configuration.
+std::string controlSocketPath();
+// Listens when ControlSocket=1; a path that cannot be used is told, and the front end runs on
+// without the socket.
+void startControlSocket();
+// Accepts, reads, answers and writes, without ever waiting; gameRunning says the loop that
+// calls is a running game's (nothing can be started from there).
+void serveControlSocket(int gameRunning);
+// A line of news ({"event":…}) for every subscribed client.
+void tellSubscribers(const std::string& eventName, const std::string& gameField);
+// The answer to one request, as a client gets it (a line feed at its end).
+std::string answerRequest(const Request& request, int gameRunning);
+void stopControlSocket();

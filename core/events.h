@@ -1,0 +1,44 @@
+// The [Events] command lines: started beside the front end as things happen at the cabinet,
+// never waited for, one per event at a time, and ended when they overstay.
+#pragma once
+
+#include "config/settings.h"
+
+#include <cstdint>
+#include <vector>
+
+struct Game;
+struct Process;
+
+const int64_t EventCommandMs = 10000; // an event's command is ended after this long
+const int64_t EventKillAfterMs = 2000; // and killed if it has not gone this much later
+
+struct EventRun
+{
+    Process* Running = nullptr;
+    int64_t StartedAt = 0; // on the platform clock
+};
+
+struct EndingRun
+{
+    Process* Running;
+    int64_t AskedAt;
+    int Killed;
+};
+
+struct EventsRecord
+{
+    EventRun Runs[EventCount];
+    std::vector<EndingRun> Ending; // asked to end, not yet gone
+    int Told[EventCount] = {};     // a failure to start was told
+    int64_t Started = 0;           // commands started since the start, for the tests
+};
+extern EventsRecord Events;
+
+// Starts the event's command with the game's texts (game may be null), ending the one still
+// running for it. Nothing when the event has no command.
+void startEventCommand(CabinetEvent event, const Game* game);
+// Between ticks: takes up the commands that ended and ends those that overstayed.
+void eventsStep();
+// At exit: the commands still running are asked to end, but for Quit's, which is left to run.
+void stopEvents();

@@ -1,0 +1,129 @@
+// The display may be a monitor switched on after the cabinet, or one that is unplugged: it is
+// looked for again whenever the system's displays change, and told of once each time it goes.
+#include "core/marquee.h"
+
+#include "catalogue/catalogue.h"
+#include "config/settings.h"
+#include "display/marqueescreen.h"
+#include "launch/launch.h"
+#include "platform/clock.h"
+#include "platform/screens.h"
+#include "platform/window.h"
+#include "runtime/state.h"
+
+#include <cstdio>
+
+MarqueeScreenRecord MarqueeScreen;
+
+int marqueeRestMs()
+{
+    return FrontendSettings.VideoDelay > 0 ? FrontendSettings.VideoDelay : 600;
+}
+
+static int sideways()
+{
+    return FrontendSettings.MarqueeRotation == 90 || FrontendSettings.MarqueeRotation == 270;
+}
+
+static void openScreen()
+{
+    int display = FrontendSettings.MarqueeDisplay, width = 0, height = 0;
+    const char* why = "";
+    if (!platformOpenSecondScreen(display, &width, &height, &why))
+    {
+        if (!MarqueeScreen.ToldMissing++)
+            fprintf(stderr, "Marquee screen: display %d cannot be used (%s); it is looked for "
+                            "again when the displays change\n",
+                    display, why);
+        return;
+    }
+    if (MarqueeScreen.ToldMissing) fprintf(stderr, "Marquee screen: display %d is used\n", display);
+    MarqueeScreen.ToldMissing = 0;
+    MarqueeScreen.Open = 1;
+    MarqueeScreen.ShownSomething = 0;
+    if (MarqueeScreen.Picture) platformFreeSurface(MarqueeScreen.Picture);
+    MarqueeScreen.Picture = sideways() ? platformCreateSurface(height, width)
+                                       : platformCreateSurface(width, height);
+}
+
+static void closeScreen()
+{
+    platformCloseSecondScreen();
+    MarqueeScreen.Open = 0;
+}
+
+void startMarqueeScreen()
+{
+    MarqueeScreen = MarqueeScreenRecord();
+    if (FrontendSettings.MarqueeDisplay < 0) return;
+    MarqueeScreen.SeenChanges = platformDisplayChanges();
+    openScreen();
+}
+
+// A display that went away is let go; one that came (back) is opened.
+static void followDisplays()
+{
+    if (MarqueeScreen.SeenChanges == platformDisplayChanges()) return;
+    MarqueeScreen.SeenChanges = platformDisplayChanges();
+    if (MarqueeScreen.Open && FrontendSettings.MarqueeDisplay < platformDisplayCount()) return;
+    if (MarqueeScreen.Open)
+    {
+        fprintf(stderr, "Marquee screen: display %d went away\n", FrontendSettings.MarqueeDisplay);
+        closeScreen();
+        MarqueeScreen.ToldMissing = 1;
+        return;
+    }
+    openScreen();
+}
+
+static void show(const Game* game)
+{
+    if (MarqueeScreen.ShownSomething && game == MarqueeScreen.Shown) return;
+    drawMarqueeScreen(MarqueeScreen.Picture, game);
+    platformShowOnSecondScreen(MarqueeScreen.Picture, FrontendSettings.MarqueeRotation);
+    MarqueeScreen.Shown = game;
+    MarqueeScreen.ShownSomething = 1;
+    MarqueeScreen.Draws++;
+}
+
+// The screensaver's and a game's pictures show at once; a selection only once it rests, so
+// that scrolling through the list costs the main screen nothing.
+void marqueeStep()
+{
+    if (FrontendSettings.MarqueeDisplay < 0 || MarqueeScreen.Released) return;
+    followDisplays();
+    if (!MarqueeScreen.Open) return;
+    if (RunningGame) return show(RunningGame);
+    const Game* selected = selectedGame();
+    if (FrontendState.ScreenSaverActive) return show(selected);
+    int64_t now = platformMilliseconds();
+    if (selected != MarqueeScreen.Wanted)
+    {
+        MarqueeScreen.Wanted = selected;
+        MarqueeScreen.WantedSince = now;
+    }
+    if (now - MarqueeScreen.WantedSince >= marqueeRestMs() || !MarqueeScreen.ShownSomething)
+        show(selected);
+}
+
+// A screen given up for the game takes the marquee's display with it on the console, and
+// elsewhere leaves the game's window alone on every display.
+void marqueeGameNews(const Game* game, int started)
+{
+    if (FrontendSettings.MarqueeDisplay < 0) return;
+    if (FrontendSettings.ReleaseScreenDuringGame)
+    {
+        MarqueeScreen.Released = started;
+        if (started) return closeScreen();
+        MarqueeScreen.SeenChanges = -1; // looked for again at the next step
+        return;
+    }
+    if (started && MarqueeScreen.Open) show(game);
+}
+
+void stopMarqueeScreen()
+{
+    closeScreen();
+    if (MarqueeScreen.Picture) platformFreeSurface(MarqueeScreen.Picture);
+    MarqueeScreen = MarqueeScreenRecord();
+}

@@ -1,0 +1,149 @@
+// The second screen: an SDL window of its own, full screen on another display, showing a copy
+// of the last picture it was given. Its focus counts as the screen's: a compositor that gives
+// the newest window the keyboard must not leave the front end deaf.
+#include "platform/internal.h"
+#include "platform/screens.h"
+#include "platform/testing.h"
+
+#include <cstdio>
+
+struct SecondScreenRecord
+{
+    SDL_Window* Window = nullptr;
+    int Display = -1;
+    SDL_Surface* Picture = nullptr; // upright, as last given
+    int Degrees = 0;
+    int Changes = 0;               // displays connected or disconnected
+    int PretendedDisplays = -1;    // a test's count of displays; -1 for the system's
+    int PretendedWidth = 0, PretendedHeight = 0;
+};
+static SecondScreenRecord Second;
+
+int platformDisplayCount()
+{
+    if (Second.PretendedDisplays >= 0) return Second.PretendedDisplays;
+    if (!Layer.Started) return 0;
+    int count = SDL_GetNumVideoDisplays();
+    return count < 0 ? 0 : count;
+}
+
+int platformScreenDisplay()
+{
+    if (!Layer.Screen) return 0;
+    int display = SDL_GetWindowDisplayIndex(Layer.Screen);
+    return display < 0 ? 0 : display;
+}
+
+int platformDisplayChanges()
+{
+    return Second.Changes;
+}
+
+int platformSecondScreenDisplay()
+{
+    return Second.Window ? Second.Display : -1;
+}
+
+// Where the window goes and how large it is; a pretended display lies on the dummy one.
+static int displayBounds(int display, SDL_Rect& bounds)
+{
+    if (Second.PretendedDisplays >= 0 && display >= SDL_GetNumVideoDisplays())
+    {
+        bounds = {0, 0, Second.PretendedWidth, Second.PretendedHeight};
+        return 1;
+    }
+    return SDL_GetDisplayBounds(display, &bounds) == 0;
+}
+
+static void showPicture()
+{
+    SDL_Surface* screen = Second.Window ? SDL_GetWindowSurface(Second.Window) : nullptr;
+    if (!screen) return;
+    SDL_FillRect(screen, nullptr, 0);
+    if (Second.Picture && Second.Degrees != 0 && screen->format->BytesPerPixel == 4)
+    {
+        SDL_LockSurface(screen);
+        turnInto(Second.Picture, screen, Second.Degrees);
+        SDL_UnlockSurface(screen);
+    }
+    else if (Second.Picture)
+        SDL_BlitSurface(Second.Picture, nullptr, screen, nullptr);
+    SDL_UpdateWindowSurface(Second.Window);
+}
+
+int platformOpenSecondScreen(int display, int* width, int* height, const char** why)
+{
+    platformCloseSecondScreen();
+    SDL_Rect bounds;
+    if (!Layer.Started || display < 0 || display >= platformDisplayCount())
+        return *why = "the system lists no such display", 0;
+    if (display == platformScreenDisplay()) return *why = "the main screen is on it", 0;
+    if (!displayBounds(display, bounds)) return *why = "its size cannot be read", 0;
+    Uint32 flags = fullScreenFlag();
+    if (Layer.TestSeams) flags = SDL_WINDOW_BORDERLESS;
+    int x = bounds.x, y = bounds.y;
+    if (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) x = y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(display);
+    Second.Window = SDL_CreateWindow((Layer.Title + " marquee").c_str(), x, y, bounds.w, bounds.h,
+                                     flags | SDL_WINDOW_SKIP_TASKBAR);
+    if (!Second.Window) return *why = SDL_GetError(), 0;
+    Second.Display = display;
+    SDL_GetWindowSize(Second.Window, width, height);
+    showPicture();
+    takeScreenFocus();
+    return 1;
+}
+
+void platformCloseSecondScreen()
+{
+    if (Second.Window) SDL_DestroyWindow(Second.Window);
+    Second.Window = nullptr;
+    Second.Display = -1;
+}
+
+void platformShowOnSecondScreen(const Surface* picture, int degrees)
+{
+    if (!Second.Window || !picture) return;
+    SDL_FreeSurface(Second.Picture);
+    Second.Picture = SDL_ConvertSurface(picture->Pixels, picture->Pixels->format, 0);
+    if (Second.Picture) SDL_SetSurfaceBlendMode(Second.Picture, SDL_BLENDMODE_NONE);
+    Second.Degrees = degrees == 90 || degrees == 180 || degrees == 270 ? degrees : 0;
+    showPicture();
+}
+
+int secondScreenEvent(const SDL_Event& event)
+{
+    if (event.type == SDL_DISPLAYEVENT)
+    {
+        if (event.display.event != SDL_DISPLAYEVENT_ORIENTATION) Second.Changes++;
+        return 1;
+    }
+    if (event.type != SDL_WINDOWEVENT || !Second.Window ||
+        event.window.windowID != SDL_GetWindowID(Second.Window))
+        return 0;
+    int what = event.window.event;
+    if (what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_SIZE_CHANGED) showPicture();
+    if (what == SDL_WINDOWEVENT_FOCUS_GAINED) screenFocusChanged(1);
+    return 1;
+}
+
+void stopSecondScreen()
+{
+    platformCloseSecondScreen();
+    SDL_FreeSurface(Second.Picture);
+    Second.Picture = nullptr;
+}
+
+void testPretendDisplays(int count, int width, int height)
+{
+    Second.PretendedDisplays = count;
+    Second.PretendedWidth = width;
+    Second.PretendedHeight = height;
+    Second.Changes++;
+}
+
+Color testSecondScreenPixel(int x, int y)
+{
+    SDL_Surface* screen = Second.Window ? SDL_GetWindowSurface(Second.Window) : nullptr;
+    if (!screen || x < 0 || y < 0 || x >= screen->w || y >= screen->h) return 0xFFFFFFFF;
+    return colorOf(((const uint32_t*)((const uint8_t*)screen->pixels + y * screen->pitch))[x]);
+}
