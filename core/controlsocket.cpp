@@ -189,7 +189,7 @@ static void acceptClients()
     {
         if ((int)ControlSocket.Clients.size() < SocketClientLimit)
         {
-            ControlSocket.Clients.push_back({handle, {}, "", 0});
+            ControlSocket.Clients.push_back({handle, {}, "", 0, 0});
             continue;
         }
         platformWriteLocal(handle, errorLine("too many clients; at most 8"));
@@ -214,24 +214,30 @@ static void answerLines(SocketClient& client, int gameRunning)
     }
 }
 
-// 0 when the client went away or broke.
-static int readClient(SocketClient& client, int gameRunning)
+// A client that has said all it will (socat at the end of its input) still gets its answers,
+// the last line's too when it ended without a line feed.
+static void readClient(SocketClient& client, int gameRunning)
 {
-    for (int i = 0; i < ReadsPerStep; i++)
+    for (int i = 0; i < ReadsPerStep && !client.Finished; i++)
     {
         int got = platformReadLocal(client.Handle, client.Reader.Pending, ReadPiece);
-        if (got < 0) return 0;
         if (got == 0) break;
+        if (got < 0)
+        {
+            client.Finished = 1;
+            if (!client.Reader.Pending.empty()) client.Reader.Pending += '\n';
+        }
         answerLines(client, gameRunning);
     }
-    return 1;
 }
 
+// 0 when the client is to go: it broke, fell too far behind, or has finished and been answered.
 static int writeClient(SocketClient& client)
 {
     long written = platformWriteLocal(client.Handle, client.Out);
     if (written < 0) return 0;
     client.Out.erase(0, (size_t)written);
+    if (client.Finished && client.Out.empty()) return 0;
     return client.Out.size() <= SocketBacklogLimit;
 }
 
@@ -240,13 +246,14 @@ static void serveClients(int gameRunning)
     std::vector<SocketClient> kept;
     for (SocketClient& client : ControlSocket.Clients)
     {
-        if (readClient(client, gameRunning) && writeClient(client))
+        readClient(client, gameRunning);
+        if (writeClient(client))
         {
             kept.push_back(std::move(client));
             continue;
         }
         platformCloseLocal(client.Handle);
-        ControlSocket.Dropped++;
+        ControlSocket.Closed++;
     }
     ControlSocket.Clients = std::move(kept);
 }

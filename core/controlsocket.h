@@ -18,6 +18,7 @@ struct SocketClient
     LineReader Reader;
     std::string Out; // answers and news not yet written
     int Subscribed = 0;
+    int Finished = 0; // it closed its side: answered, then closed
 };
 
 struct ControlSocketRecord
@@ -27,7 +28,7 @@ struct ControlSocketRecord
     std::vector<SocketClient> Clients;
     std::string LaunchWanted; // a launch asked for; started once its answer is written
     int64_t Refused = 0;      // clients turned away (too many), for the tests
-    int64_t Dropped = 0;      // clients dropped as too slow or broken
+    int64_t Closed = 0;       // clients let go: finished, broken or too slow
 };
 extern ControlSocketRecord ControlSocket;
 
