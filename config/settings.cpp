@@ -12,10 +12,9 @@
 
 FrontendSettingsRecord FrontendSettings;
 
-const char* const EventNames[EventCount] = {"Startup",          "Quit",
-                                            "GameStart",        "GameEnd",
-                                            "SelectionChanged", "ScreenSaverStart",
-                                            "ScreenSaverEnd"};
+const char* const EventNames[EventCount] = {
+    "Startup",          "Quit",          "GameStart", "GameEnd", "SelectionChanged",
+    "ScreenSaverStart", "ScreenSaverEnd"};
 
 // clang-format off
 const KeyBindingInfo KeyBindings[KeyBindingCount] = {
@@ -154,7 +153,8 @@ static void loadCabinetSettings(const std::string& file)
     FrontendSettings.MarqueeRotation = readDegrees("MarqueeRotation", file);
     FrontendSettings.ControlSocket = readRange("ControlSocket", 0, 1, 0, file);
     for (int event = 0; event < EventCount; event++)
-        FrontendSettings.EventCommands[event] = iniReadString("Events", EventNames[event], "", file);
+        FrontendSettings.EventCommands[event] =
+            iniReadString("Events", EventNames[event], "", file);
 }
 
 // On the console the emulator can only draw once the front end lets go of the display device;

@@ -28,8 +28,7 @@ static const int ReadsPerStep = 4; // of each client, so that one cannot hold up
 
 std::string controlSocketPath()
 {
-    std::string folder =
-        std::filesystem::path(FrontendSettings.ConfigFile).parent_path().string();
+    std::string folder = std::filesystem::path(FrontendSettings.ConfigFile).parent_path().string();
     return platformRuntimeFolder(folder.empty() ? "." : folder) + "/torvanell.sock";
 }
 

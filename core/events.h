@@ -10,7 +10,7 @@
 struct Game;
 struct Process;
 
-const int64_t EventCommandMs = 10000; // an event's command is ended after this long
+const int64_t EventCommandMs = 10000;  // an event's command is ended after this long
 const int64_t EventKillAfterMs = 2000; // and killed if it has not gone this much later
 
 struct EventRun

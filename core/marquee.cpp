@@ -32,8 +32,9 @@ static void openScreen()
     if (!platformOpenSecondScreen(display, &width, &height, &why))
     {
         if (!MarqueeScreen.ToldMissing++)
-            fprintf(stderr, "Marquee screen: display %d cannot be used (%s); it is looked for "
-                            "again when the displays change\n",
+            fprintf(stderr,
+                    "Marquee screen: display %d cannot be used (%s); it is looked for "
+                    "again when the displays change\n",
                     display, why);
         return;
     }
@@ -42,8 +43,8 @@ static void openScreen()
     MarqueeScreen.Open = 1;
     MarqueeScreen.ShownSomething = 0;
     if (MarqueeScreen.Picture) platformFreeSurface(MarqueeScreen.Picture);
-    MarqueeScreen.Picture = sideways() ? platformCreateSurface(height, width)
-                                       : platformCreateSurface(width, height);
+    MarqueeScreen.Picture =
+        sideways() ? platformCreateSurface(height, width) : platformCreateSurface(width, height);
 }
 
 static void closeScreen()
@@ -54,7 +55,7 @@ static void closeScreen()
 
 void startMarqueeScreen()
 {
-    MarqueeScreen = MarqueeScreenRecord();
+    stopMarqueeScreen();
     if (FrontendSettings.MarqueeDisplay < 0) return;
     MarqueeScreen.SeenChanges = platformDisplayChanges();
     openScreen();

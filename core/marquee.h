@@ -10,16 +10,16 @@ struct Surface;
 
 struct MarqueeScreenRecord
 {
-    int Open = 0;                  // the window shows on MarqueeDisplay
-    int SeenChanges = -1;          // the system's display changes last looked at
-    int ToldMissing = 0;           // that the display is not there, since it was last used
-    int Released = 0;              // given up while a game runs (ReleaseScreenDuringGame)
-    const Game* Shown = nullptr;   // the game whose picture shows
-    int ShownSomething = 0;        // a picture was drawn since the window opened
-    const Game* Wanted = nullptr;  // the selection, resting since WantedSince
+    int Open = 0;                 // the window shows on MarqueeDisplay
+    int SeenChanges = -1;         // the system's display changes last looked at
+    int ToldMissing = 0;          // that the display is not there, since it was last used
+    int Released = 0;             // given up while a game runs (ReleaseScreenDuringGame)
+    const Game* Shown = nullptr;  // the game whose picture shows
+    int ShownSomething = 0;       // a picture was drawn since the window opened
+    const Game* Wanted = nullptr; // the selection, resting since WantedSince
     int64_t WantedSince = 0;
-    Surface* Picture = nullptr;    // upright, the screen's size turned by MarqueeRotation
-    int64_t Draws = 0;             // pictures drawn since the start, for the tests
+    Surface* Picture = nullptr; // upright, the screen's size turned by MarqueeRotation
+    int64_t Draws = 0;          // pictures drawn since the start, for the tests
 };
 extern MarqueeScreenRecord MarqueeScreen;
 

@@ -41,8 +41,8 @@ static void drawDescription(Surface* surface, const std::string& text, Rect area
     for (const std::string& line : lines)
     {
         int left = inner.Left + (inner.Right - inner.Left - getTextWidth(surface, line)) / 2;
-        drawTextInRect(surface, Rect{std::max(left, inner.Left), top, inner.Right, top + lineHeight},
-                       line);
+        drawTextInRect(surface,
+                       Rect{std::max(left, inner.Left), top, inner.Right, top + lineHeight}, line);
         top += lineHeight;
     }
 }

@@ -12,13 +12,13 @@ struct Emulator;
 // How a game ended, for whoever started it.
 enum GameEnding
 {
-    GameNotStarted,   // the emulator could not be started
-    GameFailedAtOnce, // it ended within seconds with a failure
-    GameEnded,        // it ended by itself
-    GameEndedByHold,  // the player held Exit
-    GameEndedByTime,  // its time ran out (GameTimeLimitMinutes, or a demo's seconds)
-    GameEndedByInput, // a control was touched during a demo
-    GameEndedByStop,  // the front end was told to stop
+    GameNotStarted,     // the emulator could not be started
+    GameFailedAtOnce,   // it ended within seconds with a failure
+    GameEnded,          // it ended by itself
+    GameEndedByHold,    // the player held Exit
+    GameEndedByTime,    // its time ran out (GameTimeLimitMinutes, or a demo's seconds)
+    GameEndedByInput,   // a control was touched during a demo
+    GameEndedByStop,    // the front end was told to stop
     GameEndedByRequest, // a program of the cabinet asked (endRunningGame)
 };
 

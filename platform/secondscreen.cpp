@@ -13,8 +13,8 @@ struct SecondScreenRecord
     int Display = -1;
     SDL_Surface* Picture = nullptr; // upright, as last given
     int Degrees = 0;
-    int Changes = 0;               // displays connected or disconnected
-    int PretendedDisplays = -1;    // a test's count of displays; -1 for the system's
+    int Changes = 0;            // displays connected or disconnected
+    int PretendedDisplays = -1; // a test's count of displays; -1 for the system's
     int PretendedWidth = 0, PretendedHeight = 0;
 };
 static SecondScreenRecord Second;
