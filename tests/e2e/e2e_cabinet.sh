@@ -47,42 +47,10 @@ gone "$leader" "$child" || fail "the game outlived the front end"
 [[ $(setting SelectedGame) == beta ]] || fail "saved SelectedGame=$(setting SelectedGame) after SIGTERM"
 grep -q "Told to stop (signal 15)" "$work/out.log" || fail "standard error did not say why the game ended"
 
-# --- Wayland: weston's kiosk shell in a window of this X server, which gives it a seat.
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-compositor() {
-    weston --backend="$1" --use-pixman --socket=wl-e2e --width=640 --height=480 \
-        --shell=kiosk-shell.so --debug --no-config >"$work/weston.log" 2>&1 &
-    weston=$!
-    eventually test -S "$XDG_RUNTIME_DIR/wl-e2e" || { fail "weston did not start"; cat "$work/weston.log" >&2; }
-}
-stop_compositor() { kill "$weston" 2>/dev/null; wait "$weston" 2>/dev/null; }
-wayland_shot() {
-    rm -f "$work"/wayland-screenshot-*.png
-    (cd "$work" && WAYLAND_DISPLAY=wl-e2e weston-screenshooter) || fail "no screenshot of weston"
-    mv "$work"/wayland-screenshot-*.png "$1" 2>/dev/null
-}
-# Screenshots until the screen compares with reference as asked (differ or same); the last stays.
-wayland_until() {
-    for _ in $(seq 25); do
-        wayland_shot "$3"
-        "$1" "$2" "$3" && return 0
-        sleep 0.2
-    done
-    return 1
-}
-drawn() { (($(convert "$2" -format %k info:) > 2)); } # the first argument is unused
-# Keys go to weston's X window, which hands them to the client that has its keyboard.
-wayland_press() {
-    for key; do
-        xdotool windowfocus "$weston_window" 2>/dev/null
-        xdotool key "$key"
-        sleep 0.3
-    done
-}
-
-compositor x11-backend.so
-weston_found() { weston_window=$(xdotool search --class weston | head -n 1) && [[ -n $weston_window ]]; }
+# --- Wayland: weston's kiosk shell in a window of this X server.
+source "$(dirname "$0")/wayland.sh"
+kiosk() { compositor "$1" --width=640 --height=480 --shell=kiosk-shell.so --no-config; }
+kiosk x11-backend.so
 eventually weston_found || fail "weston showed no window"
 rm -f "$short" "$long"
 sed -i 's/SelectedGame=.*/SelectedGame=alpha/; s/ window$//' "$config" # no X window on Wayland
@@ -129,7 +97,7 @@ grep -q "The display was lost (the Wayland compositor went away)" "$work/out.log
 [[ $(setting SelectedGame) == alpha ]] || fail "saved SelectedGame=$(setting SelectedGame) after the compositor went away"
 
 # --- A compositor without a seat: a clear message and exit code 1, never a crash.
-compositor headless-backend.so
+kiosk headless-backend.so
 env -u DISPLAY WAYLAND_DISPLAY=wl-e2e "$torvanell" "$config" >"$work/out.log" 2>&1
 code=$?
 [[ $code -eq 1 ]] || fail "without a seat the exit code was $code, expected 1"

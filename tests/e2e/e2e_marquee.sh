@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The demo on a cabinet with a marquee screen: two outputs of a Wayland compositor (weston's
+# desktop shell; its kiosk shell would put both windows on one output), the list on the first
+# and the marquee on the second. A program selects a game through the control socket and a
+# subscribed one hears every move; Down moves the selection and the marquee follows it once the
+# selection rests; a [Events] command hears the selection too.
+# Usage: e2e_marquee.sh <path-to-torvanell>
+set -uo pipefail
+torvanell=$1
+
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb marquee 2000x800
+config="$work/torvanell.ini"
+source "$(dirname "$0")/drive.sh"
+copy_demo
+sed -i 's/^\[Settings\]/[Settings]\nMarqueeDisplay=1\nControlSocket=1/' "$config"
+printf '\n[Events]\nSelectionChanged=/bin/sh -c "echo \\"$1\\" >>%s" selected "%%f"\n' \
+    "$work/events.log" >>"$config"
+printf '[output]\nname=X1\nmode=1280x720\n[output]\nname=X2\nmode=640x180\n' >"$work/weston.ini"
+
+source "$(dirname "$0")/wayland.sh"
+compositor x11-backend.so --shell=desktop-shell.so --output-count=2 -c "$work/weston.ini"
+eventually weston_found || fail "weston showed no window"
+(cd "$work" && exec env -u DISPLAY WAYLAND_DISPLAY=wl-e2e ASAN_OPTIONS=detect_leaks=0 \
+    "$torvanell" "$config") >"$work/out.log" 2>&1 &
+pid=$!
+socket="$XDG_RUNTIME_DIR/torvanell.sock"
+for _ in 1 2 3; do eventually test -S "$socket" && break; done
+[[ -S $socket ]] || { fail "no control socket"; cat "$work/out.log" >&2; exit 1; }
+ask() { printf '%s\n' "$1" | socat -t 2 - "UNIX-CONNECT:$socket"; }
+# The subscriber's input stays open (a sleep whose id is kept) until the test ends.
+sh -c 'echo $$ >"$0"; printf "{\"subscribe\":true}\n"; exec sleep 60' "$work/sleeper" 2>/dev/null |
+    socat -t 60 - "UNIX-CONNECT:$socket" >"$work/heard.log" 2>&1 &
+
+# The marquee screen's part of a screenshot of both outputs, side by side.
+marquee_of() { convert "$1" -crop 640x180+1280+0 +repage "$2"; }
+list_of() { convert "$1" -crop 1280x720+0+0 +repage "$2"; }
+rests() { sleep 1; } # the marquee follows once the selection has rested 600 ms
+
+[[ $(ask '{"select":{"emulator":"MAME","game":"beamrunr"}}') == *'"game":"beamrunr"'* ]] ||
+    fail "the socket did not select beamrunr"
+rests
+wayland_until drawn - "$work/beamrunr.png" || fail "nothing was drawn"
+wayland_shot "$work/beamrunr.png"
+marquee_of "$work/beamrunr.png" "$work/marquee-beamrunr.png"
+list_of "$work/beamrunr.png" "$work/list-beamrunr.png"
+[[ $(convert "$work/marquee-beamrunr.png" -format %k info:) -gt 8 ]] ||
+    fail "the marquee screen shows no picture"
+eventually grep -q '"event":"selected".*"game":"beamrunr"' "$work/heard.log" ||
+    fail "the subscriber did not hear the selection of beamrunr"
+
+wayland_press Down
+eventually grep -q '"event":"selected".*"game":"neoblast"' "$work/heard.log" ||
+    fail "the subscriber did not hear Down select neoblast (Blast Brigade): $(cat "$work/heard.log")"
+rests
+wayland_shot "$work/neoblast.png"
+marquee_of "$work/neoblast.png" "$work/marquee-neoblast.png"
+list_of "$work/neoblast.png" "$work/list-neoblast.png"
+differ "$work/marquee-beamrunr.png" "$work/marquee-neoblast.png" ||
+    fail "the marquee screen did not follow the selection"
+differ "$work/list-beamrunr.png" "$work/list-neoblast.png" || fail "the list did not move"
+[[ $(ask '{"get":"state"}') == *'"game":"neoblast"'* ]] || fail "the state does not name neoblast"
+eventually grep -qx neoblast "$work/events.log" ||
+    fail "the SelectionChanged command did not hear neoblast: $(cat "$work/events.log" 2>/dev/null)"
+[[ $(ask 'not json') == '{"error":"not JSON"}' ]] || fail "a bad line was not answered with an error"
+
+kill -TERM "$pid"
+ended || { fail "exit code $? after SIGTERM, expected 0"; cat "$work/out.log" >&2; }
+[[ ! -e $socket ]] || fail "the socket file was left behind"
+kill "$(cat "$work/sleeper")" 2>/dev/null
+stop_compositor
+[[ $status -eq 0 ]] && echo "e2e_marquee: passed"
+exit $status

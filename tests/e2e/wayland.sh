@@ -1,0 +1,36 @@
+# Sourced after drive.sh: a Wayland compositor (weston) in a window of this X server, which
+# gives it a seat; screenshots of its outputs side by side; keys through its window.
+export XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+weston=""
+# compositor <backend> [weston's options]
+compositor() {
+    weston --backend="$1" --use-pixman --socket=wl-e2e --debug "${@:2}" >"$work/weston.log" 2>&1 &
+    weston=$!
+    eventually test -S "$XDG_RUNTIME_DIR/wl-e2e" || { fail "weston did not start"; cat "$work/weston.log" >&2; }
+}
+stop_compositor() { kill "$weston" 2>/dev/null; wait "$weston" 2>/dev/null; }
+wayland_shot() {
+    rm -f "$work"/wayland-screenshot-*.png
+    (cd "$work" && WAYLAND_DISPLAY=wl-e2e weston-screenshooter) || fail "no screenshot of weston"
+    mv "$work"/wayland-screenshot-*.png "$1" 2>/dev/null
+}
+# Screenshots until the screen compares with reference as asked (differ or same); the last stays.
+wayland_until() {
+    for _ in $(seq 25); do
+        wayland_shot "$3"
+        "$1" "$2" "$3" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+drawn() { (($(convert "$2" -format %k info:) > 2)); } # the first argument is unused
+weston_found() { weston_window=$(xdotool search --class weston | head -n 1) && [[ -n $weston_window ]]; }
+# Keys go to weston's X window, which hands them to the client that has its keyboard.
+wayland_press() {
+    for key; do
+        xdotool windowfocus "$weston_window" 2>/dev/null
+        xdotool key "$key"
+        sleep 0.3
+    done
+}
