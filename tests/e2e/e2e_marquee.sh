@@ -13,7 +13,6 @@ start_xvfb marquee 2000x800
 config="$work/torvanell.ini"
 source "$(dirname "$0")/drive.sh"
 copy_demo
-sed -i 's/^\[Settings\]/[Settings]\nMarqueeDisplay=1\nControlSocket=1/' "$config"
 printf '\n[Events]\nSelectionChanged=/bin/sh -c "echo \\"$1\\" >>%s" selected "%%f"\n' \
     "$work/events.log" >>"$config"
 printf '[output]\nname=X1\nmode=1280x720\n[output]\nname=X2\nmode=640x180\n' >"$work/weston.ini"
