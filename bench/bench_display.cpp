@@ -8,16 +8,21 @@
 // player who moves once and looks: the decoding ahead runs in it, and the next move is timed.
 // The ...Shown cases time what a move costs up to the screen: the redraw, the copy into the
 // main window and the present, upright and turned 90 degrees (the layout then 1080x1920).
+// The ...WithMarquee cases add a 1280x360 marquee screen: each move also runs its step, and in
+// the idle time after a move the selection rests and the marquee screen's picture is drawn
+// (marquee_ms), sharing the picture cache with the main screen.
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/frontend.h"
+#include "core/marquee.h"
 #include "display/artwork.h"
 #include "display/layout.h"
 #include "display/mainscreen.h"
 #include "display/picturecache.h"
 #include "display/prefetch.h"
 #include "display/videoplayer.h"
+#include "platform/clock.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -202,9 +207,17 @@ static void idleRestOfTick(double redrawMs)
 
 // Moves over every game from an empty cache (afterIdle: a tick of idle time after each), or
 // held-key passes over the first games; each move timed up to the screen.
-static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation, int afterIdle)
+static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation, int afterIdle,
+                       int marquee = 0)
 {
     setUp(menuType, rotation);
+    std::vector<double> marqueeTimes;
+    if (marquee)
+    {
+        testPretendDisplays(2, 1280, 360);
+        FrontendSettings.MarqueeDisplay = 1;
+        startMarqueeScreen();
+    }
     platformRegisterClass("BenchWndClass", platformDefaultWindowProc);
     Window* main = platformCreateWindow("BenchWndClass", "", StylePopup, nullptr, 0, 0, 1, 1, 0);
     platformShowWindow(main, ShowMaximized);
@@ -218,7 +231,16 @@ static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation,
         platformCopyRect(platformWindowSurface(main), 0, 0, screen.Right, screen.Bottom, backBuffer,
                          0, 0);
         platformPresent();
+        if (marquee) marqueeStep();
         return millisecondsSince(start);
+    };
+    auto rest = [&]
+    {
+        if (!marquee) return;
+        platformSleep(marqueeRestMs()); // on the test clock
+        auto start = std::chrono::steady_clock::now();
+        marqueeStep();
+        marqueeTimes.push_back(millisecondsSince(start));
     };
     for (auto _ : state)
     {
@@ -227,7 +249,7 @@ static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation,
         for (int i = 0; i < (afterIdle ? GameCount : WarmGames); i++)
         {
             double time = move(i);
-            if (afterIdle) times.push_back(time), idleRestOfTick(time);
+            if (afterIdle) times.push_back(time), rest(), idleRestOfTick(time);
         }
         for (int pass = 0; !afterIdle && pass < 10; pass++)
             for (int i = 0; i < WarmGames; i++) times.push_back(move(i));
@@ -235,6 +257,10 @@ static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation,
     state.counters["median_ms"] = percentile(times, 0.5);
     state.counters["p99_ms"] = percentile(times, 0.99);
     state.counters["cache_MB"] = (double)PictureCache.Bytes / (1024.0 * 1024.0);
+    if (!marqueeTimes.empty()) state.counters["marquee_ms"] = percentile(marqueeTimes, 0.5);
+    stopMarqueeScreen();
+    testPretendDisplays(-1, 0, 0);
+    FrontendSettings.MarqueeDisplay = -1;
     platformFreeSurface(backBuffer);
     platformDestroyWindow(main);
     freeArtwork();
@@ -433,10 +459,16 @@ BENCHMARK(BM_ImageBrowserWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(shownMoves, ListViewColdAfterIdle, ViewList, 0, 1)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+BENCHMARK_CAPTURE(shownMoves, ListViewColdAfterIdleWithMarquee, ViewList, 0, 1, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK_CAPTURE(shownMoves, ImageBrowserColdAfterIdle, ViewImageBrowser, 0, 1)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK_CAPTURE(shownMoves, ListViewWarmShown, ViewList, 0, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(shownMoves, ListViewWarmShownWithMarquee, ViewList, 0, 0, 1)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK_CAPTURE(shownMoves, ImageBrowserWarmShown, ViewImageBrowser, 0, 0)
