@@ -252,7 +252,6 @@ static void serveClients(int gameRunning)
             continue;
         }
         platformCloseLocal(client.Handle);
-        ControlSocket.Closed++;
     }
     ControlSocket.Clients = std::move(kept);
 }

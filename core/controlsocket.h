@@ -28,7 +28,6 @@ struct ControlSocketRecord
     std::vector<SocketClient> Clients;
     std::string LaunchWanted; // a launch asked for; started once its answer is written
     int64_t Refused = 0;      // clients turned away (too many), for the tests
-    int64_t Closed = 0;       // clients let go: finished, broken or too slow
 };
 extern ControlSocketRecord ControlSocket;
 

@@ -46,8 +46,7 @@ void startEventCommand(CabinetEvent event, const Game* game)
     std::string why;
     run.Running = platformStartAside(line, logged ? EventLog : "", &why);
     run.StartedAt = platformMilliseconds();
-    if (!run.Running) return tellFailure(event, line, why);
-    Events.Started++;
+    if (!run.Running) tellFailure(event, line, why);
 }
 
 void eventsStep()

@@ -31,7 +31,6 @@ struct EventsRecord
     EventRun Runs[EventCount];
     std::vector<EndingRun> Ending; // asked to end, not yet gone
     int Told[EventCount] = {};     // a failure to start was told
-    int64_t Started = 0;           // commands started since the start, for the tests
 };
 extern EventsRecord Events;
 

@@ -84,7 +84,6 @@ static void show(const Game* game)
     platformShowOnSecondScreen(MarqueeScreen.Picture, FrontendSettings.MarqueeRotation);
     MarqueeScreen.Shown = game;
     MarqueeScreen.ShownSomething = 1;
-    MarqueeScreen.Draws++;
 }
 
 // The screensaver's and a game's pictures show at once; a selection only once it rests, so

@@ -19,7 +19,6 @@ struct MarqueeScreenRecord
     const Game* Wanted = nullptr; // the selection, resting since WantedSince
     int64_t WantedSince = 0;
     Surface* Picture = nullptr; // upright, the screen's size turned by MarqueeRotation
-    int64_t Draws = 0;          // pictures drawn since the start, for the tests
 };
 extern MarqueeScreenRecord MarqueeScreen;
 

@@ -1,6 +1,7 @@
 // Which display the front end runs on (X11, Wayland, or the console through KMS/DRM), and
 // giving its screen up while a game runs.
 #include "platform/internal.h"
+#include "platform/screens.h"
 #include "platform/window.h"
 
 #include <unistd.h>
@@ -143,6 +144,7 @@ int platformOwnsDisplayDevice()
 void platformReleaseScreen()
 {
     if (!Layer.Started || !Layer.Screen) return;
+    platformCloseSecondScreen(); // it would outlive the video it belongs to on the console
     int console = onConsole();
     freeTurnedPicture();
     SDL_DestroyWindow(Layer.Screen);

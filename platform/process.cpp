@@ -106,11 +106,10 @@ static std::string programPath(const std::string& program, const std::string& wo
     return error ? program : absolute.string();
 }
 
-static int openOutput(const std::string& outputPath, int appending = 0)
+static int openOutput(const std::string& outputPath)
 {
     if (outputPath.empty()) return -1;
-    int fd = open(outputPath.c_str(),
-                  O_WRONLY | O_CREAT | O_CLOEXEC | (appending ? O_APPEND : O_TRUNC), 0644);
+    int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         fprintf(stderr, "Cannot create output file [%s]: %s\n", outputPath.c_str(),
                 strerror(errno));
@@ -237,7 +236,7 @@ static Process* startWith(const std::string& commandLine, const std::string& wor
     {
         if (!quiet)
             fprintf(stderr, "Cannot start [%s] in [%s]: %s\n", arguments[0].c_str(),
-                workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
+                    workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
         if (errorPipe[0] >= 0) close(errorPipe[0]);
         if (why) *why = startFailure(error);
         return nullptr;
@@ -263,10 +262,14 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
 Process* platformStartAside(const std::string& commandLine, const std::string& logPath,
                             std::string* why)
 {
-    int outputFd = openOutput(logPath.empty() ? "/dev/null" : logPath, 1);
+    // A log that cannot be written must not keep the command from running.
+    int outputFd = logPath.empty()
+                       ? -1
+                       : open(logPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_APPEND, 0644);
+    if (outputFd < 0) outputFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (outputFd < 0)
     {
-        if (why) *why = "its output file cannot be opened: " + std::string(strerror(errno));
+        if (why) *why = "/dev/null cannot be opened: " + std::string(strerror(errno));
         return nullptr;
     }
     return startWith(commandLine, "", outputFd, why, 1);

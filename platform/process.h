@@ -37,7 +37,8 @@ int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail 
 void platformEndProcess(Process* process, int force);
 
 // Starts a program beside the front end, never waited for by it: in the current directory,
-// with standard output and standard error appended to logPath (thrown away when empty).
+// with standard output and standard error appended to logPath (thrown away when it is empty or
+// cannot be written).
 // Null, with why, when it cannot be started; telling is the caller's.
 Process* platformStartAside(const std::string& commandLine, const std::string& logPath,
                             std::string* why = nullptr);

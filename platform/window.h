@@ -82,9 +82,9 @@ void platformStop();
 const int DisplayLostExitCode = 2;
 void platformWhenDisplayLost(void (*save)());
 // Gives up the screen's window while a game runs (on KMS/DRM the display device too), so that
-// the game's own window is the only one; the windows and their pictures stay. Taking it back
-// makes the window anew at the display's size and shows the windows as they were; 0 when it
-// could not (said on standard error). Nothing is shown in between.
+// the game's own window is the only one (a second screen is closed too); the windows and their
+// pictures stay. Taking it back makes the window anew at the display's size and shows the windows
+// as they were; 0 when it could not (said on standard error). Nothing is shown in between.
 void platformReleaseScreen();
 int platformTakeBackScreen();
 // 1 on the console (KMS/DRM), where the front end holds the display device itself.
