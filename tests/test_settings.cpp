@@ -127,7 +127,11 @@ TEST(Settings, ExitHoldTimeAndTheNewBindings)
           // The operator's numbers are told the same way; Play is a screensaver of its own.
           VideoCase{"ScreenSaverType=Play\nAttractPlaySeconds=0\nMusicVolume=-1\nLocked=yes\n"
                     "GameTimeLimitMinutes=ten\n",
-                    600, 0, 50, 4, SaverPlay}})
+                    600, 0, 50, 4, SaverPlay},
+          // The cabinet's: a marquee display that is text or out of range, a turn that is none.
+          VideoCase{"MarqueeDisplay=second\nControlSocket=2\nMarqueeRotation=45\n", 600, 0, 50, 3,
+                    SaverFlyers},
+          VideoCase{"MarqueeDisplay=64\n", 600, 0, 50, 1, SaverFlyers}})
     {
         useConfig(dir / "t.ini", std::string("[Settings]\n") + c.Lines);
         std::string said = stderrOf(loadFrontendSettings);
@@ -136,5 +140,7 @@ TEST(Settings, ExitHoldTimeAndTheNewBindings)
                   std::vector<int>({c.Delay, c.Sound, c.Volume, c.Saver}))
             << c.Lines;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), c.Told) << said;
+        EXPECT_EQ(s.MarqueeDisplay, -1) << c.Lines;
+        EXPECT_EQ(s.MarqueeRotation + s.ControlSocket, 0) << c.Lines;
     }
 }
