@@ -79,7 +79,8 @@ static void followDisplays()
 
 static void show(const Game* game)
 {
-    if (MarqueeScreen.ShownSomething && game == MarqueeScreen.Shown) return;
+    if (!MarqueeScreen.Picture || (MarqueeScreen.ShownSomething && game == MarqueeScreen.Shown))
+        return;
     drawMarqueeScreen(MarqueeScreen.Picture, game);
     platformShowOnSecondScreen(MarqueeScreen.Picture, FrontendSettings.MarqueeRotation);
     MarqueeScreen.Shown = game;
