@@ -162,8 +162,8 @@ TEST_F(Cabinet, EventCommandsStartAsideWithTheGamesTextsAndAreEndedWhenTheyOvers
     startEventCommand(EventGameStart, hostile);
     waitForEvents();
     unsetenv("ARGRECORDER_OUT");
-    std::vector<std::string> expected = {fs::current_path().string(), hostile->Name, hostile->Description, "Art",
-                                         "a;rm -rf $(x) \"q\" `y`"};
+    std::vector<std::string> expected = {fs::current_path().string(), hostile->Name,
+                                         hostile->Description, "Art", "a;rm -rf $(x) \"q\" `y`"};
     EXPECT_EQ(readRecord(Dir / "args"), expected) << "the folder, then each argument";
 
     for (const char* mode : {"polite", "stubborn"})
