@@ -17,7 +17,7 @@ static const char* const EventLog = "log.txt";
 static void askToEnd(EventRun& run, const char* why)
 {
     if (!run.Running) return;
-    fprintf(stderr, "%s\n", why);
+    if (why) fprintf(stderr, "%s\n", why);
     platformEndProcess(run.Running, 0);
     Events.Ending.push_back({run.Running, platformMilliseconds(), 0});
     run.Running = nullptr;
@@ -35,10 +35,8 @@ void startEventCommand(CabinetEvent event, const Game* game)
     const std::string& pattern = FrontendSettings.EventCommands[event];
     if (pattern.empty()) return;
     EventRun& run = Events.Runs[event];
-    if (run.Running && !platformReapProcess(run.Running))
-        askToEnd(run, ("[Events] " + std::string(EventNames[event]) +
-                       ": a newer one starts; the one before is ended")
-                          .c_str());
+    // Routine for a selection that moves on: not told, or every move would be.
+    if (run.Running && !platformReapProcess(run.Running)) askToEnd(run, nullptr);
     run.Running = nullptr;
     std::string line = expandEventLine(pattern, game);
     int logged = FrontendSettings.DebugCmdLine.has_value();
