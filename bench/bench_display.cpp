@@ -22,7 +22,6 @@
 #include "display/picturecache.h"
 #include "display/prefetch.h"
 #include "display/videoplayer.h"
-#include "platform/clock.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -231,15 +230,14 @@ static void shownMoves(benchmark::State& state, ViewMode menuType, int rotation,
         platformCopyRect(platformWindowSurface(main), 0, 0, screen.Right, screen.Bottom, backBuffer,
                          0, 0);
         platformPresent();
-        if (marquee) marqueeStep();
+        if (marquee) marqueeStep(0);
         return millisecondsSince(start);
     };
     auto rest = [&]
     {
         if (!marquee) return;
-        platformSleep(marqueeRestMs()); // on the test clock
         auto start = std::chrono::steady_clock::now();
-        marqueeStep();
+        marqueeStep(marqueeRestMs());
         marqueeTimes.push_back(millisecondsSince(start));
     };
     for (auto _ : state)

@@ -286,21 +286,27 @@ static ActionOutcome toggleFavouriteGame(Window*)
     return BreaksSequence;
 }
 
+void showEmulatorView(int view)
+{
+    FrontendState.CurrentEmulator = view;
+    Skin.ShownEmulator = view == AllEmulators     ? AllEmulatorsName
+                         : view == FavouriteGames ? FavouriteGamesName
+                                                  : EmulatorTable[view]->Name;
+    SearchText.clear();
+    rebuildVisibleGames();
+}
+
 // Emulator 0, 1, ..., the last, then the favourites, then all of them, then emulator 0 again.
 static ActionOutcome changeEmulator(Window*)
 {
-    int& shown = FrontendState.CurrentEmulator;
+    int shown = FrontendState.CurrentEmulator;
     if (shown == FavouriteGames)
         shown = AllEmulators;
     else if (shown + 1 < (int)EmulatorTable.size())
         shown++;
     else
         shown = FavouriteGames;
-    Skin.ShownEmulator = shown == AllEmulators     ? AllEmulatorsName
-                         : shown == FavouriteGames ? FavouriteGamesName
-                                                   : EmulatorTable[shown]->Name;
-    SearchText.clear();
-    rebuildVisibleGames();
+    showEmulatorView(shown);
     current() = 0;
     redrawMainWindow();
     return KeepsSequence;

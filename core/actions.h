@@ -7,6 +7,9 @@ struct Window;
 // moves, Exit, StartGame, GameInfo, ShowMenu, ConfigControls, the power-off steps, ChangeEmu.
 // mainWindow is invalidated and painted as the screen changes.
 void processTick(Window* mainWindow);
+// Shows the games of view (an index into EmulatorTable, AllEmulators or FavouriteGames), the
+// search left: the list is rebuilt, the selection left to the caller.
+void showEmulatorView(int view);
 // Starts the selected game as StartGame does, the screensaver stopped first; 0 when no game is
 // selected.
 int startSelectedGame();

@@ -13,6 +13,11 @@
 
 CabinetWatchRecord CabinetWatch;
 
+static int64_t selectionRestedMs()
+{
+    return platformMilliseconds() - CabinetWatch.SelectedSince;
+}
+
 static void noteScreenSaver()
 {
     int active = FrontendState.ScreenSaverActive != 0;
@@ -26,15 +31,14 @@ static void noteScreenSaver()
 static void noteSelection()
 {
     const Game* game = selectedGame();
-    int64_t now = platformMilliseconds();
     if (game != CabinetWatch.Selected)
     {
         CabinetWatch.Selected = game;
-        CabinetWatch.SelectedSince = now;
+        CabinetWatch.SelectedSince = platformMilliseconds();
         CabinetWatch.SelectionTold = 0;
         tellSubscribers("selected", "");
     }
-    if (CabinetWatch.SelectionTold || now - CabinetWatch.SelectedSince < SelectionRestMs) return;
+    if (CabinetWatch.SelectionTold || selectionRestedMs() < SelectionRestMs) return;
     CabinetWatch.SelectionTold = 1;
     startEventCommand(EventSelectionChanged, game);
 }
@@ -44,7 +48,7 @@ void cabinetStep()
     if (!CabinetWatch.Running) return;
     noteScreenSaver();
     noteSelection();
-    marqueeStep();
+    marqueeStep(selectionRestedMs());
     eventsStep();
     serveControlSocket(0);
 }
@@ -52,7 +56,7 @@ void cabinetStep()
 static void whileGameRuns()
 {
     noteScreenSaver();
-    marqueeStep();
+    marqueeStep(selectionRestedMs());
     eventsStep();
     serveControlSocket(1);
 }

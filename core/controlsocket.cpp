@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -26,7 +27,7 @@ ControlSocketRecord ControlSocket;
 static const size_t ReadPiece = 64 * 1024;
 static const int ReadsPerStep = 4; // of each client, so that one cannot hold up the loop
 
-std::string controlSocketPath()
+static std::string controlSocketPath()
 {
     std::string folder = std::filesystem::path(FrontendSettings.ConfigFile).parent_path().string();
     return platformRuntimeFolder(folder.empty() ? "." : folder) + "/torvanell.sock";
@@ -56,8 +57,8 @@ static std::string lineOf(const Json& value)
     return value.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-// The shown view of that name: an emulator's, "All" or "Favourites"; 0 when there is none.
-static int viewNamed(const std::string& name, int& view, std::string& shownName)
+// The view of that name: an emulator's, "All" or "Favourites"; 0 when there is none.
+static int viewNamed(const std::string& name, int& view)
 {
     auto same = [&name](const std::string& other)
     {
@@ -68,25 +69,11 @@ static int viewNamed(const std::string& name, int& view, std::string& shownName)
     if (same(AllEmulatorsName) || same(FavouriteGamesName))
     {
         view = same(AllEmulatorsName) ? AllEmulators : FavouriteGames;
-        shownName = same(AllEmulatorsName) ? AllEmulatorsName : FavouriteGamesName;
         return 1;
     }
     for (size_t i = 0; i < EmulatorTable.size(); i++)
-        if (same(EmulatorTable[i]->Name))
-        {
-            view = (int)i;
-            shownName = EmulatorTable[i]->Name;
-            return 1;
-        }
+        if (same(EmulatorTable[i]->Name)) return view = (int)i, 1;
     return 0;
-}
-
-static void showView(int view, const std::string& shownName)
-{
-    FrontendState.CurrentEmulator = view;
-    Skin.ShownEmulator = shownName;
-    SearchText.clear();
-    rebuildVisibleGames();
 }
 
 // A named emulator's view shows only its games, so the name alone finds the game.
@@ -102,21 +89,19 @@ static int shownIndexOf(const std::string& name)
 static std::string selectGame(const Request& request)
 {
     int view = FrontendState.CurrentEmulator;
-    std::string shownName = Skin.ShownEmulator;
-    if (!request.Emulator.empty() && !viewNamed(request.Emulator, view, shownName))
+    if (!request.Emulator.empty() && !viewNamed(request.Emulator, view))
         return errorLine("no emulator is named \"" + request.Emulator + "\"");
     const int oldView = FrontendState.CurrentEmulator, oldGame = FrontendState.CurrentGame;
-    const std::string oldName = Skin.ShownEmulator, oldSearch = SearchText;
-    int switched = view != oldView;
-    if (switched) showView(view, shownName);
+    const std::string oldSearch = SearchText;
+    if (view != oldView) showEmulatorView(view);
     int found = shownIndexOf(request.Game);
     if (found < 0)
     {
-        if (switched)
+        if (view != oldView)
         {
-            showView(oldView, oldName);
+            showEmulatorView(oldView);
             SearchText = oldSearch;
-            rebuildVisibleGames();
+            if (!oldSearch.empty()) rebuildVisibleGames();
             FrontendState.CurrentGame = oldGame;
         }
         return errorLine("no game \"" + request.Game + "\" is shown there");
@@ -142,7 +127,7 @@ static std::string launchGameAsked(const Request& request)
     return lineOf({{"launching", game->Name}});
 }
 
-std::string answerRequest(const Request& request, int gameRunning)
+static std::string answerRequest(const Request& request, int gameRunning)
 {
     int busy = gameRunning || TickLoopDepth > 1;
     switch (request.Kind)
@@ -268,7 +253,9 @@ void serveControlSocket(int gameRunning)
 
 void tellSubscribers(const std::string& eventName, const std::string& gameField)
 {
-    if (ControlSocket.Clients.empty()) return;
+    if (std::none_of(ControlSocket.Clients.begin(), ControlSocket.Clients.end(),
+                     [](const SocketClient& client) { return client.Subscribed; }))
+        return;
     Json news = stateJson();
     news["event"] = eventName;
     if (!gameField.empty()) news["game"] = gameField;

@@ -31,9 +31,8 @@ struct ControlSocketRecord
 };
 extern ControlSocketRecord ControlSocket;
 
-// The socket's path: torvanell.sock in $XDG_RUNTIME_DIR, else beside the configuration.
-std::string controlSocketPath();
-// Listens when ControlSocket=1; a path that cannot be used is told, and the front end runs on
+// Listens when ControlSocket=1, on torvanell.sock in $XDG_RUNTIME_DIR (else beside the
+// configuration); a path that cannot be used is told, and the front end runs on
 // without the socket.
 void startControlSocket();
 // Accepts, reads, answers and writes, without ever waiting; gameRunning says the loop that
@@ -41,6 +40,4 @@ void startControlSocket();
 void serveControlSocket(int gameRunning);
 // A line of news ({"event":…}) for every subscribed client.
 void tellSubscribers(const std::string& eventName, const std::string& gameField);
-// The answer to one request, as a client gets it (a line feed at its end).
-std::string answerRequest(const Request& request, int gameRunning);
 void stopControlSocket();

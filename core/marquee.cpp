@@ -6,7 +6,6 @@
 #include "config/settings.h"
 #include "display/marqueescreen.h"
 #include "launch/launch.h"
-#include "platform/clock.h"
 #include "platform/screens.h"
 #include "platform/window.h"
 #include "runtime/state.h"
@@ -18,6 +17,12 @@ MarqueeScreenRecord MarqueeScreen;
 int marqueeRestMs()
 {
     return FrontendSettings.VideoDelay > 0 ? FrontendSettings.VideoDelay : 600;
+}
+
+// The platform's own word: giving up the screen for a game closes the window behind our back.
+static int isOpen()
+{
+    return platformSecondScreenDisplay() >= 0;
 }
 
 static int sideways()
@@ -40,7 +45,6 @@ static void openScreen()
     }
     if (MarqueeScreen.ToldMissing) fprintf(stderr, "Marquee screen: display %d is used\n", display);
     MarqueeScreen.ToldMissing = 0;
-    MarqueeScreen.Open = 1;
     MarqueeScreen.ShownSomething = 0;
     if (MarqueeScreen.Picture) platformFreeSurface(MarqueeScreen.Picture);
     MarqueeScreen.Picture =
@@ -50,7 +54,6 @@ static void openScreen()
 static void closeScreen()
 {
     platformCloseSecondScreen();
-    MarqueeScreen.Open = 0;
 }
 
 void startMarqueeScreen()
@@ -66,8 +69,8 @@ static void followDisplays()
 {
     if (MarqueeScreen.SeenChanges == platformDisplayChanges()) return;
     MarqueeScreen.SeenChanges = platformDisplayChanges();
-    if (MarqueeScreen.Open && FrontendSettings.MarqueeDisplay < platformDisplayCount()) return;
-    if (MarqueeScreen.Open)
+    if (isOpen() && FrontendSettings.MarqueeDisplay < platformDisplayCount()) return;
+    if (isOpen())
     {
         fprintf(stderr, "Marquee screen: display %d went away\n", FrontendSettings.MarqueeDisplay);
         closeScreen();
@@ -89,21 +92,15 @@ static void show(const Game* game)
 
 // The screensaver's and a game's pictures show at once; a selection only once it rests, so
 // that scrolling through the list costs the main screen nothing.
-void marqueeStep()
+void marqueeStep(int64_t restedMs)
 {
     if (FrontendSettings.MarqueeDisplay < 0 || MarqueeScreen.Released) return;
     followDisplays();
-    if (!MarqueeScreen.Open) return;
+    if (!isOpen()) return;
     if (RunningGame) return show(RunningGame);
     const Game* selected = selectedGame();
-    if (FrontendState.ScreenSaverActive) return show(selected);
-    int64_t now = platformMilliseconds();
-    if (selected != MarqueeScreen.Wanted)
-    {
-        MarqueeScreen.Wanted = selected;
-        MarqueeScreen.WantedSince = now;
-    }
-    if (now - MarqueeScreen.WantedSince >= marqueeRestMs() || !MarqueeScreen.ShownSomething)
+    if (FrontendState.ScreenSaverActive || restedMs >= marqueeRestMs() ||
+        !MarqueeScreen.ShownSomething)
         show(selected);
 }
 
@@ -119,7 +116,7 @@ void marqueeGameNews(const Game* game, int started)
         MarqueeScreen.SeenChanges = -1; // looked for again at the next step
         return;
     }
-    if (started && MarqueeScreen.Open) show(game);
+    if (started && isOpen()) show(game);
 }
 
 void stopMarqueeScreen()

@@ -10,15 +10,12 @@ struct Surface;
 
 struct MarqueeScreenRecord
 {
-    int Open = 0;                 // the window shows on MarqueeDisplay
-    int SeenChanges = -1;         // the system's display changes last looked at
-    int ToldMissing = 0;          // that the display is not there, since it was last used
-    int Released = 0;             // given up while a game runs (ReleaseScreenDuringGame)
-    const Game* Shown = nullptr;  // the game whose picture shows
-    int ShownSomething = 0;       // a picture was drawn since the window opened
-    const Game* Wanted = nullptr; // the selection, resting since WantedSince
-    int64_t WantedSince = 0;
-    Surface* Picture = nullptr; // upright, the screen's size turned by MarqueeRotation
+    int SeenChanges = -1;        // the system's display changes last looked at
+    int ToldMissing = 0;         // that the display is not there, since it was last used
+    int Released = 0;            // given up while a game runs (ReleaseScreenDuringGame)
+    const Game* Shown = nullptr; // the game whose picture shows
+    int ShownSomething = 0;      // a picture was drawn since the window opened
+    Surface* Picture = nullptr;  // upright, the screen's size turned by MarqueeRotation
 };
 extern MarqueeScreenRecord MarqueeScreen;
 
@@ -27,8 +24,9 @@ extern MarqueeScreenRecord MarqueeScreen;
 int marqueeRestMs();
 // Opens the screen when MarqueeDisplay names one (told once when it cannot).
 void startMarqueeScreen();
-// Between ticks and while a game runs: follows the displays and the game to show.
-void marqueeStep();
+// Between ticks and while a game runs: follows the displays and the game to show; the selection
+// has rested restedMs since it last changed.
+void marqueeStep(int64_t restedMs);
 // A game's emulator started (1) or ended (0).
 void marqueeGameNews(const Game* game, int started);
 void stopMarqueeScreen();

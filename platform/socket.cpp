@@ -1,6 +1,7 @@
 // Unix domain sockets, non-blocking throughout.
 #include "platform/socket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 std::string platformRuntimeFolder(const std::string& fallback)
 {
@@ -78,13 +80,15 @@ int platformAcceptLocal(int listener)
 
 int platformReadLocal(int client, std::string& into, size_t limit)
 {
+    // Read into a block of our own: growing the client's text first would clear the room on
+    // every look, also when nothing came.
     if (limit == 0) return 0;
-    size_t before = into.size();
-    into.resize(before + limit);
+    static std::vector<char> block;
+    block.resize(std::max(block.size(), limit));
     ssize_t got;
-    do got = recv(client, into.data() + before, limit, 0);
+    do got = recv(client, block.data(), limit, 0);
     while (got < 0 && errno == EINTR);
-    into.resize(before + (got > 0 ? (size_t)got : 0));
+    if (got > 0) into.append(block.data(), (size_t)got);
     if (got > 0) return 1;
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
     return -1;

@@ -86,7 +86,7 @@ LineResult nextLine(LineReader& reader, std::string& line)
     }
 }
 
-std::string jsonString(std::string_view text)
+static std::string jsonString(std::string_view text)
 {
     return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }

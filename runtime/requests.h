@@ -44,7 +44,5 @@ enum LineResult
 };
 LineResult nextLine(LineReader& reader, std::string& line);
 
-// A text as a JSON string, quotes included; bytes that are not UTF-8 become U+FFFD.
-std::string jsonString(std::string_view text);
-// {"error":"<text>"} and a line feed.
+// {"error":"<text>"} and a line feed; bytes of text that are not UTF-8 become U+FFFD.
 std::string errorLine(std::string_view text);
