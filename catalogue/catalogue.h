@@ -231,6 +231,9 @@ const size_t CategoryLengthLimit = 200;
 const size_t GameTextLengthLimit = 1024; // descriptions and manufacturers of the MAME list
 const size_t YearLengthLimit = 16;       // "1981", "198?"; longer is not a year
 const size_t InfoLineLengthLimit = 4096; // a line of game information
+// MAME's own list of every machine is some 300 MB; a mame.lst or its snapshot beyond this is
+// not one (a disk image linked in by mistake).
+const int64_t MameListFileLimit = 2LL << 30;
 // The text cut to at most limit bytes, ending before a character that would not fit whole;
 // adds one to *cuts when it was cut.
 std::string_view cutToLength(std::string_view text, size_t limit, int* cuts);

@@ -7,6 +7,7 @@
 #include "catalogue/datentries.h"
 #include "catalogue/sectionlines.h"
 #include "config/settings.h"
+#include "platform/files.h"
 
 #include <cstring>
 
@@ -173,7 +174,7 @@ int glyphAt(std::string_view text, size_t at, int* length)
 int buildCommandIndex(const std::string& path, uint32_t& form, std::string&,
                       std::vector<NamedEntry>& entries)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path);
     if (!file) return 0;
     DatScan scan;
     int read = scanDatEntries(file, {"cmd"}, scan);

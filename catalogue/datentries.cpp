@@ -94,7 +94,7 @@ static void finishEntry(DatScanState& state, uint64_t nextStart)
     uint64_t end = state.HasEnd ? state.End : nextStart;
     if (state.Open && !state.Scan->UnendedLine) state.Scan->UnendedLine = state.HeaderLine;
     for (std::string& name : state.Names)
-        state.Scan->Entries.push_back({std::move(name), {state.Start, end - state.Start}});
+        addNamedEntry(state.Scan->Entries, std::move(name), {state.Start, end - state.Start});
     state.Names.clear();
 }
 

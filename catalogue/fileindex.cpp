@@ -25,6 +25,13 @@ static std::string_view nameOf(const FileIndex& index, const IndexRecord& record
     return std::string_view(index.Names).substr(record.NameOffset, record.NameLength);
 }
 
+int addNamedEntry(std::vector<NamedEntry>& entries, std::string&& name, IndexedEntry place)
+{
+    if (entries.size() >= IndexedNameLimit) return 0;
+    entries.push_back({std::move(name), place});
+    return 1;
+}
+
 void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries)
 {
     // No machine's name is this long: such a "name" is a damaged line, not worth a lookup.
@@ -250,6 +257,7 @@ static std::string whyUnreadable(const std::string& path)
 {
     if (!platformFileExists(path)) return "no such file";
     if (platformIsDirectory(path)) return "it is a folder";
+    if (errno == EINVAL) return "it is no file to read"; // the reason is on the line before
     return errno ? std::strerror(errno) : "read error";
 }
 
@@ -265,7 +273,9 @@ void writeKeptFile(const std::string& file, const std::string& bytes, const char
 {
     static std::vector<std::string> told; // each file once, for the life of the program
     errno = 0;
-    if (platformReplaceFile(file, bytes)) return;
+    auto write = [&bytes](FILE* out)
+    { return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size(); };
+    if (platformReplaceDerivedFile(file, write)) return;
     if (std::find(told.begin(), told.end(), file) != told.end()) return;
     told.push_back(file);
     std::fprintf(stderr,
@@ -320,6 +330,9 @@ int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
         next = FileIndex{path, now, 0, "", {}, ""};
         std::vector<NamedEntry> entries;
         if (!build(path, next.Form, next.Encoding, entries)) return closeFileIndex(index), 0;
+        if (entries.size() >= IndexedNameLimit)
+            std::fprintf(stderr, "%s: more than %zu names; the first %zu are indexed\n",
+                         path.c_str(), IndexedNameLimit, IndexedNameLimit);
         fillFileIndex(next, entries);
         saveIndexBeside(next, kind);
     }
@@ -329,7 +342,7 @@ int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
 
 int readIndexedBytes(const FileIndex& index, IndexedEntry place, size_t limit, std::string& bytes)
 {
-    FILE* file = std::fopen(index.Path.c_str(), "rb");
+    FILE* file = platformOpenData(index.Path);
     size_t want = (size_t)std::min<uint64_t>(place.Length, limit);
     bytes.assign(want, '\0');
     int read = file && std::fseek(file, (long)place.Offset, SEEK_SET) == 0 &&
@@ -383,6 +396,32 @@ static size_t passLines(const std::string& block, size_t end, uint64_t blockOffs
     return start;
 }
 
+// A line longer than a page is given once, cut, and its rest passed over: the bytes held
+// never grow much past EntryByteLimit whatever the file holds.
+struct LineFeed
+{
+    std::string Block;
+    size_t Held = 0;          // of Block: the unfinished line carried over
+    uint64_t BlockOffset = 0; // of Block's first byte in the file
+    int Skipping = 0;         // in the rest of a line already given cut
+};
+
+// Drops the first count bytes of the block.
+static void dropBytes(LineFeed& feed, size_t count)
+{
+    feed.Block.erase(0, count);
+    feed.BlockOffset += count;
+    feed.Held -= count;
+}
+
+// Passes over the rest of a cut line, up to and with its line feed when the block holds it.
+static void skipCutLine(LineFeed& feed)
+{
+    const void* found = std::memchr(feed.Block.data(), '\n', feed.Held);
+    dropBytes(feed, found ? (size_t)((const char*)found - feed.Block.data()) + 1 : feed.Held);
+    feed.Skipping = !found;
+}
+
 int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& each)
 {
     // A byte-order mark is not part of the first line: a keyword there is still one.
@@ -391,25 +430,28 @@ int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64
         if (offset == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") return each(text.substr(3), 3);
         return each(text, offset);
     };
-    std::string block;
-    size_t held = 0; // the unfinished line carried over from the block before
-    uint64_t blockOffset = 0;
+    LineFeed feed;
     int stop = 0;
     for (;;)
     {
-        block.resize(held + ReadBlockSize);
-        size_t got = std::fread(block.data() + held, 1, ReadBlockSize, file);
-        size_t end = held + got;
-        size_t rest = passLines(block, end, blockOffset, line, &stop);
+        feed.Block.resize(feed.Held + ReadBlockSize);
+        size_t got = std::fread(feed.Block.data() + feed.Held, 1, ReadBlockSize, file);
+        feed.Held += got;
+        if (feed.Skipping) skipCutLine(feed);
+        dropBytes(feed, passLines(feed.Block, feed.Held, feed.BlockOffset, line, &stop));
         if (stop) return 1;
+        if (feed.Held > EntryByteLimit)
+        {
+            if (!line(std::string_view(feed.Block).substr(0, EntryByteLimit), feed.BlockOffset))
+                return 1;
+            dropBytes(feed, feed.Held);
+            feed.Skipping = 1;
+        }
         if (got == 0) break;
-        block.erase(0, rest);
-        held = end - rest;
-        blockOffset += rest;
     }
     if (std::ferror(file)) return 0;
-    std::string_view last = std::string_view(block).substr(0, held);
+    std::string_view last = std::string_view(feed.Block).substr(0, feed.Held);
     if (!last.empty() && last.back() == '\r') last.remove_suffix(1);
-    if (held) line(last, blockOffset);
+    if (feed.Held) line(last, feed.BlockOffset);
     return 1;
 }

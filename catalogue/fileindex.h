@@ -58,6 +58,11 @@ typedef std::function<int(const std::string& path, uint32_t& form, std::string& 
                           std::vector<NamedEntry>& entries)>
     IndexBuilder;
 
+// The names one index holds at most: real history files name some hundred thousand sets, and
+// a damaged file must not fill the memory with more.
+const size_t IndexedNameLimit = 1000000;
+// Adds name's entry while entries hold fewer than IndexedNameLimit; 0, and nothing added, after.
+int addNamedEntry(std::vector<NamedEntry>& entries, std::string&& name, IndexedEntry place);
 // Sorts the entries into index (a later entry for a name replaces an earlier one; a name longer
 // than 256 bytes is left out).
 void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries);
@@ -133,5 +138,7 @@ void writeKeptFile(const std::string& file, const std::string& bytes, const char
 
 // Calls each with every line of the open file (without its LF or CR LF, the first without a
 // byte-order mark) and the offset of its first byte, reading in blocks: a file of any size takes a
-// block's memory and its longest line's. each answering 0 stops the reading. 0 on a read error.
+// block's memory and its longest line's. A line is given up to EntryByteLimit bytes, as no page
+// could show more; the rest of a longer one is read past unkept. each answering 0 stops the
+// reading. 0 on a read error.
 int forEachFileLine(FILE* file, const std::function<int(std::string_view, uint64_t)>& each);

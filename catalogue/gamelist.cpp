@@ -8,6 +8,7 @@
 #include "catalogue/fileindex.h"
 #include "catalogue/history.h"
 #include "catalogue/sectionlines.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -429,7 +430,7 @@ GameListRead parseGameList(std::string_view bytes)
 
 static int readGameList(const std::string& path, GameListRead& read)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path);
     if (!file) return 0;
     GameListReader reader;
     startReading(reader);
@@ -606,7 +607,10 @@ void applyGameList(int emulatorIndex)
         fprintf(stderr,
                 "Game list [%s] cannot be read (%s); the games of %s are shown as "
                 "their files name them\n",
-                emulator->GameList.c_str(), errno ? strerror(errno) : "read error",
+                emulator->GameList.c_str(),
+                errno == EISDIR ? "it is a folder"
+                : errno         ? strerror(errno)
+                                : "read error",
                 emulator->Name.c_str());
         return;
     }

@@ -7,6 +7,7 @@
 #include "catalogue/datentries.h"
 #include "catalogue/sectionlines.h"
 #include "config/settings.h"
+#include "platform/files.h"
 
 #include <expat.h>
 
@@ -92,7 +93,7 @@ static void XMLCALL endScanElement(void* data, const XML_Char*)
     uint64_t end = (uint64_t)XML_GetCurrentByteIndex(scan.Parser) +
                    (uint64_t)XML_GetCurrentByteCount(scan.Parser);
     for (std::string& name : scan.Names)
-        scan.Entries->push_back({std::move(name), {scan.EntryStart, end - scan.EntryStart}});
+        addNamedEntry(*scan.Entries, std::move(name), {scan.EntryStart, end - scan.EntryStart});
 }
 
 static void XMLCALL refuseDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
@@ -234,7 +235,7 @@ struct BracketScan
 static void finishBracketed(BracketScan& scan, uint64_t end)
 {
     for (std::string& name : scan.Names)
-        scan.Entries->push_back({std::move(name), {scan.Start, end - scan.Start}});
+        addNamedEntry(*scan.Entries, std::move(name), {scan.Start, end - scan.Start});
     scan.Names.clear();
 }
 
@@ -283,7 +284,7 @@ static int indexDat(FILE* file, const std::string& path, std::vector<NamedEntry>
 int buildHistoryIndex(const std::string& path, uint32_t& form, std::string& encoding,
                       std::vector<NamedEntry>& entries)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path);
     if (!file) return 0;
     form = probeForm(file);
     int read = 1;

@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
+#include "platform/files.h"
 
 #include <cstdio>
 #include <cstring>
@@ -161,7 +162,7 @@ int parseMameInfo(FILE* file)
 int loadMameInfo(const std::string& path, int* complete)
 {
     if (!FrontendSettings.UseMameInfoDat) return 1;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path);
     if (!file)
     {
         std::printf("Error opening file: [%s]\n", path.c_str());

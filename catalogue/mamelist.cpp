@@ -507,7 +507,7 @@ static int readList(const std::string& path, int emulatorIndex, int* complete, s
         showError("Couldn't allocate memory for XML parser");
         return 0;
     }
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path, MameListFileLimit);
     if (!file)
     {
         std::printf("Error opening file: [%s]\n", path.c_str());
@@ -541,7 +541,7 @@ static MameListLoad parseAndSnapshot(const std::string& path, int emulatorIndex,
 MameListLoad loadMameList(const std::string& path, int emulatorIndex, std::string* problem)
 {
     if (problem) problem->clear();
-    platformRemoveTemporaries(snapshotPath(path));
+    platformRemoveDerivedTemporaries(snapshotPath(path));
     SnapshotSource source;
     int described = describeSnapshotSource(path, source);
     size_t firstGame = AllGames.size();

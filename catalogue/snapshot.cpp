@@ -550,7 +550,7 @@ std::string snapshotPath(const std::string& listPath)
 // still shows at its ends: the list's header names the emulator's version.
 int hashFileEnds(const std::string& path, int64_t size, uint64_t* hash)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path, MameListFileLimit);
     if (!file) return 0;
     std::vector<char> block(EndBytes);
     Checksum sum = newChecksum();
@@ -601,7 +601,7 @@ static FILE* openSnapshot(const std::string& path, std::string& why)
         why = "it is not a file";
         return nullptr;
     }
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = platformOpenData(path, MameListFileLimit);
     if (!file) why = std::strerror(errno);
     return file;
 }
@@ -638,8 +638,8 @@ int saveSnapshot(const std::string& listPath, const SnapshotSource& source, size
     std::string path = snapshotPath(listPath);
     auto games = std::span(AllGames).subspan(std::min(firstGame, AllGames.size()));
     errno = 0;
-    int saved = platformReplaceFileWith(path, [&](FILE* file)
-                                        { return writeSnapshotFile(file, source, games); });
+    int saved = platformReplaceDerivedFile(path, [&](FILE* file)
+                                           { return writeSnapshotFile(file, source, games); });
     if (saved) return 1;
     std::string folder = folderOf(path);
     if (std::find(toldFolders.begin(), toldFolders.end(), folder) != toldFolders.end()) return 0;

@@ -114,10 +114,21 @@ static void loadVideoSettings(const std::string& file)
     FrontendSettings.VideoVolume = readRange("VideoVolume", 0, 100, 50, file);
 }
 
+// A lock is what an owner set to keep players out: any value but a plain 0 locks, and one that
+// is neither 0 nor 1 is told rather than taken for "unlocked".
+static int readLock(const std::string& file)
+{
+    std::string text = iniReadString("Settings", "Locked", "0", file);
+    if (text == "0" || text == "1") return text == "1";
+    fprintf(stderr, "%s [Settings] Locked=%s: 0 or 1; the cabinet is locked\n", file.c_str(),
+            text.c_str());
+    return 1;
+}
+
 // A demo of 0 seconds would start games back to back; a time limit of a year is none at all.
 static void loadOperatorSettings(const std::string& file)
 {
-    FrontendSettings.Locked = readRange("Locked", 0, 1, 0, file);
+    FrontendSettings.Locked = readLock(file);
     FrontendSettings.LockSequence = iniReadString("Settings", "LockSequence", "", file);
     FrontendSettings.LockAllows = iniReadString("Settings", "LockAllows", "", file);
     FrontendSettings.AttractPlaySeconds = readRange("AttractPlaySeconds", 1, 86400, 60, file);
@@ -247,6 +258,15 @@ void loadFrontendSettings()
     FrontendSettings.SelectedGame = iniReadString("System", "SelectedGame", "0", file);
 }
 
+int saveLockSetting()
+{
+    const std::string& file = FrontendSettings.ConfigFile;
+    if (iniWriteString("Settings", "Locked", FrontendSettings.Locked ? "1" : "0", file)) return 1;
+    fprintf(stderr, "The lock could not be saved in %s: it holds until the front end stops\n",
+            file.c_str());
+    return 0;
+}
+
 void writeFrontendSettings(const std::optional<std::string>& selectedGame)
 {
     const std::string& file = FrontendSettings.ConfigFile;
@@ -270,10 +290,6 @@ void writeFrontendSettings(const std::optional<std::string>& selectedGame)
     if (FrontendSettings.ShowHiddenGames ||
         iniReadOptionalString("Settings", "ShowHiddenGames", file))
         iniWriteInt("Settings", "ShowHiddenGames", FrontendSettings.ShowHiddenGames, file);
-    // The lock switched by its sequence stays as it was left; a file that never named it is
-    // left without the key.
-    if (FrontendSettings.Locked || iniReadOptionalString("Settings", "Locked", file))
-        iniWriteInt("Settings", "Locked", FrontendSettings.Locked, file);
     // A file that never chose an order is left without the key.
     if (FrontendSettings.SortGamesBy != OrderByDescription ||
         iniReadOptionalString("Settings", "SortGamesBy", file))

@@ -155,3 +155,6 @@ void loadFrontendSettings();
 // Writes what the running front end can change into the configuration file, and the game the
 // list is on (none: the one named before stays named).
 void writeFrontendSettings(const std::optional<std::string>& selectedGame);
+// Writes Locked as it is now, at once (the file is replaced whole, never half written): a lock
+// switched at the cabinet must hold after a power cut. 0, told, when it cannot be written.
+int saveLockSetting();

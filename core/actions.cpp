@@ -382,6 +382,7 @@ static void switchLock()
     FrontendState.ShutdownStage = PowerOffIdle;
     fprintf(stderr, "The lock sequence %s the cabinet\n",
             FrontendSettings.Locked ? "locked" : "unlocked");
+    saveLockSetting();
     rebuildKeepingSelection();
     showMessage(FrontendSettings.Locked ? "Locked" : "Unlocked");
     LockMessageUntil = platformMilliseconds() + LockMessageMs;

@@ -8,8 +8,10 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/actions.h"
+#include "core/lock.h"
 #include "core/mainwindow.h"
 #include "launch/launch.h"
+#include "platform/clock.h"
 #include "platform/socket.h"
 #include "runtime/state.h"
 #include "runtime/tickloop.h"
@@ -84,26 +86,54 @@ static int shownIndexOf(const std::string& name)
     return -1;
 }
 
+// The select or launch names a view that is not the one shown (the views' numbers are
+// negative for all the emulators and the favourites).
+static int asksOtherView(const Request& request)
+{
+    int view = FrontendState.CurrentEmulator;
+    if (request.Kind != RequestSelect && request.Kind != RequestLaunch) return 0;
+    if (request.Emulator.empty() || !viewNamed(request.Emulator, view)) return 0;
+    return view != FrontendState.CurrentEmulator;
+}
+
+// The view as it was before a select that found nothing: put back as it was, not built again.
+struct ShownView
+{
+    int View, Selected;
+    std::string Search, Name;
+    std::vector<Game*> Games;
+};
+
+static void putBack(ShownView& shown)
+{
+    FrontendState.CurrentEmulator = shown.View;
+    FrontendState.CurrentGame = shown.Selected;
+    Skin.ShownEmulator = shown.Name;
+    SearchText = shown.Search;
+    VisibleGames = std::move(shown.Games);
+}
+
 // Selects the game as the player would: the view changes to its emulator when one is named,
-// and nothing changes when the game is not shown there. An error line, or empty when selected.
+// and nothing changes when the game is not shown there. The lock stops a change of view as it
+// stops the key that changes it. An error line, or empty when selected.
 static std::string selectGame(const Request& request)
 {
     int view = FrontendState.CurrentEmulator;
     if (!request.Emulator.empty() && !viewNamed(request.Emulator, view))
         return errorLine("no emulator is named \"" + request.Emulator + "\"");
-    const int oldView = FrontendState.CurrentEmulator, oldGame = FrontendState.CurrentGame;
-    const std::string oldSearch = SearchText;
-    if (view != oldView) showEmulatorView(view);
+    const int oldView = FrontendState.CurrentEmulator;
+    if (view != oldView && lockStops(ActionChangeEmu))
+        return errorLine("the cabinet is locked: the emulator shown cannot change");
+    ShownView before{oldView, FrontendState.CurrentGame, SearchText, Skin.ShownEmulator, {}};
+    if (view != oldView)
+    {
+        before.Games = VisibleGames;
+        showEmulatorView(view);
+    }
     int found = shownIndexOf(request.Game);
     if (found < 0)
     {
-        if (view != oldView)
-        {
-            showEmulatorView(oldView);
-            SearchText = oldSearch;
-            if (!oldSearch.empty()) rebuildVisibleGames();
-            FrontendState.CurrentGame = oldGame;
-        }
+        if (view != oldView) putBack(before);
         return errorLine("no game \"" + request.Game + "\" is shown there");
     }
     FrontendState.CurrentGame = found;
@@ -167,13 +197,40 @@ void startControlSocket()
                 ControlSocket.Path.c_str(), why.c_str());
 }
 
+// The client silent the longest, when it has been silent SocketIdleMs; subscribers, who listen
+// without a word, after every other.
+static int idlestClient(int64_t now)
+{
+    int idlest = -1;
+    auto before = [](const SocketClient& a, const SocketClient& b)
+    { return a.Subscribed != b.Subscribed ? !a.Subscribed : a.LastHeard < b.LastHeard; };
+    for (size_t i = 0; i < ControlSocket.Clients.size(); i++)
+    {
+        const SocketClient& client = ControlSocket.Clients[i];
+        if (now - client.LastHeard < SocketIdleMs) continue;
+        if (idlest < 0 || before(client, ControlSocket.Clients[idlest])) idlest = (int)i;
+    }
+    return idlest;
+}
+
+static void dropClient(size_t index, const std::string& why)
+{
+    SocketClient& client = ControlSocket.Clients[index];
+    platformWriteLocal(client.Handle, client.Out + errorLine(why));
+    platformCloseLocal(client.Handle);
+    ControlSocket.Clients.erase(ControlSocket.Clients.begin() + (long)index);
+}
+
 static void acceptClients()
 {
+    int64_t now = platformMilliseconds();
     for (int handle; (handle = platformAcceptLocal(ControlSocket.Listener)) >= 0;)
     {
+        int idlest = (int)ControlSocket.Clients.size() < SocketClientLimit ? -1 : idlestClient(now);
+        if (idlest >= 0) dropClient((size_t)idlest, "closed: silent for 30 s while others waited");
         if ((int)ControlSocket.Clients.size() < SocketClientLimit)
         {
-            ControlSocket.Clients.push_back({handle, {}, "", 0, 0});
+            ControlSocket.Clients.push_back({handle, {}, "", 0, 0, now});
             continue;
         }
         platformWriteLocal(handle, errorLine("too many clients; at most 8"));
@@ -182,7 +239,23 @@ static void acceptClients()
     }
 }
 
-static void answerLines(SocketClient& client, int gameRunning)
+// What one step of serving has spent.
+struct ServingStep
+{
+    int64_t StartedAt;
+    int ViewChanged;
+};
+static ServingStep Step;
+
+// A request the step has no room for: its time is spent, or it would change the view again.
+static int waitsForNextStep(const Request& request)
+{
+    if (platformMilliseconds() - Step.StartedAt >= SocketStepBudgetMs) return 1;
+    return Step.ViewChanged && asksOtherView(request);
+}
+
+// Answers the lines the client has sent, as far as the step allows; 0 when the rest waits.
+static int answerLines(SocketClient& client, int gameRunning)
 {
     std::string line;
     for (LineResult result; (result = nextLine(client.Reader, line)) != NoLine;)
@@ -193,26 +266,43 @@ static void answerLines(SocketClient& client, int gameRunning)
             continue;
         }
         Request request = readRequest(line);
+        if (waitsForNextStep(request))
+        {
+            client.Reader.Pending.insert(0, line + "\n");
+            return 0;
+        }
         if (request.Kind == RequestSubscribe) client.Subscribed = request.On;
+        int otherView = asksOtherView(request);
         client.Out += answerRequest(request, gameRunning);
+        // Found or not, the list of that view was built.
+        if (otherView) Step.ViewChanged = 1;
     }
+    return 1;
 }
 
 // A client that has said all it will (socat at the end of its input) still gets its answers,
-// the last line's too when it ended without a line feed.
+// the last line's too when it ended without a line feed. Nothing more is read from a client
+// whose lines wait for the next step.
 static void readClient(SocketClient& client, int gameRunning)
 {
+    if (!answerLines(client, gameRunning)) return;
     for (int i = 0; i < ReadsPerStep && !client.Finished; i++)
     {
         int got = platformReadLocal(client.Handle, client.Reader.Pending, ReadPiece);
         if (got == 0) break;
+        client.LastHeard = platformMilliseconds();
         if (got < 0)
         {
             client.Finished = 1;
             if (!client.Reader.Pending.empty()) client.Reader.Pending += '\n';
         }
-        answerLines(client, gameRunning);
+        if (!answerLines(client, gameRunning)) return;
     }
+}
+
+static int hasWaitingLine(const SocketClient& client)
+{
+    return client.Reader.Pending.find('\n') != std::string::npos;
 }
 
 // 0 when the client is to go: it broke, fell too far behind, or has finished and been answered.
@@ -221,12 +311,13 @@ static int writeClient(SocketClient& client)
     long written = platformWriteLocal(client.Handle, client.Out);
     if (written < 0) return 0;
     client.Out.erase(0, (size_t)written);
-    if (client.Finished && client.Out.empty()) return 0;
+    if (client.Finished && client.Out.empty() && !hasWaitingLine(client)) return 0;
     return client.Out.size() <= SocketBacklogLimit;
 }
 
 static void serveClients(int gameRunning)
 {
+    Step = {platformMilliseconds(), 0};
     std::vector<SocketClient> kept;
     for (SocketClient& client : ControlSocket.Clients)
     {

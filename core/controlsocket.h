@@ -11,6 +11,13 @@
 const int SocketClientLimit = 8;
 // What may wait to be written to one client before it counts as too slow and is dropped.
 const size_t SocketBacklogLimit = 256 * 1024;
+// A client that has sent nothing for this long gives its place to a new one when all are
+// taken.
+const int64_t SocketIdleMs = 30000;
+// The time the requests of one step may take of the loop that serves them (a tick is 100 ms);
+// what is left waits for the next step. One step changes the emulator shown once at most: with
+// a large catalogue each change builds the list anew.
+const int64_t SocketStepBudgetMs = 10;
 
 struct SocketClient
 {
@@ -18,7 +25,8 @@ struct SocketClient
     LineReader Reader;
     std::string Out; // answers and news not yet written
     int Subscribed = 0;
-    int Finished = 0; // it closed its side: answered, then closed
+    int Finished = 0;      // it closed its side: answered, then closed
+    int64_t LastHeard = 0; // when it last sent something, on the platform clock
 };
 
 struct ControlSocketRecord

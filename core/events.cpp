@@ -12,14 +12,40 @@
 
 EventsRecord Events;
 
-static const char* const EventLog = "log.txt";
+// Read of a command's output at each step: a command writing without pause must not hold up
+// the tick, and what it writes beyond the log's share is read only to be dropped.
+static const size_t OutputPerStep = 256 * 1024;
+
+// What the command wrote since the last step, into log.txt up to its share.
+static void logOutput(EventRun& run)
+{
+    std::string text;
+    size_t got = platformTakeOutput(run.Running, text, OutputPerStep);
+    if (got == 0) return;
+    size_t room = run.Written < EventOutputLimit ? EventOutputLimit - run.Written : 0;
+    appendOutputToLog(text.substr(0, room));
+    if (run.Written <= EventOutputLimit && run.Written + got > EventOutputLimit)
+        appendToLog("[Events] " + std::string(EventNames[run.Event]) + ": ",
+                    "the command wrote more than " + std::to_string(EventOutputLimit >> 10) +
+                        " KB; the rest is left out of the log");
+    run.Written += got;
+}
+
+// Its output taken to the last byte before it is let go.
+static int ended(EventRun& run)
+{
+    int gone = platformProcessEnded(run.Running);
+    logOutput(run);
+    if (gone) platformLetGo(run.Running);
+    return gone;
+}
 
 static void askToEnd(EventRun& run, const char* why)
 {
     if (!run.Running) return;
     if (why) fprintf(stderr, "%s\n", why);
     platformEndProcess(run.Running, 0);
-    Events.Ending.push_back({run.Running, platformMilliseconds(), 0});
+    Events.Ending.push_back({run, platformMilliseconds(), 0});
     run.Running = nullptr;
 }
 
@@ -36,24 +62,28 @@ void startEventCommand(CabinetEvent event, const Game* game)
     if (pattern.empty()) return;
     EventRun& run = Events.Runs[event];
     // Routine for a selection that moves on: not told, or every move would be.
-    if (run.Running && !platformReapProcess(run.Running)) askToEnd(run, nullptr);
-    run.Running = nullptr;
+    if (run.Running && !ended(run)) askToEnd(run, nullptr);
+    run = EventRun();
+    run.Event = event;
     std::string line = expandEventLine(pattern, game);
     int logged = FrontendSettings.DebugCmdLine.has_value();
     if (logged) appendToLog("Executing command line: ", line);
     std::string why;
-    run.Running = platformStartAside(line, logged ? EventLog : "", &why);
+    // Quit's command outlives the front end: nobody would read its output, and a pipe with no
+    // reader would end it at its first write.
+    run.Running = platformStartAside(line, logged && event != EventQuit, &why);
     run.StartedAt = platformMilliseconds();
     if (!run.Running) tellFailure(event, line, why);
 }
 
 void eventsStep()
 {
+    platformReapStrays();
     int64_t now = platformMilliseconds();
     for (int event = 0; event < EventCount; event++)
     {
         EventRun& run = Events.Runs[event];
-        if (run.Running && platformReapProcess(run.Running)) run.Running = nullptr;
+        if (run.Running && ended(run)) run.Running = nullptr;
         if (run.Running && now - run.StartedAt >= EventCommandMs)
             askToEnd(run, ("[Events] " + std::string(EventNames[event]) +
                            ": still running after 10 s; it is ended")
@@ -62,10 +92,10 @@ void eventsStep()
     std::vector<EndingRun> left;
     for (EndingRun& ending : Events.Ending)
     {
-        if (platformReapProcess(ending.Running)) continue;
+        if (ended(ending.Run)) continue;
         if (!ending.Killed && now - ending.AskedAt >= EventKillAfterMs)
         {
-            platformEndProcess(ending.Running, 1);
+            platformEndProcess(ending.Run.Running, 1);
             ending.Killed = 1;
         }
         left.push_back(ending);
@@ -75,12 +105,17 @@ void eventsStep()
 
 void stopEvents()
 {
+    std::vector<Process*> toEnd;
     for (int event = 0; event < EventCount; event++)
     {
-        Process* running = Events.Runs[event].Running;
-        if (running && event != EventQuit) platformEndProcess(running, 0);
-        platformLetGo(running);
+        EventRun& run = Events.Runs[event];
+        if (run.Running) logOutput(run);
+        if (event == EventQuit)
+            platformLetGo(run.Running);
+        else
+            toEnd.push_back(run.Running);
     }
-    for (EndingRun& ending : Events.Ending) platformLetGo(ending.Running);
+    for (EndingRun& ending : Events.Ending) toEnd.push_back(ending.Run.Running);
+    platformEndWithin(toEnd, (int)EventKillAfterMs);
     Events = EventsRecord();
 }

@@ -12,16 +12,21 @@ struct Process;
 
 const int64_t EventCommandMs = 10000;  // an event's command is ended after this long
 const int64_t EventKillAfterMs = 2000; // and killed if it has not gone this much later
+// Of what one command writes, log.txt gets this much (with DebugCmdLine) and a line saying
+// the rest was left out.
+const size_t EventOutputLimit = 64 * 1024;
 
 struct EventRun
 {
     Process* Running = nullptr;
     int64_t StartedAt = 0; // on the platform clock
+    CabinetEvent Event = EventStartup;
+    size_t Written = 0; // of its output, logged or not
 };
 
 struct EndingRun
 {
-    Process* Running;
+    EventRun Run;
     int64_t AskedAt;
     int Killed;
 };
@@ -39,5 +44,6 @@ extern EventsRecord Events;
 void startEventCommand(CabinetEvent event, const Game* game);
 // Between ticks: takes up the commands that ended and ends those that overstayed.
 void eventsStep();
-// At exit: the commands still running are asked to end, but for Quit's, which is left to run.
+// At exit: the commands still running are asked to end, but for Quit's, which is left to run;
+// those that have not ended EventKillAfterMs later are killed.
 void stopEvents();

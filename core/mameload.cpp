@@ -52,9 +52,9 @@ static std::string capturePlace(const std::string& path, int* keepable, std::str
 {
     std::string beside = path + CaptureSuffix;
     errno = 0;
-    if (FILE* file = std::fopen(beside.c_str(), "wb"))
+    if (int file = platformCreateDerivedFile(beside); file >= 0)
     {
-        std::fclose(file);
+        platformCloseFile(file);
         *keepable = 1;
         return beside;
     }

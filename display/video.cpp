@@ -15,6 +15,7 @@ extern "C"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
 
 // The demuxers of .mp4, .mkv/.webm, .avi and .flv, by FFmpeg's names.
@@ -256,6 +257,10 @@ VideoFile* openVideoFile(const std::string& path, int64_t byteLimit, int sound, 
         why = "the file cannot be read";
     else if (size == 0)
         why = "the file is empty";
+    // The decoder opens the file itself, and would wait for ever on a FIFO. Its own byteLimit
+    // governs what is read of a real file.
+    else if (!platformIsDataFile(path, INT64_MAX))
+        why = "it is not a regular file";
     else
         return openVideo(new VideoFile(), path, byteLimit, sound, why);
     return nullptr;

@@ -492,13 +492,13 @@ int captureMameList(const std::string& command, const std::string& path, int* ex
 {
     // Creating the file here tells a place that cannot be written apart from an emulator
     // that cannot be started; the runner then replaces it with the program's output.
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+    int file = platformCreateDerivedFile(path);
+    if (file < 0)
     {
         showError("Failed to create file [" + path + "]!");
         return 0;
     }
-    std::fclose(file);
+    platformCloseFile(file);
     return runProcess(command, "", path, exitCode, "");
 }
 
@@ -518,9 +518,35 @@ static std::string oneLine(const std::string& text)
     return line;
 }
 
+// A full log becomes log.txt.1 (the one before is dropped) and a new one starts, saying so:
+// a cabinet that logs for months keeps the latest LogKeepBytes and the same again before them.
+static int makeRoomInLog(size_t bytes)
+{
+    int64_t stamp = 0, size = 0;
+    if (!platformFileStamp(LogFile, &stamp, &size) || size + (int64_t)bytes <= LogKeepBytes)
+        return 1;
+    std::string older = std::string(LogFile) + ".1";
+    if (!platformRenameFile(LogFile, older)) return 0;
+    return platformAppendLine(LogFile, "[The log went past " + std::to_string(LogKeepBytes >> 10) +
+                                           " KB: the lines before are in " + older + "]");
+}
+
+static int appendLogText(const std::string& text)
+{
+    std::string cut =
+        text.size() > (size_t)LogKeepBytes / 2 ? text.substr(0, LogKeepBytes / 2) : text;
+    return makeRoomInLog(cut.size()) && platformAppendText(LogFile, cut);
+}
+
 void appendToLog(const std::string& prefix, const std::string& text)
 {
     // The log is a debugging aid: a log that cannot be written never stops a launch.
-    if (!platformAppendLine(LogFile, oneLine(prefix + text)))
+    if (!appendLogText(oneLine(prefix + text) + "\n"))
         fprintf(stderr, "Cannot append to %s: the command line is not logged\n", LogFile);
+}
+
+void appendOutputToLog(const std::string& bytes)
+{
+    if (!bytes.empty() && !appendLogText(bytes))
+        fprintf(stderr, "Cannot append to %s: a command's output is not logged\n", LogFile);
 }

@@ -122,24 +122,77 @@ static int readSome(int fd, char* buffer, size_t size, ssize_t* got)
     return *got >= 0;
 }
 
-int platformReadFile(const std::string& path, std::string& contents)
+static std::string megabytes(int64_t bytes)
 {
-    contents.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))
+    return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
+}
+
+// What keeps a file of data from being read, in a few words; empty when nothing does.
+static std::string refusal(const struct stat& info, int64_t limit)
+{
+    if (S_ISDIR(info.st_mode)) return "";
+    if (!S_ISREG(info.st_mode))
+        return "it is not a regular file (a FIFO or a device is never read)";
+    if (info.st_size > limit) return "it is larger than the limit of " + megabytes(limit);
+    return "";
+}
+
+// Opened without waiting (a FIFO's open waits for a writer) and looked at before anything is
+// read. A folder fails quietly with EISDIR: callers say what they expected there.
+static int openData(const std::string& path, int64_t limit, struct stat* info)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return -1;
+    int error = fstat(fd, info) != 0 ? errno : S_ISDIR(info->st_mode) ? EISDIR : 0;
+    std::string refused = error ? "" : refusal(*info, limit);
+    if (!refused.empty())
+    {
+        fprintf(stderr, "Not read: [%s]: %s\n", path.c_str(), refused.c_str());
+        error = EINVAL;
+    }
+    if (error)
     {
         close(fd);
-        return 0;
+        errno = error;
+        return -1;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+FILE* platformOpenData(const std::string& path, int64_t limit)
+{
+    struct stat info;
+    int fd = openData(path, limit, &info);
+    if (fd < 0) return nullptr;
+    FILE* file = fdopen(fd, "rb");
+    if (!file) close(fd);
+    return file;
+}
+
+int platformIsDataFile(const std::string& path, int64_t limit)
+{
+    struct stat info;
+    int fd = openData(path, limit, &info);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
+}
+
+int platformReadFile(const std::string& path, std::string& contents, int64_t limit)
+{
+    contents.clear();
+    struct stat info;
+    int fd = openData(path, limit, &info);
+    if (fd < 0) return 0;
     if (info.st_size > 0) contents.reserve((size_t)info.st_size);
     char buffer[65536];
     ssize_t got = 0;
-    while (readSome(fd, buffer, sizeof buffer, &got) && got > 0)
+    // A file that grows while it is read stops at the limit all the same.
+    while (readSome(fd, buffer, sizeof buffer, &got) && got > 0 &&
+           contents.size() + (size_t)got <= (size_t)limit)
         contents.append(buffer, (size_t)got);
     close(fd);
-    if (got < 0)
+    if (got < 0 || contents.size() + (size_t)got > (size_t)limit)
     {
         contents.clear();
         return 0;
@@ -234,14 +287,19 @@ static int writeAll(int fd, const std::string& data)
     return 1;
 }
 
-int platformAppendLine(const std::string& path, const std::string& text)
+int platformAppendText(const std::string& path, const std::string& text)
 {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return 0;
-    // One write per line: with O_APPEND two writers never overwrite each other.
-    int ok = writeAll(fd, text + "\n");
+    // One write: with O_APPEND two writers never overwrite each other.
+    int ok = writeAll(fd, text);
     close(fd);
     return ok;
+}
+
+int platformAppendLine(const std::string& path, const std::string& text)
+{
+    return platformAppendText(path, text + "\n");
 }
 
 static std::string directoryOf(const std::string& path)
@@ -263,9 +321,9 @@ static std::string resolveLink(const std::string& path)
     return resolved;
 }
 
-int platformReplaceFileWith(const std::string& linkOrPath, const std::function<int(FILE*)>& write)
+// Written beside path and renamed over it: path itself is replaced, a link there too.
+static int replaceAt(const std::string& path, const std::function<int(FILE*)>& write)
 {
-    std::string path = resolveLink(linkOrPath);
     struct stat old;
     int exists = stat(path.c_str(), &old) == 0;
     // A file the owner made read-only stays as it is, also for a program run as root.
@@ -301,6 +359,33 @@ int platformReplaceFileWith(const std::string& linkOrPath, const std::function<i
     return 1;
 }
 
+int platformReplaceFileWith(const std::string& linkOrPath, const std::function<int(FILE*)>& write)
+{
+    return replaceAt(resolveLink(linkOrPath), write);
+}
+
+int platformCreateDerivedFile(const std::string& path)
+{
+    struct stat own;
+    if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode) && unlink(path.c_str()) != 0)
+        return -1;
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+}
+
+void platformCloseFile(int descriptor)
+{
+    if (descriptor >= 0) close(descriptor);
+}
+
+int platformReplaceDerivedFile(const std::string& path, const std::function<int(FILE*)>& write)
+{
+    // The rename would replace a link by itself, but the mode kept is read through it.
+    struct stat own;
+    if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode) && unlink(path.c_str()) != 0)
+        return 0;
+    return replaceAt(path, write);
+}
+
 int platformReplaceFile(const std::string& path, const std::string& contents)
 {
     return platformReplaceFileWith(path,
@@ -321,9 +406,8 @@ static int isTemporaryOf(const std::string& name, const std::string& base)
            name.compare(base.size(), suffix.size(), suffix) == 0;
 }
 
-void platformRemoveTemporaries(const std::string& linkOrPath)
+static void removeTemporariesAt(const std::string& path)
 {
-    std::string path = resolveLink(linkOrPath);
     std::string folder = directoryOf(path);
     size_t slash = path.rfind('/');
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -334,6 +418,16 @@ void platformRemoveTemporaries(const std::string& linkOrPath)
             unlink((folder + "/" + entry->d_name).c_str()) == 0)
             fprintf(stderr, "Removed an unfinished save: [%s/%s]\n", folder.c_str(), entry->d_name);
     closedir(dir);
+}
+
+void platformRemoveTemporaries(const std::string& linkOrPath)
+{
+    removeTemporariesAt(resolveLink(linkOrPath));
+}
+
+void platformRemoveDerivedTemporaries(const std::string& path)
+{
+    removeTemporariesAt(path);
 }
 
 int platformFileIdentity(const std::string& path, FileIdentity* identity)

@@ -29,8 +29,22 @@ int platformCreateTemporaryFile(const std::string& prefix, std::string& path);
 // Copies the file at from to to through platformReplaceFileWith, then reads both back and
 // compares them: 1 only when to holds exactly the bytes of from. errno tells why it did not.
 int platformCopyFileVerified(const std::string& from, const std::string& to);
-// Reads the whole file; 0 when it cannot be read (missing, a directory, no permission).
-int platformReadFile(const std::string& path, std::string& contents);
+// What the front end reads of a file it is given, unless its reader names a limit of its own:
+// more than this is not a file of this kind but a mistake (a disk image, a log left running).
+const int64_t DataFileLimit = 256LL << 20;
+// Opens a file of data for reading, never waiting on it: only a regular file of at most limit
+// bytes is opened. A FIFO (it would hold the front end in open until a writer came), a device
+// (/dev/zero never ends) or a larger file is refused with a line on standard error naming it;
+// a missing or unreadable one quietly (errno tells). Null when refused.
+FILE* platformOpenData(const std::string& path, int64_t limit = DataFileLimit);
+// For a reader that opens the file itself (a video's decoder): 1 when platformOpenData would
+// open it, else 0 after the same line on standard error.
+int platformIsDataFile(const std::string& path, int64_t limit = DataFileLimit);
+// Reads the whole file as platformOpenData opens it; 0 when it cannot be read (missing, a
+// directory, no permission, not a regular file, larger than limit).
+int platformReadFile(const std::string& path, std::string& contents, int64_t limit = DataFileLimit);
+// Appends text as it is in a single write, creating the file when missing. 0 when it cannot.
+int platformAppendText(const std::string& path, const std::string& text);
 // Appends text and one line feed in a single write, creating the file when missing, so
 // two writers never overwrite each other. 0 when the file cannot be opened or written.
 int platformAppendLine(const std::string& path, const std::string& text);
@@ -41,9 +55,19 @@ int platformReplaceFile(const std::string& path, const std::string& contents);
 // The same with the contents written by write into the temporary file (opened for reading
 // too, at its start); write answers 0 to give up. errno tells why a replace failed.
 int platformReplaceFileWith(const std::string& path, const std::function<int(FILE*)>& write);
+// The same for a file the front end derives from another and writes again at will (an index, a
+// cache, a captured list): a link at path is replaced by the file itself, so neither its target
+// nor anything in another folder is ever written.
+int platformReplaceDerivedFile(const std::string& path, const std::function<int(FILE*)>& write);
+// Opens path for writing from its start, empty, as a derived file: a link at path is removed
+// and replaced by the file. The descriptor, or -1 (errno set).
+int platformCreateDerivedFile(const std::string& path);
+void platformCloseFile(int descriptor);
 // Deletes what a save killed before its rename left beside path (its temporary files), with
 // a line on standard error for each.
 void platformRemoveTemporaries(const std::string& path);
+// The same beside a derived file itself, where platformReplaceDerivedFile writes them.
+void platformRemoveDerivedTemporaries(const std::string& path);
 // The modification stamp (nanoseconds) and size; 0 when the file does not exist.
 int platformFileStamp(const std::string& path, int64_t* stamp, int64_t* size);
 

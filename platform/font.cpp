@@ -343,6 +343,17 @@ static size_t validSequence(const std::string& text, size_t i)
     return length;
 }
 
+int platformIsUtf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();)
+    {
+        size_t length = validSequence(text, i);
+        if (length == 0) return 0;
+        i += length;
+    }
+    return 1;
+}
+
 int platformCharacterLength(const std::string& text, size_t at)
 {
     if (at >= text.size()) return 0;

@@ -2,9 +2,11 @@
 #include "platform/process.h"
 
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/internal.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -12,8 +14,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <poll.h>
-#include <set>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -22,8 +24,9 @@
 
 extern char** environ;
 
-// The process groups of the programs started and not yet waited for.
-static std::set<pid_t> RunningGroups;
+struct Process;
+// The programs started and not yet freed, by their ids (also their process groups' ids).
+static std::map<pid_t, Process*> Started;
 
 struct Process
 {
@@ -34,6 +37,7 @@ struct Process
     int Lost;              // it could not be waited for
     int ErrorPipe;         // the read end of the program's standard error; -1 without one
     std::string ErrorTail; // the last of what it wrote there
+    int OutputPipe;        // the read end of its standard output and error, started aside
     std::chrono::steady_clock::time_point StartedAt;
 };
 
@@ -109,7 +113,8 @@ static std::string programPath(const std::string& program, const std::string& wo
 static int openOutput(const std::string& outputPath)
 {
     if (outputPath.empty()) return -1;
-    int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The output is a list captured beside its source: never written through a link.
+    int fd = platformCreateDerivedFile(outputPath);
     if (fd < 0)
         fprintf(stderr, "Cannot create output file [%s]: %s\n", outputPath.c_str(),
                 strerror(errno));
@@ -241,10 +246,12 @@ static Process* startWith(const std::string& commandLine, const std::string& wor
         if (why) *why = startFailure(error);
         return nullptr;
     }
-    RunningGroups.insert(pid);
     // Called through syscall: this glibc's header declares pidfd_open without C linkage.
-    return new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0, errorPipe[0],
-                       "",  std::chrono::steady_clock::now()};
+    Process* process =
+        new Process{pid, (int)syscall(SYS_pidfd_open, pid, 0), 0, 0, 0, errorPipe[0], "",
+                    -1,  std::chrono::steady_clock::now()};
+    Started[pid] = process;
+    return process;
 }
 
 Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
@@ -259,25 +266,44 @@ Process* platformStartProcess(const std::string& commandLine, const std::string&
     return startWith(commandLine, workingDirectory, outputFd, why);
 }
 
-Process* platformStartAside(const std::string& commandLine, const std::string& logPath,
-                            std::string* why)
+Process* platformStartAside(const std::string& commandLine, int keepOutput, std::string* why)
 {
-    // A log that cannot be written must not keep the command from running.
-    int outputFd = logPath.empty()
-                       ? -1
-                       : open(logPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_APPEND, 0644);
-    if (outputFd < 0) outputFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (outputFd < 0)
+    // What is not kept goes nowhere, so that a command writing without end costs nothing.
+    int ends[2] = {-1, -1};
+    if (keepOutput && pipe2(ends, O_CLOEXEC) == 0)
+        fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    else
+        ends[1] = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (ends[1] < 0)
     {
         if (why) *why = "/dev/null cannot be opened: " + std::string(strerror(errno));
         return nullptr;
     }
-    return startWith(commandLine, "", outputFd, why, 1);
+    Process* process = startWith(commandLine, "", ends[1], why, 1);
+    if (!process && ends[0] >= 0) close(ends[0]);
+    if (process) process->OutputPipe = ends[0];
+    return process;
+}
+
+size_t platformTakeOutput(Process* process, std::string& text, size_t limit)
+{
+    size_t before = text.size();
+    if (!process || process->OutputPipe < 0) return 0;
+    char buffer[65536];
+    while (text.size() - before < limit)
+    {
+        ssize_t got = read(process->OutputPipe, buffer,
+                           std::min(sizeof buffer, limit - (text.size() - before)));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        text.append(buffer, (size_t)got);
+    }
+    return text.size() - before;
 }
 
 void endRunningPrograms()
 {
-    for (pid_t group : RunningGroups) kill(-group, SIGTERM);
+    for (const auto& [group, process] : Started) kill(-group, SIGTERM);
 }
 
 // Sleeps until the program ends or milliseconds have passed, whichever comes first.
@@ -332,8 +358,24 @@ static void freeProcess(Process* process)
 {
     if (process->PidFd >= 0) close(process->PidFd);
     if (process->ErrorPipe >= 0) close(process->ErrorPipe);
-    RunningGroups.erase(process->Pid);
+    if (process->OutputPipe >= 0) close(process->OutputPipe);
+    Started.erase(process->Pid);
     delete process;
+}
+
+void platformReapStrays()
+{
+    for (;;)
+    {
+        // Looked at without being taken up first: a program still watched keeps its status.
+        siginfo_t child = {};
+        if (waitid(P_ALL, 0, &child, WEXITED | WNOHANG | WNOWAIT) != 0 || child.si_pid == 0) return;
+        auto watched = Started.find(child.si_pid);
+        if (watched != Started.end() && !watched->second->Ended)
+            reapProgram(watched->second);
+        else if (waitpid(child.si_pid, nullptr, WNOHANG) < 0 && errno != EINTR)
+            return;
+    }
 }
 
 // The display connection must be served while a game runs, or the window system may take the
@@ -342,6 +384,7 @@ static int servedWhileRunning(Process* process, int milliseconds)
 {
     pumpEventsAndPresent();
     drainErrors(process);
+    platformReapStrays();
     if (!stillRunning(process)) return 0;
     pauseForProcess(process, milliseconds);
     return stillRunning(process);
@@ -382,10 +425,36 @@ int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail,
 
 int platformReapProcess(Process* process)
 {
-    if (!process) return 1;
-    if (stillRunning(process)) return 0;
-    freeProcess(process);
+    if (!platformProcessEnded(process)) return 0;
+    if (process) freeProcess(process);
     return 1;
+}
+
+int platformProcessEnded(Process* process)
+{
+    platformReapStrays();
+    return !process || !stillRunning(process);
+}
+
+void platformEndWithin(const std::vector<Process*>& processes, int graceMs)
+{
+    std::vector<Process*> left;
+    for (Process* process : processes)
+        if (process && !platformReapProcess(process)) left.push_back(process);
+    for (Process* process : left) platformEndProcess(process, 0);
+    int64_t until = platformMilliseconds() + graceMs;
+    while (!left.empty() && platformMilliseconds() < until)
+    {
+        platformSleep(20);
+        std::erase_if(left, [](Process* process) { return platformReapProcess(process); });
+    }
+    for (Process* process : left)
+    {
+        fprintf(stderr, "Process %d did not end within %d ms of being asked: killed\n",
+                (int)process->Pid, graceMs);
+        platformEndProcess(process, 1);
+        platformLetGo(process); // taken up by the system once the front end has gone
+    }
 }
 
 void platformLetGo(Process* process)

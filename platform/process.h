@@ -37,14 +37,24 @@ int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail 
 void platformEndProcess(Process* process, int force);
 
 // Starts a program beside the front end, never waited for by it: in the current directory,
-// with standard output and standard error appended to logPath (thrown away when it is empty or
-// cannot be written).
-// Null, with why, when it cannot be started; telling is the caller's.
-Process* platformStartAside(const std::string& commandLine, const std::string& logPath,
+// with standard output and standard error kept for platformTakeOutput when keepOutput is set,
+// else thrown away. Null, with why, when it cannot be started; telling is the caller's.
+Process* platformStartAside(const std::string& commandLine, int keepOutput,
                             std::string* why = nullptr);
-// Never waits: 1 when the program and its group have ended (the process is then freed, and
-// null counts as ended), 0 while one of them runs.
+// Appends to text what the program started aside has written since, at most limit bytes
+// (the rest waits in the pipe); never waits. Answers the bytes appended.
+size_t platformTakeOutput(Process* process, std::string& text, size_t limit);
+// Never waits: 1 when the program and its group have ended (null counts as ended), 0 while one
+// of them runs. The process is not freed: what it wrote can still be taken.
+int platformProcessEnded(Process* process);
+// As platformProcessEnded, and an ended process is freed.
 int platformReapProcess(Process* process);
+// Takes up every child that has ended and that no process record waits for: what a command
+// started and left behind (a program that detached itself) must not stay a zombie.
+void platformReapStrays();
+// Asks each program to end and waits up to graceMs for them, then kills those left; every
+// process is freed. For the front end's exit: what it started must not outlive it.
+void platformEndWithin(const std::vector<Process*>& processes, int graceMs);
 // Lets go of a program without waiting for it: it runs on, and is the system's to take up once
 // the front end has gone. The process is freed.
 void platformLetGo(Process* process);

@@ -1,6 +1,8 @@
 // Wave sounds through SDL_mixer on a single channel, so a new sound cuts off the one playing.
 #include "platform/sound.h"
 
+#include "platform/files.h"
+
 #include "platform/internal.h"
 #include "platform/testing.h"
 
@@ -19,7 +21,9 @@
 
 // A skin's sounds are seconds long; a bigger file is a mistake, and the mixer would decode
 // all of it into memory (several times its size) before playing a note.
-const Sint64 SoundFileLimit = 16 << 20;
+const int64_t SoundFileLimit = 16 << 20;
+// An album in one FLAC file is a few hundred megabytes.
+const int64_t MusicFileLimit = 4LL << 30;
 
 static int AudioOpen;
 static Mix_Chunk* Playing;
@@ -185,20 +189,27 @@ void soundDeviceLost()
     stopSound();
 }
 
+// A sound's or a track's file as platformOpenData opens it: never a FIFO, never beyond limit.
+static SDL_RWops* openStream(const std::string& path, int64_t limit)
+{
+    FILE* file = platformOpenData(path, limit);
+    SDL_RWops* stream = file ? SDL_RWFromFP(file, SDL_TRUE) : nullptr;
+    if (file && !stream) fclose(file);
+    return stream;
+}
+
 // The decoded sound; null for a missing file (silently) or one that cannot be played (told
 // once per path on standard error, as the same sound is asked for at every key).
 static Mix_Chunk* loadSound(const std::string& path)
 {
     static std::set<std::string> reported;
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    SDL_RWops* file = openStream(path, SoundFileLimit);
     if (!file) return nullptr;
-    Sint64 size = SDL_RWsize(file);
     // The file is closed here: the mixer does not close it when the contents are not a sound.
-    Mix_Chunk* chunk = size >= 0 && size <= SoundFileLimit ? Mix_LoadWAV_RW(file, 0) : nullptr;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
     SDL_RWclose(file);
     if (!chunk && reported.insert(path).second)
-        fprintf(stderr, "Sound not played: %s %s\n", path.c_str(),
-                size > SoundFileLimit ? "is larger than 16 MB" : "is not a readable wave file");
+        fprintf(stderr, "Sound not played: %s is not a readable wave file\n", path.c_str());
     return chunk;
 }
 
@@ -252,7 +263,7 @@ static Mix_MusicType musicKind(SDL_RWops* file)
 
 static Mix_Music* openMusic(const std::string& path, std::string* why)
 {
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    SDL_RWops* file = openStream(path, MusicFileLimit);
     if (!file)
     {
         *why = "cannot be read";

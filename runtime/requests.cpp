@@ -2,6 +2,8 @@
 // not UTF-8 without throwing when asked not to.
 #include "runtime/requests.h"
 
+#include "platform/window.h"
+
 #include <nlohmann/json.hpp>
 
 using Json = nlohmann::json;
@@ -54,6 +56,8 @@ static Request requestOf(const std::string& key, const Json& value)
 
 Request readRequest(std::string_view line)
 {
+    // Told apart from bad JSON: the program that sent it has its text in another encoding.
+    if (!platformIsUtf8(std::string(line))) return refused("not UTF-8");
     Json value = Json::parse(line.begin(), line.end(), nullptr, false);
     if (value.is_discarded()) return refused("not JSON");
     if (!value.is_object() || value.size() != 1)

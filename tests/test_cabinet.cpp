@@ -7,9 +7,11 @@
 #include "core/marquee.h"
 #include "launch/launch.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 #include "platform/screens.h"
 #include "support.h"
 
+#include <csignal>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -187,16 +189,78 @@ TEST_F(Cabinet, EventCommandsStartAsideWithTheGamesTextsAndAreEndedWhenTheyOvers
     EXPECT_NE(stderrOf([] { startEventCommand(EventQuit, nullptr); }).find("not found"),
               std::string::npos);
     EXPECT_EQ(stderrOf([] { startEventCommand(EventQuit, nullptr); }), "") << "told once";
+}
 
+// The processes whose parent is parent, in that state ('Z' ended, not taken up; 0 any).
+static int childrenOf(int parent, char wanted)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc"))
+    {
+        std::string stat = readText(entry.path() / "stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos || close + 4 > stat.size()) continue;
+        std::istringstream fields(stat.substr(close + 2));
+        char state;
+        int father;
+        fields >> state >> father;
+        count += father == parent && (wanted == 0 || state == wanted);
+    }
+    return count;
+}
+
+// A command's output reaches log.txt up to its share, and the log its size; what a command
+// leaves behind when it detaches is taken up; at exit one that ignores the request to end is
+// killed.
+TEST_F(Cabinet, EventCommandsLeaveNoZombiesNoFloodAndNothingRunning)
+{
     FrontendSettings.DebugCmdLine = "1";
-    setenv("ARGRECORDER_MEGABYTES", "1", 1);
-    FrontendSettings.EventCommands[EventGameStart] = recorder + " %f";
-    startEventCommand(EventGameStart, hostile);
+    setenv("ARGRECORDER_MEGABYTES", "3", 1);
+    FrontendSettings.EventCommands[EventGameStart] = TestPrograms + "argrecorder %f";
+    startEventCommand(EventGameStart, nullptr);
     waitForEvents();
     unsetenv("ARGRECORDER_MEGABYTES");
     std::string log = readText("log.txt");
-    EXPECT_NE(log.find("Executing command line: " + recorder), std::string::npos);
-    EXPECT_GT(log.size(), 1u << 20) << "the command's output goes to the log";
+    EXPECT_NE(log.find("Executing command line: " + TestPrograms), std::string::npos);
+    EXPECT_NE(log.find("wrote more than 64 KB; the rest is left out"), std::string::npos);
+    EXPECT_GT(log.size(), EventOutputLimit);
+    EXPECT_LT(log.size(), EventOutputLimit + 1024);
+    writeText("log.txt", std::string(LogKeepBytes - 10, 'x'));
+    appendToLog("Executing command line: ", "next");
+    EXPECT_EQ(fs::file_size("log.txt.1"), (size_t)LogKeepBytes - 10) << "the full log kept aside";
+    EXPECT_NE(readText("log.txt").find("the lines before are in log.txt.1]\nExecuting"),
+              std::string::npos);
+
+    FrontendSettings.DebugCmdLine.reset();
+    FrontendSettings.EventCommands[EventSelectionChanged] = "/bin/sh -c \"setsid sleep 0.1 &\"";
+    for (int i = 0; i < 20; i++)
+    {
+        startEventCommand(EventSelectionChanged, nullptr);
+        eventsStep();
+    }
+    // Until every one that detached has ended: taken up, or left a zombie.
+    for (int i = 0; i < 3000 && childrenOf(getpid(), 'Z') < childrenOf(getpid(), 0); i++)
+    {
+        usleep(10000);
+        eventsStep();
+    }
+    eventsStep();
+    EXPECT_EQ(childrenOf(getpid(), 'Z'), 0);
+
+    FrontendSettings.EventCommands[EventGameStart] =
+        TestPrograms + "hanger " + (Dir / "h.txt").string() + " stubborn 60000";
+    startEventCommand(EventGameStart, nullptr);
+    for (int i = 0; i < 500 && !fs::exists(Dir / "h.txt"); i++) usleep(10000);
+    int stubborn = 0;
+    std::ifstream(Dir / "h.txt") >> stubborn;
+    ASSERT_GT(stubborn, 0);
+    EXPECT_NE(stderrOf(stopEvents).find("did not end within 2000 ms"), std::string::npos);
+    for (int i = 0; i < 300 && kill(stubborn, 0) == 0; i++)
+    {
+        usleep(10000);
+        platformReapStrays();
+    }
+    EXPECT_NE(kill(stubborn, 0), 0) << "gone with the front end";
 }
 
 class Socket : public Cabinet
@@ -277,7 +341,7 @@ TEST_F(Socket, EveryRequestHasAnAnswerOfOneLine)
         {"{\"subscribe\":true}", "{\"subscribed\":true}"},
         {"{\"get\":\"state\",\"end\":\"game\"}", "one request"},
         {"[1,2]", "one request"},
-        {"{\"select\":{\"game\":\"x\xFF\"}}", "not JSON"},
+        {"{\"select\":{\"game\":\"x\xFF\"}}", "not UTF-8"},
         {std::string("\0\x01\x02", 3), "not JSON"},
         {"{\"get\":", "not JSON"},
     };
@@ -339,6 +403,58 @@ TEST_F(Socket, BadClientsNeverHoldUpTheFrontEnd)
     writeText(path, "notes");
     EXPECT_NE(stderrOf(startControlSocket).find("not a socket"), std::string::npos);
     EXPECT_EQ(readText(path), "notes");
+}
+
+// One step answers at most one change of the emulator shown (a large catalogue's list is built
+// anew at each), the rest wait their turn; the lock stops a change as it stops the key; a client
+// silent for 30 s gives way when every place is taken.
+TEST_F(Socket, OneClientCannotHoldTheScreenAndIdleOnesGiveWay)
+{
+    int client = connectClient();
+    exchange(client, "{\"select\":{\"emulator\":\"All\",\"game\":\"wide\"}}\n");
+    const std::string lines = "{\"select\":{\"emulator\":\"Bare\",\"game\":\"Bare Knuckles\"}}\n"
+                              "{\"get\":\"state\"}\n"
+                              "{\"select\":{\"emulator\":\"All\",\"game\":\"Bare Knuckles\"}}\n"
+                              "{\"get\":\"state\"}\n";
+    ASSERT_EQ(send(client, lines.data(), lines.size(), 0), (ssize_t)lines.size());
+    auto answers = [client]
+    {
+        std::string got;
+        char buffer[4096];
+        for (ssize_t n; (n = recv(client, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+            got.append(buffer, (size_t)n);
+        return std::count(got.begin(), got.end(), '\n');
+    };
+    serveControlSocket(0);
+    EXPECT_EQ(answers(), 2) << "the second change waits for the next step";
+    serveControlSocket(0);
+    EXPECT_EQ(answers(), 2);
+    EXPECT_EQ(Skin.ShownEmulator, "All");
+
+    FrontendSettings.Locked = 1;
+    EXPECT_NE(exchange(client, "{\"select\":{\"emulator\":\"Bare\",\"game\":\"Bare Knuckles\"}}\n")
+                  .find("the cabinet is locked"),
+              std::string::npos);
+    EXPECT_NE(exchange(client, "{\"select\":{\"game\":\"wide\"}}\n").find("\"game\":\"wide\""),
+              std::string::npos)
+        << "moving within the view is not stopped";
+    FrontendSettings.Locked = 0;
+
+    std::vector<int> idle;
+    for (int i = 1; i < SocketClientLimit; i++) idle.push_back(connectClient());
+    serveControlSocket(0);
+    ASSERT_EQ((int)ControlSocket.Clients.size(), SocketClientLimit);
+    testAdvanceClock(platformCounterFrequency() * 31);
+    exchange(client, "{\"get\":\"state\"}\n"); // the first client is not silent
+    int late = connectClient();
+    EXPECT_NE(exchange(late, "{\"get\":\"state\"}\n").find("\"game\""), std::string::npos);
+    EXPECT_EQ(ControlSocket.Refused, 0);
+    char buffer[256] = {};
+    EXPECT_GT(recv(idle[0], buffer, sizeof buffer - 1, MSG_DONTWAIT), 0);
+    EXPECT_NE(std::string(buffer).find("silent for 30 s"), std::string::npos) << buffer;
+    for (int handle : idle) close(handle);
+    close(late);
+    close(client);
 }
 
 // A launch asked on the socket starts once answered; meanwhile the socket is served, a

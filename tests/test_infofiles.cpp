@@ -5,6 +5,8 @@
 #include "core/infopages.h"
 #include "support.h"
 
+#include <sys/stat.h>
+
 static const std::vector<std::string> Story = {"Galactic Defender \xC2\xA9 1981 Orbitron.", "",
                                                "Ren\xC3\xA9"
                                                "e said \"each bird\" & left.",
@@ -207,6 +209,40 @@ TEST_F(InfoFilesTest, BadFilesAreToldAndGiveWhatCanBeRead)
     EXPECT_NE(told.find("History file cannot be read"), std::string::npos) << told;
     EXPECT_EQ(stderrOf([] { informationPages(*AllGames.at(0)); }), "") << "told twice";
     resetCatalogue();
+}
+
+// A FIFO or a device in the history file's place is refused at once; an index beside it that is
+// a link is replaced by a file of its own, its target untouched; a line of megabytes is read
+// past with the entries after it found where they are.
+TEST_F(InfoFilesTest, SpecialFilesLinksAndEndlessLinesNeverHoldTheFrontEnd)
+{
+    const std::string& path = FrontendSettings.HistoryFile;
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    EXPECT_NE(stderrOf([] { EXPECT_EQ(openHistoryFile(), 0); }).find("not a regular file"),
+              std::string::npos);
+    fs::remove(path);
+    fs::create_symlink("/dev/zero", path);
+    EXPECT_NE(stderrOf([] { EXPECT_EQ(openHistoryFile(), 0); }).find("not a regular file"),
+              std::string::npos);
+    fs::remove(path);
+
+    const std::string endless = std::string(3 * EntryByteLimit, 'x');
+    history("$info=a\n$bio\n" + endless + "\n$end\n$info=b\n$bio\nafter\n$end\n");
+    fs::path index = indexPath(path);
+    writeText(Dir / "profile", "the owner's own");
+    for (const char* target : {"/dev/zero", "profile"})
+    {
+        fs::remove(index);
+        fs::create_symlink(target, index);
+        closeInformationFiles();
+        ASSERT_EQ(openHistoryFile(), 1) << target;
+        EXPECT_FALSE(fs::is_symlink(index)) << target;
+        EXPECT_EQ(readHistoryLines("b"), std::vector<std::string>{"after"}) << target;
+        std::vector<std::string> cut = readHistoryLines("a");
+        ASSERT_EQ(cut.size(), 2u);
+        EXPECT_EQ(cut[0].size(), InfoLineLengthLimit);
+    }
+    EXPECT_EQ(readText(Dir / "profile"), "the owner's own");
 }
 
 TEST_F(InfoFilesTest, TheOldestRealHistoryFileIsRead)

@@ -113,6 +113,7 @@ TEST_F(Operator, TheSequenceSwitchesTheLockWithinFiveSecondsAndBadOnesAreTold)
     for (int i = 0; i < 6; i++) addGame("g" + std::to_string(i));
     addGame("adult")->Mature = 1;
     rebuildVisibleGames();
+    std::string config = useConfig(Dir / "torvanell.ini", "[Settings]\nSkin=Arcade\n");
     lockWith(0, " up, Down ,UP,down", "");
     FrontendState.CurrentGame = 3;
     const int64_t second = platformCounterFrequency();
@@ -127,6 +128,7 @@ TEST_F(Operator, TheSequenceSwitchesTheLockWithinFiveSecondsAndBadOnesAreTold)
               std::tuple(1, std::string("Locked"), 2));
     EXPECT_NE(said.find("locked the cabinet"), std::string::npos);
     EXPECT_EQ(VisibleGames.size(), 6u); // the mature game is hidden
+    EXPECT_EQ(readText(config), "[Settings]\nSkin=Arcade\nLocked=1\n") << "saved at once";
     // Too slow: 5.1 seconds from the first entry to the last.
     for (int key : {VkUp, VkDown, VkUp})
     {
@@ -147,6 +149,24 @@ TEST_F(Operator, TheSequenceSwitchesTheLockWithinFiveSecondsAndBadOnesAreTold)
         std::string lines = stderrOf([&] { lockWith(1, sequence, allows); });
         EXPECT_NE(lines.find(text), std::string::npos) << lines;
         EXPECT_TRUE(Lock.Sequence.empty());
+    }
+}
+
+// A lock the owner wrote as anything but a plain 0 locks, is told, and stays as written.
+TEST_F(Operator, ALockValueThatIsNotZeroLocks)
+{
+    const std::tuple<const char*, int, int> values[] = {
+        {"0", 0, 0}, {"1", 1, 0}, {"yes", 1, 1}, {"true", 1, 1}, {"1 ; by the owner", 1, 1}};
+    for (const auto& [text, locked, told] : values)
+    {
+        std::string file =
+            useConfig(Dir / "torvanell.ini", std::string("[Settings]\nLocked=") + text + "\n");
+        std::string said = stderrOf(loadFrontendSettings);
+        EXPECT_EQ(FrontendSettings.Locked, locked) << text;
+        EXPECT_EQ(said.find("Locked=") != std::string::npos, told != 0) << text << ": " << said;
+        writeFrontendSettings(std::nullopt);
+        EXPECT_NE(readText(file).find(std::string("Locked=") + text + "\n"), std::string::npos)
+            << text;
     }
 }
 
