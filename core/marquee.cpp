@@ -64,9 +64,16 @@ void startMarqueeScreen()
     openScreen();
 }
 
-// A display that went away is let go; one that came (back) is opened.
+// A display that went away is let go; one that came (back) is opened. A window the layer
+// closed because the compositor put it over the list waits for the displays to change.
 static void followDisplays()
 {
+    std::string lost = platformTakeSecondScreenLoss();
+    if (!lost.empty() && !MarqueeScreen.ToldMissing++)
+        fprintf(stderr,
+                "Marquee screen: display %d cannot be used (%s); it is looked for again when "
+                "the displays change\n",
+                FrontendSettings.MarqueeDisplay, lost.c_str());
     if (MarqueeScreen.SeenChanges == platformDisplayChanges()) return;
     MarqueeScreen.SeenChanges = platformDisplayChanges();
     if (isOpen() && FrontendSettings.MarqueeDisplay < platformDisplayCount()) return;

@@ -3,6 +3,8 @@
 // above the cabinet's monitor). It never takes the keyboard from the screen's window.
 #pragma once
 
+#include <string>
+
 struct Surface;
 
 // The displays the system lists now, counted from 0; the one the screen's window is on.
@@ -16,6 +18,9 @@ int platformDisplayChanges();
 // when it cannot.
 int platformOpenSecondScreen(int display, int* width, int* height, const char** why);
 void platformCloseSecondScreen();
+// Why the layer closed the second screen itself since the last call (the compositor put it on
+// the main screen's display, or the main window onto its display); empty when it did not.
+std::string platformTakeSecondScreenLoss();
 // The display the second screen is on; -1 while none is open.
 int platformSecondScreenDisplay();
 // Shows picture on the second screen turned by degrees clockwise (0, 90, 180 or 270): with 90

@@ -6,6 +6,7 @@
 #include "platform/testing.h"
 
 #include <cstdio>
+#include <string>
 
 struct SecondScreenRecord
 {
@@ -16,6 +17,8 @@ struct SecondScreenRecord
     int Changes = 0;            // displays connected or disconnected
     int PretendedDisplays = -1; // a test's count of displays; -1 for the system's
     int PretendedWidth = 0, PretendedHeight = 0;
+    int PretendedLanding = -1; // the display a test's compositor puts the window on; -1 as asked
+    std::string Lost;          // why the layer closed the window itself, until taken
 };
 static SecondScreenRecord Second;
 
@@ -42,6 +45,28 @@ int platformDisplayChanges()
 int platformSecondScreenDisplay()
 {
     return Second.Window ? Second.Display : -1;
+}
+
+// The display the window is on now, as the window system says; a pretended display is where
+// the test's compositor puts it.
+static int displayOf(SDL_Window* window, int asked)
+{
+    if (Second.PretendedDisplays >= 0 && window == Second.Window)
+        return Second.PretendedLanding >= 0 ? Second.PretendedLanding : asked;
+    if (Second.PretendedDisplays >= 0) return 0;
+    return SDL_GetWindowDisplayIndex(window);
+}
+
+// A compositor may put every window of a program on one output (weston's kiosk shell does):
+// the marquee would then cover the list. Looked at whenever either window is placed anew.
+static void checkPlacement()
+{
+    if (!Second.Window) return;
+    int marquee = displayOf(Second.Window, Second.Display);
+    int screen = Layer.Screen ? displayOf(Layer.Screen, 0) : -1;
+    if (marquee < 0 || marquee != screen) return;
+    platformCloseSecondScreen();
+    Second.Lost = "the compositor placed the marquee screen on the main display";
 }
 
 // Where the window goes and how large it is; a pretended display lies on the dummy one.
@@ -90,6 +115,12 @@ int platformOpenSecondScreen(int display, int* width, int* height, const char** 
     SDL_GetWindowSize(Second.Window, width, height);
     showPicture();
     takeScreenFocus();
+    checkPlacement();
+    if (!Second.Window)
+    {
+        Second.Lost.clear(); // told by the caller, as any other failure to open
+        return *why = "the compositor placed the marquee screen on the main display", 0;
+    }
     return 1;
 }
 
@@ -98,6 +129,13 @@ void platformCloseSecondScreen()
     if (Second.Window) SDL_DestroyWindow(Second.Window);
     Second.Window = nullptr;
     Second.Display = -1;
+}
+
+std::string platformTakeSecondScreenLoss()
+{
+    std::string lost = Second.Lost;
+    Second.Lost.clear();
+    return lost;
 }
 
 void platformShowOnSecondScreen(const Surface* picture, int degrees)
@@ -117,10 +155,17 @@ int secondScreenEvent(const SDL_Event& event)
         if (event.display.event != SDL_DISPLAYEVENT_ORIENTATION) Second.Changes++;
         return 1;
     }
-    if (event.type != SDL_WINDOWEVENT || !Second.Window ||
-        event.window.windowID != SDL_GetWindowID(Second.Window))
-        return 0;
+    if (event.type != SDL_WINDOWEVENT || !Second.Window) return 0;
     int what = event.window.event;
+    int placed = what == SDL_WINDOWEVENT_MOVED || what == SDL_WINDOWEVENT_DISPLAY_CHANGED ||
+                 what == SDL_WINDOWEVENT_SHOWN;
+    if (event.window.windowID != SDL_GetWindowID(Second.Window))
+    {
+        if (placed) checkPlacement(); // the main window moved: onto the marquee's display?
+        return 0;
+    }
+    if (placed) checkPlacement();
+    if (!Second.Window) return 1;
     if (what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_SIZE_CHANGED) showPicture();
     if (what == SDL_WINDOWEVENT_FOCUS_GAINED) screenFocusChanged(1);
     return 1;
@@ -133,8 +178,15 @@ void stopSecondScreen()
     Second.Picture = nullptr;
 }
 
+void testPretendLanding(int display)
+{
+    Second.PretendedLanding = display;
+    checkPlacement(); // as after the compositor moved an open window there
+}
+
 void testPretendDisplays(int count, int width, int height)
 {
+    Second.PretendedLanding = -1;
     Second.PretendedDisplays = count;
     Second.PretendedWidth = width;
     Second.PretendedHeight = height;

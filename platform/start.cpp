@@ -26,6 +26,10 @@ static void setHints()
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // The front end handles the stop signals itself (platform/stop.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The name a compositor knows the windows by (weston's kiosk shell places them on outputs by
+    // it), whatever the program file is called; an owner's own choice stays.
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "torvanell", 0);
+    setenv("SDL_VIDEO_X11_WMCLASS", "torvanell", 0);
 }
 
 static int isHeadlessDriver(const char* driver)

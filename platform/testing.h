@@ -22,6 +22,9 @@ void testScreenFocus(int gained);
 // dummy driver lacks are width x height. The second screen's pixel, 0xFFFFFFFF outside it.
 void testPretendDisplays(int count, int width, int height);
 Color testSecondScreenPixel(int x, int y);
+// The display a pretended compositor puts the second screen's window on, whatever was asked,
+// now and when it opens; -1 puts it where asked (the default again after testPretendDisplays).
+void testPretendLanding(int display);
 
 // Test clock: frequency 0 simulates a machine without a counter. platformSleep advances it.
 void testUseClock(int64_t frequency);

@@ -124,6 +124,19 @@ TEST_F(Cabinet, TheMarqueeScreenFollowsTheSelectionTheGameAndTheDisplays)
     EXPECT_NE(stderrOf([] { marqueeStep(0); }).find("display 1 is used"), std::string::npos);
     EXPECT_EQ(platformSecondScreenDisplay(), 1);
 
+    // A compositor that moves it over the list, or opens it there: closed, told once, and
+    // tried again when the displays change.
+    const char* placed = "the compositor placed the marquee screen on the main display";
+    testPretendLanding(0);
+    EXPECT_EQ(platformSecondScreenDisplay(), -1);
+    EXPECT_NE(stderrOf([] { marqueeStep(0); }).find(placed), std::string::npos);
+    testPretendDisplays(2, 320, 90);
+    testPretendLanding(0);
+    EXPECT_EQ(stderrOf([] { marqueeStep(0); }), "") << "told once";
+    EXPECT_EQ(platformSecondScreenDisplay(), -1);
+    testPretendDisplays(2, 320, 90);
+    EXPECT_NE(stderrOf([] { marqueeStep(0); }).find("display 1 is used"), std::string::npos);
+
     for (auto [display, told] : {std::pair{0, "the main screen is on it"},
                                  std::pair{5, "the system lists no such display"}})
     {
