@@ -54,6 +54,8 @@ static const SettingKey WrittenKeys[] = {
     {PlaceSettings, "MusicVolume", ValueOwn, "60", "The music's volume, 0 to 100.", ""},
     {PlaceSettings, "MarqueeDisplay", ValueOwn, "", "The display (0 the first the system lists) of a second screen that shows the selected game's marquee. Empty: none.", ""},
     {PlaceSettings, "MarqueeRotation", ValueOwn, "0", "Degrees the marquee screen's picture is turned clockwise: 0, 90, 180 or 270.", ""},
+    {PlaceSettings, "TrackballRowPixels", ValueOwn, "40", "Pixels of a trackball's (a mouse's) motion up or down that move the selection one row, turned with Rotation; 0 off.", ""},
+    {PlaceSettings, "SpinnerPagePixels", ValueOwn, "0", "Pixels of a spinner's (a mouse's) motion sideways that move the selection one page, turned with Rotation; 0 off.", ""},
     {PlaceSettings, "ControlSocket", ValueOwn, "0", "1 takes requests of the same user's programs on the socket torvanell.sock in $XDG_RUNTIME_DIR (else the configuration's folder).", ""},
     {PlaceEvents, "Startup", ValueText, "", "A command line started when the list first shows. Codes: %d description, %f name, %p ROM folder, %r name without extension, %e emulator, %q a double quote.", ""},
     {PlaceEvents, "Quit", ValueText, "", "A command line started as the front end leaves.", ""},
@@ -176,7 +178,7 @@ static std::vector<SettingKey> makeTable()
                                  [](const SettingKey& key) { return key.Place == PlaceEmulator; });
     table.assign(std::begin(WrittenKeys), insertAt);
     for (int i = 0; i < KeyBindingCount; i++)
-        table.push_back({PlaceKeymappings, KeyBindings[i].Name, ValueNumber,
+        table.push_back({PlaceKeymappings, KeyBindings[i].Name, ValueOwn, // a code or MouseN
                          KeyBindings[i].DefaultKey, "", ""});
     for (int i = 0; i < KeyBindingCount; i++)
         if (KeyBindings[i].DefaultJoystick)
@@ -527,7 +529,9 @@ std::string keysManualPage()
     page +=
         ".SS [Keymappings] and [JoystickMappings]\n"
         "The key code (a Windows virtual-key code: 38 the up arrow, 49 the digit 1, 65 the "
-        "letter A) and the stick or pad input (1, 2, 4, 8: right, left, down, up; 16, 32, 64, 128, "
+        "letter A; the mouse's first buttons are 1 left, 4 middle, 2 right, 5 and 6 the side "
+        "buttons, and Mouse1 to Mouse16 name its buttons as SDL counts them, 6 on after the "
+        "sides) and the stick or pad input (1, 2, 4, 8: right, left, down, up; 16, 32, 64, 128, "
         "256 ...: buttons 1, 2, 3, 4, 5 ...) of each action; 0 none. The defaults:\n" +
         bindingTable();
     page += ".SS Each emulator's section\n"

@@ -4,9 +4,11 @@
 
 #include "config/ini.h"
 #include "platform/files.h"
+#include "platform/input.h"
 #include "platform/window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -163,6 +165,8 @@ static void loadCabinetSettings(const std::string& file)
         FrontendSettings.MarqueeDisplay = readRange("MarqueeDisplay", 0, 63, -1, file);
     FrontendSettings.MarqueeRotation = readDegrees("MarqueeRotation", file);
     FrontendSettings.ControlSocket = readRange("ControlSocket", 0, 1, 0, file);
+    FrontendSettings.TrackballRowPixels = readRange("TrackballRowPixels", 0, 100000, 40, file);
+    FrontendSettings.SpinnerPagePixels = readRange("SpinnerPagePixels", 0, 100000, 0, file);
     for (int event = 0; event < EventCount; event++)
         FrontendSettings.EventCommands[event] =
             iniReadString("Events", EventNames[event], "", file);
@@ -215,11 +219,44 @@ static void loadGameOrder(const std::string& file)
                 file.c_str(), text.c_str());
 }
 
+// The mouse's buttons past the first five have no Windows code: they are written by name.
+static int startsWithMouse(const std::string& text)
+{
+    std::string start = text.substr(0, 5);
+    for (char& c : start) c = (char)std::tolower((unsigned char)c);
+    return start == "mouse";
+}
+
+static int mouseButtonNamed(const std::string& text)
+{
+    if (text.size() < 6 || text.size() > 7 || !startsWithMouse(text) ||
+        text.find_first_not_of("0123456789", 5) != std::string::npos)
+        return 0;
+    return mouseButtonCode(std::stoi(text.substr(5)));
+}
+
+std::string keyCodeText(int code)
+{
+    for (int button = 6; button <= MouseButtonCount; button++)
+        if (mouseButtonCode(button) == code) return "Mouse" + std::to_string(button);
+    return std::to_string(code);
+}
+
+static int readKeyCode(const KeyBindingInfo& binding, const std::string& file)
+{
+    std::string text = iniReadString("Keymappings", binding.Name, binding.DefaultKey, file);
+    int button = mouseButtonNamed(text);
+    if (button) return button;
+    if (startsWithMouse(text))
+        fprintf(stderr, "%s [Keymappings] %s=%s: Mouse1 to Mouse%d; never active\n", file.c_str(),
+                binding.Name, text.c_str(), MouseButtonCount);
+    return iniReadInt("Keymappings", binding.Name, binding.DefaultKey, file);
+}
+
 static void loadBindings(const std::string& file)
 {
     for (int i = 0; i < KeyBindingCount; i++)
-        FrontendSettings.Keys[i] =
-            iniReadInt("Keymappings", KeyBindings[i].Name, KeyBindings[i].DefaultKey, file);
+        FrontendSettings.Keys[i] = readKeyCode(KeyBindings[i], file);
     for (int i = 0; i < KeyBindingCount; i++)
         FrontendSettings.Joystick[i] = KeyBindings[i].DefaultJoystick
                                            ? iniReadInt("JoystickMappings", KeyBindings[i].Name,

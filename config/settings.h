@@ -138,7 +138,11 @@ struct FrontendSettingsRecord
     int MusicVolume;          // 0 to 100
     int MarqueeDisplay;       // the display of the marquee screen, counted from 0; -1 none
     int MarqueeRotation;      // degrees its picture is turned clockwise: 0, 90, 180 or 270
-    int ControlSocket;        // programs of the same user may talk to the front end
+    // A trackball's or spinner's motion: pixels of it per row (up and down) and per page
+    // (sideways); 0 does not move.
+    int TrackballRowPixels;
+    int SpinnerPagePixels;
+    int ControlSocket;                     // programs of the same user may talk to the front end
     std::string EventCommands[EventCount]; // command-line templates; empty: none
     int Keys[KeyBindingCount];
     int Joystick[KeyBindingCount]; // a P2 binding is read from player 2's stick
@@ -155,6 +159,10 @@ void loadFrontendSettings();
 // Writes what the running front end can change into the configuration file, and the game the
 // list is on (none: the one named before stays named).
 void writeFrontendSettings(const std::optional<std::string>& selectedGame);
+// A key binding's code as the configuration file holds it: the decimal number, or the name of
+// a mouse button past the fifth ("Mouse6" to "Mouse16"), which the file may also use for the
+// first five.
+std::string keyCodeText(int code);
 // Writes Locked as it is now, at once (the file is replaced whole, never half written): a lock
 // switched at the cabinet must hold after a power cut. 0, told, when it cannot be written.
 int saveLockSetting();

@@ -407,9 +407,42 @@ static void takeLockEntries(int active[ActionCount], int newlyPressed[ActionCoun
     switchLock();
 }
 
+// The selection moved by a trackball's rows and a spinner's pages: rows as the Up and Down keys
+// move it, pages as Left and Right, drawn once however far it went.
+static void moveBySteps(PointerSteps steps)
+{
+    int count = gameCount(), before = current();
+    if (count == 0) return;
+    int columns = ScreenLayout.GridColumns;
+    if (!imageBrowser())
+        current() = (int)(((int64_t)current() + steps.Rows) % count + count) % count;
+    else if (columns > 0)
+    {
+        int64_t target = current() + (int64_t)steps.Rows * columns;
+        while (target < 0) target += columns;
+        while (target > count - 1) target -= columns;
+        current() = (int)target;
+    }
+    int64_t page = imageBrowser()    ? 1
+                   : steps.Pages > 0 ? ScreenLayout.PageDownRows
+                                     : ScreenLayout.PageUpRows;
+    current() = (int)std::clamp<int64_t>(current() + steps.Pages * page, 0, count - 1);
+    if (current() != before) showMove();
+}
+
+// A whole page of rows a tick at most, as Left and Right move.
+static void followPointer()
+{
+    PointerSteps steps = takePointerSteps(std::max(ScreenLayout.PageDownRows, 1));
+    if (steps.Rows == 0 && steps.Pages == 0) return;
+    FrontendState.ShutdownStage = PowerOffIdle;
+    if (wakeUp()) moveBySteps(steps);
+}
+
 void processTick(Window* mainWindow)
 {
     int active[ActionCount], newlyPressed[ActionCount];
+    followPointer();
     sampleActions(active);
     takeLockEntries(active, newlyPressed);
     int refused = 0; // one key may stand for two stopped actions: one sound

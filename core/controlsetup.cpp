@@ -46,8 +46,8 @@ void configureControls()
         if (key < 0) break; // told to stop: what was recorded stays
         FrontendSettings.Keys[ControlSteps[i].Key] = key;
         // Written at once: a player who walks away halfway keeps what was recorded.
-        iniWriteInt("Keymappings", KeyBindings[ControlSteps[i].Key].Name, key,
-                    FrontendSettings.ConfigFile);
+        iniWriteString("Keymappings", KeyBindings[ControlSteps[i].Key].Name, keyCodeText(key),
+                       FrontendSettings.ConfigFile);
         if (i == count - 1) break;
         redrawMainWindow();
     }

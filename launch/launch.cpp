@@ -344,7 +344,7 @@ static void watchGame(ExitHold& hold, Process* process, const std::string& comma
         fprintf(stderr, "Asked on the control socket: ending the game [%s]\n", commandLine.c_str());
         askToEnd(hold, process, GameEndedByRequest);
     }
-    else if (watch.Demo && isAnyControlHeld())
+    else if (watch.Demo && isAnyControlTouched())
     {
         fprintf(stderr, "A control was touched: ending the demo game [%s]\n", commandLine.c_str());
         askToEnd(hold, process, GameEndedByInput);
@@ -391,6 +391,8 @@ static ProgramEnd waitWatched(Process* process, const std::string& commandLine,
     ExitHold hold;
     hold.StartedAt = startedAt;
     ProgramEnd end;
+    // A touch made before the game (the key that started it) is not one made during it.
+    if (watch.Game) flushKeyboard();
     while (platformProcessRunning(process, watch.Demo ? DemoWatchMs : ExitWatchMs))
     {
         if (watch.Game && WhileGameRuns) WhileGameRuns();

@@ -37,6 +37,10 @@ static void handleEvent(const SDL_Event& event)
         if (code && down) postKeyMessage(code);
         break;
     }
+    case SDL_MOUSEMOTION:
+        // X's raw input already counted it, past the screen's edges.
+        if (!rawKeysWatched()) pointerMotion(event.motion.xrel, event.motion.yrel);
+        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         mouseButtonEvent(event.button.button, event.type == SDL_MOUSEBUTTONDOWN);
@@ -81,6 +85,8 @@ void pumpSdlEvents()
     Layer.PumpWanted = 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) handleEvent(event);
+    drainRawInput();
+    drainDeviceInput();
 }
 
 void pumpEventsAndPresent()

@@ -4,9 +4,9 @@
 #include "platform/internal.h"
 #include "platform/testing.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
-
-const int KeyCodeCount = 255;
 
 // Down is a count because a generic code (Shift) is held by either of two keys.
 struct KeyRecord
@@ -18,7 +18,21 @@ struct KeyRecord
 };
 static KeyRecord Keys[KeyCodeCount];
 static bool ScancodeDown[SDL_NUM_SCANCODES];
-static bool MouseDown[8];
+static bool MouseDown[MouseButtonCount + 1];
+
+// What the keys did whichever program had the keyboard, for platformKeyHold: fed by the
+// system's raw input and by the front end's own events alike.
+struct HoldRecord
+{
+    int DownCount; // of the raw input's presses
+    int Pressed, Released;
+};
+static HoldRecord Holds[KeyCodeCount];
+
+static struct
+{
+    long X, Y;
+} PointerMoved;
 
 struct KeyMapping
 {
@@ -168,29 +182,18 @@ static const KeyMapping KeyTable[] = {
 };
 const int KeyTableSize = sizeof KeyTable / sizeof KeyTable[0];
 
-// The mouse buttons SDL numbers 1-5 are the virtual keys 1, 4, 2, 5 and 6.
-static int virtualKeyOfMouseButton(int button)
+int mouseButtonCode(int button)
 {
-    switch (button)
-    {
-    case SDL_BUTTON_LEFT:
-        return VkLButton;
-    case SDL_BUTTON_MIDDLE:
-        return VkMButton;
-    case SDL_BUTTON_RIGHT:
-        return VkRButton;
-    case SDL_BUTTON_X1:
-        return VkXButton1;
-    case SDL_BUTTON_X2:
-        return VkXButton2;
-    }
+    static const int Windows[] = {0, VkLButton, VkMButton, VkRButton, VkXButton1, VkXButton2};
+    if (button >= 1 && button <= 5) return Windows[button];
+    if (button > 5 && button <= MouseButtonCount) return MouseButtonCodeBase + button;
     return 0;
 }
 
 static int mouseButtonOfVirtualKey(int code)
 {
-    for (int button = SDL_BUTTON_LEFT; button <= SDL_BUTTON_X2; button++)
-        if (virtualKeyOfMouseButton(button) == code) return button;
+    for (int button = 1; button <= MouseButtonCount; button++)
+        if (mouseButtonCode(button) == code) return button;
     return 0;
 }
 
@@ -212,9 +215,16 @@ int virtualKeyOfScancode(int scancode)
 // Counts the presses, so that the presses waiting can be taken in the order they were made.
 static uint64_t PressesSeen;
 
+static void noteHold(int code, int down)
+{
+    HoldRecord& hold = Holds[code];
+    (down ? hold.Pressed : hold.Released) = 1;
+}
+
 static void changeKey(int code, int down)
 {
     if (code <= 0 || code >= KeyCodeCount) return;
+    noteHold(code, down);
     KeyRecord& key = Keys[code];
     if (down)
     {
@@ -239,10 +249,27 @@ void keyEvent(int scancode, int down)
 
 void mouseButtonEvent(int button, int down)
 {
-    if (button < 0 || button >= 8 || MouseDown[button] == (down != 0)) return;
+    if (button < 1 || button > MouseButtonCount || MouseDown[button] == (down != 0)) return;
     MouseDown[button] = down != 0;
     PressesSeen++;
-    changeKey(virtualKeyOfMouseButton(button), down);
+    changeKey(mouseButtonCode(button), down);
+}
+
+void systemKeyEvent(int code, int down)
+{
+    if (code <= 0 || code >= KeyCodeCount) return;
+    HoldRecord& hold = Holds[code];
+    if (down)
+        hold.DownCount++;
+    else if (hold.DownCount > 0)
+        hold.DownCount--;
+    noteHold(code, down);
+}
+
+void pointerMotion(int dx, int dy)
+{
+    PointerMoved.X += dx;
+    PointerMoved.Y += dy;
 }
 
 void setKeyDirect(int code, int down)
@@ -253,7 +280,13 @@ void setKeyDirect(int code, int down)
 
 void releaseAllKeys()
 {
-    for (KeyRecord& key : Keys) key.DownCount = key.HeldOver = 0;
+    for (KeyRecord& key : Keys)
+    {
+        key.HeldOver = 0;
+        // The raw input still sees a key held down as focus goes: it is let go there.
+        if (key.DownCount) noteHold((int)(&key - Keys), 0);
+        key.DownCount = 0;
+    }
     for (bool& down : ScancodeDown) down = false;
     for (bool& down : MouseDown) down = false;
 }
@@ -262,6 +295,8 @@ void resetKeyTable()
 {
     releaseAllKeys();
     for (KeyRecord& key : Keys) key.Pressed = key.HeldOver = 0;
+    for (HoldRecord& hold : Holds) hold = HoldRecord();
+    PointerMoved = {0, 0};
 }
 
 static KeyState queryKey(int code)
@@ -284,19 +319,47 @@ KeyState platformKeyState(int code)
     return queryKey(code);
 }
 
-int platformKeyHeld(int code)
+static int keyEventsWatched()
 {
-    pumpSdlEvents();
-    if (code > 0 && code < KeyCodeCount && Keys[code].DownCount > 0) return 1;
-    return xKeyDown(code) == 1;
+    return rawKeysWatched() || deviceKeysWatched();
 }
 
-int platformAnyKeyHeld()
+// Pumped first, whatever the clock says: a game's watch asks every few tens of milliseconds, and
+// what a device told since must be in.
+KeyHold platformKeyHold(int code)
+{
+    Layer.PumpWanted = 1;
+    pumpSdlEvents();
+    if (code <= 0 || code >= KeyCodeCount) return {0, 0, 0};
+    HoldRecord& hold = Holds[code];
+    int down = Keys[code].DownCount > 0 || hold.DownCount > 0;
+    // Without events from the system, the X keyboard itself says what is held now.
+    if (!down && !keyEventsWatched()) down = xKeyDown(code) == 1;
+    KeyHold answer = {down, hold.Pressed, hold.Released};
+    hold.Pressed = hold.Released = 0;
+    return answer;
+}
+
+int platformAnyKeyTouched()
+{
+    Layer.PumpWanted = 1;
+    pumpSdlEvents();
+    int touched = 0;
+    for (int code = 1; code < KeyCodeCount; code++)
+    {
+        HoldRecord& hold = Holds[code];
+        touched |= Keys[code].DownCount > 0 || hold.DownCount > 0 || hold.Pressed;
+        hold.Pressed = hold.Released = 0;
+    }
+    return touched || (!keyEventsWatched() && xAnyKeyDown() == 1);
+}
+
+void platformTakePointerMotion(int* dx, int* dy)
 {
     pumpSdlEvents();
-    for (const KeyRecord& key : Keys)
-        if (key.DownCount > 0) return 1;
-    return xAnyKeyDown() == 1;
+    *dx = (int)std::clamp<long>(PointerMoved.X, INT_MIN / 2, INT_MAX / 2);
+    *dy = (int)std::clamp<long>(PointerMoved.Y, INT_MIN / 2, INT_MAX / 2);
+    PointerMoved = {0, 0};
 }
 
 int platformNextKeyPress()
@@ -321,6 +384,8 @@ void platformForgetInput()
         key.Pressed = 0;
         key.HeldOver = key.DownCount > 0;
     }
+    PointerMoved = {0, 0}; // the trackball rolled in a game was the game's
+    for (HoldRecord& hold : Holds) hold.Pressed = hold.Released = 0;
     platformForgetJoysticks();
 }
 
@@ -361,6 +426,16 @@ void testTapKey(int code)
 {
     pushKeyEvent(code, 1);
     pushKeyEvent(code, 0);
+}
+
+void testMovePointer(int dx, int dy)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.xrel = dx;
+    event.motion.yrel = dy;
+    SDL_PushEvent(&event);
+    Layer.PumpWanted = 1;
 }
 
 void testScreenFocus(int gained)

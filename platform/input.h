@@ -39,14 +39,23 @@ enum
     VkRMenu = 0xA5,
 };
 
-// The state of a virtual-key code 0-254 (pumps pending events first).
+// Mouse buttons as SDL and X count them after X's wheel: 1 left, 2 middle, 3 right, 4 and 5 the
+// side buttons, 6 on the rest. The first five have the Windows codes 1, 4, 2, 5 and 6 (so a
+// configuration written on Windows keeps them); the rest follow the keys' codes.
+const int MouseButtonCount = 16;
+const int MouseButtonCodeBase = 0x100; // button 6 is 0x106
+const int KeyCodeCount = MouseButtonCodeBase + MouseButtonCount + 1;
+// The code of mouse button 1-16; 0 for any other number.
+int mouseButtonCode(int button);
+
+// The state of a virtual-key code 0-254 or a mouse button's code (pumps pending events first).
 struct KeyState
 {
     int Down; // held now
     int PressedSinceLastQuery;
 };
 // Answers the state and clears PressedSinceLastQuery for that code. A tap shorter than a tick
-// is reported once. Codes outside 0-254 are never down.
+// is reported once. Codes outside 0 to KeyCodeCount - 1 are never down.
 KeyState platformKeyState(int code);
 // The key of the earliest press not yet taken (the lowest code of those one key stands for),
 // and that press taken; -1 when none waits. Presses made later stay for the next call, and a
@@ -71,8 +80,19 @@ void platformWatchJoysticks();
 // Reads the stick that serves player 1 or 2; 0 when that player has none (one pulled out
 // since is given up at once).
 int platformJoystickRead(int player, JoystickPosition* position);
-// The key is held down now, whichever program has the keyboard: on X the keyboard's own
-// state, elsewhere the front end's key table.
-int platformKeyHeld(int code);
-// Some key or mouse button is held down now, in the same sense.
-int platformAnyKeyHeld();
+// What a key or mouse button did since the last call for it, whichever program has the
+// keyboard (a game): seen as events where the system gives them (X's raw input, or the input
+// devices when the user may read them), so that a tap of any length counts; elsewhere the X
+// keyboard is looked at, or only the front end's own events are seen.
+struct KeyHold
+{
+    int Down;     // held now
+    int Pressed;  // pressed since the last call
+    int Released; // let go since the last call
+};
+KeyHold platformKeyHold(int code);
+// Some key or mouse button is held now or was pressed since the last call, in the same sense.
+int platformAnyKeyTouched();
+// The pointer's motion since the last call, in pixels as the device gives it: never stopped
+// at the screen's edges, and the pointer never moved where the owner would see it.
+void platformTakePointerMotion(int* dx, int* dy);

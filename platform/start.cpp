@@ -115,6 +115,9 @@ int platformStart()
     startSound();
     startJoystick();
     startWindows();
+    startRawInput();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (strcmp(driver, "wayland") == 0 || strcmp(driver, "KMSDRM") == 0) startDeviceInput();
     return 1;
 }
 
@@ -123,6 +126,8 @@ void platformStop()
     if (!Layer.Started) return;
     stopWindows();
     stopSecondScreen();
+    stopRawInput();
+    stopDeviceInput();
     stopJoystick();
     stopSound();
     stopFonts();

@@ -22,6 +22,11 @@ void testScreenFocus(int gained);
 // dummy driver lacks are width x height. The second screen's pixel, 0xFFFFFFFF outside it.
 void testPretendDisplays(int count, int width, int height);
 Color testSecondScreenPixel(int x, int y);
+// Reads the input devices of folder (FIFOs a test writes the kernel's input events into) as
+// those of /dev/input; an empty folder goes back to /dev/input. Started at once.
+void testUseInputDevices(const std::string& folder);
+// The pointer moved by dx, dy, as an event of the window system.
+void testMovePointer(int dx, int dy);
 // The display a pretended compositor puts the second screen's window on, whatever was asked,
 // now and when it opens; -1 puts it where asked (the default again after testPretendDisplays).
 void testPretendLanding(int display);

@@ -5,6 +5,7 @@
 #include "platform/input.h"
 #include "runtime/state.h"
 
+#include <algorithm>
 #include <cstdint>
 
 struct ActionSample
@@ -145,17 +146,25 @@ int isPlayerJoystickActive(int player, int code)
     }
 }
 
+// Let go and pressed again between two looks is a new hold, not the old one going on.
+static int keyHeldOn(int code)
+{
+    KeyHold hold = platformKeyHold(code);
+    return hold.Down && !hold.Released;
+}
+
 int isExitHeld()
 {
     const FrontendSettingsRecord& settings = FrontendSettings;
-    return platformKeyHeld(settings.Keys[KeyExit]) || platformKeyHeld(settings.Keys[KeyP2Exit]) ||
-           isPlayerJoystickActive(1, settings.Joystick[KeyExit]) ||
+    int keys = keyHeldOn(settings.Keys[KeyExit]);
+    keys |= keyHeldOn(settings.Keys[KeyP2Exit]); // both asked: neither keeps an old release
+    return keys || isPlayerJoystickActive(1, settings.Joystick[KeyExit]) ||
            isPlayerJoystickActive(2, settings.Joystick[KeyP2Exit]);
 }
 
-int isAnyControlHeld()
+int isAnyControlTouched()
 {
-    if (platformAnyKeyHeld()) return 1;
+    if (platformAnyKeyTouched()) return 1;
     for (int player = 1; player <= JoystickPlayers; player++)
     {
         JoystickPosition position;
@@ -168,6 +177,50 @@ int isAnyControlHeld()
     return 0;
 }
 
+// The pointer's motion not yet a whole step, in the layout's directions.
+static long PointerRestX, PointerRestY;
+
+// A pointer moved on the turned screen moves across the picture as the picture lies there: with
+// 90 degrees the picture's top runs along the screen's right edge.
+static void turnMotion(long& x, long& y)
+{
+    long dx = x, dy = y;
+    switch (FrontendSettings.Rotation)
+    {
+    case 90:
+        x = dy, y = -dx;
+        break;
+    case 180:
+        x = -dx, y = -dy;
+        break;
+    case 270:
+        x = -dy, y = dx;
+        break;
+    }
+}
+
+// Whole steps of rest, at most limit either way; the rest of a capped step is dropped.
+static int wholeSteps(long& rest, int pixels, int limit)
+{
+    if (pixels <= 0) return rest = 0, 0;
+    long steps = rest / pixels;
+    rest -= steps * pixels;
+    if (steps > limit || steps < -limit) rest = 0;
+    return (int)std::clamp<long>(steps, -limit, limit);
+}
+
+PointerSteps takePointerSteps(int maxRows)
+{
+    int dx = 0, dy = 0;
+    platformTakePointerMotion(&dx, &dy);
+    long x = dx, y = dy;
+    turnMotion(x, y);
+    PointerRestX += x;
+    PointerRestY += y;
+    return {wholeSteps(PointerRestY, FrontendSettings.TrackballRowPixels, std::max(maxRows, 1)),
+            wholeSteps(PointerRestX, FrontendSettings.SpinnerPagePixels, 1)};
+}
+
 void holdOffExit()
 {
     ExitHeldOver = isExitHeld();
@@ -176,6 +229,7 @@ void holdOffExit()
 void flushKeyboard()
 {
     platformForgetInput();
+    PointerRestX = PointerRestY = 0;
 }
 
 void initJoystick()

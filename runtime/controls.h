@@ -48,11 +48,24 @@ int isPlayerJoystickActive(int player, int code);
 // second player's key or stick. Both keys are tested, so neither press is left over for a later
 // tick.
 int isControlActive(KeyBinding key, KeyBinding playerTwoKey);
-// Either player's Exit key or stick button is held down now, whichever program has the focus.
+// Either player's Exit key or stick button is held down now, and was not let go since the last
+// look, whichever program has the focus.
 int isExitHeld();
-// Any key, mouse button, stick direction or stick button of either player is held now,
-// whichever program has the focus.
-int isAnyControlHeld();
+// Any key or mouse button of either player is held now or was pressed since the last look (a
+// tap of any length), or a stick direction or button is held now, whichever program has the
+// focus.
+int isAnyControlTouched();
+// What a trackball or spinner asked for since the last tick.
+struct PointerSteps
+{
+    int Rows;  // down when positive
+    int Pages; // on when positive
+};
+// The rows (TrackballRowPixels of motion up or down each) and pages (SpinnerPagePixels of motion
+// sideways each) the pointer moved since the last call, its motion turned as the picture is
+// (Rotation); what falls short of a step is kept for the next call. At most maxRows rows and one
+// page are answered: motion beyond is dropped, so a ball spun hard stops when it stops.
+PointerSteps takePointerSteps(int maxRows);
 // After a game left with Exit held: Exit does not act until every Exit control was let go,
 // so the hold that ended the game does not also end the front end.
 void holdOffExit();

@@ -65,6 +65,74 @@ TEST_F(Controls, MovesAndPagesInBothViews)
     }
 }
 
+// A trackball's rows and a spinner's pages: remainders kept for the next tick, motion turned as
+// the picture is, at most a page a tick; the first motion only wakes the screensaver.
+TEST_F(Controls, TrackballsAndSpinnersMoveByRowsAndPages)
+{
+    Skin.ShowStatusBar = ScreenLayout.StatusBarHeight = Skin.ListStartY = 0;
+    addGames(40);
+    drawMainScreen(FrontendState.BackBuffer);
+    Skin.ListHeight = 10 * getTextHeight(FrontendState.BackBuffer) + 3; // ten names a page
+    drawMainScreen(FrontendState.BackBuffer);
+    FrontendSettings.SpinnerPagePixels = 100;
+    struct Rolls
+    {
+        int Rotation, From;
+        std::vector<std::tuple<int, int, int>> Moves; // dx, dy, then the game selected
+    };
+    const Rolls cases[] = {
+        {0, 20, {{0, 30, 20}, {0, 30, 21}, {0, -100, 19}}}, // the rest is kept: 60, then -80
+        {0, 19, {{5, 5000, 29}}},                           // far too fast: a page of rows
+        {0, 29, {{250, 0, 39}, {150, 0, 39}}},              // a page at most; the end stops it
+        {90, 20, {{80, 0, 18}, {0, 100, 28}}},              // turned: right is up, down is on
+        {180, 20, {{0, -40, 21}}},
+        {270, 20, {{0, 40, 20}, {40, 0, 21}}},
+    };
+    for (const Rolls& c : cases)
+    {
+        FrontendSettings.Rotation = c.Rotation;
+        FrontendState.CurrentGame = c.From;
+        flushKeyboard(); // no rest left from the case before
+        for (const auto& [dx, dy, to] : c.Moves)
+        {
+            testMovePointer(dx, dy);
+            tick({});
+            EXPECT_EQ(FrontendState.CurrentGame, to) << c.Rotation << ": " << dx << "," << dy;
+        }
+    }
+    FrontendSettings.Rotation = 0;
+    FrontendState.ScreenSaverActive = 1;
+    testMovePointer(0, 45);
+    tick({});
+    EXPECT_EQ(std::tuple(FrontendState.ScreenSaverActive, FrontendState.CurrentGame),
+              std::tuple(0, 21));
+    FrontendSettings.TrackballRowPixels = 0;
+    testMovePointer(0, 4000);
+    tick({});
+    EXPECT_EQ(FrontendState.CurrentGame, 21) << "switched off";
+}
+
+// Mouse buttons past the fifth are written by name; a bound one acts as a key does, and the
+// controls set-up writes a button by its name.
+TEST_F(Controls, MouseButtonsAreBoundByNumberOrName)
+{
+    addGames(5);
+    std::string file = useConfig(
+        Dir / "torvanell.ini", "[Keymappings]\nSelectDown=Mouse7\nSelectUp=2\nGameInfo=mouse17\n");
+    EXPECT_NE(stderrOf(loadFrontendSettings).find("GameInfo=mouse17: Mouse1 to Mouse16"),
+              std::string::npos);
+    EXPECT_EQ(FrontendSettings.Keys[KeySelectDown], mouseButtonCode(7));
+    EXPECT_EQ(FrontendSettings.Keys[KeyGameInfo], 0);
+    EXPECT_EQ(mouseButtonCode(3), VkRButton) << "SDL's third is the right button";
+    FrontendState.CurrentGame = 1;
+    tick({mouseButtonCode(7)});
+    EXPECT_EQ(FrontendState.CurrentGame, 2);
+    tick({mouseButtonCode(3)});
+    EXPECT_EQ(FrontendState.CurrentGame, 1);
+    EXPECT_EQ(keyCodeText(mouseButtonCode(16)), "Mouse16");
+    EXPECT_EQ(keyCodeText(VkLButton), "1");
+}
+
 // The first game of the next or previous initial, any letter case alike, digits and whatever
 // is not a letter one group before A, round the ends; the initial shows for a moment.
 TEST_F(Controls, JumpsByLetter)

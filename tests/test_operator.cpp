@@ -13,6 +13,10 @@
 #include "runtime/music.h"
 #include "support.h"
 
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/stat.h>
+
 class Operator : public WithMainWindow
 {
 protected:
@@ -168,6 +172,46 @@ TEST_F(Operator, ALockValueThatIsNotZeroLocks)
         EXPECT_NE(readText(file).find(std::string("Locked=") + text + "\n"), std::string::npos)
             << text;
     }
+}
+
+// While a game holds the keyboard the input devices tell of every key as it goes down and up:
+// a tap between two looks is seen by the demo's watch, and a key let go and pressed again
+// between two looks starts the exit hold afresh.
+TEST_F(Operator, EveryTouchOfTheInputDevicesIsSeen)
+{
+    fs::create_directories(Dir / "input");
+    std::string device = (Dir / "input" / "event0").string();
+    ASSERT_EQ(mkfifo(device.c_str(), 0600), 0);
+    int writer = open(device.c_str(), O_RDWR | O_NONBLOCK); // kept open: no end of file
+    ASSERT_GE(writer, 0);
+    testUseInputDevices((Dir / "input").string());
+    auto send = [writer](std::vector<std::pair<int, int>> keys)
+    {
+        for (auto [code, value] : keys)
+        {
+            input_event event = {};
+            event.type = EV_KEY;
+            event.code = (uint16_t)code;
+            event.value = value;
+            ASSERT_EQ(write(writer, &event, sizeof event), (ssize_t)sizeof event);
+        }
+    };
+    EXPECT_EQ(isAnyControlTouched(), 0);
+    send({{KEY_DOWN, 1}, {KEY_DOWN, 0}}); // a tap of any length, between two looks
+    EXPECT_EQ(isAnyControlTouched(), 1);
+    EXPECT_EQ(isAnyControlTouched(), 0) << "seen once";
+    send({{BTN_RIGHT, 1}});
+    KeyHold button = platformKeyHold(VkRButton);
+    EXPECT_EQ(std::tuple(button.Down, button.Pressed), std::tuple(1, 1));
+    send({{BTN_RIGHT, 0}, {KEY_ESC, 1}});
+    EXPECT_EQ(isExitHeld(), 1);
+    send({{KEY_ESC, 2}, {KEY_ESC, 0}, {KEY_ESC, 1}}); // a repeat, then let go and pressed again
+    EXPECT_EQ(isExitHeld(), 0) << "a new hold";
+    EXPECT_EQ(isExitHeld(), 1);
+    send({{KEY_ESC, 0}});
+    EXPECT_EQ(isExitHeld(), 0);
+    close(writer);
+    testUseInputDevices("");
 }
 
 static int64_t SleptMs;
