@@ -14,9 +14,14 @@ trap cleanup EXIT
 
 setting() { tr -d '\r' <"$config" | grep -m1 "^$1=" | cut -d= -f2-; }
 
+# Runs the command until it succeeds, for up to 30 seconds (TORVANELL_E2E_WAIT): a state is
+# waited for, never a time, so that a loaded machine is slower and still passes.
 eventually() {
-    for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
-    return 1
+    local deadline=$((SECONDS + ${TORVANELL_E2E_WAIT:-30}))
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
 }
 
 # The pixels that differ, or compare's complaint when a picture cannot be read: an unreadable
@@ -26,59 +31,89 @@ differ() { [[ $(pixels_differing "$1" "$2") =~ ^[1-9][0-9.e+]*$ ]]; }
 same() { [[ $(pixels_differing "$1" "$2") == 0 ]]; }
 
 # A screenshot once the screen has stopped changing: never a half-drawn frame.
+settled() {
+    import -window root "$work/again.png"
+    same "$1" "$work/again.png" && return 0
+    mv "$work/again.png" "$1"
+    return 1
+}
 shot() {
     import -window root "$1"
-    for _ in $(seq 20); do
-        sleep 0.2
-        import -window root "$work/again.png"
-        same "$1" "$work/again.png" && return 0
-        mv "$work/again.png" "$1"
-    done
-    fail "the screen did not settle for $1"
+    sleep 0.2
+    eventually settled "$1" || fail "the screen did not settle for $1"
+}
+# Screenshots into $2 until the screen differs from (or is the same as) the picture $1.
+now_differs() { import -window root "$2" && differ "$1" "$2"; }
+now_same() { import -window root "$2" && same "$1" "$2"; }
+
+# The first window of a process; empty when none came.
+first_window() { xdotool search --pid "$1" 2>/dev/null | head -n 1 | grep .; }
+window_of() { eventually first_window "$1" >/dev/null && first_window "$1"; }
+
+# The front end's control socket, which every start switches on: its answers tell that the list
+# is up and that a tick has run.
+socket_path() { echo "$XDG_RUNTIME_DIR/torvanell.sock"; }
+ask() { printf '%s\n' "$1" | socat -t 5 - "UNIX-CONNECT:$(socket_path)" 2>/dev/null; }
+answers() { [[ $(ask '{"get":"state"}') == *'"view"'* ]]; }
+# Three answers, one after the other: the second comes after a tick that began once the first
+# was asked, so a key pressed before has been read and acted on; the third after the tick after,
+# so that a pop-up the key closed has also had its pause and forgotten the keys pressed in it.
+synced() { eventually answers && eventually answers && eventually answers; }
+# Into [Settings] however its name is written, with the line end the file has there.
+with_socket() {
+    [[ -f $config ]] || return 0
+    grep -qi '^ControlSocket=' "$config" && return 0
+    if grep -qi '^\[Settings\]' "$config"; then
+        sed -i -E 's/^\[settings\](\r?)$/&\nControlSocket=1\1/I' "$config"
+    else
+        printf '\n[Settings]\nControlSocket=1\n' >>"$config"
+    fi
 }
 
-# The first window of a process, waiting up to ten seconds for it; empty when none came.
-window_of() {
-    for _ in $(seq 100); do
-        xdotool search --pid "$1" 2>/dev/null | head -n 1 | grep . && return
-        sleep 0.1
-    done
-}
-
-# The program's arguments are the configuration's path unless others are given.
+# The program's arguments are the configuration's path unless others are given. Ready once the
+# list is up.
 start() {
+    with_socket
     (cd "$work" && exec "$torvanell" "${@:-$config}") >"$work/out.log" 2>&1 &
     pid=$!
     window=$(window_of "$pid")
     [[ -n $window ]] || { echo "no window of the program was found" >&2; cat "$work/out.log" >&2; exit 1; }
-    sleep 0.5 # the loading messages close before the list is drawn
+    eventually answers || { fail "the front end did not answer on its socket"; cat "$work/out.log" >&2; }
 }
 
-# Keys are polled ten times a second: a tap needs time to be seen once.
+# A key typed where the front end serves nothing while it waits (the controls set-up).
+type_key() {
+    xdotool windowfocus "$window" 2>/dev/null
+    xdotool key "$@"
+}
+# Each key typed into the program's window, and acted on before the next is typed.
 press() {
     for key; do
         xdotool windowfocus "$window" 2>/dev/null
         xdotool key "$key"
-        sleep 0.3
+        synced || fail "the front end did not answer after $key"
     done
 }
 
-# The program's exit code after up to five seconds, else a failure and the program ended.
+program_gone() { ! kill -0 "$pid" 2>/dev/null; }
+# The program's exit code once it has gone, else a failure and the program ended.
 ended() {
-    eventually eval '! kill -0 "$pid" 2>/dev/null'
-    if kill -0 "$pid" 2>/dev/null; then fail "torvanell did not leave"; kill "$pid"; fi
+    eventually program_gone
+    if ! program_gone; then fail "torvanell did not leave"; kill "$pid"; fi
     wait "$pid"
     local code=$?
     pid=""
     return $code
 }
 
-# Escape (up to thrice: a loaded sanitizer build can still be loading at the first press),
-# then exit code 0 and the saved selection (when one is given).
+# Escape until the program leaves (thrice at most: the first may close a pop-up), each waited
+# for as a key is; then exit code 0 and the saved selection (when one is given).
+gone_or_answers() { program_gone || answers; }
 finish() {
     for _ in 1 2 3; do
-        press Escape
-        eventually eval '! kill -0 "$pid" 2>/dev/null' && break
+        type_key Escape
+        for _ in 1 2 3; do eventually gone_or_answers && ! program_gone || break; done
+        program_gone && break
     done
     ended || { fail "exit code $?, expected 0"; cat "$work/out.log" >&2; }
     [[ -z ${1:-} || $(setting SelectedGame) == "$1" ]] || fail "saved SelectedGame=$(setting SelectedGame), expected $1"

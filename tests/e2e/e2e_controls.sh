@@ -37,7 +37,7 @@ expected=$(printf 'cwd %d\n%s\narg 5\nsigma\n' ${#helpers} "$helpers")
 [[ $(cat "$ARGRECORDER_OUT" 2>/dev/null) == "$expected" ]] ||
     fail "the game was started as: $(cat "$ARGRECORDER_OUT" 2>/dev/null)"
 rm -f "$ARGRECORDER_OUT" # so that a second start would leave a new record
-sleep 1                  # keys pressed in the half second after a game are forgotten
+synced                   # keys pressed in the half second after a game are forgotten
 press Up
 finish omega
 [[ -e $ARGRECORDER_OUT ]] && fail "the game was started more than once"
@@ -49,7 +49,7 @@ finish omega
 # shellcheck disable=SC2086
 start $config
 shot "$work/before.png"
-press 3
+type_key 3
 keys=(h j u n y)
 codes=(72 74 85 78 89)
 names=(SelectUp SelectDown SelectPageUp SelectPageDown StartGame)
@@ -62,8 +62,8 @@ previous="$work/before.png"
 eventually prompt_shown 0 || fail "the first prompt was not shown"
 for step in 0 1 2 3 4; do
     xdotool key "${keys[$step]}"
-    sleep 1
-    [[ $step -lt 4 ]] && { prompt_shown "$((step + 1))" || fail "prompt $((step + 2)) not shown a second after the key"; }
+    [[ $step -lt 4 ]] && { eventually prompt_shown "$((step + 1))" || fail "prompt $((step + 2)) not shown after the key"; }
+    sleep 1 # the keys a second apart
     previous="$work/prompt$((step + 1)).png"
 done
 for step in 0 1 2 3 4; do
@@ -80,8 +80,9 @@ for step in 0 1 2 3 4; do written || fail "${names[$step]} lost at exit"; done
 
 # shellcheck disable=SC2086
 start $config
-press 3
-sleep 0.5
+shot "$work/before-quick.png"
+type_key 3
+eventually now_differs "$work/before-quick.png" "$work/prompt-quick.png" || fail "no prompt"
 keys=(b m l o p)
 codes=(66 77 76 79 80)
 xdotool key --delay 100 "${keys[@]}"

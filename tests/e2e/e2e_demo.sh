@@ -75,10 +75,10 @@ xdotool windowfocus "$game_window" 2>/dev/null
 xdotool key Escape
 back() { shot "$work/after-game.png"; same "$work/before-game.png" "$work/after-game.png"; }
 eventually back || fail "the list did not come back after the game"
-sleep 0.6 # keys pressed in the half second after a game are forgotten
+synced # keys pressed in the half second after a game are forgotten
 # No focus given here: without a window manager the front end must take it back itself.
 xdotool key Down
-sleep 0.3
+synced
 shot "$work/moved.png"
 differ "$work/before-game.png" "$work/moved.png" || fail "the list does not answer after a game"
 press Up
@@ -89,14 +89,14 @@ finish "$third_below"
 # --- Third start: the screensaver after a short idle time, then the power-off sequence.
 set_setting ScreenSaverStartInterval 2
 start
-sleep 3
+eventually now_differs "$work/before-game.png" "$work/saver.png" || fail "the screensaver did not start"
 shot "$work/saver.png"
-differ "$work/before-game.png" "$work/saver.png" || fail "the screensaver did not start"
 press Down # only wakes the screen
 shot "$work/woken.png"
 differ "$work/saver.png" "$work/woken.png" || fail "a key did not stop the screensaver"
 [[ -n $(rows_of_colour "$work/woken.png" 31 "#$bar") ]] || fail "no list after the screensaver"
-press 3 4 1
+press 3 4
+type_key 1
 ended
 [[ $(cat "$TORVANELL_POWEROFF_RECORD" 2>/dev/null) == "power-off requested" ]] ||
     fail "the power-off was not requested once"

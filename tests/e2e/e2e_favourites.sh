@@ -28,12 +28,11 @@ start
 # one row), and Quiz, the eighth of them, is hidden.
 press 2 Down Down Down Down Down Down Down Down Right Up Up Right
 shot "$work/categories.png"
+# Each press waits for a tick after it: a sub-menu's close waits half a second first, and keys
+# meanwhile are forgotten.
 press Down Down Down Down Down Down Down Right Escape
-sleep 0.8 # a sub-menu's close waits half a second; keys meanwhile are forgotten
 press Escape
-sleep 0.8
 press Escape
-sleep 1
 # The selection stays on Galactic Defender; its second set below is marked and played (the
 # emulator's first run was the list's capture).
 press Down c
@@ -53,7 +52,7 @@ done
 pgrep -x demomame >/dev/null && fail "the game did not end"
 back() { shot "$work/after-game.png"; same "$work/marked.png" "$work/after-game.png"; }
 eventually back || fail "the list did not come back after the game"
-sleep 0.6 # keys pressed in the half second after a game are forgotten
+synced # keys pressed in the half second after a game are forgotten
 # MAME, Demo Console, Demo Classics, then the favourites: Galactic Defender and its second set.
 press 5 5 5
 shot "$work/favourites.png"
@@ -68,7 +67,6 @@ entry_of galdef | grep -qP "\tyes\t0\tnever$" || fail "the demo's favourite chan
 start
 shot "$work/restart.png"
 press 2 Down Down Down Down Down Down Down Down Right Down Down Right Escape
-sleep 1
 shot "$work/most-played.png"
 press Left
 finish galdefa

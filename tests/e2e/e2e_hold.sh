@@ -24,11 +24,10 @@ printf '%s\n' "[Settings]" "Emulators=Hangs" "[Hangs]" "ExecPath=$helpers" "Exec
 # digits' 1942 Strike, Z round to Zulu Quest, X round to 1942 Strike, X to Alpine Run.
 start
 shot "$work/alpine.png"
-xdotool windowfocus "$window" 2>/dev/null
-xdotool key x
-sleep 0.15 # the next tick draws it; it stays for 0.8 s
-import -window root "$work/initial.png"
-sleep 1
+type_key x
+# The next tick draws the initial; it stays for 0.8 s, then the list is drawn without it.
+eventually now_differs "$work/alpine.png" "$work/initial.png" || fail "X changed nothing"
+eventually now_differs "$work/initial.png" "$work/bravo.png" || fail "the initial stayed"
 shot "$work/bravo.png"
 differ "$work/initial.png" "$work/bravo.png" || fail "no initial was shown after the jump"
 differ "$work/alpine.png" "$work/bravo.png" || fail "X did not move the selection"
@@ -44,21 +43,21 @@ read -r leader child <"$ids"
 game_window=$(window_of "$leader")
 [[ -n $game_window ]] || fail "the game showed no window"
 xdotool windowfocus "$game_window" 2>/dev/null
-sleep 0.5
+synced # the game is watched
 xdotool keydown Escape
-sleep 1
+sleep 1 # held a second
 xdotool keyup Escape
-sleep 0.5
+synced
 kill -0 "$leader" 2>/dev/null && kill -0 "$child" 2>/dev/null || fail "a one-second hold ended the game"
 xdotool keydown Escape
-sleep 3.5
+eventually grep -q "the player ended the game" "$work/out.log"
 xdotool keyup Escape
 gone() { ! kill -0 "$leader" 2>/dev/null && ! kill -0 "$child" 2>/dev/null; }
 eventually gone || fail "the game or its child was still running after the hold"
 kill -0 "$pid" 2>/dev/null || fail "holding Exit over the game ended the front end too"
 grep -q "the player ended the game" "$work/out.log" || fail "standard error did not say so"
 grep -q "killed" "$work/out.log" || fail "the game deaf to SIGTERM was not killed"
-sleep 1
+synced
 press x # Alpine Run to Bravo Quest: the list answers again
 finish bravo
 

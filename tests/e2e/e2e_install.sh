@@ -56,7 +56,7 @@ work_run() { (cd "$work/demo" && exec "$torvanell" torvanell.ini) >"$work/out.lo
 work_run
 window=$(window_of "$pid")
 [[ -n $window ]] || { fail "the installed program showed no window"; cat "$work/out.log" >&2; }
-sleep 1
+eventually answers || fail "the installed program did not answer on its socket"
 shot "$work/installed.png"
 colours=$(convert "$work/installed.png" -format %k info:)
 ((colours > 50)) || fail "the installed program's screen has $colours colours: no skin?"

@@ -23,15 +23,15 @@ mkdir -p "$work/roms"
 
 start
 # MAME's list is captured, read and kept as a snapshot before the game can be started.
-for _ in $(seq 240); do [[ -s "$work/mame.lst.cache" ]] && break; sleep 0.5; done
-sleep 2
-press 1
-for _ in $(seq 60); do grep -q "The game ended at once" "$work/out.log" && break; sleep 0.5; done
+TORVANELL_E2E_WAIT=120 eventually test -s "$work/mame.lst.cache"
+eventually answers
+type_key 1 # the box that follows waits for a key, serving nothing
+eventually grep -q "The game ended at once" "$work/out.log"
 shot "$work/mame-box.png"
 grep -q "pm1_prg1.6e WRONG LENGTH" "$work/out.log" ||
     fail "MAME did not find the zip in roms/: $(grep -m3 -i 'not found\|wrong' "$work/out.log")"
 grep -q "The game ended at once (exit code" "$work/out.log" || fail "no box told of the failure"
-press Return
+type_key Return
 finish puckman
 
 [[ $status -eq 0 ]] && echo "e2e_mame: passed"

@@ -42,21 +42,17 @@ pixels() { convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -forma
     fail "the menu's current row is not in the skin's colour ($(pixels "$work/menu.png" '#00FF00') pixels)"
 [[ $(pixels "$work/menu.png" '#007F00') -gt 2000 ]] ||
     fail "the menu behind the sub-menu is not dimmed ($(pixels "$work/menu.png" '#007F00') pixels)"
-press Right Escape
-sleep 0.8 # a tick for each window to close
+press Right Escape # each press waits for a tick after it: the window it closed is gone
 press Escape
-sleep 1
 shot "$work/browser.png"
 differ "$work/list.png" "$work/browser.png" || fail "the image browser was not shown"
 # Back to the list view: fewer games than before.
 press 2 Right Escape
-sleep 1
 shot "$work/filtered.png"
 differ "$work/list.png" "$work/filtered.png" || fail "the missing games are still listed"
 differ "$work/browser.png" "$work/filtered.png" || fail "the list view did not come back"
 # Show Status Bar: No.
 press 2 Down Down Down Down Down Down Right Escape
-sleep 1
 shot "$work/nobar.png"
 differ "$work/filtered.png" "$work/nobar.png" || fail "the status bar did not go"
 

@@ -34,7 +34,7 @@ xdotool windowfocus "$game_window" 2>/dev/null
 xdotool key Escape
 back() { shot "$work/after-game.png"; same "$work/found.png" "$work/after-game.png"; }
 eventually back || fail "the narrowed list did not come back after the game"
-sleep 0.6 # keys pressed in the half second after a game are forgotten
+synced # keys pressed in the half second after a game are forgotten
 press n     # the only other game found
 press v Down Down 1 Escape # "U" typed, then Exit: the narrowed list as it was
 shot "$work/kept.png"

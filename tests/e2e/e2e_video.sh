@@ -50,7 +50,7 @@ eventually plays_alone ||
 press Down
 shot "$work/stopped.png" # settles: nothing plays for Blast Brigade
 differ "$work/rested-b.png" "$work/stopped.png" || fail "Down did not move the selection"
-sleep 1
+sleep 1 # long enough for a video that went on to show a new frame
 grab "$work/still.png"
 same "$work/stopped.png" "$work/still.png" || fail "a video went on after the move"
 finish neoblast
@@ -59,7 +59,6 @@ finish neoblast
 set_setting ScreenSaverType Videos
 set_setting ScreenSaverStartInterval 2
 start
-sleep 3
 whole() {
     grab "$work/saver-a.png"
     sleep 0.4

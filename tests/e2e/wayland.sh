@@ -1,7 +1,5 @@
 # Sourced after drive.sh: a Wayland compositor (weston) in a window of this X server, which
 # gives it a seat; screenshots of its outputs side by side; keys through its window.
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 weston=""
 # compositor <backend> [weston's options]
 compositor() {
@@ -16,14 +14,8 @@ wayland_shot() {
     mv "$work"/wayland-screenshot-*.png "$1" 2>/dev/null
 }
 # Screenshots until the screen compares with reference as asked (differ or same); the last stays.
-wayland_until() {
-    for _ in $(seq 25); do
-        wayland_shot "$3"
-        "$1" "$2" "$3" && return 0
-        sleep 0.2
-    done
-    return 1
-}
+wayland_compares() { wayland_shot "$3" && "$1" "$2" "$3"; }
+wayland_until() { eventually wayland_compares "$@"; }
 drawn() { (($(convert "$2" -format %k info:) > 2)); } # the first argument is unused
 weston_found() { weston_window=$(xdotool search --class weston | head -n 1) && [[ -n $weston_window ]]; }
 # Keys go to weston's X window, which hands them to the client that has its keyboard.
@@ -31,6 +23,6 @@ wayland_press() {
     for key; do
         xdotool windowfocus "$weston_window" 2>/dev/null
         xdotool key "$key"
-        sleep 0.3
+        synced || fail "the front end did not answer after $key"
     done
 }

@@ -9,7 +9,7 @@ launch_xvfb() {
     Xvfb -displayfd "$fd" -noreset -screen 0 "$1x24" >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     exec {fd}>&-
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         display=$(head -n 1 "$work/display") && [[ -n $display ]] && break
         sleep 0.1
     done
@@ -20,6 +20,9 @@ launch_xvfb() {
 
 start_xvfb() {
     work=$(mktemp -d "/tmp/torvanell-e2e-$1.XXXXXX")
+    # The front end's socket and a compositor's live here, apart from every other test's.
+    export XDG_RUNTIME_DIR="$work/xdg"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
     launch_xvfb "${2:-800x600}"
     # In a sanitizer build: the session bus library keeps one buffer for the life of the process.
     printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
