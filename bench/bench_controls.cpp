@@ -7,6 +7,7 @@
 #include "config/settings.h"
 #include "config/skin.h"
 #include "core/actions.h"
+#include "core/controlsocket.h"
 #include "core/frontend.h"
 #include "core/lock.h"
 #include "platform/input.h"
@@ -18,6 +19,9 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // count games; with initials, their names start with every letter in turn and are sorted.
 static void setUp(int count = 1000, int initials = 0)
@@ -105,3 +109,44 @@ static void BM_TickTwoSticksNothingPressed(benchmark::State& state)
     tearDown();
 }
 BENCHMARK(BM_TickTwoSticksNothingPressed)->Unit(benchmark::kMicrosecond);
+
+// A client floods the control socket with selects that each change the emulator shown, on
+// 20,000 games: one step of the loop (what a tick gives the socket) answers one such change.
+static void BM_SocketStepUnderAFloodOfViewChanges(benchmark::State& state)
+{
+    setUp(20000);
+    EmulatorTable.emplace_back(std::make_unique<Emulator>())->Name = "Other";
+    EmulatorTable.back()->IncludeInAll = 1;
+    char folder[] = "/tmp/torvanell-bench-XXXXXX";
+    setenv("XDG_RUNTIME_DIR", mkdtemp(folder), 1);
+    FrontendSettings.ControlSocket = 1;
+    startControlSocket();
+    int client = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    snprintf(address.sun_path, sizeof address.sun_path, "%s", ControlSocket.Path.c_str());
+    connect(client, (sockaddr*)&address, sizeof address);
+    std::string flood;
+    for (int i = 0; i < 3000; i++)
+        flood += i % 2 ? "{\"select\":{\"emulator\":\"All\",\"game\":\"game5\"}}\n"
+                       : "{\"select\":{\"emulator\":\"Bench\",\"game\":\"game5\"}}\n";
+    size_t sent = 0;
+    char answers[65536];
+    for (auto _ : state)
+    {
+        if (sent < flood.size())
+        {
+            ssize_t wrote = send(client, flood.data() + sent, flood.size() - sent, MSG_DONTWAIT);
+            if (wrote > 0) sent += (size_t)wrote;
+        }
+        serveControlSocket(0);
+        while (recv(client, answers, sizeof answers, MSG_DONTWAIT) > 0)
+        {
+        }
+    }
+    close(client);
+    stopControlSocket();
+    rmdir(folder);
+    tearDown();
+}
+BENCHMARK(BM_SocketStepUnderAFloodOfViewChanges)->Unit(benchmark::kMillisecond)->Iterations(200);

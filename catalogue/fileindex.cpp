@@ -253,7 +253,7 @@ std::string indexPath(const std::string& path)
     return path + ".index";
 }
 
-static std::string whyUnreadable(const std::string& path)
+std::string whyUnreadable(const std::string& path)
 {
     if (!platformFileExists(path)) return "no such file";
     if (platformIsDirectory(path)) return "it is a folder";

@@ -69,6 +69,9 @@ void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries);
 // The place of name's entry; 0 when the index has none.
 int findIndexedEntry(const FileIndex& index, std::string_view name, IndexedEntry& place);
 
+// Why the file at path could not be read, in a few words ("no such file", "it is a folder",
+// errno's text); right after the failed read, so that errno still tells.
+std::string whyUnreadable(const std::string& path);
 // The index file of the file at path.
 std::string indexPath(const std::string& path);
 // Makes index describe the file at path as it is now: kept when it already does, else read

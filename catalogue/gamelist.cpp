@@ -607,10 +607,7 @@ void applyGameList(int emulatorIndex)
         fprintf(stderr,
                 "Game list [%s] cannot be read (%s); the games of %s are shown as "
                 "their files name them\n",
-                emulator->GameList.c_str(),
-                errno == EISDIR ? "it is a folder"
-                : errno         ? strerror(errno)
-                                : "read error",
+                emulator->GameList.c_str(), whyUnreadable(emulator->GameList).c_str(),
                 emulator->Name.c_str());
         return;
     }

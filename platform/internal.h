@@ -2,6 +2,8 @@
 // includes this header.
 #pragma once
 
+#include "platform/rawinput.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -59,20 +61,6 @@ int scancodeOfVirtualKey(int code);
 // The virtual-key code of an SDL scancode (the specific one for Shift, Ctrl and Alt); 0 when none.
 int virtualKeyOfScancode(int scancode);
 void setKeyDirect(int code, int down);
-// A key or mouse button of the system's raw input (whichever program has the focus), and a
-// relative motion of the pointer.
-void systemKeyEvent(int code, int down);
-void pointerMotion(int dx, int dy);
-// xinput.cpp: X's raw input; 1 when it is watched (X with XInput 2.2), else told once.
-int startRawInput();
-int rawKeysWatched();
-void drainRawInput();
-void stopRawInput();
-// evdev.cpp: the input devices; 1 when some can be read, else told once.
-int startDeviceInput();
-int deviceKeysWatched();
-void drainDeviceInput();
-void stopDeviceInput();
 void startJoystick();
 void stopJoystick();
 // joystick.cpp: a device was plugged in (any index) or removed (its instance id).

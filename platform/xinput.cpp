@@ -4,6 +4,7 @@
 // edge (raw motion is the device's own, before the pointer moves or stops).
 #include "platform/input.h"
 #include "platform/keysyms.h"
+#include "platform/rawinput.h"
 
 #include <SDL.h>
 
@@ -14,14 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-
-// Declared in internal.h, whose Window and Font would clash with X's.
-void systemKeyEvent(int code, int down);
-void pointerMotion(int dx, int dy);
-int startRawInput();
-int rawKeysWatched();
-void drainRawInput();
-void stopRawInput();
 
 struct RawInputRecord
 {

@@ -11,6 +11,8 @@
 #include "display/videoplayer.h"
 #include "support.h"
 
+#include <sys/stat.h>
+
 struct GameListTest : testing::Test
 {
     fs::path Dir = freshDirectory();
@@ -323,13 +325,22 @@ TEST_F(GameListTest, PlaysAreCarriedIntoTheHistoryOnce)
     EXPECT_NE(history.find("\tlist=5,yes\n"), std::string::npos) << history;
 }
 
+// Missing, a folder, or a FIFO (never waited on): told as what it is.
 TEST_F(GameListTest, AListThatCannotBeReadLeavesTheGamesAsTheyAre)
 {
-    Console->GameList = (Dir / "nothing.xml").string();
-    std::string told = stderrOf([&] { applyGameList(0); });
-    EXPECT_NE(told.find("cannot be read"), std::string::npos) << told;
-    EXPECT_EQ(game("sonic.sms")->Description, "sonic");
-    EXPECT_FALSE(game("sonic.sms")->Listed);
+    fs::create_directory(Dir / "folder.xml");
+    ASSERT_EQ(mkfifo((Dir / "fifo.xml").c_str(), 0644), 0);
+    for (auto [name, why] :
+         {std::pair{"nothing.xml", "no such file"}, std::pair{"folder.xml", "it is a folder"},
+          std::pair{"fifo.xml", "not a regular file"}})
+    {
+        Console->GameList = (Dir / name).string();
+        std::string told = stderrOf([&] { applyGameList(0); });
+        EXPECT_NE(told.find("cannot be read"), std::string::npos) << told;
+        EXPECT_NE(told.find(why), std::string::npos) << told;
+        EXPECT_EQ(game("sonic.sms")->Description, "sonic");
+        EXPECT_FALSE(game("sonic.sms")->Listed);
+    }
 }
 
 TEST_F(GameListTest, TheRealListIsReadWhole)
