@@ -2,6 +2,7 @@
 #include "platform/process.h"
 
 #include "platform/keysyms.h"
+#include "platform/rawinput.h"
 
 #include <SDL.h>
 
@@ -124,6 +125,7 @@ static void typeKey(int code, bool down)
         fprintf(stderr, "Virtual-key code 0x%02X has no key on this display: not typed\n", code);
         return;
     }
+    ownKeyTyped(key, down);
     XTestFakeKeyEvent(display, key, down ? True : False, CurrentTime);
     // Delivered before the caller sleeps, so the key's time is the one the caller chose.
     XSync(display, False);

@@ -6,7 +6,10 @@
 // relative motion of the pointer.
 void systemKeyEvent(int code, int down);
 void pointerMotion(int dx, int dy);
-// xinput.cpp: X's raw input; 1 when it is watched (X with XInput 2.2), else told once.
+// xinput.cpp: X's raw input; 1 when it is watched (X with XInput 2.2), else told once. A key
+// the front end types into a game (SendKeys) is announced first, so that its own event is not
+// taken for the player's touch.
+void ownKeyTyped(int keycode, int down);
 int startRawInput();
 int rawKeysWatched();
 void drainRawInput();

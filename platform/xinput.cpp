@@ -20,7 +20,8 @@ struct RawInputRecord
 {
     Display* Connection = nullptr;
     int Opcode = 0;
-    std::map<int, bool> Relative; // by source device: its first valuators count motion
+    std::map<int, bool> Relative;             // by source device: its first valuators count motion
+    std::map<std::pair<int, int>, int> Typed; // keys typed by the front end, not yet seen
 };
 static RawInputRecord Raw;
 
@@ -95,8 +96,23 @@ static void rawMotion(const XIRawEvent& event)
     pointerMotion((int)moved[0], (int)moved[1]);
 }
 
+void ownKeyTyped(int keycode, int down)
+{
+    if (Raw.Connection) Raw.Typed[{keycode, down}]++;
+}
+
+// The front end's own typing comes back as raw events, in the order it was typed.
+static bool typedByUs(int keycode, int down)
+{
+    auto typed = Raw.Typed.find({keycode, down});
+    if (typed == Raw.Typed.end()) return false;
+    if (--typed->second == 0) Raw.Typed.erase(typed);
+    return true;
+}
+
 static void rawKey(const XIRawEvent& event, int down)
 {
+    if (typedByUs(event.detail, down)) return;
     int codes[KeysymCodesLimit];
     KeySym symbol = XkbKeycodeToKeysym(Raw.Connection, (KeyCode)event.detail, 0, 0);
     for (int i = 0, count = virtualKeysOfKeysym(symbol, codes); i < count; i++)

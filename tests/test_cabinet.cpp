@@ -148,7 +148,8 @@ TEST_F(Cabinet, TheMarqueeScreenFollowsTheSelectionTheGameAndTheDisplays)
 
 static void waitForEvents()
 {
-    for (int i = 0; i < 500 && (Events.Runs[EventGameStart].Running || !Events.Ending.empty()); i++)
+    for (int i = 0; i < 3000 && (Events.Runs[EventGameStart].Running || !Events.Ending.empty());
+         i++)
     {
         eventsStep();
         usleep(10000);
@@ -263,12 +264,12 @@ TEST_F(Cabinet, EventCommandsLeaveNoZombiesNoFloodAndNothingRunning)
     FrontendSettings.EventCommands[EventGameStart] =
         TestPrograms + "hanger " + (Dir / "h.txt").string() + " stubborn 60000";
     startEventCommand(EventGameStart, nullptr);
-    for (int i = 0; i < 500 && !fs::exists(Dir / "h.txt"); i++) usleep(10000);
+    for (int i = 0; i < 3000 && !fs::exists(Dir / "h.txt"); i++) usleep(10000);
     int stubborn = 0;
     std::ifstream(Dir / "h.txt") >> stubborn;
     ASSERT_GT(stubborn, 0);
     EXPECT_NE(stderrOf(stopEvents).find("did not end within 2000 ms"), std::string::npos);
-    for (int i = 0; i < 300 && kill(stubborn, 0) == 0; i++)
+    for (int i = 0; i < 3000 && kill(stubborn, 0) == 0; i++)
     {
         usleep(10000);
         platformReapStrays();

@@ -95,6 +95,8 @@ press() {
     done
 }
 
+# The game the program runs now (the demo's stand-in emulator, its child): never another test's.
+game_pid() { pgrep -n -P "$pid" -x demomame; }
 program_gone() { ! kill -0 "$pid" 2>/dev/null; }
 # The program's exit code once it has gone, else a failure and the program ended.
 ended() {

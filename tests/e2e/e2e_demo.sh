@@ -54,6 +54,16 @@ read -r top bottom <<<"$(rows_of_colour "$work/list.png" 31 "#$bar")"
     $(count_colour "$work/list.png" "800x12+0+588" "#FFFFFF") -gt 10 ]] ||
     fail "the status bar is missing or empty"
 
+# A trackball rolled down 90 pixels moves two rows (40 each), read raw, wherever the hidden
+# pointer is; Up twice comes back.
+xdotool mousemove 795 595 # by the screen's corner: the pointer itself cannot go further
+xdotool mousemove_relative -- 0 90
+synced
+shot "$work/rolled.png"
+differ "$work/list.png" "$work/rolled.png" || fail "the trackball did not move the selection"
+press Up Up
+shot "$work/rolled-back.png"
+same "$work/list.png" "$work/rolled-back.png" || fail "the trackball did not move two rows"
 press Down Down Down
 finish "$third_below"
 
@@ -64,7 +74,7 @@ shot "$work/before-game.png"
 press 1
 started() { [[ $(emulator_runs) == 2 ]]; }
 eventually started || fail "the demo emulator was not started"
-game_window=$(window_of "$(pgrep -n demomame)")
+game_window=$(window_of "$(game_pid)")
 expected=$(printf 'run\ncwd %s\narg %s\narg -skip_gameinfo\n' "$work/emulator" "$third_below")
 [[ $(sed -n '/^run$/h;/^run$/!H;${x;p}' "$DEMOMAME_RECORD") == "$expected" ]] ||
     fail "the game was started as: $(tail -n 4 "$DEMOMAME_RECORD")"

@@ -45,11 +45,11 @@ eventually eval 'entry_of galdefa | grep -qP "\tyes\t1\t20"' ||
 # Escape again while the game's window may not take keys yet (a loaded machine); the demo
 # emulator also ends by itself after eight seconds.
 for _ in 1 2 3; do
-    xdotool windowfocus "$(window_of "$(pgrep -n demomame)")" 2>/dev/null
+    xdotool windowfocus "$(window_of "$(game_pid)")" 2>/dev/null
     xdotool key Escape
-    eventually eval '! pgrep -x demomame >/dev/null' && break
+    eventually eval '! game_pid >/dev/null' && break
 done
-pgrep -x demomame >/dev/null && fail "the game did not end"
+game_pid >/dev/null && fail "the game did not end"
 back() { shot "$work/after-game.png"; same "$work/marked.png" "$work/after-game.png"; }
 eventually back || fail "the list did not come back after the game"
 synced # keys pressed in the half second after a game are forgotten

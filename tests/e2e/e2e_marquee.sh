@@ -43,6 +43,7 @@ marquee_settled() {
 }
 rests() { eventually marquee_settled; }
 
+eventually grep -q '"subscribed":true' "$work/heard.log" || fail "the subscriber was not subscribed"
 [[ $(ask '{"select":{"emulator":"MAME","game":"beamrunr"}}') == *'"game":"beamrunr"'* ]] ||
     fail "the socket did not select beamrunr"
 rests

@@ -53,17 +53,16 @@ sed -i 's/^ScreenSaverStartInterval=.*/ScreenSaverStartInterval=2/' "$config"
 cp "$work/torvanell-history.txt" "$work/history-before.txt"
 start
 runs() { grep -c "^run$" "$DEMOMAME_RECORD" 2>/dev/null; }
-demo_shown() { pgrep -x demomame >/dev/null && said "Demo game"; }
-playing() { [[ $(runs) -gt $before ]] && pgrep -x demomame >/dev/null; }
+playing() { [[ $(runs) -gt $before ]] && game_pid >/dev/null; }
 for tap in 5 15 100; do
     before=$(runs)
     eventually playing || fail "no demo game started: $(cat "$work/out.log")"
-    game=$(window_of "$(pgrep -n -x demomame)")
+    game=$(window_of "$(game_pid)")
     [[ -n $game ]] && xdotool windowfocus "$game" 2>/dev/null
     touched=$(grep -c "A control was touched" "$work/out.log")
     synced # the game runs, watched
     "$tests/tapper" Down "$tap"
-    eventually eval '! pgrep -x demomame >/dev/null' || fail "a tap of $tap ms did not end the demo game"
+    eventually eval '! game_pid >/dev/null' || fail "a tap of $tap ms did not end the demo game"
     [[ $(grep -c "A control was touched" "$work/out.log") -gt $touched ]] ||
         fail "the end of the demo game after a tap of $tap ms was not told"
     [[ $tap == 100 ]] && break

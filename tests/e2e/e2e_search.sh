@@ -29,7 +29,7 @@ press 1
 started() { [[ $(emulator_runs) == 2 ]]; } # the first run captured the list
 eventually started || fail "the game found was not started"
 grep -qx 'arg skyhawk' "$DEMOMAME_RECORD" || fail "started: $(tail -n 3 "$DEMOMAME_RECORD")"
-game_window=$(window_of "$(pgrep -n demomame)")
+game_window=$(window_of "$(game_pid)")
 xdotool windowfocus "$game_window" 2>/dev/null
 xdotool key Escape
 back() { shot "$work/after-game.png"; same "$work/found.png" "$work/after-game.png"; }
