@@ -14,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/input.h>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -114,14 +115,19 @@ static int readDevice(int device)
     }
 }
 
+// Asked at every pump: one look at all the devices, and only those with events are read.
 void drainDeviceInput()
 {
+    if (Input.Devices.empty()) return;
+    std::vector<pollfd> ready;
+    for (int device : Input.Devices) ready.push_back({device, POLLIN, 0});
+    if (poll(ready.data(), ready.size(), 0) <= 0) return;
     std::vector<int> kept;
-    for (int device : Input.Devices)
-        if (readDevice(device))
-            kept.push_back(device);
+    for (const pollfd& device : ready)
+        if (!device.revents || readDevice(device.fd))
+            kept.push_back(device.fd);
         else
-            close(device);
+            close(device.fd);
     Input.Devices = kept;
 }
 
