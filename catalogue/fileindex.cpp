@@ -273,9 +273,7 @@ void writeKeptFile(const std::string& file, const std::string& bytes, const char
 {
     static std::vector<std::string> told; // each file once, for the life of the program
     errno = 0;
-    auto write = [&bytes](FILE* out)
-    { return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size(); };
-    if (platformReplaceDerivedFile(file, write)) return;
+    if (platformReplaceDerivedFile(file, bytes)) return;
     if (std::find(told.begin(), told.end(), file) != told.end()) return;
     told.push_back(file);
     std::fprintf(stderr,

@@ -349,6 +349,11 @@ int iniReadInt(const char* section, const char* key, const char* defaultText,
     return toInt32(readWithDefault(section, key, defaultText, file), 10);
 }
 
+int iniDecimalOf(const std::string& value)
+{
+    return toInt32(value, 10);
+}
+
 int iniReadNumber(const char* section, const char* key, int defaultValue, const std::string& file)
 {
     std::string value;

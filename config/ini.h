@@ -32,6 +32,8 @@ int iniReadInt(const char* section, const char* key, const char* defaultText,
 // The decimal number at the start of the value; the default for a missing key or an empty
 // value.
 int iniReadNumber(const char* section, const char* key, int defaultValue, const std::string& file);
+// A value already read, as iniReadInt reads it: its leading decimal number, clamped to 32 bits.
+int iniDecimalOf(const std::string& value);
 // Stores text under key, creating the file, the section or the key as needed and keeping every
 // other byte of the file. Answers 0 (file untouched) when it cannot be written or would not
 // read back: a line break anywhere, "]" in the section, "=" in the key, a key that is empty or

@@ -250,7 +250,7 @@ static int readKeyCode(const KeyBindingInfo& binding, const std::string& file)
     if (startsWithMouse(text))
         fprintf(stderr, "%s [Keymappings] %s=%s: Mouse1 to Mouse%d; never active\n", file.c_str(),
                 binding.Name, text.c_str(), MouseButtonCount);
-    return iniReadInt("Keymappings", binding.Name, binding.DefaultKey, file);
+    return iniDecimalOf(text);
 }
 
 static void loadBindings(const std::string& file)

@@ -248,10 +248,10 @@ struct ServingStep
 static ServingStep Step;
 
 // A request the step has no room for: its time is spent, or it would change the view again.
-static int waitsForNextStep(const Request& request)
+static int waitsForNextStep(int otherView)
 {
     if (platformMilliseconds() - Step.StartedAt >= SocketStepBudgetMs) return 1;
-    return Step.ViewChanged && asksOtherView(request);
+    return Step.ViewChanged && otherView;
 }
 
 // Answers the lines the client has sent, as far as the step allows; 0 when the rest waits.
@@ -266,13 +266,13 @@ static int answerLines(SocketClient& client, int gameRunning)
             continue;
         }
         Request request = readRequest(line);
-        if (waitsForNextStep(request))
+        int otherView = asksOtherView(request);
+        if (waitsForNextStep(otherView))
         {
             client.Reader.Pending.insert(0, line + "\n");
             return 0;
         }
         if (request.Kind == RequestSubscribe) client.Subscribed = request.On;
-        int otherView = asksOtherView(request);
         client.Out += answerRequest(request, gameRunning);
         // Found or not, the list of that view was built.
         if (otherView) Step.ViewChanged = 1;

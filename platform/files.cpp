@@ -137,6 +137,15 @@ static std::string refusal(const struct stat& info, int64_t limit)
     return "";
 }
 
+// Each file refused is named once: a sound or a picture is asked for again at every move.
+static void tellRefusal(const std::string& path, const struct stat& info, const std::string& why)
+{
+    static std::set<std::pair<dev_t, ino_t>> told;
+    if (told.size() > 4096) told.clear(); // a bound, whatever a folder holds
+    if (told.insert({info.st_dev, info.st_ino}).second)
+        fprintf(stderr, "Not read: [%s]: %s\n", path.c_str(), why.c_str());
+}
+
 // Opened without waiting (a FIFO's open waits for a writer) and looked at before anything is
 // read. A folder fails quietly with EISDIR: callers say what they expected there.
 static int openData(const std::string& path, int64_t limit, struct stat* info)
@@ -147,7 +156,7 @@ static int openData(const std::string& path, int64_t limit, struct stat* info)
     std::string refused = error ? "" : refusal(*info, limit);
     if (!refused.empty())
     {
-        fprintf(stderr, "Not read: [%s]: %s\n", path.c_str(), refused.c_str());
+        tellRefusal(path, *info, refused);
         error = EINVAL;
     }
     if (error)
@@ -364,11 +373,16 @@ int platformReplaceFileWith(const std::string& linkOrPath, const std::function<i
     return replaceAt(resolveLink(linkOrPath), write);
 }
 
-int platformCreateDerivedFile(const std::string& path)
+// A derived file's place is taken back from a link there: the link goes, its target stays.
+static int removeLinkAt(const std::string& path)
 {
     struct stat own;
-    if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode) && unlink(path.c_str()) != 0)
-        return -1;
+    return lstat(path.c_str(), &own) != 0 || !S_ISLNK(own.st_mode) || unlink(path.c_str()) == 0;
+}
+
+int platformCreateDerivedFile(const std::string& path)
+{
+    if (!removeLinkAt(path)) return -1;
     return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
 }
 
@@ -380,21 +394,26 @@ void platformCloseFile(int descriptor)
 int platformReplaceDerivedFile(const std::string& path, const std::function<int(FILE*)>& write)
 {
     // The rename would replace a link by itself, but the mode kept is read through it.
-    struct stat own;
-    if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode) && unlink(path.c_str()) != 0)
-        return 0;
-    return replaceAt(path, write);
+    return removeLinkAt(path) && replaceAt(path, write);
+}
+
+static std::function<int(FILE*)> writerOf(const std::string& contents)
+{
+    return [&contents](FILE* file)
+    {
+        return contents.empty() ||
+               fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    };
 }
 
 int platformReplaceFile(const std::string& path, const std::string& contents)
 {
-    return platformReplaceFileWith(path,
-                                   [&](FILE* file)
-                                   {
-                                       return contents.empty() ||
-                                              fwrite(contents.data(), 1, contents.size(), file) ==
-                                                  contents.size();
-                                   });
+    return platformReplaceFileWith(path, writerOf(contents));
+}
+
+int platformReplaceDerivedFile(const std::string& path, const std::string& contents)
+{
+    return platformReplaceDerivedFile(path, writerOf(contents));
 }
 
 // mkstemp's six characters after the ".tmp-" that platformReplaceFile adds.

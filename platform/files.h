@@ -59,6 +59,7 @@ int platformReplaceFileWith(const std::string& path, const std::function<int(FIL
 // cache, a captured list): a link at path is replaced by the file itself, so neither its target
 // nor anything in another folder is ever written.
 int platformReplaceDerivedFile(const std::string& path, const std::function<int(FILE*)>& write);
+int platformReplaceDerivedFile(const std::string& path, const std::string& contents);
 // Opens path for writing from its start, empty, as a derived file: a link at path is removed
 // and replaced by the file. The descriptor, or -1 (errno set).
 int platformCreateDerivedFile(const std::string& path);

@@ -280,13 +280,7 @@ void setKeyDirect(int code, int down)
 
 void releaseAllKeys()
 {
-    for (KeyRecord& key : Keys)
-    {
-        key.HeldOver = 0;
-        // The raw input still sees a key held down as focus goes: it is let go there.
-        if (key.DownCount) noteHold((int)(&key - Keys), 0);
-        key.DownCount = 0;
-    }
+    for (KeyRecord& key : Keys) key.DownCount = key.HeldOver = 0;
     for (bool& down : ScancodeDown) down = false;
     for (bool& down : MouseDown) down = false;
 }
