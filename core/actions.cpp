@@ -206,9 +206,11 @@ static ActionOutcome startGame(Window*)
     return BreaksSequence;
 }
 
-int startSelectedGame()
+int startShownGame(const Game* game)
 {
-    if (!selectedGame()) return 0;
+    auto shown = std::find(VisibleGames.begin(), VisibleGames.end(), game);
+    if (shown == VisibleGames.end()) return 0;
+    current() = (int)(shown - VisibleGames.begin());
     if (FrontendState.ScreenSaverActive) stopScreenSaver();
     stopAllTimers(); // no timer runs while the game does
     runGame();

@@ -10,6 +10,6 @@ void processTick(Window* mainWindow);
 // Shows the games of view (an index into EmulatorTable, AllEmulators or FavouriteGames), the
 // search left: the list is rebuilt, the selection left to the caller.
 void showEmulatorView(int view);
-// Starts the selected game as StartGame does, the screensaver stopped first; 0 when no game is
-// selected.
-int startSelectedGame();
+// Selects game and starts it as StartGame does, the screensaver stopped first; 0 when the list
+// does not show it.
+int startShownGame(const struct Game* game);

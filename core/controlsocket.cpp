@@ -153,7 +153,7 @@ static std::string launchGameAsked(const Request& request)
     }
     const Game* game = selectedGame();
     if (!game) return errorLine("no game is selected");
-    ControlSocket.LaunchWanted = game->Name;
+    ControlSocket.LaunchWanted = game;
     return lineOf({{"launching", game->Name}});
 }
 
@@ -168,6 +168,9 @@ static std::string answerRequest(const Request& request, int gameRunning)
     case RequestLaunch:
         if (gameRunning) return errorLine("a game is running");
         if (busy) return errorLine("the player has a menu open");
+        // The game answered is the one started: nothing selects another before it starts.
+        if (ControlSocket.LaunchWanted)
+            return errorLine("\"" + ControlSocket.LaunchWanted->Name + "\" is starting");
         if (request.Kind == RequestLaunch) return launchGameAsked(request);
         {
             std::string refused = selectGame(request);
@@ -337,9 +340,10 @@ void serveControlSocket(int gameRunning)
     if (ControlSocket.Listener < 0) return;
     acceptClients();
     serveClients(gameRunning);
-    if (ControlSocket.LaunchWanted.empty() || gameRunning || TickLoopDepth > 1) return;
-    ControlSocket.LaunchWanted.clear();
-    startSelectedGame();
+    if (!ControlSocket.LaunchWanted || gameRunning || TickLoopDepth > 1) return;
+    const Game* wanted = ControlSocket.LaunchWanted;
+    ControlSocket.LaunchWanted = nullptr;
+    startShownGame(wanted);
 }
 
 void tellSubscribers(const std::string& eventName, const std::string& gameField)

@@ -34,8 +34,9 @@ struct ControlSocketRecord
     int Listener = -1;
     std::string Path;
     std::vector<SocketClient> Clients;
-    std::string LaunchWanted; // a launch asked for; started once its answer is written
-    int64_t Refused = 0;      // clients turned away (too many), for the tests
+    // The game a launch answered; started once the answer is written. Not owned.
+    const struct Game* LaunchWanted = nullptr;
+    int64_t Refused = 0; // clients turned away (too many), for the tests
 };
 extern ControlSocketRecord ControlSocket;
 

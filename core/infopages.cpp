@@ -20,12 +20,13 @@ void closeInformationFiles()
     closeFileIndex(CommandIndex);
 }
 
-// A clone without information of its own shows its parent's, when the parent is listed.
+// A clone without information of its own shows its parent's, whether or not the view shows
+// the parent: a search or a filter hiding it does not make the clone's information go.
 static const std::vector<std::string>* informationLines(const Game& game)
 {
     if (!game.InfoLines.empty() || game.CloneOf.empty()) return &game.InfoLines;
-    int parent = findGameByName(game.CloneOf);
-    return parent >= 0 ? &VisibleGames[parent]->InfoLines : nullptr;
+    const Game* parent = game.Parent ? game.Parent : findGame(game.CloneOf, game.EmulatorIndex);
+    return parent ? &parent->InfoLines : nullptr;
 }
 
 // The game's own entry, else its parent's: the files name parents and leave most clones out.

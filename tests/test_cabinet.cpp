@@ -471,8 +471,9 @@ TEST_F(Socket, OneClientCannotHoldTheScreenAndIdleOnesGiveWay)
     close(client);
 }
 
-// A launch asked on the socket starts once answered; meanwhile the socket is served, a
-// subscriber hears the game start and end, and an end asked ends it.
+// A launch asked on the socket starts the game answered once the answer is written (a select
+// in the same pass is refused); meanwhile the socket is served, a subscriber hears the game
+// start and end, and an end asked ends it.
 TEST_F(Socket, ALaunchedGameIsEndedOnRequestAndSubscribersHearOfIt)
 {
     static int Client;
@@ -485,10 +486,18 @@ TEST_F(Socket, ALaunchedGameIsEndedOnRequestAndSubscribersHearOfIt)
             if (RunningGame) send(Client, end.data(), end.size(), MSG_DONTWAIT);
         });
     // The answer is written, then the game starts, and the socket is served while it runs.
-    std::string answer = exchange(Client, "{\"launch\":{\"game\":\"wide\"}}\n");
+    std::string answer =
+        exchange(Client, "{\"launch\":{\"game\":\"wide\"}}\n{\"select\":{\"game\":\"plain\"}}\n");
     testOnSleep(nullptr);
-    for (const char* heard : {"{\"launching\":\"wide\"}", "\"event\":\"gameStart\"",
-                              "{\"ending\":\"wide\"}", "\"event\":\"gameEnd\""})
+    size_t started = answer.find("\"event\":\"gameStart\"");
+    ASSERT_NE(started, std::string::npos) << answer;
+    size_t from = answer.rfind('\n', started) + 1;
+    EXPECT_NE(answer.substr(from, answer.find('\n', started) - from).find("\"game\":\"wide\""),
+              std::string::npos)
+        << answer;
+    for (const char* heard :
+         {"{\"launching\":\"wide\"}", "\"wide\\\" is starting", "\"event\":\"gameStart\"",
+          "{\"ending\":\"wide\"}", "\"event\":\"gameEnd\""})
         EXPECT_NE(answer.find(heard), std::string::npos) << heard << " in " << answer;
     EXPECT_EQ(RunningGame, nullptr);
     close(Client);

@@ -77,8 +77,15 @@ TEST_F(InfoFilesTest, PagesComeInOrderAndAClonesFromItsParent)
     for (const InfoPage& page : informationPages(*clone)) titles.push_back(page.Title);
     EXPECT_EQ(titles, std::vector<std::string>({"History", "[Controls]", "- Moves -"}));
     FrontendSettings.CommandFile.clear();
-    clone->InfoLines = {"Information."};
+    // The parent's information shows while a search or a filter hides the parent.
     FrontendSettings.UseMameInfoDat = 1;
+    Game* parent = addGame("galdef");
+    parent->InfoLines = {"The parent's."};
+    VisibleGames = {clone};
+    std::vector<InfoPage> fromParent = informationPages(*clone);
+    ASSERT_EQ(fromParent.size(), 2u);
+    EXPECT_EQ(fromParent[0].Lines, parent->InfoLines);
+    clone->InfoLines = {"Information."};
     ASSERT_EQ(informationPages(*clone).size(), 2u);
     history("");
     std::vector<InfoPage> alone = informationPages(*clone);
