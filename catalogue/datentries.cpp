@@ -2,6 +2,7 @@
 // block at a time.
 #include "catalogue/datentries.h"
 
+#include "base/text.h"
 #include "catalogue/emulators.h"
 #include "catalogue/sectionlines.h"
 
@@ -24,7 +25,7 @@ static std::string_view dollarWord(std::string_view line)
 std::vector<std::string> splitNames(std::string_view text)
 {
     std::vector<std::string> names;
-    for (const std::string& item : splitListItems(std::string(text), ","))
+    for (const std::string& item : listItems(std::string(text)))
         if (!trimmedText(item).empty()) names.emplace_back(trimmedText(item));
     return names;
 }

@@ -1,6 +1,8 @@
 // Reading the emulator list and each emulator's section, and writing the filters back.
 #include "catalogue/emulators.h"
 
+#include "base/text.h"
+
 #include "config/ini.h"
 #include "config/settings.h"
 
@@ -111,12 +113,7 @@ std::unique_ptr<NameCodeFilter> readNameCodeFilter(const std::string& section)
 // emulator keeps it in its name but is a MAME emulator all the same.
 static int startsWithMame(const std::string& name)
 {
-    static const char Mame[] = "mame";
-    size_t start = name.find_first_not_of(" \t");
-    if (start == std::string::npos || name.size() - start < 4) return 0;
-    for (int i = 0; i < 4; i++)
-        if (std::tolower((unsigned char)name[start + i]) != Mame[i]) return 0;
-    return 1;
+    return startsIgnoringCase(trimmedText(name, " \t"), "mame");
 }
 
 // A list typed by hand ("Casino, Slot Machine") keeps no blanks around its names. Any
@@ -126,8 +123,7 @@ static void readCategorySettings(Emulator& emulator)
     const std::string& file = FrontendSettings.ConfigFile;
     const char* section = emulator.Name.c_str();
     emulator.HiddenCategories.clear();
-    for (std::string name :
-         splitListItems(iniReadString(section, "HiddenCategories", "", file), ","))
+    for (std::string name : listItems(iniReadString(section, "HiddenCategories", "", file)))
     {
         size_t start = name.find_first_not_of(" \t"), end = name.find_last_not_of(" \t");
         if (start != std::string::npos)
@@ -173,16 +169,7 @@ void loadEmulators()
 {
     freeEmulators();
     std::string list = iniReadString("Settings", "Emulators", "", FrontendSettings.ConfigFile);
-    for (const std::string& name : splitListItems(list, ","))
-        EmulatorTable.push_back(readEmulator(name));
-}
-
-static bool lessIgnoringCase(const char* a, const char* b)
-{
-    for (; *a && std::tolower((unsigned char)*a) == std::tolower((unsigned char)*b); a++, b++)
-    {
-    }
-    return std::tolower((unsigned char)*a) < std::tolower((unsigned char)*b);
+    for (const std::string& name : listItems(list)) EmulatorTable.push_back(readEmulator(name));
 }
 
 // The name-code keys are written in alphabetical order (letter case not counted), the order
@@ -230,20 +217,4 @@ void saveEmulatorFilters()
 {
     std::vector<int> order = nameCodeWriteOrder();
     for (const auto& emulator : EmulatorTable) saveOneEmulator(*emulator, order);
-}
-
-std::vector<std::string> splitListItems(const std::string& text, const char* separators)
-{
-    std::vector<std::string> items;
-    size_t position = 0;
-    for (;;)
-    {
-        size_t start = text.find_first_not_of(separators, position);
-        if (start == std::string::npos) break;
-        size_t end = text.find_first_of(separators, start);
-        if (end == std::string::npos) end = text.size();
-        items.push_back(text.substr(start, end - start));
-        position = end;
-    }
-    return items;
 }

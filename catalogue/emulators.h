@@ -36,6 +36,3 @@ std::unique_ptr<MameFilter> readMameFilter(const std::string& section);
 std::unique_ptr<NameCodeFilter> readNameCodeFilter(const std::string& section);
 // Writes every emulator's filter keys back into its section (at exit).
 void saveEmulatorFilters();
-// The items of text separated by any of separators, in order; empty items are skipped, nothing
-// is trimmed.
-std::vector<std::string> splitListItems(const std::string& text, const char* separators);

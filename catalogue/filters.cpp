@@ -1,6 +1,7 @@
 // Availability of MAME games, the order of AllGames and the list the screen shows.
 #include "catalogue/filters.h"
 
+#include "base/text.h"
 #include "catalogue/categories.h"
 #include "catalogue/emulators.h"
 #include "catalogue/history.h"
@@ -40,7 +41,7 @@ void markAvailableGames(int emulatorIndex)
     if (!emulator) return;
     clearAvailable(emulatorIndex);
     // A MAME emulator's directories are separated by semicolons, not commas.
-    for (const std::string& directory : splitListItems(emulator->RomPath, ";"))
+    for (const std::string& directory : listItems(emulator->RomPath, ";"))
         markZipFilesIn(directory, emulatorIndex);
 }
 
@@ -100,7 +101,7 @@ std::optional<uint32_t> cabinetControlTypes()
     const std::string& text = FrontendSettings.CabinetControls;
     uint32_t types = 0;
     std::string unknown;
-    for (const std::string& name : splitListItems(text, ","))
+    for (const std::string& name : listItems(text))
     {
         uint32_t bit = knownControlTypeBit(name);
         types |= bit;
@@ -247,7 +248,7 @@ void rebuildVisibleGames()
 
 static int anyFolderExists(const std::string& paths)
 {
-    for (const std::string& path : splitListItems(paths, ";"))
+    for (const std::string& path : listItems(paths, ";"))
         if (platformIsDirectory(path)) return 1;
     return 0;
 }

@@ -289,68 +289,6 @@ static void XMLCALL refuseDoctype(void* data, const XML_Char*, const XML_Char*, 
     XML_StopParser(parse.Parser, XML_FALSE);
 }
 
-// The length of the valid UTF-8 sequence at text[at]; 0 when none starts there, and -1 when
-// the text ends inside what may still become one.
-static int utf8SequenceAt(std::string_view text, size_t at)
-{
-    unsigned char first = (unsigned char)text[at];
-    if (first < 0x80) return 1;
-    int length = first >= 0xC2 && first <= 0xDF   ? 2
-                 : first >= 0xE0 && first <= 0xEF ? 3
-                 : first >= 0xF0 && first <= 0xF4 ? 4
-                                                  : 0;
-    for (int i = 1; i < length; i++)
-    {
-        if (at + i >= text.size()) return -1;
-        unsigned char next = (unsigned char)text[at + i];
-        if ((next & 0xC0) != 0x80) return 0;
-        if (i == 1 && ((first == 0xE0 && next < 0xA0) || (first == 0xED && next > 0x9F) ||
-                       (first == 0xF0 && next < 0x90) || (first == 0xF4 && next > 0x8F)))
-            return 0;
-    }
-    return length;
-}
-
-// Windows-1252's characters for the bytes 0x80-0x9F; the others are Latin-1's.
-static const uint16_t Windows1252[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-static void appendUtf8(std::string& out, unsigned code)
-{
-    if (code < 0x800)
-    {
-        out += (char)(0xC0 | (code >> 6));
-        out += (char)(0x80 | (code & 0x3F));
-        return;
-    }
-    out += (char)(0xE0 | (code >> 12));
-    out += (char)(0x80 | ((code >> 6) & 0x3F));
-    out += (char)(0x80 | (code & 0x3F));
-}
-
-// Where the bytes stop being valid UTF-8 (a sequence cut by the end included); ASCII, most of
-// any list, is passed eight bytes at a time.
-static size_t validUtf8Prefix(std::string_view text)
-{
-    size_t at = 0;
-    while (at < text.size())
-    {
-        uint64_t eight;
-        if (text.size() - at >= 8 && (std::memcpy(&eight, text.data() + at, 8), 1) &&
-            !(eight & 0x8080808080808080ull))
-        {
-            at += 8;
-            continue;
-        }
-        int length = utf8SequenceAt(text, at);
-        if (length <= 0) return at;
-        at += (size_t)length;
-    }
-    return at;
-}
-
 // The text as UTF-8; a sequence cut by the end of a block is left in carry for the next.
 static void mendUtf8(std::string_view text, std::string& out, std::string& carry, int last)
 {
@@ -365,8 +303,7 @@ static void mendUtf8(std::string_view text, std::string& out, std::string& carry
             carry.assign(text.substr(at));
             break;
         }
-        unsigned char byte = (unsigned char)text[at++];
-        appendUtf8(out, byte < 0xA0 ? Windows1252[byte - 0x80] : byte);
+        appendUtf8(out, windows1252Character((unsigned char)text[at++]));
     }
 }
 

@@ -1,6 +1,7 @@
 // The table of keys, the checks made from it and the manual page written from it.
 #include "catalogue/keytable.h"
 
+#include "base/text.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/emulators.h"
 #include "config/ini.h"
@@ -200,22 +201,10 @@ const std::vector<SettingKey>& settingKeys()
     return table;
 }
 
-static std::string lowerCase(std::string text)
-{
-    for (char& c : text) c = (char)std::tolower((unsigned char)c);
-    return text;
-}
-
-static std::string trimmed(const std::string& text)
-{
-    size_t begin = text.find_first_not_of(" \t"), end = text.find_last_not_of(" \t");
-    return begin == std::string::npos ? "" : text.substr(begin, end - begin + 1);
-}
-
 // Game1, Game2 ... stand for one entry of the table.
 static std::string tableName(const std::string& key)
 {
-    std::string lower = lowerCase(key);
+    std::string lower = asciiLowerCase(key);
     if (lower.size() > 4 && lower.compare(0, 4, "game") == 0 &&
         lower.find_first_not_of("0123456789", 4) == std::string::npos)
         return "game1";
@@ -227,7 +216,7 @@ static const SettingKey* findKey(const std::vector<KeyPlace>& places, const std:
     std::string wanted = tableName(name);
     for (const SettingKey& key : settingKeys())
         if (std::find(places.begin(), places.end(), key.Place) != places.end() &&
-            lowerCase(key.Name) == wanted)
+            asciiLowerCase(key.Name) == wanted)
             return &key;
     return nullptr;
 }
@@ -258,7 +247,7 @@ static std::string unknownKeyText(const std::vector<KeyPlace>& places, const std
     for (const SettingKey& key : settingKeys())
     {
         if (std::find(places.begin(), places.end(), key.Place) == places.end()) continue;
-        size_t distance = editDistance(lowerCase(name), lowerCase(key.Name));
+        size_t distance = editDistance(asciiLowerCase(name), asciiLowerCase(key.Name));
         if (distance < bestDistance) best = key.Name, bestDistance = distance;
     }
     return "not a key of this section; it is not read" +
@@ -280,8 +269,8 @@ static int isColour(const std::string& text)
 
 static int isOneOf(const std::string& text, const std::string& words)
 {
-    for (const std::string& word : splitListItems(words, ","))
-        if (trimmed(word) == text) return 1;
+    for (const std::string& word : listItems(words))
+        if (trimmedText(word) == text) return 1;
     return 0;
 }
 
@@ -351,16 +340,16 @@ static std::vector<std::string> checkKeys(const std::string& file, const Section
     std::set<std::string> seen, toldSections;
     for (const IniFileEntry& entry : entries)
     {
-        std::vector<KeyPlace> places = placesOf(trimmed(entry.Section));
+        std::vector<KeyPlace> places = placesOf(std::string(trimmedText(entry.Section)));
         if (places.empty()) continue;
-        std::string section = lowerCase(trimmed(entry.Section));
+        std::string section = asciiLowerCase(trimmedText(entry.Section));
         if (entry.InRepeatedSection)
         {
             if (toldSections.insert(section).second)
                 complain(check, entry, "the section is given again: only the first is read");
             continue;
         }
-        if (!seen.insert(section + "]" + lowerCase(entry.Key)).second)
+        if (!seen.insert(section + "]" + asciiLowerCase(entry.Key)).second)
             complain(check, entry, "the key is given again: only the first is read");
         else
             checkEntry(check, entry, places);
@@ -371,7 +360,7 @@ static std::vector<std::string> checkKeys(const std::string& file, const Section
 static std::vector<KeyPlace> configurationPlaces(const std::vector<std::string>& emulators,
                                                  const std::string& section)
 {
-    std::string name = lowerCase(section);
+    std::string name = asciiLowerCase(section);
     if (name == "settings") return {PlaceSettings};
     if (name == "system") return {PlaceSystem};
     if (name == "events") return {PlaceEvents};
@@ -379,7 +368,7 @@ static std::vector<KeyPlace> configurationPlaces(const std::vector<std::string>&
     if (name == "joystickmappings") return {PlaceJoystickMappings};
     for (const std::string& emulator : emulators)
     {
-        if (lowerCase(trimmed(emulator)) != name) continue;
+        if (asciiLowerCase(trimmedText(emulator)) != name) continue;
         if (name.compare(0, 4, "mame") == 0)
             return {PlaceEmulator, PlaceMameEmulator, PlaceNameCodes};
         return {PlaceEmulator, PlaceNameCodes};
@@ -390,14 +379,14 @@ static std::vector<KeyPlace> configurationPlaces(const std::vector<std::string>&
 std::vector<std::string> checkConfigurationKeys(const std::string& file)
 {
     std::vector<std::string> emulators =
-        splitListItems(iniReadString("Settings", "Emulators", "", file), ",");
+        listItems(iniReadString("Settings", "Emulators", "", file));
     return checkKeys(file, [&emulators](const std::string& section)
                      { return configurationPlaces(emulators, section); });
 }
 
 static std::vector<KeyPlace> skinPlaces(const std::string& section)
 {
-    std::string name = lowerCase(section);
+    std::string name = asciiLowerCase(section);
     if (name == "settings") return {PlaceSkinSettings};
     if (name == "list" || name == "image") return {PlaceSkinView, PlaceSkinPlaces};
     if (name == "listportrait" || name == "imageportrait") return {PlaceSkinPlaces};

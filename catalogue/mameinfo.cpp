@@ -2,6 +2,7 @@
 // the text shown for them, "$drv" a driver section that is skipped, "$end" closes the entry.
 #include "catalogue/mameinfo.h"
 
+#include "base/text.h"
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "platform/files.h"
@@ -93,14 +94,7 @@ static void giveLines(const std::string& name, const std::vector<std::string>& l
 
 static void storeEntry(InfoEntry& entry)
 {
-    size_t start = 0;
-    while (start <= entry.Names.size())
-    {
-        size_t comma = entry.Names.find(',', start);
-        if (comma == std::string::npos) comma = entry.Names.size();
-        giveLines(entry.Names.substr(start, comma - start), entry.Lines);
-        start = comma + 1;
-    }
+    for (const std::string& name : listItems(entry.Names)) giveLines(name, entry.Lines);
     entry.Lines.clear();
 }
 

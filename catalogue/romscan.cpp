@@ -2,6 +2,7 @@
 // listed by hand in their sections.
 #include "catalogue/romscan.h"
 
+#include "base/text.h"
 #include "catalogue/emulators.h"
 #include "config/ini.h"
 #include "config/settings.h"
@@ -55,7 +56,7 @@ static void readHandListedGames(const Emulator* emulator, int emulatorIndex)
         std::string key = "Game" + std::to_string(number);
         std::string value = iniReadString(section, key.c_str(), "", FrontendSettings.ConfigFile);
         if (value.empty()) return;
-        std::vector<std::string> items = splitListItems(value, ",");
+        std::vector<std::string> items = listItems(value);
         if (items.size() < 2) continue;
         std::unique_ptr<Game> game = newGame(emulatorIndex);
         game->Manufacturer = "Unknown";
@@ -68,7 +69,7 @@ static void readHandListedGames(const Emulator* emulator, int emulatorIndex)
 void discoverRoms(const Emulator* emulator, int emulatorIndex)
 {
     if (!emulator) return;
-    for (const std::string& directory : splitListItems(emulator->RomPath, ","))
+    for (const std::string& directory : listItems(emulator->RomPath))
         scanDirectory(emulator, directory, emulatorIndex);
     readHandListedGames(emulator, emulatorIndex);
 }

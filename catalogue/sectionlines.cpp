@@ -17,22 +17,6 @@ int readWholeFile(const std::string& path, const char* kind, const std::string& 
     return 0;
 }
 
-std::string_view trimmedText(std::string_view text)
-{
-    size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string_view::npos) return {};
-    size_t end = text.find_last_not_of(" \t\r");
-    return text.substr(start, end - start + 1);
-}
-
-std::string comparableName(std::string_view name)
-{
-    std::string key(trimmedText(name));
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-    return key;
-}
-
 // find_first_of looks each byte up in the set of separators with a call of its own: over a
 // file of megabytes, a plain scan is several times faster.
 static size_t lineEnd(std::string_view text)

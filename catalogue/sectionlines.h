@@ -2,6 +2,8 @@
 // they are read whole and their lines scanned in place.
 #pragma once
 
+#include "base/text.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -11,10 +13,6 @@
 int readWholeFile(const std::string& path, const char* kind, const std::string& outcome,
                   std::string& text);
 
-// Text without blanks, tabs or carriage returns at either end.
-std::string_view trimmedText(std::string_view text);
-// A name as an owner may type it, made comparable: trimmed, ASCII letters in lower case.
-std::string comparableName(std::string_view name);
 // Calls found with the key and the value (both trimmed) of every "key=value" line of the named
 // section, in the file's order. Section names are compared as the INI reader does (letter case
 // and blanks not counted); lines end at LF, CR or both; comment lines (";"), lines without

@@ -3,6 +3,7 @@
 // that splice one line into the text and replace the file whole.
 #include "config/ini.h"
 
+#include "base/text.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -58,13 +59,7 @@ static HeldFileRecord HeldFile;
 
 static int isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-static void trimRange(const std::string& text, size_t& begin, size_t& end)
-{
-    while (begin < end && isBlank(text[begin])) begin++;
-    while (end > begin && isBlank(text[end - 1])) end--;
+    return IniBlanks.find(c) != std::string_view::npos;
 }
 
 static size_t firstLineStart(const std::string& text)
@@ -115,7 +110,7 @@ static IniEntry parseLine(const std::string& text, const IniLine& line)
 {
     IniEntry entry = {LineOther, 0, 0, 0, 0};
     size_t begin = line.Begin, end = line.End;
-    trimRange(text, begin, end);
+    trimRange(text, begin, end, IniBlanks);
     if (begin < end && text[begin] == '[')
     {
         // Without a closing bracket the line is no header and is read like any other line.
@@ -125,7 +120,7 @@ static IniEntry parseLine(const std::string& text, const IniLine& line)
             entry.Kind = LineSection;
             entry.NameBegin = begin + 1;
             entry.NameEnd = close;
-            trimRange(text, entry.NameBegin, entry.NameEnd);
+            trimRange(text, entry.NameBegin, entry.NameEnd, IniBlanks);
             return entry;
         }
     }
@@ -134,10 +129,10 @@ static IniEntry parseLine(const std::string& text, const IniLine& line)
     entry.Kind = LineKey;
     entry.NameBegin = begin;
     entry.NameEnd = equals;
-    trimRange(text, entry.NameBegin, entry.NameEnd);
+    trimRange(text, entry.NameBegin, entry.NameEnd, IniBlanks);
     entry.ValueBegin = equals + 1;
     entry.ValueEnd = end;
-    trimRange(text, entry.ValueBegin, entry.ValueEnd);
+    trimRange(text, entry.ValueBegin, entry.ValueEnd, IniBlanks);
     return entry;
 }
 
@@ -145,19 +140,12 @@ static IniEntry parseLine(const std::string& text, const IniLine& line)
 // are compared the same way: "[NES]" is the section of an emulator listed as " NES".
 static std::string trimmedName(const char* name)
 {
-    std::string text = name ? name : "";
-    size_t begin = 0, end = text.size();
-    trimRange(text, begin, end);
-    return text.substr(begin, end - begin);
+    return std::string(trimmedText(name ? name : "", IniBlanks));
 }
 
-static int sameName(const std::string& text, size_t begin, size_t end, const std::string& name)
+static std::string_view nameAt(const std::string& text, const IniEntry& entry)
 {
-    size_t length = name.size();
-    if (end - begin != length) return 0;
-    for (size_t i = 0; i < length; i++)
-        if (tolower((unsigned char)text[begin + i]) != tolower((unsigned char)name[i])) return 0;
-    return 1;
+    return std::string_view(text).substr(entry.NameBegin, entry.NameEnd - entry.NameBegin);
 }
 
 static int isCommentLine(const std::string& text, const IniEntry& entry)
@@ -188,14 +176,14 @@ static IniPlace locate(const std::string& text, const std::string& section, cons
         if (entry.Kind == LineSection)
         {
             if (place.SectionFound) break;
-            if (!sameName(text, entry.NameBegin, entry.NameEnd, section)) continue;
+            if (!sameIgnoringCase(nameAt(text, entry), section)) continue;
             place.SectionFound = 1;
         }
         else if (!place.SectionFound || entry.Kind != LineKey)
         {
             continue;
         }
-        else if (sameName(text, entry.NameBegin, entry.NameEnd, key))
+        else if (sameIgnoringCase(nameAt(text, entry), key))
         {
             place.KeyFound = 1;
             place.KeyLine = line;
@@ -254,13 +242,6 @@ static int lookup(const char* section, const char* key, const std::string& file,
     return 1;
 }
 
-static std::string lowerName(const std::string& text, size_t begin, size_t end)
-{
-    std::string name = text.substr(begin, end - begin);
-    for (char& c : name) c = (char)tolower((unsigned char)c);
-    return name;
-}
-
 int iniListEntries(const std::string& file, std::vector<IniFileEntry>& entries)
 {
     std::string text;
@@ -277,7 +258,7 @@ int iniListEntries(const std::string& file, std::vector<IniFileEntry>& entries)
         if (entry.Kind == LineSection)
         {
             section = text.substr(entry.NameBegin, entry.NameEnd - entry.NameBegin);
-            std::string lower = lowerName(text, entry.NameBegin, entry.NameEnd);
+            std::string lower = asciiLowerCase(nameAt(text, entry));
             repeated = std::find(seen.begin(), seen.end(), lower) != seen.end();
             if (!repeated) seen.push_back(lower);
         }

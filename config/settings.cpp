@@ -2,6 +2,7 @@
 // running front end can change written back at exit.
 #include "config/settings.h"
 
+#include "base/text.h"
 #include "config/ini.h"
 #include "platform/files.h"
 #include "platform/input.h"
@@ -222,9 +223,7 @@ static void loadGameOrder(const std::string& file)
 // The mouse's buttons past the first five have no Windows code: they are written by name.
 static int startsWithMouse(const std::string& text)
 {
-    std::string start = text.substr(0, 5);
-    for (char& c : start) c = (char)std::tolower((unsigned char)c);
-    return start == "mouse";
+    return startsIgnoringCase(text, "mouse");
 }
 
 static int mouseButtonNamed(const std::string& text)

@@ -3,6 +3,7 @@
 // started only after its answer is on its way.
 #include "core/controlsocket.h"
 
+#include "base/text.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/filters.h"
 #include "config/settings.h"
@@ -62,12 +63,7 @@ static std::string lineOf(const Json& value)
 // The view of that name: an emulator's, "All" or "Favourites"; 0 when there is none.
 static int viewNamed(const std::string& name, int& view)
 {
-    auto same = [&name](const std::string& other)
-    {
-        return other.size() == name.size() &&
-               std::equal(other.begin(), other.end(), name.begin(),
-                          [](char a, char b) { return std::tolower(a) == std::tolower(b); });
-    };
+    auto same = [&name](const std::string& other) { return sameIgnoringCase(other, name); };
     if (same(AllEmulatorsName) || same(FavouriteGamesName))
     {
         view = same(AllEmulatorsName) ? AllEmulators : FavouriteGames;

@@ -1,7 +1,7 @@
 // The lock is checked by the tick before an action runs; it costs a look into a small table.
 #include "core/lock.h"
 
-#include "catalogue/sectionlines.h"
+#include "base/text.h"
 #include "config/settings.h"
 
 #include <algorithm>
@@ -58,24 +58,13 @@ int actionNamed(const std::string& name)
     return -1;
 }
 
-// Every item of a comma list, blanks around them dropped; an empty item is kept (and told).
-static std::vector<std::string> commaItems(const std::string& text)
-{
-    std::vector<std::string> items;
-    size_t start = 0;
-    for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-        items.emplace_back(trimmedText(std::string_view(text).substr(start, comma - start)));
-    items.emplace_back(trimmedText(std::string_view(text).substr(start)));
-    return items;
-}
-
 static void loadSequence(const std::string& file)
 {
     Lock.Sequence.clear();
     const std::string& text = FrontendSettings.LockSequence;
     if (trimmedText(text).empty()) return;
     std::vector<Action> sequence;
-    for (const std::string& item : commaItems(text))
+    for (const std::string& item : everyItem(text))
     {
         int action = actionNamed(item);
         if (action < 0)
@@ -104,7 +93,7 @@ static void loadAllowed(const std::string& file)
 {
     std::fill(std::begin(Lock.Allowed), std::end(Lock.Allowed), 0);
     if (trimmedText(FrontendSettings.LockAllows).empty()) return;
-    for (const std::string& item : commaItems(FrontendSettings.LockAllows))
+    for (const std::string& item : everyItem(FrontendSettings.LockAllows))
     {
         int action = actionNamed(item);
         if (action < 0)

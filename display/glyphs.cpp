@@ -2,6 +2,7 @@
 // so that they are as sharp at 40 pixels as at 12 and need no picture files.
 #include "display/glyphs.h"
 
+#include "base/text.h"
 #include "catalogue/commandfile.h"
 #include "config/skin.h"
 #include "platform/window.h"
@@ -96,7 +97,7 @@ static LaidOut layOut(const Font* font, const std::string& text)
             at = start = blanks;
         }
         else
-            at += (size_t)platformCharacterLength(text, at), column++;
+            at += (size_t)characterLength(text, at), column++;
     }
     addText(line, font, text, start, text.size());
     return line;

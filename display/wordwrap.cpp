@@ -2,6 +2,7 @@
 // long, so the end of each piece is searched by measuring guesses, not character by character.
 #include "display/wordwrap.h"
 
+#include "base/text.h"
 #include "platform/window.h"
 
 #include <algorithm>
@@ -42,7 +43,7 @@ static void findCharacters(WrapJob& job, const std::string& line)
     job.Line = &line;
     job.Starts.clear();
     job.Blanks.clear();
-    for (size_t at = 0; at < line.size(); at += (size_t)platformCharacterLength(line, at))
+    for (size_t at = 0; at < line.size(); at += (size_t)characterLength(line, at))
     {
         if (isWhiteSpace(line[at])) job.Blanks.push_back((long)job.Starts.size());
         job.Starts.push_back(at);

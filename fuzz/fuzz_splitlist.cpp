@@ -1,6 +1,6 @@
 // Lists of any text split at any separators: no item is empty or holds a separator, and in
 // order they are all the text's other characters.
-#include "catalogue/emulators.h"
+#include "base/text.h"
 #include "fuzzing.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string separators = input.ConsumeRandomLengthString(8);
     separators = separators.substr(0, separators.find('\0'));
     std::string text = input.ConsumeRemainingBytesAsString();
-    std::vector<std::string> items = splitListItems(text, separators.c_str());
+    std::vector<std::string> items = listItems(text, separators.c_str());
     std::string joined, others;
     for (const std::string& item : items)
     {

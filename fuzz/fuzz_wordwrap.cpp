@@ -1,6 +1,7 @@
 // Word wrapping of any text at any width, in a font whose characters all have one width (so a
 // text only grows wider as it grows). Each line's pieces must give back the line with one white
 // space at each break, fit unless the rule lets them not, and be as long as the rule allows.
+#include "base/text.h"
 #include "display/text.h"
 #include "display/wordwrap.h"
 #include "fuzzing.h"
@@ -67,7 +68,7 @@ static void expect(bool holds, const char* what)
 static std::vector<size_t> characterStarts(const std::string& line)
 {
     std::vector<size_t> starts;
-    for (size_t at = 0; at < line.size(); at += (size_t)platformCharacterLength(line, at))
+    for (size_t at = 0; at < line.size(); at += (size_t)characterLength(line, at))
         starts.push_back(at);
     starts.push_back(line.size());
     return starts;

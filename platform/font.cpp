@@ -1,6 +1,7 @@
 // Fonts through fontconfig and SDL_ttf, and text drawn onto surfaces. The front end creates a
 // font for every use, so opened faces are kept for the next use, as many as surfaces select
 // and a few more.
+#include "base/text.h"
 #include "platform/internal.h"
 #include "platform/window.h"
 
@@ -306,86 +307,13 @@ int platformFontUsable(const Font* font)
     return font && font->Face;
 }
 
-static void appendUtf8(std::string& out, uint32_t code)
-{
-    if (code < 0x80)
-        out += (char)code;
-    else if (code < 0x800)
-    {
-        out += (char)(0xC0 | (code >> 6));
-        out += (char)(0x80 | (code & 0x3F));
-    }
-    else
-    {
-        out += (char)(0xE0 | (code >> 12));
-        out += (char)(0x80 | ((code >> 6) & 0x3F));
-        out += (char)(0x80 | (code & 0x3F));
-    }
-}
-
-// The length of the valid UTF-8 sequence at text[i]; 0 when the bytes there are not one.
-static size_t validSequence(const std::string& text, size_t i)
-{
-    unsigned char c = (unsigned char)text[i];
-    size_t length = c < 0x80                 ? 1
-                    : c >= 0xC2 && c <= 0xDF ? 2
-                    : c >= 0xE0 && c <= 0xEF ? 3
-                    : c >= 0xF0 && c <= 0xF4 ? 4
-                                             : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    for (size_t k = 1; k < length; k++)
-        if (((unsigned char)text[i + k] & 0xC0) != 0x80) return 0;
-    unsigned char second = (unsigned char)text[i + 1 < text.size() ? i + 1 : i];
-    if (c == 0xE0 && second < 0xA0) return 0;  // overlong
-    if (c == 0xED && second >= 0xA0) return 0; // surrogates
-    if (c == 0xF0 && second < 0x90) return 0;  // overlong
-    if (c == 0xF4 && second >= 0x90) return 0; // beyond Unicode
-    return length;
-}
-
-int platformIsUtf8(const std::string& text)
-{
-    for (size_t i = 0; i < text.size();)
-    {
-        size_t length = validSequence(text, i);
-        if (length == 0) return 0;
-        i += length;
-    }
-    return 1;
-}
-
-int platformCharacterLength(const std::string& text, size_t at)
-{
-    if (at >= text.size()) return 0;
-    size_t length = validSequence(text, at);
-    return length > 0 ? (int)length : 1;
-}
-
-// Windows-1252's characters for 0x80-0x9F; the bytes it leaves undefined are shown as is.
-static const uint16_t Windows1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Text fit for SDL_ttf: valid UTF-8 kept, other bytes read as Windows-1252, control
-// characters dropped.
+// Text fit for SDL_ttf: valid UTF-8 kept, other bytes read as Windows-1252 as every reader
+// reads them, control characters dropped.
 std::string displayableText(const std::string& text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();)
-    {
-        unsigned char c = (unsigned char)text[i];
-        size_t length = validSequence(text, i);
-        if (length > 0)
-        {
-            if (c >= 0x20 || length > 1) out.append(text, i, length);
-            i += length;
-            continue;
-        }
-        appendUtf8(out, c >= 0x80 && c < 0xA0 ? Windows1252[c - 0x80] : c);
-        i++;
-    }
+    std::string out = repairedUtf8(text);
+    out.erase(std::remove_if(out.begin(), out.end(), [](char c) { return c >= 0 && c < 0x20; }),
+              out.end());
     return out;
 }
 

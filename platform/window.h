@@ -186,12 +186,6 @@ int platformFontUsable(const Font* font);
 // The font text on the surface is drawn with: the selected one, or the layer's default.
 const Font* platformSurfaceFont(const Surface* surface);
 int platformTextWidth(const Font* font, const std::string& text);
-// The bytes of the character that starts at text[at], as text is shown: a valid UTF-8
-// sequence, else one byte read as Windows-1252. Measuring a text cut at these steps measures
-// a prefix of what the whole text shows.
-int platformCharacterLength(const std::string& text, size_t at);
-// 1 when every byte of text belongs to a valid UTF-8 sequence.
-int platformIsUtf8(const std::string& text);
 // The full names of the installed TrueType fonts, sorted; a name installed twice comes twice.
 std::vector<std::string> platformListFonts();
 // 1 when face names an installed font, by its family, its full name or an alias the system

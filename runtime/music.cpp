@@ -2,12 +2,12 @@
 // a folder where nothing plays falls silent instead of trying again every tick.
 #include "runtime/music.h"
 
+#include "base/text.h"
 #include "config/settings.h"
 #include "platform/files.h"
 #include "platform/sound.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <random>
 
@@ -30,8 +30,7 @@ static int isMusicFile(const std::string& path)
 {
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return 0;
-    std::string extension = path.substr(dot);
-    for (char& c : extension) c = (char)std::tolower((unsigned char)c);
+    std::string extension = asciiLowerCase(path.substr(dot));
     return std::count(std::begin(MusicExtensions), std::end(MusicExtensions), extension) > 0;
 }
 

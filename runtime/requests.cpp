@@ -2,6 +2,7 @@
 // not UTF-8 without throwing when asked not to.
 #include "runtime/requests.h"
 
+#include "base/text.h"
 #include "platform/window.h"
 
 #include <nlohmann/json.hpp>
@@ -57,7 +58,7 @@ static Request requestOf(const std::string& key, const Json& value)
 Request readRequest(std::string_view line)
 {
     // Told apart from bad JSON: the program that sent it has its text in another encoding.
-    if (!platformIsUtf8(std::string(line))) return refused("not UTF-8");
+    if (!isUtf8(line)) return refused("not UTF-8");
     Json value = Json::parse(line.begin(), line.end(), nullptr, false);
     if (value.is_discarded()) return refused("not JSON");
     if (!value.is_object() || value.size() != 1)

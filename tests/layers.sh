@@ -5,7 +5,7 @@
 # Prints every include that breaks a rule and fails; passes silently.
 set -u
 cd "$(dirname "$0")/.."
-floors=(platform config runtime catalogue launch display popups core)
+floors=(base platform config runtime catalogue launch display popups core)
 others=" tests bench fuzz demo "
 system='^<(SDL|X11/|unistd\.h|sys/|fcntl\.h|dirent\.h|spawn\.h|pthread\.h|poll\.h|signal\.h)'
 declare -A floor

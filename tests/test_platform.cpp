@@ -1,5 +1,6 @@
 // The platform layer: windows, the message queue and timers; drawing and fonts; key state,
 // message boxes and sounds.
+#include "catalogue/gamelist.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/messagebox.h"
@@ -153,6 +154,16 @@ TEST(Font, FacesWindows1252BytesAndClipping)
     // Bytes that are not UTF-8 are Windows-1252: "Pok\xe9mon" of an old program is "Pokémon".
     EXPECT_EQ(width(font, "Pok\xe9mon"), width(font, "Pok\xc3\xa9mon"));
     EXPECT_EQ(width(font, "\x80"), width(font, "\xe2\x82\xac")); // euro
+    // A byte is one character whichever reader met it: the font draws what a game list gives.
+    for (int byte = 0x80; byte < 0x100; byte++)
+    {
+        std::string raw(1, (char)byte);
+        GameListRead read = parseGameList("<gameList><game><path>./a</path><name>" + raw +
+                                          "</name></game></gameList>");
+        ASSERT_EQ(read.Entries.size(), 1u) << byte;
+        EXPECT_EQ(width(font, raw.c_str()), width(font, read.Entries[0].Name.c_str())) << byte;
+    }
+    EXPECT_GT(width(font, "\x81"), 0) << "an undefined byte shows as the replacement character";
     // Installed fonts are listed by full name, sorted, each once.
     std::vector<std::string> names = platformListFonts();
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
