@@ -6,7 +6,6 @@
 #include "config/ini.h"
 #include "platform/files.h"
 #include "platform/input.h"
-#include "platform/window.h"
 
 #include <algorithm>
 #include <cctype>
@@ -173,12 +172,14 @@ static void loadCabinetSettings(const std::string& file)
             iniReadString("Events", EventNames[event], "", file);
 }
 
+int WindowOwnsDisplayDevice;
+
 // On the console the emulator can only draw once the front end lets go of the display device;
 // on a display server both windows can live side by side.
 static void loadReleaseScreen(const std::string& file)
 {
     std::string text = iniReadString("Settings", "ReleaseScreenDuringGame", "", file);
-    int release = platformOwnsDisplayDevice();
+    int release = WindowOwnsDisplayDevice;
     if (text == "0" || text == "1")
         release = text == "1";
     else if (!text.empty())

@@ -156,6 +156,10 @@ extern FrontendSettingsRecord FrontendSettings;
 // Reads every setting from FrontendSettings.ConfigFile; the skin they name is the caller's to
 // load (loadSkin).
 void loadFrontendSettings();
+// Whether the front end's window is the display device itself (the console), which makes
+// giving the screen up while a game runs the default. Set by the program with a screen before
+// the settings are read; 0 for one without.
+extern int WindowOwnsDisplayDevice;
 // Writes what the running front end can change into the configuration file, and the game the
 // list is on (none: the one named before stays named).
 void writeFrontendSettings(const std::optional<std::string>& selectedGame);

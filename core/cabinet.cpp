@@ -25,7 +25,7 @@ static void noteScreenSaver()
     CabinetWatch.ScreenSaver = active;
     const Game* game = selectedGame();
     startEventCommand(active ? EventScreenSaverStart : EventScreenSaverEnd, game);
-    tellSubscribers(active ? "screenSaverStart" : "screenSaverEnd", "");
+    tellSubscribers(active ? NewsScreenSaverStart : NewsScreenSaverEnd, "");
 }
 
 static void noteSelection()
@@ -36,7 +36,7 @@ static void noteSelection()
         CabinetWatch.Selected = game;
         CabinetWatch.SelectedSince = platformMilliseconds();
         CabinetWatch.SelectionTold = 0;
-        tellSubscribers("selected", "");
+        tellSubscribers(NewsSelected, "");
     }
     if (CabinetWatch.SelectionTold || selectionRestedMs() < SelectionRestMs) return;
     CabinetWatch.SelectionTold = 1;
@@ -65,7 +65,7 @@ static void gameNews(const Game* game, int started)
 {
     marqueeGameNews(game, started);
     startEventCommand(started ? EventGameStart : EventGameEnd, game);
-    tellSubscribers(started ? "gameStart" : "gameEnd", game->Name);
+    tellSubscribers(started ? NewsGameStart : NewsGameEnd, game->Name);
 }
 
 void startCabinet()

@@ -17,47 +17,27 @@
 #include "runtime/state.h"
 #include "runtime/tickloop.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-
-using Json = nlohmann::json;
 
 ControlSocketRecord ControlSocket;
 
 static const size_t ReadPiece = 64 * 1024;
 static const int ReadsPerStep = 4; // of each client, so that one cannot hold up the loop
 
-static std::string controlSocketPath()
-{
-    std::string folder = std::filesystem::path(FrontendSettings.ConfigFile).parent_path().string();
-    return platformRuntimeFolder(folder.empty() ? "." : folder) + "/torvanell.sock";
-}
-
-static Json nameOrNull(const Game* game)
-{
-    return game ? Json(game->Name) : Json(nullptr);
-}
-
-static Json stateJson()
+static ShownState shownState()
 {
     const Game* game = selectedGame();
     const Emulator* emulator = game ? emulatorOf(game) : nullptr;
-    return {{"emulator", emulator ? emulator->Name : Skin.ShownEmulator},
-            {"shown", Skin.ShownEmulator},
-            {"game", nameOrNull(game)},
-            {"description", game ? Json(game->Description) : Json(nullptr)},
-            {"view", FrontendSettings.MenuType == ViewImageBrowser ? "images" : "list"},
-            {"running", nameOrNull(RunningGame)},
-            {"screensaver", FrontendState.ScreenSaverActive != 0},
-            {"locked", FrontendSettings.Locked != 0}};
-}
-
-static std::string lineOf(const Json& value)
-{
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+    ShownState state;
+    state.Emulator = emulator ? emulator->Name : Skin.ShownEmulator;
+    state.Shown = Skin.ShownEmulator;
+    if (game) state.Game = game->Name, state.Description = game->Description;
+    if (RunningGame) state.Running = RunningGame->Name;
+    state.View = FrontendSettings.MenuType == ViewImageBrowser ? "images" : "list";
+    state.ScreenSaver = FrontendState.ScreenSaverActive != 0;
+    state.Locked = FrontendSettings.Locked != 0;
+    return state;
 }
 
 // The view of that name: an emulator's, "All" or "Favourites"; 0 when there is none.
@@ -150,7 +130,7 @@ static std::string launchGameAsked(const Request& request)
     const Game* game = selectedGame();
     if (!game) return errorLine("no game is selected");
     ControlSocket.LaunchWanted = game;
-    return lineOf({{"launching", game->Name}});
+    return launchingLine(game->Name);
 }
 
 static std::string answerRequest(const Request& request, int gameRunning)
@@ -159,7 +139,7 @@ static std::string answerRequest(const Request& request, int gameRunning)
     switch (request.Kind)
     {
     case RequestState:
-        return lineOf(stateJson());
+        return stateLine(shownState());
     case RequestSelect:
     case RequestLaunch:
         if (gameRunning) return errorLine("a game is running");
@@ -170,14 +150,14 @@ static std::string answerRequest(const Request& request, int gameRunning)
         if (request.Kind == RequestLaunch) return launchGameAsked(request);
         {
             std::string refused = selectGame(request);
-            return refused.empty() ? lineOf(stateJson()) : refused;
+            return refused.empty() ? stateLine(shownState()) : refused;
         }
     case RequestEndGame:
         if (!RunningGame) return errorLine("no game is running");
         endRunningGame();
-        return lineOf({{"ending", RunningGame->Name}});
+        return endingLine(RunningGame->Name);
     case RequestSubscribe:
-        return lineOf({{"subscribed", request.On != 0}});
+        return subscribedLine(request.On != 0);
     case RequestBad:
         break;
     }
@@ -188,7 +168,7 @@ void startControlSocket()
 {
     ControlSocket = ControlSocketRecord();
     if (!FrontendSettings.ControlSocket) return;
-    ControlSocket.Path = controlSocketPath();
+    ControlSocket.Path = controlSocketPath(FrontendSettings.ConfigFile);
     std::string why;
     ControlSocket.Listener = platformListenLocal(ControlSocket.Path, why);
     if (ControlSocket.Listener < 0)
@@ -342,15 +322,12 @@ void serveControlSocket(int gameRunning)
     startShownGame(wanted);
 }
 
-void tellSubscribers(const std::string& eventName, const std::string& gameField)
+void tellSubscribers(NewsKind news, const std::string& gameField)
 {
     if (std::none_of(ControlSocket.Clients.begin(), ControlSocket.Clients.end(),
                      [](const SocketClient& client) { return client.Subscribed; }))
         return;
-    Json news = stateJson();
-    news["event"] = eventName;
-    if (!gameField.empty()) news["game"] = gameField;
-    std::string line = lineOf(news);
+    std::string line = newsLine(shownState(), news, gameField);
     for (SocketClient& client : ControlSocket.Clients)
         if (client.Subscribed) client.Out += line;
 }

@@ -2,7 +2,7 @@
 // page) ask what is shown, select and start games, and hear of every change.
 #pragma once
 
-#include "runtime/requests.h"
+#include "runtime/protocol.h"
 
 #include <cstdint>
 #include <string>
@@ -48,5 +48,5 @@ void startControlSocket();
 // calls is a running game's (nothing can be started from there).
 void serveControlSocket(int gameRunning);
 // A line of news ({"event":…}) for every subscribed client.
-void tellSubscribers(const std::string& eventName, const std::string& gameField);
+void tellSubscribers(NewsKind news, const std::string& gameField);
 void stopControlSocket();

@@ -294,6 +294,7 @@ int runFrontend(const std::string& commandLine)
         platformShowPointer(1);
         return 1; // a front end that never came up is a failure to whatever started it
     }
+    WindowOwnsDisplayDevice = platformOwnsDisplayDevice();
     loadFrontendSettings();
     loadLock();
     platformWhenDisplayLost(saveWithoutDisplay);

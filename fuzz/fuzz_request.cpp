@@ -2,7 +2,7 @@
 // limit, every request read is one of the known kinds or says why not, and every answer text
 // is JSON again.
 #include "fuzzing.h"
-#include "runtime/requests.h"
+#include "runtime/protocol.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

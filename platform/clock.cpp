@@ -1,10 +1,21 @@
 // The high-resolution counter and sleeping, with the test clock that replaces both.
 #include "platform/clock.h"
 
-#include "platform/internal.h"
 #include "platform/testing.h"
+#include "platform/waits.h"
 
+#include <cerrno>
 #include <ctime>
+
+WaitHooksRecord WaitHooks;
+
+// The monotonic clock in nanoseconds: it never steps back when the wall clock is set.
+static int64_t monotonicNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
+}
 
 struct TestClockRecord
 {
@@ -50,26 +61,29 @@ void testUseRealClock()
 int64_t platformCounterFrequency()
 {
     if (TestClock.InUse) return TestClock.Frequency;
-    return (int64_t)SDL_GetPerformanceFrequency();
+    return 1000000000;
 }
 
 int64_t platformCounter()
 {
     if (TestClock.InUse) return TestClock.Frequency ? TestClock.Now : 0;
-    return (int64_t)SDL_GetPerformanceCounter();
+    return monotonicNanoseconds();
 }
 
 void platformSleep(int milliseconds)
 {
-    // A sleep is a blocking wait: what was drawn must be on the screen meanwhile.
-    presentIfDirty();
+    if (WaitHooks.BeforeSleep) WaitHooks.BeforeSleep();
     if (TestClock.InUse)
     {
         if (milliseconds > 0) TestClock.Now += TestClock.Frequency * milliseconds / 1000;
         if (TestClock.OnSleep) TestClock.OnSleep(milliseconds);
         return;
     }
-    if (milliseconds > 0) SDL_Delay((Uint32)milliseconds);
+    if (milliseconds <= 0) return;
+    timespec left{milliseconds / 1000, (long)(milliseconds % 1000) * 1000000};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR)
+    {
+    }
 }
 
 int usingTestClock()
@@ -80,7 +94,7 @@ int usingTestClock()
 int64_t platformMilliseconds()
 {
     int64_t frequency = platformCounterFrequency();
-    if (frequency <= 0) return (int64_t)SDL_GetTicks64();
+    if (frequency <= 0) return monotonicNanoseconds() / 1000000;
     return (int64_t)((__int128)platformCounter() * 1000 / frequency);
 }
 

@@ -6,7 +6,8 @@
 // Counts per second; 0 when there is no counter.
 int64_t platformCounterFrequency();
 int64_t platformCounter();
-// Milliseconds on the same counter (SDL's tick count without one); the test clock's in tests.
+// Milliseconds on the same counter (the monotonic clock's without one); the test clock's in
+// tests.
 int64_t platformMilliseconds();
 void platformSleep(int milliseconds);
 // Seconds since 1970 (UTC) on the wall clock; under the test clock, a fixed day plus the test

@@ -182,14 +182,6 @@ static const KeyMapping KeyTable[] = {
 };
 const int KeyTableSize = sizeof KeyTable / sizeof KeyTable[0];
 
-int mouseButtonCode(int button)
-{
-    static const int Windows[] = {0, VkLButton, VkMButton, VkRButton, VkXButton1, VkXButton2};
-    if (button >= 1 && button <= 5) return Windows[button];
-    if (button > 5 && button <= MouseButtonCount) return MouseButtonCodeBase + button;
-    return 0;
-}
-
 static int mouseButtonOfVirtualKey(int code)
 {
     for (int button = 1; button <= MouseButtonCount; button++)

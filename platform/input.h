@@ -45,8 +45,15 @@ enum
 const int MouseButtonCount = 16;
 const int MouseButtonCodeBase = 0x100; // button 6 is 0x106
 const int KeyCodeCount = MouseButtonCodeBase + MouseButtonCount + 1;
-// The code of mouse button 1-16; 0 for any other number.
-int mouseButtonCode(int button);
+// The code of mouse button 1-16; 0 for any other number. Inline: the settings read these codes
+// without a device behind them.
+inline int mouseButtonCode(int button)
+{
+    const int windows[] = {0, VkLButton, VkMButton, VkRButton, VkXButton1, VkXButton2};
+    if (button >= 1 && button <= 5) return windows[button];
+    if (button > 5 && button <= MouseButtonCount) return MouseButtonCodeBase + button;
+    return 0;
+}
 
 // The state of a virtual-key code 0-254 or a mouse button's code (pumps pending events first).
 struct KeyState

@@ -48,8 +48,7 @@ struct LayerRecord
 extern LayerRecord Layer;
 
 // clock.cpp
-void resetTestClock();
-int usingTestClock();
+#include "platform/waits.h"
 
 // input.cpp: the key table, fed from SDL events.
 void keyEvent(int scancode, int down);

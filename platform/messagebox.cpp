@@ -170,7 +170,7 @@ std::vector<RecordedMessageBox>& testMessageBoxes()
     return MessageBoxes;
 }
 
-void platformMessageBox(Window* owner, const std::string& text, const std::string& caption)
+static void showMessageBox(Window* owner, const std::string& text, const std::string& caption)
 {
     fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     // Nobody could read or close a box without a display: it is kept for the tests instead.
@@ -184,3 +184,7 @@ void platformMessageBox(Window* owner, const std::string& text, const std::strin
     runModalMessageBox(owner, text, caption);
     platformForgetInput(); // neither the key that closed it nor one pressed meanwhile acts
 }
+
+// Installed before main, so that a box asked for before the display starts is kept for the
+// tests as it always was.
+static const int BoxInstalled = (ShowMessageBox = showMessageBox, 1);

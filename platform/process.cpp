@@ -3,8 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/internal.h"
-#include "platform/window.h"
+#include "platform/waits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -382,7 +381,7 @@ void platformReapStrays()
 // front end for hung.
 static int servedWhileRunning(Process* process, int milliseconds)
 {
-    pumpEventsAndPresent();
+    if (WaitHooks.WhileWaiting) WaitHooks.WhileWaiting();
     drainErrors(process);
     platformReapStrays();
     if (!stillRunning(process)) return 0;
@@ -416,7 +415,7 @@ int platformWaitProcess(Process* process, int* exitCode, std::string* errorTail,
                      .count();
     int ok = !process->Lost, status = process->Status;
     freeProcess(process);
-    takeScreenFocus(); // the keys of an arcade encoder must reach the front end again
+    if (WaitHooks.AfterProgram) WaitHooks.AfterProgram();
     if (!ok) return 0;
     int code = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
     if (exitCode) *exitCode = code;

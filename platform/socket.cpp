@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -70,6 +71,35 @@ int platformListenLocal(const std::string& path, std::string& why)
         return -1;
     }
     return listener;
+}
+
+int platformConnectLocal(const std::string& path, std::string& why)
+{
+    sockaddr_un address;
+    if (!addressOf(path, address)) return why = "the path is too long for a socket", -1;
+    // Connected while blocking, which for a local socket is at once, then read and written as
+    // every other handle here is: never waiting.
+    int handle = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (handle < 0) return why = std::strerror(errno), -1;
+    if (connect(handle, (const sockaddr*)&address, sizeof address) != 0 ||
+        fcntl(handle, F_SETFL, fcntl(handle, F_GETFL) | O_NONBLOCK) != 0)
+    {
+        why = errno == ENOENT || errno == ECONNREFUSED ? "the front end is not listening"
+                                                       : std::strerror(errno);
+        close(handle);
+        return -1;
+    }
+    return handle;
+}
+
+int platformWaitLocal(int handle, int milliseconds)
+{
+    pollfd waited = {handle, POLLIN, 0};
+    int ready;
+    while ((ready = poll(&waited, 1, milliseconds)) < 0 && errno == EINTR)
+    {
+    }
+    return ready < 0 ? -1 : ready;
 }
 
 int platformAcceptLocal(int listener)

@@ -11,6 +11,12 @@ std::string platformRuntimeFolder(const std::string& fallback);
 // why in a few words. A socket file no program answers on (left by a run that was killed) is
 // replaced; one a program answers on, or a path that is not a socket, is left as it is.
 int platformListenLocal(const std::string& path, std::string& why);
+// The connecting side: a handle to the program listening at path, or -1 with why in a few
+// words.
+int platformConnectLocal(const std::string& path, std::string& why);
+// Waits at most milliseconds for something to read on handle (or for its end): 1 when there
+// is, 0 when the time ran out, -1 on a failure.
+int platformWaitLocal(int handle, int milliseconds);
 // The next client waiting on listener, or -1 when none is.
 int platformAcceptLocal(int listener);
 // Appends what the client has sent to into, at most limit bytes; 1 when something came, 0

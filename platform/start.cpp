@@ -106,6 +106,7 @@ int platformStart()
         return 0;
     }
     Layer.Started = 1;
+    WaitHooks = {presentIfDirty, pumpEventsAndPresent, takeScreenFocus};
     // Whatever a program leaves running is ended in order before the process's own
     // variables are torn down.
     static int stopAtExit = atexit(platformStop);
@@ -124,6 +125,7 @@ int platformStart()
 void platformStop()
 {
     if (!Layer.Started) return;
+    WaitHooks = WaitHooksRecord();
     stopWindows();
     stopSecondScreen();
     stopRawInput();
