@@ -401,11 +401,11 @@ static void closeLockMessage()
 // The sequence's moves move the selection as usual, the one that completes it too; any other
 // action that completes it only switches the lock: the game information or the menu opening
 // at that moment would hide the message.
-static void takeLockEntries(int active[ActionCount], int newlyPressed[ActionCount])
+static void takeLockEntries(TickActions& tick)
 {
-    if (!noteLockEntries(active, platformMilliseconds(), newlyPressed)) return;
+    if (!noteLockEntries(tick.NewlyPressed, platformMilliseconds())) return;
     Action last = Lock.Sequence.back();
-    if (!isMove(last)) active[last] = 0;
+    if (!isMove(last)) tick.Active[last] = 0;
     switchLock();
 }
 
@@ -443,10 +443,12 @@ static void followPointer()
 
 void processTick(Window* mainWindow)
 {
-    int active[ActionCount], newlyPressed[ActionCount];
+    TickActions tick;
     followPointer();
-    sampleActions(active);
-    takeLockEntries(active, newlyPressed);
+    sampleTick(tick);
+    takeLockEntries(tick);
+    const int* active = tick.Active;
+    const int* newlyPressed = tick.NewlyPressed;
     int refused = 0; // one key may stand for two stopped actions: one sound
     for (const ActionRow& row : ActionRows)
     {

@@ -16,6 +16,12 @@ EventsRecord Events;
 // the tick, and what it writes beyond the log's share is read only to be dropped.
 static const size_t OutputPerStep = 256 * 1024;
 
+// How its lines in log.txt and on standard error start: "[Events] GameStart: ".
+static std::string eventPrefix(CabinetEvent event)
+{
+    return "[Events] " + std::string(EventNames[event]) + ": ";
+}
+
 // What the command wrote since the last step, into log.txt up to its share.
 static void logOutput(EventRun& run)
 {
@@ -25,9 +31,9 @@ static void logOutput(EventRun& run)
     size_t room = run.Written < EventOutputLimit ? EventOutputLimit - run.Written : 0;
     appendOutputToLog(text.substr(0, room));
     if (run.Written <= EventOutputLimit && run.Written + got > EventOutputLimit)
-        appendToLog("[Events] " + std::string(EventNames[run.Event]) + ": ",
-                    "the command wrote more than " + std::to_string(EventOutputLimit >> 10) +
-                        " KB; the rest is left out of the log");
+        appendToLog(eventPrefix(run.Event), "the command wrote more than " +
+                                                std::to_string(EventOutputLimit >> 10) +
+                                                " KB; the rest is left out of the log");
     run.Written += got;
 }
 
@@ -44,15 +50,16 @@ static void askToEnd(EventRun& run, const char* why)
 {
     if (!run.Running) return;
     if (why) fprintf(stderr, "%s\n", why);
-    platformEndProcess(run.Running, 0);
-    Events.Ending.push_back({run, platformMilliseconds(), 0});
+    EndingRun ending{run, {}};
+    platformAskToEnd(run.Running, ending.Ending);
+    Events.Ending.push_back(ending);
     run.Running = nullptr;
 }
 
 static void tellFailure(CabinetEvent event, const std::string& line, const std::string& why)
 {
     if (Events.Told[event]++) return;
-    fprintf(stderr, "[Events] %s: cannot start [%s]: %s; told once\n", EventNames[event],
+    fprintf(stderr, "%scannot start [%s]: %s; told once\n", eventPrefix(event).c_str(),
             line.c_str(), why.c_str());
 }
 
@@ -67,7 +74,7 @@ void startEventCommand(CabinetEvent event, const Game* game)
     run.Event = event;
     std::string line = expandEventLine(pattern, game);
     int logged = FrontendSettings.DebugCmdLine.has_value();
-    if (logged) appendToLog("Executing command line: ", line);
+    if (logged) logCommandLine(line);
     std::string why;
     // Quit's command outlives the front end: nobody would read its output, and a pipe with no
     // reader would end it at its first write.
@@ -85,19 +92,15 @@ void eventsStep()
         EventRun& run = Events.Runs[event];
         if (run.Running && ended(run)) run.Running = nullptr;
         if (run.Running && now - run.StartedAt >= EventCommandMs)
-            askToEnd(run, ("[Events] " + std::string(EventNames[event]) +
-                           ": still running after 10 s; it is ended")
+            askToEnd(run, (eventPrefix((CabinetEvent)event) + "still running after " +
+                           std::to_string(EventCommandMs / 1000) + " s; it is ended")
                               .c_str());
     }
     std::vector<EndingRun> left;
     for (EndingRun& ending : Events.Ending)
     {
         if (ended(ending.Run)) continue;
-        if (!ending.Killed && now - ending.AskedAt >= EventKillAfterMs)
-        {
-            platformEndProcess(ending.Run.Running, 1);
-            ending.Killed = 1;
-        }
+        platformKillWhenOverdue(ending.Run.Running, ending.Ending);
         left.push_back(ending);
     }
     Events.Ending = std::move(left);
@@ -116,6 +119,6 @@ void stopEvents()
             toEnd.push_back(run.Running);
     }
     for (EndingRun& ending : Events.Ending) toEnd.push_back(ending.Run.Running);
-    platformEndWithin(toEnd, (int)EventKillAfterMs);
+    platformEndWithin(toEnd);
     Events = EventsRecord();
 }

@@ -3,15 +3,14 @@
 #pragma once
 
 #include "config/settings.h"
+#include "platform/process.h"
 
 #include <cstdint>
 #include <vector>
 
 struct Game;
-struct Process;
 
-const int64_t EventCommandMs = 10000;  // an event's command is ended after this long
-const int64_t EventKillAfterMs = 2000; // and killed if it has not gone this much later
+const int64_t EventCommandMs = 10000; // an event's command is ended after this long
 // Of what one command writes, log.txt gets this much (with DebugCmdLine) and a line saying
 // the rest was left out.
 const size_t EventOutputLimit = 64 * 1024;
@@ -27,8 +26,7 @@ struct EventRun
 struct EndingRun
 {
     EventRun Run;
-    int64_t AskedAt;
-    int Killed;
+    ProgramEnding Ending;
 };
 
 struct EventsRecord
@@ -45,5 +43,5 @@ void startEventCommand(CabinetEvent event, const Game* game);
 // Between ticks: takes up the commands that ended and ends those that overstayed.
 void eventsStep();
 // At exit: the commands still running are asked to end, but for Quit's, which is left to run;
-// those that have not ended EventKillAfterMs later are killed.
+// those that have not ended EndGraceMs later are killed.
 void stopEvents();

@@ -112,9 +112,7 @@ void loadLock()
     const std::string& file = FrontendSettings.ConfigFile;
     loadSequence(file);
     loadAllowed(file);
-    Lock.Entered.clear();
-    Lock.EnteredAt.clear();
-    std::fill(std::begin(Lock.WasActive), std::end(Lock.WasActive), 0);
+    Lock.Latest.clear();
 }
 
 int lockStops(Action action)
@@ -128,34 +126,26 @@ int lockStops(Action action)
 static int sequenceCompleted(int64_t now)
 {
     size_t length = Lock.Sequence.size();
-    if (length == 0 || Lock.Entered.size() < length) return 0;
-    size_t first = Lock.Entered.size() - length;
-    if (now - Lock.EnteredAt[first] > LockSequenceMs) return 0;
-    return std::equal(Lock.Sequence.begin(), Lock.Sequence.end(), Lock.Entered.begin() + first);
+    if (length == 0 || Lock.Latest.size() < length) return 0;
+    size_t first = Lock.Latest.size() - length;
+    if (now - Lock.Latest[first].At > LockSequenceMs) return 0;
+    return std::equal(Lock.Sequence.begin(), Lock.Sequence.end(), Lock.Latest.begin() + first,
+                      [](Action wanted, const LockEntry& entry)
+                      { return wanted == entry.Entered; });
 }
 
-int noteLockEntries(const int active[ActionCount], int64_t now, int newlyPressed[ActionCount])
+int noteLockEntries(const int newlyPressed[ActionCount], int64_t now)
 {
-    int completed = 0;
+    if (Lock.Sequence.empty()) return 0;
     for (int i = 0; i < ActionCount; i++)
     {
-        newlyPressed[i] = active[i] && !Lock.WasActive[i];
-        Lock.WasActive[i] = active[i];
-        if (!newlyPressed[i] || Lock.Sequence.empty() || completed) continue;
-        Lock.Entered.push_back((Action)i);
-        Lock.EnteredAt.push_back(now);
+        if (!newlyPressed[i]) continue;
+        Lock.Latest.push_back({(Action)i, now});
         // Only the latest entries can still complete it.
-        if (Lock.Entered.size() > Lock.Sequence.size())
-        {
-            Lock.Entered.erase(Lock.Entered.begin());
-            Lock.EnteredAt.erase(Lock.EnteredAt.begin());
-        }
-        completed = sequenceCompleted(now);
+        if (Lock.Latest.size() > Lock.Sequence.size()) Lock.Latest.erase(Lock.Latest.begin());
+        if (!sequenceCompleted(now)) continue;
+        Lock.Latest.clear();
+        return 1;
     }
-    if (completed)
-    {
-        Lock.Entered.clear();
-        Lock.EnteredAt.clear();
-    }
-    return completed;
+    return 0;
 }

@@ -10,13 +10,17 @@
 
 const int LockSequenceMs = 5000; // the whole sequence is entered within this time
 
+struct LockEntry
+{
+    Action Entered;
+    int64_t At; // on the platform clock
+};
+
 struct LockRecord
 {
-    std::vector<Action> Sequence;   // empty: only the configuration file switches the lock
-    int Allowed[ActionCount];       // let through although the lock would stop it
-    std::vector<int64_t> EnteredAt; // when each of the latest entries was made, oldest first
-    std::vector<Action> Entered;    // those entries
-    int WasActive[ActionCount];     // the actions of the tick before: a held key is one entry
+    std::vector<Action> Sequence;  // empty: only the configuration file switches the lock
+    int Allowed[ActionCount];      // let through although the lock would stop it
+    std::vector<LockEntry> Latest; // the latest entries, oldest first
 };
 extern LockRecord Lock;
 
@@ -29,7 +33,6 @@ int actionNamed(const std::string& name);
 void loadLock();
 // The lock is on and stops this action.
 int lockStops(Action action);
-// Takes a tick's actions: marks in newlyPressed those not active in the tick before, and
-// enters them into the sequence. 1 when they completed it within LockSequenceMs (the
-// entries start over).
-int noteLockEntries(const int active[ActionCount], int64_t now, int newlyPressed[ActionCount]);
+// Enters a tick's new presses into the sequence. 1 when they completed it within
+// LockSequenceMs (the entries start over).
+int noteLockEntries(const int newlyPressed[ActionCount], int64_t now);

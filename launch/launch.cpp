@@ -255,29 +255,25 @@ static void typeKeys(const std::string& keys)
     }
 }
 
-// How often the Exit control is looked at while a game runs, and how long a game asked to end
-// may take before it is killed.
+// How often the Exit control is looked at while a game runs.
 const int ExitWatchMs = 50;
-const int DemoWatchMs = 20; // a quick tap of any control must end a demo
-const int KillAfterMs = 2000;
+const int DemoWatchMs = 20;          // a quick tap of any control must end a demo
 const int64_t QuickFailureMs = 5000; // a game that fails sooner was never played
 const size_t LineShownLimit = 200;   // of each line an emulator wrote, in the box
 
 struct ExitHold
 {
-    int64_t StartedAt = 0;   // on the platform clock
-    int64_t HeldSince = -1;  // on the platform clock; -1 while no Exit control is held
-    int64_t EndAskedAt = -1; // when the program was asked to end; -1 before
-    int Killed = 0;
-    GameEnding Ending = GameEnded; // why it was asked to end
+    int64_t StartedAt = 0;  // on the platform clock
+    int64_t HeldSince = -1; // on the platform clock; -1 while no Exit control is held
+    ProgramEnding Ending;
+    GameEnding Why = GameEnded; // why it was asked to end
 };
 
-// Asked to end, as the player's hold asks: killed if it has not gone KillAfterMs later.
+// Asked to end, as the player's hold asks: killed if it has not gone EndGraceMs later.
 static void askToEnd(ExitHold& hold, Process* process, GameEnding why)
 {
-    hold.EndAskedAt = platformMilliseconds();
-    hold.Ending = why;
-    platformEndProcess(process, 0);
+    hold.Why = why;
+    platformAskToEnd(process, hold.Ending);
 }
 
 static void endHeldGame(ExitHold& hold, Process* process, const std::string& commandLine)
@@ -358,7 +354,7 @@ static void watchGame(ExitHold& hold, Process* process, const std::string& comma
 static void watchProgram(ExitHold& hold, Process* process, const std::string& commandLine,
                          const GameWatch& watch)
 {
-    if (hold.EndAskedAt < 0)
+    if (hold.Ending.AskedAt < 0)
     {
         if (platformStopRequested())
             endOnStop(hold, process, commandLine);
@@ -366,11 +362,9 @@ static void watchProgram(ExitHold& hold, Process* process, const std::string& co
             watchGame(hold, process, commandLine, watch);
         return;
     }
-    if (hold.Killed || platformMilliseconds() - hold.EndAskedAt < KillAfterMs) return;
-    hold.Killed = 1;
-    fprintf(stderr, "The program did not end within %d s of being asked: killed [%s]\n",
-            KillAfterMs / 1000, commandLine.c_str());
-    platformEndProcess(process, 1);
+    if (platformKillWhenOverdue(process, hold.Ending))
+        fprintf(stderr, "The program did not end within %d s of being asked: killed [%s]\n",
+                EndGraceMs / 1000, commandLine.c_str());
 }
 
 // How the program ended: its code, whether the front end ended it, and the last it wrote to
@@ -399,8 +393,8 @@ static ProgramEnd waitWatched(Process* process, const std::string& commandLine,
         watchProgram(hold, process, commandLine, watch);
     }
     end.Waited = platformWaitProcess(process, &end.Code, &end.Errors, &end.RanMs);
-    end.EndedByUs = hold.EndAskedAt >= 0;
-    end.Ending = hold.Ending;
+    end.EndedByUs = hold.Ending.AskedAt >= 0;
+    end.Ending = hold.Why;
     if (watch.Game) holdOffExit(); // an Exit held as the game ended was meant for the game
     return end;
 }
@@ -442,7 +436,7 @@ static GameEnding runWatched(const std::string& commandLine, const std::string& 
                              const std::string& outputPath, int* exitCode, const std::string& keys,
                              const GameWatch& watch, const std::function<void()>& started)
 {
-    if (FrontendSettings.DebugCmdLine) appendToLog(LogPrefix, commandLine);
+    if (FrontendSettings.DebugCmdLine) logCommandLine(commandLine);
     std::string why;
     Process* process = platformStartProcess(commandLine, workingDirectory, outputPath, &why);
     if (!process)
@@ -545,6 +539,11 @@ void appendToLog(const std::string& prefix, const std::string& text)
     // The log is a debugging aid: a log that cannot be written never stops a launch.
     if (!appendLogText(oneLine(prefix + text) + "\n"))
         fprintf(stderr, "Cannot append to %s: the command line is not logged\n", LogFile);
+}
+
+void logCommandLine(const std::string& commandLine)
+{
+    appendToLog(LogPrefix, commandLine);
 }
 
 void appendOutputToLog(const std::string& bytes)

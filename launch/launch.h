@@ -76,6 +76,8 @@ int captureMameList(const std::string& command, const std::string& path, int* ex
 // Appends prefix, text and a line feed to log.txt in the current directory, as one line (line
 // breaks inside the text are written as \n and \r); a log that cannot be written is skipped.
 void appendToLog(const std::string& prefix, const std::string& text);
+// "Executing command line: <line>" in log.txt, for a game and an event command alike.
+void logCommandLine(const std::string& commandLine);
 // Appends what a program wrote, as it came, to log.txt.
 void appendOutputToLog(const std::string& bytes);
 // log.txt is kept to this size: what would take it past turns it into log.txt.1 (replacing the

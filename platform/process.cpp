@@ -435,8 +435,24 @@ int platformProcessEnded(Process* process)
     return !process || !stillRunning(process);
 }
 
-void platformEndWithin(const std::vector<Process*>& processes, int graceMs)
+void platformAskToEnd(Process* process, ProgramEnding& ending)
 {
+    ending = {platformMilliseconds(), 0};
+    platformEndProcess(process, 0);
+}
+
+int platformKillWhenOverdue(Process* process, ProgramEnding& ending)
+{
+    if (ending.AskedAt < 0 || ending.Killed) return 0;
+    if (platformMilliseconds() - ending.AskedAt < EndGraceMs) return 0;
+    ending.Killed = 1;
+    platformEndProcess(process, 1);
+    return 1;
+}
+
+void platformEndWithin(const std::vector<Process*>& processes)
+{
+    const int graceMs = EndGraceMs;
     std::vector<Process*> left;
     for (Process* process : processes)
         if (process && !platformReapProcess(process)) left.push_back(process);

@@ -52,9 +52,21 @@ int platformReapProcess(Process* process);
 // Takes up every child that has ended and that no process record waits for: what a command
 // started and left behind (a program that detached itself) must not stay a zombie.
 void platformReapStrays();
-// Asks each program to end and waits up to graceMs for them, then kills those left; every
+// How a program is ended, a game or an event command alike: asked (SIGTERM), then killed if
+// it has not gone EndGraceMs later.
+const int EndGraceMs = 2000;
+struct ProgramEnding
+{
+    int64_t AskedAt = -1; // on the platform clock; -1 while it was not asked
+    int Killed = 0;
+};
+void platformAskToEnd(Process* process, ProgramEnding& ending);
+// Kills the program once it was asked EndGraceMs ago and is still there; 1 when this call
+// killed it (for the caller to tell why).
+int platformKillWhenOverdue(Process* process, ProgramEnding& ending);
+// Asks each program to end and waits up to EndGraceMs for them, then kills those left; every
 // process is freed. For the front end's exit: what it started must not outlive it.
-void platformEndWithin(const std::vector<Process*>& processes, int graceMs);
+void platformEndWithin(const std::vector<Process*>& processes);
 // Lets go of a program without waiting for it: it runs on, and is the system's to take up once
 // the front end has gone. The process is freed.
 void platformLetGo(Process* process);

@@ -86,6 +86,19 @@ void sampleActions(int active[ActionCount])
     if (ExitHeldOver) active[ActionExit] = 0;
 }
 
+// The actions of the tick sampled last: a press is new only against them.
+static int ActiveBefore[ActionCount];
+
+void sampleTick(TickActions& tick)
+{
+    sampleActions(tick.Active);
+    for (int i = 0; i < ActionCount; i++)
+    {
+        tick.NewlyPressed[i] = tick.Active[i] && !ActiveBefore[i];
+        ActiveBefore[i] = tick.Active[i];
+    }
+}
+
 int isMove(Action action)
 {
     return action == ActionSelectUp || action == ActionSelectDown || action == ActionSelectPageUp ||

@@ -34,6 +34,15 @@ int isMove(Action action);
 // A key test clears the key's "pressed since" fact, so a tap is seen by the first binding
 // tested only.
 void sampleActions(int active[ActionCount]);
+// The actions of one tick as every reader takes them: asked for now, and newly pressed (asked
+// for now and not in the tick before, so that a held key is one press).
+struct TickActions
+{
+    int Active[ActionCount];
+    int NewlyPressed[ActionCount];
+};
+// Samples the tick's actions once and marks the new presses against the tick sampled before.
+void sampleTick(TickActions& tick);
 
 // The key is down or was pressed since its last test; never while another program has the
 // focus.

@@ -43,11 +43,10 @@ static void findTracks(const std::string& folder)
                 folder.c_str());
         return;
     }
+    std::sort(files.begin(), files.end()); // the shuffle alone decides the order
     for (const std::string& file : files)
         if (isMusicFile(file) && Music.Tracks.size() < MusicTrackLimit)
-            Music.Tracks.push_back(file);
-    std::sort(Music.Tracks.begin(), Music.Tracks.end()); // the shuffle alone decides the order
-    Music.Unplayable.assign(Music.Tracks.size(), 0);
+            Music.Tracks.push_back({file});
     if (Music.Tracks.empty())
         fprintf(stderr, "[Settings] MusicFolder=%s: no MP3, Ogg, FLAC or WAV files; no music\n",
                 folder.c_str());
@@ -71,7 +70,7 @@ static void newRound()
     std::vector<size_t> playable;
     size_t last = SIZE_MAX;
     for (size_t i = 0; i < Music.Tracks.size(); i++)
-        if (!Music.Unplayable[i])
+        if (!Music.Tracks[i].Unplayable)
         {
             if (i == Music.Last) last = playable.size();
             playable.push_back(i);
@@ -85,7 +84,7 @@ static void newRound()
 // SIZE_MAX once no track can play.
 static size_t nextInRound()
 {
-    while (Music.Next < Music.Order.size() && Music.Unplayable[Music.Order[Music.Next]])
+    while (Music.Next < Music.Order.size() && Music.Tracks[Music.Order[Music.Next]].Unplayable)
         Music.Next++;
     if (Music.Next >= Music.Order.size()) newRound();
     return Music.Order.empty() ? SIZE_MAX : Music.Order[Music.Next++];
@@ -93,12 +92,12 @@ static size_t nextInRound()
 
 static int playTrack(size_t track)
 {
-    const std::string& path = Music.Tracks[track];
+    const std::string& path = Music.Tracks[track].Path;
     std::string title, why;
     if (!platformPlayMusic(path, FrontendSettings.MusicVolume, &title, &why))
     {
         fprintf(stderr, "Music not played: %s %s\n", path.c_str(), why.c_str());
-        Music.Unplayable[track] = 1;
+        Music.Tracks[track].Unplayable = true;
         return 0;
     }
     Music.Last = track;

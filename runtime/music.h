@@ -9,17 +9,22 @@
 
 const size_t MusicTrackLimit = 100000; // of a folder; more are left out, told
 
+struct MusicTrack
+{
+    std::string Path;
+    bool Unplayable = false; // it could not play, and is left out from now on
+};
+
 struct MusicRecord
 {
-    std::vector<std::string> Tracks; // every track found, by path
-    std::vector<char> Unplayable;    // by track: it could not play, and is left out from now on
-    std::vector<size_t> Order;       // this round: places in Tracks
-    size_t Next = 0;                 // the place in Order of the track to play next
-    size_t Last = SIZE_MAX;          // the track that played last; none at first
-    std::string Title;               // of the track playing; empty while none plays
-    uint64_t TitleChanges = 0;       // counts every change of Title, for whoever shows it
-    int Pauses = 0;                  // reasons to be silent now: a game, a video with sound
-    uint64_t Seed = 0;               // of the next round's shuffle
+    std::vector<MusicTrack> Tracks; // every track found, sorted by path
+    std::vector<size_t> Order;      // this round: places in Tracks
+    size_t Next = 0;                // the place in Order of the track to play next
+    size_t Last = SIZE_MAX;         // the track that played last; none at first
+    std::string Title;              // of the track playing; empty while none plays
+    uint64_t TitleChanges = 0;      // counts every change of Title, for whoever shows it
+    int Pauses = 0;                 // reasons to be silent now: a game, a video with sound
+    uint64_t Seed = 0;              // of the next round's shuffle
 };
 extern MusicRecord Music;
 

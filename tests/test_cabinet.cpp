@@ -161,7 +161,7 @@ static void endEvents()
 {
     platformSleep(EventCommandMs);
     eventsStep();
-    platformSleep(EventKillAfterMs);
+    platformSleep(EndGraceMs);
     waitForEvents();
 }
 
@@ -189,7 +189,7 @@ TEST_F(Cabinet, EventCommandsStartAsideWithTheGamesTextsAndAreEndedWhenTheyOvers
         ASSERT_NE(Events.Runs[EventGameStart].Running, nullptr) << "never waited for";
         platformSleep(EventCommandMs);
         EXPECT_NE(stderrOf(eventsStep).find("still running after 10 s"), std::string::npos);
-        platformSleep(EventKillAfterMs);
+        platformSleep(EndGraceMs);
         waitForEvents();
         EXPECT_TRUE(Events.Ending.empty()) << mode;
     }
