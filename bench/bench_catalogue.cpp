@@ -68,7 +68,7 @@ static void buildMameCatalogue(const std::string& romPath)
     freeEmulators();
     Emulator* mame = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     mame->Name = "MAME";
-    mame->IsMame = 1;
+    mame->Kind = EmulatorMame;
     mame->IncludeInAll = 1;
     mame->RomPath = romPath;
     mame->MachineFilter = std::make_unique<MameFilter>();

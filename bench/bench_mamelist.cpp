@@ -75,7 +75,7 @@ static void addEmulator(const fs::path& roms)
 {
     Emulator* mame = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
     mame->Name = "MAME";
-    mame->IsMame = 1;
+    mame->Kind = EmulatorMame;
     mame->IncludeInAll = 1;
     mame->RomPath = roms.string();
     mame->MachineFilter = std::make_unique<MameFilter>();

@@ -43,9 +43,10 @@ static void prepare(const fs::path& file)
     {
         auto* emulator = EmulatorTable.emplace_back(std::make_unique<Emulator>()).get();
         emulator->Name = names[i];
-        emulator->IsMame = i < 2;
+        emulator->Kind = i < 2 ? EmulatorMame : EmulatorRomFiles;
         emulator->UseGoodFilters = i >= 2;
-        if (emulator->IsMame) emulator->MachineFilter = std::make_unique<MameFilter>();
+        if (emulator->Kind == EmulatorMame)
+            emulator->MachineFilter = std::make_unique<MameFilter>();
         if (emulator->UseGoodFilters) emulator->CodeFilter = std::make_unique<NameCodeFilter>();
     }
 }

@@ -54,9 +54,17 @@ struct MameFilter
     uint16_t ControllerTypes;
 };
 
+// What an emulator's games are: ROM files found in its folders (with the games listed by
+// hand), or the machines of a MAME emulator's list.
+enum EmulatorKind
+{
+    EmulatorRomFiles,
+    EmulatorMame,
+};
+
 struct Emulator
 {
-    int IsMame;
+    EmulatorKind Kind = EmulatorRomFiles;
     int UseGoodFilters;
     int IncludeInAll;
     int SectionFound = 1; // the configuration has its section; else it runs on every default
@@ -92,7 +100,7 @@ struct Emulator
     std::string MediaFolder;
     int AttractPlay = 0;                        // the Play screensaver may start its games
     std::unique_ptr<NameCodeFilter> CodeFilter; // exactly when UseGoodFilters
-    std::unique_ptr<MameFilter> MachineFilter;  // exactly when IsMame
+    std::unique_ptr<MameFilter> MachineFilter;  // exactly for a MAME emulator
 };
 
 // Kept in the snapshot as these numbers.

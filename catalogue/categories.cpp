@@ -68,7 +68,7 @@ static int internCategory(std::string_view name)
 int loadCategories(int emulatorIndex)
 {
     const Emulator* emulator = emulatorAt(emulatorIndex);
-    if (!emulator || !emulator->IsMame || emulator->CategoryFile.empty()) return 0;
+    if (!emulator || emulator->Kind != EmulatorMame || emulator->CategoryFile.empty()) return 0;
     std::string text;
     if (!readWholeFile(emulator->CategoryFile, "Category file",
                        "the games of " + emulator->Name + " are shown without categories", text))

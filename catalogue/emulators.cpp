@@ -132,7 +132,7 @@ static void readCategorySettings(Emulator& emulator)
     emulator.GameList = iniReadString(section, "GameList", "", file);
     emulator.GameListNames = iniReadBool(section, "GameListNames", 1, file);
     emulator.MediaFolder = iniReadString(section, "MediaFolder", "", file);
-    if (!emulator.IsMame) return;
+    if (emulator.Kind != EmulatorMame) return;
     emulator.CategoryFile = iniReadString(section, "CategoryFile", "", file);
     emulator.ShowMature = iniReadBool(section, "ShowMature", 1, file);
     emulator.CabinetOnly = iniReadBool(section, "CabinetOnly", 1, file);
@@ -146,7 +146,7 @@ static std::unique_ptr<Emulator> readEmulator(const std::string& name)
     const char* section = name.c_str();
     auto emulator = std::make_unique<Emulator>();
     emulator->Name = name;
-    emulator->IsMame = startsWithMame(name);
+    emulator->Kind = startsWithMame(name) ? EmulatorMame : EmulatorRomFiles;
     emulator->SectionFound = iniHasSection(section, file);
     if (!emulator->SectionFound)
         fprintf(stderr, "%s: Emulators names %s, but the file has no section [%s]\n", file.c_str(),
@@ -158,9 +158,10 @@ static std::unique_ptr<Emulator> readEmulator(const std::string& name)
     emulator->IncludeInAll = iniReadBool(section, "IncludeInAll", 1, file);
     // A MAME game starts itself with nothing but its set name; another emulator's may stop at
     // a menu or a prompt, so the owner opts in.
-    emulator->AttractPlay = iniReadBool(section, "AttractPlay", emulator->IsMame, file);
+    emulator->AttractPlay =
+        iniReadBool(section, "AttractPlay", emulator->Kind == EmulatorMame, file);
     readCategorySettings(*emulator);
-    if (emulator->IsMame) emulator->MachineFilter = readMameFilter(name);
+    if (emulator->Kind == EmulatorMame) emulator->MachineFilter = readMameFilter(name);
     if (emulator->UseGoodFilters) emulator->CodeFilter = readNameCodeFilter(name);
     return emulator;
 }
@@ -198,13 +199,13 @@ static void saveOneEmulator(const Emulator& emulator, const std::vector<int>& na
     if (emulator.UseGoodFilters && emulator.CodeFilter)
         for (int i : nameCodeOrder)
             iniWriteInt(section, NameCodeTable[i].Key, emulator.CodeFilter->Flags[i], file);
-    if (emulator.IsMame && emulator.MachineFilter)
+    if (emulator.Kind == EmulatorMame && emulator.MachineFilter)
         for (const MameFilterKey& key : MameFilterKeys)
             iniWriteInt(section, key.Key, getMameFilterValue(*emulator.MachineFilter, key), file);
     // What the menu does not offer is left as the owner wrote it, or not at all.
     if (!emulator.CategoryFile.empty() || !emulator.GameList.empty())
         iniWriteString(section, "HiddenCategories", joinList(emulator.HiddenCategories), file);
-    if (!emulator.IsMame) return;
+    if (emulator.Kind != EmulatorMame) return;
     if (!emulator.CategoryFile.empty())
         iniWriteInt(section, "ShowMature", emulator.ShowMature, file);
     if (!FrontendSettings.CabinetControls.empty())

@@ -5,7 +5,6 @@
 #include "catalogue/fileindex.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/snapshot.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 
 static const char Magic[8] = {'T', 'O', 'R', 'V', 'I', 'N', 'D', 'X'};
 static const uint32_t LayoutVersion = 1;
-static const size_t CheckedFrom = 20;
 static const size_t RecordBytes = 24;
 static const size_t ReadBlockSize = 1 << 20;
 
@@ -65,89 +63,6 @@ void closeFileIndex(FileIndex& index)
     index = FileIndex{};
 }
 
-// ---- Sealed files
-
-void appendFixed(std::string& out, uint64_t value, int count)
-{
-    for (int i = 0; i < count; i++) out += (char)(value >> (8 * i));
-}
-
-void appendText(std::string& out, std::string_view text)
-{
-    appendFixed(out, text.size(), 4);
-    out += text;
-}
-
-uint64_t readFixed(ByteReader& reader, int count)
-{
-    if (reader.Bytes->size() - reader.Position < (size_t)count)
-    {
-        reader.Cut = 1;
-        return 0;
-    }
-    uint64_t value = 0;
-    for (int i = 0; i < count; i++)
-        value |= (uint64_t)(unsigned char)(*reader.Bytes)[reader.Position + i] << (8 * i);
-    reader.Position += (size_t)count;
-    return value;
-}
-
-std::string readText(ByteReader& reader)
-{
-    uint64_t length = readFixed(reader, 4);
-    if (reader.Bytes->size() - reader.Position < length)
-    {
-        reader.Cut = 1;
-        return "";
-    }
-    std::string text = reader.Bytes->substr(reader.Position, (size_t)length);
-    reader.Position += (size_t)length;
-    return text;
-}
-
-void appendSource(std::string& out, const IndexSource& source)
-{
-    appendFixed(out, (uint64_t)source.Size, 8);
-    appendFixed(out, (uint64_t)source.Stamp, 8);
-    appendFixed(out, source.Inode, 8);
-    appendFixed(out, source.EndsHash, 8);
-}
-
-void readSource(ByteReader& reader, IndexSource& source)
-{
-    source.Size = (int64_t)readFixed(reader, 8);
-    source.Stamp = (int64_t)readFixed(reader, 8);
-    source.Inode = readFixed(reader, 8);
-    source.EndsHash = readFixed(reader, 8);
-}
-
-std::string startSealedFile(const char* magic, uint32_t version)
-{
-    std::string out(magic, 8);
-    appendFixed(out, version, 4);
-    appendFixed(out, 0, 8); // the check sum, once the rest is known
-    return out;
-}
-
-void sealFile(std::string& bytes)
-{
-    uint64_t sum = snapshotChecksum(bytes.data() + CheckedFrom, bytes.size() - CheckedFrom);
-    for (int i = 0; i < 8; i++) bytes[12 + i] = (char)(sum >> (8 * i));
-}
-
-int openSealedFile(const std::string& bytes, const char* magic, uint32_t version,
-                   ByteReader& reader, std::string& why)
-{
-    reader = ByteReader{&bytes, 8, 0};
-    if (bytes.size() < CheckedFrom || std::memcmp(bytes.data(), magic, 8) != 0)
-        return why = "it is not a file of this kind", 0;
-    if (readFixed(reader, 4) != version) return why = "it was made by another version", 0;
-    if (readFixed(reader, 8) !=
-        snapshotChecksum(bytes.data() + CheckedFrom, bytes.size() - CheckedFrom))
-        return why = "its check sum does not match: it is damaged", 0;
-    return 1;
-}
-
 // ---- The file format
 
 static std::string formatIndexFile(const FileIndex& index)
@@ -156,7 +71,7 @@ static std::string formatIndexFile(const FileIndex& index)
     appendText(out, index.Source.Build);
     appendText(out, index.Encoding);
     appendFixed(out, index.Form, 4);
-    appendSource(out, index.Source);
+    appendStamp(out, index.Source);
     appendFixed(out, index.Records.size(), 4);
     appendFixed(out, index.Names.size(), 4);
     for (const IndexRecord& record : index.Records)
@@ -200,7 +115,7 @@ static const char* readBody(ByteReader& reader, FileIndex& index)
     index.Source.Build = readText(reader);
     index.Encoding = readText(reader);
     index.Form = (uint32_t)readFixed(reader, 4);
-    readSource(reader, index.Source);
+    readStamp(reader, index.Source);
     uint64_t count = readFixed(reader, 4), namesSize = readFixed(reader, 4);
     if (reader.Cut || count > (reader.Bytes->size() - reader.Position) / RecordBytes)
         return "it is cut short";
@@ -233,57 +148,13 @@ int readIndexFile(const std::string& bytes, FileIndex& index, std::string& why)
 
 // ---- The index beside the file
 
-int operator==(const IndexSource& a, const IndexSource& b)
-{
-    return a.Build == b.Build && a.Size == b.Size && a.Stamp == b.Stamp && a.Inode == b.Inode &&
-           a.EndsHash == b.EndsHash;
-}
-
-int describeIndexSource(const std::string& path, IndexSource& source)
-{
-    static const std::string build = platformBuildIdentity();
-    FileIdentity identity;
-    if (platformIsDirectory(path) || !platformFileIdentity(path, &identity)) return 0;
-    source = {build, identity.Size, identity.Stamp, identity.Inode, 0};
-    return hashFileEnds(path, identity.Size, &source.EndsHash);
-}
-
 std::string indexPath(const std::string& path)
 {
     return path + ".index";
 }
 
-std::string whyUnreadable(const std::string& path)
-{
-    if (!platformFileExists(path)) return "no such file";
-    if (platformIsDirectory(path)) return "it is a folder";
-    if (errno == EINVAL) return "it is no file to read"; // the reason is on the line before
-    return errno ? std::strerror(errno) : "read error";
-}
-
-int readKeptFile(const std::string& file, std::string& bytes)
-{
-    if (!platformFileExists(file)) return 0;
-    if (platformReadFile(file, bytes)) return 1;
-    std::fprintf(stderr, "%s: %s; it is built again\n", file.c_str(), whyUnreadable(file).c_str());
-    return 0;
-}
-
-void writeKeptFile(const std::string& file, const std::string& bytes, const char* what)
-{
-    static std::vector<std::string> told; // each file once, for the life of the program
-    errno = 0;
-    if (platformReplaceDerivedFile(file, bytes)) return;
-    if (std::find(told.begin(), told.end(), file) != told.end()) return;
-    told.push_back(file);
-    std::fprintf(stderr,
-                 "%s: %s cannot be written (%s); it is kept in memory and built again at every "
-                 "start\n",
-                 file.c_str(), what, errno ? std::strerror(errno) : "write error");
-}
-
 // A missing index is the normal first start and is not told; any other reason is.
-static int loadIndexBeside(const std::string& path, const IndexSource& now, FileIndex& index)
+static int loadIndexBeside(const std::string& path, const SourceStamp& now, FileIndex& index)
 {
     std::string file = indexPath(path), bytes, why;
     if (!readKeptFile(file, bytes)) return 0;
@@ -316,9 +187,9 @@ int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
                   const IndexBuilder& build)
 {
     if (path.empty()) return closeFileIndex(index), 1;
-    IndexSource now;
+    SourceStamp now;
     errno = 0;
-    int readable = describeIndexSource(path, now);
+    int readable = stampSource(path, now);
     noteReadable(path, kind, readable);
     if (!readable) return closeFileIndex(index), 0;
     if (index.Path == path && index.Source == now) return 1;

@@ -4,22 +4,14 @@
 // file. Only the entry the player asks for is read from the file, when it is asked for.
 #pragma once
 
+#include "catalogue/sealedfile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Everything an index depends on: the file as it was when the index was built.
-struct IndexSource
-{
-    std::string Build; // the program's build identity: a new reader builds the index again
-    int64_t Size;
-    int64_t Stamp;
-    uint64_t Inode;
-    uint64_t EndsHash; // of the first and last 64 KB
-};
 
 // Where a name's entry lies in the file.
 struct IndexedEntry
@@ -45,7 +37,7 @@ struct IndexRecord
 struct FileIndex
 {
     std::string Path; // the indexed file; empty when none is open
-    IndexSource Source;
+    SourceStamp Source;
     uint32_t Form; // the reader's word for what the file turned out to be
     std::string Encoding;
     std::vector<IndexRecord> Records;
@@ -69,9 +61,6 @@ void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries);
 // The place of name's entry; 0 when the index has none.
 int findIndexedEntry(const FileIndex& index, std::string_view name, IndexedEntry& place);
 
-// Why the file at path could not be read, in a few words ("no such file", "it is a folder",
-// errno's text); right after the failed read, so that errno still tells.
-std::string whyUnreadable(const std::string& path);
 // The index file of the file at path.
 std::string indexPath(const std::string& path);
 // Makes index describe the file at path as it is now: kept when it already does, else read
@@ -104,41 +93,6 @@ std::vector<std::string> readEntryLines(const FileIndex& index, const std::strin
 // why, with index untouched.
 int writeIndexFile(FILE* file, const FileIndex& index);
 int readIndexFile(const std::string& bytes, FileIndex& index, std::string& why);
-// Describes the file at path; 0 when it cannot be read.
-int describeIndexSource(const std::string& path, IndexSource& source);
-int operator==(const IndexSource& a, const IndexSource& b);
-
-// Files that check themselves (an index, a game list's cache): 8 bytes of magic text, a 4-byte
-// layout version, an 8-byte check sum of all that follows, then the body, written in
-// fixed-width little-endian numbers and texts preceded by their lengths.
-std::string startSealedFile(const char* magic, uint32_t version);
-void appendFixed(std::string& out, uint64_t value, int count);
-void appendText(std::string& out, std::string_view text);
-void appendSource(std::string& out, const IndexSource& source); // all but the build
-// Writes the check sum into a file started with startSealedFile.
-void sealFile(std::string& bytes);
-// Reads forward through a sealed file's body; every read past the end answers 0 (an empty
-// text) and marks the reader cut.
-struct ByteReader
-{
-    const std::string* Bytes;
-    size_t Position;
-    int Cut;
-};
-// 0, and why, when bytes are not such a file of that magic and version or are damaged; else
-// reader stands at the body.
-int openSealedFile(const std::string& bytes, const char* magic, uint32_t version,
-                   ByteReader& reader, std::string& why);
-uint64_t readFixed(ByteReader& reader, int count);
-std::string readText(ByteReader& reader);
-void readSource(ByteReader& reader, IndexSource& source);
-
-// The file kept beside another (an index): its bytes, 0 when there is none or it cannot be
-// read (told). Writing replaces it whole; when it cannot be written that is told once for the
-// life of the program, what naming it in the message ("the index of the History file").
-int readKeptFile(const std::string& file, std::string& bytes);
-void writeKeptFile(const std::string& file, const std::string& bytes, const char* what);
-
 // Calls each with every line of the open file (without its LF or CR LF, the first without a
 // byte-order mark) and the offset of its first byte, reading in blocks: a file of any size takes a
 // block's memory and its longest line's. A line is given up to EntryByteLimit bytes, as no page

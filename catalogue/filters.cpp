@@ -138,7 +138,7 @@ static bool hasScreen(const Game& game, const char* screen)
 // The tests in the order the filter has always applied them; any one hides the game.
 static bool passesMameFilter(const Game& game, const Emulator& emulator)
 {
-    if (!emulator.IsMame || !emulator.MachineFilter) return true;
+    if (emulator.Kind != EmulatorMame || !emulator.MachineFilter) return true;
     const MameFilter& filter = *emulator.MachineFilter;
     bool neoGeo = game.RomOf == "neogeo";
     bool clone = !game.CloneOf.empty();
@@ -257,7 +257,7 @@ static int anyFolderExists(const std::string& paths)
 static std::string whyNoGames(const Emulator& emulator)
 {
     if (!emulator.SectionFound) return "emulator section not found: [" + emulator.Name + "]";
-    if (emulator.IsMame) return "MAME's game list holds no games";
+    if (emulator.Kind == EmulatorMame) return "MAME's game list holds no games";
     if (emulator.RomPath.empty()) return "no games listed and no ROM folder (RomPath)";
     if (!anyFolderExists(emulator.RomPath)) return "ROM folder not found: " + emulator.RomPath;
     return "no file with the extension ." + emulator.RomFileExt + " in " + emulator.RomPath;
@@ -273,7 +273,7 @@ static std::string whyAllHidden(int index, const Emulator& emulator, int games)
     for (const auto& game : AllGames)
     {
         if (game->EmulatorIndex != index) continue;
-        if (emulator.IsMame && hidesMissing && missingRoms(*game))
+        if (emulator.Kind == EmulatorMame && hidesMissing && missingRoms(*game))
             missing++;
         else if (!passesNameCodes(*game, emulator))
             codes++;

@@ -401,11 +401,11 @@ static int GameListEntry::*const EntryNumbers[] = {&GameListEntry::Year, &GameLi
 static int64_t GameListEntry::*const EntryCounts[] = {&GameListEntry::PlayCount,
                                                       &GameListEntry::LastPlayed};
 
-std::string formatGameListCache(const IndexSource& source, const GameListRead& read)
+std::string formatGameListCache(const SourceStamp& source, const GameListRead& read)
 {
     std::string out = startSealedFile(CacheMagic, CacheVersion);
     appendText(out, source.Build);
-    appendSource(out, source);
+    appendStamp(out, source);
     appendText(out, read.Fault);
     appendText(out, read.FirstDuplicate);
     for (int count : {read.Refused, read.WithoutPath, read.Duplicates, read.TextsCut})
@@ -424,14 +424,14 @@ std::string formatGameListCache(const IndexSource& source, const GameListRead& r
 static const size_t LeastEntryBytes =
     4 * std::size(EntryTexts) + 4 * std::size(EntryNumbers) + 8 * std::size(EntryCounts);
 
-int readGameListCache(const std::string& bytes, IndexSource& source, GameListRead& read,
+int readGameListCache(const std::string& bytes, SourceStamp& source, GameListRead& read,
                       std::string& why)
 {
     ByteReader reader;
     if (!openSealedFile(bytes, CacheMagic, CacheVersion, reader, why)) return 0;
     GameListRead got{};
     source.Build = readText(reader);
-    readSource(reader, source);
+    readStamp(reader, source);
     got.Fault = readText(reader);
     got.FirstDuplicate = readText(reader);
     for (int* count : {&got.Refused, &got.WithoutPath, &got.Duplicates, &got.TextsCut})
@@ -452,13 +452,33 @@ int readGameListCache(const std::string& bytes, IndexSource& source, GameListRea
     return 1;
 }
 
+std::string gameListCachePath(const std::string& listPath)
+{
+    return listPath + ".cache";
+}
+
+// Earlier builds kept the cache as <list>.index; one found there that is such a cache is
+// removed (its successor is made from the list at once), anything else of that name is left.
+static void forgetOldCache(const std::string& listPath)
+{
+    std::string old = listPath + ".index";
+    FILE* file = platformOpenData(old);
+    if (!file) return;
+    char magic[sizeof CacheMagic];
+    int ours = fread(magic, 1, sizeof magic, file) == sizeof magic &&
+               std::memcmp(magic, CacheMagic, sizeof magic) == 0;
+    fclose(file);
+    if (ours) platformDeleteFile(old);
+}
+
 // The cache when it was made from the list as it is now, else the list read and the cache
 // made again. 0 when the list cannot be read.
 static int readGameListKept(const std::string& path, GameListRead& read)
 {
-    IndexSource now, made;
-    if (!describeIndexSource(path, now)) return 0;
-    std::string file = indexPath(path), bytes, why;
+    SourceStamp now, made;
+    if (!stampSource(path, now)) return 0;
+    forgetOldCache(path);
+    std::string file = gameListCachePath(path), bytes, why;
     if (readKeptFile(file, bytes))
     {
         if (readGameListCache(bytes, made, read, why) && made == now) return 1;
@@ -553,7 +573,7 @@ void applyGameList(int emulatorIndex)
     std::string folder = slash == std::string::npos ? "." : emulator->GameList.substr(0, slash);
     for (GameListEntry& entry : read.Entries)
     {
-        Game* game = gameOfEntry(entry, emulatorIndex, emulator->IsMame);
+        Game* game = gameOfEntry(entry, emulatorIndex, emulator->Kind == EmulatorMame);
         if (!game || game->Listed) continue;
         PendingPlays.push_back({game, entry.Favourite, entry.PlayCount, entry.LastPlayed});
         takeEntry(*game, entry, *emulator, folder);

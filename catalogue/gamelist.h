@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-struct IndexSource;
+struct SourceStamp;
 
 struct Game;
 
@@ -41,11 +41,13 @@ struct GameListRead
 // Reads a list's bytes. Bytes that are not UTF-8 are read as Windows-1252, so one such byte
 // does not end the list.
 GameListRead parseGameList(std::string_view bytes);
-// What was read, kept beside the list (<list>.index) so that a later start reads no XML: the
+// Where the cache of the list at listPath is kept: <list>.cache.
+std::string gameListCachePath(const std::string& listPath);
+// What was read, kept beside the list (<list>.cache) so that a later start reads no XML: the
 // list's state it was read from, and the result. Reading answers 0 and why when bytes are no
 // such cache or a damaged one.
-std::string formatGameListCache(const IndexSource& source, const GameListRead& read);
-int readGameListCache(const std::string& bytes, IndexSource& source, GameListRead& read,
+std::string formatGameListCache(const SourceStamp& source, const GameListRead& read);
+int readGameListCache(const std::string& bytes, SourceStamp& source, GameListRead& read,
                       std::string& why);
 
 // Reads the emulator's GameList (when it names one) and gives its games what it says: the

@@ -62,7 +62,7 @@ static void useParentsLines(int emulatorIndex)
 int loadPlayersFile(int emulatorIndex)
 {
     const Emulator* emulator = emulatorAt(emulatorIndex);
-    if (!emulator || !emulator->IsMame || emulator->PlayersFile.empty()) return 0;
+    if (!emulator || emulator->Kind != EmulatorMame || emulator->PlayersFile.empty()) return 0;
     std::string text;
     if (!readWholeFile(emulator->PlayersFile, "Players file",
                        "the games of " + emulator->Name + " are counted by MAME's list", text))

@@ -18,74 +18,10 @@
 static const char Magic[8] = {'T', 'O', 'R', 'V', 'S', 'N', 'A', 'P'};
 // Raised whenever what a snapshot holds, or what the list reader puts into a game, changes.
 static const uint32_t LayoutVersion = 4;
-static const size_t EndBytes = 64 * 1024; // of the list, hashed at each end
 static const size_t FlushSize = 64 * 1024;
 static const size_t ReadBlockSize = 1 << 20;
 // The fewest bytes a game takes: the count of games is checked against it.
 static const uint64_t MinGameBytes = 8;
-
-// ---- The check sum, fed in pieces of any size
-
-struct Checksum
-{
-    uint64_t State;
-    uint64_t Word; // the bytes of an unfinished word
-    unsigned Filled;
-    uint64_t Length;
-};
-
-static Checksum newChecksum()
-{
-    return {0x243F6A8885A308D3ull, 0, 0, 0};
-}
-
-// Each step is a bijection of the state for a given word, so any one word changed anywhere
-// always changes the result.
-static void mixWord(uint64_t& state, uint64_t word)
-{
-    state = (state ^ word) * 0x9E3779B97F4A7C15ull;
-    state ^= state >> 29;
-}
-
-static uint64_t littleEndian(const unsigned char* bytes, int count)
-{
-    uint64_t value = 0;
-    for (int i = 0; i < count; i++) value |= (uint64_t)bytes[i] << (8 * i);
-    return value;
-}
-
-static void addByte(Checksum& sum, unsigned char byte)
-{
-    sum.Word |= (uint64_t)byte << (8 * sum.Filled);
-    if (++sum.Filled < 8) return;
-    mixWord(sum.State, sum.Word);
-    sum.Word = 0;
-    sum.Filled = 0;
-}
-
-static void addChecksum(Checksum& sum, const char* data, size_t size)
-{
-    const unsigned char* bytes = (const unsigned char*)data;
-    sum.Length += size;
-    size_t i = 0;
-    for (; i < size && sum.Filled; i++) addByte(sum, bytes[i]);
-    for (; i + 8 <= size; i += 8) mixWord(sum.State, littleEndian(bytes + i, 8));
-    for (; i < size; i++) addByte(sum, bytes[i]);
-}
-
-static uint64_t finishChecksum(Checksum sum)
-{
-    if (sum.Filled) mixWord(sum.State, sum.Word);
-    mixWord(sum.State, sum.Length);
-    return sum.State;
-}
-
-uint64_t snapshotChecksum(const char* data, size_t size)
-{
-    Checksum sum = newChecksum();
-    addChecksum(sum, data, size);
-    return finishChecksum(sum);
-}
 
 // ---- Writing
 
@@ -145,11 +81,11 @@ static void putText(SnapshotWriter& writer, const std::string& text)
 
 static void putSource(SnapshotWriter& writer, const SnapshotSource& source)
 {
-    putText(writer, source.Build);
-    putSigned(writer, source.ListSize);
-    putSigned(writer, source.ListStamp);
-    putNumber(writer, source.ListInode);
-    putFixed(writer, source.ListHash, 8);
+    putText(writer, source.List.Build);
+    putSigned(writer, source.List.Size);
+    putSigned(writer, source.List.Stamp);
+    putNumber(writer, source.List.Inode);
+    putFixed(writer, source.List.EndsHash, 8);
     putText(writer, source.InfoPath);
     putSigned(writer, source.InfoSize);
     putSigned(writer, source.InfoStamp);
@@ -258,7 +194,7 @@ int writeSnapshotFile(FILE* file, const SnapshotSource& source,
     SnapshotWriter writer{file, std::string(), newChecksum(), 0};
     writer.Buffer.reserve(FlushSize + 1024);
     long start = std::ftell(file);
-    unsigned char prefix[SnapshotCheckedFrom] = {};
+    unsigned char prefix[SealedCheckedFrom] = {};
     std::memcpy(prefix, Magic, sizeof Magic);
     for (int i = 0; i < 4; i++) prefix[8 + i] = (unsigned char)(LayoutVersion >> (8 * i));
     if (start < 0 || std::fwrite(prefix, 1, sizeof prefix, file) != sizeof prefix) return 0;
@@ -266,11 +202,10 @@ int writeSnapshotFile(FILE* file, const SnapshotSource& source,
     putGames(writer, games);
     flushWriter(writer);
     uint64_t sum = finishChecksum(writer.Sum);
-    for (int i = 0; i < 8; i++)
-        prefix[SnapshotChecksumOffset + i] = (unsigned char)(sum >> (8 * i));
+    for (int i = 0; i < 8; i++) prefix[SealedChecksumOffset + i] = (unsigned char)(sum >> (8 * i));
     // The check sum is known last; it goes into the place left for it.
-    if (writer.Failed || std::fseek(file, start + (long)SnapshotChecksumOffset, SEEK_SET) != 0 ||
-        std::fwrite(prefix + SnapshotChecksumOffset, 1, 8, file) != 8)
+    if (writer.Failed || std::fseek(file, start + (long)SealedChecksumOffset, SEEK_SET) != 0 ||
+        std::fwrite(prefix + SealedChecksumOffset, 1, 8, file) != 8)
         return 0;
     return std::fseek(file, 0, SEEK_END) == 0;
 }
@@ -374,11 +309,11 @@ static uint64_t getCount(SnapshotReader& reader, uint64_t itemBytes)
 
 static void getSource(SnapshotReader& reader, SnapshotSource& source)
 {
-    getText(reader, source.Build);
-    source.ListSize = getSigned(reader, INT64_MIN, INT64_MAX);
-    source.ListStamp = getSigned(reader, INT64_MIN, INT64_MAX);
-    source.ListInode = getNumber(reader);
-    source.ListHash = getFixed(reader, 8);
+    getText(reader, source.List.Build);
+    source.List.Size = getSigned(reader, INT64_MIN, INT64_MAX);
+    source.List.Stamp = getSigned(reader, INT64_MIN, INT64_MAX);
+    source.List.Inode = getNumber(reader);
+    source.List.EndsHash = getFixed(reader, 8);
     getText(reader, source.InfoPath);
     source.InfoSize = getSigned(reader, INT64_MIN, INT64_MAX);
     source.InfoStamp = getSigned(reader, INT64_MIN, INT64_MAX);
@@ -476,7 +411,7 @@ static void getGames(SnapshotReader& reader, int emulatorIndex,
 // The prefix, read before the checked part; also finds the file's length.
 static int startReader(SnapshotReader& reader, FILE* file, uint64_t* storedSum, std::string& why)
 {
-    unsigned char prefix[SnapshotCheckedFrom];
+    unsigned char prefix[SealedCheckedFrom];
     long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0)
@@ -488,8 +423,8 @@ static int startReader(SnapshotReader& reader, FILE* file, uint64_t* storedSum, 
     else if (littleEndian(prefix + 8, 4) != LayoutVersion)
         why = "it was written in another layout";
     if (!why.empty()) return 0;
-    *storedSum = littleEndian(prefix + SnapshotChecksumOffset, 8);
-    uint64_t checked = (uint64_t)size - SnapshotCheckedFrom;
+    *storedSum = littleEndian(prefix + SealedChecksumOffset, 8);
+    uint64_t checked = (uint64_t)size - SealedCheckedFrom;
     size_t bufferSize = (size_t)std::min<uint64_t>(ReadBlockSize, std::max<uint64_t>(checked, 1));
     reader =
         SnapshotReader{file, std::vector<char>(bufferSize), 0, 0, checked, newChecksum(), nullptr};
@@ -498,7 +433,8 @@ static int startReader(SnapshotReader& reader, FILE* file, uint64_t* storedSum, 
 
 static const char* sourceMismatch(const SnapshotSource& found, const SnapshotSource& expected)
 {
-    if (found.Build != expected.Build) return "it was made by another build of the program";
+    if (found.List.Build != expected.List.Build)
+        return "it was made by another build of the program";
     if (found == expected) return nullptr;
     return "the list or the game information changed since it was made";
 }
@@ -536,9 +472,8 @@ int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorInd
 
 int operator==(const SnapshotSource& a, const SnapshotSource& b)
 {
-    return a.Build == b.Build && a.ListSize == b.ListSize && a.ListStamp == b.ListStamp &&
-           a.ListInode == b.ListInode && a.ListHash == b.ListHash && a.InfoPath == b.InfoPath &&
-           a.InfoSize == b.InfoSize && a.InfoStamp == b.InfoStamp;
+    return a.List == b.List && a.InfoPath == b.InfoPath && a.InfoSize == b.InfoSize &&
+           a.InfoStamp == b.InfoStamp;
 }
 
 std::string snapshotPath(const std::string& listPath)
@@ -546,42 +481,10 @@ std::string snapshotPath(const std::string& listPath)
     return listPath + ".cache";
 }
 
-// A change inside a file that keeps its size and time (a copy with the times preserved)
-// still shows at its ends: the list's header names the emulator's version.
-int hashFileEnds(const std::string& path, int64_t size, uint64_t* hash)
-{
-    FILE* file = platformOpenData(path, MameListFileLimit);
-    if (!file) return 0;
-    std::vector<char> block(EndBytes);
-    Checksum sum = newChecksum();
-    size_t first = std::fread(block.data(), 1, block.size(), file);
-    addChecksum(sum, block.data(), first);
-    int64_t lastStart = std::max<int64_t>(0, size - (int64_t)EndBytes);
-    int ok = std::fseek(file, (long)lastStart, SEEK_SET) == 0;
-    size_t last = ok ? std::fread(block.data(), 1, block.size(), file) : 0;
-    addChecksum(sum, block.data(), last);
-    ok = ok && !std::ferror(file);
-    std::fclose(file);
-    *hash = finishChecksum(sum);
-    return ok;
-}
-
-static const std::string& buildIdentity()
-{
-    static const std::string identity = platformBuildIdentity();
-    return identity;
-}
-
 int describeSnapshotSource(const std::string& listPath, SnapshotSource& source)
 {
     source = SnapshotSource{};
-    source.Build = buildIdentity();
-    FileIdentity list;
-    if (!platformFileIdentity(listPath, &list)) return 0;
-    source.ListSize = list.Size;
-    source.ListStamp = list.Stamp;
-    source.ListInode = list.Inode;
-    if (!hashFileEnds(listPath, list.Size, &source.ListHash)) return 0;
+    if (!stampSource(listPath, source.List)) return 0;
     if (!FrontendSettings.UseMameInfoDat) return 1;
     FileIdentity info;
     if (!platformFileIdentity(FrontendSettings.MameinfoDat, &info)) return 0;

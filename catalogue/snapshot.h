@@ -4,6 +4,8 @@
 // damaged, foreign or stale one is ignored and the list is read again.
 #pragma once
 
+#include "catalogue/sealedfile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -16,11 +18,7 @@ struct Game;
 // Everything the games read from a list depend on.
 struct SnapshotSource
 {
-    std::string Build; // the program's build identity
-    int64_t ListSize;
-    int64_t ListStamp;
-    uint64_t ListInode;
-    uint64_t ListHash;    // of the list's first and last 64 KB
+    SourceStamp List;     // the list, and the build that read it
     std::string InfoPath; // empty when the game information is not read
     int64_t InfoSize;
     int64_t InfoStamp;
@@ -54,10 +52,3 @@ int writeSnapshotFile(FILE* file, const SnapshotSource& source,
                       std::span<const std::unique_ptr<Game>> games);
 int readSnapshotFile(FILE* file, const SnapshotSource* expected, int emulatorIndex,
                      SnapshotContents& contents, std::string& why);
-// A hash of the first and last 64 KB of the file at path, which is size bytes long: a change
-// inside a file that keeps its size and time still shows at its ends. 0 when it cannot be read.
-int hashFileEnds(const std::string& path, int64_t size, uint64_t* hash);
-// The check sum a snapshot holds of the bytes after its first 20.
-uint64_t snapshotChecksum(const char* data, size_t size);
-const size_t SnapshotChecksumOffset = 12;
-const size_t SnapshotCheckedFrom = 20;

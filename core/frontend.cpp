@@ -61,7 +61,7 @@ void showCursor()
 static int loadEmulatorGames(int index)
 {
     const Emulator& emulator = *EmulatorTable[index];
-    if (emulator.IsMame) return loadMameEmulator(emulator, index);
+    if (emulator.Kind == EmulatorMame) return loadMameEmulator(emulator, index);
     showMessage("Discovering " + emulator.Name + " roms...");
     discoverRoms(&emulator, index);
     return 1;

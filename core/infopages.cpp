@@ -65,7 +65,7 @@ static void addDescription(const Game& game, std::vector<InfoPage>& pages)
 static int isMameGame(const Game& game)
 {
     const Emulator* emulator = emulatorOf(&game);
-    return emulator && emulator->IsMame;
+    return emulator && emulator->Kind == EmulatorMame;
 }
 
 std::vector<InfoPage> informationPages(const Game& game)

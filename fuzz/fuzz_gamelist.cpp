@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string bytes((const char*)data, size), why;
     GameListRead read = parseGameList(bytes);
     checkEntries(read);
-    IndexSource source{"build", (int64_t)size, 1, 2, 3}, back;
+    SourceStamp source{"build", (int64_t)size, 1, 2, 3}, back;
     std::string cache = formatGameListCache(source, read);
     GameListRead again;
     require(readGameListCache(cache, back, again, why) == 1, "a cache written is not read: " + why);

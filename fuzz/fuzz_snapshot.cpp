@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<char> bytes(data, data + size);
     SnapshotContents contents;
     readBytes(bytes, nullptr, contents);
-    if (size < SnapshotCheckedFrom) return 0;
-    uint64_t sum = snapshotChecksum(bytes.data() + SnapshotCheckedFrom, size - SnapshotCheckedFrom);
-    std::memcpy(bytes.data() + SnapshotChecksumOffset, &sum, 8); // little-endian machines
+    if (size < SealedCheckedFrom) return 0;
+    uint64_t sum = sealedChecksum(bytes.data() + SealedCheckedFrom, size - SealedCheckedFrom);
+    std::memcpy(bytes.data() + SealedChecksumOffset, &sum, 8); // little-endian machines
     if (readBytes(bytes, nullptr, contents)) checkRoundTrip(contents, size + 64);
     return 0;
 }

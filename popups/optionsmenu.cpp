@@ -385,7 +385,7 @@ static void addFilterMenus(OptionsMenu& menu)
         addRow(menu, RowRomTypeFilters, buildRomTypeFilterMenu(*emulator->CodeFilter));
         addRow(menu, RowCountryFilters, buildCountryFilterMenu(*emulator->CodeFilter));
     }
-    if (emulator->IsMame && emulator->MachineFilter)
+    if (emulator->Kind == EmulatorMame && emulator->MachineFilter)
     {
         MenuNode filters = buildMameFilterMenu(*emulator->MachineFilter);
         addCabinetRows(filters, *emulator);

@@ -196,7 +196,7 @@ inline Emulator* addEmulator(const std::string& name, const std::string& romPath
 inline Emulator* addMame(const std::string& romPath = "")
 {
     Emulator* emulator = addEmulator("MAME", romPath, "zip");
-    emulator->IsMame = 1;
+    emulator->Kind = EmulatorMame;
     emulator->MachineFilter = std::make_unique<MameFilter>();
     for (const MameFilterKey& key : MameFilterKeys)
         setMameFilterValue(*emulator->MachineFilter, key, key.Default);

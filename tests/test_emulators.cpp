@@ -10,7 +10,8 @@ static std::vector<std::string> emulatorFields()
     {
         std::ostringstream out;
         out << e->Name << "|" << e->Executable << "|" << e->RomPath << "|" << e->RomFileExt << "|"
-            << e->SendKeys << "|" << e->IsMame << e->IncludeInAll << e->UseGoodFilters << "|";
+            << e->SendKeys << "|" << (e->Kind == EmulatorMame) << e->IncludeInAll
+            << e->UseGoodFilters << "|";
         if (const MameFilter* f = e->MachineFilter.get())
             out << f->DisplayMissingRoms << f->DisplayVertical << f->DisplayClones << " "
                 << f->MinPlayers << " " << f->MaxPlayers << " " << f->MaxCoins << " "

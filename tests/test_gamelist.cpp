@@ -187,11 +187,21 @@ TEST_F(GameListTest, EntriesBecomeWhatTheGamesShow)
     FrontendSettings.ShowHiddenGames = 0;
     Console->HiddenCategories.clear();
 
-    // The next starts: a damaged cache, then a changed list with the titles turned off.
-    EXPECT_TRUE(fs::exists(Console->GameList + ".index"));
+    // The next starts: a cache of an earlier build's name is removed (another file of that
+    // name is not), a damaged cache is made again, then a changed list with the titles off.
+    const std::string cache = Console->GameList + ".cache", old = Console->GameList + ".index";
+    EXPECT_TRUE(fs::exists(cache));
+    for (const std::string& before : {readText(cache), std::string("notes")})
+    {
+        writeText(old, before);
+        resetCatalogue();
+        SetUp();
+        applyGameList(0);
+        EXPECT_EQ(fs::exists(old), before == "notes");
+    }
     resetCatalogue();
     SetUp();
-    writeText(Console->GameList + ".index", "damaged");
+    writeText(cache, "damaged");
     EXPECT_NE(stderrOf([&] { applyGameList(0); }).find("not a file of this kind"),
               std::string::npos);
     EXPECT_EQ(game("sonic.sms")->Description, "Sonic the Hedgehog");

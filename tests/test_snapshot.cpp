@@ -173,8 +173,8 @@ static std::vector<std::string> loadedFields(const std::string& errorsHave, std:
 static void reseal(std::string& bytes)
 {
     uint64_t sum =
-        snapshotChecksum(bytes.data() + SnapshotCheckedFrom, bytes.size() - SnapshotCheckedFrom);
-    for (int i = 0; i < 8; i++) bytes[SnapshotChecksumOffset + i] = (char)(sum >> (8 * i));
+        sealedChecksum(bytes.data() + SealedCheckedFrom, bytes.size() - SealedCheckedFrom);
+    for (int i = 0; i < 8; i++) bytes[SealedChecksumOffset + i] = (char)(sum >> (8 * i));
 }
 
 // fakemame's list and information for two of its sets, parsed into a fresh snapshot.
@@ -209,7 +209,8 @@ TEST_F(Snapshot, ADamagedForeignOrStaleSnapshotIsIgnoredOnceAndReplaced)
         {"another file", [](std::string& b) { b[0] = 'X'; }, "it is not a snapshot"},
         {"another layout", [](std::string& b) { b[8]++; }, "it was written in another layout"},
         {"another build",
-         [](std::string&) { rewriteSnapshot([](SnapshotContents& c) { c.Source.Build += "+"; }); },
+         [](std::string&)
+         { rewriteSnapshot([](SnapshotContents& c) { c.Source.List.Build += "+"; }); },
          "it was made by another build of the program"},
         {"a list changed in place",
          [](std::string&) { std::ofstream("mame.lst", std::ios::app) << ' '; },
@@ -245,7 +246,7 @@ TEST_F(Snapshot, HostileCountsAndLengthsStayInsideTheFile)
     const std::string good = readText("mame.lst.cache");
     // The largest number the format can write, resealed, at every place in turn.
     int tried = 0, refused = 0;
-    for (size_t at = SnapshotCheckedFrom; at + 10 <= good.size(); at += 3, tried++)
+    for (size_t at = SealedCheckedFrom; at + 10 <= good.size(); at += 3, tried++)
     {
         std::string bytes = good;
         bytes.replace(at, 10, std::string(9, '\xff') + '\1');

@@ -32,15 +32,15 @@ differ "$work/titles.png" "$work/description.png" || fail "no description page f
 press ctrl
 finish "Alpha Squadron (E) [!].dcx"
 [[ $(near "$work/titles.png" '#3B6BFF') -gt 200 ]] || fail "the cover of the media folder is not shown"
-[[ -s $list.index ]] || fail "no cache beside the game list"
+[[ -s $list.cache ]] || fail "no cache beside the game list"
 grep -i "game list\|gamelist" "$work/out.log" && fail "the demo's game list was told about"
 
-touch -r "$list.index" "$work/cache.before"
+touch -r "$list.cache" "$work/cache.before"
 sed -i 's/^GameList=.*/&\nGameListNames=0/' "$config"
 console file-names
 finish "Alpha Squadron (E) [!].dcx"
 differ "$work/titles.png" "$work/file-names.png" || fail "the list's titles made no difference"
-[[ ! $list.index -nt $work/cache.before ]] || fail "the cache was made again for an unchanged list"
+[[ ! $list.cache -nt $work/cache.before ]] || fail "the cache was made again for an unchanged list"
 
 sed -i '/^MediaFolder=/d' "$config"
 console no-media
