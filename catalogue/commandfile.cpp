@@ -231,5 +231,5 @@ int openCommandFile()
 
 std::vector<CommandBlock> readCommandBlocks(const std::string& name)
 {
-    return commandBlocksOf(readEntryLines(CommandIndex, name, entryLines));
+    return commandBlocksOf(readEntryLines(CommandIndex, MachineEntries, name, entryLines));
 }

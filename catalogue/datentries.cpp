@@ -95,7 +95,8 @@ static void finishEntry(DatScanState& state, uint64_t nextStart)
     uint64_t end = state.HasEnd ? state.End : nextStart;
     if (state.Open && !state.Scan->UnendedLine) state.Scan->UnendedLine = state.HeaderLine;
     for (std::string& name : state.Names)
-        addNamedEntry(state.Scan->Entries, std::move(name), {state.Start, end - state.Start});
+        addNamedEntry(state.Scan->Entries, MachineEntries, std::move(name),
+                      {state.Start, end - state.Start});
     state.Names.clear();
 }
 

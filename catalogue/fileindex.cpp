@@ -23,37 +23,54 @@ static std::string_view nameOf(const FileIndex& index, const IndexRecord& record
     return std::string_view(index.Names).substr(record.NameOffset, record.NameLength);
 }
 
-int addNamedEntry(std::vector<NamedEntry>& entries, std::string&& name, IndexedEntry place)
+int addNamedEntry(std::vector<NamedEntry>& entries, std::string_view list, std::string&& name,
+                  IndexedEntry place)
 {
     if (entries.size() >= IndexedNameLimit) return 0;
-    entries.push_back({std::move(name), place});
+    entries.push_back({std::string(list), std::move(name), place});
     return 1;
+}
+
+static std::string keyOf(std::string_view list, std::string_view name)
+{
+    if (list.empty()) return std::string(name);
+    std::string key(list);
+    key += '\0';
+    key += name;
+    return key;
 }
 
 void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries)
 {
     // No machine's name is this long: such a "name" is a damaged line, not worth a lookup.
-    std::erase_if(entries, [](const NamedEntry& entry) { return entry.Name.size() > 256; });
-    // Stable, so that of the entries naming one game the last is kept.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const NamedEntry& a, const NamedEntry& b) { return a.Name < b.Name; });
+    std::erase_if(entries, [](const NamedEntry& entry)
+                  { return entry.Name.size() > 256 || entry.List.size() > 256; });
+    std::vector<std::pair<std::string, IndexedEntry>> keyed;
+    keyed.reserve(entries.size());
+    for (NamedEntry& entry : entries)
+        keyed.emplace_back(keyOf(entry.List, entry.Name), entry.Place);
+    // Stable, so that of the entries of one key the last is kept.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     index.Records.clear();
     index.Names.clear();
-    for (size_t i = 0; i < entries.size(); i++)
+    for (size_t i = 0; i < keyed.size(); i++)
     {
-        if (i + 1 < entries.size() && entries[i + 1].Name == entries[i].Name) continue;
+        if (i + 1 < keyed.size() && keyed[i + 1].first == keyed[i].first) continue;
         index.Records.push_back(
-            {(uint32_t)index.Names.size(), (uint32_t)entries[i].Name.size(), entries[i].Place});
-        index.Names += entries[i].Name;
+            {(uint32_t)index.Names.size(), (uint32_t)keyed[i].first.size(), keyed[i].second});
+        index.Names += keyed[i].first;
     }
 }
 
-int findIndexedEntry(const FileIndex& index, std::string_view name, IndexedEntry& place)
+int findIndexedEntry(const FileIndex& index, std::string_view list, std::string_view name,
+                     IndexedEntry& place)
 {
-    auto found = std::lower_bound(index.Records.begin(), index.Records.end(), name,
+    std::string key = keyOf(list, name);
+    auto found = std::lower_bound(index.Records.begin(), index.Records.end(), key,
                                   [&](const IndexRecord& record, std::string_view wanted)
                                   { return nameOf(index, record) < wanted; });
-    if (found == index.Records.end() || nameOf(index, *found) != name) return 0;
+    if (found == index.Records.end() || nameOf(index, *found) != key) return 0;
     place = found->Place;
     return 1;
 }
@@ -224,12 +241,12 @@ int readIndexedBytes(const FileIndex& index, IndexedEntry place, size_t limit, s
     return 0;
 }
 
-std::vector<std::string> readEntryLines(const FileIndex& index, const std::string& name,
-                                        EntryReader lines)
+std::vector<std::string> readEntryLines(const FileIndex& index, std::string_view list,
+                                        std::string_view name, EntryReader lines)
 {
     IndexedEntry place;
     std::string bytes;
-    if (!findIndexedEntry(index, name, place) ||
+    if (!findIndexedEntry(index, list, name, place) ||
         !readIndexedBytes(index, place, EntryByteLimit, bytes))
         return {};
     std::vector<std::string> found = lines(index.Form, index.Encoding, bytes);

@@ -20,9 +20,14 @@ struct IndexedEntry
     uint64_t Length;
 };
 
-// One name's entry, as a reader finds it while it reads the file through.
+// An entry is keyed by a list and a name: a machine's by its set name alone (the list
+// MachineEntries), a software item's by its software list and its name ("nes", "smb").
+inline constexpr std::string_view MachineEntries = "";
+
+// One entry, as a reader finds it while it reads the file through.
 struct NamedEntry
 {
+    std::string List;
     std::string Name;
     IndexedEntry Place;
 };
@@ -33,7 +38,9 @@ struct IndexRecord
     IndexedEntry Place;
 };
 
-// An index in memory: records sorted by name, a name given once (by its last entry).
+// An index in memory: records sorted by key (the list, a zero byte and the name; the name
+// alone for a machine, so that indexes of machines keep their form), each key given once (by
+// its last entry).
 struct FileIndex
 {
     std::string Path; // the indexed file; empty when none is open
@@ -53,13 +60,15 @@ typedef std::function<int(const std::string& path, uint32_t& form, std::string& 
 // The names one index holds at most: real history files name some hundred thousand sets, and
 // a damaged file must not fill the memory with more.
 const size_t IndexedNameLimit = 1000000;
-// Adds name's entry while entries hold fewer than IndexedNameLimit; 0, and nothing added, after.
-int addNamedEntry(std::vector<NamedEntry>& entries, std::string&& name, IndexedEntry place);
-// Sorts the entries into index (a later entry for a name replaces an earlier one; a name longer
-// than 256 bytes is left out).
+// Adds the entry while entries hold fewer than IndexedNameLimit; 0, and nothing added, after.
+int addNamedEntry(std::vector<NamedEntry>& entries, std::string_view list, std::string&& name,
+                  IndexedEntry place);
+// Sorts the entries into index (a later entry for a key replaces an earlier one; a name or
+// list longer than 256 bytes is left out).
 void fillFileIndex(FileIndex& index, std::vector<NamedEntry>& entries);
-// The place of name's entry; 0 when the index has none.
-int findIndexedEntry(const FileIndex& index, std::string_view name, IndexedEntry& place);
+// The place of the entry of that list and name; 0 when the index has none.
+int findIndexedEntry(const FileIndex& index, std::string_view list, std::string_view name,
+                     IndexedEntry& place);
 
 // The index file of the file at path.
 std::string indexPath(const std::string& path);
@@ -83,11 +92,11 @@ const size_t EntryByteLimit = 1 << 20;
 // What a reader makes of an entry's bytes: its lines.
 typedef std::vector<std::string> (*EntryReader)(uint32_t form, const std::string& encoding,
                                                 std::string_view bytes);
-// The lines of name's entry, read from at most EntryByteLimit of its bytes, each cut to
-// InfoLineLengthLimit, with a last line saying so when the entry was longer. Empty when the
+// The lines of the entry of that list and name, read from at most EntryByteLimit of its bytes, each
+// cut to InfoLineLengthLimit, with a last line saying so when the entry was longer. Empty when the
 // index has no entry of that name or it cannot be read.
-std::vector<std::string> readEntryLines(const FileIndex& index, const std::string& name,
-                                        EntryReader lines);
+std::vector<std::string> readEntryLines(const FileIndex& index, std::string_view list,
+                                        std::string_view name, EntryReader lines);
 
 // The index file format on its own, for the fuzzer and the tests. Reading answers 0 and says
 // why, with index untouched.

@@ -93,7 +93,8 @@ static void XMLCALL endScanElement(void* data, const XML_Char*)
     uint64_t end = (uint64_t)XML_GetCurrentByteIndex(scan.Parser) +
                    (uint64_t)XML_GetCurrentByteCount(scan.Parser);
     for (std::string& name : scan.Names)
-        addNamedEntry(*scan.Entries, std::move(name), {scan.EntryStart, end - scan.EntryStart});
+        addNamedEntry(*scan.Entries, MachineEntries, std::move(name),
+                      {scan.EntryStart, end - scan.EntryStart});
 }
 
 static void XMLCALL refuseDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
@@ -235,7 +236,8 @@ struct BracketScan
 static void finishBracketed(BracketScan& scan, uint64_t end)
 {
     for (std::string& name : scan.Names)
-        addNamedEntry(*scan.Entries, std::move(name), {scan.Start, end - scan.Start});
+        addNamedEntry(*scan.Entries, MachineEntries, std::move(name),
+                      {scan.Start, end - scan.Start});
     scan.Names.clear();
 }
 
@@ -322,5 +324,5 @@ int openHistoryFile()
 
 std::vector<std::string> readHistoryLines(const std::string& name)
 {
-    return readEntryLines(HistoryIndex, name, historyEntryLines);
+    return readEntryLines(HistoryIndex, MachineEntries, name, historyEntryLines);
 }

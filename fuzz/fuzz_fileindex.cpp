@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         std::string name = index.Names.substr(record.NameOffset, record.NameLength);
         IndexedEntry place;
-        require(findIndexedEntry(index, name, place) && place.Offset == record.Place.Offset,
+        require(findIndexedEntry(index, MachineEntries, name, place) &&
+                    place.Offset == record.Place.Offset,
                 "a name that is held is not found");
     }
     char* written = nullptr;

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         const IndexRecord& record = index.Records[i];
         std::string name = index.Names.substr(record.NameOffset, record.NameLength);
-        for (const std::string& line : readEntryLines(index, name, historyEntryLines))
+        for (const std::string& line :
+             readEntryLines(index, MachineEntries, name, historyEntryLines))
             require(line.find('\n') == std::string::npos, "a line feed in the story of " + name);
     }
     return 0;

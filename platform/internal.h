@@ -126,11 +126,19 @@ void screenSizeChanged(int width, int height);
 // What the windows are composed into: the screen's surface, or on a turned screen the
 // upright picture that showComposed turns onto it.
 SDL_Surface* composeTarget();
-// Copies the upright picture onto a screen's 32-bit pixels turned by degrees (90, 180, 270).
-void turnInto(const SDL_Surface* upright, SDL_Surface* screen, int degrees);
 // Puts a composed picture on the real screen.
 void showComposed(SDL_Surface* composed);
 void freeTurnedPicture();
+
+// present.cpp: the one presenter of a window's picture.
+// Copies the upright picture onto a screen's 32-bit pixels turned by degrees (90, 180, 270).
+void turnInto(const SDL_Surface* upright, SDL_Surface* screen, int degrees);
+// Puts picture into the window's surface, turned by degrees when its pixels allow (else
+// upright), the rest black when clearFirst is set, and shows it. A picture that is the
+// window's surface itself is only shown.
+void presentToWindow(SDL_Window* window, SDL_Surface* picture, int degrees, int clearFirst);
+// A pixel of what the window shows, as 0x00BBGGRR; 0xFFFFFFFF outside it (for the tests).
+Color windowPixel(SDL_Window* window, int x, int y);
 
 // messages.cpp
 void forgetWindowMessages(Window* window); // its queued messages and its timers

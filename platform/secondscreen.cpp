@@ -82,18 +82,7 @@ static int displayBounds(int display, SDL_Rect& bounds)
 
 static void showPicture()
 {
-    SDL_Surface* screen = Second.Window ? SDL_GetWindowSurface(Second.Window) : nullptr;
-    if (!screen) return;
-    SDL_FillRect(screen, nullptr, 0);
-    if (Second.Picture && Second.Degrees != 0 && screen->format->BytesPerPixel == 4)
-    {
-        SDL_LockSurface(screen);
-        turnInto(Second.Picture, screen, Second.Degrees);
-        SDL_UnlockSurface(screen);
-    }
-    else if (Second.Picture)
-        SDL_BlitSurface(Second.Picture, nullptr, screen, nullptr);
-    SDL_UpdateWindowSurface(Second.Window);
+    presentToWindow(Second.Window, Second.Picture, Second.Degrees, 1);
 }
 
 int platformOpenSecondScreen(int display, int* width, int* height, const char** why)
@@ -195,7 +184,5 @@ void testPretendDisplays(int count, int width, int height)
 
 Color testSecondScreenPixel(int x, int y)
 {
-    SDL_Surface* screen = Second.Window ? SDL_GetWindowSurface(Second.Window) : nullptr;
-    if (!screen || x < 0 || y < 0 || x >= screen->w || y >= screen->h) return 0xFFFFFFFF;
-    return colorOf(((const uint32_t*)((const uint8_t*)screen->pixels + y * screen->pitch))[x]);
+    return windowPixel(Second.Window, x, y);
 }

@@ -478,10 +478,5 @@ void stopWindows()
 
 Color testScreenPixel(int x, int y)
 {
-    SDL_Surface* screen = Layer.Screen ? SDL_GetWindowSurface(Layer.Screen) : nullptr;
-    if (!screen || x < 0 || y < 0 || x >= screen->w || y >= screen->h) return 0xFFFFFFFF;
-    Uint8 r, g, b;
-    uint8_t* row = (uint8_t*)screen->pixels + (size_t)y * screen->pitch;
-    SDL_GetRGB(*(uint32_t*)(row + (size_t)x * 4), screen->format, &r, &g, &b);
-    return (Color)r | ((Color)g << 8) | ((Color)b << 16);
+    return windowPixel(Layer.Screen, x, y);
 }

@@ -130,6 +130,39 @@ TEST(CommandFile, CodesBecomeGlyphsAndBlocksBecomePages)
     EXPECT_EQ(spelled(blocks[1].Lines.at(0)), "[2] Duck");
 }
 
+// A machine and the software items of two lists may share a name: each key finds its own
+// entry, in memory and read back from the index file.
+TEST(FileIndex, EntriesAreKeyedByTheirListAndName)
+{
+    const std::pair<std::string, std::string> keys[] = {
+        {"", "smb"}, {"nes", "smb"}, {"snes", "smb"}, {"nes", "zelda"}, {"", "nes"}};
+    std::vector<NamedEntry> entries;
+    for (size_t i = 0; i < std::size(keys); i++)
+        addNamedEntry(entries, keys[i].first, std::string(keys[i].second), {i * 10, 5});
+    FileIndex index{};
+    index.Source.Size = 1000; // the entries lie inside the file
+    fillFileIndex(index, entries);
+    std::string bytes;
+    FILE* file = tmpfile();
+    ASSERT_TRUE(file && writeIndexFile(file, index));
+    bytes.resize((size_t)ftell(file));
+    rewind(file);
+    ASSERT_EQ(fread(bytes.data(), 1, bytes.size(), file), bytes.size());
+    fclose(file);
+    FileIndex back{};
+    std::string why;
+    ASSERT_TRUE(readIndexFile(bytes, back, why)) << why;
+    for (const FileIndex* each : {&index, &back})
+        for (size_t i = 0; i < std::size(keys); i++)
+        {
+            IndexedEntry place{};
+            ASSERT_TRUE(findIndexedEntry(*each, keys[i].first, keys[i].second, place)) << i;
+            EXPECT_EQ(place.Offset, i * 10);
+        }
+    IndexedEntry none;
+    EXPECT_FALSE(findIndexedEntry(index, "snes", "zelda", none));
+}
+
 // The index is written beside the file and used while the file is as it was; a changed file or
 // a damaged index is read again, and an index that cannot be written is kept in memory, told
 // once.
