@@ -1,6 +1,7 @@
 // Availability of MAME games, the order of AllGames and the list the screen shows.
 #include "catalogue/filters.h"
 
+#include "base/message.h"
 #include "base/text.h"
 #include "catalogue/categories.h"
 #include "catalogue/emulators.h"
@@ -256,11 +257,22 @@ static int anyFolderExists(const std::string& paths)
 // Why none of an emulator's games is there at all.
 static std::string whyNoGames(const Emulator& emulator)
 {
-    if (!emulator.SectionFound) return "emulator section not found: [" + emulator.Name + "]";
-    if (emulator.Kind == EmulatorMame) return "MAME's game list holds no games";
-    if (emulator.RomPath.empty()) return "no games listed and no ROM folder (RomPath)";
-    if (!anyFolderExists(emulator.RomPath)) return "ROM folder not found: " + emulator.RomPath;
-    return "no file with the extension ." + emulator.RomFileExt + " in " + emulator.RomPath;
+    if (!emulator.SectionFound)
+        return message("emulator section not found: [{1}]", {emulator.Name});
+    if (emulator.Kind == EmulatorMame) return message("MAME's game list holds no games");
+    if (emulator.RomPath.empty()) return message("no games listed and no ROM folder (RomPath)");
+    if (!anyFolderExists(emulator.RomPath))
+        return message("ROM folder not found: {1}", {emulator.RomPath});
+    return message("no file with the extension .{1} in {2}",
+                   {emulator.RomFileExt, emulator.RomPath});
+}
+
+// "a, b, c": the causes in the order they were tested.
+static std::string joinedCauses(const std::vector<std::string>& causes)
+{
+    std::string joined;
+    for (const std::string& cause : causes) joined += (joined.empty() ? "" : ", ") + cause;
+    return joined;
 }
 
 // What hid each of its games, counted by the first test that hides it.
@@ -287,26 +299,32 @@ static std::string whyAllHidden(int index, const Emulator& emulator, int games)
             marked++;
     }
     if (missing == games && !anyFolderExists(emulator.RomPath))
-        return "ROM folder not found: " + emulator.RomPath;
-    std::string why = "all " + std::to_string(games) + " games hidden:";
-    auto add = [&why](int count, const std::string& what)
+        return message("ROM folder not found: {1}", {emulator.RomPath});
+    std::vector<std::string> causes;
+    auto add = [&causes](int count, std::string text)
     {
-        if (count) why += (why.back() == ':' ? " " : ", ") + std::to_string(count) + " " + what;
+        if (count) causes.push_back(std::move(text));
     };
-    add(missing, "without their zip in " + emulator.RomPath);
-    add(codes, "by the name-code filters");
-    add(machines, "by the MAME filters");
-    add(controls, "needing controls the cabinet lacks");
-    add(categories, "by their category");
-    add(marked, "marked hidden in the game list");
-    return why;
+    add(missing, pluralMessage(missing, "{1} without its zip in {2}",
+                               "{1} without their zip in {2}", {emulator.RomPath}));
+    add(codes,
+        pluralMessage(codes, "{1} by the name-code filters", "{1} by the name-code filters"));
+    add(machines, pluralMessage(machines, "{1} by the MAME filters", "{1} by the MAME filters"));
+    add(controls, pluralMessage(controls, "{1} needing controls the cabinet lacks",
+                                "{1} needing controls the cabinet lacks"));
+    add(categories, pluralMessage(categories, "{1} by its category", "{1} by their category"));
+    add(marked, pluralMessage(marked, "{1} marked hidden in the game list",
+                              "{1} marked hidden in the game list"));
+    return pluralMessage(games, "its 1 game hidden: {2}", "all {1} games hidden: {2}",
+                         {joinedCauses(causes)});
 }
 
 std::vector<std::string> emptyListReasons()
 {
-    if (!SearchText.empty()) return {"no game's description or name holds \"" + SearchText + "\""};
+    if (!SearchText.empty())
+        return {message("no game's description or name holds \"{1}\"", {SearchText})};
     int current = FrontendState.CurrentEmulator;
-    if (current == FavouriteGames) return {"Favourites: no game is marked as a favourite"};
+    if (current == FavouriteGames) return {message("Favourites: no game is marked as a favourite")};
     std::vector<std::string> reasons;
     for (int index = 0; index < (int)EmulatorTable.size(); index++)
     {
@@ -318,10 +336,10 @@ std::vector<std::string> emptyListReasons()
         // "Emulators=MAME, NES" leaves a blank before the name that is no part of the reason.
         size_t start = emulator.Name.find_first_not_of(" \t");
         std::string name = start == std::string::npos ? emulator.Name : emulator.Name.substr(start);
-        reasons.push_back(name + ": " +
-                          (games ? whyAllHidden(index, emulator, games) : whyNoGames(emulator)));
+        reasons.push_back(message("{1}: {2}", {name, games ? whyAllHidden(index, emulator, games)
+                                                           : whyNoGames(emulator)}));
     }
-    if (reasons.empty()) reasons.push_back("no emulator is named in Emulators");
+    if (reasons.empty()) reasons.push_back(message("no emulator is named in Emulators"));
     return reasons;
 }
 

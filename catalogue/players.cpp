@@ -2,6 +2,7 @@
 // looked up by name, and the clones without a line of their own given their parent's after.
 #include "catalogue/players.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/sectionlines.h"
 
@@ -88,16 +89,21 @@ int playersCounted(const Game& game, int countAtOnce)
 
 static std::string players(int count)
 {
-    return std::to_string(count) + (count == 1 ? " player" : " players");
+    return pluralMessage(count, "{1} player", "{1} players");
 }
 
 std::string playersText(const Game& game)
 {
-    std::string text;
-    if (game.PlayersTogether) text = players(game.PlayersTogether) + " at once";
-    if (game.PlayersInTurn)
-        text += (text.empty() ? "" : ", ") + std::to_string(game.PlayersInTurn) + " alternating";
-    if (text.empty() && game.Input && game.Input->Players > 0) text = players(game.Input->Players);
-    if (text.empty() && game.Listed && game.Listed->Players) text = players(game.Listed->Players);
-    return text;
+    std::string together =
+        game.PlayersTogether
+            ? pluralMessage(game.PlayersTogether, "{1} player at once", "{1} players at once")
+            : "";
+    std::string inTurn =
+        game.PlayersInTurn ? pluralMessage(game.PlayersInTurn, "{1} alternating", "{1} alternating")
+                           : "";
+    if (!together.empty() && !inTurn.empty()) return message("{1}, {2}", {together, inTurn});
+    if (!together.empty() || !inTurn.empty()) return together + inTurn;
+    if (game.Input && game.Input->Players > 0) return players(game.Input->Players);
+    if (game.Listed && game.Listed->Players) return players(game.Listed->Players);
+    return "";
 }

@@ -2,6 +2,7 @@
 // and the orderly exit.
 #include "core/frontend.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
 #include "catalogue/emulators.h"
@@ -62,7 +63,7 @@ static int loadEmulatorGames(int index)
 {
     const Emulator& emulator = *EmulatorTable[index];
     if (emulator.Kind == EmulatorMame) return loadMameEmulator(emulator, index);
-    showMessage("Discovering " + emulator.Name + " roms...");
+    showMessage(message("Discovering {1} roms...", {emulator.Name}));
     discoverRoms(&emulator, index);
     return 1;
 }
@@ -105,7 +106,7 @@ static int finishLoading()
     if (AllGames.empty())
     {
         // Only the total counts: filters that hide every game still give a usable screen.
-        showError("No games found!" + reasons);
+        showError(message("No games found!") + reasons);
         return 0;
     }
     return 1;
@@ -262,9 +263,10 @@ static int endFrontend(int code)
     if (!saveFrontendSettings())
     {
         std::string why = iniLastWriteFailure();
-        showError("Your settings could not be saved:\n" +
-                  (why.empty() ? "the disk may be full or the file read-only." : why + ".") +
-                  "\nThe settings saved before are kept.");
+        showError(
+            message("Your settings could not be saved:\n{1}.\nThe settings saved before "
+                    "are kept.",
+                    {why.empty() ? message("the disk may be full or the file read-only") : why}));
     }
     // A full set's games alone take a tenth of a second to free one by one, and the player
     // is waiting for the screen.

@@ -3,6 +3,7 @@
 // crashing MAME never stays to give the same half list at every later start.
 #include "core/mameload.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
 #include "catalogue/emulators.h"
@@ -69,25 +70,27 @@ static std::string capturePlace(const std::string& path, int* keepable, std::str
 
 static std::string exitText(int exitCode)
 {
-    return exitCode > 128 ? "it was ended by signal " + std::to_string(exitCode - 128)
-                          : "it ended with code " + std::to_string(exitCode);
+    return exitCode > 128 ? message("it was ended by signal {1}", {std::to_string(exitCode - 128)})
+                          : message("it ended with code {1}", {std::to_string(exitCode)});
 }
 
 // What keeps a capture from becoming mame.lst, said as the player reads it; empty when
 // nothing does.
 static std::string captureFault(int exitCode, const std::string& problem, int index)
 {
-    const std::string again = " MAME is asked again at the next start.";
     if (!problem.empty())
-        return problem + "The list MAME printed is cut off (" + exitText(exitCode) +
-               ").\nThe games before the cut are shown for now." + again;
+        return problem + message("The list MAME printed is cut off ({1}).\nThe games before the "
+                                 "cut are shown for now. MAME is asked again at the next start.",
+                                 {exitText(exitCode)});
     if (!hasGamesOf(index))
-        return "MAME printed no game list (" + exitText(exitCode) +
-               "), so its games are missing.\nA full disk or a wrong Executable can cause this." +
-               again;
+        return message("MAME printed no game list ({1}), so its games are missing.\nA full disk "
+                       "or a wrong Executable can cause this. MAME is asked again at the next "
+                       "start.",
+                       {exitText(exitCode)});
     if (exitCode != 0)
-        return "MAME did not end cleanly after printing its game list (" + exitText(exitCode) +
-               ").\nIts games are shown for now." + again;
+        return message("MAME did not end cleanly after printing its game list ({1}).\nIts games "
+                       "are shown for now. MAME is asked again at the next start.",
+                       {exitText(exitCode)});
     return "";
 }
 
@@ -105,10 +108,11 @@ static void keepOrTell(const std::string& capture, const std::string& path, int 
         Source.Temporary = 0;
         return;
     }
-    std::string text = !fault.empty() ? fault
-                                      : "The game list cannot be kept in " + folderOf(path) +
-                                            ":\n" + (why.empty() ? std::strerror(errno) : why) +
-                                            "\nMAME is asked for it again at every start.";
+    std::string text =
+        !fault.empty() ? fault
+                       : message("The game list cannot be kept in {1}:\n{2}\nMAME is asked for it "
+                                 "again at every start.",
+                                 {folderOf(path), why.empty() ? std::strerror(errno) : why});
     std::fprintf(stderr, "%s\n", text.c_str());
     showError(text);
 }
@@ -158,11 +162,13 @@ static void setAside(const std::string& path, const std::string& problem)
     int moved = platformRenameFile(path, aside);
     if (moved) platformDeleteFile(snapshotPath(path));
     if (moved) Source.Path = aside; // what a second MAME emulator reads this start
-    std::string text = problem + "The game list " + path +
-                       (moved ? " is damaged: it is set aside as " + aside +
-                                    ", and MAME is asked for a new one at the next start."
-                              : " is damaged and cannot be set aside (" +
-                                    std::string(std::strerror(errno)) + "): delete it.");
+    std::string text =
+        problem + (moved ? message("The game list {1} is damaged: it is set aside as {2}, and "
+                                   "MAME is asked for a new one at the next start.",
+                                   {path, aside})
+                         : message("The game list {1} is damaged and cannot be set aside ({2}): "
+                                   "delete it.",
+                                   {path, std::strerror(errno)}));
     std::fprintf(stderr, "%s\n", text.c_str());
     showError(text);
 }

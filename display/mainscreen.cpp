@@ -1,6 +1,7 @@
 // The main screen and the list view.
 #include "display/mainscreen.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
 #include "catalogue/filters.h"
@@ -158,11 +159,11 @@ static std::string statusBarMachine(const Game& game)
     if (!game.Video || game.Video->Orientation == OrientationUnknown || year.empty() ||
         game.Manufacturer.empty())
         return "";
-    std::string screen = game.Video->Screen == "raster" ? "Raster" : "Vector";
+    std::string screen = message(game.Video->Screen == "raster" ? "Raster" : "Vector");
     std::string orientation =
-        game.Video->Orientation == OrientationVertical ? "Vertical" : "Horizontal";
-    return "Name: " + game.Description + "  Screen: " + screen + "  Orientation: " + orientation +
-           "  \xC2\xA9" + year + ", " + game.Manufacturer;
+        message(game.Video->Orientation == OrientationVertical ? "Vertical" : "Horizontal");
+    return message("Name: {1}  Screen: {2}  Orientation: {3}  \xC2\xA9{4}, {5}",
+                   {game.Description, screen, orientation, year, game.Manufacturer});
 }
 
 // A game its list describes and MAME does not: the year, maker and publisher the list gives.
@@ -172,10 +173,12 @@ static std::string statusBarListed(const Game& game)
     std::string maker = game.Manufacturer == "Unknown" ? "" : game.Manufacturer;
     const std::string& publisher = game.Listed->Publisher;
     std::string text;
-    if (!game.Video && (game.Year || !maker.empty()))
-        text = "\xC2\xA9" + (game.Year ? game.YearText + (maker.empty() ? "" : ", ") : "") + maker;
+    if (!game.Video && game.Year && !maker.empty())
+        text = message("\xC2\xA9{1}, {2}", {game.YearText, maker});
+    else if (!game.Video && (game.Year || !maker.empty()))
+        text = message("\xC2\xA9{1}", {game.Year ? game.YearText : maker});
     if (!publisher.empty() && publisher != maker)
-        text += (text.empty() ? "" : "  ") + std::string("Publisher: ") + publisher;
+        text += (text.empty() ? "" : "  ") + message("Publisher: {1}", {publisher});
     return text;
 }
 
@@ -184,7 +187,8 @@ static std::string ratingText(const Game& game)
 {
     if (!game.Listed || game.Listed->Rating < 0) return "";
     int halves = (game.Listed->Rating + 5) / 10;
-    return "Rating: " + std::to_string(halves / 2) + (halves % 2 ? ".5" : "") + "/5";
+    std::string stars = std::to_string(halves / 2) + (halves % 2 ? ".5" : "");
+    return message("Rating: {1}/5", {stars});
 }
 
 // The skin may add the category, the players and the rating, after the other details or alone
@@ -198,17 +202,18 @@ std::string statusBarDetails(const Game& game)
     };
     add(statusBarListed(game));
     if (PlacedSkin.StatusBarCategory && !categoryOf(game).empty())
-        add("Category: " + categoryOf(game));
+        add(message("Category: {1}", {categoryOf(game)}));
     if (PlacedSkin.StatusBarPlayers) add(playersText(game));
     if (PlacedSkin.StatusBarRating) add(ratingText(game));
-    if (PlacedSkin.StatusBarMusic && !musicTitle().empty()) add("Music: " + musicTitle());
+    if (PlacedSkin.StatusBarMusic && !musicTitle().empty())
+        add(message("Music: {1}", {musicTitle()}));
     return details;
 }
 
 std::string statusBarPosition(int current)
 {
-    return " (" + shownEmulatorName() + ") " + std::to_string(current + 1) + "/" +
-           std::to_string(VisibleGames.size());
+    return message(" ({1}) {2}/{3}", {shownEmulatorName(), std::to_string(current + 1),
+                                      std::to_string(VisibleGames.size())});
 }
 
 void drawStatusBar(Surface* surface, int current, int width, int height)

@@ -2,6 +2,7 @@
 // several, so moving up or down keeps to the column the cursor came from.
 #include "display/searchkeyboard.h"
 
+#include "base/message.h"
 #include "catalogue/filters.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
@@ -125,7 +126,7 @@ void drawSearchKeyboard(Surface* surface, Rect area)
                      look.TitleBackcolor);
     createFont(surface, look.Fontface, screenFontSize(look.Fontsize), 1);
     platformSetTextColor(surface, look.TitleForecolor);
-    std::string title = "Search: " + SearchText + "_";
+    std::string title = message("Search: {1}_", {SearchText});
     drawTextInRect(surface,
                    Rect{panel.Left + g.Margin, panel.Top + g.Margin / 2, panel.Right, panel.Bottom},
                    fitToWidth(surface, title, panel.Right - panel.Left - 2 * g.Margin));
@@ -163,8 +164,8 @@ void drawSearchBand(Surface* surface, Rect place)
     platformSetTextColor(surface, Skin.Menu.Fontcolor);
     platformSetBackgroundMode(surface, BackgroundTransparent);
     int indent = std::max(height / 4, 2);
-    drawTextInRect(
-        surface, Rect{band.Left + indent, band.Top, band.Right, band.Bottom},
-        fitToWidth(surface, "Search: " + SearchText, band.Right - band.Left - 2 * indent));
+    drawTextInRect(surface, Rect{band.Left + indent, band.Top, band.Right, band.Bottom},
+                   fitToWidth(surface, message("Search: {1}", {SearchText}),
+                              band.Right - band.Left - 2 * indent));
     platformSetTextColor(surface, colour);
 }

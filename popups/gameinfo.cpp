@@ -3,6 +3,7 @@
 // wrapped.
 #include "popups/gameinfo.h"
 
+#include "base/message.h"
 #include "config/settings.h"
 #include "config/skin.h"
 #include "display/backbuffer.h"
@@ -67,7 +68,7 @@ static void paintBand(Rect client)
     platformFillRect(ScrollBackBuffer, band, Skin.Menu.TitleBackcolor);
     platformSetTextColor(ScrollBackBuffer, Skin.Menu.TitleForecolor);
     std::string counter =
-        std::to_string(ScrollPage + 1) + "/" + std::to_string(ScrollPages->size());
+        message("{1}/{2}", {std::to_string(ScrollPage + 1), std::to_string(ScrollPages->size())});
     int counterWidth = getTextWidth(ScrollBackBuffer, counter), y = margin / 2;
     platformTextOut(ScrollBackBuffer, client.Right - margin - counterWidth, y, counter);
     const InfoPage* page = shownPage();

@@ -137,7 +137,7 @@ TEST(Filters, AnEmptyListSaysWhy)
         "Console: ROM folder not found: " + (roms / "missing").string(),
         "Carts: no file with the extension .md in " + roms.string(),
         "MAEM: emulator section not found: [MAEM]",
-        "Hacks: all 1 games hidden: 1 by the name-code filters",
+        "Hacks: its 1 game hidden: 1 by the name-code filters",
         "Listed: no games listed and no ROM folder (RomPath)",
     };
     EXPECT_EQ(emptyListReasons(), expected);
