@@ -26,7 +26,8 @@ static void BM_StartAndWaitForAProgram(benchmark::State& state)
 {
     for (auto _ : state)
     {
-        Process* process = platformStartProcess("true", "/", "");
+        std::string why;
+        Process* process = platformStartProcess("true", "/", "", why);
         int code = -1;
         platformWaitProcess(process, &code);
         benchmark::DoNotOptimize(code);

@@ -196,7 +196,7 @@ static void noteReadable(const std::string& path, const char* kind, int readable
     if (readable && told != unreadable.end()) unreadable.erase(told);
     if (readable || told != unreadable.end()) return;
     std::fprintf(stderr, "%s cannot be read: [%s] (%s); its pages are not shown\n", kind,
-                 path.c_str(), whyUnreadable(path).c_str());
+                 path.c_str(), platformWhyUnreadable(path).c_str());
     unreadable.push_back(path);
 }
 
@@ -205,7 +205,7 @@ int openFileIndex(FileIndex& index, const std::string& path, const char* kind,
 {
     if (path.empty()) return closeFileIndex(index), 1;
     SourceStamp now;
-    errno = 0;
+    platformClearFailure();
     int readable = stampSource(path, now);
     noteReadable(path, kind, readable);
     if (!readable) return closeFileIndex(index), 0;
@@ -236,7 +236,8 @@ int readIndexedBytes(const FileIndex& index, IndexedEntry place, size_t limit, s
     if (file) std::fclose(file);
     if (read) return 1;
     std::fprintf(stderr, "%s: an entry could not be read (%s)\n", index.Path.c_str(),
-                 file ? "the file is shorter than its index says" : std::strerror(errno));
+                 file ? "the file is shorter than its index says"
+                      : platformWhyFailed("it cannot be opened").c_str());
     bytes.clear();
     return 0;
 }

@@ -558,13 +558,13 @@ void applyGameList(int emulatorIndex)
     const Emulator* emulator = emulatorAt(emulatorIndex);
     if (!emulator || emulator->GameList.empty()) return;
     GameListRead read;
-    errno = 0;
+    platformClearFailure();
     if (!readGameListKept(emulator->GameList, read))
     {
         fprintf(stderr,
                 "Game list [%s] cannot be read (%s); the games of %s are shown as "
                 "their files name them\n",
-                emulator->GameList.c_str(), whyUnreadable(emulator->GameList).c_str(),
+                emulator->GameList.c_str(), platformWhyUnreadable(emulator->GameList).c_str(),
                 emulator->Name.c_str());
         return;
     }

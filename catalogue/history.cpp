@@ -4,6 +4,7 @@
 // other byte, UTF-8 or not, is written as it is.
 #include "catalogue/history.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "config/ini.h"
 #include "config/settings.h"
@@ -264,11 +265,11 @@ void loadPlayHistory()
     int64_t stamp, size;
     if (!platformFileStamp(History.Path, &stamp, &size)) return; // none yet: nothing played
     std::string text;
-    errno = 0;
+    platformClearFailure();
     if (size > (int64_t)FileLimit)
         tellUnreadable("It is far too large for a history file.");
     else if (!platformReadFile(History.Path, text))
-        tellUnreadable(errno ? strerror(errno) : "It cannot be opened.");
+        tellUnreadable(platformWhyFailed("It cannot be opened."));
     else if (!text.empty())
         readHistoryText(text);
     linkGames();
@@ -289,18 +290,17 @@ static PlayRecord& recordOf(Game& game)
 // The first write after a file that could not be read keeps that file beside it, and only a
 // copy read back whole counts; without one the file is not replaced. A file gone meanwhile
 // has nothing left to keep.
-static int keepUnreadAside()
+static int keepUnreadAside(std::string& why)
 {
     if (!History.KeepAside) return 1;
     std::string aside = History.Path + ".unreadable";
-    errno = 0;
+    platformClearFailure();
     int copied = platformCopyFileVerified(History.Path, aside);
     if (!copied && platformFileExists(History.Path))
     {
-        int error = errno;
+        why = platformWhyFailed("it cannot be copied");
         fprintf(stderr, "The history file [%s] is not replaced: it cannot be copied to [%s] (%s)\n",
-                History.Path.c_str(), aside.c_str(), strerror(error));
-        errno = error;
+                History.Path.c_str(), aside.c_str(), why.c_str());
         return 0;
     }
     if (copied)
@@ -312,13 +312,15 @@ static int keepUnreadAside()
 int savePlayHistory()
 {
     if (History.Path.empty()) History.Path = playHistoryPath(FrontendSettings.ConfigFile);
-    errno = 0;
-    if (keepUnreadAside() && platformReplaceFile(History.Path, formatPlayHistory(PlayRecords)))
+    platformClearFailure();
+    std::string why;
+    if (keepUnreadAside(why) && platformReplaceFile(History.Path, formatPlayHistory(PlayRecords)))
         return 1;
+    if (why.empty()) why = platformWhyFailed("the file cannot be written");
     if (!History.WriteFailureTold)
-        showError("Your favourites and play history could not be saved:\n" + History.Path + "\n" +
-                  (errno ? strerror(errno) : "the file cannot be written") +
-                  "\nThey are kept until the program ends.");
+        showError(message("Your favourites and play history could not be saved:\n{1}\n{2}\nThey "
+                          "are kept until the program ends.",
+                          {History.Path, why}));
     History.WriteFailureTold = 1;
     return 0;
 }

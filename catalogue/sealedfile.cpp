@@ -193,31 +193,24 @@ int openSealedFile(const std::string& bytes, const char* magic, uint32_t version
 
 // ---- Kept beside their source
 
-std::string whyUnreadable(const std::string& path)
-{
-    if (!platformFileExists(path)) return "no such file";
-    if (platformIsDirectory(path)) return "it is a folder";
-    if (errno == EINVAL) return "it is no file to read"; // the reason is on the line before
-    return errno ? std::strerror(errno) : "read error";
-}
-
 int readKeptFile(const std::string& file, std::string& bytes)
 {
     if (!platformFileExists(file)) return 0;
     if (platformReadFile(file, bytes)) return 1;
-    std::fprintf(stderr, "%s: %s; it is built again\n", file.c_str(), whyUnreadable(file).c_str());
+    std::fprintf(stderr, "%s: %s; it is built again\n", file.c_str(),
+                 platformWhyUnreadable(file).c_str());
     return 0;
 }
 
 void writeKeptFile(const std::string& file, const std::string& bytes, const char* what)
 {
     static std::vector<std::string> told; // each file once, for the life of the program
-    errno = 0;
+    platformClearFailure();
     if (platformReplaceDerivedFile(file, bytes)) return;
     if (std::find(told.begin(), told.end(), file) != told.end()) return;
     told.push_back(file);
     std::fprintf(stderr,
                  "%s: %s cannot be written (%s); it is kept in memory and built again at every "
                  "start\n",
-                 file.c_str(), what, errno ? std::strerror(errno) : "write error");
+                 file.c_str(), what, platformWhyFailed("write error").c_str());
 }

@@ -76,9 +76,6 @@ void readStamp(ByteReader& reader, SourceStamp& stamp);
 
 // ---- Kept beside their source
 
-// Why the file at path could not be read, in a few words ("no such file", "it is a folder",
-// errno's text); right after the failed read, so that errno still tells.
-std::string whyUnreadable(const std::string& path);
 // The file kept beside another: its bytes, 0 when there is none or it cannot be read (told).
 // Writing replaces it whole; when it cannot be written that is told once for the life of the
 // program, what naming it in the message ("the index of the History file").

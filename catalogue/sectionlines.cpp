@@ -10,10 +10,10 @@
 int readWholeFile(const std::string& path, const char* kind, const std::string& outcome,
                   std::string& text)
 {
-    errno = 0;
+    platformClearFailure();
     if (platformReadFile(path, text)) return 1;
     fprintf(stderr, "%s cannot be read: [%s] (%s); %s\n", kind, path.c_str(),
-            errno ? strerror(errno) : "not a file", outcome.c_str());
+            platformWhyFailed("not a file").c_str(), outcome.c_str());
     return 0;
 }
 

@@ -505,7 +505,7 @@ static FILE* openSnapshot(const std::string& path, std::string& why)
         return nullptr;
     }
     FILE* file = platformOpenData(path, MameListFileLimit);
-    if (!file) why = std::strerror(errno);
+    if (!file) why = platformWhyFailed("it cannot be opened");
     return file;
 }
 
@@ -540,7 +540,7 @@ int saveSnapshot(const std::string& listPath, const SnapshotSource& source, size
     static std::vector<std::string> toldFolders; // told once each, for the life of the program
     std::string path = snapshotPath(listPath);
     auto games = std::span(AllGames).subspan(std::min(firstGame, AllGames.size()));
-    errno = 0;
+    platformClearFailure();
     int saved = platformReplaceDerivedFile(path, [&](FILE* file)
                                            { return writeSnapshotFile(file, source, games); });
     if (saved) return 1;
@@ -550,6 +550,6 @@ int saveSnapshot(const std::string& listPath, const SnapshotSource& source, size
     std::fprintf(stderr,
                  "%s: the snapshot of the list cannot be written (%s); the list is read at "
                  "every start\n",
-                 path.c_str(), errno ? std::strerror(errno) : "write error");
+                 path.c_str(), platformWhyFailed("write error").c_str());
     return 0;
 }

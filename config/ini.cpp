@@ -419,7 +419,7 @@ static std::string LastWriteFailure;
 // Says why on standard error, and keeps the reason for the player's box.
 static void tellWriteFailure(const char* what, const std::string& file)
 {
-    LastWriteFailure = errno ? strerror(errno) : "";
+    LastWriteFailure = platformWhyFailed("");
     fprintf(stderr, "Error %s file: [%s]%s%s\n", what, file.c_str(),
             LastWriteFailure.empty() ? "" : ": ", LastWriteFailure.c_str());
 }
@@ -432,7 +432,7 @@ std::string iniLastWriteFailure()
 // A file that exists but cannot be read must not be replaced by one holding only new keys.
 static int readForWriting(const std::string& file, std::string& contents)
 {
-    errno = 0;
+    platformClearFailure();
     if (platformReadFile(file, contents) || !platformFileExists(file)) return 1;
     tellWriteFailure("reading", file);
     return 0;
@@ -462,7 +462,7 @@ int iniWriteString(const char* sectionName, const char* keyName, const std::stri
     std::string updated = contents;
     storeInText(updated, section, key, quoteIfNeeded(text));
     if (updated == contents && platformFileExists(file)) return 1;
-    errno = 0;
+    platformClearFailure();
     if (!platformReplaceFile(file, updated))
     {
         tellWriteFailure("writing", file);
@@ -496,7 +496,7 @@ int iniFlushWrites()
     std::string current;
     // Nothing to replace when every held write stored what the file already said.
     if (platformReadFile(HeldFile.Path, current) && current == text) return 1;
-    errno = 0;
+    platformClearFailure();
     if (platformReplaceFile(HeldFile.Path, text)) return 1;
     tellWriteFailure("writing", HeldFile.Path);
     return 0;

@@ -78,7 +78,7 @@ void startEventCommand(CabinetEvent event, const Game* game)
     std::string why;
     // Quit's command outlives the front end: nobody would read its output, and a pipe with no
     // reader would end it at its first write.
-    run.Running = platformStartAside(line, logged && event != EventQuit, &why);
+    run.Running = platformStartAside(line, logged && event != EventQuit, why);
     run.StartedAt = platformMilliseconds();
     if (!run.Running) tellFailure(event, line, why);
 }

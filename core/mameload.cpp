@@ -52,14 +52,14 @@ static std::string folderOf(const std::string& path)
 static std::string capturePlace(const std::string& path, int* keepable, std::string& why)
 {
     std::string beside = path + CaptureSuffix;
-    errno = 0;
+    platformClearFailure();
     if (int file = platformCreateDerivedFile(beside); file >= 0)
     {
         platformCloseFile(file);
         *keepable = 1;
         return beside;
     }
-    why = std::strerror(errno);
+    why = platformWhyFailed("it cannot be made");
     *keepable = 0;
     std::string temporary;
     if (!platformCreateTemporaryFile("torvanell-mame.lst", temporary)) return beside;
@@ -112,7 +112,8 @@ static void keepOrTell(const std::string& capture, const std::string& path, int 
         !fault.empty() ? fault
                        : message("The game list cannot be kept in {1}:\n{2}\nMAME is asked for it "
                                  "again at every start.",
-                                 {folderOf(path), why.empty() ? std::strerror(errno) : why});
+                                 {folderOf(path),
+                                  why.empty() ? platformWhyFailed("it cannot be written") : why});
     std::fprintf(stderr, "%s\n", text.c_str());
     showError(text);
 }
@@ -168,7 +169,7 @@ static void setAside(const std::string& path, const std::string& problem)
                                    {path, aside})
                          : message("The game list {1} is damaged and cannot be set aside ({2}): "
                                    "delete it.",
-                                   {path, std::strerror(errno)}));
+                                   {path, platformWhyFailed("it cannot be renamed")}));
     std::fprintf(stderr, "%s\n", text.c_str());
     showError(text);
 }

@@ -33,14 +33,14 @@ static int sideways()
 static void openScreen()
 {
     int display = FrontendSettings.MarqueeDisplay, width = 0, height = 0;
-    const char* why = "";
-    if (!platformOpenSecondScreen(display, &width, &height, &why))
+    std::string why;
+    if (!platformOpenSecondScreen(display, &width, &height, why))
     {
         if (!MarqueeScreen.ToldMissing++)
             fprintf(stderr,
                     "Marquee screen: display %d cannot be used (%s); it is looked for "
                     "again when the displays change\n",
-                    display, why);
+                    display, why.c_str());
         return;
     }
     if (MarqueeScreen.ToldMissing) fprintf(stderr, "Marquee screen: display %d is used\n", display);

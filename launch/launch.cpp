@@ -438,7 +438,7 @@ static GameEnding runWatched(const std::string& commandLine, const std::string& 
 {
     if (FrontendSettings.DebugCmdLine) logCommandLine(commandLine);
     std::string why;
-    Process* process = platformStartProcess(commandLine, workingDirectory, outputPath, &why);
+    Process* process = platformStartProcess(commandLine, workingDirectory, outputPath, why);
     if (!process)
     {
         std::string text = "Cannot start [" + commandLine + "]: " + why + ".";

@@ -511,3 +511,22 @@ std::string platformBuildIdentity()
              (long long)program.Stamp, (unsigned long long)program.Inode);
     return text;
 }
+
+std::string platformWhyFailed(const char* fallback)
+{
+    return errno ? std::strerror(errno) : fallback;
+}
+
+void platformClearFailure()
+{
+    errno = 0;
+}
+
+std::string platformWhyUnreadable(const std::string& path)
+{
+    int error = errno;
+    if (!platformFileExists(path)) return "no such file";
+    if (platformIsDirectory(path)) return "it is a folder";
+    if (error == EINVAL) return "it is no file to read"; // the reason is on the line before
+    return error ? std::strerror(error) : "read error";
+}

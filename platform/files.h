@@ -83,3 +83,14 @@ struct FileIdentity
 int platformFileIdentity(const std::string& path, FileIdentity* identity);
 // Names the running program's build: the same text exactly when the same code was built.
 std::string platformBuildIdentity();
+
+// Why the file call that just failed did, in a few words: the system's reason, else fallback
+// when it gave none. The file calls leave their reason as the C library does; this is how the
+// rest of the program reads it, right after the call.
+std::string platformWhyFailed(const char* fallback);
+// Forgets the reason of an earlier failure, before a call whose reason is to be told.
+void platformClearFailure();
+// Why the file at path could not be read, in a few words ("no such file", "it is a folder",
+// "it is no file to read" for one platformOpenData refused, the system's reason); right after
+// the failed read.
+std::string platformWhyUnreadable(const std::string& path);

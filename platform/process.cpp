@@ -215,13 +215,13 @@ static std::string startFailure(int error)
 // Starts the program with standard output and standard error into outputFd, or, without one,
 // standard error into a pipe of ours; closes outputFd.
 static Process* startWith(const std::string& commandLine, const std::string& workingDirectory,
-                          int outputFd, std::string* why, int quiet = 0)
+                          int outputFd, std::string& why, int quiet = 0)
 {
     std::vector<std::string> arguments = platformSplitCommandLine(commandLine);
     if (arguments.empty())
     {
         if (!quiet) fprintf(stderr, "Cannot start a program: the command line names none\n");
-        if (why) *why = "the command line names no program";
+        why = "the command line names no program";
         if (outputFd >= 0) close(outputFd);
         return nullptr;
     }
@@ -242,7 +242,7 @@ static Process* startWith(const std::string& commandLine, const std::string& wor
             fprintf(stderr, "Cannot start [%s] in [%s]: %s\n", arguments[0].c_str(),
                     workingDirectory.empty() ? "." : workingDirectory.c_str(), strerror(error));
         if (errorPipe[0] >= 0) close(errorPipe[0]);
-        if (why) *why = startFailure(error);
+        why = startFailure(error);
         return nullptr;
     }
     // Called through syscall: this glibc's header declares pidfd_open without C linkage.
@@ -254,18 +254,18 @@ static Process* startWith(const std::string& commandLine, const std::string& wor
 }
 
 Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
-                              const std::string& outputPath, std::string* why)
+                              const std::string& outputPath, std::string& why)
 {
     int outputFd = openOutput(outputPath);
     if (!outputPath.empty() && outputFd < 0)
     {
-        if (why) *why = "its output file cannot be made: " + std::string(strerror(errno));
+        why = "its output file cannot be made: " + std::string(strerror(errno));
         return nullptr;
     }
     return startWith(commandLine, workingDirectory, outputFd, why);
 }
 
-Process* platformStartAside(const std::string& commandLine, int keepOutput, std::string* why)
+Process* platformStartAside(const std::string& commandLine, int keepOutput, std::string& why)
 {
     // What is not kept goes nowhere, so that a command writing without end costs nothing.
     int ends[2] = {-1, -1};
@@ -275,7 +275,7 @@ Process* platformStartAside(const std::string& commandLine, int keepOutput, std:
         ends[1] = open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (ends[1] < 0)
     {
-        if (why) *why = "/dev/null cannot be opened: " + std::string(strerror(errno));
+        why = "/dev/null cannot be opened: " + std::string(strerror(errno));
         return nullptr;
     }
     Process* process = startWith(commandLine, "", ends[1], why, 1);

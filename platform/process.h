@@ -15,10 +15,10 @@ std::vector<std::string> platformSplitCommandLine(const std::string& commandLine
 // workingDirectory (empty: the current one). With outputPath set, standard output and standard
 // error go into that file (created or replaced). Null, with a line on standard error, when the
 // program cannot be started (missing, not executable, bad working directory), and why in a few
-// words ("not found", "permission denied") when asked. Without outputPath the program's
+// words ("not found", "permission denied"). Without outputPath the program's
 // standard error still reaches ours, and its last 4 KB are kept for platformWaitProcess.
 Process* platformStartProcess(const std::string& commandLine, const std::string& workingDirectory,
-                              const std::string& outputPath, std::string* why = nullptr);
+                              const std::string& outputPath, std::string& why);
 // A started program runs in a process group of its own, and counts as running until every
 // process of that group has ended: a launcher that starts the emulator and exits at once is
 // waited for as long as the emulator runs.
@@ -39,8 +39,7 @@ void platformEndProcess(Process* process, int force);
 // Starts a program beside the front end, never waited for by it: in the current directory,
 // with standard output and standard error kept for platformTakeOutput when keepOutput is set,
 // else thrown away. Null, with why, when it cannot be started; telling is the caller's.
-Process* platformStartAside(const std::string& commandLine, int keepOutput,
-                            std::string* why = nullptr);
+Process* platformStartAside(const std::string& commandLine, int keepOutput, std::string& why);
 // Appends to text what the program started aside has written since, at most limit bytes
 // (the rest waits in the pipe); never waits. Answers the bytes appended.
 size_t platformTakeOutput(Process* process, std::string& text, size_t limit);

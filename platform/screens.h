@@ -16,7 +16,7 @@ int platformDisplayChanges();
 // Opens the second screen on display (closing one open elsewhere); 1 when it shows, with its
 // size in width and height as the display lies (before any turn). 0, with why in a few words,
 // when it cannot.
-int platformOpenSecondScreen(int display, int* width, int* height, const char** why);
+int platformOpenSecondScreen(int display, int* width, int* height, std::string& why);
 void platformCloseSecondScreen();
 // Why the layer closed the second screen itself since the last call (the compositor put it on
 // the main screen's display, or the main window onto its display); empty when it did not.

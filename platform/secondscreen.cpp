@@ -85,21 +85,21 @@ static void showPicture()
     presentToWindow(Second.Window, Second.Picture, Second.Degrees, 1);
 }
 
-int platformOpenSecondScreen(int display, int* width, int* height, const char** why)
+int platformOpenSecondScreen(int display, int* width, int* height, std::string& why)
 {
     platformCloseSecondScreen();
     SDL_Rect bounds;
     if (!Layer.Started || display < 0 || display >= platformDisplayCount())
-        return *why = "the system lists no such display", 0;
-    if (display == platformScreenDisplay()) return *why = "the main screen is on it", 0;
-    if (!displayBounds(display, bounds)) return *why = "its size cannot be read", 0;
+        return why = "the system lists no such display", 0;
+    if (display == platformScreenDisplay()) return why = "the main screen is on it", 0;
+    if (!displayBounds(display, bounds)) return why = "its size cannot be read", 0;
     Uint32 flags = fullScreenFlag();
     if (Layer.TestSeams) flags = SDL_WINDOW_BORDERLESS;
     int x = bounds.x, y = bounds.y;
     if (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) x = y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(display);
     Second.Window = SDL_CreateWindow((Layer.Title + " marquee").c_str(), x, y, bounds.w, bounds.h,
                                      flags | SDL_WINDOW_SKIP_TASKBAR);
-    if (!Second.Window) return *why = SDL_GetError(), 0;
+    if (!Second.Window) return why = SDL_GetError(), 0;
     Second.Display = display;
     SDL_GetWindowSize(Second.Window, width, height);
     showPicture();
@@ -108,7 +108,7 @@ int platformOpenSecondScreen(int display, int* width, int* height, const char** 
     if (!Second.Window)
     {
         Second.Lost.clear(); // told by the caller, as any other failure to open
-        return *why = "the compositor placed the marquee screen on the main display", 0;
+        return why = "the compositor placed the marquee screen on the main display", 0;
     }
     return 1;
 }

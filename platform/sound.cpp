@@ -261,34 +261,32 @@ static Mix_MusicType musicKind(SDL_RWops* file)
     return MUS_NONE;
 }
 
-static Mix_Music* openMusic(const std::string& path, std::string* why)
+static Mix_Music* openMusic(const std::string& path, std::string& why)
 {
     SDL_RWops* file = openStream(path, MusicFileLimit);
     if (!file)
     {
-        *why = "cannot be read";
+        why = "cannot be read";
         return nullptr;
     }
     Mix_MusicType kind = musicKind(file);
     if (kind == MUS_NONE)
     {
         SDL_RWclose(file);
-        *why = "is not MP3, Ogg Vorbis, FLAC or WAV";
+        why = "is not MP3, Ogg Vorbis, FLAC or WAV";
         return nullptr;
     }
     Mix_Music* music = Mix_LoadMUSType_RW(file, kind, 1); // streamed: the file stays open
-    if (!music) *why = std::string("cannot be played (") + Mix_GetError() + ")";
+    if (!music) why = std::string("cannot be played (") + Mix_GetError() + ")";
     return music;
 }
 
-int platformPlayMusic(const std::string& path, int volume, std::string* title, std::string* why)
+int platformPlayMusic(const std::string& path, int volume, std::string* title, std::string& why)
 {
-    std::string ignored;
-    if (!why) why = &ignored;
     platformStopMusic();
     if (!AudioOpen)
     {
-        *why = "no sound device";
+        why = "no sound device";
         return 0;
     }
     Mix_Music* music = openMusic(path, why);
@@ -297,7 +295,7 @@ int platformPlayMusic(const std::string& path, int volume, std::string* title, s
     Mix_VolumeMusic(std::clamp(volume, 0, 100) * MIX_MAX_VOLUME / 100);
     if (Mix_PlayMusic(music, 0) != 0)
     {
-        *why = std::string("cannot be played (") + Mix_GetError() + ")";
+        why = std::string("cannot be played (") + Mix_GetError() + ")";
         Mix_FreeMusic(music);
         return 0;
     }

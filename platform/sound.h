@@ -26,7 +26,7 @@ int platformSoundOpen();
 // sounds. Starts the file at volume (0 to 100), replacing the track playing; fills title with
 // its title tag (empty without one). 0, with why in a few words, when it cannot play (no sound
 // device, unreadable, not MP3, Ogg Vorbis, FLAC or WAV).
-int platformPlayMusic(const std::string& path, int volume, std::string* title, std::string* why);
+int platformPlayMusic(const std::string& path, int volume, std::string* title, std::string& why);
 // The track ended by itself since the last call (a truncated file ends where it breaks off).
 int platformMusicEnded();
 // Paused music keeps its place; resuming goes on from there.

@@ -94,7 +94,7 @@ static int playTrack(size_t track)
 {
     const std::string& path = Music.Tracks[track].Path;
     std::string title, why;
-    if (!platformPlayMusic(path, FrontendSettings.MusicVolume, &title, &why))
+    if (!platformPlayMusic(path, FrontendSettings.MusicVolume, &title, why))
     {
         fprintf(stderr, "Music not played: %s %s\n", path.c_str(), why.c_str());
         Music.Tracks[track].Unplayable = true;

@@ -11,7 +11,8 @@ static const std::string Recorder = TestPrograms + "argrecorder";
 static int run(const std::string& commandLine, const std::string& dir = "",
                const std::string& output = "")
 {
-    Process* process = platformStartProcess(commandLine, dir, output);
+    std::string why;
+    Process* process = platformStartProcess(commandLine, dir, output, why);
     int code = -2;
     EXPECT_TRUE(!process || platformWaitProcess(process, &code) == 1);
     return process ? code : -1;

@@ -35,8 +35,9 @@ protected:
             std::string number = std::to_string(display);
             if (fs::exists("/tmp/.X11-unix/X" + number) || fs::exists("/tmp/.X" + number + "-lock"))
                 continue;
+            std::string why;
             Server = platformStartProcess("Xvfb :" + number + " -noreset -nolisten tcp", "",
-                                          (Dir / "xvfb.log").string());
+                                          (Dir / "xvfb.log").string(), why);
             setenv("DISPLAY", (":" + number).c_str(), 1);
             for (int i = 0; i < 600 && platformScreenSaverState() < 0; i++) pause(50);
             if (Server && platformScreenSaverState() < 0) TearDownTestSuite();
@@ -66,13 +67,14 @@ protected:
 TEST_F(XvfbTest, KeysAreTypedIntoTheFocusedWindowAfterTheWait)
 {
     fs::path record = Dir / "keys";
+    std::string why;
     Process* recorder =
-        platformStartProcess(TestPrograms + "keyrecorder " + record.string(), "", "");
+        platformStartProcess(TestPrograms + "keyrecorder " + record.string(), "", "", why);
     ASSERT_TRUE(recorder && waitForText(record, "ready"));
     // The focus given as a window manager would.
     platformWaitProcess(
         platformStartProcess("xdotool search --sync --onlyvisible --name ^keyrecorder$ windowfocus",
-                             "", ""),
+                             "", "", why),
         nullptr);
     ASSERT_TRUE(waitForText(record, "focus")) << readText(record);
     // Digits, letters, arrows, function keys, Enter and the space bar by virtual-key codes.
