@@ -50,3 +50,30 @@ VideoRead readVideoFrame(VideoFile* video, int width, int height, VideoFrame& fr
 // Back to the first frame; 0 when the container cannot go back.
 int rewindVideo(VideoFile* video);
 void closeVideoFile(VideoFile* video);
+
+// ---- The video module
+// The decoder, the one part of the program linked with FFmpeg, lives in a module of its own
+// (libtorvanell-video.so) loaded at the first video: FFmpeg and what it brings (some twenty
+// libraries, some 18 MB once loaded) are never held by a cabinet that shows no video. The
+// functions above ask it through this table.
+
+const int VideoCodecVersion = 1; // raised whenever the table or the records it passes change
+
+struct VideoCodecTable
+{
+    int Version;
+    VideoFile* (*OpenFile)(const std::string& path, int64_t byteLimit, int sound, std::string& why);
+    VideoFile* (*OpenBytes)(const std::string& bytes, int64_t byteLimit, int sound,
+                            std::string& why);
+    VideoFacts (*Facts)(const VideoFile* video);
+    VideoRead (*Read)(VideoFile* video, int width, int height, VideoFrame& frame,
+                      std::vector<int16_t>* sound);
+    int (*Rewind)(VideoFile* video);
+    void (*Close)(VideoFile* video);
+};
+
+// The module's one exported symbol.
+#define VIDEO_CODEC_ENTRY "torvanellVideoCodec"
+extern "C" const VideoCodecTable* torvanellVideoCodec();
+// The module's file name, found by platformLoadModule.
+inline constexpr const char* VideoModuleName = "libtorvanell-video.so";

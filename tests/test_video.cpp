@@ -10,6 +10,7 @@
 #include "display/video.h"
 #include "display/videoplayer.h"
 #include "platform/clock.h"
+#include "platform/modules.h"
 #include "runtime/music.h"
 #include "support.h"
 
@@ -253,6 +254,18 @@ TEST_F(Videos, SoundIsQueuedOnlyWhenAskedFor)
 
 // Whatever is wrong with a file, it is refused with a reason before anything is decoded, or it
 // plays; through the player the screenshot stays and the file is told once until it changes.
+// The decoder is a module of its own: one that is missing, or lacks what is asked of it, is
+// named with the reason.
+TEST(VideoModule, AModuleThatCannotBeLoadedSaysWhy)
+{
+    std::string why;
+    EXPECT_NE(platformModuleEntry(VideoModuleName, VIDEO_CODEC_ENTRY, why), nullptr) << why;
+    EXPECT_EQ(platformModuleEntry("libtorvanell-none.so", VIDEO_CODEC_ENTRY, why), nullptr);
+    EXPECT_NE(why.find("libtorvanell-none.so] cannot be loaded"), std::string::npos) << why;
+    EXPECT_EQ(platformModuleEntry(VideoModuleName, "nothing", why), nullptr);
+    EXPECT_NE(why.find("lacks nothing"), std::string::npos) << why;
+}
+
 TEST_F(Videos, BadFilesAreRefusedWithAReasonAndToldOncePerVersion)
 {
     fs::path avi = madeVideo("plain.avi", "-f lavfi -i testsrc=size=64x48:rate=10:duration=1 "
