@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The module folders stand on floors, the README's layout lists them bottom up: a file
+# The module folders stand on floors, docs/layout.md lists them bottom up: a file
 # includes headers of its own folder or of a folder below it, never above. Inside one folder no
 # modules include each other in a circle, and only platform/ includes SDL, X11 or POSIX headers.
 # Prints every include that breaks a rule and fails; passes silently.
@@ -17,7 +17,7 @@ for folder in */; do
     folder=${folder%/}
     compgen -G "$folder/*.cpp" >/dev/null || compgen -G "$folder/*.h" >/dev/null || continue
     [[ $others == *" $folder "* || -n ${floor[$folder]:-} ]] && continue
-    complain "$folder/ stands on no floor: add it to tests/layers.sh and the README"
+    complain "$folder/ stands on no floor: add it to tests/layers.sh and docs/layout.md"
 done
 
 for folder in "${floors[@]}"; do

@@ -24,10 +24,14 @@ for file in games/torvanell games/torvanell-start share/man/man6/torvanell.6.gz 
     share/games/torvanell/skins/Arcade/skin.ini share/doc/torvanell/README.md \
     share/doc/torvanell/examples/torvanell-x11.service \
     share/doc/torvanell/examples/torvanell-wayland.service \
-    share/doc/torvanell/examples/weston-kiosk.ini; do
+    share/doc/torvanell/examples/weston-kiosk.ini share/doc/torvanell/docs/cabinet.md \
+    lib/torvanell/libtorvanell-video.so; do
     [[ -s "$prefix/$file" ]] || fail "not installed: $file"
 done
 [[ -x "$prefix/games/torvanell" && -x "$prefix/games/torvanell-start" ]] || fail "not executable"
+# The video module loads with every library it needs, from where the program looks for it.
+python3 -c 'import ctypes, sys; ctypes.CDLL(sys.argv[1]).torvanellVideoCodec' \
+    "$prefix/games/../lib/torvanell/libtorvanell-video.so" || fail "the video module does not load"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$prefix/share/applications/torvanell.desktop" || fail "bad desktop entry"
 fi
