@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/rawinput.h"
+#include "platform/waits.h"
 
 #include <SDL.h>
 
@@ -46,9 +47,6 @@ struct LayerRecord
     int DisplayLost; // the display server went away: nothing may be drawn or shown
 };
 extern LayerRecord Layer;
-
-// clock.cpp
-#include "platform/waits.h"
 
 // input.cpp: the key table, fed from SDL events.
 void keyEvent(int scancode, int down);

@@ -29,9 +29,10 @@ for file in games/torvanell games/torvanell-start share/man/man6/torvanell.6.gz 
     [[ -s "$prefix/$file" ]] || fail "not installed: $file"
 done
 [[ -x "$prefix/games/torvanell" && -x "$prefix/games/torvanell-start" ]] || fail "not executable"
-# The video module loads with every library it needs, from where the program looks for it.
-python3 -c 'import ctypes, sys; ctypes.CDLL(sys.argv[1]).torvanellVideoCodec' \
-    "$prefix/games/../lib/torvanell/libtorvanell-video.so" || fail "the video module does not load"
+# The video module, where the program looks for it, finds every library it needs.
+module="$prefix/games/../lib/torvanell/libtorvanell-video.so"
+[[ $(nm -D --defined-only "$module") == *" torvanellVideoCodec"* ]] || fail "the video module lacks its entry"
+[[ $(ldd "$module") != *"not found"* ]] || fail "the video module misses a library: $(ldd "$module")"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$prefix/share/applications/torvanell.desktop" || fail "bad desktop entry"
 fi
