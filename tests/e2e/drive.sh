@@ -55,6 +55,9 @@ window_of() { eventually first_window "$1" >/dev/null && first_window "$1"; }
 socket_path() { echo "$XDG_RUNTIME_DIR/torvanell.sock"; }
 ask() { printf '%s\n' "$1" | socat -t 5 - "UNIX-CONNECT:$(socket_path)" 2>/dev/null; }
 answers() { [[ $(ask '{"get":"state"}') == *'"view"'* ]]; }
+# The game of that name is selected: a move has been taken before the next key is typed (a key
+# reaches a Wayland client through the compositor, and two could land in one tick).
+selected() { [[ $(ask '{"get":"state"}') == *"\"game\":\"$1\""* ]]; }
 # Three answers, one after the other: the second comes after a tick that began once the first
 # was asked, so a key pressed before has been read and acted on; the third after the tick after,
 # so that a pop-up the key closed has also had its pause and forgotten the keys pressed in it.

@@ -39,7 +39,9 @@ eventually now_same "$work/before.png" "$work/after.png" ||
 synced # the keys of the game's last moments are forgotten by now
 
 # --- SIGTERM during the long game: the game ends, then the front end, the settings saved.
-press Down 1
+press Down
+eventually selected beta || fail "Down did not select the long game"
+press 1
 eventually test -s "$long" || fail "the long game did not start"
 read -r leader child <"$long"
 kill -TERM "$pid"
@@ -67,7 +69,9 @@ wayland_shot "$work/wayland-alpha.png"
 wayland_press Down
 wayland_until differ "$work/wayland-alpha.png" "$work/wayland-beta.png" ||
     fail "Down did not move the selection on Wayland"
-wayland_press Up 1
+wayland_press Up
+eventually selected alpha || fail "Up did not select the short game on Wayland"
+wayland_press 1
 eventually test -s "$short" || fail "the short game did not start on Wayland"
 wayland_until same "$work/wayland-alpha.png" "$work/wayland-after.png" ||
     fail "the screen after the game on Wayland is not the one of before"

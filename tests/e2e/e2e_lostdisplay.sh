@@ -42,11 +42,15 @@ press Down
 lose_display "the main screen" beta
 
 start
-press Down 2
+press Down
+eventually selected gamma || fail "Down did not select gamma"
+press 2
 lose_display "the options menu" gamma
 
 start
-press Up 1
+press Up
+eventually selected beta || fail "Up did not select beta"
+press 1
 eventually test -s "$ids" || fail "the game did not start"
 lose_display "a game" beta
 read -r leader child <"$ids"
