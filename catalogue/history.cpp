@@ -231,9 +231,10 @@ static void linkGames()
 static void tellUnreadable(const std::string& why)
 {
     History.KeepAside = 1;
-    showError("Your favourites and play history could not be read:\n" + History.Path + "\n" + why +
-              "\nThe file is left as it is. At the first change it is copied to\n" + History.Path +
-              ".unreadable\n" + "(if it cannot be, changes are kept only until the program ends).");
+    showError(message("Your favourites and play history could not be read:\n{1}\n{2}\nThe file "
+                      "is left as it is. At the first change it is copied to\n{1}.unreadable\n(if "
+                      "it cannot be, changes are kept only until the program ends).",
+                      {History.Path, why}));
 }
 
 static void takeRecords(PlayHistoryText& text)

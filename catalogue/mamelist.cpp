@@ -4,6 +4,7 @@
 // isbios/isdevice, control type= ways= buttons=), as well as DAT files (video type=).
 #include "catalogue/mamelist.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/mameinfo.h"
 #include "catalogue/snapshot.h"
@@ -327,10 +328,9 @@ static int parseChunk(ListFeed& feed, const char* text, size_t length, int isFin
     if (XML_Parse(feed.Parser, text, (int)length, isFinal) != XML_STATUS_ERROR) return 1;
     feed.ParseFailed = 1;
     long line = (long)XML_GetCurrentLineNumber(feed.Parser) + feed.LeadingEmpty;
-    char number[32];
-    std::snprintf(number, sizeof number, "%ld", line);
-    std::string problem = std::string("Parse error at line ") + number + ":\n" +
-                          XML_ErrorString(XML_GetErrorCode(feed.Parser)) + "\n";
+    std::string problem =
+        message("Parse error at line {1}:\n{2}\n",
+                {std::to_string(line), XML_ErrorString(XML_GetErrorCode(feed.Parser))});
     if (feed.Problem)
         *feed.Problem = problem;
     else

@@ -2,6 +2,7 @@
 // directory, the keys typed into it, and the launch log.
 #include "launch/launch.h"
 
+#include "base/message.h"
 #include "catalogue/catalogue.h"
 #include "config/settings.h"
 #include "platform/clock.h"
@@ -427,8 +428,11 @@ static int noteQuickFailure(const ProgramEnd& end)
         end.RanMs >= QuickFailureMs)
         return 0;
     std::string said = lastLines(end.Errors, 4);
-    GameFailure = "The game ended at once (exit code " + std::to_string(end.Code) + ")" +
-                  (said.empty() ? "." : ". The emulator said:" + said);
+    GameFailure = said.empty() ? message("The game ended at once (exit code {1}).",
+                                         {std::to_string(end.Code)})
+                               : message("The game ended at once (exit code {1}). The emulator "
+                                         "said:{2}",
+                                         {std::to_string(end.Code), said});
     return 1;
 }
 
@@ -441,7 +445,7 @@ static GameEnding runWatched(const std::string& commandLine, const std::string& 
     Process* process = platformStartProcess(commandLine, workingDirectory, outputPath, why);
     if (!process)
     {
-        std::string text = "Cannot start [" + commandLine + "]: " + why + ".";
+        std::string text = message("Cannot start [{1}]: {2}.", {commandLine, why});
         if (watch.Game)
             GameFailure = text;
         else
@@ -491,7 +495,7 @@ int captureMameList(const std::string& command, const std::string& path, int* ex
     int file = platformCreateDerivedFile(path);
     if (file < 0)
     {
-        showError("Failed to create file [" + path + "]!");
+        showError(message("Failed to create file [{1}]!", {path}));
         return 0;
     }
     platformCloseFile(file);

@@ -18,10 +18,13 @@ wayland_compares() { wayland_shot "$3" && "$1" "$2" "$3"; }
 wayland_until() { eventually wayland_compares "$@"; }
 drawn() { (($(convert "$2" -format %k info:) > 2)); } # the first argument is unused
 weston_found() { weston_window=$(xdotool search --class weston | head -n 1) && [[ -n $weston_window ]]; }
-# Keys go to weston's X window, which hands them to the client that has its keyboard.
+# Keys go to weston's X window, which hands them to the client that has its keyboard. The
+# window is focused only when it is not: each new focus makes weston take the keyboard from the
+# client and give it back, and a key typed meanwhile is another window's.
 wayland_press() {
     for key; do
-        xdotool windowfocus "$weston_window" 2>/dev/null
+        [[ $(xdotool getwindowfocus 2>/dev/null) == "$weston_window" ]] ||
+            xdotool windowfocus "$weston_window" 2>/dev/null
         xdotool key "$key"
         synced || fail "the front end did not answer after $key"
     done
