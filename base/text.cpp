@@ -178,3 +178,12 @@ std::string repairedUtf8(std::string_view text)
     }
     return out;
 }
+
+// A lead byte is never part of another valid sequence, so the first one that runs past the end
+// starts the tail.
+size_t unfinishedUtf8Tail(std::string_view text)
+{
+    for (size_t at = text.size() > 3 ? text.size() - 3 : 0; at < text.size(); at++)
+        if (utf8SequenceAt(text, at) < 0) return text.size() - at;
+    return 0;
+}

@@ -62,3 +62,6 @@ void appendUtf8(std::string& out, unsigned code);
 unsigned windows1252Character(unsigned char byte);
 // text as UTF-8: valid sequences kept, every other byte read as Windows-1252.
 std::string repairedUtf8(std::string_view text);
+// The bytes at the end of text that may still become a sequence with what follows (0 to 3):
+// a reader of blocks keeps them for the next block rather than repairing them.
+size_t unfinishedUtf8Tail(std::string_view text);

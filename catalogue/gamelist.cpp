@@ -292,19 +292,9 @@ static void XMLCALL refuseDoctype(void* data, const XML_Char*, const XML_Char*, 
 // The text as UTF-8; a sequence cut by the end of a block is left in carry for the next.
 static void mendUtf8(std::string_view text, std::string& out, std::string& carry, int last)
 {
-    for (size_t at = 0; at < text.size();)
-    {
-        size_t valid = validUtf8Prefix(text.substr(at));
-        out.append(text, at, valid);
-        at += valid;
-        if (at == text.size()) break;
-        if (utf8SequenceAt(text, at) < 0 && !last)
-        {
-            carry.assign(text.substr(at));
-            break;
-        }
-        appendUtf8(out, windows1252Character((unsigned char)text[at++]));
-    }
+    size_t keep = text.size() - (last ? 0 : unfinishedUtf8Tail(text));
+    out += repairedUtf8(text.substr(0, keep));
+    carry.assign(text.substr(keep));
 }
 
 struct GameListReader

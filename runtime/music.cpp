@@ -43,10 +43,12 @@ static void findTracks(const std::string& folder)
                 folder.c_str());
         return;
     }
-    std::sort(files.begin(), files.end()); // the shuffle alone decides the order
     for (const std::string& file : files)
         if (isMusicFile(file) && Music.Tracks.size() < MusicTrackLimit)
             Music.Tracks.push_back({file});
+    // The shuffle alone decides the order.
+    std::sort(Music.Tracks.begin(), Music.Tracks.end(),
+              [](const MusicTrack& a, const MusicTrack& b) { return a.Path < b.Path; });
     if (Music.Tracks.empty())
         fprintf(stderr, "[Settings] MusicFolder=%s: no MP3, Ogg, FLAC or WAV files; no music\n",
                 folder.c_str());

@@ -24,10 +24,13 @@ int main(int argc, char** argv)
         usleep(wait * 1000);
         std::_Exit(0);
     }
-    FILE* record = fopen(argv[1], "w");
+    // Written aside and renamed into place, so that a test waiting for the file never reads it
+    // half written.
+    std::string aside = std::string(argv[1]) + ".part";
+    FILE* record = fopen(aside.c_str(), "w");
     if (!record) return 3;
     fprintf(record, "%d %d\n", (int)getpid(), (int)child);
-    fclose(record);
+    if (fclose(record) != 0 || std::rename(aside.c_str(), argv[1]) != 0) return 3;
     if (mode == "leaves") std::_Exit(0);
     bool window = argc > 4 && std::string(argv[4]) == "window";
     SDL_setenv("SDL_VIDEODRIVER", "x11", 1); // the tests' environment says dummy
