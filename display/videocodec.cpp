@@ -40,6 +40,8 @@ struct VideoFile
     AVCodecContext* SoundDecoder = nullptr;
     SwsContext* Scaler = nullptr;
     SwrContext* Resampler = nullptr;
+    AVChannelLayout SoundLayout{}; // what the resampler takes, which a stream may change
+    int SoundFormat = -1, SoundRate = 0;
     AVPacket* Packet = nullptr;
     AVFrame* Frame = nullptr;
     int Stream = -1, SoundStream = -1;
@@ -92,6 +94,7 @@ static void codecClose(VideoFile* video)
     avcodec_free_context(&video->SoundDecoder);
     sws_freeContext(video->Scaler);
     swr_free(&video->Resampler);
+    av_channel_layout_uninit(&video->SoundLayout);
     av_packet_free(&video->Packet);
     av_frame_free(&video->Frame);
     avformat_close_input(&video->Format);
@@ -178,6 +181,29 @@ static AVCodecContext* openDecoder(const AVStream* stream, int64_t byteLimit, st
     return nullptr;
 }
 
+// The resampler reads as many planes as the layout it was made for has, so a stream that
+// changes its channels mid-way (joined files do) gets a new one rather than a read past a frame.
+static int fitResampler(VideoFile* video, const AVChannelLayout& layout, int format, int rate)
+{
+    if (video->Resampler && video->SoundFormat == format && video->SoundRate == rate &&
+        av_channel_layout_compare(&video->SoundLayout, &layout) == 0)
+        return 1;
+    swr_free(&video->Resampler);
+    av_channel_layout_uninit(&video->SoundLayout);
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    if (av_channel_layout_copy(&video->SoundLayout, &layout) < 0 ||
+        swr_alloc_set_opts2(&video->Resampler, &stereo, AV_SAMPLE_FMT_S16, VideoSoundRate,
+                            &video->SoundLayout, (AVSampleFormat)format, rate, 0, nullptr) < 0 ||
+        swr_init(video->Resampler) < 0)
+    {
+        swr_free(&video->Resampler);
+        return 0;
+    }
+    video->SoundFormat = format;
+    video->SoundRate = rate;
+    return 1;
+}
+
 static void openSound(VideoFile* video)
 {
     int found =
@@ -186,14 +212,9 @@ static void openSound(VideoFile* video)
     std::string ignored; // a video whose sound cannot be decoded still shows
     video->SoundDecoder = openDecoder(video->Format->streams[found], INT32_MAX, ignored);
     if (!video->SoundDecoder) return;
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     AVCodecContext* from = video->SoundDecoder;
-    if (swr_alloc_set_opts2(&video->Resampler, &stereo, AV_SAMPLE_FMT_S16, VideoSoundRate,
-                            &from->ch_layout, from->sample_fmt, from->sample_rate, 0,
-                            nullptr) < 0 ||
-        swr_init(video->Resampler) < 0)
+    if (!fitResampler(video, from->ch_layout, from->sample_fmt, from->sample_rate))
     {
-        swr_free(&video->Resampler);
         avcodec_free_context(&video->SoundDecoder);
         return;
     }
@@ -288,15 +309,17 @@ static void decodeSound(VideoFile* video, std::vector<int16_t>& sound)
     if (avcodec_send_packet(video->SoundDecoder, video->Packet) < 0) return;
     while (avcodec_receive_frame(video->SoundDecoder, video->Frame) >= 0)
     {
-        int count = swr_get_out_samples(video->Resampler, video->Frame->nb_samples);
+        AVFrame* frame = video->Frame;
+        // A frame whose sound cannot be converted is left silent; the pictures go on.
+        int fits = fitResampler(video, frame->ch_layout, frame->format, frame->sample_rate);
+        int count = fits ? swr_get_out_samples(video->Resampler, frame->nb_samples) : 0;
         if (count > 0)
         {
             size_t at = sound.size();
             sound.resize(at + (size_t)count * 2);
             uint8_t* out = (uint8_t*)(sound.data() + at);
-            int made =
-                swr_convert(video->Resampler, &out, count,
-                            (const uint8_t**)video->Frame->extended_data, video->Frame->nb_samples);
+            int made = swr_convert(video->Resampler, &out, count,
+                                   (const uint8_t**)frame->extended_data, frame->nb_samples);
             sound.resize(at + (size_t)std::max(made, 0) * 2);
         }
         av_frame_unref(video->Frame);

@@ -252,6 +252,28 @@ TEST_F(Videos, SoundIsQueuedOnlyWhenAskedFor)
     EXPECT_EQ(Music.Pauses, 0);
 }
 
+// Joined files whose sound turns from stereo to mono mid-way: the sound follows the change
+// (read by the old layout, the mono frames' missing plane was read), the pictures go on.
+TEST(VideoSound, ASoundThatChangesItsChannelsIsFollowed)
+{
+    fs::path stereo = madeVideo("stereo.mp3", "-f lavfi -i sine=duration=0.2 -ac 2 -c:a mp3");
+    fs::path mono = madeVideo("mono.mp3", "-f lavfi -i sine=duration=1 -ac 1 -c:a mp3");
+    fs::path joined = madeVideo("joined.avi", "-f lavfi -i testsrc=size=64x48:rate=10:duration=1 "
+                                              "-i 'concat:" +
+                                                  stereo.string() + "|" + mono.string() +
+                                                  "' -c:v mpeg4 -c:a copy");
+    std::string why;
+    VideoFile* video = openVideoBytes(readText(joined), DefaultPictureBudget, 1, why);
+    ASSERT_NE(video, nullptr) << why;
+    VideoFrame frame;
+    std::vector<int16_t> sound;
+    int frames = 0;
+    while (readVideoFrame(video, 32, 24, frame, &sound) == VideoFrameRead) frames++;
+    closeVideoFile(video);
+    EXPECT_EQ(frames, 10);
+    EXPECT_GT(sound.size(), (size_t)VideoSoundRate * 2) << "the mono second is heard too";
+}
+
 // Whatever is wrong with a file, it is refused with a reason before anything is decoded, or it
 // plays; through the player the screenshot stays and the file is told once until it changes.
 // The decoder is a module of its own: one that is missing, or lacks what is asked of it, is
