@@ -23,6 +23,8 @@ static const char* const Containers = "mov,matroska,avi,flv";
 // not make the next late: this long of them must fit the memory.
 const int64_t AheadMilliseconds = 100;
 const int MemoryBlock = 64 * 1024;
+// The sound a video may carry, beyond the rates and channels of any real recording.
+const int LowestSoundRate = 1000, HighestSoundRate = 768000, MostSoundChannels = 64;
 
 // Bytes in memory read as a file, for the opener's tests.
 struct MemoryInput
@@ -190,6 +192,11 @@ static int fitResampler(VideoFile* video, const AVChannelLayout& layout, int for
         return 1;
     swr_free(&video->Resampler);
     av_channel_layout_uninit(&video->SoundLayout);
+    // A damaged header's rate of millions a second would have the resampler build its filter
+    // for many seconds and hundreds of megabytes: such sound is not played.
+    if (rate < LowestSoundRate || rate > HighestSoundRate || layout.nb_channels < 1 ||
+        layout.nb_channels > MostSoundChannels)
+        return 0;
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     if (av_channel_layout_copy(&video->SoundLayout, &layout) < 0 ||
         swr_alloc_set_opts2(&video->Resampler, &stereo, AV_SAMPLE_FMT_S16, VideoSoundRate,
